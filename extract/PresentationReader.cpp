@@ -1,0 +1,45 @@
+#include "extract/PresentationReader.h"
+
+#include "extract/ByteSource.h"
+#include "extract/CompoundFileReader.h"
+#include "extract/OoxmlReader.h"
+#include "shell/Failure.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace orv {
+
+namespace {
+
+PresentationContent readFrom(const ByteSource& source) {
+    if (source.size() == 0)
+        throw Failure("The file is empty.");
+    std::array<std::uint8_t, 8> head{};
+    const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(head.size(), source.size()));
+    source.read(0, std::span(head.data(), n));
+
+    static constexpr std::uint8_t zip[] = {'P', 'K', 3, 4};
+    static constexpr std::uint8_t emptyZip[] = {'P', 'K', 5, 6};
+    static constexpr std::uint8_t compound[] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+    if (n >= 4 && (std::memcmp(head.data(), zip, 4) == 0 || std::memcmp(head.data(), emptyZip, 4) == 0))
+        return ReadOoxmlPresentation(source);
+    if (n == 8 && std::memcmp(head.data(), compound, 8) == 0)
+        return ReadCompoundFilePresentation(source);
+    throw Failure("The file is not a presentation: it is neither a presentation package nor a binary presentation.");
+}
+
+} // namespace
+
+PresentationContent ReadPresentationFile(const std::string& path) {
+    const FileByteSource source(path);
+    return readFrom(source);
+}
+
+PresentationContent ReadPresentationBytes(std::span<const std::uint8_t> bytes) {
+    const MemoryByteSource source(bytes);
+    return readFrom(source);
+}
+
+} // namespace orv
