@@ -1,0 +1,36 @@
+#include "filelist/NormalizePath.h"
+
+#include <gtest/gtest.h>
+
+using orv::NormalizePath;
+
+struct NormalizeCase {
+    const char* name;
+    const char* input;
+    const char* expected;
+};
+
+class NormalizePathCases : public ::testing::TestWithParam<NormalizeCase> {};
+
+TEST_P(NormalizePathCases, Collapses) {
+    EXPECT_EQ(NormalizePath(GetParam().input), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    All, NormalizePathCases,
+    ::testing::Values(
+        NormalizeCase{"DriveRootJoin", "C:\\\\a.pptx", "C:\\a.pptx"},
+        NormalizeCase{"FourBackslashesOnePass", "C:\\\\\\\\a", "C:\\\\a"},
+        NormalizeCase{"ThreeBecomeTwo", "C:\\\\\\a", "C:\\\\a"},
+        NormalizeCase{"LeadingSingleBecomesNetworkPair", "\\x\\\\y", "\\\\x\\y"},
+        NormalizeCase{"LeadingRunOfThree", "\\\\\\server\\share\\\\f", "\\\\server\\share\\f"},
+        NormalizeCase{"NetworkPathKept", "\\\\server\\share\\a.ppt", "\\\\server\\share\\a.ppt"},
+        NormalizeCase{"OnlyBackslashes", "\\\\\\\\", "\\\\"},
+        NormalizeCase{"NothingElseTouched", "C:\\Dir\\.\\A B\\", "C:\\Dir\\.\\A B\\"},
+        NormalizeCase{"Empty", "", ""},
+        NormalizeCase{"RootScanGivesSingleSlash", "//name", "/name"},
+        NormalizeCase{"DoubledSlashInside", "/home/u//deck.pptx", "/home/u/deck.pptx"},
+        NormalizeCase{"FourSlashesOnePass", "/a////b", "/a//b"},
+        NormalizeCase{"TrailingSlashKept", "/home/u/", "/home/u/"},
+        NormalizeCase{"NonAsciiUntouched", "/tmp//Präsentation ü.pptx", "/tmp/Präsentation ü.pptx"}),
+    [](const auto& info) { return std::string(info.param.name); });
