@@ -1,0 +1,287 @@
+#include "extract/PptDocument.h"
+
+#include "extract/PptRecords.h"
+#include "shell/Failure.h"
+
+#include <array>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace orv::ppt {
+
+namespace {
+
+constexpr std::uint32_t kTokenPlain = 0xE391C05F;
+constexpr std::uint32_t kTokenEncrypted = 0xF3D1C4DF;
+constexpr std::size_t kUserEditMinimum = 0x1C;
+constexpr std::size_t kUserEditWithEncryption = 0x20;
+
+// Shape flags of the drawing's shape record.
+constexpr std::uint32_t kShapeGroup = 0x001;
+constexpr std::uint32_t kShapePatriarch = 0x004;
+constexpr std::uint32_t kShapeDeleted = 0x008;
+constexpr std::uint32_t kShapeOle = 0x010;
+constexpr std::uint32_t kShapeConnector = 0x100;
+constexpr std::uint32_t kShapeBackground = 0x400;
+
+// Shape types that never hold text: the straight line, the connectors and the
+// picture frame (pictures and media).
+constexpr std::uint16_t kTypeLine = 20;
+constexpr std::uint16_t kTypeFirstConnector = 32;
+constexpr std::uint16_t kTypeLastConnector = 40;
+constexpr std::uint16_t kTypePictureFrame = 75;
+constexpr std::uint16_t kTypeHostControl = 201;
+
+[[noreturn]] void olderVersion() {
+    throw Failure("The file is a presentation from PowerPoint 95 or an older version, "
+                  "whose format cannot be read.");
+}
+
+[[noreturn]] void passwordProtected() {
+    throw Failure("The presentation is password-protected (encrypted) and cannot be read.");
+}
+
+std::uint32_t readCurrentEditOffset(const ByteSource& currentUser) {
+    // The 97-and-later form: header, size, token, edit offset, user-name
+    // length, file version 0x03F4 and major version 3.
+    std::array<std::uint8_t, 26> raw{};
+    if (currentUser.size() < raw.size())
+        olderVersion();
+    currentUser.read(0, raw);
+    const RecordHeader h = parseHeader(raw.data());
+    if (h.type != kCurrentUserAtom)
+        olderVersion();
+    const std::uint32_t token = le32(raw, 12);
+    if (token == kTokenEncrypted)
+        passwordProtected();
+    const auto fileVersion = static_cast<std::uint16_t>(raw[22] | (raw[23] << 8));
+    if (token != kTokenPlain || fileVersion != 0x03F4 || raw[24] != 3)
+        olderVersion();
+    return le32(raw, 16);
+}
+
+// Bounds the work a hostile file can cause by naming the same slide or text
+// many times over: every byte read for a slide and every byte delivered counts.
+class Budget {
+public:
+    explicit Budget(std::uint64_t streamSize) : m_left((64ull << 20) + 8 * streamSize) {}
+    void spend(std::uint64_t amount) {
+        if (amount > m_left)
+            damaged("it repeats its slides or texts far more often than a real presentation can.");
+        m_left -= amount;
+    }
+
+private:
+    std::uint64_t m_left;
+};
+
+struct DocumentIndex {
+    std::unordered_map<std::uint32_t, std::uint32_t> persist; // persist id -> stream offset
+    std::uint32_t documentPersistId = 0;
+};
+
+void mergePersistDirectory(const ByteSource& stream, std::uint32_t offset, DocumentIndex& index,
+                           Budget& budget) {
+    budget.spend(kHeaderSize + static_cast<std::uint64_t>(readHeader(stream, offset).length));
+    const auto bytes = readRecord(stream, offset, kPersistDirectoryAtom, "persist directory");
+    const std::span<const std::uint8_t> body = std::span(bytes).subspan(kHeaderSize);
+    std::size_t at = 0;
+    while (body.size() - at >= 4) {
+        const std::uint32_t entry = le32(body, at);
+        const std::uint32_t first = entry & 0xFFFFF;
+        const std::uint32_t count = entry >> 20;
+        at += 4;
+        for (std::uint32_t k = 0; k < count; ++k, at += 4) {
+            // Edits are visited newest first, so an id already known keeps
+            // its newer location.
+            index.persist.try_emplace(first + k, le32(body, at));
+        }
+    }
+}
+
+DocumentIndex readEdits(const ByteSource& stream, std::uint32_t currentEdit, Budget& budget) {
+    DocumentIndex index;
+    std::unordered_set<std::uint32_t> editsSeen;
+    std::unordered_set<std::uint32_t> directoriesSeen;
+    std::uint32_t offset = currentEdit;
+    for (bool newest = true;; newest = false) {
+        if (!editsSeen.insert(offset).second)
+            damaged("its chain of saved edits loops back on itself.");
+        budget.spend(kHeaderSize + static_cast<std::uint64_t>(readHeader(stream, offset).length));
+        const auto bytes = readRecord(stream, offset, kUserEditAtom, "record of an edit");
+        const std::span<const std::uint8_t> body = std::span(bytes).subspan(kHeaderSize);
+        if (body.size() < kUserEditMinimum)
+            damaged("the record of an edit is too short.");
+        if (newest) {
+            if (body.size() >= kUserEditWithEncryption && le32(body, 28) != 0)
+                passwordProtected();
+            index.documentPersistId = le32(body, 16);
+        }
+        const std::uint32_t directory = le32(body, 12);
+        if (directoriesSeen.insert(directory).second)
+            mergePersistDirectory(stream, directory, index, budget);
+        const std::uint32_t older = le32(body, 8);
+        if (older == 0)
+            break;
+        offset = older;
+    }
+    return index;
+}
+
+std::uint32_t locate(const DocumentIndex& index, std::uint32_t persistId, const char* what) {
+    const auto it = index.persist.find(persistId);
+    if (it == index.persist.end())
+        damaged(std::string("the ") + what + " is missing from the document's directory.");
+    return it->second;
+}
+
+// The slide list of the document container, read on its own so that the rest
+// of the container (and everything after it) is never loaded.
+std::vector<std::uint8_t> readSlideList(const ByteSource& stream, std::uint32_t documentOffset) {
+    const RecordHeader doc = readHeader(stream, documentOffset);
+    if (doc.type != kDocumentContainer)
+        damaged("the document record is not where the document says it is.");
+    const std::uint64_t end = static_cast<std::uint64_t>(documentOffset) + kHeaderSize + doc.length;
+    if (end > stream.size())
+        damaged("the document record reaches past the end of the document stream.");
+    std::uint64_t at = documentOffset + kHeaderSize;
+    while (end - at >= kHeaderSize) {
+        const RecordHeader h = readHeader(stream, at);
+        if (h.length > end - at - kHeaderSize)
+            damaged("a record is longer than the document record that holds it.");
+        if (h.type == kSlideListWithText && h.instance == 0)
+            return readRecord(stream, at, kSlideListWithText, "slide list");
+        at += kHeaderSize + h.length;
+    }
+    return {};
+}
+
+struct SlideEntry {
+    std::uint32_t persistId = 0;
+    std::vector<std::optional<Record>> outline; // text atom of each outline text, if any
+};
+
+std::vector<SlideEntry> slideEntries(std::span<const std::uint8_t> slideList) {
+    std::vector<SlideEntry> slides;
+    if (slideList.size() < kHeaderSize)
+        return slides;
+    for (const Record& r : childRecords(slideList.subspan(kHeaderSize))) {
+        if (r.header.type == kSlidePersistAtom) {
+            slides.push_back(SlideEntry{le32(r.body, 0), {}});
+        } else if (slides.empty()) {
+            continue;
+        } else if (r.header.type == kTextHeaderAtom) {
+            slides.back().outline.emplace_back();
+        } else if ((r.header.type == kTextCharsAtom || r.header.type == kTextBytesAtom) &&
+                   !slides.back().outline.empty()) {
+            slides.back().outline.back() = r;
+        }
+    }
+    return slides;
+}
+
+std::string decodeText(const Record& atom) {
+    return atom.header.type == kTextCharsAtom ? utf16ToUtf8(atom.body) : latin1ToUtf8(atom.body);
+}
+
+bool canHoldText(std::uint16_t shapeType, std::uint32_t flags) {
+    if (flags & (kShapeGroup | kShapeOle | kShapeConnector))
+        return false;
+    if (shapeType == kTypeLine || shapeType == kTypePictureFrame || shapeType == kTypeHostControl)
+        return false;
+    return shapeType < kTypeFirstConnector || shapeType > kTypeLastConnector;
+}
+
+// One top-level shape; nullopt for records that are not shapes of the slide
+// (deleted shapes, a background shape).
+std::optional<ShapeContent> readShape(const Record& container, const SlideEntry& slide) {
+    std::optional<Record> fsp;
+    std::optional<Record> textbox;
+    for (const Record& r : childRecords(container.body)) {
+        if (r.header.type == kFsp && !fsp)
+            fsp = r;
+        else if (r.header.type == kClientTextbox && !textbox)
+            textbox = r;
+    }
+    const std::uint16_t shapeType = fsp ? fsp->header.instance : 0;
+    const std::uint32_t flags = (fsp && fsp->body.size() >= 8) ? le32(fsp->body, 4) : 0;
+    if (flags & (kShapeDeleted | kShapeBackground))
+        return std::nullopt;
+
+    ShapeContent shape;
+    if (!textbox) {
+        shape.hasTextFrame = fsp && canHoldText(shapeType, flags);
+        return shape;
+    }
+    shape.hasTextFrame = true;
+    std::optional<Record> own;
+    std::optional<std::uint32_t> outlineRef;
+    for (const Record& r : childRecords(textbox->body)) {
+        if ((r.header.type == kTextCharsAtom || r.header.type == kTextBytesAtom) && !own)
+            own = r;
+        else if (r.header.type == kOutlineTextRefAtom && r.body.size() >= 4 && !outlineRef)
+            outlineRef = le32(r.body, 0);
+    }
+    if (own)
+        shape.text = decodeText(*own);
+    else if (outlineRef && *outlineRef < slide.outline.size() && slide.outline[*outlineRef])
+        shape.text = decodeText(*slide.outline[*outlineRef]);
+    return shape;
+}
+
+SlideContent readSlide(const ByteSource& stream, std::uint32_t offset, const SlideEntry& entry,
+                       Budget& budget) {
+    SlideContent slide;
+    const RecordHeader h = readHeader(stream, offset);
+    budget.spend(kHeaderSize + static_cast<std::uint64_t>(h.length));
+    const auto bytes = readRecord(stream, offset, kSlideContainer, "slide record");
+    const std::span<const std::uint8_t> body = std::span(bytes).subspan(kHeaderSize);
+
+    const auto drawing = findChild(body, kDrawingContainer);
+    const auto dg = drawing ? findChild(drawing->body, kDgContainer) : std::nullopt;
+    const auto root = dg ? findChild(dg->body, kSpgrContainer) : std::nullopt;
+    if (!root)
+        return slide;
+    bool first = true;
+    for (const Record& r : childRecords(root->body)) {
+        if (first) {
+            first = false;
+            // The first entry of a group describes the group itself (here the
+            // drawing's root), not a shape on the slide.
+            if (r.header.type == kSpContainer) {
+                const auto fsp = findChild(r.body, kFsp);
+                if (!fsp || fsp->body.size() < 8 || (le32(fsp->body, 4) & (kShapeGroup | kShapePatriarch)))
+                    continue;
+            }
+        }
+        std::optional<ShapeContent> shape;
+        if (r.header.type == kSpgrContainer)
+            shape = ShapeContent{};
+        else if (r.header.type == kSpContainer)
+            shape = readShape(r, entry);
+        if (!shape)
+            continue;
+        budget.spend(sizeof(ShapeContent) + shape->text.size());
+        slide.shapes.push_back(std::move(*shape));
+    }
+    return slide;
+}
+
+} // namespace
+
+PresentationContent readBinaryPresentation(const ByteSource& currentUser, const ByteSource& document) {
+    const std::uint32_t currentEdit = readCurrentEditOffset(currentUser);
+    Budget budget(document.size());
+    const DocumentIndex index = readEdits(document, currentEdit, budget);
+    const auto slideList = readSlideList(document, locate(index, index.documentPersistId, "document record"));
+    const auto entries = slideEntries(slideList);
+
+    PresentationContent content;
+    for (const SlideEntry& entry : entries) {
+        budget.spend(sizeof(SlideContent));
+        content.slides.push_back(readSlide(document, locate(index, entry.persistId, "slide"), entry, budget));
+    }
+    return content;
+}
+
+} // namespace orv::ppt
