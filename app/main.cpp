@@ -1,1 +1,31 @@
-int main() { return 0; }
+#include "extract/NativePresentationHost.h"
+#include "shell/gui/Form1.h"
+#include "shell/gui/QtPlatform.h"
+#include "shell/gui/Settings.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    orv::QtInteraction interaction;
+    orv::QtEventPump pump;
+    orv::QtClipboard clipboard;
+    orv::TimerSeededRandom random;
+    orv::NativePresentationHost host;
+    orv::Settings settings;
+    // Closing the window ends the program at once, even in the middle of a run:
+    // nothing is saved on exit, so there is nothing to wind down.
+    auto endProgram = [] {
+        std::fflush(nullptr);
+        std::_Exit(0);
+    };
+    orv::Form1 form({interaction, pump, clipboard, random, host, settings, QApplication::applicationDirPath(),
+                     endProgram});
+    interaction.setParentWindow(&form);
+    form.Form_Load();
+    form.showCentred();
+    return app.exec();
+}

@@ -59,12 +59,15 @@ public:
     // The number of the step being executed (or last executed).
     std::int32_t current() const { return m_current; }
 
-    template <class F> void run(std::int32_t step, F&& statement) {
+    // Runs one statement; false when it failed (and was reported).
+    template <class F> bool run(std::int32_t step, F&& statement) {
         m_current = step;
         try {
             std::forward<F>(statement)();
+            return true;
         } catch (...) {
             reportCurrent();
+            return false;
         }
     }
 

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "extract/EmailExtraction.h"
+#include "shell/ErrorReport.h"
+
+#include <functional>
+#include <string>
+
+namespace orv {
+
+class PresentationHost;
+
+// Whether the presentation application can be started: creates it once and
+// releases it at once. False when Create fails.
+bool CheckPowerPointInstalled(PresentationHost& host);
+
+// Whether an instance of the application is already running (Attach succeeds
+// and it names itself "Microsoft PowerPoint"). Any failure counts as no.
+bool IsPowerPointRunning(PresentationHost& host);
+
+// The text of the question asked before a run when an instance is running.
+extern const char* const kPowerPointOpenPrompt;
+
+// True when the run must not start: an instance runs and `askProceed`, shown
+// kPowerPointOpenPrompt, answers no.
+bool AbortIfPowerPointOpen(PresentationHost& host, const std::function<bool(const std::string& prompt)>& askProceed);
+
+// The harvest of one presentation: create, attach, show, open, then every
+// shape with a text frame on every slide gives its text to the address
+// extraction; quit. Each failing step is reported with its number and the
+// harvest goes on with the next one; after a failed count, the loop it would
+// have driven runs no iterations.
+void DoItByFile(const std::string& path, PresentationHost& host, ErrorReporter& reporter, SeenEmails& seen,
+                const HarvestCallbacks& callbacks);
+
+} // namespace orv

@@ -1,0 +1,73 @@
+#include "extract/NativePresentationHost.h"
+
+#include "extract/PresentationReader.h"
+#include "shell/Failure.h"
+
+namespace orv {
+
+void NativePresentationHost::Create() { m_running = true; }
+
+void NativePresentationHost::Attach() {
+    if (!m_running)
+        throw Failure("The presentation reader is not running.");
+    m_attached = true;
+}
+
+void NativePresentationHost::Open(const std::string& path) {
+    if (!m_running)
+        throw Failure("The presentation reader is not running.");
+    m_presentation.reset();
+    m_presentation = ReadPresentationFile(path);
+}
+
+const PresentationContent& NativePresentationHost::active() const {
+    if (!m_presentation)
+        throw Failure("No presentation is open.");
+    return *m_presentation;
+}
+
+int NativePresentationHost::SlideCount() {
+    // After a failed Open (already reported) nothing is active: no slides, so
+    // one bad file gives one report, not one per following step.
+    return m_presentation ? static_cast<int>(m_presentation->slides.size()) : 0;
+}
+
+int NativePresentationHost::ShapeCount(int slide) {
+    const auto& slides = active().slides;
+    if (slide < 1 || static_cast<std::size_t>(slide) > slides.size())
+        throw Failure("The slide index is out of range.");
+    return static_cast<int>(slides[static_cast<std::size_t>(slide) - 1].shapes.size());
+}
+
+const ShapeContent& NativePresentationHost::shapeAt(int slide, int shape) const {
+    const auto& slides = active().slides;
+    if (slide < 1 || static_cast<std::size_t>(slide) > slides.size())
+        throw Failure("The slide index is out of range.");
+    const auto& shapes = slides[static_cast<std::size_t>(slide) - 1].shapes;
+    if (shape < 1 || static_cast<std::size_t>(shape) > shapes.size())
+        throw Failure("The shape index is out of range.");
+    return shapes[static_cast<std::size_t>(shape) - 1];
+}
+
+bool NativePresentationHost::HasTextFrame(int slide, int shape) { return shapeAt(slide, shape).hasTextFrame; }
+
+std::string NativePresentationHost::Text(int slide, int shape) {
+    const auto& s = shapeAt(slide, shape);
+    if (!s.hasTextFrame)
+        throw Failure("This shape has no text frame.");
+    return s.text;
+}
+
+void NativePresentationHost::Quit() {
+    m_presentation.reset();
+    m_running = false;
+    m_attached = false;
+}
+
+std::string NativePresentationHost::Name() {
+    if (!m_attached)
+        throw Failure("The presentation reader is not running.");
+    return "Orvandel presentation reader";
+}
+
+} // namespace orv

@@ -1,0 +1,50 @@
+// "Start Extracting": every file-list row, in list order, through the harvest.
+#include "extract/Harvest.h"
+#include "shell/gui/Form1.h"
+#include "shell/gui/Interaction.h"
+#include "shell/gui/ListControl.h"
+
+namespace orv {
+
+void Form1::PushButton8_Click() {
+    if (m_extractRunning) // step 100: a run is already going
+        return;
+    m_extractRunning = true; // step 102
+    Steps s(m_reporter, loc::PushButton8);
+    if (s.test(106, [&] { return m_listView1->count() > 0; })) {
+        bool abort = false;
+        s.run(108, [&] {
+            abort = AbortIfPowerPointOpen(m_services.host, [&](const std::string& prompt) {
+                return message(QString::fromStdString(prompt), Interaction::Buttons::YesNo) ==
+                       Interaction::Answer::Yes;
+            });
+        });
+        if (!abort) {
+            s.run(110, [&] { setMousePointer(PointerHourglass); });
+            SeenEmails seen; // step 112
+            const HarvestCallbacks callbacks{
+                [this] { m_services.pump.pump(); },
+                [this](std::string_view address) {
+                    m_listView2->add(QString::fromUtf8(address.data(), static_cast<qsizetype>(address.size())));
+                }};
+            int n = 0;
+            s.run(114, [&] { n = m_listView1->count(); });
+            for (int i = 1; i <= n; ++i) {
+                // Let the window repaint and answer between files, also when a
+                // file holds no candidate address at all.
+                m_services.pump.pump();
+                QString path;
+                if (!s.run(116, [&] { path = m_listView1->text(i); }))
+                    continue; // the row is gone; its harvest would add nothing
+                s.run(118, [&] { DoItByFile(path.toStdString(), m_services.host, m_reporter, seen, callbacks); });
+            }
+            s.run(124, [&] { setMousePointer(PointerDefault); });
+            s.run(126, [&] { message(QStringLiteral("Done.")); });
+        }
+    } else {
+        s.run(130, [&] { message(QStringLiteral("No files added.")); });
+    }
+    m_extractRunning = false; // step 132
+}
+
+} // namespace orv

@@ -1,0 +1,274 @@
+#include "shell/gui/Form1.h"
+
+#include "extract/Harvest.h"
+#include "shell/AppTitle.h"
+#include "shell/Failure.h"
+#include "shell/gui/AppIcon.h"
+#include "shell/gui/Interaction.h"
+#include "shell/gui/ListControl.h"
+#include "shell/gui/Settings.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+
+namespace orv {
+
+namespace {
+
+struct ControlPlace {
+    int number; // push button number, 0 for the lists
+    const char* caption;
+    int left, top, width, height;
+};
+
+// Push buttons in tab order, after the two lists. Positions in twips.
+constexpr ControlPlace kButtons[] = {
+    {3, "Add PowerPoint File(s)", 120, 2650, 3840, 405},
+    {6, "Add All PowerPnt File(s) In Folder", 4080, 2650, 3840, 405},
+    {5, "Clear List", 120, 3160, 3840, 405},
+    {8, "Start Extracting", 120, 3670, 7800, 405},
+    {1, "Save Results As Text File", 120, 6200, 3840, 405},
+    {2, "Save As Comma Delimited Text File", 4080, 6200, 3840, 405},
+    {9, "Clear List", 4080, 6710, 3840, 405},
+    {7, "Help", 120, 120, 7800, 405},
+    {4, "Copy Results To Clipboard", 120, 6710, 3840, 405},
+    {10, "Load Sample/Example Files", 4080, 3160, 3840, 405},
+};
+
+constexpr int kClientWidth = 8040;
+constexpr int kClientHeight = 7215;
+constexpr const char* kHomePage = "https://quillmoor.example/orvandel";
+
+QFont arialBold(double points) {
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(points);
+    font.setBold(true);
+    return font;
+}
+
+} // namespace
+
+Form1::Form1(Services services, QWidget* parent) : QWidget(parent), m_services(std::move(services)) {
+    createControls();
+    wire();
+}
+
+Form1::~Form1() = default;
+
+void Form1::createControls() {
+    const double dpi = logicalDpiX();
+    auto place = [dpi](QWidget* w, int left, int top, int width, int height) {
+        w->setGeometry(TwipsToPixels(left, dpi), TwipsToPixels(top, dpi), TwipsToPixels(width, dpi),
+                       TwipsToPixels(height, dpi));
+    };
+
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFixedSize(TwipsToPixels(kClientWidth, dpi), TwipsToPixels(kClientHeight, dpi));
+    setFont(arialBold(9));
+    setAutoFillBackground(true);
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+    setMouseTracking(true);
+    setObjectName(QStringLiteral("Form1"));
+
+    m_listView1 = new ListControl(this);
+    m_listView1->setObjectName(QStringLiteral("ListView1"));
+    place(m_listView1, 120, 630, 7800, 1935);
+    m_listView1->setToolTip(QStringLiteral("Drag and drop files here. Double-click item to remove it. Move | line "
+                                           "to right and out of window to reveal full names."));
+
+    m_listView2 = new ListControl(this);
+    m_listView2->setObjectName(QStringLiteral("ListView2"));
+    m_listView2->setCheckable(true);
+    place(m_listView2, 120, 4170, 7800, 1935);
+    m_listView2->setToolTip(QStringLiteral("Move | line to right and out of window to reveal full names."));
+
+    for (auto* list : {m_listView1, m_listView2}) {
+        list->setFont(arialBold(9));
+        list->viewport()->setMouseTracking(true);
+        list->viewport()->installEventFilter(this);
+    }
+
+    QWidget* previous = m_listView2;
+    setTabOrder(m_listView1, m_listView2);
+    for (const auto& b : kButtons) {
+        auto* button = new QPushButton(QString::fromUtf8(b.caption), this);
+        button->setObjectName(QStringLiteral("PushButton%1").arg(b.number));
+        button->setFont(arialBold(11.25));
+        button->setAutoDefault(false);
+        button->setMouseTracking(true);
+        button->installEventFilter(this);
+        place(button, b.left, b.top, b.width, b.height);
+        m_buttons.at(b.number - 1) = button;
+        setTabOrder(previous, button);
+        previous = button;
+    }
+}
+
+void Form1::wire() {
+    auto on = [this](int number, void (Form1::*handler)()) {
+        connect(pushButton(number), &QPushButton::clicked, this, handler);
+    };
+    on(1, &Form1::PushButton1_Click);
+    on(2, &Form1::PushButton2_Click);
+    on(3, &Form1::PushButton3_Click);
+    on(4, &Form1::PushButton4_Click);
+    on(5, &Form1::PushButton5_Click);
+    on(7, &Form1::PushButton7_Click);
+    on(8, &Form1::PushButton8_Click);
+    on(9, &Form1::PushButton9_Click);
+    m_listView2->installEventFilter(this); // key presses reach ListView2_KeyDown
+}
+
+void Form1::Form_Load() {
+    Steps s(m_reporter, loc::FormLoad);
+    s.run(100, [&] { applySkin(); });
+    if (s.test(104, [&] { return QFileInfo::exists(m_services.programFolder + QStringLiteral("/HAND-M.CUR")); }))
+        s.run(106, [&] { loadHandCursor(); });
+    s.run(108, [&] {
+        const int draw = static_cast<int>(m_services.random.next() * 100) + 1;
+        if (draw == 7)
+            m_services.interaction.openUrl(QString::fromUtf8(kHomePage));
+    });
+    // The sample-file record joins step 108 here once sample files are supported:
+    // when the setting Snapshot is empty, the samples beside the program are recorded.
+    s.run(126, [&] {
+        setWindowTitle(QString::fromUtf8(kProductTitle.data(), kProductTitle.size()));
+        setWindowIcon(ProgramIcon());
+        QApplication::setApplicationDisplayName(applicationTitle());
+    });
+    s.run(128, [&] { m_listView1->addColumn(QStringLiteral("PowerPoint File(s)")); });
+    s.run(130, [&] { m_listView1->setColumnWidthTwips(1, 7000); });
+    s.run(132, [&] { m_listView2->addColumn(QStringLiteral("Results")); });
+    s.run(134, [&] { m_listView2->setColumnWidthTwips(1, 7000); });
+    s.run(136, [&] {
+        if (!CheckPowerPointInstalled(m_services.host)) {
+            message(QStringLiteral("PowerPoint is not installed on this computer. You need to have it installed to "
+                                   "use this software without error."));
+            m_services.endProgram();
+        }
+    });
+}
+
+void Form1::applySkin() {
+    const QString skin = m_services.programFolder + QStringLiteral("/x/o.cjs");
+    if (!QFileInfo(skin).isFile())
+        return;
+    QPalette face = palette();
+    face.setColor(QPalette::Window, QApplication::palette().color(QPalette::Button));
+    setPalette(face);
+    QFile file(skin);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Failure("The skin file " + skin.toStdString() + " cannot be read: " + file.errorString().toStdString());
+    setStyleSheet(QString::fromUtf8(file.readAll()));
+    m_skinApplied = true;
+}
+
+void Form1::loadHandCursor() {
+    QImageReader reader(m_services.programFolder + QStringLiteral("/HAND-M.CUR"));
+    const QImage image = reader.read();
+    if (image.isNull())
+        return; // an unreadable cursor file is skipped like a missing one
+    m_customCursor = QCursor(QPixmap::fromImage(image), image.width() / 4, 1);
+}
+
+void Form1::showCentred() {
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        if (const QScreen* screen = QApplication::primaryScreen()) {
+            QRect frame = geometry();
+            frame.moveCenter(screen->availableGeometry().center());
+            move(frame.topLeft());
+        }
+    }
+    show();
+}
+
+void Form1::setMousePointer(int value) {
+    m_mousePointer = value;
+    switch (value) {
+    case PointerHourglass:
+        setCursor(Qt::WaitCursor);
+        break;
+    case PointerCustom:
+        // Without the cursor file the custom pointer has no picture of its own.
+        setCursor(m_customCursor ? *m_customCursor : QCursor(Qt::ArrowCursor));
+        break;
+    default:
+        unsetCursor();
+        break;
+    }
+}
+
+void Form1::Button_MouseMove() {
+    if (m_mousePointer != PointerHourglass)
+        setMousePointer(PointerCustom);
+}
+
+void Form1::Form_MouseMove() {
+    if (m_mousePointer != PointerHourglass)
+        setMousePointer(PointerDefault);
+}
+
+void Form1::ListView2_MouseMove() { Form_MouseMove(); }
+
+void Form1::mouseMoveEvent(QMouseEvent* event) {
+    Form_MouseMove();
+    QWidget::mouseMoveEvent(event);
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    const auto type = event->type();
+    if (type == QEvent::MouseMove || type == QEvent::Enter) {
+        if (watched == m_listView2->viewport())
+            ListView2_MouseMove();
+        else if (watched == m_listView1->viewport())
+            Form_MouseMove();
+        else if (qobject_cast<QPushButton*>(watched))
+            Button_MouseMove();
+    } else if (type == QEvent::KeyPress && watched == m_listView2) {
+        ListView2_KeyDown(static_cast<QKeyEvent*>(event)->key());
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form1::PushButton7_Click() {
+    Steps s(m_reporter, loc::PushButton7);
+    s.run(100, [&] {
+        message(QStringLiteral("This program works with PowerPoint Presentations like .ppt and .pptx but not "
+                               "PowerPoint Shows like .pps"));
+    });
+}
+
+void Form1::Form_Unload() { m_services.endProgram(); }
+
+void Form1::closeEvent(QCloseEvent* event) {
+    event->accept();
+    Form_Unload();
+}
+
+QString Form1::applicationTitle() const {
+    return QString::fromStdString(ApplicationTitle(kProductTitle));
+}
+
+Interaction::Answer Form1::message(const QString& text, Interaction::Buttons buttons) {
+    return m_services.interaction.messageBox(text, applicationTitle(), buttons, Interaction::Icon::None);
+}
+
+void Form1::Reporter::report(std::string_view location, std::int32_t step, const std::string& description) {
+    m_form.m_services.interaction.messageBox(QString::fromStdString(ErrorReportText(location, step, description)),
+                                             QStringLiteral("Application Error"), Interaction::Buttons::Ok,
+                                             Interaction::Icon::Warning);
+}
+
+} // namespace orv

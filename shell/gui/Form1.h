@@ -1,0 +1,109 @@
+#pragma once
+
+#include "shell/ErrorReport.h"
+#include "shell/gui/Interaction.h"
+#include "shell/gui/Platform.h"
+
+#include <QCursor>
+#include <QWidget>
+
+#include <array>
+#include <memory>
+#include <optional>
+
+class QPushButton;
+
+namespace orv {
+
+class ListControl;
+
+// The one window: the file list, the results list and ten push buttons. Each
+// handler is short and reads like its numbered steps; the work lives in the
+// folder that owns the behaviour (filelist/, extract/, results/), where most
+// handlers are defined as well.
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    // Mouse pointer values other code reads and sets (the busy mark).
+    static constexpr int PointerDefault = 0;
+    static constexpr int PointerHourglass = 11;
+    static constexpr int PointerCustom = 99;
+
+    explicit Form1(Services services, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // Start-up: skin, hand cursor, home page, caption, icon, list columns and
+    // the presentation reader check. Runs once, before the window is shown.
+    void Form_Load();
+    // Shows the window centred on the screen (the first time).
+    void showCentred();
+
+    int mousePointer() const { return m_mousePointer; }
+    void setMousePointer(int value);
+    bool hasCustomCursor() const { return m_customCursor.has_value(); }
+
+    ListControl* ListView1() const { return m_listView1; }
+    ListControl* ListView2() const { return m_listView2; }
+    QPushButton* pushButton(int number) const { return m_buttons.at(number - 1); }
+    bool skinApplied() const { return m_skinApplied; }
+    bool extractRunning() const { return m_extractRunning; }
+
+    // Button handlers.
+    void PushButton1_Click(); // "Save Results As Text File"
+    void PushButton2_Click(); // "Save As Comma Delimited Text File"
+    void PushButton3_Click(); // "Add PowerPoint File(s)"
+    void PushButton4_Click(); // "Copy Results To Clipboard"
+    void PushButton5_Click(); // file-list "Clear List"
+    void PushButton7_Click(); // "Help"
+    void PushButton8_Click(); // "Start Extracting"
+    void PushButton9_Click(); // results "Clear List"
+    // Results list key handler: Delete removes the selected row.
+    void ListView2_KeyDown(int keyCode);
+
+    // Hover rule: the hand over buttons, the arrow elsewhere, never over the hourglass.
+    void Button_MouseMove();
+    void Form_MouseMove();
+    void ListView2_MouseMove();
+
+    // Closing the window ends the program at once, even inside a handler.
+    void Form_Unload();
+
+    // The caption of every message box that names none.
+    QString applicationTitle() const;
+    // A plain message box with the application's title as caption.
+    Interaction::Answer message(const QString& text, Interaction::Buttons buttons = Interaction::Buttons::Ok);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createControls();
+    void wire();
+    void applySkin();
+    void loadHandCursor();
+    void saveResults(std::string_view location, bool commaDelimited);
+
+    class Reporter : public ErrorReporter {
+    public:
+        explicit Reporter(Form1& form) : m_form(form) {}
+        void report(std::string_view location, std::int32_t step, const std::string& description) override;
+
+    private:
+        Form1& m_form;
+    };
+
+    Services m_services;
+    Reporter m_reporter{*this};
+    ListControl* m_listView1 = nullptr;
+    ListControl* m_listView2 = nullptr;
+    std::array<QPushButton*, 10> m_buttons{};
+    int m_mousePointer = PointerDefault;
+    std::optional<QCursor> m_customCursor;
+    bool m_skinApplied = false;
+    bool m_extractRunning = false;
+    bool m_shownOnce = false;
+};
+
+} // namespace orv

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+namespace orv {
+
+class Interaction;
+class PresentationHost;
+class Settings;
+
+// Lets the event loop run once, so the window repaints and answers the user
+// in the middle of a long operation.
+class EventPump {
+public:
+    virtual ~EventPump() = default;
+    virtual void pump() = 0;
+};
+
+// The system clipboard, one attempt per call; callers decide how often to retry.
+class Clipboard {
+public:
+    virtual ~Clipboard() = default;
+    virtual bool clear() = 0;
+    virtual bool setText(const QString& text) = 0;
+};
+
+// Uniform draws in [0, 1).
+class RandomSource {
+public:
+    virtual ~RandomSource() = default;
+    virtual double next() = 0;
+};
+
+// Everything the main window needs from outside, handed over at construction.
+struct Services {
+    Interaction& interaction;
+    EventPump& pump;
+    Clipboard& clipboard;
+    RandomSource& random;
+    PresentationHost& host;
+    Settings& settings;
+    QString programFolder;              // where the skin, the cursor and the samples lie
+    std::function<void()> endProgram;   // ends the process at once
+};
+
+} // namespace orv
