@@ -1,1 +1,15 @@
-int main() { return 2; }
+#include "extract/CliRun.h"
+#include "extract/PresentationReader.h"
+
+#include <iostream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const bool progress = isatty(STDERR_FILENO) == 1;
+    return orv::RunCliArguments(args, std::cout, std::cerr, progress,
+                                [](const std::string& path) { return orv::ReadPresentationFile(path); });
+}

@@ -1,0 +1,73 @@
+#include "extract/CliReadAhead.h"
+
+#include "shell/ErrorReport.h"
+
+#include <utility>
+
+namespace orv {
+
+CliReadAhead::CliReadAhead(std::vector<std::string> paths, unsigned workers, PresentationReadFunction read)
+    : m_paths(std::move(paths)), m_read(std::move(read)), m_capacity(2 * static_cast<std::size_t>(workers)) {
+    m_workers.reserve(workers);
+    for (unsigned i = 0; i < workers; ++i)
+        m_workers.emplace_back([this] { work(); });
+}
+
+CliReadAhead::~CliReadAhead() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_changed.notify_all();
+    for (auto& worker : m_workers)
+        worker.join();
+}
+
+CliReadResult CliReadAhead::readOne(std::size_t index) const {
+    CliReadResult result;
+    try {
+        result.content = m_read(m_paths[index]);
+    } catch (...) {
+        result.error = DescribeCurrentException();
+        result.content.reset();
+    }
+    return result;
+}
+
+void CliReadAhead::work() {
+    for (;;) {
+        std::size_t index = 0;
+        {
+            std::unique_lock lock(m_mutex);
+            m_changed.wait(lock, [&] {
+                return m_stopping || m_nextClaim >= m_paths.size() || m_nextClaim < m_nextTake + m_capacity;
+            });
+            if (m_stopping || m_nextClaim >= m_paths.size())
+                return;
+            index = m_nextClaim++;
+        }
+        CliReadResult result = readOne(index);
+        {
+            std::lock_guard lock(m_mutex);
+            m_ready.emplace(index, std::move(result));
+        }
+        m_changed.notify_all();
+    }
+}
+
+CliReadResult CliReadAhead::take(std::size_t index) {
+    if (m_workers.empty())
+        return readOne(index);
+    CliReadResult result;
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_ready.contains(index); });
+        auto node = m_ready.extract(index);
+        result = std::move(node.mapped());
+        m_nextTake = index + 1;
+    }
+    m_changed.notify_all();
+    return result;
+}
+
+} // namespace orv

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "extract/PresentationContent.h"
+
+#include <condition_variable>
+#include <cstddef>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace orv {
+
+using PresentationReadFunction = std::function<PresentationContent(const std::string& path)>;
+
+// One file's outcome: its content, or why it could not be read.
+struct CliReadResult {
+    std::optional<PresentationContent> content;
+    std::string error;
+};
+
+// Reads a list of files on worker threads and hands the results back strictly
+// in list order, so that whatever is done with them stays sequential. Workers
+// run at most 2 x workers files ahead of the one taken last, which bounds the
+// contents held in memory whatever the length of the list. With no workers
+// each file is read when it is taken, on the caller's thread.
+class CliReadAhead {
+public:
+    CliReadAhead(std::vector<std::string> paths, unsigned workers, PresentationReadFunction read);
+    ~CliReadAhead();
+    CliReadAhead(const CliReadAhead&) = delete;
+    CliReadAhead& operator=(const CliReadAhead&) = delete;
+
+    std::size_t size() const { return m_paths.size(); }
+    const std::string& path(std::size_t index) const { return m_paths[index]; }
+
+    // The result of file `index`; call with 0, 1, 2 and so on. Blocks until
+    // that file has been read.
+    CliReadResult take(std::size_t index);
+
+    // Files read and not yet taken, at most; for tests of the bound.
+    std::size_t capacity() const { return m_capacity; }
+
+private:
+    CliReadResult readOne(std::size_t index) const;
+    void work();
+
+    std::vector<std::string> m_paths;
+    PresentationReadFunction m_read;
+    std::size_t m_capacity = 0;
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::size_t m_nextClaim = 0; // the next file a worker may start on
+    std::size_t m_nextTake = 0;  // the next file the caller takes
+    bool m_stopping = false;
+    std::map<std::size_t, CliReadResult> m_ready;
+    std::vector<std::thread> m_workers;
+};
+
+} // namespace orv

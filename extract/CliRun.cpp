@@ -1,0 +1,151 @@
+#include "extract/CliRun.h"
+
+#include "extract/EmailExtraction.h"
+#include "filelist/AddFolder.h"
+#include "filelist/FileSystem.h"
+#include "shell/ErrorReport.h"
+
+#include <ostream>
+
+namespace orv {
+
+namespace {
+
+// Scan trouble has no window to show it in: one line on stderr, naming the
+// folder argument it happened under.
+class StreamReporter : public ErrorReporter {
+public:
+    StreamReporter(std::ostream& err, const std::string& folder) : m_err(err), m_folder(folder) {}
+    void report(std::string_view, std::int32_t, const std::string& description) override {
+        m_err << m_folder << ": " << description << '\n';
+        m_reported = true;
+    }
+    bool reported() const { return m_reported; }
+
+private:
+    std::ostream& m_err;
+    const std::string& m_folder;
+    bool m_reported = false;
+};
+
+// Prints addresses as they are found, so nothing but the order depends on
+// how many files are read at once.
+class AddressPrinter {
+public:
+    AddressPrinter(std::ostream& out, bool comma) : m_out(out), m_comma(comma) {}
+    void print(std::string_view address) { m_out << address << (m_comma ? ',' : '\n'); }
+    void finish() {
+        if (m_comma)
+            m_out << "\r\n";
+        m_out.flush();
+    }
+
+private:
+    std::ostream& m_out;
+    bool m_comma;
+};
+
+class Progress {
+public:
+    Progress(std::ostream& err, bool enabled, std::size_t total)
+        : m_err(err), m_enabled(enabled), m_total(total) {}
+    void update(std::size_t done) {
+        if (m_enabled)
+            m_err << "\r[" << done << '/' << m_total << "] files read" << std::flush;
+    }
+    // An error line must not land in the middle of the count.
+    void clearLine() {
+        if (m_enabled)
+            m_err << "\r\x1b[K";
+    }
+    void finish() {
+        if (m_enabled && m_total > 0)
+            m_err << '\n' << std::flush;
+    }
+
+private:
+    std::ostream& m_err;
+    bool m_enabled;
+    std::size_t m_total;
+};
+
+void harvest(const PresentationContent& content, SeenEmails& seen, const HarvestCallbacks& callbacks) {
+    for (const auto& slide : content.slides)
+        for (const auto& shape : slide.shapes)
+            if (shape.hasTextFrame && !shape.text.empty())
+                HarvestEmailsFromText(shape.text, seen, callbacks);
+}
+
+} // namespace
+
+std::vector<std::string> ExpandCliPaths(const CliOptions& options, std::ostream& err, bool& failed) {
+    const std::span<const std::string> extensions = options.extensions.empty()
+                                                        ? DefaultPresentationExtensions()
+                                                        : std::span<const std::string>(options.extensions);
+    std::vector<std::string> files;
+    for (const auto& path : options.paths) {
+        if (!IsDirectory(path)) {
+            files.push_back(path);
+            continue;
+        }
+        StreamReporter reporter(err, path);
+        auto rows = CollectFolderFiles(path, extensions, reporter, {});
+        failed = failed || reporter.reported();
+        files.insert(files.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+    }
+    return files;
+}
+
+int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err, bool showProgress,
+           const PresentationReadFunction& read) {
+    bool failed = false;
+    std::vector<std::string> files = ExpandCliPaths(options, err, failed);
+    const unsigned workers = options.jobs > 1 ? options.jobs : 0;
+    CliReadAhead reads(std::move(files), workers, read);
+
+    AddressPrinter printer(out, options.comma);
+    Progress progress(err, showProgress, reads.size());
+    SeenEmails seen;
+    const HarvestCallbacks callbacks{{}, [&](std::string_view address) { printer.print(address); }};
+    for (std::size_t i = 0; i < reads.size(); ++i) {
+        CliReadResult result = reads.take(i);
+        std::string error = std::move(result.error);
+        if (result.content) {
+            try {
+                harvest(*result.content, seen, callbacks);
+            } catch (...) {
+                error = DescribeCurrentException();
+            }
+        }
+        if (!result.content || !error.empty()) {
+            progress.clearLine();
+            err << reads.path(i) << ": " << (error.empty() ? "The file cannot be read." : error) << '\n';
+            failed = true;
+        }
+        progress.update(i + 1);
+    }
+    progress.finish();
+    printer.finish();
+    if (!out) {
+        err << "orvandel-cli: the addresses could not be written out\n";
+        return kCliSomeUnreadable;
+    }
+    return failed ? kCliSomeUnreadable : kCliAllRead;
+}
+
+int RunCliArguments(std::span<const std::string> args, std::ostream& out, std::ostream& err,
+                    bool showProgress, const PresentationReadFunction& read) {
+    const CliParseResult parsed = ParseCliArguments(args);
+    if (!parsed.error.empty()) {
+        err << "orvandel-cli: " << parsed.error << "\nTry 'orvandel-cli --help'.\n";
+        return kCliBadUsage;
+    }
+    if (parsed.options.help) {
+        out << CliUsage();
+        out.flush();
+        return kCliAllRead;
+    }
+    return RunCli(parsed.options, out, err, showProgress, read);
+}
+
+} // namespace orv

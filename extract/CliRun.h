@@ -1,0 +1,35 @@
+#pragma once
+
+#include "extract/CliOptions.h"
+#include "extract/CliReadAhead.h"
+
+#include <iosfwd>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace orv {
+
+// Exit statuses of the command-line tool.
+inline constexpr int kCliAllRead = 0;
+inline constexpr int kCliSomeUnreadable = 1;
+inline constexpr int kCliBadUsage = 2;
+
+// The files a command line stands for, in order: a file argument as given, a
+// folder argument as the rows a folder scan of it would add. Trouble while
+// collecting a folder is written to `err` as "FOLDER: reason"; `failed` is
+// set when that happens.
+std::vector<std::string> ExpandCliPaths(const CliOptions& options, std::ostream& err, bool& failed);
+
+// Reads every file and prints the addresses found, each once, in the order a
+// run of the window over the same list would add them. One line per
+// unreadable file goes to `err`. `showProgress` adds a running count of files
+// read on `err` (for a terminal). Returns the exit status.
+int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err, bool showProgress,
+           const PresentationReadFunction& read);
+
+// Parses the command line (without the program name) and runs it.
+int RunCliArguments(std::span<const std::string> args, std::ostream& out, std::ostream& err,
+                    bool showProgress, const PresentationReadFunction& read);
+
+} // namespace orv

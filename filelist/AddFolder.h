@@ -1,0 +1,55 @@
+#pragma once
+
+#include "shell/ErrorReport.h"
+
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orv {
+
+// Folder paths, each ending in "/", in the order a scan visits them. Entries
+// are plain strings compared by text.
+using FolderList = std::vector<std::string>;
+
+// Appends the sub-folders of every entry, breadth-first: all children of the
+// entries, then all grandchildren, and so on; within a level in the order of
+// the parents, under one parent in listing order. A sub-folder counts only
+// when its name is shorter than 260 characters, holds no odd character and no
+// "?"; a folder path of 260 characters or more is kept but not descended
+// into. An entry that turns out to be unreadable (permission denied, gone) is
+// removed. `yield` runs between folders so a window can stay responsive;
+// failures outside the per-folder work go to `reporter`.
+//
+// A folder reached again within one scan (a link to an ancestor or to a folder
+// already collected) is not collected a second time, so a link loop cannot
+// make the scan run away.
+void GetSubDirectories2016(FolderList& folderList, bool recurse, ErrorReporter& reporter,
+                           const std::function<void()>& yield);
+
+// The names (without folder) of the existing files of `folder` that match the
+// wildcard `pattern`, in listing order (byte-wise sorted). Element k holds
+// what the scan's 1-based name array holds at index k + 1; an empty vector
+// stands for "no file", the array with only index 0. A folder that cannot be
+// listed gives no names. `folder` may end in "/" or not.
+std::vector<std::string> ListFolderFiles(const std::string& folder, std::string_view pattern);
+
+// The same for a file that matches any of several patterns; each name once.
+std::vector<std::string> ListFolderFiles(const std::string& folder, std::span<const std::string> patterns);
+
+// The rows a folder scan adds for `folder` and everything below it: the folder
+// list collected breadth-first, then per folder the existing files that match
+// "*." + extension (the extension exactly as typed), without names beginning
+// with "~" and without hidden regular files (attribute value 34), each path
+// cleaned with NormalizePath.
+std::vector<std::string> CollectFolderFiles(const std::string& folder, std::string_view extension,
+                                            ErrorReporter& reporter, const std::function<void()>& yield);
+
+// The same for files that match any of several extensions, in one walk.
+std::vector<std::string> CollectFolderFiles(const std::string& folder,
+                                            std::span<const std::string> extensions, ErrorReporter& reporter,
+                                            const std::function<void()>& yield);
+
+} // namespace orv

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "shell/Failure.h"
+
+namespace orv {
+
+// File attribute values as the folder rules compare them (whole values, not
+// bits). This platform has no hidden or system flags: a name that begins with
+// "." counts as hidden, every regular file carries the archive value, a
+// symbolic link the reparse-point value, and the system value never appears.
+namespace attr {
+inline constexpr std::uint32_t Hidden = 2;
+inline constexpr std::uint32_t System = 4;
+inline constexpr std::uint32_t Directory = 16;
+inline constexpr std::uint32_t Archive = 32;
+inline constexpr std::uint32_t ReparsePoint = 1024;
+} // namespace attr
+
+// A folder that cannot be listed. The folder scan tells "permission denied" and
+// "path not found" apart from every other cause, so the kind travels along.
+class FolderListingFailure : public Failure {
+public:
+    enum class Kind { PermissionDenied, PathNotFound, Other };
+    FolderListingFailure(Kind kind, const std::string& description) : Failure(description), m_kind(kind) {}
+    Kind kind() const { return m_kind; }
+
+private:
+    Kind m_kind;
+};
+
+// The attribute value of a path (links followed for the directory and archive
+// values; the link itself gives the reparse-point value). Throws Failure when
+// the path does not exist.
+std::uint32_t ReadAttributes(const std::string& path);
+
+// The same, or nothing when the path does not exist.
+std::optional<std::uint32_t> TryReadAttributes(const std::string& path);
+
+// True when the attributes can be read and carry the directory value.
+bool IsDirectory(const std::string& path);
+
+// True when the path names an existing regular file, links followed. Read
+// permission on the file itself is not needed.
+bool FileExists(const std::string& path);
+
+// True when the path's last-modification time can be read (a file or a
+// folder, links followed); false on any failure.
+bool PathExists(const std::string& path);
+
+// True when the folder path is this platform's root: "/" (or any run of "/").
+bool IsRootFolder(std::string_view path);
+
+// True when any code point of the UTF-8 name is below 32, from 127 to 159, or
+// "?". Bytes that are not valid UTF-8 count as "?".
+bool HasOddCharacters(std::string_view name);
+
+// The names in a folder ("." and ".." left out), sorted byte-wise so that a
+// scan gives the same order every time. Throws FolderListingFailure.
+std::vector<std::string> ListFolderNames(const std::string& folder);
+
+// The names of the sub-folders of a folder (links to folders included),
+// sorted byte-wise. Throws FolderListingFailure.
+std::vector<std::string> ListSubFolderNames(const std::string& folder);
+
+// Identifies a folder whatever path leads to it, so that a scan can tell a
+// folder it has already collected from a new one.
+struct FolderIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    friend bool operator==(const FolderIdentity&, const FolderIdentity&) = default;
+};
+std::optional<FolderIdentity> IdentifyFolder(const std::string& path);
+
+} // namespace orv

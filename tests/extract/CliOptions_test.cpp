@@ -1,0 +1,70 @@
+#include "extract/CliOptions.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ParseCase {
+    const char* label;
+    std::vector<std::string> args;
+    bool usable;
+    bool comma = false;
+    unsigned jobs = 1;
+    std::vector<std::string> extensions = {};
+    std::vector<std::string> paths = {};
+    bool help = false;
+};
+
+void PrintTo(const ParseCase& c, std::ostream* os) {
+    *os << c.label;
+}
+
+class CliParseTable : public testing::TestWithParam<ParseCase> {};
+
+TEST_P(CliParseTable, Parses) {
+    const auto& c = GetParam();
+    const auto result = orv::ParseCliArguments(c.args);
+    EXPECT_EQ(result.error.empty(), c.usable) << result.error;
+    if (!c.usable)
+        return;
+    EXPECT_EQ(result.options.comma, c.comma);
+    EXPECT_EQ(result.options.jobs, c.jobs);
+    EXPECT_EQ(result.options.extensions, c.extensions);
+    EXPECT_EQ(result.options.paths, c.paths);
+    EXPECT_EQ(result.options.help, c.help);
+}
+
+const ParseCase kCases[] = {
+    {"OnePath", {"a.pptx"}, true, false, 1, {}, {"a.pptx"}},
+    {"PathsKeepTheirOrder", {"b", "a", "b"}, true, false, 1, {}, {"b", "a", "b"}},
+    {"Comma", {"--comma", "a"}, true, true, 1, {}, {"a"}},
+    {"JobsSeparate", {"-j", "4", "a"}, true, false, 4, {}, {"a"}},
+    {"JobsGlued", {"-j8", "a"}, true, false, 8, {}, {"a"}},
+    {"JobsLong", {"--jobs=3", "a"}, true, false, 3, {}, {"a"}},
+    {"JobsAtLimit", {"-j", "64", "a"}, true, false, 64, {}, {"a"}},
+    {"ExtensionsCollect", {"--ext", "ppt", "--ext=txt", "d"}, true, false, 1, {"ppt", "txt"}, {"d"}},
+    {"OptionsAfterPaths", {"a", "--comma"}, true, true, 1, {}, {"a"}},
+    {"DoubleDashEndsOptions", {"--", "--comma", "-j"}, true, false, 1, {}, {"--comma", "-j"}},
+    {"SingleDashIsAPath", {"-"}, true, false, 1, {}, {"-"}},
+    {"HelpNeedsNoPath", {"--help"}, true, false, 1, {}, {}, true},
+    {"ShortHelp", {"-h", "a"}, true, false, 1, {}, {"a"}, true},
+    {"NoPath", {}, false},
+    {"OnlyOptions", {"--comma", "-j", "2"}, false},
+    {"UnknownOption", {"--fast", "a"}, false},
+    {"UnknownShortOption", {"-x", "a"}, false},
+    {"ExtPrefixIsNoOption", {"--extension=ppt", "a"}, false},
+    {"JobsMissing", {"a", "-j"}, false},
+    {"JobsZero", {"-j", "0", "a"}, false},
+    {"JobsNegative", {"-j", "-2", "a"}, false},
+    {"JobsWord", {"-j", "four", "a"}, false},
+    {"JobsTrailingGarbage", {"-j4x", "a"}, false},
+    {"JobsTooMany", {"-j", "65", "a"}, false},
+    {"JobsHuge", {"-j", "99999999999999999999", "a"}, false},
+    {"ExtMissing", {"a", "--ext"}, false},
+    {"ExtEmpty", {"--ext=", "a"}, false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cli, CliParseTable, testing::ValuesIn(kCases),
+                         [](const testing::TestParamInfo<ParseCase>& info) { return info.param.label; });
+
+} // namespace

@@ -1,0 +1,195 @@
+#include "extract/CliRun.h"
+
+#include "shell/Failure.h"
+#include "support/TempDir.h"
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Stands in for the presentation readers: each line of a file is the text of
+// one shape on one slide; a line beginning with "#" is a shape without a text
+// frame; a file whose first line is "FAIL reason" cannot be read. Each read
+// takes a moment that depends on the file, so that parallel reads finish out
+// of order.
+orv::PresentationContent fakeRead(const std::string& path) {
+    std::string bytes;
+    try {
+        bytes = orv::test::ReadFileBytes(path);
+    } catch (const std::exception&) {
+        throw orv::Failure("The file does not exist.");
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(200 * (bytes.size() % 7)));
+    if (bytes.starts_with("FAIL "))
+        throw orv::Failure(bytes.substr(5, bytes.find('\n') - 5));
+    orv::PresentationContent content;
+    auto& slide = content.slides.emplace_back();
+    std::istringstream lines(bytes);
+    for (std::string line; std::getline(lines, line);) {
+        const bool frame = !line.starts_with('#');
+        slide.shapes.push_back({frame, frame ? line : std::string()});
+    }
+    return content;
+}
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+Outcome run(std::vector<std::string> args, const orv::PresentationReadFunction& read = fakeRead) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = orv::RunCliArguments(args, out, err, false, read);
+    return {status, out.str(), err.str()};
+}
+
+class CliRunTest : public testing::Test {
+protected:
+    std::string write(const std::string& relative, std::string_view text) {
+        return m_dir.write(relative, text).string();
+    }
+    orv::test::TempDir m_dir;
+};
+
+TEST_F(CliRunTest, PrintsEachAddressOnceInFileSlideShapeOrder) {
+    const auto a =
+        write("a.pptx", "Write to Ann@Example.com, or bob@example.org\n#hidden@example.net\nann@example.com");
+    const auto b = write("b.pptx", "carl@example.com\nBOB@EXAMPLE.ORG and dora@example.com.");
+    const auto r = run({b, a});
+    EXPECT_EQ(r.status, orv::kCliAllRead);
+    EXPECT_EQ(r.out, "carl@example.com\nBOB@EXAMPLE.ORG\nAnn@Example.com\n");
+    EXPECT_EQ(r.err, "");
+
+    EXPECT_EQ(run({a, a}).out, "Ann@Example.com\nbob@example.org\n") << "a second visit adds nothing";
+}
+
+TEST_F(CliRunTest, CommaGivesTheBytesOfTheCommaDelimitedSave) {
+    const auto a = write("a.pptx", "x@example.com y@example.com");
+    EXPECT_EQ(run({"--comma", a}).out, "x@example.com,y@example.com,\r\n");
+    const auto empty = write("empty.pptx", "no addresses here");
+    EXPECT_EQ(run({"--comma", empty}).out, "\r\n");
+    EXPECT_EQ(run({empty}).out, "");
+}
+
+TEST_F(CliRunTest, UnreadableFilesGetOneLineEachAndTheRunGoesOn) {
+    const auto bad = write("bad.pptx", "FAIL The file is damaged.");
+    const auto good = write("good.pptx", "z@example.com");
+    const auto missing = (m_dir.path() / "missing.pptx").string();
+    const auto r = run({bad, missing, good});
+    EXPECT_EQ(r.status, orv::kCliSomeUnreadable);
+    EXPECT_EQ(r.out, "z@example.com\n");
+    EXPECT_EQ(r.err, bad + ": The file is damaged.\n" + missing + ": The file does not exist.\n");
+
+    const auto throwsOther = [](const std::string&) -> orv::PresentationContent { throw std::bad_alloc(); };
+    const auto oom = run({good}, throwsOther);
+    EXPECT_EQ(oom.status, orv::kCliSomeUnreadable);
+    EXPECT_EQ(oom.err, good + ": Out of memory\n");
+}
+
+TEST_F(CliRunTest, BadUsageAndHelp) {
+    for (const auto& args : {std::vector<std::string>{}, {"--nope", "a"}, {"-j", "0", "a"}, {"--ext"}}) {
+        const auto r = run(args);
+        EXPECT_EQ(r.status, orv::kCliBadUsage);
+        EXPECT_EQ(r.out, "");
+        EXPECT_TRUE(r.err.starts_with("orvandel-cli: ")) << r.err;
+    }
+    const auto help = run({"--help"});
+    EXPECT_EQ(help.status, orv::kCliAllRead);
+    EXPECT_TRUE(help.out.starts_with("Usage: orvandel-cli")) << help.out;
+    EXPECT_EQ(help.err, "");
+}
+
+TEST_F(CliRunTest, FoldersStandForTheirPresentationsInScanOrder) {
+    write("deck/z.pptx", "z@example.com");
+    write("deck/a.ppt", "a@example.com");
+    write("deck/notes.txt", "t@example.com");
+    write("deck/~$lock.pptx", "lock@example.com");
+    write("deck/.hidden.pptx", "hidden@example.com");
+    write("deck/sub/s.PPSX", "s@example.com");
+    write("deck/sub/t.potm", "t2@example.com");
+    const auto single = write("single.txt", "single@example.com");
+    const auto deck = (m_dir.path() / "deck").string();
+
+    EXPECT_EQ(run({deck, single}).out,
+              "a@example.com\nz@example.com\ns@example.com\nt2@example.com\nsingle@example.com\n");
+    EXPECT_EQ(run({"--ext", "txt", deck + "/"}).out, "t@example.com\n");
+    EXPECT_EQ(run({"--ext", "*", deck}).out,
+              "a@example.com\nt@example.com\nz@example.com\ns@example.com\nt2@example.com\n");
+}
+
+TEST_F(CliRunTest, ParallelReadsGiveByteIdenticalOutput) {
+    std::vector<std::string> files;
+    for (int i = 0; i < 40; ++i) {
+        std::string text = "user" + std::to_string(i) + "@example.com\n";
+        text += "Shared@Example.com user" + std::to_string((i * 7) % 40) + "@example.com";
+        text.append(static_cast<std::size_t>(i % 5), ' ');
+        if (i % 9 == 4)
+            text = "FAIL damaged " + std::to_string(i);
+        files.push_back(write("f" + std::to_string(i) + ".pptx", text));
+    }
+    auto args = files;
+    const auto one = run(args);
+    for (const char* jobs : {"2", "5"}) {
+        args = files;
+        args.insert(args.begin(), {"-j", jobs});
+        const auto many = run(args);
+        EXPECT_EQ(many.out, one.out) << "-j " << jobs;
+        EXPECT_EQ(many.err, one.err) << "-j " << jobs;
+        EXPECT_EQ(many.status, one.status);
+    }
+    EXPECT_EQ(one.status, orv::kCliSomeUnreadable);
+}
+
+TEST(CliReadAhead, StaysWithinItsBoundAndKeepsOrder) {
+    std::vector<std::string> paths;
+    for (int i = 0; i < 30; ++i)
+        paths.push_back(std::to_string(i));
+    std::atomic<int> started{0};
+    const auto read = [&](const std::string& path) {
+        ++started;
+        if (path == "7")
+            throw orv::Failure("seven");
+        orv::PresentationContent content;
+        content.slides.emplace_back().shapes.push_back({true, path});
+        return content;
+    };
+    orv::CliReadAhead reads(paths, 3, read);
+    ASSERT_EQ(reads.capacity(), 6u);
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        // Give the workers time to run as far ahead as they may.
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        EXPECT_LE(static_cast<std::size_t>(started.load()), i + reads.capacity());
+        const auto result = reads.take(i);
+        if (i == 7) {
+            EXPECT_FALSE(result.content);
+            EXPECT_EQ(result.error, "seven");
+        } else {
+            ASSERT_TRUE(result.content);
+            EXPECT_EQ(result.content->slides[0].shapes[0].text, paths[i]);
+        }
+    }
+}
+
+TEST(CliReadAhead, StopsCleanlyWhenAbandoned) {
+    std::vector<std::string> paths(100, "x");
+    std::atomic<int> started{0};
+    {
+        orv::CliReadAhead reads(paths, 4, [&](const std::string&) {
+            ++started;
+            return orv::PresentationContent{};
+        });
+        reads.take(0);
+    }
+    EXPECT_LE(started.load(), 1 + 8);
+}
+
+} // namespace

@@ -1,0 +1,174 @@
+#include "filelist/AddFolder.h"
+
+#include "support/TempDir.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Report {
+    std::string location;
+    std::int32_t step;
+    std::string description;
+};
+
+class RecordingReporter : public orv::ErrorReporter {
+public:
+    void report(std::string_view location, std::int32_t step, const std::string& description) override {
+        reports.push_back({std::string(location), step, description});
+    }
+    std::vector<Report> reports;
+};
+
+class AddFolderTest : public testing::Test {
+protected:
+    std::string root() const { return m_dir.str(); }
+    std::string at(const std::string& relative) const { return (m_dir.path() / relative).string(); }
+    void file(const std::string& relative) { m_dir.write(relative, "x"); }
+    void folder(const std::string& relative) { fs::create_directories(m_dir.path() / relative); }
+
+    orv::FolderList scan(const std::string& start) {
+        orv::FolderList list{start};
+        orv::GetSubDirectories2016(list, true, m_reporter, [] {});
+        return list;
+    }
+    std::vector<std::string> collect(const std::string& extension) {
+        return orv::CollectFolderFiles(root(), extension, m_reporter, [] {});
+    }
+
+    orv::test::TempDir m_dir;
+    RecordingReporter m_reporter;
+};
+
+TEST_F(AddFolderTest, CollectsLevelByLevelInListingOrder) {
+    folder("B");
+    folder("A/A1/A11");
+    folder("A/A2");
+    folder("B/B1");
+    const auto r = root() + "/";
+    EXPECT_EQ(scan(r), (orv::FolderList{r, r + "A/", r + "B/", r + "A/A1/", r + "A/A2/", r + "B/B1/",
+                                        r + "A/A1/A11/"}));
+    EXPECT_TRUE(m_reporter.reports.empty());
+
+    orv::FolderList flat{r};
+    orv::GetSubDirectories2016(flat, false, m_reporter, {});
+    EXPECT_EQ(flat, (orv::FolderList{r, r + "A/", r + "B/"}))
+        << "without recursion: one level, no yield needed";
+}
+
+TEST_F(AddFolderTest, RowsComeFolderByFolderWithoutTildeOrHiddenFiles) {
+    file("f.pptx");
+    file("A/a.pptx");
+    file("B/b.pptx");
+    file("A/A1/a1.pptx");
+    file("A/~$a.pptx");
+    file("A/.hidden.pptx"); // hidden regular file: 34
+    file(".dot/d.pptx");    // a dot-folder is only hidden (18), so it is scanned
+    file("A/notes.txt");
+    folder("A/folder.pptx"); // folders never count as files
+    fs::create_symlink(at("A/a.pptx"), at("B/link.pptx"));
+    fs::create_symlink(at("nowhere.pptx"), at("B/dangling.pptx"));
+
+    EXPECT_EQ(collect("pptx"),
+              (std::vector<std::string>{at("f.pptx"), at(".dot/d.pptx"), at("A/a.pptx"), at("B/b.pptx"),
+                                        at("B/link.pptx"), at("A/A1/a1.pptx")}));
+    const auto all = collect("*");
+    EXPECT_NE(std::find(all.begin(), all.end(), at("A/notes.txt")), all.end()) << "\"*\" takes every file";
+    EXPECT_EQ(std::find(all.begin(), all.end(), at("A/.hidden.pptx")), all.end());
+    EXPECT_TRUE(collect(".pptx").empty()) << "an answer with a leading dot matches nothing";
+    EXPECT_EQ(collect("ppt").size(), 6u) << "three letters also take the longer extension";
+}
+
+TEST_F(AddFolderTest, OddSubFolderNamesAreSkippedWithTheirTrees) {
+    file("ok/a.pptx");
+    file("tab\there/b.pptx");
+    file("del\x7F/c.pptx");
+    file("c1\xC2\x85/d.pptx");
+    file("what?/e.pptx");
+    file("bad\xFFutf8/f.pptx");
+    file("caf\xC3\xA9/g.pptx");
+    const auto r = root() + "/";
+    EXPECT_EQ(scan(r), (orv::FolderList{r, r + "caf\xC3\xA9/", r + "ok/"}));
+}
+
+TEST_F(AddFolderTest, AFolderPathOf260CharactersIsKeptButNotDescendedInto) {
+    const std::string longName(200, 'L');
+    const std::string deepName(100, 'D');
+    file(longName + "/" + deepName + "/x.pptx");
+    file(longName + "/" + deepName + "/below/y.pptx");
+    ASSERT_LT(at(longName).size() + 1, 260u) << "the scratch folder is too deep for this test";
+
+    const auto rows = collect("pptx");
+    EXPECT_EQ(rows, (std::vector<std::string>{at(longName + "/" + deepName + "/x.pptx")}));
+}
+
+TEST_F(AddFolderTest, AFolderThatVanishesBeforeItIsListedIsRemoved) {
+    folder("gone");
+    const auto gone = at("gone") + "/";
+    orv::FolderList list{gone};
+    // The scan yields after it has looked at the folder and before it lists
+    // it; that is where another program can take it away.
+    orv::GetSubDirectories2016(list, true, m_reporter, [&] { fs::remove_all(at("gone")); });
+    EXPECT_TRUE(list.empty());
+    EXPECT_TRUE(m_reporter.reports.empty()) << "removal is silent";
+}
+
+TEST_F(AddFolderTest, AFolderThatRefusesListingIsRemovedAndTheScanGoesOn) {
+    file("open/a.pptx");
+    file("shut/b.pptx");
+    file("shut/inner/c.pptx");
+    fs::permissions(at("shut"), fs::perms::none);
+    if (access(at("shut").c_str(), R_OK) == 0) {
+        fs::permissions(at("shut"), fs::perms::owner_all);
+        GTEST_SKIP() << "running with rights that ignore permissions";
+    }
+    const auto r = root() + "/";
+    EXPECT_EQ(scan(r), (orv::FolderList{r, r + "open/"}));
+    EXPECT_EQ(collect("pptx"), (std::vector<std::string>{at("open/a.pptx")}));
+    fs::permissions(at("shut"), fs::perms::owner_all);
+}
+
+TEST_F(AddFolderTest, LinkLoopsEndAndEachFolderIsCollectedOnce) {
+    file("a.pptx");
+    file("A/b.pptx");
+    fs::create_directory_symlink(root(), at("A/up"));     // back to the start
+    fs::create_directory_symlink(at("A"), at("A/self"));  // to itself
+    fs::create_directory_symlink(at("A"), at("Alias"));   // a second way to a folder
+    fs::create_directory_symlink(at("nowhere"), at("B")); // dangling
+    const auto r = root() + "/";
+    EXPECT_EQ(scan(r), (orv::FolderList{r, r + "A/"}));
+    EXPECT_EQ(collect("pptx"), (std::vector<std::string>{at("a.pptx"), at("A/b.pptx")}));
+}
+
+TEST_F(AddFolderTest, DoubledSeparatorsAreCollapsedInRows) {
+    file("A/a.pptx");
+    file("b.pptx");
+    const auto rows = orv::CollectFolderFiles(root() + "/", "pptx", m_reporter, {});
+    EXPECT_EQ(rows, (std::vector<std::string>{at("b.pptx"), at("A/a.pptx")}));
+
+    // The root: its entry is "//", a child "//name/"; rows carry single slashes.
+    orv::FolderList list{"//"};
+    orv::GetSubDirectories2016(list, false, m_reporter, {});
+    ASSERT_GT(list.size(), 1u);
+    EXPECT_EQ(list[0], "//");
+    EXPECT_TRUE(list[1].starts_with("//") && list[1].ends_with("/"));
+}
+
+TEST_F(AddFolderTest, ListFolderFilesGivesExistingFilesOnly) {
+    file("b.PPTX");
+    file("a.pptx");
+    file(".h.pptx");
+    folder("dir.pptx");
+    fs::create_symlink(at("nowhere"), at("c.pptx"));
+    EXPECT_EQ(orv::ListFolderFiles(root(), "*.pptx"),
+              (std::vector<std::string>{".h.pptx", "a.pptx", "b.PPTX"}));
+    EXPECT_EQ(orv::ListFolderFiles(root() + "/", "*.pptx").size(), 3u);
+    EXPECT_TRUE(orv::ListFolderFiles(root(), "*.doc").empty());
+    EXPECT_TRUE(orv::ListFolderFiles(at("missing"), "*.*").empty());
+}
+
+} // namespace
