@@ -1,11 +1,332 @@
 #include "extract/OoxmlReader.h"
 
+#include "extract/OoxmlParts.h"
+#include "extract/OoxmlXml.h"
+#include "extract/ZipPackage.h"
 #include "shell/Failure.h"
+
+#include <algorithm>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace orv {
 
-PresentationContent ReadOoxmlPresentation(const ByteSource&) {
-    throw Failure("Presentation packages cannot be read yet.");
+namespace {
+
+// Alternate content may nest; real files nest it once. The bound keeps a
+// hostile slide from driving the walk arbitrarily deep.
+constexpr int kMaxAlternateContentDepth = 8;
+
+[[noreturn]] void throwDamaged(const std::string& why) {
+    throw Failure("The presentation is damaged: " + why + ".");
+}
+
+[[noreturn]] void throwNotPresentation(const std::string& what) {
+    throw Failure("The file is not a presentation: " + what + ".");
+}
+
+std::string lowerAscii(std::string_view text) {
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    return out;
+}
+
+enum class MainKind { Presentation, WordProcessing, Spreadsheet, Unknown };
+
+MainKind kindOfContentType(std::string_view contentType) {
+    const std::string type = lowerAscii(contentType);
+    static constexpr std::string_view presentations[] = {
+        "application/vnd.openxmlformats-officedocument.presentationml.presentation.main+xml",
+        "application/vnd.openxmlformats-officedocument.presentationml.slideshow.main+xml",
+        "application/vnd.openxmlformats-officedocument.presentationml.template.main+xml",
+        "application/vnd.ms-powerpoint.presentation.macroenabled.main+xml",
+        "application/vnd.ms-powerpoint.slideshow.macroenabled.main+xml",
+        "application/vnd.ms-powerpoint.template.macroenabled.main+xml",
+    };
+    if (std::find(std::begin(presentations), std::end(presentations), type) != std::end(presentations))
+        return MainKind::Presentation;
+    if (type.find("wordprocessingml") != std::string::npos || type.find("ms-word") != std::string::npos)
+        return MainKind::WordProcessing;
+    if (type.find("spreadsheetml") != std::string::npos || type.find("ms-excel") != std::string::npos)
+        return MainKind::Spreadsheet;
+    return MainKind::Unknown;
+}
+
+// Markup-compatibility rule: a Choice is taken when every prefix in its
+// Requires list names a vocabulary this reader understands (PresentationML,
+// DrawingML, relationships, markup compatibility); the first such Choice wins,
+// then the Fallback, else the content stands for nothing. Office extensions
+// (p14, a14, ...) are not understood, so content that needs them is read from
+// the Fallback that producers write for readers without them.
+pugi::xml_node selectBranch(pugi::xml_node alternate, const NsScope& alternateScope) {
+    pugi::xml_node fallback;
+    for (auto child = alternate.first_child(); child; child = child.next_sibling()) {
+        if (child.type() != pugi::node_element)
+            continue;
+        const NsScope scope(&alternateScope, child);
+        std::string_view local;
+        if (scope.nameOfSelf(child, local) != Ns::MarkupCompatibility)
+            continue;
+        if (local == "Choice") {
+            const std::string_view required = child.attribute("Requires").value();
+            bool understood = true;
+            std::size_t start = 0;
+            while (understood && start < required.size()) {
+                const auto end = std::min(required.find_first_of(" \t\r\n", start), required.size());
+                if (end > start)
+                    understood = scope.resolve(required.substr(start, end - start)) != Ns::Other;
+                start = end + 1;
+            }
+            if (understood)
+                return child;
+        } else if (local == "Fallback" && !fallback) {
+            fallback = child;
+        }
+    }
+    return fallback;
+}
+
+// The text of a paragraph's runs, line breaks and fields, appended to `out`.
+void appendParagraph(pugi::xml_node container, const NsScope& containerScope, int depth, std::string& out) {
+    for (auto child = container.first_child(); child; child = child.next_sibling()) {
+        if (child.type() != pugi::node_element)
+            continue;
+        const NsScope scope(&containerScope, child);
+        std::string_view local;
+        const Ns ns = scope.nameOfSelf(child, local);
+        if (ns == Ns::Drawing && (local == "r" || local == "fld")) {
+            for (auto t = child.first_child(); t; t = t.next_sibling())
+                if (t.type() == pugi::node_element && scope.is(t, Ns::Drawing, "t"))
+                    AppendText(t, out);
+        } else if (ns == Ns::Drawing && local == "br") {
+            out += '\v';
+        } else if (ns == Ns::MarkupCompatibility && local == "AlternateContent" &&
+                   depth < kMaxAlternateContentDepth) {
+            if (const auto branch = selectBranch(child, scope)) {
+                const NsScope branchScope(&scope, branch);
+                appendParagraph(branch, branchScope, depth + 1, out);
+            }
+        }
+    }
+}
+
+// The whole text of an auto shape: its paragraphs joined with CR.
+std::string shapeText(pugi::xml_node shape, const NsScope& shapeScope) {
+    std::string text;
+    for (auto child = shape.first_child(); child; child = child.next_sibling()) {
+        if (child.type() != pugi::node_element)
+            continue;
+        const NsScope bodyScope(&shapeScope, child);
+        std::string_view local;
+        if (bodyScope.nameOfSelf(child, local) != Ns::Presentation || local != "txBody")
+            continue;
+        bool first = true;
+        for (auto paragraph = child.first_child(); paragraph; paragraph = paragraph.next_sibling()) {
+            if (paragraph.type() != pugi::node_element)
+                continue;
+            const NsScope scope(&bodyScope, paragraph);
+            if (!scope.is(paragraph, Ns::Drawing, "p"))
+                continue;
+            if (!first)
+                text += '\r';
+            first = false;
+            appendParagraph(paragraph, scope, 0, text);
+        }
+        break; // a shape has one text body
+    }
+    return text;
+}
+
+// The top-level shapes of a shape tree, in document order. Only auto shapes
+// (text boxes and placeholders among them) have a text frame; groups, graphic
+// frames (tables, charts, diagrams), pictures, connectors and content parts
+// do not, and what they hold is not visited.
+void collectShapes(pugi::xml_node container, const NsScope& containerScope, int depth, const XmlPart& part,
+                   SlideContent& slide) {
+    for (auto child = container.first_child(); child; child = child.next_sibling()) {
+        if (child.type() != pugi::node_element)
+            continue;
+        const NsScope scope(&containerScope, child);
+        std::string_view local;
+        const Ns ns = scope.nameOfSelf(child, local);
+        if (ns == Ns::Presentation) {
+            if (local == "sp")
+                slide.shapes.push_back({true, shapeText(child, scope)});
+            else if (local == "grpSp" || local == "graphicFrame" || local == "pic" || local == "cxnSp" ||
+                     local == "contentPart")
+                slide.shapes.push_back({false, {}});
+        } else if (ns == Ns::MarkupCompatibility && local == "AlternateContent") {
+            if (depth >= kMaxAlternateContentDepth)
+                throwDamaged("a shape in the part " + part.name +
+                             " is wrapped in alternate content nested too deeply");
+            if (const auto branch = selectBranch(child, scope)) {
+                const NsScope branchScope(&scope, branch);
+                collectShapes(branch, branchScope, depth + 1, part, slide);
+            }
+        }
+    }
+}
+
+pugi::xml_node childElement(pugi::xml_node parent, const NsScope& parentScope, Ns ns,
+                            std::string_view local) {
+    for (auto child = parent.first_child(); child; child = child.next_sibling())
+        if (child.type() == pugi::node_element && parentScope.is(child, ns, local))
+            return child;
+    return {};
+}
+
+SlideContent readSlide(const XmlPart& part, std::size_t number) {
+    const auto root = part.root();
+    const NsScope rootScope(nullptr, root);
+    std::string_view local;
+    if (rootScope.nameOfSelf(root, local) != Ns::Presentation || local != "sld")
+        throwDamaged("the part " + part.name + ", listed as slide " + std::to_string(number) +
+                     ", is not a slide");
+    SlideContent slide;
+    const auto common = childElement(root, rootScope, Ns::Presentation, "cSld");
+    if (!common)
+        return slide;
+    const NsScope commonScope(&rootScope, common);
+    const auto tree = childElement(common, commonScope, Ns::Presentation, "spTree");
+    if (!tree)
+        return slide;
+    const NsScope treeScope(&commonScope, tree);
+    collectShapes(tree, treeScope, 0, part, slide);
+    return slide;
+}
+
+class PackageReader {
+public:
+    explicit PackageReader(ZipPackage& zip) : m_zip(zip) {}
+
+    PresentationContent read() {
+        const std::string mainName = mainPartName();
+        const bool typedAsPresentation = checkContentType(mainName);
+        auto main = ReadXmlPart(m_zip, mainName);
+        if (!main)
+            throwDamaged("its main part " + mainName + " is missing");
+        const auto ids = slideRelationshipIds(*main, typedAsPresentation);
+        PresentationContent content;
+        if (ids.empty())
+            return content; // no slides: the relationships are not needed
+        const std::string relsName = RelationshipsPartName(mainName);
+        const auto rels = ReadXmlPart(m_zip, relsName);
+        if (!rels)
+            throwDamaged("the relationships of its main part (" + relsName + ") are missing");
+        const auto relationships = ParseRelationships(*rels);
+        std::unordered_map<std::string_view, const Relationship*> byId;
+        for (const auto& r : relationships)
+            byId.emplace(r.id, &r);
+        std::unordered_set<std::string> seen;
+        for (std::size_t i = 0; i < ids.size(); ++i) {
+            const auto number = std::to_string(i + 1);
+            const auto it = byId.find(ids[i]);
+            if (it == byId.end())
+                throwDamaged("slide " + number + " refers to the relationship " + ids[i] + ", which " +
+                             relsName + " does not hold");
+            if (it->second->external)
+                throwDamaged("slide " + number + " points outside the package");
+            const auto name = ResolvePartName(mainName, it->second->target);
+            if (!name)
+                throwDamaged("slide " + number + " points at \"" + it->second->target +
+                             "\", which names no part");
+            // A part listed twice would be read twice; a hostile list could
+            // repeat one large slide without end.
+            if (!seen.insert(lowerAscii(*name)).second)
+                throwDamaged("the slide list names the part " + *name + " more than once");
+            const auto slide = ReadXmlPart(m_zip, *name);
+            if (!slide)
+                throwDamaged("the slide part " + *name + " is missing");
+            content.slides.push_back(readSlide(*slide, i + 1));
+        }
+        return content;
+    }
+
+private:
+    // The main document, found through the package's root relationships,
+    // never by its name.
+    std::string mainPartName() {
+        const auto rootRels = ReadXmlPart(m_zip, "_rels/.rels");
+        if (!rootRels) {
+            if (m_zip.entryCount() == 0)
+                throwNotPresentation("it is an empty zip archive");
+            throwNotPresentation("it is a zip archive that holds no office document");
+        }
+        for (const auto& r : ParseRelationships(*rootRels)) {
+            if (r.external || !IsRelationshipType(r.type, "officeDocument"))
+                continue;
+            const auto name = ResolvePartName("", r.target);
+            if (!name)
+                throwDamaged("its main document reference \"" + r.target + "\" names no part");
+            return *name;
+        }
+        throwNotPresentation("the package names no main document");
+    }
+
+    // Refuses a package whose main document is declared as a text document or
+    // a spreadsheet, without reading it. True when it is declared a
+    // presentation; an unlisted or generic type leaves the decision to the
+    // main part's root element.
+    bool checkContentType(const std::string& mainName) {
+        const auto types = ReadXmlPart(m_zip, "[Content_Types].xml");
+        if (!types)
+            return false;
+        const auto type = ContentTypeOf(*types, mainName);
+        if (!type)
+            return false;
+        switch (kindOfContentType(*type)) {
+        case MainKind::Presentation:
+            return true;
+        case MainKind::WordProcessing:
+            throwNotPresentation("it is a word-processing document");
+        case MainKind::Spreadsheet:
+            throwNotPresentation("it is a spreadsheet");
+        case MainKind::Unknown:
+            break;
+        }
+        return false;
+    }
+
+    std::vector<std::string> slideRelationshipIds(const XmlPart& main, bool typedAsPresentation) {
+        const auto root = main.root();
+        const NsScope rootScope(nullptr, root);
+        std::string_view local;
+        if (rootScope.nameOfSelf(root, local) != Ns::Presentation || local != "presentation") {
+            if (typedAsPresentation)
+                throwDamaged("its main part " + main.name + " holds no presentation");
+            throwNotPresentation("its main document is no presentation");
+        }
+        std::vector<std::string> ids;
+        const auto list = childElement(root, rootScope, Ns::Presentation, "sldIdLst");
+        if (!list)
+            return ids;
+        const NsScope listScope(&rootScope, list);
+        for (auto entry = list.first_child(); entry; entry = entry.next_sibling()) {
+            if (entry.type() != pugi::node_element)
+                continue;
+            const NsScope scope(&listScope, entry);
+            std::string_view entryLocal;
+            if (scope.nameOfSelf(entry, entryLocal) != Ns::Presentation || entryLocal != "sldId")
+                continue;
+            const char* id = scope.attribute(entry, Ns::Relationships, "id");
+            if (id == nullptr || *id == '\0')
+                throwDamaged("slide " + std::to_string(ids.size() + 1) + " in the slide list of " +
+                             main.name + " has no relationship id");
+            ids.emplace_back(id);
+        }
+        return ids;
+    }
+
+    ZipPackage& m_zip;
+};
+
+} // namespace
+
+PresentationContent ReadOoxmlPresentation(const ByteSource& source) {
+    ZipPackage zip(source);
+    return PackageReader(zip).read();
 }
 
 } // namespace orv

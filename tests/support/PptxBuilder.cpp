@@ -93,10 +93,10 @@ Paragraph::Paragraph(std::string_view text) {
         const auto piece =
             text.substr(start, vt == std::string_view::npos ? std::string_view::npos : vt - start);
         if (!piece.empty())
-            out.push_back(Run(std::string(piece)));
+            out.push_back(TextRun(std::string(piece)));
         if (vt == std::string_view::npos)
             break;
-        out.push_back(Break());
+        out.push_back(LineBreak());
         start = vt + 1;
     }
 }

@@ -7,7 +7,7 @@
 //   auto& s = b.addSlide();
 //   s.addTextBox({"para 1", "line a\vline b"});   // '\v' inside a string = line break
 //   s.addPlaceholder({"Title"}, "title");
-//   s.addShape({orv::test::Paragraph{orv::test::Run("Page "), orv::test::Field("3")}});
+//   s.addShape({orv::test::Paragraph{orv::test::TextRun("Page "), orv::test::TextField("3")}});
 //   b.setSlideOrder({2, 1});                      // presentation order, by slide number
 //   b.writeTo(path);                              // or b.bytes()
 //
@@ -35,18 +35,18 @@ struct TextPiece {
     Kind kind = Kind::Run;
     std::string text;
 };
-inline TextPiece Run(std::string text) {
+inline TextPiece TextRun(std::string text) {
     return {TextPiece::Kind::Run, std::move(text)};
 }
-inline TextPiece Break() {
+inline TextPiece LineBreak() {
     return {TextPiece::Kind::Break, {}};
 }
-inline TextPiece Field(std::string text) {
+inline TextPiece TextField(std::string text) {
     return {TextPiece::Kind::Field, std::move(text)};
 }
 
 // A paragraph: from plain text, where each '\v' becomes a line break and the
-// rest runs, or from pieces: Paragraph{Run("Page "), Field("3")}.
+// rest runs, or from pieces: Paragraph{TextRun("Page "), TextField("3")}.
 struct Paragraph {
     Paragraph(std::string_view text);
     Paragraph(const char* text) : Paragraph(std::string_view(text)) {}

@@ -1,0 +1,151 @@
+#include "extract/OoxmlXml.h"
+
+#include "shell/Failure.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace orv {
+
+namespace {
+
+// A pugixml node costs several times the bytes of a short element, so the
+// element count is bounded on its own, well above what any real slide holds.
+constexpr std::size_t kMaxElements = 4'000'000;
+
+Ns classify(std::string_view uri) {
+    struct Known {
+        std::string_view uri;
+        Ns ns;
+    };
+    static constexpr Known known[] = {
+        {"http://schemas.openxmlformats.org/presentationml/2006/main", Ns::Presentation},
+        {"http://schemas.openxmlformats.org/drawingml/2006/main", Ns::Drawing},
+        {"http://schemas.openxmlformats.org/officeDocument/2006/relationships", Ns::Relationships},
+        {"http://schemas.openxmlformats.org/markup-compatibility/2006", Ns::MarkupCompatibility},
+        {"http://purl.oclc.org/ooxml/presentationml/main", Ns::Presentation},
+        {"http://purl.oclc.org/ooxml/drawingml/main", Ns::Drawing},
+        {"http://purl.oclc.org/ooxml/officeDocument/relationships", Ns::Relationships},
+    };
+    for (const auto& k : known)
+        if (k.uri == uri)
+            return k.ns;
+    return Ns::Other;
+}
+
+// "xmlns" or "xmlns:x": a namespace declaration. Returns the declared prefix.
+bool declaredPrefix(std::string_view attributeName, std::string_view& prefix) {
+    if (attributeName.size() < 5 || attributeName.compare(0, 5, "xmlns") != 0)
+        return false;
+    if (attributeName.size() == 5) {
+        prefix = {};
+        return true;
+    }
+    if (attributeName[5] != ':')
+        return false;
+    prefix = attributeName.substr(6);
+    return true;
+}
+
+bool declaresAny(pugi::xml_node element) {
+    std::string_view prefix;
+    for (auto a = element.first_attribute(); a; a = a.next_attribute())
+        if (declaredPrefix(a.name(), prefix))
+            return true;
+    return false;
+}
+
+} // namespace
+
+std::pair<std::string_view, std::string_view> SplitQualifiedName(std::string_view name) {
+    const auto colon = name.find(':');
+    if (colon == std::string_view::npos)
+        return {{}, name};
+    return {name.substr(0, colon), name.substr(colon + 1)};
+}
+
+void ParseXmlPart(XmlPart& part) {
+    char* text = part.bytes.data.get();
+    const std::size_t size = part.bytes.size;
+    if (static_cast<std::size_t>(std::count(text, text + size, '<')) > kMaxElements)
+        throw Failure("The presentation is too large to read safely: the part " + part.name +
+                      " holds more than " + std::to_string(kMaxElements) + " elements.");
+    // Whitespace-only text is kept when it is an element's only content, so a
+    // run holding just a space or a tab keeps it. Document types are parsed
+    // only to be refused; pugixml never expands entities beyond XML's own.
+    constexpr unsigned options = pugi::parse_cdata | pugi::parse_escapes | pugi::parse_eol |
+                                 pugi::parse_ws_pcdata_single | pugi::parse_embed_pcdata |
+                                 pugi::parse_doctype;
+    const pugi::xml_parse_result result = part.document.load_buffer_inplace(text, size, options);
+    if (!result)
+        throw Failure("The presentation is damaged: the part " + part.name + " is not well-formed XML (" +
+                      result.description() + " at byte " + std::to_string(result.offset) + ").");
+    for (auto child = part.document.first_child(); child; child = child.next_sibling())
+        if (child.type() == pugi::node_doctype)
+            throw Failure("The presentation is damaged: the part " + part.name +
+                          " declares a document type, which package parts may not do.");
+}
+
+NsScope::NsScope(const NsScope* parent, pugi::xml_node element) {
+    const NsScope* outer = parent != nullptr ? parent->m_declaring : nullptr;
+    std::string_view prefix;
+    for (auto a = element.first_attribute(); a; a = a.next_attribute())
+        if (declaredPrefix(a.name(), prefix))
+            m_bindings.emplace_back(prefix, classify(a.value()));
+    if (m_bindings.empty()) {
+        m_declaring = outer;
+    } else {
+        m_declaring = this;
+        m_outer = outer;
+    }
+}
+
+Ns NsScope::resolve(std::string_view prefix) const {
+    for (const NsScope* s = m_declaring; s != nullptr; s = s->m_outer)
+        for (const auto& [bound, ns] : s->m_bindings)
+            if (bound == prefix)
+                return ns;
+    return Ns::Other;
+}
+
+Ns NsScope::nameOfSelf(pugi::xml_node element, std::string_view& local) const {
+    const auto [prefix, name] = SplitQualifiedName(element.name());
+    local = name;
+    return resolve(prefix);
+}
+
+Ns NsScope::nameOf(pugi::xml_node element, std::string_view& local) const {
+    const auto [prefix, name] = SplitQualifiedName(element.name());
+    local = name;
+    if (declaresAny(element)) {
+        const NsScope own(this, element);
+        return own.resolve(prefix);
+    }
+    return resolve(prefix);
+}
+
+bool NsScope::is(pugi::xml_node element, Ns ns, std::string_view local) const {
+    // The local name is the cheap test; most elements fail it.
+    if (SplitQualifiedName(element.name()).second != local)
+        return false;
+    std::string_view ignored;
+    return nameOf(element, ignored) == ns;
+}
+
+const char* NsScope::attribute(pugi::xml_node element, Ns ns, std::string_view local) const {
+    for (auto a = element.first_attribute(); a; a = a.next_attribute()) {
+        const auto [prefix, name] = SplitQualifiedName(a.name());
+        if (!prefix.empty() && prefix != "xmlns" && name == local && resolve(prefix) == ns)
+            return a.value();
+    }
+    return nullptr;
+}
+
+void AppendText(pugi::xml_node element, std::string& out) {
+    out += element.value(); // character data embedded by parse_embed_pcdata
+    for (auto child = element.first_child(); child; child = child.next_sibling())
+        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
+            out += child.value();
+}
+
+} // namespace orv

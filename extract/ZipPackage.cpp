@@ -1,0 +1,257 @@
+#include "extract/ZipPackage.h"
+
+#include "shell/Failure.h"
+
+#include <libdeflate.h>
+#include <zip.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace orv {
+
+// libzip reads the container through this callback, which turns the calls
+// into ByteSource reads. Exceptions must not cross libzip's C frames, so a
+// failed read is parked here and reported once libzip has given up.
+struct ZipPackage::SourceState {
+    const ByteSource* source = nullptr;
+    std::uint64_t offset = 0;
+    zip_error_t error{};
+    std::string readFailure;
+
+    static zip_int64_t callback(void* userdata, void* data, zip_uint64_t length, zip_source_cmd_t command) {
+        auto* self = static_cast<SourceState*>(userdata);
+        return self->handle(data, length, command);
+    }
+
+    zip_int64_t handle(void* data, zip_uint64_t length, zip_source_cmd_t command) {
+        const std::uint64_t size = source->size();
+        switch (command) {
+        case ZIP_SOURCE_OPEN:
+            offset = 0;
+            return 0;
+        case ZIP_SOURCE_READ: {
+            const std::uint64_t n = std::min<std::uint64_t>(length, size - std::min(offset, size));
+            try {
+                source->read(offset,
+                             std::span(static_cast<std::uint8_t*>(data), static_cast<std::size_t>(n)));
+            } catch (const Failure& failure) {
+                readFailure = failure.description();
+                zip_error_set(&error, ZIP_ER_READ, EIO);
+                return -1;
+            }
+            offset += n;
+            return static_cast<zip_int64_t>(n);
+        }
+        case ZIP_SOURCE_CLOSE:
+        case ZIP_SOURCE_FREE:
+            return 0;
+        case ZIP_SOURCE_STAT: {
+            auto* st = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, &error);
+            if (st == nullptr)
+                return -1;
+            zip_stat_init(st);
+            st->size = size;
+            st->valid |= ZIP_STAT_SIZE;
+            return sizeof(zip_stat_t);
+        }
+        case ZIP_SOURCE_ERROR:
+            return zip_error_to_data(&error, data, length);
+        case ZIP_SOURCE_SEEK: {
+            const zip_int64_t to = zip_source_seek_compute_offset(offset, size, data, length, &error);
+            if (to < 0)
+                return -1;
+            offset = static_cast<std::uint64_t>(to);
+            return 0;
+        }
+        case ZIP_SOURCE_TELL:
+            return static_cast<zip_int64_t>(offset);
+        case ZIP_SOURCE_SUPPORTS:
+            return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
+                                                  ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE,
+                                                  ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL, ZIP_SOURCE_SUPPORTS, -1);
+        default:
+            zip_error_set(&error, ZIP_ER_OPNOTSUPP, 0);
+            return -1;
+        }
+    }
+};
+
+namespace {
+
+std::string mebibytes(std::uint64_t bytes) {
+    return std::to_string((bytes + (1u << 19)) >> 20) + " MiB";
+}
+
+[[noreturn]] void throwDamagedPart(std::string_view name, std::string_view why) {
+    throw Failure("The presentation is damaged: the part " + std::string(name) + " " + std::string(why) +
+                  ".");
+}
+
+PartBytes allocate(std::uint64_t size) {
+    PartBytes out;
+    out.data.reset(new char[static_cast<std::size_t>(size) + 1]);
+    out.size = static_cast<std::size_t>(size);
+    out.data[out.size] = '\0';
+    return out;
+}
+
+// Closes a zip_file_t on every path out.
+struct OpenEntry {
+    zip_file_t* file;
+    ~OpenEntry() {
+        if (file != nullptr)
+            zip_fclose(file);
+    }
+};
+
+} // namespace
+
+ZipPackage::ZipPackage(const ByteSource& source, ZipLimits limits)
+    : m_state(std::make_unique<SourceState>()), m_limits(limits) {
+    m_state->source = &source;
+    zip_error_init(&m_state->error);
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* zipSource = zip_source_function_create(&SourceState::callback, m_state.get(), &error);
+    if (zipSource == nullptr) {
+        zip_error_fini(&error);
+        throw Failure("The presentation package cannot be opened: out of memory.");
+    }
+    m_zip = zip_open_from_source(zipSource, ZIP_RDONLY, &error);
+    if (m_zip == nullptr) {
+        zip_source_free(zipSource);
+        std::string detail = zip_error_strerror(&error);
+        zip_error_fini(&error);
+        if (!m_state->readFailure.empty())
+            throw Failure(m_state->readFailure);
+        throw Failure("The file is damaged: it begins like a zip package but cannot be opened as one (" +
+                      detail + ").");
+    }
+    zip_error_fini(&error);
+    m_inflater = libdeflate_alloc_decompressor();
+    if (m_inflater == nullptr) {
+        zip_discard(m_zip);
+        throw Failure("The presentation package cannot be opened: out of memory.");
+    }
+}
+
+ZipPackage::~ZipPackage() {
+    libdeflate_free_decompressor(m_inflater);
+    zip_discard(m_zip); // read-only: nothing to write back
+    zip_error_fini(&m_state->error);
+}
+
+std::uint64_t ZipPackage::entryCount() const {
+    const zip_int64_t n = zip_get_num_entries(m_zip, 0);
+    return n < 0 ? 0 : static_cast<std::uint64_t>(n);
+}
+
+std::optional<std::uint64_t> ZipPackage::find(std::string_view name) const {
+    const std::string key(name);
+    if (key.find('\0') != std::string::npos)
+        return std::nullopt;
+    zip_int64_t index = zip_name_locate(m_zip, key.c_str(), 0);
+    if (index < 0)
+        index = zip_name_locate(m_zip, key.c_str(), ZIP_FL_NOCASE);
+    if (index < 0)
+        return std::nullopt;
+    return static_cast<std::uint64_t>(index);
+}
+
+PartBytes ZipPackage::read(std::uint64_t index, std::string_view name) {
+    zip_stat_t st;
+    if (zip_stat_index(m_zip, index, 0, &st) != 0)
+        throwDamagedPart(name, "cannot be found in the zip directory");
+    const std::uint64_t needed = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_CRC;
+    if ((st.valid & needed) != needed)
+        throwDamagedPart(name, "has an incomplete zip directory entry");
+    if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE)
+        throw Failure("The presentation is password-protected: the part " + std::string(name) +
+                      " is encrypted.");
+    if (st.size > m_limits.maxPartSize)
+        throw Failure("The presentation is too large to read safely: the part " + std::string(name) +
+                      " would inflate to " + mebibytes(st.size) + ", more than the limit of " +
+                      mebibytes(m_limits.maxPartSize) + ".");
+    if (st.size > m_limits.ratioCheckAbove &&
+        st.size / std::max<std::uint64_t>(st.comp_size, 1) > m_limits.maxRatio)
+        throw Failure("The presentation looks like a zip bomb: the part " + std::string(name) +
+                      " would inflate to " + mebibytes(st.size) + " from " + std::to_string(st.comp_size) +
+                      " bytes.");
+    if (m_inflated + st.size > m_limits.maxTotalInflated)
+        throw Failure("The presentation is too large to read safely: its parts would inflate to more than " +
+                      mebibytes(m_limits.maxTotalInflated) + ".");
+    if (st.comp_size > m_state->source->size())
+        throwDamagedPart(name, "claims to be larger than the whole file");
+    m_inflated += st.size;
+    if (st.comp_method == ZIP_CM_DEFLATE)
+        return readDeflated(index, name, st.comp_size, st.size, st.crc);
+    return readThroughLibzip(index, name, st.size);
+}
+
+// Whole-buffer inflate: the central directory gives both sizes, so the raw
+// bytes are fetched through libzip and inflated in one call with libdeflate,
+// which also rejects data that inflates to any other size than declared.
+PartBytes ZipPackage::readDeflated(std::uint64_t index, std::string_view name, std::uint64_t compressedSize,
+                                   std::uint64_t size, std::uint32_t crc) {
+    const OpenEntry entry{zip_fopen_index(m_zip, index, ZIP_FL_COMPRESSED)};
+    if (entry.file == nullptr) {
+        if (!m_state->readFailure.empty())
+            throw Failure(m_state->readFailure);
+        throwDamagedPart(name, std::string("cannot be read (") + zip_strerror(m_zip) + ")");
+    }
+    const auto raw = std::make_unique<char[]>(static_cast<std::size_t>(compressedSize));
+    const zip_int64_t got = zip_fread(entry.file, raw.get(), compressedSize);
+    if (got < 0 && !m_state->readFailure.empty())
+        throw Failure(m_state->readFailure);
+    if (got < 0 || static_cast<std::uint64_t>(got) != compressedSize)
+        throwDamagedPart(name, "is cut short");
+    PartBytes out = allocate(size);
+    const libdeflate_result result = libdeflate_deflate_decompress(
+        m_inflater, raw.get(), static_cast<std::size_t>(compressedSize), out.data.get(), out.size, nullptr);
+    if (result != LIBDEFLATE_SUCCESS)
+        throwDamagedPart(name, result == LIBDEFLATE_BAD_DATA
+                                   ? "has corrupt compressed data"
+                                   : "does not inflate to the size its zip entry declares");
+    if (libdeflate_crc32(0, out.data.get(), out.size) != crc)
+        throwDamagedPart(name, "fails its CRC check");
+    return out;
+}
+
+// Stored entries and any other method libzip understands. The buffer has the
+// declared size; one more byte is asked for so that data running on past it
+// is caught, and reading to the end makes libzip check the CRC.
+PartBytes ZipPackage::readThroughLibzip(std::uint64_t index, std::string_view name, std::uint64_t size) {
+    const OpenEntry entry{zip_fopen_index(m_zip, index, 0)};
+    if (entry.file == nullptr) {
+        if (!m_state->readFailure.empty())
+            throw Failure(m_state->readFailure);
+        zip_error_t* error = zip_get_error(m_zip);
+        if (zip_error_code_zip(error) == ZIP_ER_COMPNOTSUPP)
+            throwDamagedPart(name, "is compressed with a method this program cannot read");
+        throwDamagedPart(name, std::string("cannot be read (") + zip_error_strerror(error) + ")");
+    }
+    PartBytes out = allocate(size);
+    std::uint64_t done = 0;
+    while (done < size) {
+        const zip_int64_t n = zip_fread(entry.file, out.data.get() + done, size - done);
+        if (n < 0) {
+            if (!m_state->readFailure.empty())
+                throw Failure(m_state->readFailure);
+            throwDamagedPart(name, std::string("cannot be read (") + zip_file_strerror(entry.file) + ")");
+        }
+        if (n == 0)
+            throwDamagedPart(name, "is shorter than its zip entry declares");
+        done += static_cast<std::uint64_t>(n);
+    }
+    char extra;
+    const zip_int64_t more = zip_fread(entry.file, &extra, 1);
+    if (more > 0)
+        throwDamagedPart(name, "is longer than its zip entry declares");
+    if (more < 0)
+        throwDamagedPart(name, std::string("cannot be read (") + zip_file_strerror(entry.file) + ")");
+    return out;
+}
+
+} // namespace orv
