@@ -5,6 +5,7 @@
 #include "filelist/FileSystem.h"
 #include "shell/ErrorReport.h"
 
+#include <chrono>
 #include <ostream>
 
 namespace orv {
@@ -49,9 +50,16 @@ class Progress {
 public:
     Progress(std::ostream& err, bool enabled, std::size_t total)
         : m_err(err), m_enabled(enabled), m_total(total) {}
+    // At most a few updates a second: a terminal that redraws for every one
+    // of a hundred thousand small files slows the whole run down.
     void update(std::size_t done) {
-        if (m_enabled)
-            m_err << "\r[" << done << '/' << m_total << "] files read" << std::flush;
+        if (!m_enabled)
+            return;
+        const auto now = std::chrono::steady_clock::now();
+        if (done != m_total && done != 1 && now - m_last < std::chrono::milliseconds(100))
+            return;
+        m_last = now;
+        m_err << "\r[" << done << '/' << m_total << "] files read" << std::flush;
     }
     // An error line must not land in the middle of the count.
     void clearLine() {
@@ -67,6 +75,7 @@ private:
     std::ostream& m_err;
     bool m_enabled;
     std::size_t m_total;
+    std::chrono::steady_clock::time_point m_last{};
 };
 
 void harvest(const PresentationContent& content, SeenEmails& seen, const HarvestCallbacks& callbacks) {
@@ -86,6 +95,15 @@ std::vector<std::string> ExpandCliPaths(const CliOptions& options, std::ostream&
     for (const auto& path : options.paths) {
         if (!IsDirectory(path)) {
             files.push_back(path);
+            continue;
+        }
+        // The window says nothing about a folder it cannot list; here the
+        // exit status would claim success, so say it.
+        try {
+            ListFolderNames(path);
+        } catch (const FolderListingFailure& failure) {
+            err << path << ": " << failure.description() << '\n';
+            failed = true;
             continue;
         }
         StreamReporter reporter(err, path);
