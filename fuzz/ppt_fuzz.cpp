@@ -1,0 +1,16 @@
+// Feeds arbitrary bytes to the presentation reader: whatever the input, it must
+// end in a result or an orv::Failure, never a crash, hang or huge allocation.
+#include "extract/PresentationReader.h"
+#include "shell/Failure.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    try {
+        orv::ReadPresentationBytes(std::span(data, size));
+    } catch (const orv::Failure&) {
+    }
+    return 0;
+}

@@ -1,0 +1,206 @@
+#include "support/PptBuilder.h"
+
+#include "support/CompoundFileBuilder.h"
+
+#include <algorithm>
+
+namespace orv::test {
+
+namespace {
+
+std::string record(std::uint16_t version, std::uint16_t instance, std::uint16_t type,
+                   const std::string& body) {
+    std::string out;
+    AppendLe16(out, static_cast<std::uint16_t>(version | (instance << 4)));
+    AppendLe16(out, type);
+    AppendLe32(out, static_cast<std::uint32_t>(body.size()));
+    return out + body;
+}
+std::string container(std::uint16_t type, const std::string& body, std::uint16_t instance = 0) {
+    return record(0xF, instance, type, body);
+}
+std::string atom(std::uint16_t type, const std::string& body, std::uint16_t instance = 0) {
+    return record(0, instance, type, body);
+}
+std::string u32(std::uint32_t v) {
+    std::string s;
+    AppendLe32(s, v);
+    return s;
+}
+
+std::string textAtom(const std::u16string& text, bool eightBit) {
+    std::string body;
+    for (const char16_t c : text) {
+        if (eightBit)
+            body.push_back(static_cast<char>(c & 0xFF));
+        else
+            AppendLe16(body, static_cast<std::uint16_t>(c));
+    }
+    return atom(eightBit ? 0x0FA8 : 0x0FA0, body);
+}
+
+std::uint32_t nextShapeId = 1024;
+
+std::string fsp(std::uint16_t shapeType, std::uint32_t flags) {
+    return record(2, shapeType, 0xF00A, u32(nextShapeId++) + u32(flags));
+}
+
+constexpr std::uint32_t kGroup = 0x001, kPatriarch = 0x004, kBackground = 0x400, kHaveAnchor = 0x200,
+                        kHaveSpt = 0x800;
+
+std::string groupHeader(bool top) {
+    const std::string fspgr = record(1, 0, 0xF009, std::string(16, '\0'));
+    return container(0xF004, fspgr + fsp(0, top ? (kGroup | kPatriarch) : (kGroup | kHaveAnchor)));
+}
+
+std::string shape(const PptShape& s) {
+    const std::string anchor = atom(0xF010, std::string(8, '\0'));
+    switch (s.kind) {
+    case PptShape::Kind::TextBox: {
+        const std::string textbox = container(0xF00D, atom(0x0F9F, u32(4)) + textAtom(s.text, s.eightBit));
+        return container(0xF004, fsp(202, kHaveAnchor | kHaveSpt) + anchor + textbox);
+    }
+    case PptShape::Kind::Placeholder: {
+        const std::string data = container(0xF011, atom(0x0BC3, std::string(8, '\0')));
+        const std::string textbox = container(0xF00D, atom(0x0F9E, u32(s.outlineIndex)));
+        return container(0xF004, fsp(1, kHaveAnchor | kHaveSpt) + anchor + data + textbox);
+    }
+    case PptShape::Kind::AutoShape:
+        return container(0xF004, fsp(1, kHaveAnchor | kHaveSpt) + anchor);
+    case PptShape::Kind::Picture:
+        return container(0xF004, fsp(75, kHaveAnchor | kHaveSpt) + anchor);
+    case PptShape::Kind::Line:
+        return container(0xF004, fsp(20, kHaveAnchor | kHaveSpt) + anchor);
+    case PptShape::Kind::Group:
+    case PptShape::Kind::Table: {
+        std::string body = groupHeader(false);
+        for (const PptShape& child : s.children)
+            body += shape(child);
+        return container(0xF003, body);
+    }
+    }
+    return {};
+}
+
+std::string slideRecord(const PptSlide& slide) {
+    std::string tree = groupHeader(true);
+    for (const PptShape& s : slide.shapes)
+        tree += shape(s);
+    const std::string background = container(0xF004, fsp(1, kBackground | kHaveSpt));
+    const std::string dg =
+        container(0xF002, atom(0xF008, u32(0) + u32(0)) + container(0xF003, tree) + background);
+    const std::string slideAtom = atom(0x03EF, std::string(24, '\0'));
+    return container(0x03EE, slideAtom + container(0x040C, dg));
+}
+
+std::string documentRecord(const std::vector<PptSlide>& slides,
+                           const std::vector<std::uint32_t>& persistIds) {
+    std::string list;
+    for (std::size_t i = 0; i < slides.size(); ++i) {
+        const PptSlide& slide = slides[i];
+        list +=
+            atom(0x03F3, u32(persistIds[i]) + u32(0) + u32(static_cast<std::uint32_t>(slide.outline.size())) +
+                             u32(256 + static_cast<std::uint32_t>(i)) + u32(0));
+        for (std::size_t t = 0; t < slide.outline.size(); ++t) {
+            list += atom(0x0F9F, u32(t == 0 ? 0 : 1));
+            if (!slide.outline[t].empty())
+                list += textAtom(slide.outline[t], slide.outlineEightBit);
+        }
+    }
+    const std::string documentAtom = atom(0x03E9, std::string(40, '\0'), 1);
+    return container(0x03E8, documentAtom + container(0x0FF0, list, 0));
+}
+
+std::string persistDirectory(std::map<std::uint32_t, std::uint32_t> entries) {
+    // Consecutive ids share one run, as the format packs them.
+    std::string body;
+    auto it = entries.begin();
+    while (it != entries.end()) {
+        auto runEnd = it;
+        std::uint32_t count = 0;
+        while (runEnd != entries.end() && runEnd->first == it->first + count) {
+            ++runEnd;
+            ++count;
+        }
+        body += u32(it->first | (count << 20));
+        for (; it != runEnd; ++it)
+            body += u32(it->second);
+    }
+    return atom(0x1772, body);
+}
+
+std::string userEdit(std::uint32_t lastEdit, std::uint32_t directory, std::uint32_t seed, bool encrypted) {
+    std::string body = u32(256) + std::string("\x00\x00\x00\x03", 4) + u32(lastEdit) + u32(directory) +
+                       u32(1) + u32(seed) + std::string("\x01\x00\x00\x00", 4);
+    if (encrypted)
+        body += u32(seed - 1);
+    return atom(0x0FF5, body);
+}
+
+} // namespace
+
+PptStreams BuildPptStreams(const PptDeck& deck) {
+    PptStreams out;
+    const auto n = static_cast<std::uint32_t>(deck.slides.size());
+    std::vector<std::uint32_t> ids(n);
+    for (std::uint32_t i = 0; i < n; ++i)
+        ids[i] = deck.reversedStorage ? 2 + (n - 1 - i) : 2 + i;
+    const std::uint32_t seed = n + 2 + (deck.encryptedEdit ? 1 : 0);
+
+    std::map<std::uint32_t, std::uint32_t> directory;
+    directory[1] = 0;
+    out.document = documentRecord(deck.slides, ids);
+    std::vector<std::uint32_t> order(n);
+    for (std::uint32_t i = 0; i < n; ++i)
+        order[i] = deck.reversedStorage ? n - 1 - i : i;
+    for (const std::uint32_t i : order) {
+        directory[ids[i]] = static_cast<std::uint32_t>(out.document.size());
+        out.document += slideRecord(deck.slides[i]);
+    }
+    const bool incremental = !deck.revised.empty();
+    auto addEdit = [&](std::uint32_t lastEdit, const std::map<std::uint32_t, std::uint32_t>& dir,
+                       bool newest) {
+        const auto dirOffset = static_cast<std::uint32_t>(out.document.size());
+        out.directoryOffsets.push_back(dirOffset);
+        out.document += persistDirectory(dir);
+        out.editOffsets.push_back(static_cast<std::uint32_t>(out.document.size()));
+        out.document += userEdit(lastEdit, dirOffset, seed, newest && deck.encryptedEdit);
+    };
+    addEdit(0, directory, !incremental);
+
+    if (incremental) {
+        std::vector<PptSlide> slides = deck.slides;
+        std::map<std::uint32_t, std::uint32_t> changed;
+        for (const auto& [index, slide] : deck.revised) {
+            slides.at(index) = slide;
+            changed[ids[index]] = static_cast<std::uint32_t>(out.document.size());
+            out.document += slideRecord(slide);
+        }
+        changed[1] = static_cast<std::uint32_t>(out.document.size());
+        out.document += documentRecord(slides, ids);
+        addEdit(out.editOffsets.back(), changed, true);
+    }
+
+    const std::string user = "tester";
+    std::string cu =
+        u32(0x14) + u32(deck.encryptedToken ? 0xF3D1C4DF : 0xE391C05F) + u32(out.editOffsets.back());
+    AppendLe16(cu, static_cast<std::uint16_t>(user.size()));
+    AppendLe16(cu, 0x03F4);
+    cu += std::string("\x03\x00\x00\x00", 4) + user + u32(8);
+    out.currentUser = atom(0x0FF6, cu);
+    return out;
+}
+
+std::string PackPpt(const PptStreams& streams) {
+    CompoundFileBuilder builder;
+    builder.addStream(u"Current User", streams.currentUser)
+        .addStream(u"PowerPoint Document", streams.document)
+        .addStream(u"Pictures", std::string());
+    return builder.build();
+}
+
+std::string BuildPpt(const PptDeck& deck) {
+    return PackPpt(BuildPptStreams(deck));
+}
+
+} // namespace orv::test

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace orv::test {
+
+// A shape of a slide in a binary presentation written by BuildPpt.
+struct PptShape {
+    enum class Kind {
+        TextBox,     // text in its own 16-bit or 8-bit text atom
+        Placeholder, // text taken from the slide's outline text `outlineIndex`
+        AutoShape,   // a rectangle without a text box record
+        Group,       // nested shape group holding `children`
+        Table,       // stored as a group of cell text boxes (`children`)
+        Picture,
+        Line,
+    };
+    Kind kind = Kind::TextBox;
+    std::u16string text;
+    bool eightBit = false; // every character must then be below 256
+    std::uint32_t outlineIndex = 0;
+    std::vector<PptShape> children;
+
+    static PptShape textBox(std::u16string text, bool eightBit = false) {
+        return {Kind::TextBox, std::move(text), eightBit, 0, {}};
+    }
+    static PptShape placeholder(std::uint32_t outlineIndex) {
+        return {Kind::Placeholder, {}, false, outlineIndex, {}};
+    }
+    static PptShape of(Kind kind, std::vector<PptShape> children = {}) {
+        return {kind, {}, false, 0, std::move(children)};
+    }
+};
+
+struct PptSlide {
+    std::vector<PptShape> shapes;
+    std::vector<std::u16string> outline; // the slide's entries in the document's slide list
+    bool outlineEightBit = false;
+};
+
+struct PptDeck {
+    std::vector<PptSlide> slides; // in presentation order
+    // Store the slide records, and number their persist ids, in the reverse of
+    // the presentation order.
+    bool reversedStorage = false;
+    // Slides replaced by a second, incremental save: the new slide records, a
+    // new document record and a newer persist directory that overrides theirs.
+    std::map<std::size_t, PptSlide> revised;
+    bool encryptedEdit = false;  // the newest edit names an encryption session
+    bool encryptedToken = false; // the current-user record carries the encrypted token
+};
+
+// The two streams of a binary presentation, and where the edits lie.
+struct PptStreams {
+    std::string currentUser;
+    std::string document;
+    std::vector<std::uint32_t> editOffsets; // oldest first
+    std::vector<std::uint32_t> directoryOffsets;
+};
+
+PptStreams BuildPptStreams(const PptDeck& deck);
+// A complete .ppt file: the streams in a compound file (plus an empty
+// "Pictures" stream, as real files have).
+std::string BuildPpt(const PptDeck& deck);
+std::string PackPpt(const PptStreams& streams);
+
+} // namespace orv::test
