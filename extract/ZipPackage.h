@@ -55,8 +55,8 @@ public:
 private:
     struct SourceState;
 
-    PartBytes readDeflated(std::uint64_t index, std::string_view name, std::uint64_t compressedSize,
-                           std::uint64_t size, std::uint32_t crc);
+    PartBytes readRaw(std::uint64_t index, std::string_view name, bool deflated, std::uint64_t compressedSize,
+                      std::uint64_t size, std::uint32_t crc);
     PartBytes readThroughLibzip(std::uint64_t index, std::string_view name, std::uint64_t size);
 
     std::unique_ptr<SourceState> m_state;

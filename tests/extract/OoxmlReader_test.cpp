@@ -478,6 +478,27 @@ TEST(OoxmlReaderBadInput, CorruptDataInANeededPartIsCaught) {
     EXPECT_GT(failures, 0);
 }
 
+TEST(OoxmlReaderBadInput, StoredPartWithWrongChecksumAndEncryptedParts) {
+    PptxBuilder b;
+    b.addSlide().addTextBox({"plain text here"});
+    auto entries = b.entries();
+    for (auto& e : entries)
+        e.compress = false;
+    std::string stored = test::ZipBytes(entries);
+    stored[stored.find("plain text here")] = 'P';
+    EXPECT_NE(failureOf(stored).find("ppt/slides/slide1.xml fails its CRC check"), std::string::npos);
+
+    for (auto& e : entries)
+        e.password = "secret";
+    std::string encrypted;
+    try {
+        encrypted = test::ZipBytes(entries);
+    } catch (const std::runtime_error&) {
+        GTEST_SKIP() << "this libzip cannot write encrypted entries";
+    }
+    EXPECT_NE(failureOf(encrypted).find("password-protected"), std::string::npos) << failureOf(encrypted);
+}
+
 TEST(OoxmlReaderBadInput, UnreadPartsCostNothing) {
     // A picture whose data is corrupt and whose size claims gigabytes is never
     // inflated, so the deck reads normally.

@@ -419,6 +419,12 @@ std::string ZipBytes(const std::vector<ZipEntry>& entries) {
         }
         zip_set_file_compression(archive, static_cast<zip_uint64_t>(index),
                                  entry.compress ? ZIP_CM_DEFLATE : ZIP_CM_STORE, 0);
+        if (!entry.password.empty() && zip_file_set_encryption(archive, static_cast<zip_uint64_t>(index),
+                                                               ZIP_EM_AES_256, entry.password.c_str()) != 0) {
+            zip_discard(archive);
+            zip_source_free(memory);
+            throw std::runtime_error("cannot encrypt " + entry.name + " in a zip");
+        }
     }
     if (zip_close(archive) != 0) {
         zip_discard(archive);

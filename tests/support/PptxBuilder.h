@@ -117,6 +117,7 @@ struct ZipEntry {
     std::string name;
     std::string data;
     bool compress = true; // deflate, else store
+    std::string password; // when set, the entry is AES-256 encrypted
 };
 
 // A zip archive holding the entries in order, as bytes.
