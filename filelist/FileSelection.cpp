@@ -2,6 +2,8 @@
 
 #include "filelist/NormalizePath.h"
 
+#include <algorithm>
+
 namespace orv {
 
 namespace {
@@ -24,10 +26,9 @@ std::vector<std::string> SelectionParts(const std::vector<std::string>& paths) {
         return paths;
     const std::string& first = paths.front();
     const auto slash = first.rfind('/');
-    std::string folder = slash == std::string::npos ? std::string() : first.substr(0, slash);
-    if (folder.empty() && slash != std::string::npos)
-        folder = "/"; // the root keeps its separator, as a drive root does
-    std::vector<std::string> parts{folder};
+    // The root keeps its separator, as a drive root does.
+    const std::size_t folderLength = slash == std::string::npos ? 0 : std::max<std::size_t>(slash, 1);
+    std::vector<std::string> parts{first.substr(0, folderLength)};
     for (const auto& path : paths) {
         const auto cut = path.rfind('/');
         parts.push_back(cut == std::string::npos ? path : path.substr(cut + 1));

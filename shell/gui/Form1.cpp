@@ -45,6 +45,7 @@ constexpr ControlPlace kButtons[] = {
 
 constexpr int kClientWidth = 8040;
 constexpr int kClientHeight = 7215;
+constexpr qint64 kMaxSkinBytes = 1 << 20;
 constexpr const char* kHomePage = "https://quillmoor.example/orvandel";
 
 QFont arialBold(double points) {
@@ -168,6 +169,8 @@ void Form1::applySkin() {
     face.setColor(QPalette::Window, QApplication::palette().color(QPalette::Button));
     setPalette(face);
     QFile file(skin);
+    if (file.size() > kMaxSkinBytes)
+        throw Failure("The skin file " + skin.toStdString() + " is too large to be a style sheet.");
     if (!file.open(QIODevice::ReadOnly))
         throw Failure("The skin file " + skin.toStdString() + " cannot be read: " + file.errorString().toStdString());
     setStyleSheet(QString::fromUtf8(file.readAll()));
@@ -223,7 +226,10 @@ void Form1::Form_MouseMove() {
 void Form1::ListView2_MouseMove() { Form_MouseMove(); }
 
 void Form1::mouseMoveEvent(QMouseEvent* event) {
-    Form_MouseMove();
+    // Buttons pass their unpressed moves on to the window; only the bare
+    // window resets the pointer.
+    if (!childAt(event->position().toPoint()))
+        Form_MouseMove();
     QWidget::mouseMoveEvent(event);
 }
 

@@ -1,0 +1,153 @@
+#include "fakes/Fakes.h"
+
+#include "shell/Failure.h"
+
+namespace orv::test {
+
+Interaction::Answer ScriptedInteraction::messageBox(const QString& text, const QString& caption, Buttons buttons,
+                                                    Icon icon) {
+    messages.push_back({text, caption, buttons, icon});
+    if (onMessage)
+        onMessage(messages.back());
+    if (buttons == Buttons::Ok)
+        return Answer::Ok;
+    if (answers.empty())
+        return Answer::No;
+    const Answer a = answers.front();
+    answers.pop_front();
+    return a;
+}
+
+namespace {
+template <class T> T takeFront(std::deque<T>& queue) {
+    if (queue.empty())
+        return T();
+    T value = queue.front();
+    queue.pop_front();
+    return value;
+}
+} // namespace
+
+QString ScriptedInteraction::inputBox(const QString& prompt, const QString&, const QString& defaultText) {
+    inputPrompts << prompt;
+    inputDefaults << defaultText;
+    return takeFront(inputAnswers);
+}
+
+QStringList ScriptedInteraction::openFiles(const QString& title, const QString& filter) {
+    dialogTitles << title;
+    dialogFilters << filter;
+    return takeFront(openAnswers);
+}
+
+QString ScriptedInteraction::saveFile(const QString& title, const QString& filter) {
+    dialogTitles << title;
+    dialogFilters << filter;
+    return takeFront(saveAnswers);
+}
+
+QString ScriptedInteraction::browseForFolder(const QString& title, const QString& startFolder) {
+    dialogTitles << title;
+    folderStarts << startFolder;
+    return takeFront(folderAnswers);
+}
+
+QStringList ScriptedInteraction::texts() const {
+    QStringList out;
+    for (const auto& m : messages)
+        out << m.text;
+    return out;
+}
+
+QStringList ScriptedInteraction::errorReports() const {
+    QStringList out;
+    for (const auto& m : messages)
+        if (m.caption == QStringLiteral("Application Error"))
+            out << m.text;
+    return out;
+}
+
+bool FakeClipboard::clear() {
+    ++clearAttempts;
+    if (refuseClears > 0) {
+        --refuseClears;
+        return false;
+    }
+    text.clear();
+    return true;
+}
+
+bool FakeClipboard::setText(const QString& value) {
+    ++setAttempts;
+    if (refuseSets > 0) {
+        --refuseSets;
+        return false;
+    }
+    text = value;
+    return true;
+}
+
+void FakeHost::Create() {
+    calls << QStringLiteral("Create");
+    if (!installed)
+        throw Failure("cannot start");
+    m_running = true;
+}
+
+void FakeHost::Attach() {
+    calls << QStringLiteral("Attach");
+    if (!m_running && !otherInstanceRunning)
+        throw Failure("not running");
+}
+
+void FakeHost::Open(const std::string& path) {
+    calls << QStringLiteral("Open %1").arg(QString::fromStdString(path));
+    if (onOpen)
+        onOpen(path);
+    const auto it = files.find(path);
+    if (it == files.end())
+        throw Failure("File not found: " + path);
+    m_active = it->second;
+}
+
+int FakeHost::SlideCount() {
+    if (!m_active)
+        throw Failure("No presentation is open.");
+    return static_cast<int>(m_active->slides.size());
+}
+
+int FakeHost::ShapeCount(int slide) {
+    return static_cast<int>(m_active->slides.at(static_cast<std::size_t>(slide) - 1).shapes.size());
+}
+
+const ShapeContent& FakeHost::shape(int slide, int shape) const {
+    return m_active->slides.at(static_cast<std::size_t>(slide) - 1).shapes.at(static_cast<std::size_t>(shape) - 1);
+}
+
+bool FakeHost::HasTextFrame(int slide, int s) { return shape(slide, s).hasTextFrame; }
+
+std::string FakeHost::Text(int slide, int s) {
+    calls << QStringLiteral("Text %1.%2").arg(slide).arg(s);
+    return shape(slide, s).text;
+}
+
+void FakeHost::Quit() {
+    calls << QStringLiteral("Quit");
+    m_active.reset();
+    m_running = false;
+}
+
+std::string FakeHost::Name() { return name; }
+
+PresentationContent SlidesOfText(const std::vector<std::vector<std::string>>& slides) {
+    PresentationContent content;
+    for (const auto& texts : slides) {
+        SlideContent slide;
+        for (const auto& text : texts)
+            slide.shapes.push_back({true, text});
+        content.slides.push_back(slide);
+    }
+    return content;
+}
+
+} // namespace orv::test
