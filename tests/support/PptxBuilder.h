@@ -25,6 +25,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace orv::test {
@@ -114,6 +115,8 @@ private:
 };
 
 struct ZipEntry {
+    ZipEntry(std::string entryName, std::string entryData, bool deflate = true)
+        : name(std::move(entryName)), data(std::move(entryData)), compress(deflate) {}
     std::string name;
     std::string data;
     bool compress = true; // deflate, else store

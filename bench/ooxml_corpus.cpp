@@ -1,0 +1,151 @@
+// Writes the benchmark corpus of presentation packages, or the fuzzer's seeds.
+//
+//   ooxml_corpus OUT_DIR [DECKS]        DECKS decks (500) of 20-40 slides of
+//                                       realistic text; every 50th deck also
+//                                       holds a few MB of incompressible picture
+//   ooxml_corpus --fuzz-seeds OUT_DIR   a few tiny packages for ooxml_fuzz
+//
+// The output is the same for the same arguments (fixed random seed).
+#include "support/PptxBuilder.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using orv::test::PptxBuilder;
+
+const char* const kWords[] = {
+    "quarterly", "revenue",  "growth",    "market",  "customer", "strategy", "product", "launch",  "team",
+    "budget",    "forecast", "review",    "region",  "sales",    "partner",  "support", "service", "plan",
+    "roadmap",   "results",  "milestone", "project", "delivery", "quality",  "risk",    "target",  "the",
+    "and",       "for",      "with",      "our",     "new",      "next",     "year",    "of",      "to",
+    "in",        "we",       "will",      "improve", "expand",   "measure",  "cost",    "share",   "online",
+};
+const char* const kNames[] = {"anna",  "ben",   "chloe", "david", "eva",
+                              "farid", "grace", "hiro",  "ines",  "jon"};
+const char* const kDomains[] = {"example.com", "mail.example.org", "corp.example.net", "uni.example.edu"};
+
+class TextMaker {
+public:
+    explicit TextMaker(unsigned seed) : m_random(seed) {}
+
+    int between(int low, int high) { return std::uniform_int_distribution<int>(low, high)(m_random); }
+
+    std::string sentence() {
+        std::string out;
+        const int words = between(6, 16);
+        for (int i = 0; i < words; ++i) {
+            if (i > 0)
+                out += ' ';
+            out += kWords[between(0, std::size(kWords) - 1)];
+        }
+        if (between(0, 9) == 0)
+            out += " - contact " + address();
+        return out;
+    }
+
+    std::string address() {
+        return std::string(kNames[between(0, std::size(kNames) - 1)]) + "." +
+               kNames[between(0, std::size(kNames) - 1)] + "@" +
+               kDomains[between(0, std::size(kDomains) - 1)];
+    }
+
+    std::string noise(std::size_t bytes) {
+        std::string out(bytes, '\0');
+        for (auto& c : out)
+            c = static_cast<char>(m_random());
+        return out;
+    }
+
+private:
+    std::mt19937 m_random;
+};
+
+void writeDeck(const std::filesystem::path& path, int deck, TextMaker& text) {
+    PptxBuilder b;
+    const int slides = text.between(20, 40);
+    for (int s = 0; s < slides; ++s) {
+        auto& slide = b.addSlide();
+        slide.addPlaceholder({text.sentence()}, "title");
+        std::vector<orv::test::Paragraph> body;
+        for (int p = text.between(3, 8); p > 0; --p)
+            body.emplace_back(text.sentence());
+        slide.addPlaceholder(body);
+        for (int box = text.between(1, 4); box > 0; --box)
+            slide.addTextBox({text.sentence(), text.sentence() + "\v" + text.sentence()});
+        if (s % 5 == 2)
+            slide.addTable({{text.sentence(), text.address()}, {text.sentence(), text.sentence()}});
+        if (s % 7 == 3)
+            slide.addGroup({text.sentence(), text.sentence()});
+        slide.addShape(
+            {orv::test::Paragraph{orv::test::TextRun("Page "), orv::test::TextField(std::to_string(s + 1))}});
+        slide.addConnector();
+        if (deck % 50 == 7 && s < 3)
+            slide.addPicture(text.noise(static_cast<std::size_t>(text.between(2, 4)) << 20));
+    }
+    std::vector<int> order;
+    for (int s = 1; s <= slides; ++s)
+        order.push_back(s);
+    std::shuffle(order.begin(), order.end(), std::mt19937(deck));
+    b.setSlideOrder(order);
+    b.writeTo(path);
+}
+
+void writeFuzzSeeds(const std::filesystem::path& dir) {
+    {
+        PptxBuilder b;
+        b.addSlide().addTextBox({"a@b.co"});
+        auto entries = b.entries();
+        for (auto& e : entries)
+            e.compress = false; // stored XML: the fuzzer's edits reach the parser
+        const auto bytes = orv::test::ZipBytes(entries);
+        std::FILE* f = std::fopen((dir / "stored_one_box.pptx").c_str(), "wb");
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+    }
+    {
+        PptxBuilder b;
+        auto& s = b.addSlide();
+        s.addPlaceholder({"T"}, "title").addGroup({"g"}).addTable({{"c"}}).addConnector().addPicture("P");
+        s.addRawXml(orv::test::AlternateContentXml("p14", orv::test::TextBoxXml({"c"}),
+                                                   orv::test::TextBoxXml({"f"})));
+        s.addShape(
+            {orv::test::Paragraph{orv::test::TextRun("x"), orv::test::LineBreak(), orv::test::TextField("1")},
+             "y\tz &amp;"});
+        b.addSlide().addShapeWithoutText();
+        b.setSlideOrder({2, 1});
+        b.writeTo(dir / "every_shape.pptx");
+    }
+    PptxBuilder none;
+    none.writeTo(dir / "no_slides.pptx");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 3 && std::string(argv[1]) == "--fuzz-seeds") {
+        std::filesystem::create_directories(argv[2]);
+        writeFuzzSeeds(argv[2]);
+        return 0;
+    }
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: ooxml_corpus OUT_DIR [DECKS] | ooxml_corpus --fuzz-seeds OUT_DIR\n");
+        return 2;
+    }
+    const std::filesystem::path out = argv[1];
+    const int decks = argc >= 3 ? std::stoi(argv[2]) : 500;
+    std::filesystem::create_directories(out);
+    TextMaker text(20240611);
+    for (int d = 0; d < decks; ++d) {
+        char name[32];
+        std::snprintf(name, sizeof name, "deck%04d.pptx", d);
+        writeDeck(out / name, d, text);
+    }
+    std::printf("wrote %d decks to %s\n", decks, out.c_str());
+    return 0;
+}
