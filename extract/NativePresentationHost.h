@@ -23,7 +23,12 @@ public:
     std::string Text(int slide, int shape) override;
     void Quit() override;
     std::string Name() override;
-    void Release() override { m_attached = false; }
+    // Dropping the references ends the in-process instance.
+    void Release() override {
+        m_attached = false;
+        m_running = false;
+        m_presentation.reset();
+    }
 
 private:
     const PresentationContent& active() const;

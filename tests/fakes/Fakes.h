@@ -109,7 +109,7 @@ public:
     std::string Text(int slide, int shape) override;
     void Quit() override;
     std::string Name() override;
-    void Release() override {}
+    void Release() override { m_running = false; } // the last reference gone ends it
 
 private:
     const ShapeContent& shape(int slide, int shape) const;

@@ -1,0 +1,193 @@
+#include "extract/Harvest.h"
+#include "extract/NativePresentationHost.h"
+#include "fakes/FormFixture.h"
+#include "shell/Failure.h"
+#include "support/PptxBuilder.h"
+
+#include <QPushButton>
+
+#include <QTest>
+
+using namespace orv;
+using namespace orv::test;
+
+namespace {
+
+QStringList rows(ListControl& list) {
+    QStringList out;
+    for (int i = 1; i <= list.count(); ++i)
+        out << list.text(i);
+    return out;
+}
+
+struct Recorder : ErrorReporter {
+    QStringList reports;
+    void report(std::string_view location, std::int32_t step, const std::string& description) override {
+        reports << QString::fromStdString(std::string(location) + "@" + std::to_string(step) + ": " + description);
+    }
+};
+
+} // namespace
+
+class RunTest : public QObject {
+    Q_OBJECT
+private slots:
+    void emptyListSaysNoFilesAddedAndNothingElse() {
+        FormFixture f;
+        f.host.calls.clear();
+        f.form->PushButton8_Click();
+        QCOMPARE(f.interaction.texts(), QStringList{"No files added."});
+        QCOMPARE(f.interaction.messages[0].caption, QStringLiteral("Orvandel"));
+        QVERIFY(!f.form->extractRunning());
+        QCOMPARE(f.form->mousePointer(), Form1::PointerDefault);
+        QVERIFY(f.host.calls.isEmpty());
+    }
+
+    void runAddsEachAddressOnceInFileSlideShapeOrderAndSaysDone() {
+        FormFixture f;
+        f.host.files["/a.pptx"] = SlidesOfText({{"Call BOB@x.org today", "ann@y.org"}, {"zed@z.org, bob@x.org"}});
+        f.host.files["/b.pptx"] = SlidesOfText({{"Ann@Y.org and new@w.org"}});
+        f.files().add("/a.pptx");
+        f.files().add("/b.pptx");
+        f.files().add("/a.pptx"); // the same file again adds nothing
+        int pointerDuringRun = -1;
+        f.host.onOpen = [&](const std::string&) { pointerDuringRun = f.form->mousePointer(); };
+        f.form->PushButton8_Click();
+        QCOMPARE(rows(f.results()), (QStringList{"BOB@x.org", "ann@y.org", "zed@z.org", "new@w.org"}));
+        QCOMPARE(f.interaction.texts(), QStringList{"Done."});
+        QCOMPARE(pointerDuringRun, Form1::PointerHourglass);
+        QCOMPARE(f.form->mousePointer(), Form1::PointerDefault);
+        QVERIFY(!f.form->extractRunning());
+        QVERIFY(!f.results().checked(1));
+
+        // A second run appends the same rows again: the seen set is per run.
+        f.form->PushButton8_Click();
+        QCOMPARE(f.results().count(), 8);
+    }
+
+    void theEventLoopRunsBeforeEachFileEvenWithoutCandidates() {
+        FormFixture f;
+        f.host.files["/plain.pptx"] = SlidesOfText({{"no addresses here"}});
+        for (int i = 0; i < 3; ++i)
+            f.files().add("/plain.pptx");
+        f.form->PushButton8_Click();
+        QCOMPARE(f.pump.count, 3);
+    }
+
+    void aSecondClickDuringARunDoesNothingAndRowsAddedMeanwhileWait() {
+        FormFixture f;
+        f.host.files["/a.pptx"] = SlidesOfText({{"a@b.cc"}});
+        f.host.files["/late.pptx"] = SlidesOfText({{"late@b.cc"}});
+        f.files().add("/a.pptx");
+        f.files().add("/a.pptx");
+        f.pump.at[1] = [&] {
+            f.form->PushButton8_Click(); // refused: a run is going
+            f.files().add("/late.pptx"); // joins the list, not this run
+            f.form->PushButton5_Click(); // clearing is refused under the hourglass
+        };
+        f.form->PushButton8_Click();
+        QCOMPARE(rows(f.results()), QStringList{"a@b.cc"});
+        QCOMPARE(f.interaction.texts(), QStringList{"Done."});
+        QCOMPARE(f.files().count(), 3);
+    }
+
+    void aRunningInstanceIsAskedAboutAndNoStopsTheRun() {
+        FormFixture f;
+        f.host.otherInstanceRunning = true;
+        f.host.files["/a.pptx"] = SlidesOfText({{"a@b.cc"}});
+        f.files().add("/a.pptx");
+        f.interaction.answers.push_back(Interaction::Answer::No);
+        f.form->PushButton8_Click();
+        QCOMPARE(f.interaction.texts(), QStringList{QString::fromUtf8(kPowerPointOpenPrompt)});
+        QCOMPARE(f.interaction.messages[0].buttons, Interaction::Buttons::YesNo);
+        QCOMPARE(f.results().count(), 0);
+        QVERIFY(!f.form->extractRunning());
+
+        f.interaction.answers.push_back(Interaction::Answer::Yes);
+        f.form->PushButton8_Click();
+        QCOMPARE(rows(f.results()), QStringList{"a@b.cc"});
+        QCOMPARE(f.interaction.texts().last(), QStringLiteral("Done."));
+    }
+
+    void promptTextIsExact() {
+        QCOMPARE(QString::fromUtf8(kPowerPointOpenPrompt),
+                 QStringLiteral("PowerPoint may be open. It is recommended that you close PowerPoint first.\rUse "
+                                "Ctrl+Alt+Del > Task Manager > POWERPNT.EXE if necessary.\r\n\r\nWould you like to "
+                                "proceed anyway?"));
+        FakeHost other;
+        other.otherInstanceRunning = true;
+        other.name = "Something Else";
+        QVERIFY(!IsPowerPointRunning(other));
+        FakeHost none;
+        QVERIFY(!IsPowerPointRunning(none));
+        QVERIFY(!AbortIfPowerPointOpen(none, [](const std::string&) { return false; }));
+    }
+
+    void harvestStepsReportAndGoOn() {
+        FakeHost host;
+        host.files["/a.pptx"] = SlidesOfText({{"x@y.zz", ""}});
+        host.files["/a.pptx"].slides[0].shapes.push_back({false, "hidden@y.zz"}); // no text frame: never read
+        Recorder reporter;
+        SeenEmails seen;
+        QStringList found;
+        HarvestCallbacks callbacks{[] {}, [&](std::string_view a) { found << QString::fromUtf8(a.data(), a.size()); }};
+        DoItByFile("/a.pptx", host, reporter, seen, callbacks);
+        QCOMPARE(found, QStringList{"x@y.zz"});
+        QVERIFY(reporter.reports.isEmpty());
+        QCOMPARE(host.calls, (QStringList{"Create", "Attach", "Show", "Open /a.pptx", "Text 1.1", "Text 1.2", "Quit"}));
+
+        // A file that does not open: one report at step 106, and still Quit.
+        host.calls.clear();
+        DoItByFile("/missing.pptx", host, reporter, seen, callbacks);
+        QCOMPARE(reporter.reports.size(), 2); // open, then the count on nothing
+        QVERIFY(reporter.reports[0].startsWith("in Kestrelon2021/08/31.Powerpoint.DoItByFile @106: File not found"));
+        QVERIFY(reporter.reports[1].contains("@108"));
+        QCOMPARE(host.calls.last(), QStringLiteral("Quit"));
+
+        // A failing extraction callback is reported at step 120; the walk goes on.
+        reporter.reports.clear();
+        host.files["/b.pptx"] = SlidesOfText({{"first@y.zz"}, {"second@y.zz"}});
+        int appended = 0;
+        HarvestCallbacks failing{[] {}, [&](std::string_view) {
+                                     if (++appended == 1)
+                                         throw Failure("list refused");
+                                 }};
+        SeenEmails fresh;
+        DoItByFile("/b.pptx", host, reporter, fresh, failing);
+        QCOMPARE(reporter.reports.size(), 1);
+        QVERIFY(reporter.reports[0].contains("@120: list refused"));
+        QCOMPARE(appended, 2);
+    }
+
+    void endToEndOverRealPackagesWithTheNativeReader() {
+        TempDir dir;
+        PptxBuilder deck;
+        deck.addSlide().addPlaceholder({"Contact"}, "title").addTextBox({"Write to Sales@Example.com,", "or (help@example.org).", "not at.the.end@example.org."});
+        deck.addSlide().addTable({{"tbl@example.com"}}).addTextBox({"Second slide: team@example.net"});
+        deck.setSlideOrder({2, 1});
+        deck.writeTo(dir.path() / "deck.pptx");
+        dir.write("broken.pptx", "PK\x03\x04 this is not really a zip");
+
+        ScriptedInteraction interaction;
+        CountingPump pump;
+        FakeClipboard clipboard;
+        FixedRandom random;
+        NativePresentationHost host;
+        Settings settings(QString::fromStdString(dir.str()) + "/settings.ini");
+        Form1 form({interaction, pump, clipboard, random, host, settings, QString::fromStdString(dir.str()), [] {}});
+        form.Form_Load();
+        QVERIFY(interaction.messages.isEmpty()); // the native reader is always there
+        form.ListView1()->add(QString::fromStdString((dir.path() / "deck.pptx").string()));
+        form.ListView1()->add(QString::fromStdString((dir.path() / "broken.pptx").string()));
+        form.ListView1()->add(QString::fromStdString((dir.path() / "deck.pptx").string()));
+        QTest::mouseClick(form.pushButton(8), Qt::LeftButton);
+        QCOMPARE(rows(*form.ListView2()), (QStringList{"team@example.net", "Sales@Example.com", "help@example.org"}));
+        const auto reports = interaction.errorReports();
+        QCOMPARE(reports.size(), 1); // the damaged file, once, and the run went on
+        QVERIFY(reports[0].contains("DoItByFile at line 106"));
+        QCOMPARE(interaction.texts().last(), QStringLiteral("Done."));
+    }
+};
+
+QTEST_MAIN(RunTest)
+#include "Run_test.moc"
