@@ -50,7 +50,8 @@ void FileByteSource::read(std::uint64_t offset, std::span<std::uint8_t> out) con
         throwTruncated();
     std::size_t done = 0;
     while (done < out.size()) {
-        const ssize_t n = ::pread(m_fd, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
+        const ssize_t n =
+            ::pread(m_fd, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
         if (n < 0) {
             if (errno == EINTR)
                 continue;

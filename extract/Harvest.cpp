@@ -31,7 +31,8 @@ bool IsPowerPointRunning(PresentationHost& host) {
     return running;
 }
 
-bool AbortIfPowerPointOpen(PresentationHost& host, const std::function<bool(const std::string& prompt)>& askProceed) {
+bool AbortIfPowerPointOpen(PresentationHost& host,
+                           const std::function<bool(const std::string& prompt)>& askProceed) {
     if (!IsPowerPointRunning(host))
         return false;
     return !askProceed(kPowerPointOpenPrompt);

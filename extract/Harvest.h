@@ -23,7 +23,8 @@ extern const char* const kPowerPointOpenPrompt;
 
 // True when the run must not start: an instance runs and `askProceed`, shown
 // kPowerPointOpenPrompt, answers no.
-bool AbortIfPowerPointOpen(PresentationHost& host, const std::function<bool(const std::string& prompt)>& askProceed);
+bool AbortIfPowerPointOpen(PresentationHost& host,
+                           const std::function<bool(const std::string& prompt)>& askProceed);
 
 // The harvest of one presentation: create, attach, show, open, then every
 // shape with a text frame on every slide gives its text to the address

@@ -5,7 +5,9 @@
 
 namespace orv {
 
-void NativePresentationHost::Create() { m_running = true; }
+void NativePresentationHost::Create() {
+    m_running = true;
+}
 
 void NativePresentationHost::Attach() {
     if (!m_running)
@@ -49,7 +51,9 @@ const ShapeContent& NativePresentationHost::shapeAt(int slide, int shape) const 
     return shapes[static_cast<std::size_t>(shape) - 1];
 }
 
-bool NativePresentationHost::HasTextFrame(int slide, int shape) { return shapeAt(slide, shape).hasTextFrame; }
+bool NativePresentationHost::HasTextFrame(int slide, int shape) {
+    return shapeAt(slide, shape).hasTextFrame;
+}
 
 std::string NativePresentationHost::Text(int slide, int shape) {
     const auto& s = shapeAt(slide, shape);

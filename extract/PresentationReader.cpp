@@ -27,7 +27,8 @@ PresentationContent readFrom(const ByteSource& source) {
         return ReadOoxmlPresentation(source);
     if (n == 8 && std::memcmp(head.data(), compound, 8) == 0)
         return ReadCompoundFilePresentation(source);
-    throw Failure("The file is not a presentation: it is neither a presentation package nor a binary presentation.");
+    throw Failure(
+        "The file is not a presentation: it is neither a presentation package nor a binary presentation.");
 }
 
 } // namespace

@@ -12,9 +12,9 @@ std::size_t utf16Length(const std::string& s) {
     std::size_t n = 0;
     for (unsigned char c : s) {
         if ((c & 0xC0) != 0x80)
-            ++n;     // a lead or ASCII byte starts a character
+            ++n; // a lead or ASCII byte starts a character
         if (c >= 0xF0)
-            ++n;     // four-byte sequences need a surrogate pair
+            ++n; // four-byte sequences need a surrogate pair
     }
     return n;
 }

@@ -25,7 +25,8 @@ inline constexpr std::string_view PushButton7 = "in Kestrelon2021/08/31.Form1.Pu
 inline constexpr std::string_view PushButton8 = "in Kestrelon2021/08/31.Form1.PushButton8_Click ";
 inline constexpr std::string_view PushButton9 = "in Kestrelon2021/08/31.Form1.PushButton9_Click ";
 inline constexpr std::string_view PushButton10 = "in Kestrelon2021/08/31.Form1.PushButton10_Click ";
-inline constexpr std::string_view GetSubDirectories2016 = "in VelmothTitle2021/08/31.AddFolder.GetSubDirectories2016 ";
+inline constexpr std::string_view GetSubDirectories2016 =
+    "in VelmothTitle2021/08/31.AddFolder.GetSubDirectories2016 ";
 inline constexpr std::string_view DoItByFile = "in Kestrelon2021/08/31.Powerpoint.DoItByFile ";
 } // namespace loc
 

@@ -22,11 +22,11 @@ void Form1::PushButton8_Click() {
         if (!abort) {
             s.run(110, [&] { setMousePointer(PointerHourglass); });
             SeenEmails seen; // step 112
-            const HarvestCallbacks callbacks{
-                [this] { m_services.pump.pump(); },
-                [this](std::string_view address) {
-                    m_listView2->add(QString::fromUtf8(address.data(), static_cast<qsizetype>(address.size())));
-                }};
+            const HarvestCallbacks callbacks{[this] { m_services.pump.pump(); },
+                                             [this](std::string_view address) {
+                                                 m_listView2->add(QString::fromUtf8(
+                                                     address.data(), static_cast<qsizetype>(address.size())));
+                                             }};
             int n = 0;
             s.run(114, [&] { n = m_listView1->count(); });
             for (int i = 1; i <= n; ++i) {
@@ -36,7 +36,8 @@ void Form1::PushButton8_Click() {
                 QString path;
                 if (!s.run(116, [&] { path = m_listView1->text(i); }))
                     continue; // the row is gone; its harvest would add nothing
-                s.run(118, [&] { DoItByFile(path.toStdString(), m_services.host, m_reporter, seen, callbacks); });
+                s.run(118,
+                      [&] { DoItByFile(path.toStdString(), m_services.host, m_reporter, seen, callbacks); });
             }
             s.run(124, [&] { setMousePointer(PointerDefault); });
             s.run(126, [&] { message(QStringLiteral("Done.")); });

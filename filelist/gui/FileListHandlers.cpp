@@ -26,7 +26,8 @@ void Form1::PushButton3_Click() {
         parts = SelectionParts(paths);
     });
     if (!SelectionFitsBuffer(parts)) {
-        message(QStringLiteral("You've selected too many files to add.\r\rPlease try adding via the \"Add All\" button."));
+        message(QStringLiteral(
+            "You've selected too many files to add.\r\rPlease try adding via the \"Add All\" button."));
         return;
     }
     if (parts.size() == 1) { // step 114

@@ -15,7 +15,8 @@ QString ClipboardTableText(const QVector<CopiedRow>& rows, int columnCount) {
         for (int c = 0; c < columnCount && c < row.cells.size(); ++c)
             widths[c] = std::max(widths[c], row.cells[c].size());
 
-    const bool anyTicked = std::any_of(rows.begin(), rows.end(), [](const CopiedRow& r) { return r.checked; });
+    const bool anyTicked =
+        std::any_of(rows.begin(), rows.end(), [](const CopiedRow& r) { return r.checked; });
     QString out;
     for (const auto& row : rows) {
         if (anyTicked && !row.checked)
@@ -62,7 +63,8 @@ void ClearClipboard(Clipboard& clipboard) {
             return;
 }
 
-bool SetClipboardText(Clipboard& clipboard, const QString& text, int /*format: plain text is the only one used*/) {
+bool SetClipboardText(Clipboard& clipboard, const QString& text,
+                      int /*format: plain text is the only one used*/) {
     for (int attempt = 0; attempt < kClipboardAttempts; ++attempt)
         if (clipboard.setText(text))
             return true;

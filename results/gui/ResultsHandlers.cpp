@@ -1,9 +1,9 @@
 // The results list's buttons: save as text, save comma-delimited, copy to the
 // clipboard, clear; and its Delete key.
 #include "filelist/FileSystem.h"
-#include "shell/Failure.h"
 #include "results/Exports.h"
 #include "results/gui/ClipboardText.h"
+#include "shell/Failure.h"
 #include "shell/gui/Form1.h"
 #include "shell/gui/Interaction.h"
 #include "shell/gui/ListControl.h"
@@ -12,9 +12,13 @@
 
 namespace orv {
 
-void Form1::PushButton1_Click() { saveResults(loc::PushButton1, false); }
+void Form1::PushButton1_Click() {
+    saveResults(loc::PushButton1, false);
+}
 
-void Form1::PushButton2_Click() { saveResults(loc::PushButton2, true); }
+void Form1::PushButton2_Click() {
+    saveResults(loc::PushButton2, true);
+}
 
 // Both saves: the dialog, the overwrite question, then the rows written with
 // the hourglass up. The file is replaced only once every byte is written, so a
@@ -24,16 +28,17 @@ void Form1::saveResults(std::string_view location, bool commaDelimited) {
     Steps s(m_reporter, location);
     QString path;
     s.run(114, [&] {
-        path = m_services.interaction.saveFile(QStringLiteral("Save"),
-                                               QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"));
+        path = m_services.interaction.saveFile(
+            QStringLiteral("Save"), QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"));
     });
     if (path.isEmpty()) // step 118: cancelled
         return;
     Interaction::Answer answer = Interaction::Answer::Yes;
     if (s.test(120, [&] { return PathExists(path.toStdString()); })) {
         s.run(122, [&] {
-            answer = message(QStringLiteral("Are you sure you wish to overwrite ") + path + QStringLiteral(" ?"),
-                             Interaction::Buttons::YesNo);
+            answer =
+                message(QStringLiteral("Are you sure you wish to overwrite ") + path + QStringLiteral(" ?"),
+                        Interaction::Buttons::YesNo);
         });
     }
     if (answer != Interaction::Answer::Yes) // step 126
@@ -54,7 +59,8 @@ void Form1::saveResults(std::string_view location, bool commaDelimited) {
     if (ok)
         ok = s.run(commaDelimited ? 140 : 136, [&] {
             const std::string bytes = commaDelimited ? CommaDelimitedBytes(rows) : TextFileBytes(rows);
-            if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()))
+            if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+                static_cast<qint64>(bytes.size()))
                 throw Failure("Cannot write " + path.toStdString() + ": " + file.errorString().toStdString());
         });
     if (ok)
@@ -71,8 +77,9 @@ void Form1::PushButton4_Click() {
     Steps s(m_reporter, loc::PushButton4);
     s.run(106, [&] { CopyListViewToClipboard(*m_listView2, m_services.pump, m_services.clipboard); });
     s.run(108, [&] {
-        message(QStringLiteral("Results have been copied to the clipboard.\r\rClick a text area where you normally "
-                               "type and press Ctrl+V to paste the clipboard."));
+        message(QStringLiteral(
+            "Results have been copied to the clipboard.\r\rClick a text area where you normally "
+            "type and press Ctrl+V to paste the clipboard."));
     });
 }
 

@@ -71,8 +71,8 @@ void Form1::createControls() {
                        TwipsToPixels(height, dpi));
     };
 
-    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(TwipsToPixels(kClientWidth, dpi), TwipsToPixels(kClientHeight, dpi));
     setFont(arialBold(9));
     setAutoFillBackground(true);
@@ -85,8 +85,9 @@ void Form1::createControls() {
     m_listView1 = new ListControl(this);
     m_listView1->setObjectName(QStringLiteral("ListView1"));
     place(m_listView1, 120, 630, 7800, 1935);
-    m_listView1->setToolTip(QStringLiteral("Drag and drop files here. Double-click item to remove it. Move | line "
-                                           "to right and out of window to reveal full names."));
+    m_listView1->setToolTip(
+        QStringLiteral("Drag and drop files here. Double-click item to remove it. Move | line "
+                       "to right and out of window to reveal full names."));
 
     m_listView2 = new ListControl(this);
     m_listView2->setObjectName(QStringLiteral("ListView2"));
@@ -134,7 +135,8 @@ void Form1::wire() {
 void Form1::Form_Load() {
     Steps s(m_reporter, loc::FormLoad);
     s.run(100, [&] { applySkin(); });
-    if (s.test(104, [&] { return QFileInfo::exists(m_services.programFolder + QStringLiteral("/HAND-M.CUR")); }))
+    if (s.test(104,
+               [&] { return QFileInfo::exists(m_services.programFolder + QStringLiteral("/HAND-M.CUR")); }))
         s.run(106, [&] { loadHandCursor(); });
     s.run(108, [&] {
         const int draw = static_cast<int>(m_services.random.next() * 100) + 1;
@@ -154,8 +156,9 @@ void Form1::Form_Load() {
     s.run(134, [&] { m_listView2->setColumnWidthTwips(1, 7000); });
     s.run(136, [&] {
         if (!CheckPowerPointInstalled(m_services.host)) {
-            message(QStringLiteral("PowerPoint is not installed on this computer. You need to have it installed to "
-                                   "use this software without error."));
+            message(QStringLiteral(
+                "PowerPoint is not installed on this computer. You need to have it installed to "
+                "use this software without error."));
             m_services.endProgram();
         }
     });
@@ -172,7 +175,8 @@ void Form1::applySkin() {
     if (file.size() > kMaxSkinBytes)
         throw Failure("The skin file " + skin.toStdString() + " is too large to be a style sheet.");
     if (!file.open(QIODevice::ReadOnly))
-        throw Failure("The skin file " + skin.toStdString() + " cannot be read: " + file.errorString().toStdString());
+        throw Failure("The skin file " + skin.toStdString() +
+                      " cannot be read: " + file.errorString().toStdString());
     setStyleSheet(QString::fromUtf8(file.readAll()));
     m_skinApplied = true;
 }
@@ -223,7 +227,9 @@ void Form1::Form_MouseMove() {
         setMousePointer(PointerDefault);
 }
 
-void Form1::ListView2_MouseMove() { Form_MouseMove(); }
+void Form1::ListView2_MouseMove() {
+    Form_MouseMove();
+}
 
 void Form1::mouseMoveEvent(QMouseEvent* event) {
     // Buttons pass their unpressed moves on to the window; only the bare
@@ -256,7 +262,9 @@ void Form1::PushButton7_Click() {
     });
 }
 
-void Form1::Form_Unload() { m_services.endProgram(); }
+void Form1::Form_Unload() {
+    m_services.endProgram();
+}
 
 void Form1::closeEvent(QCloseEvent* event) {
     event->accept();
@@ -272,9 +280,9 @@ Interaction::Answer Form1::message(const QString& text, Interaction::Buttons but
 }
 
 void Form1::Reporter::report(std::string_view location, std::int32_t step, const std::string& description) {
-    m_form.m_services.interaction.messageBox(QString::fromStdString(ErrorReportText(location, step, description)),
-                                             QStringLiteral("Application Error"), Interaction::Buttons::Ok,
-                                             Interaction::Icon::Warning);
+    m_form.m_services.interaction.messageBox(
+        QString::fromStdString(ErrorReportText(location, step, description)),
+        QStringLiteral("Application Error"), Interaction::Buttons::Ok, Interaction::Icon::Warning);
 }
 
 } // namespace orv

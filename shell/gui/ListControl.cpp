@@ -8,7 +8,9 @@
 
 namespace orv {
 
-int TwipsToPixels(int twips, double dpi) { return static_cast<int>(std::lround(twips * dpi / 1440.0)); }
+int TwipsToPixels(int twips, double dpi) {
+    return static_cast<int>(std::lround(twips * dpi / 1440.0));
+}
 
 ListControl::ListControl(QWidget* parent) : QTreeWidget(parent) {
     setColumnCount(0);
@@ -38,9 +40,13 @@ QTreeWidgetItem* ListControl::item(int index) const {
     return topLevelItem(index - 1);
 }
 
-QString ListControl::text(int index) const { return item(index)->text(0); }
+QString ListControl::text(int index) const {
+    return item(index)->text(0);
+}
 
-void ListControl::setText(int index, const QString& text) { item(index)->setText(0, text); }
+void ListControl::setText(int index, const QString& text) {
+    item(index)->setText(0, text);
+}
 
 void ListControl::add(const QString& text) {
     auto* row = new QTreeWidgetItem(QStringList{text});
@@ -51,7 +57,9 @@ void ListControl::add(const QString& text) {
     addTopLevelItem(row);
 }
 
-void ListControl::remove(int index) { delete item(index); }
+void ListControl::remove(int index) {
+    delete item(index);
+}
 
 int ListControl::selectedIndex() const {
     const auto selected = selectedItems();
@@ -71,7 +79,9 @@ int ListControl::hitTest(const QPoint& viewportPos) const {
     return row ? indexOfTopLevelItem(row) + 1 : 0;
 }
 
-void ListControl::ensureVisible(int index) { scrollToItem(item(index)); }
+void ListControl::ensureVisible(int index) {
+    scrollToItem(item(index));
+}
 
 QString ListControl::cell(int index, int column) const {
     if (column < 1 || column > QTreeWidget::columnCount())
@@ -79,8 +89,12 @@ QString ListControl::cell(int index, int column) const {
     return item(index)->text(column - 1);
 }
 
-bool ListControl::checked(int index) const { return item(index)->checkState(0) == Qt::Checked; }
+bool ListControl::checked(int index) const {
+    return item(index)->checkState(0) == Qt::Checked;
+}
 
-void ListControl::setChecked(int index, bool on) { item(index)->setCheckState(0, on ? Qt::Checked : Qt::Unchecked); }
+void ListControl::setChecked(int index, bool on) {
+    item(index)->setCheckState(0, on ? Qt::Checked : Qt::Unchecked);
+}
 
 } // namespace orv

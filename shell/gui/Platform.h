@@ -41,8 +41,8 @@ struct Services {
     RandomSource& random;
     PresentationHost& host;
     Settings& settings;
-    QString programFolder;              // where the skin, the cursor and the samples lie
-    std::function<void()> endProgram;   // ends the process at once
+    QString programFolder;            // where the skin, the cursor and the samples lie
+    std::function<void()> endProgram; // ends the process at once
 };
 
 } // namespace orv

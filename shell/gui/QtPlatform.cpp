@@ -37,8 +37,9 @@ QString QtNameFilters(const QString& filter) {
 
 Interaction::Answer QtInteraction::messageBox(const QString& text, const QString& caption, Buttons buttons,
                                               Icon icon) {
-    QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon, caption, DisplayText(text),
-                    buttons == Buttons::YesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, m_parent);
+    QMessageBox box(
+        icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon, caption, DisplayText(text),
+        buttons == Buttons::YesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, m_parent);
     box.setTextFormat(Qt::PlainText);
     const int result = box.exec();
     if (buttons == Buttons::Ok)
@@ -61,16 +62,21 @@ QStringList QtInteraction::openFiles(const QString& title, const QString& filter
 QString QtInteraction::saveFile(const QString& title, const QString& filter) {
     // The handlers ask about overwriting themselves.
     return QFileDialog::getSaveFileName(m_parent, title, QString(), QtNameFilters(filter), nullptr,
-                                        QFileDialog::HideNameFilterDetails | QFileDialog::DontConfirmOverwrite);
+                                        QFileDialog::HideNameFilterDetails |
+                                            QFileDialog::DontConfirmOverwrite);
 }
 
 QString QtInteraction::browseForFolder(const QString& title, const QString& startFolder) {
     return QFileDialog::getExistingDirectory(m_parent, title, startFolder, QFileDialog::ShowDirsOnly);
 }
 
-void QtInteraction::openUrl(const QString& url) { QDesktopServices::openUrl(QUrl(url)); }
+void QtInteraction::openUrl(const QString& url) {
+    QDesktopServices::openUrl(QUrl(url));
+}
 
-void QtEventPump::pump() { QCoreApplication::processEvents(); }
+void QtEventPump::pump() {
+    QCoreApplication::processEvents();
+}
 
 bool QtClipboard::clear() {
     QClipboard* clipboard = QGuiApplication::clipboard();
@@ -91,6 +97,8 @@ bool QtClipboard::setText(const QString& text) {
 TimerSeededRandom::TimerSeededRandom()
     : m_engine(static_cast<std::mt19937::result_type>(QTime(0, 0).secsTo(QTime::currentTime()))) {}
 
-double TimerSeededRandom::next() { return std::uniform_real_distribution<double>(0.0, 1.0)(m_engine); }
+double TimerSeededRandom::next() {
+    return std::uniform_real_distribution<double>(0.0, 1.0)(m_engine);
+}
 
 } // namespace orv

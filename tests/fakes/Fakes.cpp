@@ -4,8 +4,8 @@
 
 namespace orv::test {
 
-Interaction::Answer ScriptedInteraction::messageBox(const QString& text, const QString& caption, Buttons buttons,
-                                                    Icon icon) {
+Interaction::Answer ScriptedInteraction::messageBox(const QString& text, const QString& caption,
+                                                    Buttons buttons, Icon icon) {
     messages.push_back({text, caption, buttons, icon});
     if (onMessage)
         onMessage(messages.back());
@@ -121,10 +121,13 @@ int FakeHost::ShapeCount(int slide) {
 }
 
 const ShapeContent& FakeHost::shape(int slide, int shape) const {
-    return m_active->slides.at(static_cast<std::size_t>(slide) - 1).shapes.at(static_cast<std::size_t>(shape) - 1);
+    return m_active->slides.at(static_cast<std::size_t>(slide) - 1)
+        .shapes.at(static_cast<std::size_t>(shape) - 1);
 }
 
-bool FakeHost::HasTextFrame(int slide, int s) { return shape(slide, s).hasTextFrame; }
+bool FakeHost::HasTextFrame(int slide, int s) {
+    return shape(slide, s).hasTextFrame;
+}
 
 std::string FakeHost::Text(int slide, int s) {
     calls << QStringLiteral("Text %1.%2").arg(slide).arg(s);
@@ -137,7 +140,9 @@ void FakeHost::Quit() {
     m_running = false;
 }
 
-std::string FakeHost::Name() { return name; }
+std::string FakeHost::Name() {
+    return name;
+}
 
 PresentationContent SlidesOfText(const std::vector<std::vector<std::string>>& slides) {
     PresentationContent content;

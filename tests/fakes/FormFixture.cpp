@@ -7,8 +7,8 @@ namespace orv::test {
 FormFixture::FormFixture(bool load)
     : settings(QString::fromStdString(dir.str()) + QStringLiteral("/settings/Quillmoor.ini")) {
     QDir().mkpath(programFolder());
-    form = std::make_unique<Form1>(
-        Services{interaction, pump, clipboard, random, host, settings, programFolder(), [this] { ++endProgramCalls; }});
+    form = std::make_unique<Form1>(Services{interaction, pump, clipboard, random, host, settings,
+                                            programFolder(), [this] { ++endProgramCalls; }});
     if (load)
         form->Form_Load();
 }
@@ -16,6 +16,13 @@ FormFixture::FormFixture(bool load)
 void FormFixture::addResults(const QStringList& rows) {
     for (const auto& row : rows)
         results().add(row);
+}
+
+QStringList RowTexts(const ListControl& list) {
+    QStringList out;
+    for (int i = 1; i <= list.count(); ++i)
+        out << list.text(i);
+    return out;
 }
 
 } // namespace orv::test

@@ -31,4 +31,7 @@ struct FormFixture {
     void addResults(const QStringList& rows);
 };
 
+// The texts of a list's rows, in order.
+QStringList RowTexts(const ListControl& list);
+
 } // namespace orv::test

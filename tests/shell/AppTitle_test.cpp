@@ -16,7 +16,8 @@ TEST(ApplicationTitle, ShortTitlesStayUnchanged) {
 
 TEST(ApplicationTitle, LongTitlesLoseWholeWordsFromTheEnd) {
     // 43 characters: the last word goes, nothing more.
-    EXPECT_EQ(ApplicationTitle("Orvandel address harvester for presentation"), "Orvandel address harvester for");
+    EXPECT_EQ(ApplicationTitle("Orvandel address harvester for presentation"),
+              "Orvandel address harvester for");
     // Several words must go before it fits.
     EXPECT_EQ(ApplicationTitle("aaaaaaaaaa bbbbbbbbbb cccccccccc dddddddddd eeeeeeeeee"),
               "aaaaaaaaaa bbbbbbbbbb cccccccccc");

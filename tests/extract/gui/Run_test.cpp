@@ -13,17 +13,11 @@ using namespace orv::test;
 
 namespace {
 
-QStringList rows(ListControl& list) {
-    QStringList out;
-    for (int i = 1; i <= list.count(); ++i)
-        out << list.text(i);
-    return out;
-}
-
 struct Recorder : ErrorReporter {
     QStringList reports;
     void report(std::string_view location, std::int32_t step, const std::string& description) override {
-        reports << QString::fromStdString(std::string(location) + "@" + std::to_string(step) + ": " + description);
+        reports << QString::fromStdString(std::string(location) + "@" + std::to_string(step) + ": " +
+                                          description);
     }
 };
 
@@ -45,7 +39,8 @@ private slots:
 
     void runAddsEachAddressOnceInFileSlideShapeOrderAndSaysDone() {
         FormFixture f;
-        f.host.files["/a.pptx"] = SlidesOfText({{"Call BOB@x.org today", "ann@y.org"}, {"zed@z.org, bob@x.org"}});
+        f.host.files["/a.pptx"] =
+            SlidesOfText({{"Call BOB@x.org today", "ann@y.org"}, {"zed@z.org, bob@x.org"}});
         f.host.files["/b.pptx"] = SlidesOfText({{"Ann@Y.org and new@w.org"}});
         f.files().add("/a.pptx");
         f.files().add("/b.pptx");
@@ -53,7 +48,7 @@ private slots:
         int pointerDuringRun = -1;
         f.host.onOpen = [&](const std::string&) { pointerDuringRun = f.form->mousePointer(); };
         f.form->PushButton8_Click();
-        QCOMPARE(rows(f.results()), (QStringList{"BOB@x.org", "ann@y.org", "zed@z.org", "new@w.org"}));
+        QCOMPARE(RowTexts(f.results()), (QStringList{"BOB@x.org", "ann@y.org", "zed@z.org", "new@w.org"}));
         QCOMPARE(f.interaction.texts(), QStringList{"Done."});
         QCOMPARE(pointerDuringRun, Form1::PointerHourglass);
         QCOMPARE(f.form->mousePointer(), Form1::PointerDefault);
@@ -86,7 +81,7 @@ private slots:
             f.form->PushButton5_Click(); // clearing is refused under the hourglass
         };
         f.form->PushButton8_Click();
-        QCOMPARE(rows(f.results()), QStringList{"a@b.cc"});
+        QCOMPARE(RowTexts(f.results()), QStringList{"a@b.cc"});
         QCOMPARE(f.interaction.texts(), QStringList{"Done."});
         QCOMPARE(f.files().count(), 3);
     }
@@ -105,15 +100,16 @@ private slots:
 
         f.interaction.answers.push_back(Interaction::Answer::Yes);
         f.form->PushButton8_Click();
-        QCOMPARE(rows(f.results()), QStringList{"a@b.cc"});
+        QCOMPARE(RowTexts(f.results()), QStringList{"a@b.cc"});
         QCOMPARE(f.interaction.texts().last(), QStringLiteral("Done."));
     }
 
     void promptTextIsExact() {
         QCOMPARE(QString::fromUtf8(kPowerPointOpenPrompt),
-                 QStringLiteral("PowerPoint may be open. It is recommended that you close PowerPoint first.\rUse "
-                                "Ctrl+Alt+Del > Task Manager > POWERPNT.EXE if necessary.\r\n\r\nWould you like to "
-                                "proceed anyway?"));
+                 QStringLiteral(
+                     "PowerPoint may be open. It is recommended that you close PowerPoint first.\rUse "
+                     "Ctrl+Alt+Del > Task Manager > POWERPNT.EXE if necessary.\r\n\r\nWould you like to "
+                     "proceed anyway?"));
         FakeHost other;
         other.otherInstanceRunning = true;
         other.name = "Something Else";
@@ -130,17 +126,20 @@ private slots:
         Recorder reporter;
         SeenEmails seen;
         QStringList found;
-        HarvestCallbacks callbacks{[] {}, [&](std::string_view a) { found << QString::fromUtf8(a.data(), a.size()); }};
+        HarvestCallbacks callbacks{
+            [] {}, [&](std::string_view a) { found << QString::fromUtf8(a.data(), a.size()); }};
         DoItByFile("/a.pptx", host, reporter, seen, callbacks);
         QCOMPARE(found, QStringList{"x@y.zz"});
         QVERIFY(reporter.reports.isEmpty());
-        QCOMPARE(host.calls, (QStringList{"Create", "Attach", "Show", "Open /a.pptx", "Text 1.1", "Text 1.2", "Quit"}));
+        QCOMPARE(host.calls,
+                 (QStringList{"Create", "Attach", "Show", "Open /a.pptx", "Text 1.1", "Text 1.2", "Quit"}));
 
         // A file that does not open: one report at step 106, and still Quit.
         host.calls.clear();
         DoItByFile("/missing.pptx", host, reporter, seen, callbacks);
         QCOMPARE(reporter.reports.size(), 2); // open, then the count on nothing
-        QVERIFY(reporter.reports[0].startsWith("in Kestrelon2021/08/31.Powerpoint.DoItByFile @106: File not found"));
+        QVERIFY(reporter.reports[0].startsWith(
+            "in Kestrelon2021/08/31.Powerpoint.DoItByFile @106: File not found"));
         QVERIFY(reporter.reports[1].contains("@108"));
         QCOMPARE(host.calls.last(), QStringLiteral("Quit"));
 
@@ -148,7 +147,8 @@ private slots:
         reporter.reports.clear();
         host.files["/b.pptx"] = SlidesOfText({{"first@y.zz"}, {"second@y.zz"}});
         int appended = 0;
-        HarvestCallbacks failing{[] {}, [&](std::string_view) {
+        HarvestCallbacks failing{[] {},
+                                 [&](std::string_view) {
                                      if (++appended == 1)
                                          throw Failure("list refused");
                                  }};
@@ -162,7 +162,10 @@ private slots:
     void endToEndOverRealPackagesWithTheNativeReader() {
         TempDir dir;
         PptxBuilder deck;
-        deck.addSlide().addPlaceholder({"Contact"}, "title").addTextBox({"Write to Sales@Example.com,", "or (help@example.org).", "not at.the.end@example.org."});
+        deck.addSlide()
+            .addPlaceholder({"Contact"}, "title")
+            .addTextBox(
+                {"Write to Sales@Example.com,", "or (help@example.org).", "not at.the.end@example.org."});
         deck.addSlide().addTable({{"tbl@example.com"}}).addTextBox({"Second slide: team@example.net"});
         deck.setSlideOrder({2, 1});
         deck.writeTo(dir.path() / "deck.pptx");
@@ -174,14 +177,16 @@ private slots:
         FixedRandom random;
         NativePresentationHost host;
         Settings settings(QString::fromStdString(dir.str()) + "/settings.ini");
-        Form1 form({interaction, pump, clipboard, random, host, settings, QString::fromStdString(dir.str()), [] {}});
+        Form1 form(
+            {interaction, pump, clipboard, random, host, settings, QString::fromStdString(dir.str()), [] {}});
         form.Form_Load();
         QVERIFY(interaction.messages.isEmpty()); // the native reader is always there
         form.ListView1()->add(QString::fromStdString((dir.path() / "deck.pptx").string()));
         form.ListView1()->add(QString::fromStdString((dir.path() / "broken.pptx").string()));
         form.ListView1()->add(QString::fromStdString((dir.path() / "deck.pptx").string()));
         QTest::mouseClick(form.pushButton(8), Qt::LeftButton);
-        QCOMPARE(rows(*form.ListView2()), (QStringList{"team@example.net", "Sales@Example.com", "help@example.org"}));
+        QCOMPARE(RowTexts(*form.ListView2()),
+                 (QStringList{"team@example.net", "Sales@Example.com", "help@example.org"}));
         const auto reports = interaction.errorReports();
         QCOMPARE(reports.size(), 1); // the damaged file, once, and the run went on
         QVERIFY(reports[0].contains("DoItByFile at line 106"));

@@ -5,23 +5,16 @@
 using namespace orv;
 using namespace orv::test;
 
-namespace {
-QStringList rows(ListControl& list) {
-    QStringList out;
-    for (int i = 1; i <= list.count(); ++i)
-        out << list.text(i);
-    return out;
-}
-} // namespace
-
 class AddFilesTest : public QObject {
     Q_OBJECT
 private slots:
     void dialogTitleAndFilter() {
         FormFixture f;
         f.form->PushButton3_Click();
-        QCOMPARE(f.interaction.dialogTitles, QStringList{"Add File(s) - Use Ctrl & Shift to select multiple files"});
-        QCOMPARE(f.interaction.dialogFilters, QStringList{"PowerPoint Files (*.p*)|*.p*|All Files (*.*)|*.*|"});
+        QCOMPARE(f.interaction.dialogTitles,
+                 QStringList{"Add File(s) - Use Ctrl & Shift to select multiple files"});
+        QCOMPARE(f.interaction.dialogFilters,
+                 QStringList{"PowerPoint Files (*.p*)|*.p*|All Files (*.*)|*.*|"});
     }
     void cancelAddsNothingAndSaysNothing() {
         FormFixture f;
@@ -33,13 +26,13 @@ private slots:
         FormFixture f;
         f.interaction.openAnswers.push_back({"/home/u//odd dir/Deck.PPTX"});
         f.form->PushButton3_Click();
-        QCOMPARE(rows(f.files()), QStringList{"/home/u//odd dir/Deck.PPTX"});
+        QCOMPARE(RowTexts(f.files()), QStringList{"/home/u//odd dir/Deck.PPTX"});
     }
     void severalFilesAtTheRootGetOneSeparatorInDialogOrder() {
         FormFixture f;
         f.interaction.openAnswers.push_back({"/c.pptx", "/a.pptx", "/b.pptx"});
         f.form->PushButton3_Click();
-        QCOMPARE(rows(f.files()), (QStringList{"/c.pptx", "/a.pptx", "/b.pptx"}));
+        QCOMPARE(RowTexts(f.files()), (QStringList{"/c.pptx", "/a.pptx", "/b.pptx"}));
     }
     void severalFilesInAFolderAndTheSameFileTwiceAppendsDuplicates() {
         FormFixture f;
@@ -47,7 +40,7 @@ private slots:
         f.interaction.openAnswers.push_back({"/d/x.ppt"});
         f.form->PushButton3_Click();
         f.form->PushButton3_Click();
-        QCOMPARE(rows(f.files()), (QStringList{"/d/x.ppt", "/d/y.ppt", "/d/x.ppt"}));
+        QCOMPARE(RowTexts(f.files()), (QStringList{"/d/x.ppt", "/d/y.ppt", "/d/x.ppt"}));
     }
     void aSelectionPastTheBufferAddsNoRowAndSaysSo() {
         FormFixture f;
@@ -58,8 +51,10 @@ private slots:
         f.interaction.openAnswers.push_back(picked);
         f.form->PushButton3_Click();
         QCOMPARE(f.files().count(), 0);
-        QCOMPARE(f.interaction.texts(),
-                 QStringList{"You've selected too many files to add.\r\rPlease try adding via the \"Add All\" button."});
+        QCOMPARE(
+            f.interaction.texts(),
+            QStringList{
+                "You've selected too many files to add.\r\rPlease try adding via the \"Add All\" button."});
         QCOMPARE(f.interaction.messages[0].caption, QStringLiteral("Orvandel"));
 
         // Just inside the limit: 5 + 1 + 299 * (99 + 1) + 1 + 1 characters.

@@ -31,11 +31,12 @@ private slots:
         QTest::newRow("comma, empty") << QStringList{} << true << QByteArray("\r\n");
         QTest::newRow("text, one") << QStringList{"A@b.cc"} << false << QByteArray("A@b.cc\r\n");
         QTest::newRow("comma, one") << QStringList{"A@b.cc"} << true << QByteArray("A@b.cc,\r\n");
-        QTest::newRow("text, several in list order")
-            << QStringList{"z@x.org", "a@x.org", "m@x.org"} << false << QByteArray("z@x.org\r\na@x.org\r\nm@x.org\r\n");
-        QTest::newRow("comma, several in list order")
-            << QStringList{"z@x.org", "a@x.org", "m@x.org"} << true << QByteArray("z@x.org,a@x.org,m@x.org,\r\n");
-        QTest::newRow("utf-8, no byte-order mark") << QStringList{"ü@x.org"} << false << QByteArray("\xC3\xBC@x.org\r\n");
+        QTest::newRow("text, several in list order") << QStringList{"z@x.org", "a@x.org", "m@x.org"} << false
+                                                     << QByteArray("z@x.org\r\na@x.org\r\nm@x.org\r\n");
+        QTest::newRow("comma, several in list order") << QStringList{"z@x.org", "a@x.org", "m@x.org"} << true
+                                                      << QByteArray("z@x.org,a@x.org,m@x.org,\r\n");
+        QTest::newRow("utf-8, no byte-order mark")
+            << QStringList{"ü@x.org"} << false << QByteArray("\xC3\xBC@x.org\r\n");
     }
     void savedBytes() {
         QFETCH(QStringList, rows);
@@ -83,7 +84,8 @@ private slots:
         f.interaction.saveAnswers.push_back(QString::fromStdString(f.dir.str()) + "/missing/folder/out.txt");
         f.form->PushButton1_Click();
         QCOMPARE(f.interaction.errorReports().size(), 1);
-        QVERIFY(f.interaction.errorReports()[0].contains("in Kestrelon2021/08/31.Form1.PushButton1_Click at line 130"));
+        QVERIFY(f.interaction.errorReports()[0].contains(
+            "in Kestrelon2021/08/31.Form1.PushButton1_Click at line 130"));
         QCOMPARE(f.form->mousePointer(), Form1::PointerDefault);
 
         // The list is cleared while the save lets the event loop run: one report,
@@ -106,8 +108,9 @@ private slots:
         FormFixture f;
         f.form->PushButton4_Click(); // empty list: clipboard untouched, message all the same
         QCOMPARE(f.clipboard.text, QStringLiteral("previous content"));
-        QCOMPARE(f.interaction.texts(), QStringList{"Results have been copied to the clipboard.\r\rClick a text area "
-                                                    "where you normally type and press Ctrl+V to paste the clipboard."});
+        QCOMPARE(f.interaction.texts(),
+                 QStringList{"Results have been copied to the clipboard.\r\rClick a text area "
+                             "where you normally type and press Ctrl+V to paste the clipboard."});
 
         f.addResults({"A@x.org", "B@x.org", "C@x.org"});
         f.form->PushButton4_Click();

@@ -20,8 +20,8 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 }
 
 void moveOver(QWidget* w) {
-    QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), w->mapToGlobal(QPointF(3, 3)), Qt::NoButton, Qt::NoButton,
-                     Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), w->mapToGlobal(QPointF(3, 3)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(w, &move);
 }
 
@@ -83,9 +83,15 @@ void Form1Test::windowCaptionFontsTooltipsAndTabOrder() {
     QCOMPARE(f.form->minimumSize(), f.form->maximumSize()); // fixed border
     QVERIFY(!(f.form->windowFlags() & Qt::WindowMaximizeButtonHint));
 
-    const QStringList captions{"Save Results As Text File", "Save As Comma Delimited Text File",
-                               "Add PowerPoint File(s)", "Copy Results To Clipboard", "Clear List",
-                               "Add All PowerPnt File(s) In Folder", "Help", "Start Extracting", "Clear List",
+    const QStringList captions{"Save Results As Text File",
+                               "Save As Comma Delimited Text File",
+                               "Add PowerPoint File(s)",
+                               "Copy Results To Clipboard",
+                               "Clear List",
+                               "Add All PowerPnt File(s) In Folder",
+                               "Help",
+                               "Start Extracting",
+                               "Clear List",
                                "Load Sample/Example Files"};
     for (int n = 1; n <= 10; ++n) {
         auto* b = f.form->pushButton(n);
@@ -104,16 +110,18 @@ void Form1Test::windowCaptionFontsTooltipsAndTabOrder() {
     }
     QCOMPARE(f.files().headerItem()->text(0), QStringLiteral("PowerPoint File(s)"));
     QCOMPARE(f.results().headerItem()->text(0), QStringLiteral("Results"));
-    QCOMPARE(f.files().toolTip(), QStringLiteral("Drag and drop files here. Double-click item to remove it. Move | "
-                                                 "line to right and out of window to reveal full names."));
-    QCOMPARE(f.results().toolTip(), QStringLiteral("Move | line to right and out of window to reveal full names."));
+    QCOMPARE(f.files().toolTip(),
+             QStringLiteral("Drag and drop files here. Double-click item to remove it. Move | "
+                            "line to right and out of window to reveal full names."));
+    QCOMPARE(f.results().toolTip(),
+             QStringLiteral("Move | line to right and out of window to reveal full names."));
 
     // Tab order: the two lists, then buttons 3, 6, 5, 8, 1, 2, 9, 7, 4, 10.
     QStringList order;
     QWidget* w = f.form->ListView1();
     while (order.size() < 12) {
-        if (w->focusPolicy() & Qt::TabFocus && (w->objectName().startsWith("PushButton") ||
-                                                w->objectName().startsWith("ListView")))
+        if (w->focusPolicy() & Qt::TabFocus &&
+            (w->objectName().startsWith("PushButton") || w->objectName().startsWith("ListView")))
             order << w->objectName();
         w = w->nextInFocusChain();
     }
@@ -144,7 +152,8 @@ void Form1Test::skinFileAppliesStyleAndButtonFace() {
     FormFixture f(false);
     QDir().mkpath(f.programFolder() + "/x");
     writeFile(f.programFolder() + "/x/o.cjs", "QPushButton { color: #123456; }");
-    QFile::copy(QStringLiteral(ORVANDEL_SOURCE_DIR "/resources/HAND-M.CUR"), f.programFolder() + "/HAND-M.CUR");
+    QFile::copy(QStringLiteral(ORVANDEL_SOURCE_DIR "/resources/HAND-M.CUR"),
+                f.programFolder() + "/HAND-M.CUR");
     f.form->Form_Load();
     QVERIFY(f.form->skinApplied());
     QVERIFY(f.form->styleSheet().contains("#123456"));
@@ -164,7 +173,7 @@ void Form1Test::unreadableSkinIsReportedAtStep100AndStartUpGoesOn() {
     QCOMPARE(reports.size(), 1);
     QVERIFY(reports[0].contains("\r\nin Kestrelon2021/08/31.Form1.Form_Load at line 100\r\r"));
     QCOMPARE(f.interaction.messages[0].icon, Interaction::Icon::Warning);
-    QVERIFY(!f.form->hasCustomCursor());                      // unreadable cursor: skipped silently
+    QVERIFY(!f.form->hasCustomCursor());                         // unreadable cursor: skipped silently
     QCOMPARE(f.form->windowTitle(), QStringLiteral("Orvandel")); // later steps ran
     QCOMPARE(f.files().columnCount(), 1);
 }
@@ -183,9 +192,10 @@ void Form1Test::missingReaderShowsTheMessageAndEnds() {
     FormFixture f(false);
     f.host.installed = false;
     f.form->Form_Load();
-    QCOMPARE(f.interaction.texts(),
-             QStringList{"PowerPoint is not installed on this computer. You need to have it installed to use this "
-                         "software without error."});
+    QCOMPARE(
+        f.interaction.texts(),
+        QStringList{"PowerPoint is not installed on this computer. You need to have it installed to use this "
+                    "software without error."});
     QCOMPARE(f.interaction.messages[0].caption, QStringLiteral("Orvandel"));
     QCOMPARE(f.interaction.messages[0].icon, Interaction::Icon::None);
     QCOMPARE(f.endProgramCalls, 1);
@@ -197,8 +207,9 @@ void Form1Test::helpShowsItsMessage() {
     QTest::mouseClick(f.form->pushButton(7), Qt::LeftButton);
     QCOMPARE(f.interaction.messages.size(), 1);
     const auto& m = f.interaction.messages[0];
-    QCOMPARE(m.text, QStringLiteral("This program works with PowerPoint Presentations like .ppt and .pptx but not "
-                                    "PowerPoint Shows like .pps"));
+    QCOMPARE(m.text,
+             QStringLiteral("This program works with PowerPoint Presentations like .ppt and .pptx but not "
+                            "PowerPoint Shows like .pps"));
     QCOMPARE(m.caption, QStringLiteral("Orvandel"));
     QCOMPARE(m.buttons, Interaction::Buttons::Ok);
     QCOMPARE(m.icon, Interaction::Icon::None);
