@@ -63,11 +63,11 @@ MainKind kindOfContentType(std::string_view contentType) {
 pugi::xml_node selectBranch(pugi::xml_node alternate, const NsScope& alternateScope) {
     pugi::xml_node fallback;
     for (auto child = alternate.first_child(); child; child = child.next_sibling()) {
-        if (child.type() != pugi::node_element)
+        const auto [prefix, local] = SplitQualifiedName(child.name());
+        if (local != "Choice" && local != "Fallback")
             continue;
-        const NsScope scope(&alternateScope, child);
-        std::string_view local;
-        if (scope.nameOfSelf(child, local) != Ns::MarkupCompatibility)
+        const ChildScope scope(alternateScope, child);
+        if (scope->resolve(prefix) != Ns::MarkupCompatibility)
             continue;
         if (local == "Choice") {
             const std::string_view required = child.attribute("Requires").value();
@@ -76,12 +76,12 @@ pugi::xml_node selectBranch(pugi::xml_node alternate, const NsScope& alternateSc
             while (understood && start < required.size()) {
                 const auto end = std::min(required.find_first_of(" \t\r\n", start), required.size());
                 if (end > start)
-                    understood = scope.resolve(required.substr(start, end - start)) != Ns::Other;
+                    understood = scope->resolve(required.substr(start, end - start)) != Ns::Other;
                 start = end + 1;
             }
             if (understood)
                 return child;
-        } else if (local == "Fallback" && !fallback) {
+        } else if (!fallback) {
             fallback = child;
         }
     }
@@ -89,24 +89,33 @@ pugi::xml_node selectBranch(pugi::xml_node alternate, const NsScope& alternateSc
 }
 
 // The text of a paragraph's runs, line breaks and fields, appended to `out`.
+// Names are tested by their local part first: most children (properties,
+// paragraph ends) fail it and cost no namespace look-up.
 void appendParagraph(pugi::xml_node container, const NsScope& containerScope, int depth, std::string& out) {
     for (auto child = container.first_child(); child; child = child.next_sibling()) {
-        if (child.type() != pugi::node_element)
+        const auto [prefix, local] = SplitQualifiedName(child.name());
+        const bool run = local == "r" || local == "fld";
+        const bool lineBreak = local == "br";
+        const bool alternate = local == "AlternateContent";
+        if (!run && !lineBreak && !alternate)
             continue;
-        const NsScope scope(&containerScope, child);
-        std::string_view local;
-        const Ns ns = scope.nameOfSelf(child, local);
-        if (ns == Ns::Drawing && (local == "r" || local == "fld")) {
-            for (auto t = child.first_child(); t; t = t.next_sibling())
-                if (t.type() == pugi::node_element && scope.is(t, Ns::Drawing, "t"))
+        const ChildScope scope(containerScope, child);
+        const Ns ns = scope->resolve(prefix);
+        if (run && ns == Ns::Drawing) {
+            for (auto t = child.first_child(); t; t = t.next_sibling()) {
+                const auto [textPrefix, textLocal] = SplitQualifiedName(t.name());
+                if (textLocal != "t")
+                    continue;
+                const ChildScope textScope(*scope, t);
+                if (textScope->resolve(textPrefix) == Ns::Drawing)
                     AppendText(t, out);
-        } else if (ns == Ns::Drawing && local == "br") {
+            }
+        } else if (lineBreak && ns == Ns::Drawing) {
             out += '\v';
-        } else if (ns == Ns::MarkupCompatibility && local == "AlternateContent" &&
-                   depth < kMaxAlternateContentDepth) {
-            if (const auto branch = selectBranch(child, scope)) {
-                const NsScope branchScope(&scope, branch);
-                appendParagraph(branch, branchScope, depth + 1, out);
+        } else if (alternate && ns == Ns::MarkupCompatibility && depth < kMaxAlternateContentDepth) {
+            if (const auto branch = selectBranch(child, *scope)) {
+                const ChildScope branchScope(*scope, branch);
+                appendParagraph(branch, *branchScope, depth + 1, out);
             }
         }
     }
@@ -115,26 +124,22 @@ void appendParagraph(pugi::xml_node container, const NsScope& containerScope, in
 // The whole text of an auto shape: its paragraphs joined with CR.
 std::string shapeText(pugi::xml_node shape, const NsScope& shapeScope) {
     std::string text;
-    for (auto child = shape.first_child(); child; child = child.next_sibling()) {
-        if (child.type() != pugi::node_element)
+    const auto body = ChildElement(shape, shapeScope, Ns::Presentation, "txBody");
+    if (!body)
+        return text;
+    const ChildScope bodyScope(shapeScope, body);
+    bool first = true;
+    for (auto paragraph = body.first_child(); paragraph; paragraph = paragraph.next_sibling()) {
+        const auto [prefix, local] = SplitQualifiedName(paragraph.name());
+        if (local != "p")
             continue;
-        const NsScope bodyScope(&shapeScope, child);
-        std::string_view local;
-        if (bodyScope.nameOfSelf(child, local) != Ns::Presentation || local != "txBody")
+        const ChildScope scope(*bodyScope, paragraph);
+        if (scope->resolve(prefix) != Ns::Drawing)
             continue;
-        bool first = true;
-        for (auto paragraph = child.first_child(); paragraph; paragraph = paragraph.next_sibling()) {
-            if (paragraph.type() != pugi::node_element)
-                continue;
-            const NsScope scope(&bodyScope, paragraph);
-            if (!scope.is(paragraph, Ns::Drawing, "p"))
-                continue;
-            if (!first)
-                text += '\r';
-            first = false;
-            appendParagraph(paragraph, scope, 0, text);
-        }
-        break; // a shape has one text body
+        if (!first)
+            text += '\r';
+        first = false;
+        appendParagraph(paragraph, *scope, 0, text);
     }
     return text;
 }
@@ -146,35 +151,29 @@ std::string shapeText(pugi::xml_node shape, const NsScope& shapeScope) {
 void collectShapes(pugi::xml_node container, const NsScope& containerScope, int depth, const XmlPart& part,
                    SlideContent& slide) {
     for (auto child = container.first_child(); child; child = child.next_sibling()) {
-        if (child.type() != pugi::node_element)
+        const auto [prefix, local] = SplitQualifiedName(child.name());
+        const bool autoShape = local == "sp";
+        const bool otherShape = local == "grpSp" || local == "graphicFrame" || local == "pic" ||
+                                local == "cxnSp" || local == "contentPart";
+        const bool alternate = local == "AlternateContent";
+        if (!autoShape && !otherShape && !alternate)
             continue;
-        const NsScope scope(&containerScope, child);
-        std::string_view local;
-        const Ns ns = scope.nameOfSelf(child, local);
-        if (ns == Ns::Presentation) {
-            if (local == "sp")
-                slide.shapes.push_back({true, shapeText(child, scope)});
-            else if (local == "grpSp" || local == "graphicFrame" || local == "pic" || local == "cxnSp" ||
-                     local == "contentPart")
-                slide.shapes.push_back({false, {}});
-        } else if (ns == Ns::MarkupCompatibility && local == "AlternateContent") {
+        const ChildScope scope(containerScope, child);
+        const Ns ns = scope->resolve(prefix);
+        if (autoShape && ns == Ns::Presentation) {
+            slide.shapes.push_back({true, shapeText(child, *scope)});
+        } else if (otherShape && ns == Ns::Presentation) {
+            slide.shapes.push_back({false, {}});
+        } else if (alternate && ns == Ns::MarkupCompatibility) {
             if (depth >= kMaxAlternateContentDepth)
                 throwDamaged("a shape in the part " + part.name +
                              " is wrapped in alternate content nested too deeply");
-            if (const auto branch = selectBranch(child, scope)) {
-                const NsScope branchScope(&scope, branch);
-                collectShapes(branch, branchScope, depth + 1, part, slide);
+            if (const auto branch = selectBranch(child, *scope)) {
+                const ChildScope branchScope(*scope, branch);
+                collectShapes(branch, *branchScope, depth + 1, part, slide);
             }
         }
     }
-}
-
-pugi::xml_node childElement(pugi::xml_node parent, const NsScope& parentScope, Ns ns,
-                            std::string_view local) {
-    for (auto child = parent.first_child(); child; child = child.next_sibling())
-        if (child.type() == pugi::node_element && parentScope.is(child, ns, local))
-            return child;
-    return {};
 }
 
 SlideContent readSlide(const XmlPart& part, std::size_t number) {
@@ -185,15 +184,15 @@ SlideContent readSlide(const XmlPart& part, std::size_t number) {
         throwDamaged("the part " + part.name + ", listed as slide " + std::to_string(number) +
                      ", is not a slide");
     SlideContent slide;
-    const auto common = childElement(root, rootScope, Ns::Presentation, "cSld");
+    const auto common = ChildElement(root, rootScope, Ns::Presentation, "cSld");
     if (!common)
         return slide;
-    const NsScope commonScope(&rootScope, common);
-    const auto tree = childElement(common, commonScope, Ns::Presentation, "spTree");
+    const ChildScope commonScope(rootScope, common);
+    const auto tree = ChildElement(common, *commonScope, Ns::Presentation, "spTree");
     if (!tree)
         return slide;
-    const NsScope treeScope(&commonScope, tree);
-    collectShapes(tree, treeScope, 0, part, slide);
+    const ChildScope treeScope(*commonScope, tree);
+    collectShapes(tree, *treeScope, 0, part, slide);
     return slide;
 }
 
@@ -299,14 +298,14 @@ private:
             throwNotPresentation("its main document is no presentation");
         }
         std::vector<std::string> ids;
-        const auto list = childElement(root, rootScope, Ns::Presentation, "sldIdLst");
+        const auto list = ChildElement(root, rootScope, Ns::Presentation, "sldIdLst");
         if (!list)
             return ids;
         const NsScope listScope(&rootScope, list);
         for (auto entry = list.first_child(); entry; entry = entry.next_sibling()) {
             if (entry.type() != pugi::node_element)
                 continue;
-            const NsScope scope(&listScope, entry);
+            const NsScope scope(&listScope, entry); // also the scope of its r:id
             std::string_view entryLocal;
             if (scope.nameOfSelf(entry, entryLocal) != Ns::Presentation || entryLocal != "sldId")
                 continue;

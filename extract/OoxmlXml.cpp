@@ -34,25 +34,17 @@ Ns classify(std::string_view uri) {
 }
 
 // "xmlns" or "xmlns:x": a namespace declaration. Returns the declared prefix.
-bool declaredPrefix(std::string_view attributeName, std::string_view& prefix) {
-    if (attributeName.size() < 5 || attributeName.compare(0, 5, "xmlns") != 0)
+bool declaredPrefix(const char* attributeName, std::string_view& prefix) {
+    if (std::strncmp(attributeName, "xmlns", 5) != 0)
         return false;
-    if (attributeName.size() == 5) {
+    if (attributeName[5] == '\0') {
         prefix = {};
         return true;
     }
     if (attributeName[5] != ':')
         return false;
-    prefix = attributeName.substr(6);
+    prefix = attributeName + 6;
     return true;
-}
-
-bool declaresAny(pugi::xml_node element) {
-    std::string_view prefix;
-    for (auto a = element.first_attribute(); a; a = a.next_attribute())
-        if (declaredPrefix(a.name(), prefix))
-            return true;
-    return false;
 }
 
 } // namespace
@@ -67,7 +59,8 @@ std::pair<std::string_view, std::string_view> SplitQualifiedName(std::string_vie
 void ParseXmlPart(XmlPart& part) {
     char* text = part.bytes.data.get();
     const std::size_t size = part.bytes.size;
-    if (static_cast<std::size_t>(std::count(text, text + size, '<')) > kMaxElements)
+    // Every element needs a '<', so only parts larger than the bound need counting.
+    if (size > kMaxElements && static_cast<std::size_t>(std::count(text, text + size, '<')) > kMaxElements)
         throw Failure("The presentation is too large to read safely: the part " + part.name +
                       " holds more than " + std::to_string(kMaxElements) + " elements.");
     // Whitespace-only text is kept when it is an element's only content, so a
@@ -114,22 +107,26 @@ Ns NsScope::nameOfSelf(pugi::xml_node element, std::string_view& local) const {
     return resolve(prefix);
 }
 
-Ns NsScope::nameOf(pugi::xml_node element, std::string_view& local) const {
-    const auto [prefix, name] = SplitQualifiedName(element.name());
-    local = name;
-    if (declaresAny(element)) {
-        const NsScope own(this, element);
-        return own.resolve(prefix);
-    }
-    return resolve(prefix);
+bool DeclaresPrefixes(pugi::xml_node element) {
+    std::string_view prefix;
+    for (auto a = element.first_attribute(); a; a = a.next_attribute())
+        if (declaredPrefix(a.name(), prefix))
+            return true;
+    return false;
 }
 
-bool NsScope::is(pugi::xml_node element, Ns ns, std::string_view local) const {
-    // The local name is the cheap test; most elements fail it.
-    if (SplitQualifiedName(element.name()).second != local)
-        return false;
-    std::string_view ignored;
-    return nameOf(element, ignored) == ns;
+pugi::xml_node ChildElement(pugi::xml_node parent, const NsScope& parentScope, Ns ns,
+                            std::string_view local) {
+    for (auto child = parent.first_child(); child; child = child.next_sibling()) {
+        // The local name is the cheap test; most elements fail it.
+        const auto [prefix, name] = SplitQualifiedName(child.name());
+        if (name != local)
+            continue;
+        const ChildScope scope(parentScope, child);
+        if (scope->resolve(prefix) == ns)
+            return child;
+    }
+    return {};
 }
 
 const char* NsScope::attribute(pugi::xml_node element, Ns ns, std::string_view local) const {

@@ -4,6 +4,7 @@
 
 #include <pugixml.hpp>
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -42,12 +43,6 @@ public:
     Ns resolve(std::string_view prefix) const;
     // The namespace and local name of the element this scope was built for.
     Ns nameOfSelf(pugi::xml_node element, std::string_view& local) const;
-
-    // The namespace and local name of the element this scope belongs to, or
-    // of a child element whose own declarations are taken into account.
-    Ns nameOf(pugi::xml_node element, std::string_view& local) const;
-    // True when `element` is `local` in `ns`.
-    bool is(pugi::xml_node element, Ns ns, std::string_view local) const;
     // The value of an attribute in `ns` (such as r:id) on `element`, which
     // must be this scope's element; nullptr when absent.
     const char* attribute(pugi::xml_node element, Ns ns, std::string_view local) const;
@@ -58,8 +53,33 @@ private:
     std::vector<std::pair<std::string_view, Ns>> m_bindings;
 };
 
+// True when the element carries namespace declarations of its own.
+bool DeclaresPrefixes(pugi::xml_node element);
+
+// The scope of a child element: the parent's own scope unless the child
+// declares prefixes, which is rare, so walking costs no allocation.
+class ChildScope {
+public:
+    ChildScope(const NsScope& parent, pugi::xml_node element) : m_scope(&parent) {
+        if (DeclaresPrefixes(element))
+            m_scope = &m_own.emplace(&parent, element);
+    }
+    ChildScope(const ChildScope&) = delete;
+    ChildScope& operator=(const ChildScope&) = delete;
+
+    const NsScope& operator*() const { return *m_scope; }
+    const NsScope* operator->() const { return m_scope; }
+
+private:
+    std::optional<NsScope> m_own;
+    const NsScope* m_scope;
+};
+
 // Splits "p:sp" into "p" and "sp"; a name without a colon has an empty prefix.
 std::pair<std::string_view, std::string_view> SplitQualifiedName(std::string_view name);
+
+// The first child element of `parent` that is `local` in `ns`.
+pugi::xml_node ChildElement(pugi::xml_node parent, const NsScope& parentScope, Ns ns, std::string_view local);
 
 // The text content of an element: its character data, CDATA included.
 void AppendText(pugi::xml_node element, std::string& out);

@@ -25,6 +25,31 @@ struct ZipPackage::SourceState {
         return self->handle(data, length, command);
     }
 
+    // libzip reads a local header, a name and then the data, each with its
+    // own call; parts of a package lie close together. Small reads are served
+    // from one window so that they do not cost a system call each.
+    static constexpr std::size_t kWindow = 64 * 1024;
+    std::unique_ptr<std::uint8_t[]> window;
+    std::uint64_t windowStart = 0;
+    std::size_t windowSize = 0;
+
+    void readAt(std::uint64_t at, std::uint8_t* out, std::size_t n) {
+        if (n == 0)
+            return;
+        if (n > kWindow / 2) {
+            source->read(at, std::span(out, n));
+            return;
+        }
+        if (at < windowStart || at + n > windowStart + windowSize) {
+            if (!window)
+                window.reset(new std::uint8_t[kWindow]);
+            windowSize = static_cast<std::size_t>(std::min<std::uint64_t>(kWindow, source->size() - at));
+            windowStart = at;
+            source->read(at, std::span(window.get(), windowSize));
+        }
+        std::memcpy(out, window.get() + (at - windowStart), n);
+    }
+
     zip_int64_t handle(void* data, zip_uint64_t length, zip_source_cmd_t command) {
         const std::uint64_t size = source->size();
         switch (command) {
@@ -34,8 +59,7 @@ struct ZipPackage::SourceState {
         case ZIP_SOURCE_READ: {
             const std::uint64_t n = std::min<std::uint64_t>(length, size - std::min(offset, size));
             try {
-                source->read(offset,
-                             std::span(static_cast<std::uint8_t*>(data), static_cast<std::size_t>(n)));
+                readAt(offset, static_cast<std::uint8_t*>(data), static_cast<std::size_t>(n));
             } catch (const Failure& failure) {
                 readFailure = failure.description();
                 zip_error_set(&error, ZIP_ER_READ, EIO);
@@ -208,7 +232,7 @@ PartBytes ZipPackage::readRaw(std::uint64_t index, std::string_view name, bool d
     std::unique_ptr<char[]> compressed;
     char* raw = out.data.get();
     if (deflated) {
-        compressed = std::make_unique<char[]>(static_cast<std::size_t>(compressedSize));
+        compressed.reset(new char[static_cast<std::size_t>(compressedSize)]); // no zero fill
         raw = compressed.get();
     }
     const zip_int64_t got = zip_fread(entry.file, raw, compressedSize);

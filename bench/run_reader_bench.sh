@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Figures for the presentation package reader: builds Release, writes the
+# corpus (500 decks of 20-40 slides, a few with several MB of pictures) once,
+# then prints, single-threaded:
+#   - the floor: only inflating the slide parts, with zlib and with libdeflate;
+#   - the reader over the whole corpus;
+#   - the reader's peak memory over 50 files, over all files, and over the
+#     decks with pictures only: it must not grow with either.
+#
+#   bench/run_reader_bench.sh [CORPUS_DIR]     (default /tmp/orvandel-ooxml-corpus)
+# Build folder: $ORVANDEL_BENCH_BUILD_DIR or build-release.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${ORVANDEL_BENCH_BUILD_DIR:-$root/build-release}"
+corpus="${1:-/tmp/orvandel-ooxml-corpus}"
+
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVANDEL_BUILD_GUI=OFF \
+    -DORVANDEL_BUILD_TESTS=OFF -DORVANDEL_BUILD_BENCHMARKS=ON >/dev/null
+cmake --build "$build" --parallel 2 --target ooxml_corpus ooxml_throughput >/dev/null
+
+if [ ! -f "$corpus/deck0499.pptx" ]; then
+    "$build/bench/ooxml_corpus" "$corpus" 500
+fi
+pictures="$corpus.pictures"
+mkdir -p "$pictures"
+for deck in "$corpus"/deck0*.pptx; do
+    n=$((10#$(basename "$deck" .pptx | tr -dc 0-9)))
+    if [ $((n % 50)) -eq 7 ]; then ln -sf "$deck" "$pictures/"; fi
+done
+echo "corpus: $(ls "$corpus" | wc -l) files, $(du -sh "$corpus" | cut -f1)"
+
+run() { "$build/bench/ooxml_throughput" "$@"; }
+run zlib "$corpus"
+run libdeflate "$corpus"
+run reader "$corpus"
+run reader "$corpus" 50
+run reader "$pictures"
