@@ -51,8 +51,9 @@ TEST(CompoundFile, StreamsReadBackInEveryLayout) {
             builder.addStream(u"s" + std::u16string(1, static_cast<char16_t>(u'a' + i)),
                               patterned(sizes[i], static_cast<char>(i)));
         const std::string file = builder.build(row.options);
-        if (row.options.minFatSectors > 109)
+        if (row.options.minFatSectors > 109) {
             EXPECT_FALSE(builder.layout().extensionSectors.empty());
+        }
         const MemoryByteSource source(bytesOf(file));
         const CompoundFile compound(source);
         EXPECT_EQ(compound.rootChildren().size(), std::size(sizes)) << row.name;
