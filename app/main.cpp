@@ -1,4 +1,5 @@
 #include "extract/NativePresentationHost.h"
+#include "shell/ProcessEnvironment.h"
 #include "shell/gui/Form1.h"
 #include "shell/gui/QtPlatform.h"
 #include "shell/gui/Settings.h"
@@ -9,6 +10,7 @@
 #include <cstdlib>
 
 int main(int argc, char** argv) {
+    orv::SettleTimeZone();
     QApplication app(argc, argv);
     orv::QtInteraction interaction;
     orv::QtEventPump pump;

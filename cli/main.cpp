@@ -1,5 +1,6 @@
 #include "extract/CliRun.h"
 #include "extract/PresentationReader.h"
+#include "shell/ProcessEnvironment.h"
 
 #include <iostream>
 #include <string>
@@ -7,6 +8,7 @@
 #include <vector>
 
 int main(int argc, char** argv) {
+    orv::SettleTimeZone();
     std::ios::sync_with_stdio(false);
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     const bool progress = isatty(STDERR_FILENO) == 1;

@@ -126,6 +126,7 @@ void Form1::wire() {
     on(3, &Form1::PushButton3_Click);
     on(4, &Form1::PushButton4_Click);
     on(5, &Form1::PushButton5_Click);
+    on(6, &Form1::PushButton6_Click);
     on(7, &Form1::PushButton7_Click);
     on(8, &Form1::PushButton8_Click);
     on(9, &Form1::PushButton9_Click);

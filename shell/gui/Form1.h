@@ -54,6 +54,7 @@ public:
     void PushButton3_Click(); // "Add PowerPoint File(s)"
     void PushButton4_Click(); // "Copy Results To Clipboard"
     void PushButton5_Click(); // file-list "Clear List"
+    void PushButton6_Click(); // "Add All PowerPnt File(s) In Folder"
     void PushButton7_Click(); // "Help"
     void PushButton8_Click(); // "Start Extracting"
     void PushButton9_Click(); // results "Clear List"
