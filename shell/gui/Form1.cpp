@@ -10,10 +10,12 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
@@ -100,6 +102,7 @@ void Form1::createControls() {
         list->viewport()->setMouseTracking(true);
         list->viewport()->installEventFilter(this);
     }
+    m_listView1->viewport()->setAcceptDrops(true);
 
     QWidget* previous = m_listView2;
     setTabOrder(m_listView1, m_listView2);
@@ -130,6 +133,7 @@ void Form1::wire() {
     on(7, &Form1::PushButton7_Click);
     on(8, &Form1::PushButton8_Click);
     on(9, &Form1::PushButton9_Click);
+    connect(m_listView1, &QTreeWidget::itemDoubleClicked, this, [this] { ListView1_DblClick(); });
     m_listView2->installEventFilter(this); // key presses reach ListView2_KeyDown
 }
 
@@ -251,6 +255,23 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
             Button_MouseMove();
     } else if (type == QEvent::KeyPress && watched == m_listView2) {
         ListView2_KeyDown(static_cast<QKeyEvent*>(event)->key());
+    } else if (watched == m_listView1->viewport() &&
+               (type == QEvent::DragEnter || type == QEvent::DragMove)) {
+        // Only a list of files can be dropped; anything else shows the no-drop pointer.
+        auto* drag = static_cast<QDropEvent*>(event);
+        if (DroppedPaths(drag->mimeData()).isEmpty())
+            drag->ignore();
+        else
+            drag->acceptProposedAction();
+        return true;
+    } else if (watched == m_listView1->viewport() && type == QEvent::Drop) {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const QStringList paths = DroppedPaths(drop->mimeData());
+        if (paths.isEmpty())
+            return true;
+        drop->acceptProposedAction();
+        ListView1_OLEDragDrop(paths);
+        return true;
     }
     return QWidget::eventFilter(watched, event);
 }

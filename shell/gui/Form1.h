@@ -11,11 +11,15 @@
 #include <memory>
 #include <optional>
 
+class QMimeData;
 class QPushButton;
 
 namespace orv {
 
 class ListControl;
+
+// The local file paths a drag carries, in order; empty for anything else.
+QStringList DroppedPaths(const QMimeData* data);
 
 // The one window: the file list, the results list and ten push buttons. Each
 // handler is short and reads like its numbered steps; the work lives in the
@@ -58,6 +62,10 @@ public:
     void PushButton7_Click(); // "Help"
     void PushButton8_Click(); // "Start Extracting"
     void PushButton9_Click(); // results "Clear List"
+    // Files and folders dropped on the file list, in drop order.
+    void ListView1_OLEDragDrop(const QStringList& paths);
+    // Double-click on the file list removes the selected row.
+    void ListView1_DblClick();
     // Results list key handler: Delete removes the selected row.
     void ListView2_KeyDown(int keyCode);
 
