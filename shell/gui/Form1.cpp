@@ -134,6 +134,7 @@ void Form1::wire() {
     on(8, &Form1::PushButton8_Click);
     on(9, &Form1::PushButton9_Click);
     connect(m_listView1, &QTreeWidget::itemDoubleClicked, this, [this] { ListView1_DblClick(); });
+    connect(m_listView1, &QTreeWidget::itemPressed, this, [this] { ListView1_ItemClick(); });
     m_listView2->installEventFilter(this); // key presses reach ListView2_KeyDown
 }
 
@@ -249,10 +250,16 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     if (type == QEvent::MouseMove || type == QEvent::Enter) {
         if (watched == m_listView2->viewport())
             ListView2_MouseMove();
+        else if (watched == m_listView1->viewport() && type == QEvent::MouseMove)
+            ListView1_MouseMove(static_cast<QMouseEvent*>(event)->position().toPoint());
         else if (watched == m_listView1->viewport())
             Form_MouseMove();
         else if (qobject_cast<QPushButton*>(watched))
             Button_MouseMove();
+    } else if (type == QEvent::MouseButtonPress && watched == m_listView1->viewport()) {
+        ListView1_MouseDown();
+    } else if (type == QEvent::MouseButtonRelease && watched == m_listView1->viewport()) {
+        ListView1_MouseUp();
     } else if (type == QEvent::KeyPress && watched == m_listView2) {
         ListView2_KeyDown(static_cast<QKeyEvent*>(event)->key());
     } else if (watched == m_listView1->viewport() &&

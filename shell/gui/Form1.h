@@ -66,6 +66,11 @@ public:
     void ListView1_OLEDragDrop(const QStringList& paths);
     // Double-click on the file list removes the selected row.
     void ListView1_DblClick();
+    // Dragging a row up or down the file list swaps it with each row it passes.
+    void ListView1_ItemClick();
+    void ListView1_MouseDown() { m_isDraggingRow = true; }
+    void ListView1_MouseUp();
+    void ListView1_MouseMove(const QPoint& viewportPos);
     // Results list key handler: Delete removes the selected row.
     void ListView2_KeyDown(int keyCode);
 
@@ -113,6 +118,8 @@ private:
     bool m_skinApplied = false;
     bool m_extractRunning = false;
     bool m_shownOnce = false;
+    bool m_isDraggingRow = false;
+    int m_draggedItem = 0; // index of the row holding the dragged path, 0 for none
 };
 
 } // namespace orv

@@ -1,0 +1,49 @@
+// Reordering the file list by dragging a row: the dragged path travels with
+// the pointer, changing places with each row it enters.
+#include "shell/gui/Form1.h"
+#include "shell/gui/ListControl.h"
+
+#include <QImageReader>
+#include <QPixmap>
+
+namespace orv {
+
+void Form1::ListView1_ItemClick() {
+    QImageReader reader(m_services.programFolder + QStringLiteral("/drag.ico"));
+    const QImage image = reader.read();
+    if (!image.isNull()) // a missing or unreadable icon keeps the list's pointer
+        m_listView1->viewport()->setCursor(QCursor(QPixmap::fromImage(image)));
+    m_listView1->setDragEnabled(false); // pressing on a row never drags it out of the list
+    m_draggedItem = m_listView1->selectedIndex();
+}
+
+void Form1::ListView1_MouseUp() {
+    m_isDraggingRow = false;
+    m_listView1->viewport()->setCursor(Qt::ArrowCursor);
+}
+
+void Form1::ListView1_MouseMove(const QPoint& viewportPos) {
+    Form_MouseMove();
+    if (!m_isDraggingRow)
+        return;
+    const int under = m_listView1->hitTest(viewportPos);
+    if (under == 0 || m_draggedItem == 0 || m_draggedItem > m_listView1->count())
+        return;
+    const QString dragged = m_listView1->text(m_draggedItem);
+    const QString other = m_listView1->text(under);
+    if (dragged == other)
+        return;
+    m_listView1->setText(m_draggedItem, other);
+    m_listView1->setText(under, dragged);
+    m_listView1->select(under);
+    m_draggedItem = under;
+    // Near the list's top or bottom edge the neighbouring row scrolls into
+    // view, so a path can travel past what is visible; the middle stays still.
+    const int height = m_listView1->viewport()->height();
+    if (viewportPos.y() < height / 3 && under > 1)
+        m_listView1->ensureVisible(under - 1);
+    else if (viewportPos.y() >= height - height / 3 && m_listView1->count() >= under + 1)
+        m_listView1->ensureVisible(under + 1);
+}
+
+} // namespace orv
