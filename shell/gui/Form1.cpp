@@ -133,6 +133,7 @@ void Form1::wire() {
     on(7, &Form1::PushButton7_Click);
     on(8, &Form1::PushButton8_Click);
     on(9, &Form1::PushButton9_Click);
+    on(10, &Form1::PushButton10_Click);
     connect(m_listView1, &QTreeWidget::itemDoubleClicked, this, [this] { ListView1_DblClick(); });
     connect(m_listView1, &QTreeWidget::itemPressed, this, [this] { ListView1_ItemClick(); });
     m_listView2->installEventFilter(this); // key presses reach ListView2_KeyDown
@@ -149,8 +150,10 @@ void Form1::Form_Load() {
         if (draw == 7)
             m_services.interaction.openUrl(QString::fromUtf8(kHomePage));
     });
-    // The sample-file record joins step 108 here once sample files are supported:
-    // when the setting Snapshot is empty, the samples beside the program are recorded.
+    s.run(108, [&] {
+        if (m_services.settings.read(QStringLiteral("Snapshot"), QString()).isEmpty())
+            RecordSampleFiles();
+    });
     s.run(126, [&] {
         setWindowTitle(QString::fromUtf8(kProductTitle.data(), kProductTitle.size()));
         setWindowIcon(ProgramIcon());

@@ -53,15 +53,20 @@ public:
     bool extractRunning() const { return m_extractRunning; }
 
     // Button handlers.
-    void PushButton1_Click(); // "Save Results As Text File"
-    void PushButton2_Click(); // "Save As Comma Delimited Text File"
-    void PushButton3_Click(); // "Add PowerPoint File(s)"
-    void PushButton4_Click(); // "Copy Results To Clipboard"
-    void PushButton5_Click(); // file-list "Clear List"
-    void PushButton6_Click(); // "Add All PowerPnt File(s) In Folder"
-    void PushButton7_Click(); // "Help"
-    void PushButton8_Click(); // "Start Extracting"
-    void PushButton9_Click(); // results "Clear List"
+    void PushButton1_Click();  // "Save Results As Text File"
+    void PushButton2_Click();  // "Save As Comma Delimited Text File"
+    void PushButton3_Click();  // "Add PowerPoint File(s)"
+    void PushButton4_Click();  // "Copy Results To Clipboard"
+    void PushButton5_Click();  // file-list "Clear List"
+    void PushButton6_Click();  // "Add All PowerPnt File(s) In Folder"
+    void PushButton7_Click();  // "Help"
+    void PushButton8_Click();  // "Start Extracting"
+    void PushButton9_Click();  // results "Clear List"
+    void PushButton10_Click(); // "Load Sample/Example Files"
+    // Records the sample files beside the program in the setting Snapshot.
+    void RecordSampleFiles();
+    // Adds the recorded samples not yet listed and offers to show their folder.
+    void LoadSampleFiles();
     // Files and folders dropped on the file list, in drop order.
     void ListView1_OLEDragDrop(const QStringList& paths);
     // Double-click on the file list removes the selected row.

@@ -56,7 +56,9 @@ tbl = ('<p:graphicFrame><p:nvGraphicFramePr><p:cNvPr id="20" name="Table"/><p:cN
        '<a:tc><a:txBody><a:bodyPr/><a:lstStyle/><a:p><a:r><a:t>cell@example.com</a:t></a:r></a:p></a:txBody><a:tcPr/></a:tc>'
        '<a:tc><a:txBody><a:bodyPr/><a:lstStyle/><a:p><a:r><a:t>B1</a:t></a:r></a:p></a:txBody><a:tcPr/></a:tc></a:tr></a:tbl></a:graphicData></a:graphic></p:graphicFrame>')
 line = ('<p:cxnSp><p:nvCxnSpPr><p:cNvPr id="30" name="Line"/><p:cNvCxnSpPr/><p:nvPr/></p:nvCxnSpPr><p:spPr><a:xfrm><a:off x="100000" y="6000000"/><a:ext cx="3000000" cy="0"/></a:xfrm><a:prstGeom prst="line"><a:avLst/></a:prstGeom></p:spPr></p:cxnSp>')
-if sys.argv[1] == 'placeholders':
+if __name__ != '__main__':
+    pass  # imported for its writers
+elif sys.argv[1] == 'placeholders':
     write(sys.argv[2], [
         [sp(2,'Title','title',457200,274638,[['Contact title@example.com']]),
          sp(3,'Body','body',457200,1600200,[['First body@example.org'],['Second second@example.net']]),
