@@ -3,6 +3,7 @@
 #include "shell/Failure.h"
 #include "support/CompoundFileBuilder.h"
 #include "support/PptBuilder.h"
+#include "support/ReadBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -13,19 +14,6 @@ namespace orv {
 namespace {
 
 using test::CompoundFileBuilder;
-
-std::span<const std::uint8_t> bytesOf(const std::string& s) {
-    return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
-}
-
-std::string failureOf(const std::string& bytes) {
-    try {
-        ReadPresentationBytes(bytesOf(bytes));
-    } catch (const Failure& failure) {
-        return failure.description();
-    }
-    return "no failure";
-}
 
 std::string patterned(std::size_t size, char seed) {
     std::string s(size, '\0');
@@ -54,7 +42,7 @@ TEST(CompoundFile, StreamsReadBackInEveryLayout) {
         if (row.options.minFatSectors > 109) {
             EXPECT_FALSE(builder.layout().extensionSectors.empty());
         }
-        const MemoryByteSource source(bytesOf(file));
+        const MemoryByteSource source(test::BytesOf(file));
         const CompoundFile compound(source);
         EXPECT_EQ(compound.rootChildren().size(), std::size(sizes)) << row.name;
         for (std::size_t i = 0; i < std::size(sizes); ++i) {
@@ -89,7 +77,7 @@ TEST(CompoundFile, ForeignAndProtectedContents) {
         CompoundFileBuilder builder;
         for (const auto& name : row.streams)
             builder.addStream(name, std::string(100, 'x'));
-        const std::string description = failureOf(builder.build());
+        const std::string description = test::FailureOf(builder.build());
         EXPECT_NE(description.find(row.expected), std::string::npos) << row.name << ": " << description;
     }
 }
@@ -106,7 +94,7 @@ TEST(CompoundFile, DamagedContainers) {
     builder.addStream(u"Current User", streams.currentUser)
         .addStream(u"PowerPoint Document", streams.document);
     const std::string good = builder.build();
-    ASSERT_EQ(failureOf(good), "no failure");
+    ASSERT_EQ(test::FailureOf(good), test::kNoFailure);
     const auto& layout = builder.layout();
     const std::uint32_t docStart = layout.streamStart.at(u"PowerPoint Document");
     auto fatEntry = [&](std::uint32_t sector) {
@@ -157,7 +145,7 @@ TEST(CompoundFile, DamagedContainers) {
     for (const auto& [name, damage] : rows) {
         std::string file = good;
         damage(file);
-        const std::string description = failureOf(file);
+        const std::string description = test::FailureOf(file);
         EXPECT_NE(description.find("damaged"), std::string::npos) << name << ": " << description;
     }
 }
@@ -169,7 +157,7 @@ TEST(CompoundFile, ExtensionListLoop) {
     const auto& ext = builder.layout().extensionSectors;
     ASSERT_EQ(ext.size(), 2u);
     test::PutLe32(file, builder.sectorOffset(ext[0]) + 508, ext[0]);
-    EXPECT_NE(failureOf(file).find("loop"), std::string::npos) << failureOf(file);
+    EXPECT_NE(test::FailureOf(file).find("loop"), std::string::npos) << test::FailureOf(file);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "extract/ZipPackage.h"
 #include "shell/Failure.h"
 #include "support/PptxBuilder.h"
+#include "support/ReadBytes.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -24,23 +25,9 @@ using test::PptxBuilder;
 using test::TextField;
 using test::TextRun;
 
-PresentationContent read(const std::string& bytes) {
-    return ReadPresentationBytes(
-        std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
-}
-
-std::string failureOf(const std::string& bytes) {
-    try {
-        read(bytes);
-    } catch (const Failure& failure) {
-        return failure.description();
-    }
-    return "(read without failure)";
-}
-
 // The text of the only shape of the only slide.
 std::string onlyText(const PptxBuilder& b) {
-    const auto content = read(b.bytes());
+    const auto content = test::ReadBytes(b.bytes());
     EXPECT_EQ(content.slides.size(), 1u);
     EXPECT_EQ(content.slides.at(0).shapes.size(), 1u);
     return content.slides.at(0).shapes.at(0).text;
@@ -78,7 +65,7 @@ TEST(OoxmlReaderSlides, FollowTheSlideListNotThePartNames) {
     b.addSlide().addTextBox({"two"});
     b.addSlide().addTextBox({"three"});
     b.setSlideOrder({3, 1, 2});
-    const auto content = read(b.bytes());
+    const auto content = test::ReadBytes(b.bytes());
     ASSERT_EQ(content.slides.size(), 3u);
     EXPECT_EQ(content.slides[0].shapes.at(0).text, "three");
     EXPECT_EQ(content.slides[1].shapes.at(0).text, "one");
@@ -90,18 +77,18 @@ TEST(OoxmlReaderSlides, SlidesLeftOutOfTheListAreNotRead) {
     b.addSlide().addTextBox({"listed"});
     b.addSlide().addTextBox({"not listed"});
     b.setSlideOrder({1});
-    const auto content = read(b.bytes());
+    const auto content = test::ReadBytes(b.bytes());
     ASSERT_EQ(content.slides.size(), 1u);
     EXPECT_EQ(content.slides[0].shapes.at(0).text, "listed");
 }
 
 TEST(OoxmlReaderSlides, EmptyPresentationsAndSlides) {
     PptxBuilder none;
-    EXPECT_TRUE(read(none.bytes()).slides.empty());
+    EXPECT_TRUE(test::ReadBytes(none.bytes()).slides.empty());
 
     PptxBuilder bare;
     bare.addSlide();
-    const auto content = read(bare.bytes());
+    const auto content = test::ReadBytes(bare.bytes());
     ASSERT_EQ(content.slides.size(), 1u);
     EXPECT_TRUE(content.slides[0].shapes.empty());
 }
@@ -125,7 +112,7 @@ TEST(OoxmlReaderSlides, MainPartAndSlidesFoundThroughRelationshipsWherever) {
     for (auto& e : entries)
         if (e.name == "deck/main/_rels/show.xml.rels")
             e.data.replace(e.data.find("slides/slide1.xml"), 17, "./../pages/first%20page.xml#frag");
-    const auto content = read(test::ZipBytes(entries));
+    const auto content = test::ReadBytes(test::ZipBytes(entries));
     ASSERT_EQ(content.slides.size(), 1u);
     EXPECT_EQ(content.slides[0].shapes.at(0).text, "moved");
 }
@@ -137,7 +124,7 @@ TEST(OoxmlReaderSlides, SlideshowAndTemplateTypesAreRead) {
         PptxBuilder b;
         b.setMainContentType(type);
         b.addSlide().addTextBox({"x"});
-        EXPECT_EQ(read(b.bytes()).slides.size(), 1u) << type;
+        EXPECT_EQ(test::ReadBytes(b.bytes()).slides.size(), 1u) << type;
     }
 }
 
@@ -154,7 +141,7 @@ TEST(OoxmlReaderSlides, NamespacesMatterNotPrefixes) {
               "<a:p><a:r><a:t>local</a:t></a:r><d:r xmlns:d=\"urn:other\"><d:t>hidden</d:t></d:r></a:p>"
               "</txBody></sp></spTree></cSld></sld>");
     b.addSlide();
-    const auto content = read(b.bytes());
+    const auto content = test::ReadBytes(b.bytes());
     ASSERT_EQ(content.slides.at(0).shapes.size(), 2u);
     EXPECT_EQ(content.slides[0].shapes[0].text, "default");
     EXPECT_EQ(content.slides[0].shapes[1].text, "local");
@@ -189,7 +176,7 @@ TEST(OoxmlReaderShapes, EachKindOfShape) {
         PptxBuilder b;
         auto& slide = b.addSlide();
         row.add(slide);
-        const auto content = read(b.bytes());
+        const auto content = test::ReadBytes(b.bytes());
         const auto& shapes = content.slides.at(0).shapes;
         ASSERT_EQ(shapes.size(), row.count) << row.name;
         if (row.count == 0)
@@ -202,7 +189,7 @@ TEST(OoxmlReaderShapes, EachKindOfShape) {
 TEST(OoxmlReaderShapes, TopLevelShapesInDocumentOrder) {
     PptxBuilder b;
     b.addSlide().addPicture("img").addTextBox({"first"}).addGroup({"g1", "g2"}).addPlaceholder({"second"});
-    const auto content = read(b.bytes());
+    const auto content = test::ReadBytes(b.bytes());
     const auto& shapes = content.slides.at(0).shapes;
     ASSERT_EQ(shapes.size(), 4u);
     EXPECT_FALSE(shapes[0].hasTextFrame);
@@ -240,7 +227,7 @@ TEST(OoxmlReaderShapes, AlternateContentStandsForOneShape) {
     for (const auto& row : rows) {
         PptxBuilder b;
         b.addSlide().addRawXml(row.xml);
-        const auto content = read(b.bytes());
+        const auto content = test::ReadBytes(b.bytes());
         const auto& shapes = content.slides.at(0).shapes;
         ASSERT_EQ(shapes.size(), row.texts.size()) << row.name;
         for (std::size_t i = 0; i < shapes.size(); ++i) {
@@ -452,7 +439,7 @@ TEST(OoxmlReaderBadInput, FailsWithAPlainDescription) {
         {"truncated package", [] { return withPart("x", "y").substr(0, 900); }, {"damaged"}},
     };
     for (const auto& row : rows) {
-        const auto description = failureOf(row.bytes());
+        const auto description = test::FailureOf(row.bytes());
         for (const auto& part : row.mentions)
             EXPECT_NE(description.find(part), std::string::npos)
                 << row.name << ": \"" << description << "\" lacks \"" << part << "\"";
@@ -470,10 +457,10 @@ TEST(OoxmlReaderBadInput, CorruptDataInANeededPartIsCaught) {
     for (std::size_t offset = 40; offset < 200; offset += 7) {
         std::string bad = good;
         bad[name + 21 + offset] ^= 0x5A;
-        const auto description = failureOf(bad);
+        const auto description = test::FailureOf(bad);
         if (description.find("slide1.xml") != std::string::npos)
             ++failures;
-        EXPECT_EQ(description.find("(read without failure)"), std::string::npos) << offset;
+        EXPECT_EQ(description.find(test::kNoFailure), std::string::npos) << offset;
     }
     EXPECT_GT(failures, 0);
 }
@@ -486,7 +473,7 @@ TEST(OoxmlReaderBadInput, StoredPartWithWrongChecksumAndEncryptedParts) {
         e.compress = false;
     std::string stored = test::ZipBytes(entries);
     stored[stored.find("plain text here")] = 'P';
-    EXPECT_NE(failureOf(stored).find("ppt/slides/slide1.xml fails its CRC check"), std::string::npos);
+    EXPECT_NE(test::FailureOf(stored).find("ppt/slides/slide1.xml fails its CRC check"), std::string::npos);
 
     for (auto& e : entries)
         e.password = "secret";
@@ -496,7 +483,8 @@ TEST(OoxmlReaderBadInput, StoredPartWithWrongChecksumAndEncryptedParts) {
     } catch (const std::runtime_error&) {
         GTEST_SKIP() << "this libzip cannot write encrypted entries";
     }
-    EXPECT_NE(failureOf(encrypted).find("password-protected"), std::string::npos) << failureOf(encrypted);
+    EXPECT_NE(test::FailureOf(encrypted).find("password-protected"), std::string::npos)
+        << test::FailureOf(encrypted);
 }
 
 TEST(OoxmlReaderBadInput, UnreadPartsCostNothing) {
@@ -506,7 +494,7 @@ TEST(OoxmlReaderBadInput, UnreadPartsCostNothing) {
     b.addSlide().addPicture(std::string(5000, 'p')).addTextBox({"text"});
     std::string bytes = withClaimedSize(b.bytes(), "ppt/media/image1_1.png", 4'000'000'000u);
     bytes[bytes.find("pppppppp")] = 'Q';
-    const auto content = read(bytes);
+    const auto content = test::ReadBytes(bytes);
     EXPECT_EQ(content.slides.at(0).shapes.at(1).text, "text");
 }
 
@@ -516,9 +504,9 @@ TEST(OoxmlReaderBadInput, DeepNestingNeitherCrashesNorRecurses) {
         deep += "<a:x>";
     for (int i = 0; i < 200'000; ++i)
         deep += "</a:x>";
-    const auto content =
-        read(withPart("ppt/slides/slide1.xml", slideXml("<p:sp><p:txBody><a:p><a:r><a:t>ok</a:t></a:r>" +
-                                                        deep + "</a:p></p:txBody></p:sp>" + deep)));
+    const auto content = test::ReadBytes(
+        withPart("ppt/slides/slide1.xml", slideXml("<p:sp><p:txBody><a:p><a:r><a:t>ok</a:t></a:r>" + deep +
+                                                   "</a:p></p:txBody></p:sp>" + deep)));
     EXPECT_EQ(content.slides.at(0).shapes.at(0).text, "ok");
 }
 

@@ -2,6 +2,7 @@
 #include "shell/Failure.h"
 #include "support/CompoundFileBuilder.h"
 #include "support/PptBuilder.h"
+#include "support/ReadBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -15,20 +16,6 @@ using test::PptDeck;
 using test::PptShape;
 using test::PptSlide;
 using Kind = PptShape::Kind;
-
-PresentationContent read(const std::string& bytes) {
-    return ReadPresentationBytes(
-        std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
-}
-
-std::string failureOf(const std::string& bytes) {
-    try {
-        read(bytes);
-    } catch (const Failure& failure) {
-        return failure.description();
-    }
-    return "no failure";
-}
 
 // Text and text-frame flag of every shape, e.g. "T:a@b.c|-|T:" per slide.
 std::vector<std::string> summary(const PresentationContent& content) {
@@ -65,7 +52,7 @@ TEST(PptReader, ShapesOfEveryKind) {
                     PptShape::of(Kind::Line),
                     PptShape::of(Kind::AutoShape),
                     PptShape::placeholder(7)};
-    const auto content = read(test::BuildPpt(deckOf({slide})));
+    const auto content = test::ReadBytes(test::BuildPpt(deckOf({slide})));
     EXPECT_EQ(summary(content),
               Slides({"T:Title t@example.com|T:Body\rsecond line|T:Box\vline break|-|-|-|-|T:|T:"}));
 }
@@ -88,7 +75,7 @@ TEST(PptReader, TextEncodings) {
     for (const Row& row : rows) {
         PptSlide slide;
         slide.shapes = {row.shape};
-        const auto content = read(test::BuildPpt(deckOf({slide})));
+        const auto content = test::ReadBytes(test::BuildPpt(deckOf({slide})));
         ASSERT_EQ(content.slides.size(), 1u) << row.name;
         ASSERT_EQ(content.slides[0].shapes.size(), 1u) << row.name;
         EXPECT_EQ(content.slides[0].shapes[0].text, row.expected) << row.name;
@@ -100,7 +87,7 @@ TEST(PptReader, EightBitOutlineText) {
     slide.outline = {u"Caf\u00E9 c@d.fr"};
     slide.outlineEightBit = true;
     slide.shapes = {PptShape::placeholder(0)};
-    EXPECT_EQ(summary(read(test::BuildPpt(deckOf({slide})))), Slides({"T:Café c@d.fr"}));
+    EXPECT_EQ(summary(test::ReadBytes(test::BuildPpt(deckOf({slide})))), Slides({"T:Café c@d.fr"}));
 }
 
 TEST(PptReader, SlidesInPresentationOrderNotStorageOrder) {
@@ -113,12 +100,12 @@ TEST(PptReader, SlidesInPresentationOrderNotStorageOrder) {
     }
     deck.slides.insert(deck.slides.begin() + 1, PptSlide{}); // a slide without shapes
     deck.reversedStorage = true;
-    EXPECT_EQ(summary(read(test::BuildPpt(deck))),
+    EXPECT_EQ(summary(test::ReadBytes(test::BuildPpt(deck))),
               Slides({"T:first|T:first box", "", "T:second|T:second box", "T:third|T:third box"}));
 }
 
 TEST(PptReader, NoSlides) {
-    EXPECT_TRUE(read(test::BuildPpt(PptDeck{})).slides.empty());
+    EXPECT_TRUE(test::ReadBytes(test::BuildPpt(PptDeck{})).slides.empty());
 }
 
 TEST(PptReader, IncrementalSaveUsesNewestRecords) {
@@ -135,7 +122,7 @@ TEST(PptReader, IncrementalSaveUsesNewestRecords) {
     deck.revised[0] = revised;
     for (const bool reversed : {false, true}) {
         deck.reversedStorage = reversed;
-        EXPECT_EQ(summary(read(test::BuildPpt(deck))),
+        EXPECT_EQ(summary(test::ReadBytes(test::BuildPpt(deck))),
                   Slides({"T:new title|T:new@box.com|-", "T:kept@two.com"}))
             << "reversed " << reversed;
     }
@@ -168,7 +155,7 @@ TEST(PptReader, DamagedDocumentStreams) {
     for (const Row& row : rows) {
         auto streams = good;
         row.damage(streams);
-        const std::string description = failureOf(test::PackPpt(streams));
+        const std::string description = test::FailureOf(test::PackPpt(streams));
         EXPECT_NE(description.find("damaged"), std::string::npos) << row.name << ": " << description;
     }
 }
@@ -197,8 +184,8 @@ TEST(PptReader, RefusedDocuments) {
         {"current user of another form", test::PackPpt(foreignUser), "PowerPoint 95 or an older"},
     };
     for (const Row& row : rows)
-        EXPECT_NE(failureOf(row.bytes).find(row.expected), std::string::npos)
-            << row.name << ": " << failureOf(row.bytes);
+        EXPECT_NE(test::FailureOf(row.bytes).find(row.expected), std::string::npos)
+            << row.name << ": " << test::FailureOf(row.bytes);
 }
 
 TEST(PptReader, RepeatedSlidesCannotExhaustMemory) {
@@ -225,7 +212,7 @@ TEST(PptReader, RepeatedSlidesCannotExhaustMemory) {
     test::PutLe32(doc, dir + 16, test::ReadLe32(doc, dir + 16) + shift);
     test::PutLe32(doc, streams.editOffsets[0] + 20, dir);
     test::PutLe32(streams.currentUser, 16, streams.editOffsets[0]);
-    EXPECT_NE(failureOf(test::PackPpt(streams)).find("repeats"), std::string::npos);
+    EXPECT_NE(test::FailureOf(test::PackPpt(streams)).find("repeats"), std::string::npos);
 }
 
 TEST(PptReader, SamplesWrittenByAnotherOfficeSuite) {
