@@ -86,6 +86,16 @@ private slots:
         QCOMPARE(f.files().count(), 3);
     }
 
+    void closingTheWindowDuringARunEndsTheProgram() {
+        FormFixture f;
+        f.host.files["/a.pptx"] = SlidesOfText({{"a@b.cc"}});
+        f.files().add("/a.pptx");
+        f.form->show();
+        f.pump.at[1] = [&] { f.form->close(); };
+        f.form->PushButton8_Click();
+        QCOMPARE(f.endProgramCalls, 1);
+    }
+
     void aRunningInstanceIsAskedAboutAndNoStopsTheRun() {
         FormFixture f;
         f.host.otherInstanceRunning = true;
