@@ -3,6 +3,7 @@
 #include "extract/PptRecords.h"
 #include "shell/Failure.h"
 
+#include <algorithm>
 #include <array>
 #include <unordered_map>
 #include <unordered_set>
@@ -158,7 +159,8 @@ std::vector<std::uint8_t> readSlideList(const ByteSource& stream, std::uint32_t 
 
 struct SlideEntry {
     std::uint32_t persistId = 0;
-    std::vector<std::optional<Record>> outline; // text atom of each outline text, if any
+    std::vector<std::optional<Record>> outline;                  // text atom of each outline text, if any
+    std::vector<std::vector<std::uint32_t>> outlineSlideNumbers; // slide-number field positions of each
 };
 
 std::vector<SlideEntry> slideEntries(std::span<const std::uint8_t> slideList) {
@@ -167,21 +169,62 @@ std::vector<SlideEntry> slideEntries(std::span<const std::uint8_t> slideList) {
         return slides;
     for (const Record& r : childRecords(slideList.subspan(kHeaderSize))) {
         if (r.header.type == kSlidePersistAtom) {
-            slides.push_back(SlideEntry{le32(r.body, 0), {}});
+            slides.push_back(SlideEntry{le32(r.body, 0), {}, {}});
         } else if (slides.empty()) {
             continue;
         } else if (r.header.type == kTextHeaderAtom) {
             slides.back().outline.emplace_back();
+            slides.back().outlineSlideNumbers.emplace_back();
         } else if ((r.header.type == kTextCharsAtom || r.header.type == kTextBytesAtom) &&
                    !slides.back().outline.empty()) {
             slides.back().outline.back() = r;
+        } else if (r.header.type == kSlideNumberMCAtom && r.body.size() >= 4 &&
+                   !slides.back().outline.empty()) {
+            slides.back().outlineSlideNumbers.back().push_back(le32(r.body, 0));
         }
     }
+    // Only positions inside their text matter, each once: a text referenced by
+    // many shapes then costs no more than the text itself.
+    for (SlideEntry& slide : slides)
+        for (std::size_t i = 0; i < slide.outline.size(); ++i) {
+            auto& positions = slide.outlineSlideNumbers[i];
+            const std::size_t length = !slide.outline[i]
+                                           ? 0
+                                           : slide.outline[i]->body.size() /
+                                                 (slide.outline[i]->header.type == kTextCharsAtom ? 2 : 1);
+            std::sort(positions.begin(), positions.end());
+            positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+            positions.erase(std::lower_bound(positions.begin(), positions.end(), length), positions.end());
+        }
     return slides;
 }
 
-std::string decodeText(const Record& atom) {
-    return atom.header.type == kTextCharsAtom ? utf16ToUtf8(atom.body) : latin1ToUtf8(atom.body);
+// The text of a text atom. A slide-number field is stored as a "*" at the
+// position its field record names; the text shows the slide's number there.
+std::string decodeText(const Record& atom, std::vector<std::uint32_t> slideNumberAt, int slideNumber) {
+    // Positions past the text or repeated are ignored below.
+    const std::size_t unit = atom.header.type == kTextCharsAtom ? 2 : 1;
+    const std::size_t count = atom.body.size() / unit;
+    auto decode = [&](std::size_t from, std::size_t to) {
+        const auto part = atom.body.subspan(from * unit, (to - from) * unit);
+        return unit == 2 ? utf16ToUtf8(part) : latin1ToUtf8(part);
+    };
+    std::sort(slideNumberAt.begin(), slideNumberAt.end());
+    std::string text;
+    std::size_t from = 0;
+    for (const std::uint32_t at : slideNumberAt) {
+        if (at < from || at >= count)
+            continue;
+        const unsigned character =
+            unit == 2 ? atom.body[2 * at] | (atom.body[2 * at + 1] << 8) : atom.body[at];
+        if (character != '*')
+            continue;
+        text += decode(from, at);
+        text += std::to_string(slideNumber);
+        from = at + 1;
+    }
+    text += decode(from, count);
+    return text;
 }
 
 bool canHoldText(std::uint16_t shapeType, std::uint32_t flags) {
@@ -194,7 +237,7 @@ bool canHoldText(std::uint16_t shapeType, std::uint32_t flags) {
 
 // One top-level shape; nullopt for records that are not shapes of the slide
 // (deleted shapes, a background shape).
-std::optional<ShapeContent> readShape(const Record& container, const SlideEntry& slide) {
+std::optional<ShapeContent> readShape(const Record& container, const SlideEntry& slide, int slideNumber) {
     std::optional<Record> fsp;
     std::optional<Record> textbox;
     for (const Record& r : childRecords(container.body)) {
@@ -216,21 +259,25 @@ std::optional<ShapeContent> readShape(const Record& container, const SlideEntry&
     shape.hasTextFrame = true;
     std::optional<Record> own;
     std::optional<std::uint32_t> outlineRef;
+    std::vector<std::uint32_t> slideNumbers;
     for (const Record& r : childRecords(textbox->body)) {
         if ((r.header.type == kTextCharsAtom || r.header.type == kTextBytesAtom) && !own)
             own = r;
         else if (r.header.type == kOutlineTextRefAtom && r.body.size() >= 4 && !outlineRef)
             outlineRef = le32(r.body, 0);
+        else if (r.header.type == kSlideNumberMCAtom && r.body.size() >= 4)
+            slideNumbers.push_back(le32(r.body, 0));
     }
     if (own)
-        shape.text = decodeText(*own);
+        shape.text = decodeText(*own, std::move(slideNumbers), slideNumber);
     else if (outlineRef && *outlineRef < slide.outline.size() && slide.outline[*outlineRef])
-        shape.text = decodeText(*slide.outline[*outlineRef]);
+        shape.text =
+            decodeText(*slide.outline[*outlineRef], slide.outlineSlideNumbers[*outlineRef], slideNumber);
     return shape;
 }
 
 SlideContent readSlide(const ByteSource& stream, std::uint32_t offset, const SlideEntry& entry,
-                       Budget& budget) {
+                       int slideNumber, Budget& budget) {
     SlideContent slide;
     const RecordHeader h = readHeader(stream, offset);
     budget.spend(kHeaderSize + static_cast<std::uint64_t>(h.length));
@@ -258,7 +305,7 @@ SlideContent readSlide(const ByteSource& stream, std::uint32_t offset, const Sli
         if (r.header.type == kSpgrContainer)
             shape = ShapeContent{};
         else if (r.header.type == kSpContainer)
-            shape = readShape(r, entry);
+            shape = readShape(r, entry, slideNumber);
         if (!shape)
             continue;
         budget.spend(sizeof(ShapeContent) + shape->text.size());
@@ -279,7 +326,9 @@ PresentationContent readBinaryPresentation(const ByteSource& currentUser, const 
     PresentationContent content;
     for (const SlideEntry& entry : entries) {
         budget.spend(sizeof(SlideContent));
-        content.slides.push_back(readSlide(document, locate(index, entry.persistId, "slide"), entry, budget));
+        const int slideNumber = static_cast<int>(content.slides.size()) + 1;
+        content.slides.push_back(
+            readSlide(document, locate(index, entry.persistId, "slide"), entry, slideNumber, budget));
     }
     return content;
 }

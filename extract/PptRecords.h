@@ -21,6 +21,7 @@ enum RecordType : std::uint16_t {
     kTextHeaderAtom = 0x0F9F,
     kTextCharsAtom = 0x0FA0,
     kTextBytesAtom = 0x0FA8,
+    kSlideNumberMCAtom = 0x0FD8,
     kSlideListWithText = 0x0FF0,
     kUserEditAtom = 0x0FF5,
     kCurrentUserAtom = 0x0FF6,

@@ -90,6 +90,19 @@ TEST(PptReader, EightBitOutlineText) {
     EXPECT_EQ(summary(test::ReadBytes(test::BuildPpt(deckOf({slide})))), Slides({"T:Café c@d.fr"}));
 }
 
+TEST(PptReader, SlideNumberFieldsShowTheSlidesNumber) {
+    PptDeck deck;
+    deck.slides.resize(2);
+    PptSlide& second = deck.slides[1];
+    second.outline = {u"Page * of many"};
+    second.outlineSlideNumberFields = {{5, 5, 99}}; // repeated and out-of-range positions are ignored
+    auto box = PptShape::textBox(u"*/* x@y.zz*", true);
+    box.slideNumberFields = {0, 2, 9}; // position 9 holds "z", not the field character
+    second.shapes = {PptShape::placeholder(0), box, PptShape::textBox(u"no field: *")};
+    EXPECT_EQ(summary(test::ReadBytes(test::BuildPpt(deck))),
+              Slides({"", "T:Page 2 of many|T:2/2 x@y.zz*|T:no field: *"}));
+}
+
 TEST(PptReader, SlidesInPresentationOrderNotStorageOrder) {
     PptDeck deck;
     for (const char16_t* text : {u"first", u"second", u"third"}) {

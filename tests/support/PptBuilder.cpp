@@ -39,6 +39,14 @@ std::string textAtom(const std::u16string& text, bool eightBit) {
     return atom(eightBit ? 0x0FA8 : 0x0FA0, body);
 }
 
+// A slide-number field at each position: the text holds "*" there.
+std::string slideNumberFields(const std::vector<std::uint32_t>& positions) {
+    std::string out;
+    for (const std::uint32_t at : positions)
+        out += atom(0x0FD8, u32(at));
+    return out;
+}
+
 std::uint32_t nextShapeId = 1024;
 
 std::string fsp(std::uint16_t shapeType, std::uint32_t flags) {
@@ -57,7 +65,8 @@ std::string shape(const PptShape& s) {
     const std::string anchor = atom(0xF010, std::string(8, '\0'));
     switch (s.kind) {
     case PptShape::Kind::TextBox: {
-        const std::string textbox = container(0xF00D, atom(0x0F9F, u32(4)) + textAtom(s.text, s.eightBit));
+        const std::string textbox = container(0xF00D, atom(0x0F9F, u32(4)) + textAtom(s.text, s.eightBit) +
+                                                          slideNumberFields(s.slideNumberFields));
         return container(0xF004, fsp(202, kHaveAnchor | kHaveSpt) + anchor + textbox);
     }
     case PptShape::Kind::Placeholder: {
@@ -105,6 +114,8 @@ std::string documentRecord(const std::vector<PptSlide>& slides,
             list += atom(0x0F9F, u32(t == 0 ? 0 : 1));
             if (!slide.outline[t].empty())
                 list += textAtom(slide.outline[t], slide.outlineEightBit);
+            if (t < slide.outlineSlideNumberFields.size())
+                list += slideNumberFields(slide.outlineSlideNumberFields[t]);
         }
     }
     const std::string documentAtom = atom(0x03E9, std::string(40, '\0'), 1);

@@ -23,15 +23,16 @@ struct PptShape {
     bool eightBit = false; // every character must then be below 256
     std::uint32_t outlineIndex = 0;
     std::vector<PptShape> children;
+    std::vector<std::uint32_t> slideNumberFields; // text positions of slide-number fields
 
     static PptShape textBox(std::u16string text, bool eightBit = false) {
-        return {Kind::TextBox, std::move(text), eightBit, 0, {}};
+        return {Kind::TextBox, std::move(text), eightBit, 0, {}, {}};
     }
     static PptShape placeholder(std::uint32_t outlineIndex) {
-        return {Kind::Placeholder, {}, false, outlineIndex, {}};
+        return {Kind::Placeholder, {}, false, outlineIndex, {}, {}};
     }
     static PptShape of(Kind kind, std::vector<PptShape> children = {}) {
-        return {kind, {}, false, 0, std::move(children)};
+        return {kind, {}, false, 0, std::move(children), {}};
     }
 };
 
@@ -39,6 +40,7 @@ struct PptSlide {
     std::vector<PptShape> shapes;
     std::vector<std::u16string> outline; // the slide's entries in the document's slide list
     bool outlineEightBit = false;
+    std::vector<std::vector<std::uint32_t>> outlineSlideNumberFields; // per outline entry
 };
 
 struct PptDeck {
