@@ -50,3 +50,9 @@ QToolTip {
     background-color: #fffbe6;
     border: 1px solid #c9b458;
 }
+/* Buttons of message boxes and dialogs: roomier than the window's own. */
+QDialog QPushButton {
+    min-width: 76px;
+    min-height: 24px;
+    padding: 2px 12px;
+}
