@@ -195,7 +195,8 @@ void Form1::loadHandCursor() {
     const QImage image = reader.read();
     if (image.isNull())
         return; // an unreadable cursor file is skipped like a missing one
-    m_customCursor = QCursor(QPixmap::fromImage(image), image.width() / 4, 1);
+    // The hand points up and a little left of centre: the tip of its finger is the hot spot.
+    m_customCursor = QCursor(QPixmap::fromImage(image), image.width() * 10 / 32, 0);
 }
 
 void Form1::showCentred() {
