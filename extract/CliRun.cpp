@@ -1,6 +1,6 @@
 #include "extract/CliRun.h"
 
-#include "extract/EmailExtraction.h"
+#include "extract/Harvest.h"
 #include "filelist/AddFolder.h"
 #include "filelist/FileSystem.h"
 #include "shell/ErrorReport.h"
@@ -78,13 +78,6 @@ private:
     std::chrono::steady_clock::time_point m_last{};
 };
 
-void harvest(const PresentationContent& content, SeenEmails& seen, const HarvestCallbacks& callbacks) {
-    for (const auto& slide : content.slides)
-        for (const auto& shape : slide.shapes)
-            if (shape.hasTextFrame && !shape.text.empty())
-                HarvestEmailsFromText(shape.text, seen, callbacks);
-}
-
 } // namespace
 
 std::vector<std::string> ExpandCliPaths(const CliOptions& options, std::ostream& err, bool& failed) {
@@ -130,7 +123,7 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err, bool
         std::string error = std::move(result.error);
         if (result.content) {
             try {
-                harvest(*result.content, seen, callbacks);
+                HarvestPresentation(*result.content, seen, callbacks);
             } catch (...) {
                 error = DescribeCurrentException();
             }

@@ -38,6 +38,14 @@ bool AbortIfPowerPointOpen(PresentationHost& host,
     return !askProceed(kPowerPointOpenPrompt);
 }
 
+void HarvestPresentation(const PresentationContent& content, SeenEmails& seen,
+                         const HarvestCallbacks& callbacks) {
+    for (const auto& slide : content.slides)
+        for (const auto& shape : slide.shapes)
+            if (shape.hasTextFrame && !shape.text.empty())
+                HarvestEmailsFromText(shape.text, seen, callbacks);
+}
+
 void DoItByFile(const std::string& path, PresentationHost& host, ErrorReporter& reporter, SeenEmails& seen,
                 const HarvestCallbacks& callbacks) {
     Steps s(reporter, loc::DoItByFile);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "extract/EmailExtraction.h"
+#include "extract/PresentationContent.h"
 #include "shell/ErrorReport.h"
 
 #include <functional>
@@ -31,6 +32,12 @@ bool AbortIfPowerPointOpen(PresentationHost& host,
 // extraction; quit. Each failing step is reported with its number and the
 // harvest goes on with the next one; after a failed count, the loop it would
 // have driven runs no iterations.
+// The same walk over a presentation already read: every shape with a text
+// frame and text, slide by slide, in order. Finds the addresses a run of
+// DoItByFile over the same file finds, in the same order.
+void HarvestPresentation(const PresentationContent& content, SeenEmails& seen,
+                         const HarvestCallbacks& callbacks);
+
 void DoItByFile(const std::string& path, PresentationHost& host, ErrorReporter& reporter, SeenEmails& seen,
                 const HarvestCallbacks& callbacks);
 

@@ -34,18 +34,19 @@ int NativePresentationHost::SlideCount() {
     return m_presentation ? static_cast<int>(m_presentation->slides.size()) : 0;
 }
 
-int NativePresentationHost::ShapeCount(int slide) {
+const SlideContent& NativePresentationHost::slideAt(int slide) const {
     const auto& slides = active().slides;
     if (slide < 1 || static_cast<std::size_t>(slide) > slides.size())
         throw Failure("The slide index is out of range.");
-    return static_cast<int>(slides[static_cast<std::size_t>(slide) - 1].shapes.size());
+    return slides[static_cast<std::size_t>(slide) - 1];
+}
+
+int NativePresentationHost::ShapeCount(int slide) {
+    return static_cast<int>(slideAt(slide).shapes.size());
 }
 
 const ShapeContent& NativePresentationHost::shapeAt(int slide, int shape) const {
-    const auto& slides = active().slides;
-    if (slide < 1 || static_cast<std::size_t>(slide) > slides.size())
-        throw Failure("The slide index is out of range.");
-    const auto& shapes = slides[static_cast<std::size_t>(slide) - 1].shapes;
+    const auto& shapes = slideAt(slide).shapes;
     if (shape < 1 || static_cast<std::size_t>(shape) > shapes.size())
         throw Failure("The shape index is out of range.");
     return shapes[static_cast<std::size_t>(shape) - 1];

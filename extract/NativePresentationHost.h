@@ -32,6 +32,7 @@ public:
 
 private:
     const PresentationContent& active() const;
+    const SlideContent& slideAt(int slide) const;
     const ShapeContent& shapeAt(int slide, int shape) const;
 
     bool m_running = false;

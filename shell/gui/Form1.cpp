@@ -19,7 +19,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
-#include <QStyle>
 
 namespace orv {
 

@@ -8,7 +8,6 @@
 #include <QWidget>
 
 #include <array>
-#include <memory>
 #include <optional>
 
 class QMimeData;

@@ -3,7 +3,6 @@
 #include "shell/Failure.h"
 
 #include <QHeaderView>
-#include <QScreen>
 #include <cmath>
 
 namespace orv {

@@ -2,7 +2,7 @@
 // shape for shape, and so the same addresses. The .ppt files were saved by an
 // office suite from packages written by tests/data/make_ppt_samples.py; the
 // builder writes the same decks again here.
-#include "extract/EmailExtraction.h"
+#include "extract/Harvest.h"
 #include "extract/PresentationReader.h"
 #include "support/PptxBuilder.h"
 #include "support/ReadBytes.h"
@@ -17,11 +17,7 @@ namespace {
 std::vector<std::string> addresses(const PresentationContent& content) {
     std::vector<std::string> found;
     SeenEmails seen;
-    const HarvestCallbacks callbacks{{}, [&](std::string_view a) { found.emplace_back(a); }};
-    for (const auto& slide : content.slides)
-        for (const auto& shape : slide.shapes)
-            if (shape.hasTextFrame && !shape.text.empty())
-                HarvestEmailsFromText(shape.text, seen, callbacks);
+    HarvestPresentation(content, seen, {{}, [&](std::string_view a) { found.emplace_back(a); }});
     return found;
 }
 
