@@ -162,9 +162,16 @@ std::vector<std::string> ListFolderFiles(const std::string& folder, std::string_
 
 std::vector<std::string> CollectFolderFiles(const std::string& folder,
                                             std::span<const std::string> extensions, ErrorReporter& reporter,
-                                            const std::function<void()>& yield) {
+                                            const std::function<void()>& yield,
+                                            const ScanProgress& progress) {
     FolderList folderList{folder + "/"};
-    GetSubDirectories2016(folderList, true, reporter, yield);
+    if (progress)
+        GetSubDirectories2016(folderList, true, reporter, [&] {
+            progress(folderList.size(), 0);
+            yield();
+        });
+    else
+        GetSubDirectories2016(folderList, true, reporter, yield);
 
     std::vector<std::string> patterns;
     for (const auto& extension : extensions)
@@ -184,6 +191,8 @@ std::vector<std::string> CollectFolderFiles(const std::string& folder,
             if (attributes && *attributes != (attr::Hidden | attr::Archive))
                 rows.push_back(NormalizePath(path));
         }
+        if (progress)
+            progress(folderList.size(), rows.size());
     }
     return rows;
 }

@@ -47,9 +47,15 @@ std::vector<std::string> ListFolderFiles(const std::string& folder, std::span<co
 std::vector<std::string> CollectFolderFiles(const std::string& folder, std::string_view extension,
                                             ErrorReporter& reporter, const std::function<void()>& yield);
 
+// How far a scan is: the folders collected so far and the files found so far.
+using ScanProgress = std::function<void(std::size_t folders, std::size_t files)>;
+
 // The same for files that match any of several extensions, in one walk.
+// `progress`, when given, is told how far the scan is before each yield of the
+// folder collection and after each folder's files are listed.
 std::vector<std::string> CollectFolderFiles(const std::string& folder,
                                             std::span<const std::string> extensions, ErrorReporter& reporter,
-                                            const std::function<void()>& yield);
+                                            const std::function<void()>& yield,
+                                            const ScanProgress& progress = {});
 
 } // namespace orv

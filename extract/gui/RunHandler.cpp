@@ -3,6 +3,7 @@
 #include "shell/gui/Form1.h"
 #include "shell/gui/Interaction.h"
 #include "shell/gui/ListControl.h"
+#include "shell/gui/ProgressCaption.h"
 
 namespace orv {
 
@@ -21,24 +22,7 @@ void Form1::PushButton8_Click() {
         });
         if (!abort) {
             s.run(110, [&] { setMousePointer(PointerHourglass); });
-            SeenEmails seen; // step 112
-            const HarvestCallbacks callbacks{[this] { m_services.pump.pump(); },
-                                             [this](std::string_view address) {
-                                                 m_listView2->add(QString::fromUtf8(
-                                                     address.data(), static_cast<qsizetype>(address.size())));
-                                             }};
-            int n = 0;
-            s.run(114, [&] { n = m_listView1->count(); });
-            for (int i = 1; i <= n; ++i) {
-                // Let the window repaint and answer between files, also when a
-                // file holds no candidate address at all.
-                m_services.pump.pump();
-                QString path;
-                if (!s.run(116, [&] { path = m_listView1->text(i); }))
-                    continue; // the row is gone; its harvest would add nothing
-                s.run(118,
-                      [&] { DoItByFile(path.toStdString(), m_services.host, m_reporter, seen, callbacks); });
-            }
+            harvestFileList(s);
             s.run(124, [&] { setMousePointer(PointerDefault); });
             s.run(126, [&] { message(QStringLiteral("Done.")); });
         }
@@ -46,6 +30,40 @@ void Form1::PushButton8_Click() {
         s.run(130, [&] { message(QStringLiteral("No files added.")); });
     }
     m_extractRunning = false; // step 132
+}
+
+// Steps 112 to 122: a new seen set, then each row counted at the start. The
+// caption tells how far the run is while it takes long, and shows the title
+// again when the loop ends.
+void Form1::harvestFileList(Steps& s) {
+    SeenEmails seen;
+    int n = 0;
+    int i = 0;
+    int found = 0;
+    ProgressCaption caption(*this, title(), m_services.clock);
+    const auto showProgress = [&] {
+        caption.update([&] {
+            return QStringLiteral("Extracting: file %1 of %2, %3 addresses found").arg(i).arg(n).arg(found);
+        });
+    };
+    const HarvestCallbacks callbacks{[this] { m_services.pump.pump(); },
+                                     [&](std::string_view address) {
+                                         m_listView2->add(QString::fromUtf8(
+                                             address.data(), static_cast<qsizetype>(address.size())));
+                                         ++found;
+                                         showProgress();
+                                     }};
+    s.run(114, [&] { n = m_listView1->count(); });
+    for (i = 1; i <= n; ++i) {
+        showProgress();
+        // Let the window repaint and answer between files, also when a file
+        // holds no candidate address at all.
+        m_services.pump.pump();
+        QString path;
+        if (!s.run(116, [&] { path = m_listView1->text(i); }))
+            continue; // the row is gone; its harvest would add nothing
+        s.run(118, [&] { DoItByFile(path.toStdString(), m_services.host, m_reporter, seen, callbacks); });
+    }
 }
 
 } // namespace orv

@@ -1,8 +1,10 @@
 // "Add All PowerPnt File(s) In Folder": every file of a folder tree whose
 // extension matches what the user types.
 #include "filelist/AddFolder.h"
+#include "filelist/gui/ScanCaption.h"
 #include "shell/gui/Form1.h"
 #include "shell/gui/ListControl.h"
+#include "shell/gui/ProgressCaption.h"
 #include "shell/gui/Settings.h"
 
 namespace orv {
@@ -32,9 +34,13 @@ void Form1::PushButton6_Click() {
     s.run(334, [&] { m_services.settings.write(QStringLiteral("LastFolder"), folder); });
     s.run(108, [&] { setMousePointer(PointerHourglass); });
     std::vector<std::string> rows;
+    ProgressCaption caption(*this, title(), m_services.clock);
+    static constexpr std::size_t kNoneBefore = 0;
     s.run(112, [&] {
-        rows = CollectFolderFiles(folder.toStdString(), answer.toStdString(), m_reporter,
-                                  [this] { m_services.pump.pump(); });
+        const std::string extension = answer.toStdString();
+        rows = CollectFolderFiles(
+            folder.toStdString(), std::span<const std::string>(&extension, 1), m_reporter,
+            [this] { m_services.pump.pump(); }, ScanProgressInCaption(caption, m_services.pump, kNoneBefore));
     });
     for (const auto& row : rows)
         s.run(126, [&] { m_listView1->add(QString::fromStdString(row)); });

@@ -1,25 +1,46 @@
 // Reordering the file list by dragging a row: the dragged path travels with
 // the pointer, changing places with each row it enters.
+#include "shell/gui/EventHook.h"
 #include "shell/gui/Form1.h"
 #include "shell/gui/ListControl.h"
 
 #include <QImageReader>
+#include <QMouseEvent>
 #include <QPixmap>
 
 namespace orv {
+
+void Form1::hookRowDragging() {
+    EventHook::install(m_listView1->viewport(), [this](QEvent* event) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            ListView1_MouseDown();
+            break;
+        case QEvent::MouseButtonRelease:
+            ListView1_MouseUp();
+            break;
+        case QEvent::MouseMove:
+            ListView1_MouseMove(static_cast<QMouseEvent*>(event)->position().toPoint());
+            break;
+        default:
+            break;
+        }
+        return false;
+    });
+}
 
 void Form1::ListView1_ItemClick() {
     QImageReader reader(m_services.programFolder + QStringLiteral("/drag.ico"));
     const QImage image = reader.read();
     if (!image.isNull()) // a missing or unreadable icon keeps the list's pointer
-        m_listView1->viewport()->setCursor(QCursor(QPixmap::fromImage(image)));
-    m_listView1->setDragEnabled(false); // pressing on a row never drags it out of the list
+        m_listView1->setPointer(QCursor(QPixmap::fromImage(image)));
+    m_listView1->setDragOut(false); // pressing on a row never drags it out of the list
     m_draggedItem = m_listView1->selectedIndex();
 }
 
 void Form1::ListView1_MouseUp() {
     m_isDraggingRow = false;
-    m_listView1->viewport()->setCursor(Qt::ArrowCursor);
+    m_listView1->setPointer(std::nullopt);
 }
 
 void Form1::ListView1_MouseMove(const QPoint& viewportPos) {

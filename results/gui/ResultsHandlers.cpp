@@ -4,10 +4,12 @@
 #include "results/Exports.h"
 #include "results/gui/ClipboardText.h"
 #include "shell/Failure.h"
+#include "shell/gui/EventHook.h"
 #include "shell/gui/Form1.h"
 #include "shell/gui/Interaction.h"
 #include "shell/gui/ListControl.h"
 
+#include <QKeyEvent>
 #include <QSaveFile>
 
 namespace orv {
@@ -86,6 +88,14 @@ void Form1::PushButton4_Click() {
 void Form1::PushButton9_Click() {
     Steps s(m_reporter, loc::PushButton9);
     s.run(100, [&] { m_listView2->clearRows(); });
+}
+
+void Form1::hookResultsKeys() {
+    EventHook::install(m_listView2->widget(), [this](QEvent* event) {
+        if (event->type() == QEvent::KeyPress)
+            ListView2_KeyDown(static_cast<QKeyEvent*>(event)->key());
+        return false;
+    });
 }
 
 void Form1::ListView2_KeyDown(int keyCode) {

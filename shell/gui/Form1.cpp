@@ -4,18 +4,16 @@
 #include "shell/AppTitle.h"
 #include "shell/Failure.h"
 #include "shell/gui/AppIcon.h"
+#include "shell/gui/EventHook.h"
 #include "shell/gui/Interaction.h"
 #include "shell/gui/ListControl.h"
 #include "shell/gui/Settings.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QKeyEvent>
-#include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
@@ -83,35 +81,32 @@ void Form1::createControls() {
     setMouseTracking(true);
     setObjectName(QStringLiteral("Form1"));
 
-    m_listView1 = new ListControl(this);
-    m_listView1->setObjectName(QStringLiteral("ListView1"));
-    place(m_listView1, 120, 630, 7800, 1935);
-    m_listView1->setToolTip(
+    m_listView1 = std::make_unique<ListControl>(this, QStringLiteral("ListView1"));
+    place(m_listView1->widget(), 120, 630, 7800, 1935);
+    m_listView1->widget()->setToolTip(
         QStringLiteral("Drag and drop files here. Double-click item to remove it. Move | line "
                        "to right and out of window to reveal full names."));
 
-    m_listView2 = new ListControl(this);
-    m_listView2->setObjectName(QStringLiteral("ListView2"));
+    m_listView2 = std::make_unique<ListControl>(this, QStringLiteral("ListView2"));
     m_listView2->setCheckable(true);
-    place(m_listView2, 120, 4170, 7800, 1935);
-    m_listView2->setToolTip(QStringLiteral("Move | line to right and out of window to reveal full names."));
+    place(m_listView2->widget(), 120, 4170, 7800, 1935);
+    m_listView2->widget()->setToolTip(
+        QStringLiteral("Move | line to right and out of window to reveal full names."));
 
-    for (auto* list : {m_listView1, m_listView2}) {
-        list->setFont(arialBold(9));
+    for (auto* list : {m_listView1.get(), m_listView2.get()}) {
+        list->widget()->setFont(arialBold(9));
         list->viewport()->setMouseTracking(true);
-        list->viewport()->installEventFilter(this);
     }
     m_listView1->viewport()->setAcceptDrops(true);
 
-    QWidget* previous = m_listView2;
-    setTabOrder(m_listView1, m_listView2);
+    QWidget* previous = m_listView2->widget();
+    setTabOrder(m_listView1->widget(), m_listView2->widget());
     for (const auto& b : kButtons) {
         auto* button = new QPushButton(QString::fromUtf8(b.caption), this);
         button->setObjectName(QStringLiteral("PushButton%1").arg(b.number));
         button->setFont(arialBold(11.25));
         button->setAutoDefault(false);
         button->setMouseTracking(true);
-        button->installEventFilter(this);
         place(button, b.left, b.top, b.width, b.height);
         m_buttons.at(b.number - 1) = button;
         setTabOrder(previous, button);
@@ -133,9 +128,12 @@ void Form1::wire() {
     on(8, &Form1::PushButton8_Click);
     on(9, &Form1::PushButton9_Click);
     on(10, &Form1::PushButton10_Click);
-    connect(m_listView1, &QTreeWidget::itemDoubleClicked, this, [this] { ListView1_DblClick(); });
-    connect(m_listView1, &QTreeWidget::itemPressed, this, [this] { ListView1_ItemClick(); });
-    m_listView2->installEventFilter(this); // key presses reach ListView2_KeyDown
+    m_listView1->onRowDoubleClicked([this] { ListView1_DblClick(); });
+    m_listView1->onRowPressed([this] { ListView1_ItemClick(); });
+    hookPointer();
+    hookRowDragging();
+    hookDrops();
+    hookResultsKeys();
 }
 
 void Form1::Form_Load() {
@@ -154,7 +152,7 @@ void Form1::Form_Load() {
             RecordSampleFiles();
     });
     s.run(126, [&] {
-        setWindowTitle(QString::fromUtf8(kProductTitle.data(), kProductTitle.size()));
+        setWindowTitle(title());
         setWindowIcon(ProgramIcon());
         QApplication::setApplicationDisplayName(applicationTitle());
     });
@@ -248,42 +246,25 @@ void Form1::mouseMoveEvent(QMouseEvent* event) {
     QWidget::mouseMoveEvent(event);
 }
 
-bool Form1::eventFilter(QObject* watched, QEvent* event) {
-    const auto type = event->type();
-    if (type == QEvent::MouseMove || type == QEvent::Enter) {
-        if (watched == m_listView2->viewport())
+void Form1::hookPointer() {
+    for (QPushButton* button : m_buttons)
+        EventHook::install(button, [this](QEvent* event) {
+            if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter)
+                Button_MouseMove();
+            return false;
+        });
+    EventHook::install(m_listView2->viewport(), [this](QEvent* event) {
+        if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter)
             ListView2_MouseMove();
-        else if (watched == m_listView1->viewport() && type == QEvent::MouseMove)
-            ListView1_MouseMove(static_cast<QMouseEvent*>(event)->position().toPoint());
-        else if (watched == m_listView1->viewport())
+        return false;
+    });
+    // Moves over the file list go to its own handler (row dragging), which
+    // applies the hover rule itself.
+    EventHook::install(m_listView1->viewport(), [this](QEvent* event) {
+        if (event->type() == QEvent::Enter)
             Form_MouseMove();
-        else if (qobject_cast<QPushButton*>(watched))
-            Button_MouseMove();
-    } else if (type == QEvent::MouseButtonPress && watched == m_listView1->viewport()) {
-        ListView1_MouseDown();
-    } else if (type == QEvent::MouseButtonRelease && watched == m_listView1->viewport()) {
-        ListView1_MouseUp();
-    } else if (type == QEvent::KeyPress && watched == m_listView2) {
-        ListView2_KeyDown(static_cast<QKeyEvent*>(event)->key());
-    } else if (watched == m_listView1->viewport() &&
-               (type == QEvent::DragEnter || type == QEvent::DragMove)) {
-        // Only a list of files can be dropped; anything else shows the no-drop pointer.
-        auto* drag = static_cast<QDropEvent*>(event);
-        if (DroppedPaths(drag->mimeData()).isEmpty())
-            drag->ignore();
-        else
-            drag->acceptProposedAction();
-        return true;
-    } else if (watched == m_listView1->viewport() && type == QEvent::Drop) {
-        auto* drop = static_cast<QDropEvent*>(event);
-        const QStringList paths = DroppedPaths(drop->mimeData());
-        if (paths.isEmpty())
-            return true;
-        drop->acceptProposedAction();
-        ListView1_OLEDragDrop(paths);
-        return true;
-    }
-    return QWidget::eventFilter(watched, event);
+        return false;
+    });
 }
 
 void Form1::PushButton7_Click() {
@@ -301,6 +282,10 @@ void Form1::Form_Unload() {
 void Form1::closeEvent(QCloseEvent* event) {
     event->accept();
     Form_Unload();
+}
+
+QString Form1::title() const {
+    return QString::fromUtf8(kProductTitle.data(), static_cast<qsizetype>(kProductTitle.size()));
 }
 
 QString Form1::applicationTitle() const {

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <array>
+#include <memory>
 #include <optional>
 
 class QMimeData;
@@ -45,8 +46,8 @@ public:
     void setMousePointer(int value);
     bool hasCustomCursor() const { return m_customCursor.has_value(); }
 
-    ListControl* ListView1() const { return m_listView1; }
-    ListControl* ListView2() const { return m_listView2; }
+    ListControl* ListView1() const { return m_listView1.get(); }
+    ListControl* ListView2() const { return m_listView2.get(); }
     QPushButton* pushButton(int number) const { return m_buttons.at(number - 1); }
     bool skinApplied() const { return m_skinApplied; }
     bool extractRunning() const { return m_extractRunning; }
@@ -94,14 +95,21 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createControls();
     void wire();
+    // Each list behaviour watches the events it needs, next to its handlers.
+    void hookPointer();     // the hover rule over buttons and lists
+    void hookRowDragging(); // pressing, moving and releasing on the file list
+    void hookDrops();       // files and folders dragged onto the file list
+    void hookResultsKeys(); // the Delete key on the results list
+    // The caption while nothing long is going on.
+    QString title() const;
     void applySkin();
     void loadHandCursor();
     void saveResults(std::string_view location, bool commaDelimited);
+    void harvestFileList(Steps& s);
 
     class Reporter : public ErrorReporter {
     public:
@@ -114,8 +122,8 @@ private:
 
     Services m_services;
     Reporter m_reporter{*this};
-    ListControl* m_listView1 = nullptr;
-    ListControl* m_listView2 = nullptr;
+    std::unique_ptr<ListControl> m_listView1;
+    std::unique_ptr<ListControl> m_listView2;
     std::array<QPushButton*, 10> m_buttons{};
     int m_mousePointer = PointerDefault;
     std::optional<QCursor> m_customCursor;

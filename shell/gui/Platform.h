@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 
 namespace orv {
@@ -9,6 +10,9 @@ namespace orv {
 class Interaction;
 class PresentationHost;
 class Settings;
+
+// Milliseconds on the system's monotonic clock, from an arbitrary start.
+std::int64_t SteadyMilliseconds();
 
 // Lets the event loop run once, so the window repaints and answers the user
 // in the middle of a long operation.
@@ -43,6 +47,8 @@ struct Services {
     Settings& settings;
     QString programFolder;            // where the skin, the cursor and the samples lie
     std::function<void()> endProgram; // ends the process at once
+    // Milliseconds on a clock that never goes back: how long an operation has been busy.
+    std::function<std::int64_t()> clock = SteadyMilliseconds;
 };
 
 } // namespace orv

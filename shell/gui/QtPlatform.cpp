@@ -9,6 +9,8 @@
 #include <QTime>
 #include <QUrl>
 
+#include <chrono>
+
 namespace orv {
 
 QString DisplayText(const QString& text) {
@@ -74,8 +76,22 @@ void QtInteraction::openUrl(const QString& url) {
     QDesktopServices::openUrl(QUrl(url));
 }
 
+std::int64_t SteadyMilliseconds() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+QtEventPump::QtEventPump(std::function<std::int64_t()> clock) : m_clock(std::move(clock)) {}
+
 void QtEventPump::pump() {
+    if (m_ranOnce && m_clock() - m_last < kIntervalMs)
+        return;
     QCoreApplication::processEvents();
+    // Counted from the end of the processing, so a slow repaint still leaves
+    // the work a whole interval.
+    m_last = m_clock();
+    m_ranOnce = true;
 }
 
 bool QtClipboard::clear() {

@@ -25,9 +25,20 @@ private:
     QWidget* m_parent = nullptr;
 };
 
+// Runs the event loop at most once a frame: a call that comes sooner than
+// kIntervalMs after the last processing returns at once, so a long operation
+// that pumps after every small piece of work spends its time working rather
+// than repainting, and the window still answers within a frame or two.
 class QtEventPump final : public EventPump {
 public:
+    static constexpr std::int64_t kIntervalMs = 15;
+    explicit QtEventPump(std::function<std::int64_t()> clock = SteadyMilliseconds);
     void pump() override;
+
+private:
+    std::function<std::int64_t()> m_clock;
+    std::int64_t m_last = 0;
+    bool m_ranOnce = false;
 };
 
 class QtClipboard final : public Clipboard {

@@ -13,7 +13,7 @@ struct DragFixture : FormFixture {
             files().add(QString::fromLatin1(path));
         form->show();
     }
-    QPoint rowCentre(int index) { return files().visualItemRect(files().topLevelItem(index - 1)).center(); }
+    QPoint rowCentre(int index) { return files().rowRect(index).center(); }
     void press(int index) {
         files().select(index);
         form->ListView1_MouseDown();

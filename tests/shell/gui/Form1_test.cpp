@@ -6,7 +6,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTest>
-#include <QTreeWidget>
 
 using namespace orv;
 using namespace orv::test;
@@ -102,23 +101,23 @@ void Form1Test::windowCaptionFontsTooltipsAndTabOrder() {
         QVERIFY(b->toolTip().isEmpty());
     }
     for (auto* list : {f.form->ListView1(), f.form->ListView2()}) {
-        QCOMPARE(list->font().pointSizeF(), 9.0);
-        QVERIFY(list->font().bold());
+        QCOMPARE(list->widget()->font().pointSizeF(), 9.0);
+        QVERIFY(list->widget()->font().bold());
         QCOMPARE(list->columnCount(), 1);
         QCOMPARE(list->count(), 0);
-        QVERIFY(std::abs(list->columnWidth(0) - 7000 * f.form->logicalDpiX() / 1440.0) <= 1);
+        QVERIFY(std::abs(list->columnWidthTwips(1) - 7000) <= 1440 / f.form->logicalDpiX());
     }
-    QCOMPARE(f.files().headerItem()->text(0), QStringLiteral("PowerPoint File(s)"));
-    QCOMPARE(f.results().headerItem()->text(0), QStringLiteral("Results"));
-    QCOMPARE(f.files().toolTip(),
+    QCOMPARE(f.files().heading(1), QStringLiteral("PowerPoint File(s)"));
+    QCOMPARE(f.results().heading(1), QStringLiteral("Results"));
+    QCOMPARE(f.files().widget()->toolTip(),
              QStringLiteral("Drag and drop files here. Double-click item to remove it. Move | "
                             "line to right and out of window to reveal full names."));
-    QCOMPARE(f.results().toolTip(),
+    QCOMPARE(f.results().widget()->toolTip(),
              QStringLiteral("Move | line to right and out of window to reveal full names."));
 
     // Tab order: the two lists, then buttons 3, 6, 5, 8, 1, 2, 9, 7, 4, 10.
     QStringList order;
-    QWidget* w = f.form->ListView1();
+    QWidget* w = f.form->ListView1()->widget();
     while (order.size() < 12) {
         if (w->focusPolicy() & Qt::TabFocus &&
             (w->objectName().startsWith("PushButton") || w->objectName().startsWith("ListView")))
