@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QVector>
 
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
@@ -57,16 +58,30 @@ public:
     QStringList errorReports() const;
 };
 
-// Counts pumps and can run a step of a test at a given pump.
+// Counts pumps and can run a step of a test at a given pump, or at every
+// pump; with `then` set, each pump also goes on to that pump.
 class CountingPump final : public EventPump {
 public:
     int count = 0;
     std::map<int, std::function<void()>> at; // pump number (1-based) -> action
+    std::function<void()> each;
+    EventPump* then = nullptr;
     void pump() override {
         ++count;
         if (auto it = at.find(count); it != at.end())
             it->second();
+        if (each)
+            each();
+        if (then)
+            then->pump();
     }
+};
+
+// A clock the test moves: each reading first adds `step`.
+struct SteppingClock {
+    std::int64_t now = 0;
+    std::int64_t step = 0;
+    std::int64_t read() { return now += step; }
 };
 
 // A clipboard that refuses a given number of attempts first.

@@ -8,7 +8,8 @@ FormFixture::FormFixture(bool load)
     : settings(QString::fromStdString(dir.str()) + QStringLiteral("/settings/Quillmoor.ini")) {
     QDir().mkpath(programFolder());
     form = std::make_unique<Form1>(Services{interaction, pump, clipboard, random, host, settings,
-                                            programFolder(), [this] { ++endProgramCalls; }});
+                                            programFolder(), [this] { ++endProgramCalls; },
+                                            [this] { return clock.read(); }});
     if (load)
         form->Form_Load();
 }

@@ -22,6 +22,7 @@ struct FormFixture {
     FixedRandom random;
     FakeHost host;
     Settings settings;
+    SteppingClock clock;
     int endProgramCalls = 0;
     std::unique_ptr<Form1> form;
 

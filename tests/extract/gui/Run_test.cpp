@@ -2,8 +2,10 @@
 #include "extract/NativePresentationHost.h"
 #include "fakes/FormFixture.h"
 #include "shell/Failure.h"
+#include "shell/gui/QtPlatform.h"
 #include "support/PptxBuilder.h"
 
+#include <QMouseEvent>
 #include <QPushButton>
 
 #include <QTest>
@@ -94,6 +96,95 @@ private slots:
         f.pump.at[1] = [&] { f.form->close(); };
         f.form->PushButton8_Click();
         QCOMPARE(f.endProgramCalls, 1);
+    }
+
+    // With the window's own pump, which lets the event loop run at most once
+    // per interval: a click posted while the run works is handled before it ends.
+    void aClickDuringALongRunIsHandledBeforeTheRunEnds() {
+        FormFixture f;
+        QtEventPump real([&] { return f.clock.read(); });
+        f.pump.then = &real;
+        f.clock.step = 4; // each reading of the clock moves it on 4 ms
+        for (int d = 1; d <= 30; ++d) {
+            const std::string path = "/d" + std::to_string(d) + ".pptx";
+            f.host.files[path] = SlidesOfText({{"a" + std::to_string(d) + "@x.org", "plain words"}});
+            f.files().add(QString::fromStdString(path));
+        }
+        f.form->show();
+        QPushButton* clearResults = f.form->pushButton(9);
+        int clickedWhileRunning = 0;
+        QObject::connect(clearResults, &QPushButton::clicked,
+                         [&] { clickedWhileRunning += f.form->extractRunning() ? 1 : 0; });
+        f.host.onOpen = [&](const std::string& path) {
+            if (path != "/d3.pptx")
+                return;
+            const QPointF at = QRectF(clearResults->rect()).center();
+            for (auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+                QCoreApplication::postEvent(
+                    clearResults,
+                    new QMouseEvent(type, at, clearResults->mapToGlobal(at), Qt::LeftButton,
+                                    type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                                    Qt::NoModifier));
+        };
+        f.form->PushButton8_Click();
+        QCOMPARE(clickedWhileRunning, 1);
+        // The rows of the files before the click were cleared; the rest stayed.
+        QVERIFY(f.results().count() > 0);
+        QVERIFY(f.results().count() < 30);
+        QCOMPARE(f.results().text(f.results().count()), QStringLiteral("a30@x.org"));
+        QCOMPARE(f.interaction.texts(), QStringList{"Done."});
+    }
+
+    // Files without a single candidate still let the window repaint: the pump
+    // before each file reaches the event loop.
+    void filesWithoutCandidatesStillLetTheEventLoopRun() {
+        FormFixture f;
+        QtEventPump real([&] { return f.clock.read(); });
+        f.pump.then = &real;
+        f.clock.step = QtEventPump::kIntervalMs;
+        f.host.files["/plain.pptx"] = SlidesOfText({{"nothing to find here"}});
+        for (int i = 0; i < 3; ++i)
+            f.files().add("/plain.pptx");
+        int ranDuringRun = 0;
+        f.host.onOpen = [&](const std::string&) {
+            QMetaObject::invokeMethod(
+                f.form.get(), [&] { ranDuringRun += f.form->extractRunning() ? 1 : 0; },
+                Qt::QueuedConnection);
+        };
+        f.form->PushButton8_Click();
+        QCOMPARE(ranDuringRun, 2); // posted during files 1 and 2, run before files 2 and 3
+    }
+
+    void theCaptionTellsHowFarALongRunIsAndTheTitleComesBack() {
+        FormFixture f;
+        for (int d = 1; d <= 4; ++d) {
+            const std::string path = "/d" + std::to_string(d) + ".pptx";
+            f.host.files[path] = SlidesOfText({{"a" + std::to_string(d) + "@x.org"}});
+            f.files().add(QString::fromStdString(path));
+        }
+        QStringList captionAtOpen;
+        f.host.onOpen = [&](const std::string&) {
+            captionAtOpen << f.form->windowTitle();
+            f.clock.now += 300; // each file takes 300 ms
+        };
+        QString captionAtDone;
+        f.interaction.onMessage = [&](const ScriptedInteraction::Message&) {
+            captionAtDone = f.form->windowTitle();
+        };
+        f.form->PushButton8_Click();
+        // Quiet for the first half second, then file and address counts.
+        QCOMPARE(captionAtOpen, (QStringList{"Orvandel", "Orvandel",
+                                             "Extracting: file 2 of 4, 2 addresses found \u2014 Orvandel",
+                                             "Extracting: file 3 of 4, 3 addresses found \u2014 Orvandel"}));
+        QCOMPARE(captionAtDone, QStringLiteral("Orvandel"));
+        QCOMPARE(f.form->windowTitle(), QStringLiteral("Orvandel"));
+
+        // A short run never touches the caption.
+        f.clock.now = 0;
+        f.host.onOpen = [&](const std::string&) { captionAtOpen << f.form->windowTitle(); };
+        captionAtOpen.clear();
+        f.form->PushButton8_Click();
+        QCOMPARE(captionAtOpen, QStringList(4, QStringLiteral("Orvandel")));
     }
 
     void aRunningInstanceIsAskedAboutAndNoStopsTheRun() {

@@ -1,4 +1,5 @@
 #include "fakes/FormFixture.h"
+#include "shell/gui/ProgressCaption.h"
 
 #include <QTest>
 
@@ -56,6 +57,23 @@ private slots:
         QCOMPARE(pointerDuringScan, Form1::PointerHourglass);
         QCOMPARE(f.form->mousePointer(), Form1::PointerDefault);
         QVERIFY(f.interaction.messages.isEmpty());
+    }
+    void aLongScanTellsInTheCaptionWhatItFoundSoFar() {
+        FormFixture f;
+        const TempDir tree;
+        for (const char* name : {"A/1.pptx", "A/2.pptx", "B/3.pptx", "C/4.pptx", "D/5.pptx", "6.pptx"})
+            tree.write(std::string("F/") + name, "x");
+        f.clock.step = ProgressCaption::kDelayMs / 2; // every look at the clock: a quarter second later
+        QStringList captions;
+        f.pump.each = [&] { captions << f.form->windowTitle(); };
+        f.interaction.inputAnswers.push_back("pptx");
+        f.interaction.folderAnswers.push_back(QString::fromStdString((tree.path() / "F").string()));
+        f.form->PushButton6_Click();
+        QCOMPARE(f.files().count(), 6);
+        QVERIFY(captions.size() >= 5); // the window repaints while files are listed, too
+        QCOMPARE(captions.first(), QStringLiteral("Orvandel"));
+        QCOMPARE(captions.last(), QStringLiteral("Scanning: 5 folders, 6 files found \u2014 Orvandel"));
+        QCOMPARE(f.form->windowTitle(), QStringLiteral("Orvandel"));
     }
 };
 
