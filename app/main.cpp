@@ -1,10 +1,12 @@
 #include "extract/NativePresentationHost.h"
 #include "shell/ProcessEnvironment.h"
+#include "shell/ResourceFolder.h"
 #include "shell/gui/Form1.h"
 #include "shell/gui/QtPlatform.h"
 #include "shell/gui/Settings.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -24,10 +26,18 @@ int main(int argc, char** argv) {
         std::fflush(nullptr);
         std::_Exit(0);
     };
-    orv::Form1 form({interaction, pump, clipboard, random, host, settings, QApplication::applicationDirPath(),
-                     endProgram});
+    const QString resources =
+        QString::fromStdString(orv::ResourceFolder(QApplication::applicationDirPath().toStdString()));
+    orv::Form1 form({interaction, pump, clipboard, random, host, settings, resources, endProgram});
     interaction.setParentWindow(&form);
     form.Form_Load();
     form.showCentred();
+    // Files and folders given on the command line ("Open with" in a file
+    // manager) join the file list once the window shows. Qt has taken its own
+    // options out of argv by now.
+    QStringList paths;
+    for (int i = 1; i < argc; ++i)
+        paths << QString::fromLocal8Bit(argv[i]);
+    QTimer::singleShot(0, &form, [&form, paths] { form.AddStartupPaths(paths); });
     return app.exec();
 }

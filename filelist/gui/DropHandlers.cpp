@@ -8,6 +8,7 @@
 #include "shell/gui/ProgressCaption.h"
 
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QUrl>
 
@@ -72,6 +73,19 @@ void Form1::ListView1_OLEDragDrop(const QStringList& paths) {
         } catch (...) {
         }
     }
+}
+
+void Form1::AddStartupPaths(const QStringList& arguments) {
+    QStringList paths;
+    for (const QString& argument : arguments) {
+        // Only what names an existing file or folder counts; anything else,
+        // a path gone since or an option of no meaning here, is passed over.
+        const QFileInfo info(argument);
+        if (!argument.isEmpty() && info.exists())
+            paths << info.absoluteFilePath();
+    }
+    if (!paths.isEmpty())
+        ListView1_OLEDragDrop(paths);
 }
 
 void Form1::ListView1_DblClick() {

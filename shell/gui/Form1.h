@@ -69,6 +69,9 @@ public:
     void LoadSampleFiles();
     // Files and folders dropped on the file list, in drop order.
     void ListView1_OLEDragDrop(const QStringList& paths);
+    // Files and folders named on the command line, added as a drop adds them;
+    // arguments that name nothing existing are passed over.
+    void AddStartupPaths(const QStringList& arguments);
     // Double-click on the file list removes the selected row.
     void ListView1_DblClick();
     // Dragging a row up or down the file list swaps it with each row it passes.

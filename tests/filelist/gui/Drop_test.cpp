@@ -1,5 +1,6 @@
 #include "fakes/FormFixture.h"
 
+#include <QDir>
 #include <QMimeData>
 #include <QTest>
 #include <QUrl>
@@ -80,6 +81,33 @@ private slots:
         f.form->setMousePointer(Form1::PointerDefault);
         f.form->ListView1_DblClick();
         QCOMPARE(RowTexts(f.files()), (QStringList{"/a.pptx", "/c.pptx"}));
+    }
+    // "Open with" from a file manager: the paths on the command line.
+    void pathsGivenAtStartUpJoinTheListAsADropWould() {
+        FormFixture f;
+        const TempDir tree;
+        tree.write("F/one.pptx", "x");
+        tree.write("F/sub/two.ppt", "x");
+        tree.write("notes.txt", "not a presentation");
+        const QString root = QString::fromStdString(tree.str());
+        const QString deck = root + "/F/one.pptx";
+        f.host.files[deck.toStdString()] = SlidesOfText({{"hello@example.org"}});
+        QDir::setCurrent(root);
+        f.form->AddStartupPaths(
+            {"F/one.pptx", "--an-option", root + "/missing.pptx", "", root + "/F", "notes.txt"});
+        QCOMPARE(RowTexts(f.files()),
+                 (QStringList{deck, deck, root + "/F/sub/two.ppt", root + "/notes.txt"}));
+        QVERIFY(f.interaction.messages.isEmpty());
+
+        f.form->PushButton8_Click();
+        QCOMPARE(RowTexts(f.results()), QStringList{"hello@example.org"});
+        const QStringList reports = f.interaction.errorReports();
+        // The two files that are no presentations, each reported as any such
+        // row: the failed open, then the slide count on nothing.
+        QCOMPARE(reports.size(), 4);
+        QVERIFY(reports[0].contains("DoItByFile at line 106"));
+        QVERIFY(reports[2].contains("DoItByFile at line 106"));
+        QCOMPARE(f.interaction.texts().last(), QStringLiteral("Done."));
     }
 };
 
