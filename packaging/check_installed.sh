@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Checks an installed copy of Orvandel, given the folder that holds its bin/
+# and share/ (a prefix, possibly under DESTDIR or an unpacked package):
+#   - the window, started under the offscreen platform, opens its skin and
+#     hand cursor and lists its samples from share/orvandel, and records the
+#     samples in its settings;
+#   - the command-line tool finds the right addresses in the installed samples;
+#   - the desktop entry and the AppStream metadata validate; the icons and
+#     the manual pages are there.
+# Prints one line per failed check and exits 1 when any failed.
+set -uo pipefail
+prefix="$(cd "$1" && pwd)"
+share="$prefix/share/orvandel"
+id=example.quillmoor.Orvandel
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+failed=0
+fail() { echo "FAILED: $*"; failed=1; }
+
+# The window: what it opens shows where it looks. It runs until the time-out ends it.
+mkdir -p "$work/config" "$work/home" "$work/run"
+chmod 700 "$work/run"
+# sh waits for it, so that the end by time-out is not announced on the terminal.
+sh -c '"$@" >/dev/null 2>&1; exit 0' sh env -i PATH="$PATH" HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" \
+    QT_QPA_PLATFORM=offscreen \
+    strace -f -qq -e trace=openat -o "$work/trace" timeout -s KILL 4 "$prefix/bin/orvandel"
+opened() { grep -F "\"$1\"" "$work/trace" | grep -qv '= -1'; }
+opened "$share/x/o.cjs" || fail "the window did not open $share/x/o.cjs"
+opened "$share/HAND-M.CUR" || fail "the window did not open $share/HAND-M.CUR"
+opened "$share/Samples/" || fail "the window did not list $share/Samples"
+grep -q '^Snapshot=..*' "$work/config/Quillmoor.ini" 2>/dev/null ||
+    fail "the window did not record its samples in $work/config/Quillmoor.ini"
+
+# The command-line tool over the installed samples.
+expected="committee@northfield-conf.example
+press@northfield-conf.example
+ada.lindqvist@studio-lind.example
+ravi_menon@menon-labs.example
+chloe.martin@atelier-cm.example
+orders@meadow-supply.example
+SALES@meadow-supply.example
+support@harbor-tools.example
+sales@harbor-tools.example
+M.Okafor@harbor-tools.example
+escalation-desk@harbor-tools.example"
+actual="$("$prefix/bin/orvandel-cli" "$share/Samples")" || fail "orvandel-cli exited $?"
+[ "$actual" = "$expected" ] || fail "orvandel-cli found: $(echo "$actual" | tr '\n' ' ')"
+
+# Desktop integration.
+desktop-file-validate "$prefix/share/applications/$id.desktop" || fail "desktop-file-validate"
+appstreamcli validate --no-net --pedantic "$prefix/share/metainfo/$id.metainfo.xml" >"$work/as.out" 2>&1 ||
+    { cat "$work/as.out"; fail "appstreamcli validate"; }
+for size in 16 32 48 64 128 256; do
+    [ -s "$prefix/share/icons/hicolor/${size}x${size}/apps/$id.png" ] || fail "no ${size}x${size} icon"
+done
+for page in orvandel orvandel-cli; do
+    file="$prefix/share/man/man1/$page.1.gz"
+    [ -s "$file" ] || { fail "no manual page $page(1)"; continue; }
+    warnings="$(MANWIDTH=80 man --warnings -l "$file" 2>&1 >/dev/null)"
+    [ -z "$warnings" ] || fail "$page(1): $warnings"
+done
+
+[ "$failed" = 0 ] && echo "installed copy under $prefix: all checks passed"
+exit "$failed"
