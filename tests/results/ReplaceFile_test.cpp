@@ -2,17 +2,16 @@
 
 #include "shell/Failure.h"
 #include "support/TempDir.h"
+#include "support/Unprivileged.h"
 
 #include <filesystem>
-#include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 using orv::ReplaceFile;
 using orv::test::ReadFileBytes;
+using orv::test::RunWherePermissionsBind;
 using orv::test::TempDir;
 
 namespace {
@@ -31,9 +30,9 @@ std::vector<std::string> namesIn(const fs::path& folder) {
 }
 
 // Outcomes of a save run by a user whom permissions bind.
-enum Outcome { Saved = 0, NotInPlace = 2, Failed = 3, Crashed = 4 };
+enum Outcome { Saved = 0, NotInPlace = 2, Failed = 3 };
 
-Outcome saveAs(const std::string& path, std::string_view bytes, bool commit) {
+int saveAs(const std::string& path, std::string_view bytes, bool commit) {
     try {
         ReplaceFile file(path);
         file.open();
@@ -47,30 +46,6 @@ Outcome saveAs(const std::string& path, std::string_view bytes, bool commit) {
     } catch (const orv::Failure&) {
         return Failed;
     }
-}
-
-// Runs `body` as a user that may not create files in `folder`: root (as in CI)
-// forks a child that becomes the unprivileged user "nobody"; anyone else
-// closes the folder to writing for the time of the call.
-Outcome withoutWriteAccessTo(const fs::path& folder, const std::function<Outcome()>& body) {
-    if (::geteuid() != 0) {
-        if (::access(folder.c_str(), W_OK) != 0)
-            return body();
-        fs::permissions(folder, fs::perms::owner_write, fs::perm_options::remove);
-        const Outcome outcome = body();
-        fs::permissions(folder, fs::perms::owner_write, fs::perm_options::add);
-        return outcome;
-    }
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
-            ::_exit(Crashed);
-        ::_exit(body());
-    }
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
-        return Crashed;
-    return static_cast<Outcome>(WEXITSTATUS(status));
 }
 
 TEST(ReplaceFile, ReplacesTheWholeFileKeepingItsPermissionsAndLeavesNothingElse) {
@@ -116,30 +91,32 @@ TEST(ReplaceFile, AMissingFolderOrAFolderAsTargetFailsAtOpen) {
 
 TEST(ReplaceFile, WhereNoTemporaryFileCanBeMadeAWritableTargetIsRewrittenInPlace) {
     TempDir dir;
-    fs::permissions(dir.path(), fs::perms(0755));
     const auto target = dir.write("shared.txt", "old content that is longer");
-    fs::permissions(target, fs::perms(0646)); // others may write the file, not the folder
+    fs::permissions(target, fs::perms(0646)); // anyone may write the file, nobody the folder
+    fs::permissions(dir.path(), fs::perms(0555));
     const std::string path = target.string();
+    const auto save = [&](std::string_view bytes, bool commit) {
+        return RunWherePermissionsBind([&] { return saveAs(path, bytes, commit); });
+    };
 
-    // Opened but never written: the file is not touched.
-    EXPECT_EQ(withoutWriteAccessTo(dir.path(), [&] { return saveAs(path, "", false); }), Saved);
-    EXPECT_EQ(ReadFileBytes(target), "old content that is longer");
+    EXPECT_EQ(save("", false), Saved);
+    EXPECT_EQ(ReadFileBytes(target), "old content that is longer") << "opened but never written: untouched";
 
-    EXPECT_EQ(withoutWriteAccessTo(dir.path(), [&] { return saveAs(path, "a@b.cc,\r\n", true); }), Saved);
+    EXPECT_EQ(save("a@b.cc,\r\n", true), Saved);
     EXPECT_EQ(ReadFileBytes(target), "a@b.cc,\r\n");
     EXPECT_EQ(modeOf(target), 0646u);
     EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"shared.txt"});
 
-    // A target that cannot be written either fails at open.
-    fs::permissions(target, fs::perms(0644));
-    EXPECT_EQ(withoutWriteAccessTo(dir.path(), [&] { return saveAs(path, "x", true); }), Failed);
+    fs::permissions(target, fs::perms(0444)); // a target that cannot be written either fails at open
+    EXPECT_EQ(save("x", true), Failed);
     EXPECT_EQ(ReadFileBytes(target), "a@b.cc,\r\n");
+    fs::permissions(dir.path(), fs::perms(0755));
 }
 
 TEST(ReplaceFile, AnInPlaceWriteThatFailsIsOneFailure) {
     // The full device takes no byte; its folder takes no file from a plain user.
     ASSERT_TRUE(fs::exists("/dev/full"));
-    EXPECT_EQ(withoutWriteAccessTo("/dev", [] { return saveAs("/dev/full", "a@b.cc\r\n", true); }), Failed);
+    EXPECT_EQ(RunWherePermissionsBind([] { return saveAs("/dev/full", "a@b.cc\r\n", true); }), Failed);
 }
 
 } // namespace
