@@ -150,7 +150,8 @@ void Form1::Form_Load() {
         if (draw == 7)
             m_services.interaction.openUrl(QString::fromUtf8(kHomePage));
     });
-    if (s.test(108, [&] { return m_services.settings.read(QStringLiteral("Snapshot"), QString()).isEmpty(); }))
+    if (s.test(108,
+               [&] { return m_services.settings.read(QStringLiteral("Snapshot"), QString()).isEmpty(); }))
         s.run(108, [&] { RecordSampleFiles(); });
     s.run(126, [&] {
         setWindowTitle(QString::fromUtf8(kProductTitle.data(), kProductTitle.size()));
@@ -296,6 +297,7 @@ void Form1::PushButton7_Click() {
 }
 
 void Form1::Form_Unload() {
+    hide(); // gone at once, even while the clipboard is handed over
     m_services.endProgram();
 }
 
