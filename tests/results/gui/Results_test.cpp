@@ -71,11 +71,8 @@ private slots:
         f.interaction.answers.push_back(Interaction::Answer::Yes);
         f.form->PushButton2_Click();
         QCOMPARE(readAll(path), QByteArray("a@b.cc,\r\n")); // replaced, not appended
-    }
-    void anOverwriteQuestionThatFailsEndsTheSave() {
-        FormFixture f;
-        f.addResults({"a@b.cc"});
-        const QString path = QString::fromStdString(f.dir.str()) + "/old.txt";
+
+        // A question that cannot be asked is reported and was not answered Yes.
         writeAll(path, "precious");
         f.interaction.saveAnswers.push_back(path);
         f.interaction.onMessage = [](const ScriptedInteraction::Message& m) {
