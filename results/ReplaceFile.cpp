@@ -67,6 +67,13 @@ void ReplaceFile::open() {
     const bool exists = ::stat(m_path.c_str(), &target) == 0;
     if (exists && S_ISDIR(target.st_mode))
         throw failure("Cannot create", m_path, EISDIR);
+    if (exists && !S_ISREG(target.st_mode)) {
+        // A device or pipe is written to, never replaced by a plain file.
+        if (::access(m_path.c_str(), W_OK) != 0)
+            throw failure("Cannot create", m_path, errno);
+        m_inPlace = true;
+        return;
+    }
 
     std::string temp = m_path + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());

@@ -11,7 +11,8 @@ namespace orv {
 // way leaves the old file as it was. Where no file can be created beside the
 // target (a folder the user may not write to) but the target itself is an
 // existing, writable file, the target is rewritten in place instead, only once
-// every byte is at hand. Either way the file keeps its permissions. Each step
+// every byte is at hand; a device or pipe is always written in place. Either
+// way the file keeps its permissions. Each step
 // throws orv::Failure with the path and the system's reason.
 class ReplaceFile {
 public:

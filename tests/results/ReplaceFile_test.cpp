@@ -113,10 +113,12 @@ TEST(ReplaceFile, WhereNoTemporaryFileCanBeMadeAWritableTargetIsRewrittenInPlace
     fs::permissions(dir.path(), fs::perms(0755));
 }
 
-TEST(ReplaceFile, AnInPlaceWriteThatFailsIsOneFailure) {
-    // The full device takes no byte; its folder takes no file from a plain user.
-    ASSERT_TRUE(fs::exists("/dev/full"));
-    EXPECT_EQ(RunWherePermissionsBind([] { return saveAs("/dev/full", "a@b.cc\r\n", true); }), Failed);
+TEST(ReplaceFile, ADeviceIsWrittenNeverReplacedAndAFailingWriteIsOneFailure) {
+    ASSERT_TRUE(fs::exists("/dev/full") && fs::exists("/dev/null"));
+    EXPECT_EQ(saveAs("/dev/null", "a@b.cc\r\n", true), Saved);
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    EXPECT_EQ(saveAs("/dev/full", "a@b.cc\r\n", true), Failed); // the full device takes no byte
+    EXPECT_TRUE(fs::is_character_file("/dev/full"));
 }
 
 } // namespace
