@@ -1,15 +1,13 @@
 #include "extract/NativePresentationHost.h"
 #include "shell/ProcessEnvironment.h"
 #include "shell/ResourceFolder.h"
+#include "shell/gui/ClipboardHandover.h"
 #include "shell/gui/Form1.h"
 #include "shell/gui/QtPlatform.h"
 #include "shell/gui/Settings.h"
 
 #include <QApplication>
 #include <QTimer>
-
-#include <cstdio>
-#include <cstdlib>
 
 int main(int argc, char** argv) {
     orv::SettleTimeZone();
@@ -21,14 +19,11 @@ int main(int argc, char** argv) {
     orv::NativePresentationHost host;
     orv::Settings settings;
     // Closing the window ends the program at once, even in the middle of a run:
-    // nothing is saved on exit, so there is nothing to wind down.
-    auto endProgram = [] {
-        std::fflush(nullptr);
-        std::_Exit(0);
-    };
+    // nothing is saved on exit, so there is nothing to wind down but the
+    // clipboard, which the clipboard manager takes over.
     const QString resources =
         QString::fromStdString(orv::ResourceFolder(QApplication::applicationDirPath().toStdString()));
-    orv::Form1 form({interaction, pump, clipboard, random, host, settings, resources, endProgram});
+    orv::Form1 form({interaction, pump, clipboard, random, host, settings, resources, orv::EndProgramAtOnce});
     interaction.setParentWindow(&form);
     form.Form_Load();
     form.showCentred();

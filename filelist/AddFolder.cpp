@@ -20,6 +20,18 @@ constexpr std::size_t kPathLimit = 260;
 constexpr std::uint32_t kHiddenSystemFolder = attr::Directory | attr::Hidden | attr::System;
 constexpr std::uint32_t kHiddenSystemLink = kHiddenSystemFolder | attr::ReparsePoint;
 
+// Names that are not valid UTF-8 cannot be shown or handed on as text: such a
+// row would name no file.
+bool isUtf8(std::string_view name) {
+    for (std::size_t pos = 0; pos < name.size();) {
+        const auto [code, length] = DecodeUtf8At(name, pos);
+        if (code < 0)
+            return false;
+        pos += length;
+    }
+    return true;
+}
+
 std::size_t characterCount(std::string_view text) {
     std::size_t count = 0;
     for (std::size_t pos = 0; pos < text.size(); ++count)
@@ -40,8 +52,8 @@ bool subFolderNameCounts(std::string_view name) {
 // so that a link back up the tree is not followed again.
 class Scan {
 public:
-    Scan(ErrorReporter& reporter, const std::function<void()>& yield)
-        : m_reporter(reporter), m_yield(yield) {}
+    Scan(ErrorReporter& reporter, const std::function<void()>& yield, const SubFolderLister& listSubFolders)
+        : m_reporter(reporter), m_yield(yield), m_listSubFolders(listSubFolders) {}
 
     // Records a folder; false when this scan has collected it before.
     bool firstVisit(const std::string& folder) {
@@ -61,6 +73,7 @@ private:
 
     ErrorReporter& m_reporter;
     const std::function<void()>& m_yield;
+    const SubFolderLister& m_listSubFolders;
     std::set<std::pair<std::uint64_t, std::uint64_t>> m_seen;
 };
 
@@ -77,7 +90,7 @@ void Scan::listChildren(const std::string& v, FolderList& newFolders) {
     yield();
     if (!qualifies(v, *attributes))
         return;
-    for (const auto& name : ListSubFolderNames(v)) {
+    for (const auto& name : m_listSubFolders ? m_listSubFolders(v) : ListSubFolderNames(v)) {
         yield();
         if (!subFolderNameCounts(name))
             continue;
@@ -129,8 +142,8 @@ void Scan::level(FolderList& folderList, bool recurse) {
 } // namespace
 
 void GetSubDirectories2016(FolderList& folderList, bool recurse, ErrorReporter& reporter,
-                           const std::function<void()>& yield) {
-    Scan scan(reporter, yield);
+                           const std::function<void()>& yield, const SubFolderLister& listSubFolders) {
+    Scan scan(reporter, yield, listSubFolders);
     for (const auto& start : folderList)
         scan.firstVisit(start);
     scan.level(folderList, recurse);
@@ -150,8 +163,9 @@ std::vector<std::string> ListFolderFiles(const std::string& folder, std::span<co
         return std::any_of(patterns.begin(), patterns.end(),
                            [&](const std::string& pattern) { return MatchesWildcard(name, pattern); });
     };
-    std::erase_if(names,
-                  [&](const std::string& name) { return !matches(name) || !FileExists(prefix + name); });
+    std::erase_if(names, [&](const std::string& name) {
+        return !isUtf8(name) || !matches(name) || !FileExists(prefix + name);
+    });
     return names;
 }
 
@@ -163,15 +177,18 @@ std::vector<std::string> ListFolderFiles(const std::string& folder, std::string_
 std::vector<std::string> CollectFolderFiles(const std::string& folder,
                                             std::span<const std::string> extensions, ErrorReporter& reporter,
                                             const std::function<void()>& yield,
-                                            const ScanProgress& progress) {
+                                            const ScanProgress& progress, const SubFolderLister& listSubFolders) {
     FolderList folderList{folder + "/"};
     if (progress)
-        GetSubDirectories2016(folderList, true, reporter, [&] {
-            progress(folderList.size(), 0);
-            yield();
-        });
+        GetSubDirectories2016(
+            folderList, true, reporter,
+            [&] {
+                progress(folderList.size(), 0);
+                yield();
+            },
+            listSubFolders);
     else
-        GetSubDirectories2016(folderList, true, reporter, yield);
+        GetSubDirectories2016(folderList, true, reporter, yield, listSubFolders);
 
     std::vector<std::string> patterns;
     for (const auto& extension : extensions)
@@ -198,9 +215,11 @@ std::vector<std::string> CollectFolderFiles(const std::string& folder,
 }
 
 std::vector<std::string> CollectFolderFiles(const std::string& folder, std::string_view extension,
-                                            ErrorReporter& reporter, const std::function<void()>& yield) {
+                                            ErrorReporter& reporter, const std::function<void()>& yield,
+                                            const SubFolderLister& listSubFolders) {
     const std::string single(extension);
-    return CollectFolderFiles(folder, std::span<const std::string>(&single, 1), reporter, yield);
+    return CollectFolderFiles(folder, std::span<const std::string>(&single, 1), reporter, yield, {},
+                              listSubFolders);
 }
 
 } // namespace orv

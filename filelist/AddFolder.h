@@ -14,6 +14,11 @@ namespace orv {
 // are plain strings compared by text.
 using FolderList = std::vector<std::string>;
 
+// How a scan reads the names of the sub-folders of one folder; empty for the
+// file system's own listing (ListSubFolderNames). A stand-in lets tests make a
+// folder refuse its listing whatever rights they run with.
+using SubFolderLister = std::function<std::vector<std::string>(const std::string& folder)>;
+
 // Appends the sub-folders of every entry, breadth-first: all children of the
 // entries, then all grandchildren, and so on; within a level in the order of
 // the parents, under one parent in listing order. A sub-folder counts only
@@ -27,13 +32,14 @@ using FolderList = std::vector<std::string>;
 // already collected) is not collected a second time, so a link loop cannot
 // make the scan run away.
 void GetSubDirectories2016(FolderList& folderList, bool recurse, ErrorReporter& reporter,
-                           const std::function<void()>& yield);
+                           const std::function<void()>& yield, const SubFolderLister& listSubFolders = {});
 
 // The names (without folder) of the existing files of `folder` that match the
 // wildcard `pattern`, in listing order (byte-wise sorted). Element k holds
 // what the scan's 1-based name array holds at index k + 1; an empty vector
 // stands for "no file", the array with only index 0. A folder that cannot be
-// listed gives no names. `folder` may end in "/" or not.
+// listed gives no names, and a name that is not valid UTF-8 is skipped.
+// `folder` may end in "/" or not.
 std::vector<std::string> ListFolderFiles(const std::string& folder, std::string_view pattern);
 
 // The same for a file that matches any of several patterns; each name once.
@@ -45,7 +51,8 @@ std::vector<std::string> ListFolderFiles(const std::string& folder, std::span<co
 // with "~" and without hidden regular files (attribute value 34), each path
 // cleaned with NormalizePath.
 std::vector<std::string> CollectFolderFiles(const std::string& folder, std::string_view extension,
-                                            ErrorReporter& reporter, const std::function<void()>& yield);
+                                            ErrorReporter& reporter, const std::function<void()>& yield,
+                                            const SubFolderLister& listSubFolders = {});
 
 // How far a scan is: the folders collected so far and the files found so far.
 using ScanProgress = std::function<void(std::size_t folders, std::size_t files)>;
@@ -56,6 +63,7 @@ using ScanProgress = std::function<void(std::size_t folders, std::size_t files)>
 std::vector<std::string> CollectFolderFiles(const std::string& folder,
                                             std::span<const std::string> extensions, ErrorReporter& reporter,
                                             const std::function<void()>& yield,
-                                            const ScanProgress& progress = {});
+                                            const ScanProgress& progress = {},
+                                            const SubFolderLister& listSubFolders = {});
 
 } // namespace orv

@@ -21,18 +21,30 @@ std::size_t utf16Length(const std::string& s) {
 
 } // namespace
 
+namespace {
+
+// The folder of a full path; the root keeps its separator, as a drive root does.
+std::string folderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, std::max<std::size_t>(slash, 1));
+}
+
+std::string nameOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+} // namespace
+
 std::vector<std::string> SelectionParts(const std::vector<std::string>& paths) {
     if (paths.size() <= 1)
         return paths;
-    const std::string& first = paths.front();
-    const auto slash = first.rfind('/');
-    // The root keeps its separator, as a drive root does.
-    const std::size_t folderLength = slash == std::string::npos ? 0 : std::max<std::size_t>(slash, 1);
-    std::vector<std::string> parts{first.substr(0, folderLength)};
-    for (const auto& path : paths) {
-        const auto cut = path.rfind('/');
-        parts.push_back(cut == std::string::npos ? path : path.substr(cut + 1));
-    }
+    const std::string folder = folderOf(paths.front());
+    const bool oneFolder = std::all_of(paths.begin(), paths.end(),
+                                       [&](const std::string& path) { return folderOf(path) == folder; });
+    std::vector<std::string> parts{oneFolder ? folder : std::string()};
+    for (const auto& path : paths)
+        parts.push_back(oneFolder ? nameOf(path) : path);
     return parts;
 }
 
@@ -49,7 +61,7 @@ std::vector<std::string> SelectionRows(const std::vector<std::string>& parts) {
     std::vector<std::string> rows;
     rows.reserve(parts.size() - 1);
     for (std::size_t i = 1; i < parts.size(); ++i)
-        rows.push_back(NormalizePath(parts[0] + "/" + parts[i]));
+        rows.push_back(NormalizePath(parts[0].empty() ? parts[i] : parts[0] + "/" + parts[i]));
     return rows;
 }
 

@@ -11,7 +11,10 @@ namespace orv {
 inline constexpr std::size_t kFileNameBufferChars = 30000;
 
 // The picked files as the dialog's buffer holds them: one file alone is its
-// full path; several are the folder first, then each bare name, in order.
+// full path; several from one folder are the folder first, then each bare
+// name, in order. Files picked from several folders (recent files, typed
+// paths) have no common folder: the first part is then empty and each of the
+// others is a full path, so that every file keeps its own folder.
 std::vector<std::string> SelectionParts(const std::vector<std::string>& paths);
 
 // Whether the parts fit the buffer: every part with one separator after it,
@@ -19,7 +22,8 @@ std::vector<std::string> SelectionParts(const std::vector<std::string>& paths);
 bool SelectionFitsBuffer(const std::vector<std::string>& parts);
 
 // The rows the selection adds to the file list: one file exactly as given;
-// several as folder, separator and name through NormalizePath.
+// several as folder, separator and name (or each full path, when there is no
+// common folder) through NormalizePath.
 std::vector<std::string> SelectionRows(const std::vector<std::string>& parts);
 
 } // namespace orv

@@ -6,11 +6,10 @@
 namespace orv {
 
 // Collapses the doubled separators that appear when a folder that already ends
-// in one (a drive root, "/") is joined to a name with another. Backslashes
-// keep their rule: outside a leading run, each pair becomes one in a single
-// left-to-right pass; a leading run becomes exactly two (a network path).
-// Forward slashes (this platform's separator) collapse the same way, a
-// leading pair included, since there is no network-path prefix here.
+// in one (the root "/") is joined to a name with another: each pair of "/"
+// becomes one in a single left-to-right pass, a leading pair included, since
+// this platform has no network-path prefix. A backslash is an ordinary
+// character in a name here and is left alone, as is everything else.
 std::string NormalizePath(std::string_view path);
 
 } // namespace orv

@@ -38,6 +38,10 @@ void Form1::ListView1_ItemClick() {
     m_draggedItem = m_listView1->selectedIndex();
 }
 
+QCursor Form1::fileListPointer() const {
+    return m_listView1->viewport()->cursor();
+}
+
 void Form1::ListView1_MouseUp() {
     m_isDraggingRow = false;
     m_listView1->setPointer(std::nullopt);

@@ -41,11 +41,12 @@ void CopyListViewToClipboard(ListControl& list, EventPump& pump, Clipboard& clip
     if (list.count() <= 0)
         return;
     const int columns = list.columnCount();
+    // The count is taken once: a row removed while the event loop runs makes
+    // its read fail, and the failure ends the copy before the clipboard is touched.
+    const int count = list.count();
     QVector<CopiedRow> rows;
-    for (int r = 1; r <= list.count(); ++r) {
+    for (int r = 1; r <= count; ++r) {
         pump.pump();
-        if (r > list.count())
-            break; // rows removed while the event loop ran
         CopiedRow row;
         row.checked = list.checked(r);
         for (int c = 1; c <= columns; ++c)

@@ -2,15 +2,14 @@
 // clipboard, clear; and its Delete key.
 #include "filelist/FileSystem.h"
 #include "results/Exports.h"
+#include "results/ReplaceFile.h"
 #include "results/gui/ClipboardText.h"
-#include "shell/Failure.h"
 #include "shell/gui/EventHook.h"
 #include "shell/gui/Form1.h"
 #include "shell/gui/Interaction.h"
 #include "shell/gui/ListControl.h"
 
 #include <QKeyEvent>
-#include <QSaveFile>
 
 namespace orv {
 
@@ -35,22 +34,22 @@ void Form1::saveResults(std::string_view location, bool commaDelimited) {
     });
     if (path.isEmpty()) // step 118: cancelled
         return;
-    Interaction::Answer answer = Interaction::Answer::Yes;
+    // A question that could not be asked was not answered Yes.
+    Interaction::Answer answer = Interaction::Answer::No;
     if (s.test(120, [&] { return PathExists(path.toStdString()); })) {
         s.run(122, [&] {
             answer =
                 message(QStringLiteral("Are you sure you wish to overwrite ") + path + QStringLiteral(" ?"),
                         Interaction::Buttons::YesNo);
         });
+    } else {
+        answer = Interaction::Answer::Yes; // step 124
     }
     if (answer != Interaction::Answer::Yes) // step 126
         return;
     s.run(128, [&] { setMousePointer(PointerHourglass); });
-    QSaveFile file(path);
-    bool ok = s.run(130, [&] {
-        if (!file.open(QIODevice::WriteOnly))
-            throw Failure("Cannot create " + path.toStdString() + ": " + file.errorString().toStdString());
-    });
+    ReplaceFile file(path.toStdString());
+    bool ok = s.run(130, [&] { file.open(); });
     std::vector<std::string> rows;
     const int count = ok ? m_listView2->count() : 0;
     for (int i = 1; ok && i <= count; ++i) {
@@ -59,19 +58,10 @@ void Form1::saveResults(std::string_view location, bool commaDelimited) {
     }
     const int closeStep = commaDelimited ? 142 : 140;
     if (ok)
-        ok = s.run(commaDelimited ? 140 : 136, [&] {
-            const std::string bytes = commaDelimited ? CommaDelimitedBytes(rows) : TextFileBytes(rows);
-            if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-                static_cast<qint64>(bytes.size()))
-                throw Failure("Cannot write " + path.toStdString() + ": " + file.errorString().toStdString());
-        });
+        ok = s.run(commaDelimited ? 140 : 136,
+                   [&] { file.write(commaDelimited ? CommaDelimitedBytes(rows) : TextFileBytes(rows)); });
     if (ok)
-        s.run(closeStep, [&] {
-            if (!file.commit())
-                throw Failure("Cannot save " + path.toStdString() + ": " + file.errorString().toStdString());
-        });
-    else
-        file.cancelWriting();
+        s.run(closeStep, [&] { file.commit(); });
     s.run(closeStep + 2, [&] { setMousePointer(PointerDefault); });
 }
 

@@ -8,6 +8,7 @@
 #include "shell/gui/Interaction.h"
 #include "shell/gui/ListControl.h"
 #include "shell/gui/Settings.h"
+#include "shell/gui/SkinSheet.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -147,14 +148,15 @@ void Form1::Form_Load() {
         if (draw == 7)
             m_services.interaction.openUrl(QString::fromUtf8(kHomePage));
     });
-    s.run(108, [&] {
-        if (m_services.settings.read(QStringLiteral("Snapshot"), QString()).isEmpty())
-            RecordSampleFiles();
-    });
+    if (s.test(108,
+               [&] { return m_services.settings.read(QStringLiteral("Snapshot"), QString()).isEmpty(); }))
+        s.run(108, [&] { RecordSampleFiles(); });
     s.run(126, [&] {
         setWindowTitle(title());
         setWindowIcon(ProgramIcon());
-        QApplication::setApplicationDisplayName(applicationTitle());
+        // The application title is what message() puts on every box that names
+        // no caption. It is deliberately not Qt's application display name:
+        // the desktop would append that to every window's caption.
     });
     s.run(128, [&] { m_listView1->addColumn(QStringLiteral("PowerPoint File(s)")); });
     s.run(130, [&] { m_listView1->setColumnWidthTwips(1, 7000); });
@@ -183,7 +185,7 @@ void Form1::applySkin() {
     if (!file.open(QIODevice::ReadOnly))
         throw Failure("The skin file " + skin.toStdString() +
                       " cannot be read: " + file.errorString().toStdString());
-    setStyleSheet(QString::fromUtf8(file.readAll()));
+    setStyleSheet(StyleSheetText(file.readAll(), skin));
     m_skinApplied = true;
 }
 
@@ -276,6 +278,7 @@ void Form1::PushButton7_Click() {
 }
 
 void Form1::Form_Unload() {
+    hide(); // gone at once, even while the clipboard is handed over
     m_services.endProgram();
 }
 

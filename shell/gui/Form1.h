@@ -79,6 +79,8 @@ public:
     void ListView1_MouseDown() { m_isDraggingRow = true; }
     void ListView1_MouseUp();
     void ListView1_MouseMove(const QPoint& viewportPos);
+    // The pointer the file list shows: the drag pointer after a row click, else the arrow.
+    QCursor fileListPointer() const;
     // Results list key handler: Delete removes the selected row.
     void ListView2_KeyDown(int keyCode);
 

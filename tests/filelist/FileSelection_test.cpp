@@ -18,6 +18,15 @@ TEST(FileSelection, SeveralFilesAreFolderThenNamesAndRowsAreJoinedAndCollapsed) 
     EXPECT_EQ(SelectionRows({"/", "x.ppt", "y.ppt"}), (Parts{"/x.ppt", "/y.ppt"}));
 }
 
+TEST(FileSelection, FilesFromSeveralFoldersKeepTheirOwnFolders) {
+    const Parts parts = SelectionParts({"/d/x.ppt", "/e/x.ppt", "/y.ppt", "/d//z.ppt"});
+    EXPECT_EQ(parts, (Parts{"", "/d/x.ppt", "/e/x.ppt", "/y.ppt", "/d//z.ppt"}));
+    EXPECT_EQ(SelectionRows(parts), (Parts{"/d/x.ppt", "/e/x.ppt", "/y.ppt", "/d/z.ppt"}));
+    // The buffer holds each full path.
+    EXPECT_FALSE(SelectionFitsBuffer(
+        SelectionParts({"/a/" + std::string(15000, 'n'), "/b/" + std::string(15000, 'n')})));
+}
+
 TEST(FileSelection, BufferCountsFolderNamesSeparatorsAndTwoTerminatorsInUtf16Units) {
     // 29998 characters + 2 terminators fit exactly; one more does not.
     EXPECT_TRUE(SelectionFitsBuffer({std::string(29998, 'a')}));

@@ -42,6 +42,14 @@ private slots:
         f.form->PushButton3_Click();
         QCOMPARE(RowTexts(f.files()), (QStringList{"/d/x.ppt", "/d/y.ppt", "/d/x.ppt"}));
     }
+    void filesFromSeveralFoldersAreEachAddedWithTheirOwnFolder() {
+        FormFixture f;
+        // Recent files and typed paths let one selection span folders.
+        f.interaction.openAnswers.push_back({"/decks/2023/a.pptx", "/decks/2024/a.pptx", "/b.pptx"});
+        f.form->PushButton3_Click();
+        QCOMPARE(RowTexts(f.files()), (QStringList{"/decks/2023/a.pptx", "/decks/2024/a.pptx", "/b.pptx"}));
+        QVERIFY(f.interaction.messages.isEmpty());
+    }
     void aSelectionPastTheBufferAddsNoRowAndSaysSo() {
         FormFixture f;
         // Folder (5) + 300 names of 99 characters + separators + terminators > 30000.

@@ -45,14 +45,17 @@ private slots:
         tree.write("F/A/two.PPTX", "x");
         tree.write("F/B/three.pptx", "x");
         tree.write("F/A/A1/four.pptx", "x");
+        tree.write("F/bad\xFF.pptx", "x");         // not UTF-8: a row would name no file
+        tree.write("F/B/back\\\\slash.pptx", "x"); // backslashes are part of the name
         const QString folder = QString::fromStdString((tree.path() / "F").string());
         f.interaction.inputAnswers.push_back("pptx");
         f.interaction.folderAnswers.push_back(folder);
         int pointerDuringScan = -1;
         f.pump.at[1] = [&] { pointerDuringScan = f.form->mousePointer(); };
         f.form->PushButton6_Click();
-        QCOMPARE(RowTexts(f.files()), (QStringList{folder + "/one.pptx", folder + "/A/two.PPTX",
-                                                   folder + "/B/three.pptx", folder + "/A/A1/four.pptx"}));
+        QCOMPARE(RowTexts(f.files()),
+                 (QStringList{folder + "/one.pptx", folder + "/A/two.PPTX", folder + "/B/back\\\\slash.pptx",
+                              folder + "/B/three.pptx", folder + "/A/A1/four.pptx"}));
         QCOMPARE(f.settings.read("LastFolder", ""), folder);
         QCOMPARE(pointerDuringScan, Form1::PointerHourglass);
         QCOMPARE(f.form->mousePointer(), Form1::PointerDefault);

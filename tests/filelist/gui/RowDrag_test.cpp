@@ -1,5 +1,6 @@
 #include "fakes/FormFixture.h"
 
+#include <QFile>
 #include <QTest>
 
 using namespace orv;
@@ -51,6 +52,19 @@ private slots:
         f.press(1);
         f.form->ListView1_MouseMove(f.rowCentre(2));
         QCOMPARE(RowTexts(f.files()), (QStringList{"/1.pptx", "/1.pptx", "/3.pptx", "/4.pptx", "/5.pptx"}));
+    }
+    void theDragPointerShippedBesideTheProgramShowsWhileARowIsHeld() {
+        const QString shipped = QStringLiteral(ORVANDEL_PROGRAM_DIR "/drag.ico");
+        QVERIFY2(QFile::exists(shipped), "the build puts drag.ico beside the program");
+        DragFixture f;
+        QVERIFY(QFile::copy(shipped, f.programFolder() + "/drag.ico"));
+        f.press(2);
+        const QCursor held = f.form->fileListPointer();
+        QCOMPARE(held.shape(), Qt::BitmapCursor);
+        QCOMPARE(held.pixmap().size(), QSize(32, 32));
+        QVERIFY(held.pixmap().toImage().hasAlphaChannel());
+        f.form->ListView1_MouseUp();
+        QCOMPARE(f.form->fileListPointer().shape(), Qt::ArrowCursor);
     }
     void movingOverTheListResetsThePointerButNotTheHourglass() {
         DragFixture f;

@@ -1,5 +1,6 @@
 #include "fakes/FormFixture.h"
 #include "results/gui/ClipboardText.h"
+#include "shell/Failure.h"
 
 #include <QDir>
 #include <QFile>
@@ -70,6 +71,19 @@ private slots:
         f.interaction.answers.push_back(Interaction::Answer::Yes);
         f.form->PushButton2_Click();
         QCOMPARE(readAll(path), QByteArray("a@b.cc,\r\n")); // replaced, not appended
+
+        // A question that cannot be asked is reported and was not answered Yes.
+        writeAll(path, "precious");
+        f.interaction.saveAnswers.push_back(path);
+        f.interaction.onMessage = [](const ScriptedInteraction::Message& m) {
+            if (m.caption != QStringLiteral("Application Error"))
+                throw Failure("the question cannot be shown");
+        };
+        f.form->PushButton1_Click();
+        QCOMPARE(f.interaction.errorReports().size(), 1);
+        QVERIFY(f.interaction.errorReports()[0].contains("PushButton1_Click at line 122"));
+        QCOMPARE(readAll(path), QByteArray("precious"));
+        QCOMPARE(f.form->mousePointer(), Form1::PointerDefault);
     }
     void cancelCreatesNothing() {
         FormFixture f;
@@ -120,6 +134,19 @@ private slots:
         f.form->PushButton4_Click();
         QCOMPARE(f.clipboard.text, QStringLiteral("A@x.org\r\nC@x.org\r\n"));
     }
+    void rowsRemovedDuringTheCopyGiveOneReportAndKeepTheClipboard() {
+        FormFixture f;
+        f.addResults({"A@x.org", "B@x.org", "C@x.org"});
+        f.pump.at[2] = [&] { f.form->PushButton9_Click(); }; // the list is cleared meanwhile
+        f.form->PushButton4_Click();
+        QCOMPARE(f.interaction.errorReports().size(), 1);
+        QVERIFY(f.interaction.errorReports()[0].contains("PushButton4_Click at line 106"));
+        QCOMPARE(f.clipboard.text, QStringLiteral("previous content"));
+        QCOMPARE(f.clipboard.clearAttempts + f.clipboard.setAttempts, 0);
+        QCOMPARE(f.interaction.texts().last(),
+                 QStringLiteral("Results have been copied to the clipboard.\r\rClick a text area "
+                                "where you normally type and press Ctrl+V to paste the clipboard."));
+    }
     void clipboardTableIsPaddedAndTabbed() {
         QVector<CopiedRow> rows{{{"ab", "x"}, true}, {{"abcd", "yz"}, true}};
         QCOMPARE(ClipboardTableText(rows, 2), QStringLiteral("ab  \tx\r\nabcd\tyz\r\n"));
@@ -160,7 +187,9 @@ private slots:
         f.results().select(1);
         QTest::keyClick(f.form->ListView2()->widget(), Qt::Key_Delete);
         QCOMPARE(f.results().count(), 0);
-        QTest::keyClick(f.form->ListView2()->widget(), Qt::Key_Delete);
+        QTest::keyClick(f.form->ListView2()->widget(), Qt::Key_Delete); // on an empty list: nothing at all
+        QCOMPARE(f.results().count(), 0);
+        QVERIFY(f.interaction.messages.isEmpty());
         f.addResults({"x@y.zz"});
         f.form->PushButton9_Click();
         QCOMPARE(f.results().count(), 0);

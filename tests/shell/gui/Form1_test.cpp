@@ -1,4 +1,5 @@
 #include "fakes/FormFixture.h"
+#include "shell/Failure.h"
 #include "shell/gui/AppIcon.h"
 
 #include <QApplication>
@@ -36,7 +37,11 @@ private slots:
     void startUpWithoutSkinOrCursorStaysPlain();
     void skinFileAppliesStyleAndButtonFace();
     void unreadableSkinIsReportedAtStep100AndStartUpGoesOn();
+    void skinQtCannotParseIsReportedAtStep100AndNotApplied_data();
+    void skinQtCannotParseIsReportedAtStep100AndNotApplied();
+    void aDamagedSettingsFileStillRecordsTheSamples();
     void homePageOpensOnlyOnTheSeventhDraw();
+    void boxesKeepTheirOwnCaptions();
     void missingReaderShowsTheMessageAndEnds();
     void helpShowsItsMessage();
     void hoverRuleLeavesTheHourglassAlone();
@@ -159,6 +164,15 @@ void Form1Test::skinFileAppliesStyleAndButtonFace() {
     QCOMPARE(f.form->palette().color(QPalette::Window), QApplication::palette().color(QPalette::Button));
     QVERIFY(f.form->hasCustomCursor());
     QVERIFY(f.interaction.messages.isEmpty());
+
+    // The skin shipped beside the program is one Qt reads.
+    FormFixture shipped(false);
+    QDir().mkpath(shipped.programFolder() + "/x");
+    QVERIFY(QFile::copy(QStringLiteral(ORVANDEL_SOURCE_DIR "/resources/x/o.cjs"),
+                        shipped.programFolder() + "/x/o.cjs"));
+    shipped.form->Form_Load();
+    QVERIFY(shipped.form->skinApplied());
+    QVERIFY(shipped.interaction.messages.isEmpty());
 }
 
 void Form1Test::unreadableSkinIsReportedAtStep100AndStartUpGoesOn() {
@@ -177,14 +191,67 @@ void Form1Test::unreadableSkinIsReportedAtStep100AndStartUpGoesOn() {
     QCOMPARE(f.files().columnCount(), 1);
 }
 
+void Form1Test::skinQtCannotParseIsReportedAtStep100AndNotApplied_data() {
+    QTest::addColumn<QByteArray>("skin");
+    QTest::newRow("unbalanced braces") << QByteArray("QPushButton { color: #123456; } }");
+    QTest::newRow("unclosed block") << QByteArray("QPushButton { color: #123456;");
+    QTest::newRow("not text") << QByteArray("QPushButton { color: #123456; }\0\x01\x02", 34);
+    QTest::newRow("not utf-8") << QByteArray("QPushButton { color: #123456; } \xff\xfe");
+}
+
+void Form1Test::skinQtCannotParseIsReportedAtStep100AndNotApplied() {
+    QFETCH(QByteArray, skin);
+    FormFixture f(false);
+    QDir().mkpath(f.programFolder() + "/x");
+    writeFile(f.programFolder() + "/x/o.cjs", skin);
+    f.form->Form_Load();
+    const auto reports = f.interaction.errorReports();
+    QCOMPARE(reports.size(), 1);
+    QVERIFY(reports[0].contains("\r\nin Kestrelon2021/08/31.Form1.Form_Load at line 100\r\r"));
+    QVERIFY(!f.form->skinApplied());
+    QVERIFY(f.form->styleSheet().isEmpty()); // the buttons keep their plain faces
+    QVERIFY(f.form->pushButton(1)->styleSheet().isEmpty());
+    QCOMPARE(f.form->windowTitle(), QStringLiteral("Orvandel")); // later steps ran
+}
+
+void Form1Test::aDamagedSettingsFileStillRecordsTheSamples() {
+    FormFixture f(false);
+    f.dir.write("program/Samples/one.pptx", "x");
+    f.dir.write("settings/Quillmoor.ini", "[Orvandel\nExtension=ppt\n");
+    f.form->Form_Load();
+    const auto reports = f.interaction.errorReports();
+    QCOMPARE(reports.size(), 1);
+    QVERIFY(reports[0].contains("in Kestrelon2021/08/31.Form1.Form_Load at line 108\r\r"));
+    // The failed test of Snapshot goes on into the recording it guards.
+    const std::string stored = test::ReadFileBytes(f.dir.path() / "settings/Quillmoor.ini");
+    QVERIFY(stored.find("Snapshot=") != std::string::npos);
+    QCOMPARE(f.files().columnCount(), 1);
+}
+
 void Form1Test::homePageOpensOnlyOnTheSeventhDraw() {
-    for (double draw : {0.0, 0.05, 0.059, 0.07, 0.99}) {
+    for (double draw : {0.0, 0.05, 0.059, 0.06, 0.065, 0.0699, 0.07, 0.99}) {
         FormFixture f(false);
         f.random.value = draw;
         f.form->Form_Load();
-        const bool seventh = static_cast<int>(draw * 100) + 1 == 7;
-        QCOMPARE(f.interaction.openedUrls.size(), seventh ? 1 : 0);
+        const bool seventh = draw >= 0.06 && draw < 0.07;
+        QCOMPARE(f.interaction.openedUrls,
+                 seventh ? QStringList{"https://quillmoor.example/orvandel"} : QStringList{});
     }
+}
+
+void Form1Test::boxesKeepTheirOwnCaptions() {
+    FormFixture f;
+    // Qt appends an application display name to every window's caption, so
+    // the start-up must not set one: boxes show exactly their own captions.
+    QCOMPARE(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+    f.interaction.onMessage = [&](const ScriptedInteraction::Message& m) {
+        if (m.caption != QStringLiteral("Application Error"))
+            throw Failure("the box cannot be shown");
+    };
+    f.form->PushButton7_Click(); // Help fails, and the failure is reported
+    QCOMPARE(f.interaction.messages.size(), 2);
+    QCOMPARE(f.interaction.messages[1].caption, QStringLiteral("Application Error"));
+    QCOMPARE(f.interaction.messages[0].caption, QStringLiteral("Orvandel"));
 }
 
 void Form1Test::missingReaderShowsTheMessageAndEnds() {
