@@ -13,6 +13,7 @@ namespace orv {
 // control (pointer, dragging, drops, keys) gets a hook of its own, installed
 // next to the handlers it calls, so none of them has to know the others.
 class EventHook final : public QObject {
+    Q_OBJECT
 public:
     using Handler = std::function<bool(QEvent*)>;
     // The hook belongs to `target` and goes with it.

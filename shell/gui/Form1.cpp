@@ -62,7 +62,11 @@ Form1::Form1(Services services, QWidget* parent) : QWidget(parent), m_services(s
     wire();
 }
 
-Form1::~Form1() = default;
+// The hooks call into this window: they go before its members do, so no event
+// that arrives while the child widgets are taken down reaches a handler.
+Form1::~Form1() {
+    qDeleteAll(findChildren<EventHook*>());
+}
 
 void Form1::createControls() {
     const double dpi = logicalDpiX();
