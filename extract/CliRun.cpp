@@ -1,9 +1,11 @@
 #include "extract/CliRun.h"
 
+#include "extract/CliFolders.h"
 #include "extract/Harvest.h"
 #include "filelist/AddFolder.h"
 #include "filelist/FileSystem.h"
 #include "shell/ErrorReport.h"
+#include "shell/SafeText.h"
 
 #include <chrono>
 #include <ostream>
@@ -12,13 +14,20 @@ namespace orv {
 
 namespace {
 
+// One diagnostic line: the path and the description, both escaped, so that
+// neither a file's name nor its contents can break the line or drive the
+// terminal.
+void writeDiagnostic(std::ostream& err, std::string_view path, std::string_view description) {
+    err << PrintableText(path) << ": " << PrintableDescription(description) << '\n';
+}
+
 // Scan trouble has no window to show it in: one line on stderr, naming the
 // folder argument it happened under.
 class StreamReporter : public ErrorReporter {
 public:
     StreamReporter(std::ostream& err, const std::string& folder) : m_err(err), m_folder(folder) {}
     void report(std::string_view, std::int32_t, const std::string& description) override {
-        m_err << m_folder << ": " << description << '\n';
+        writeDiagnostic(m_err, m_folder, description);
         m_reported = true;
     }
     bool reported() const { return m_reported; }
@@ -35,6 +44,9 @@ class AddressPrinter {
 public:
     AddressPrinter(std::ostream& out, bool comma) : m_out(out), m_comma(comma) {}
     void print(std::string_view address) { m_out << address << (m_comma ? ',' : '\n'); }
+    // After each file, so that a run stopped at any point (killed, out of
+    // memory) keeps every address already found.
+    void flush() { m_out.flush(); }
     void finish() {
         if (m_comma)
             m_out << "\r\n";
@@ -95,13 +107,19 @@ std::vector<std::string> ExpandCliPaths(const CliOptions& options, std::ostream&
         try {
             ListFolderNames(path);
         } catch (const FolderListingFailure& failure) {
-            err << path << ": " << failure.description() << '\n';
+            writeDiagnostic(err, path, failure.description());
             failed = true;
             continue;
         }
         StreamReporter reporter(err, path);
         auto rows = CollectFolderFiles(path, extensions, reporter, {});
         failed = failed || reporter.reported();
+        // The scan leaves some folders out by rule; their files would be
+        // missing from the output without a word, so each is named.
+        FindSkippedFolders(path, [&](const std::string& folder, const std::string& why) {
+            writeDiagnostic(err, folder, why);
+            failed = true;
+        });
         files.insert(files.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
     }
     return files;
@@ -130,9 +148,10 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err, bool
         }
         if (!result.content || !error.empty()) {
             progress.clearLine();
-            err << reads.path(i) << ": " << (error.empty() ? "The file cannot be read." : error) << '\n';
+            writeDiagnostic(err, reads.path(i), error.empty() ? "The file cannot be read." : error);
             failed = true;
         }
+        printer.flush();
         progress.update(i + 1);
     }
     progress.finish();

@@ -4,6 +4,7 @@
 #include "extract/OoxmlXml.h"
 #include "extract/ZipPackage.h"
 #include "shell/Failure.h"
+#include "shell/SafeText.h"
 
 #include <algorithm>
 #include <string>
@@ -166,7 +167,7 @@ void collectShapes(pugi::xml_node container, const NsScope& containerScope, int 
             slide.shapes.push_back({false, {}});
         } else if (alternate && ns == Ns::MarkupCompatibility) {
             if (depth >= kMaxAlternateContentDepth)
-                throwDamaged("a shape in the part " + part.name +
+                throwDamaged("a shape in the part " + FileText(part.name) +
                              " is wrapped in alternate content nested too deeply");
             if (const auto branch = selectBranch(child, *scope)) {
                 const ChildScope branchScope(*scope, branch);
@@ -181,7 +182,7 @@ SlideContent readSlide(const XmlPart& part, std::size_t number) {
     const NsScope rootScope(nullptr, root);
     std::string_view local;
     if (rootScope.nameOfSelf(root, local) != Ns::Presentation || local != "sld")
-        throwDamaged("the part " + part.name + ", listed as slide " + std::to_string(number) +
+        throwDamaged("the part " + FileText(part.name) + ", listed as slide " + std::to_string(number) +
                      ", is not a slide");
     SlideContent slide;
     const auto common = ChildElement(root, rootScope, Ns::Presentation, "cSld");
@@ -205,7 +206,7 @@ public:
         const bool typedAsPresentation = checkContentType(mainName);
         auto main = ReadXmlPart(m_zip, mainName);
         if (!main)
-            throwDamaged("its main part " + mainName + " is missing");
+            throwDamaged("its main part " + FileText(mainName) + " is missing");
         const auto ids = slideRelationshipIds(*main, typedAsPresentation);
         PresentationContent content;
         if (ids.empty())
@@ -213,7 +214,7 @@ public:
         const std::string relsName = RelationshipsPartName(mainName);
         const auto rels = ReadXmlPart(m_zip, relsName);
         if (!rels)
-            throwDamaged("the relationships of its main part (" + relsName + ") are missing");
+            throwDamaged("the relationships of its main part (" + FileText(relsName) + ") are missing");
         const auto relationships = ParseRelationships(*rels);
         std::unordered_map<std::string_view, const Relationship*> byId;
         for (const auto& r : relationships)
@@ -223,21 +224,21 @@ public:
             const auto number = std::to_string(i + 1);
             const auto it = byId.find(ids[i]);
             if (it == byId.end())
-                throwDamaged("slide " + number + " refers to the relationship " + ids[i] + ", which " +
-                             relsName + " does not hold");
+                throwDamaged("slide " + number + " refers to the relationship " + FileText(ids[i]) +
+                             ", which " + FileText(relsName) + " does not hold");
             if (it->second->external)
                 throwDamaged("slide " + number + " points outside the package");
             const auto name = ResolvePartName(mainName, it->second->target);
             if (!name)
-                throwDamaged("slide " + number + " points at \"" + it->second->target +
+                throwDamaged("slide " + number + " points at \"" + FileText(it->second->target) +
                              "\", which names no part");
             // A part listed twice would be read twice; a hostile list could
             // repeat one large slide without end.
             if (!seen.insert(lowerAscii(*name)).second)
-                throwDamaged("the slide list names the part " + *name + " more than once");
+                throwDamaged("the slide list names the part " + FileText(*name) + " more than once");
             const auto slide = ReadXmlPart(m_zip, *name);
             if (!slide)
-                throwDamaged("the slide part " + *name + " is missing");
+                throwDamaged("the slide part " + FileText(*name) + " is missing");
             content.slides.push_back(readSlide(*slide, i + 1));
         }
         return content;
@@ -258,7 +259,7 @@ private:
                 continue;
             const auto name = ResolvePartName("", r.target);
             if (!name)
-                throwDamaged("its main document reference \"" + r.target + "\" names no part");
+                throwDamaged("its main document reference \"" + FileText(r.target) + "\" names no part");
             return *name;
         }
         throwNotPresentation("the package names no main document");
@@ -294,7 +295,7 @@ private:
         std::string_view local;
         if (rootScope.nameOfSelf(root, local) != Ns::Presentation || local != "presentation") {
             if (typedAsPresentation)
-                throwDamaged("its main part " + main.name + " holds no presentation");
+                throwDamaged("its main part " + FileText(main.name) + " holds no presentation");
             throwNotPresentation("its main document is no presentation");
         }
         std::vector<std::string> ids;
@@ -312,7 +313,7 @@ private:
             const char* id = scope.attribute(entry, Ns::Relationships, "id");
             if (id == nullptr || *id == '\0')
                 throwDamaged("slide " + std::to_string(ids.size() + 1) + " in the slide list of " +
-                             main.name + " has no relationship id");
+                             FileText(main.name) + " has no relationship id");
             ids.emplace_back(id);
         }
         return ids;

@@ -1,6 +1,7 @@
 #include "extract/OoxmlXml.h"
 
 #include "shell/Failure.h"
+#include "shell/SafeText.h"
 
 #include <algorithm>
 #include <cstring>
@@ -61,7 +62,7 @@ void ParseXmlPart(XmlPart& part) {
     const std::size_t size = part.bytes.size;
     // Every element needs a '<', so only parts larger than the bound need counting.
     if (size > kMaxElements && static_cast<std::size_t>(std::count(text, text + size, '<')) > kMaxElements)
-        throw Failure("The presentation is too large to read safely: the part " + part.name +
+        throw Failure("The presentation is too large to read safely: the part " + FileText(part.name) +
                       " holds more than " + std::to_string(kMaxElements) + " elements.");
     // Whitespace-only text is kept when it is an element's only content, so a
     // run holding just a space or a tab keeps it. Document types are parsed
@@ -71,11 +72,12 @@ void ParseXmlPart(XmlPart& part) {
                                  pugi::parse_doctype;
     const pugi::xml_parse_result result = part.document.load_buffer_inplace(text, size, options);
     if (!result)
-        throw Failure("The presentation is damaged: the part " + part.name + " is not well-formed XML (" +
-                      result.description() + " at byte " + std::to_string(result.offset) + ").");
+        throw Failure("The presentation is damaged: the part " + FileText(part.name) +
+                      " is not well-formed XML (" + result.description() + " at byte " +
+                      std::to_string(result.offset) + ").");
     for (auto child = part.document.first_child(); child; child = child.next_sibling())
         if (child.type() == pugi::node_doctype)
-            throw Failure("The presentation is damaged: the part " + part.name +
+            throw Failure("The presentation is damaged: the part " + FileText(part.name) +
                           " declares a document type, which package parts may not do.");
 }
 

@@ -42,19 +42,27 @@ constexpr std::uint16_t kTypeHostControl = 201;
     throw Failure("The presentation is password-protected (encrypted) and cannot be read.");
 }
 
+[[noreturn]] void damagedCurrentUser() {
+    damaged("its Current User stream, which says where the document begins, is damaged.");
+}
+
 std::uint32_t readCurrentEditOffset(const ByteSource& currentUser) {
     // The 97-and-later form: header, size, token, edit offset, user-name
-    // length, file version 0x03F4 and major version 3.
+    // length, file version 0x03F4 and major version 3. A stream that does not
+    // even hold that record with a known token is damaged; a well-formed one
+    // of another version comes from an older program.
     std::array<std::uint8_t, 26> raw{};
     if (currentUser.size() < raw.size())
-        olderVersion();
+        damagedCurrentUser();
     currentUser.read(0, raw);
     const RecordHeader h = parseHeader(raw.data());
     if (h.type != kCurrentUserAtom)
-        olderVersion();
+        damagedCurrentUser();
     const std::uint32_t token = le32(raw, 12);
     if (token == kTokenEncrypted)
         passwordProtected();
+    if (token != kTokenPlain)
+        damagedCurrentUser();
     const auto fileVersion = static_cast<std::uint16_t>(raw[22] | (raw[23] << 8));
     if (token != kTokenPlain || fileVersion != 0x03F4 || raw[24] != 3)
         olderVersion();
@@ -83,8 +91,10 @@ struct DocumentIndex {
 
 void mergePersistDirectory(const ByteSource& stream, std::uint32_t offset, DocumentIndex& index,
                            Budget& budget) {
-    budget.spend(kHeaderSize + static_cast<std::uint64_t>(readHeader(stream, offset).length));
+    // Read first, then counted: a length past the stream's end is damage,
+    // not repetition.
     const auto bytes = readRecord(stream, offset, kPersistDirectoryAtom, "persist directory");
+    budget.spend(bytes.size());
     const std::span<const std::uint8_t> body = std::span(bytes).subspan(kHeaderSize);
     std::size_t at = 0;
     while (body.size() - at >= 4) {
@@ -108,8 +118,8 @@ DocumentIndex readEdits(const ByteSource& stream, std::uint32_t currentEdit, Bud
     for (bool newest = true;; newest = false) {
         if (!editsSeen.insert(offset).second)
             damaged("its chain of saved edits loops back on itself.");
-        budget.spend(kHeaderSize + static_cast<std::uint64_t>(readHeader(stream, offset).length));
         const auto bytes = readRecord(stream, offset, kUserEditAtom, "record of an edit");
+        budget.spend(bytes.size());
         const std::span<const std::uint8_t> body = std::span(bytes).subspan(kHeaderSize);
         if (body.size() < kUserEditMinimum)
             damaged("the record of an edit is too short.");
@@ -279,9 +289,8 @@ std::optional<ShapeContent> readShape(const Record& container, const SlideEntry&
 SlideContent readSlide(const ByteSource& stream, std::uint32_t offset, const SlideEntry& entry,
                        int slideNumber, Budget& budget) {
     SlideContent slide;
-    const RecordHeader h = readHeader(stream, offset);
-    budget.spend(kHeaderSize + static_cast<std::uint64_t>(h.length));
     const auto bytes = readRecord(stream, offset, kSlideContainer, "slide record");
+    budget.spend(bytes.size());
     const std::span<const std::uint8_t> body = std::span(bytes).subspan(kHeaderSize);
 
     const auto drawing = findChild(body, kDrawingContainer);

@@ -1,6 +1,7 @@
 #include "extract/ZipPackage.h"
 
 #include "shell/Failure.h"
+#include "shell/SafeText.h"
 
 #include <libdeflate.h>
 #include <zip.h>
@@ -104,13 +105,16 @@ struct ZipPackage::SourceState {
 
 namespace {
 
+// No part of a real file comes near this; a zip directory that claims more
+// (zip64 sizes reach 2^64 - 1) is damaged, not merely large.
+constexpr std::uint64_t kLargestPlausibleSize = 1ull << 48;
+
 std::string mebibytes(std::uint64_t bytes) {
-    return std::to_string((bytes + (1u << 19)) >> 20) + " MiB";
+    return std::to_string((bytes >> 20) + ((bytes >> 19) & 1)) + " MiB";
 }
 
 [[noreturn]] void throwDamagedPart(std::string_view name, std::string_view why) {
-    throw Failure("The presentation is damaged: the part " + std::string(name) + " " + std::string(why) +
-                  ".");
+    throw Failure("The presentation is damaged: the part " + FileText(name) + " " + std::string(why) + ".");
 }
 
 PartBytes allocate(std::uint64_t size) {
@@ -192,15 +196,18 @@ PartBytes ZipPackage::read(std::uint64_t index, std::string_view name) {
     if ((st.valid & needed) != needed)
         throwDamagedPart(name, "has an incomplete zip directory entry");
     if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE)
-        throw Failure("The presentation is password-protected: the part " + std::string(name) +
+        throw Failure("The presentation is password-protected: the part " + FileText(name) +
                       " is encrypted.");
+    if (st.size > kLargestPlausibleSize || st.comp_size > kLargestPlausibleSize)
+        throwDamagedPart(name, "has a size in the zip directory too large to represent (" +
+                                   std::to_string(std::max(st.size, st.comp_size)) + " bytes)");
     if (st.size > m_limits.maxPartSize)
-        throw Failure("The presentation is too large to read safely: the part " + std::string(name) +
+        throw Failure("The presentation is too large to read safely: the part " + FileText(name) +
                       " would inflate to " + mebibytes(st.size) + ", more than the limit of " +
                       mebibytes(m_limits.maxPartSize) + ".");
     if (st.size > m_limits.ratioCheckAbove &&
         st.size / std::max<std::uint64_t>(st.comp_size, 1) > m_limits.maxRatio)
-        throw Failure("The presentation looks like a zip bomb: the part " + std::string(name) +
+        throw Failure("The presentation looks like a zip bomb: the part " + FileText(name) +
                       " would inflate to " + mebibytes(st.size) + " from " + std::to_string(st.comp_size) +
                       " bytes.");
     if (m_inflated + st.size > m_limits.maxTotalInflated)
