@@ -55,12 +55,12 @@ MainKind kindOfContentType(std::string_view contentType) {
     return MainKind::Unknown;
 }
 
-// Markup-compatibility rule: a Choice is taken when every prefix in its
-// Requires list names a vocabulary this reader understands (PresentationML,
-// DrawingML, relationships, markup compatibility); the first such Choice wins,
-// then the Fallback, else the content stands for nothing. Office extensions
-// (p14, a14, ...) are not understood, so content that needs them is read from
-// the Fallback that producers write for readers without them.
+// Markup-compatibility rule, as the presentation application applies it: a
+// Choice is taken when every prefix in its Requires list names a vocabulary it
+// understands (PresentationML, DrawingML, relationships, markup compatibility,
+// and the Office extension namespaces such as p14 or a14); the first such
+// Choice wins, then the Fallback, else the content stands for nothing. Each
+// prefix costs one look-up in the scope's table.
 pugi::xml_node selectBranch(pugi::xml_node alternate, const NsScope& alternateScope) {
     pugi::xml_node fallback;
     for (auto child = alternate.first_child(); child; child = child.next_sibling()) {

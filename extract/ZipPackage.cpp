@@ -20,6 +20,11 @@ struct ZipPackage::SourceState {
     std::uint64_t offset = 0;
     zip_error_t error{};
     std::string readFailure;
+    // Opening an entry makes libzip read its local record first; where that
+    // read starts identifies the record, so two directory entries that point
+    // at one record can be told apart from two parts.
+    bool watchingOpen = false;
+    std::optional<std::uint64_t> openedRecord;
 
     static zip_int64_t callback(void* userdata, void* data, zip_uint64_t length, zip_source_cmd_t command) {
         auto* self = static_cast<SourceState*>(userdata);
@@ -59,6 +64,10 @@ struct ZipPackage::SourceState {
             return 0;
         case ZIP_SOURCE_READ: {
             const std::uint64_t n = std::min<std::uint64_t>(length, size - std::min(offset, size));
+            if (watchingOpen) {
+                openedRecord = offset;
+                watchingOpen = false;
+            }
             try {
                 readAt(offset, static_cast<std::uint8_t*>(data), static_cast<std::size_t>(n));
             } catch (const Failure& failure) {
@@ -117,6 +126,14 @@ std::string mebibytes(std::uint64_t bytes) {
     throw Failure("The presentation is damaged: the part " + FileText(name) + " " + std::string(why) + ".");
 }
 
+std::string foldCase(std::string_view name) {
+    std::string out(name);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
 PartBytes allocate(std::uint64_t size) {
     PartBytes out;
     out.data.reset(new char[static_cast<std::size_t>(size) + 1]);
@@ -158,6 +175,12 @@ ZipPackage::ZipPackage(const ByteSource& source, ZipLimits limits)
                       detail + ").");
     }
     zip_error_fini(&error);
+    const zip_int64_t entries = zip_get_num_entries(m_zip, 0);
+    if (entries < 0 || static_cast<std::uint64_t>(entries) > m_limits.maxEntries) {
+        zip_discard(m_zip);
+        throw Failure("The presentation is too large to read safely: its zip directory lists more than " +
+                      std::to_string(m_limits.maxEntries) + " entries.");
+    }
     m_inflater = libdeflate_alloc_decompressor();
     if (m_inflater == nullptr) {
         zip_discard(m_zip);
@@ -180,12 +203,41 @@ std::optional<std::uint64_t> ZipPackage::find(std::string_view name) const {
     const std::string key(name);
     if (key.find('\0') != std::string::npos)
         return std::nullopt;
-    zip_int64_t index = zip_name_locate(m_zip, key.c_str(), 0);
-    if (index < 0)
-        index = zip_name_locate(m_zip, key.c_str(), ZIP_FL_NOCASE);
-    if (index < 0)
+    const zip_int64_t index = zip_name_locate(m_zip, key.c_str(), 0);
+    if (index >= 0)
+        return static_cast<std::uint64_t>(index);
+    if (!m_folded) {
+        // The first entry of each folded name wins, as a scan in directory
+        // order would find it.
+        m_folded.emplace();
+        const std::uint64_t count = entryCount();
+        m_folded->reserve(static_cast<std::size_t>(count));
+        for (std::uint64_t i = 0; i < count; ++i)
+            if (const char* entryName = zip_get_name(m_zip, i, ZIP_FL_ENC_RAW))
+                m_folded->try_emplace(foldCase(entryName), i);
+    }
+    const auto found = m_folded->find(foldCase(key));
+    if (found == m_folded->end())
         return std::nullopt;
-    return static_cast<std::uint64_t>(index);
+    return found->second;
+}
+
+void ZipPackage::openEntry(zip_file*& file, std::uint64_t index, std::string_view name, unsigned flags) {
+    m_state->watchingOpen = true;
+    m_state->openedRecord.reset();
+    file = zip_fopen_index(m_zip, index, flags);
+    m_state->watchingOpen = false;
+    if (file == nullptr || !m_state->openedRecord)
+        return;
+    // Two entries sharing one local record would be read as two parts from one
+    // stretch of the file: a cheap way to multiply what a small file makes
+    // this reader build.
+    const auto [at, fresh] = m_recordOwners.try_emplace(*m_state->openedRecord, index);
+    if (!fresh && at->second != index) {
+        zip_fclose(file);
+        file = nullptr;
+        throwDamagedPart(name, "shares its stored data with another part of the zip directory");
+    }
 }
 
 PartBytes ZipPackage::read(std::uint64_t index, std::string_view name) {
@@ -229,7 +281,8 @@ PartBytes ZipPackage::readRaw(std::uint64_t index, std::string_view name, bool d
                               std::uint64_t compressedSize, std::uint64_t size, std::uint32_t crc) {
     if (!deflated && compressedSize != size)
         throwDamagedPart(name, "is stored with two different sizes");
-    const OpenEntry entry{zip_fopen_index(m_zip, index, ZIP_FL_COMPRESSED)};
+    OpenEntry entry{nullptr};
+    openEntry(entry.file, index, name, ZIP_FL_COMPRESSED);
     if (entry.file == nullptr) {
         if (!m_state->readFailure.empty())
             throw Failure(m_state->readFailure);
@@ -268,7 +321,8 @@ PartBytes ZipPackage::readRaw(std::uint64_t index, std::string_view name, bool d
 // declared size; one more byte is asked for so that data running on past it
 // is caught, and reading to the end makes libzip check the CRC.
 PartBytes ZipPackage::readThroughLibzip(std::uint64_t index, std::string_view name, std::uint64_t size) {
-    const OpenEntry entry{zip_fopen_index(m_zip, index, 0)};
+    OpenEntry entry{nullptr};
+    openEntry(entry.file, index, name, 0);
     if (entry.file == nullptr) {
         if (!m_state->readFailure.empty())
             throw Failure(m_state->readFailure);
