@@ -126,29 +126,32 @@ std::vector<std::string> ExpandCliPaths(const CliOptions& options, std::ostream&
 }
 
 int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err, bool showProgress,
-           const PresentationReadFunction& read) {
+           const PresentationOpenFunction& open) {
     bool failed = false;
     std::vector<std::string> files = ExpandCliPaths(options, err, failed);
     const unsigned workers = options.jobs > 1 ? options.jobs : 0;
-    CliReadAhead reads(std::move(files), workers, read);
+    CliReadAhead reads(std::move(files), workers, open);
 
     AddressPrinter printer(out, options.comma);
     Progress progress(err, showProgress, reads.size());
     SeenEmails seen;
-    const HarvestCallbacks callbacks{{}, [&](std::string_view address) { printer.print(address); }};
+    std::string lowered;
     for (std::size_t i = 0; i < reads.size(); ++i) {
-        CliReadResult result = reads.take(i);
-        std::string error = std::move(result.error);
-        if (result.content) {
-            try {
-                HarvestPresentation(*result.content, seen, callbacks);
-            } catch (...) {
-                error = DescribeCurrentException();
-            }
+        const CliReadResult result = reads.take(i);
+        // Each file's addresses come once each in the order found; the run
+        // keeps those no earlier file gave, exactly as one harvest would.
+        for (const auto& address : result.addresses) {
+            lowered.assign(address);
+            for (char& c : lowered)
+                if (c >= 'A' && c <= 'Z')
+                    c = static_cast<char>(c - 'A' + 'a');
+            if (seen.insert(lowered).second)
+                printer.print(address);
         }
-        if (!result.content || !error.empty()) {
+        if (result.failed) {
             progress.clearLine();
-            writeDiagnostic(err, reads.path(i), error.empty() ? "The file cannot be read." : error);
+            writeDiagnostic(err, reads.path(i),
+                            result.error.empty() ? "The file cannot be read." : result.error);
             failed = true;
         }
         printer.flush();
@@ -164,7 +167,7 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err, bool
 }
 
 int RunCliArguments(std::span<const std::string> args, std::ostream& out, std::ostream& err,
-                    bool showProgress, const PresentationReadFunction& read) {
+                    bool showProgress, const PresentationOpenFunction& open) {
     const CliParseResult parsed = ParseCliArguments(args);
     if (!parsed.error.empty()) {
         err << "orvandel-cli: " << parsed.error << "\nTry 'orvandel-cli --help'.\n";
@@ -175,7 +178,7 @@ int RunCliArguments(std::span<const std::string> args, std::ostream& out, std::o
         out.flush();
         return kCliAllRead;
     }
-    return RunCli(parsed.options, out, err, showProgress, read);
+    return RunCli(parsed.options, out, err, showProgress, open);
 }
 
 } // namespace orv

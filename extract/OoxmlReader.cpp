@@ -2,6 +2,7 @@
 
 #include "extract/OoxmlParts.h"
 #include "extract/OoxmlXml.h"
+#include "extract/ReadLimits.h"
 #include "extract/ZipPackage.h"
 #include "shell/Failure.h"
 #include "shell/SafeText.h"
@@ -150,7 +151,7 @@ std::string shapeText(pugi::xml_node shape, const NsScope& shapeScope) {
 // frames (tables, charts, diagrams), pictures, connectors and content parts
 // do not, and what they hold is not visited.
 void collectShapes(pugi::xml_node container, const NsScope& containerScope, int depth, const XmlPart& part,
-                   SlideContent& slide) {
+                   SlideContent& slide, ShapeBudget& budget) {
     for (auto child = container.first_child(); child; child = child.next_sibling()) {
         const auto [prefix, local] = SplitQualifiedName(child.name());
         const bool autoShape = local == "sp";
@@ -162,8 +163,11 @@ void collectShapes(pugi::xml_node container, const NsScope& containerScope, int 
         const ChildScope scope(containerScope, child);
         const Ns ns = scope->resolve(prefix);
         if (autoShape && ns == Ns::Presentation) {
-            slide.shapes.push_back({true, shapeText(child, *scope)});
+            std::string text = shapeText(child, *scope);
+            budget.addShape(text.size());
+            slide.shapes.push_back({true, std::move(text)});
         } else if (otherShape && ns == Ns::Presentation) {
+            budget.addShape(0);
             slide.shapes.push_back({false, {}});
         } else if (alternate && ns == Ns::MarkupCompatibility) {
             if (depth >= kMaxAlternateContentDepth)
@@ -171,13 +175,13 @@ void collectShapes(pugi::xml_node container, const NsScope& containerScope, int 
                              " is wrapped in alternate content nested too deeply");
             if (const auto branch = selectBranch(child, *scope)) {
                 const ChildScope branchScope(*scope, branch);
-                collectShapes(branch, *branchScope, depth + 1, part, slide);
+                collectShapes(branch, *branchScope, depth + 1, part, slide, budget);
             }
         }
     }
 }
 
-SlideContent readSlide(const XmlPart& part, std::size_t number) {
+SlideContent readSlide(const XmlPart& part, std::size_t number, ShapeBudget& budget) {
     const auto root = part.root();
     const NsScope rootScope(nullptr, root);
     std::string_view local;
@@ -193,24 +197,43 @@ SlideContent readSlide(const XmlPart& part, std::size_t number) {
     if (!tree)
         return slide;
     const ChildScope treeScope(*commonScope, tree);
-    collectShapes(tree, *treeScope, 0, part, slide);
+    collectShapes(tree, *treeScope, 0, part, slide, budget);
     return slide;
 }
 
-class PackageReader {
+// A package held open: the slide list is resolved when opening, each slide's
+// part is inflated, parsed, read and dropped when the slide is asked for.
+class PackageDocument final : public PresentationDocument {
 public:
-    explicit PackageReader(ZipPackage& zip) : m_zip(zip) {}
+    explicit PackageDocument(std::unique_ptr<ByteSource> source)
+        : m_source(std::move(source)), m_zip(*m_source) {
+        listSlides();
+    }
 
-    PresentationContent read() {
+    std::size_t slideCount() const override { return m_slides.size(); }
+
+    SlideContent readSlide(std::size_t index) override {
+        const std::string& name = m_slides.at(index);
+        const auto part = ReadXmlPart(m_zip, name);
+        if (!part)
+            throwDamaged("the slide part " + FileText(name) + " is missing");
+        m_budget.nextSlide();
+        return orv::readSlide(*part, index + 1, m_budget);
+    }
+
+private:
+    void listSlides() {
         const std::string mainName = mainPartName();
         const bool typedAsPresentation = checkContentType(mainName);
-        auto main = ReadXmlPart(m_zip, mainName);
-        if (!main)
-            throwDamaged("its main part " + FileText(mainName) + " is missing");
-        const auto ids = slideRelationshipIds(*main, typedAsPresentation);
-        PresentationContent content;
+        std::vector<std::string> ids;
+        {
+            const auto main = ReadXmlPart(m_zip, mainName);
+            if (!main)
+                throwDamaged("its main part " + FileText(mainName) + " is missing");
+            ids = slideRelationshipIds(*main, typedAsPresentation);
+        }
         if (ids.empty())
-            return content; // no slides: the relationships are not needed
+            return; // no slides: the relationships are not needed
         const std::string relsName = RelationshipsPartName(mainName);
         const auto rels = ReadXmlPart(m_zip, relsName);
         if (!rels)
@@ -236,15 +259,14 @@ public:
             // repeat one large slide without end.
             if (!seen.insert(lowerAscii(*name)).second)
                 throwDamaged("the slide list names the part " + FileText(*name) + " more than once");
-            const auto slide = ReadXmlPart(m_zip, *name);
-            if (!slide)
+            // Found now, so that a package missing a slide is refused before
+            // any of its slides is read.
+            if (!FindPart(m_zip, *name))
                 throwDamaged("the slide part " + FileText(*name) + " is missing");
-            content.slides.push_back(readSlide(*slide, i + 1));
+            m_slides.push_back(*name);
         }
-        return content;
     }
 
-private:
     // The main document, found through the package's root relationships,
     // never by its name.
     std::string mainPartName() {
@@ -314,19 +336,25 @@ private:
             if (id == nullptr || *id == '\0')
                 throwDamaged("slide " + std::to_string(ids.size() + 1) + " in the slide list of " +
                              FileText(main.name) + " has no relationship id");
+            if (ids.size() == limits::kMaxSlides)
+                throw Failure(
+                    "The presentation is too large to read safely: its slide list names more than " +
+                    std::to_string(limits::kMaxSlides) + " slides.");
             ids.emplace_back(id);
         }
         return ids;
     }
 
-    ZipPackage& m_zip;
+    std::unique_ptr<ByteSource> m_source;
+    ZipPackage m_zip;
+    std::vector<std::string> m_slides; // part names in presentation order
+    ShapeBudget m_budget;
 };
 
 } // namespace
 
-PresentationContent ReadOoxmlPresentation(const ByteSource& source) {
-    ZipPackage zip(source);
-    return PackageReader(zip).read();
+std::unique_ptr<PresentationDocument> OpenOoxmlPresentation(std::unique_ptr<ByteSource> source) {
+    return std::make_unique<PackageDocument>(std::move(source));
 }
 
 } // namespace orv

@@ -1,6 +1,7 @@
 #include "extract/PptDocument.h"
 
 #include "extract/PptRecords.h"
+#include "extract/ReadLimits.h"
 #include "shell/Failure.h"
 
 #include <algorithm>
@@ -287,7 +288,7 @@ std::optional<ShapeContent> readShape(const Record& container, const SlideEntry&
 }
 
 SlideContent readSlide(const ByteSource& stream, std::uint32_t offset, const SlideEntry& entry,
-                       int slideNumber, Budget& budget) {
+                       int slideNumber, Budget& budget, ShapeBudget& shapes) {
     SlideContent slide;
     const auto bytes = readRecord(stream, offset, kSlideContainer, "slide record");
     budget.spend(bytes.size());
@@ -318,6 +319,7 @@ SlideContent readSlide(const ByteSource& stream, std::uint32_t offset, const Sli
         if (!shape)
             continue;
         budget.spend(sizeof(ShapeContent) + shape->text.size());
+        shapes.addShape(shape->text.size());
         slide.shapes.push_back(std::move(*shape));
     }
     return slide;
@@ -325,21 +327,41 @@ SlideContent readSlide(const ByteSource& stream, std::uint32_t offset, const Sli
 
 } // namespace
 
-PresentationContent readBinaryPresentation(const ByteSource& currentUser, const ByteSource& document) {
+struct BinarySlides::State {
+    const ByteSource& document;
+    Budget budget;
+    DocumentIndex index;
+    std::vector<std::uint8_t> slideList; // the slide entries' texts point into it
+    std::vector<SlideEntry> entries;
+    ShapeBudget shapes;
+};
+
+BinarySlides::BinarySlides(const ByteSource& currentUser, const ByteSource& document) {
     const std::uint32_t currentEdit = readCurrentEditOffset(currentUser);
     Budget budget(document.size());
-    const DocumentIndex index = readEdits(document, currentEdit, budget);
-    const auto slideList = readSlideList(document, locate(index, index.documentPersistId, "document record"));
-    const auto entries = slideEntries(slideList);
+    DocumentIndex index = readEdits(document, currentEdit, budget);
+    auto slideList = readSlideList(document, locate(index, index.documentPersistId, "document record"));
+    auto entries = slideEntries(slideList);
+    if (entries.size() > limits::kMaxSlides)
+        throw Failure("The presentation is too large to read safely: its slide list names more than " +
+                      std::to_string(limits::kMaxSlides) + " slides.");
+    m_state.reset(
+        new State{document, budget, std::move(index), std::move(slideList), std::move(entries), {}});
+}
 
-    PresentationContent content;
-    for (const SlideEntry& entry : entries) {
-        budget.spend(sizeof(SlideContent));
-        const int slideNumber = static_cast<int>(content.slides.size()) + 1;
-        content.slides.push_back(
-            readSlide(document, locate(index, entry.persistId, "slide"), entry, slideNumber, budget));
-    }
-    return content;
+BinarySlides::~BinarySlides() = default;
+
+std::size_t BinarySlides::count() const {
+    return m_state->entries.size();
+}
+
+SlideContent BinarySlides::read(std::size_t index) {
+    State& s = *m_state;
+    const SlideEntry& entry = s.entries.at(index);
+    s.budget.spend(sizeof(SlideContent));
+    s.shapes.nextSlide();
+    return readSlide(s.document, locate(s.index, entry.persistId, "slide"), entry,
+                     static_cast<int>(index) + 1, s.budget, s.shapes);
 }
 
 } // namespace orv::ppt

@@ -20,7 +20,7 @@ inline constexpr std::uint64_t kMaxCompressionRatio = 1000;      // deflate's ho
 
 // XML parts: elements and attributes together, so that a part of short
 // elements or one of many attributes costs no more than the bound allows.
-inline constexpr std::size_t kMaxXmlNodes = 4'000'000;
+inline constexpr std::size_t kMaxXmlNodes = 1'500'000;
 inline constexpr std::size_t kMaxNamespaceDeclarations = 1'000; // on one element
 inline constexpr std::size_t kMaxRelationships = 100'000;       // in one relationships part
 
@@ -28,6 +28,6 @@ inline constexpr std::size_t kMaxRelationships = 100'000;       // in one relati
 inline constexpr std::size_t kMaxSlides = 50'000;
 inline constexpr std::size_t kMaxShapesPerSlide = 100'000;
 inline constexpr std::size_t kMaxShapesPerFile = 1'000'000;
-inline constexpr std::size_t kMaxTextPerSlide = 64ull << 20; // bytes of text kept for one slide
+inline constexpr std::size_t kMaxTextPerSlide = 16ull << 20; // bytes of text kept for one slide
 
 } // namespace orv::limits

@@ -19,13 +19,10 @@ struct Outcome {
     std::string err;
 };
 
-Outcome runCli(
-    std::vector<std::string> args, const PresentationReadFunction& read = [](const std::string& path) {
-        return ReadPresentationFile(path);
-    }) {
+Outcome runCli(std::vector<std::string> args) {
     std::ostringstream out;
     std::ostringstream err;
-    const int status = RunCliArguments(args, out, err, false, read);
+    const int status = RunCliArguments(args, out, err, false, OpenPresentationFile);
     return {status, out.str(), err.str()};
 }
 
@@ -146,7 +143,7 @@ TEST(CliSafety, EachFilesAddressesAreFlushedBeforeTheNextFileIsRead) {
         return content;
     };
     const std::vector<std::string> args{a, b};
-    EXPECT_EQ(RunCliArguments(args, out, err, false, read), kCliAllRead);
+    EXPECT_EQ(RunCliArguments(args, out, err, false, OpenerOf(read)), kCliAllRead);
     EXPECT_EQ(flushedBeforeB, "a@example.com\n");
 }
 
