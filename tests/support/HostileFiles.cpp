@@ -4,7 +4,10 @@
 #include "support/PptBuilder.h"
 #include "support/PptxBuilder.h"
 
+#include <libdeflate.h>
+
 #include <array>
+#include <memory>
 
 namespace orv::test {
 
@@ -91,41 +94,55 @@ std::string deckWithSlideTarget(const std::string& target) {
     return b.bytes();
 }
 
-std::vector<RawZipEntry> rawEntriesOf(const PptxBuilder& b) {
+std::vector<RawZipEntry> rawEntriesOf(const PptxBuilder& b, bool deflate = false) {
     std::vector<RawZipEntry> out;
     for (const auto& entry : b.entries())
-        out.push_back({entry.name, entry.data, {}, false});
+        out.push_back({entry.name, entry.data, {}, false, deflate});
     return out;
 }
 
 } // namespace
 
+std::string deflated(const std::string& data) {
+    const std::unique_ptr<libdeflate_compressor, decltype(&libdeflate_free_compressor)> compressor(
+        libdeflate_alloc_compressor(6), &libdeflate_free_compressor);
+    std::string out(libdeflate_deflate_compress_bound(compressor.get(), data.size()), '\0');
+    out.resize(
+        libdeflate_deflate_compress(compressor.get(), data.data(), data.size(), out.data(), out.size()));
+    return out;
+}
+
 std::string RawZipBytes(const std::vector<RawZipEntry>& entries) {
     std::string out;
     std::vector<std::uint64_t> offsets;
+    std::vector<std::uint64_t> storedSizes;
     for (const auto& e : entries) {
         offsets.push_back(out.size());
+        storedSizes.push_back(0);
         if (e.shareRecordOf)
             continue;
+        const std::string stored = e.deflate ? deflated(e.data) : e.data;
+        storedSizes.back() = stored.size();
         le32(out, 0x04034b50);
-        le16(out, 20), le16(out, 0x0800), le16(out, 0), le16(out, 0), le16(out, 0x21);
-        le32(out, crc32(e.data)), le32(out, static_cast<std::uint32_t>(e.data.size()));
+        le16(out, 20), le16(out, 0x0800), le16(out, e.deflate ? 8 : 0), le16(out, 0), le16(out, 0x21);
+        le32(out, crc32(e.data)), le32(out, static_cast<std::uint32_t>(stored.size()));
         le32(out, static_cast<std::uint32_t>(e.data.size()));
         le16(out, static_cast<std::uint32_t>(e.name.size())), le16(out, 0);
         out += e.name;
-        out += e.data;
+        out += stored;
     }
     const std::uint64_t directory = out.size();
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const auto& e = entries[i];
-        const auto& stored = e.shareRecordOf ? entries[*e.shareRecordOf] : e;
-        const std::uint64_t offset = offsets[e.shareRecordOf ? *e.shareRecordOf : i];
+        const std::size_t owner = e.shareRecordOf ? *e.shareRecordOf : i;
+        const auto& stored = entries[owner];
+        const std::uint64_t offset = offsets[owner];
         le32(out, 0x02014b50);
-        le16(out, 45), le16(out, 45), le16(out, 0x0800), le16(out, 0), le16(out, 0), le16(out, 0x21);
+        le16(out, 45), le16(out, 45), le16(out, 0x0800), le16(out, stored.deflate ? 8 : 0), le16(out, 0);
+        le16(out, 0x21);
         le32(out, crc32(stored.data));
-        const auto size = static_cast<std::uint32_t>(stored.data.size());
-        le32(out, e.claimHugeSize ? 0xFFFFFFFFu : size);
-        le32(out, e.claimHugeSize ? 0xFFFFFFFFu : size);
+        le32(out, e.claimHugeSize ? 0xFFFFFFFFu : static_cast<std::uint32_t>(storedSizes[owner]));
+        le32(out, e.claimHugeSize ? 0xFFFFFFFFu : static_cast<std::uint32_t>(stored.data.size()));
         le16(out, static_cast<std::uint32_t>(e.name.size()));
         le16(out, e.claimHugeSize ? 20 : 0);
         le16(out, 0), le16(out, 0), le16(out, 0), le32(out, 0);
@@ -156,15 +173,16 @@ std::string PackageWithZipEntries(std::size_t entries) {
     b.addSlide().addTextBox({"x@example.com"});
     auto raw = rawEntriesOf(b);
     for (std::size_t i = raw.size(); i < entries; ++i)
-        raw.push_back({"e/" + std::to_string(i), {}, {}, false});
+        raw.push_back({"e/" + std::to_string(i), {}, {}, false, false});
     return RawZipBytes(raw);
 }
 
-std::string PackageWithSharedRecords(std::size_t slides) {
+std::string PackageWithSharedRecords(std::size_t slides, std::size_t shapes) {
     PptxBuilder b;
     for (std::size_t i = 0; i < slides; ++i)
-        b.addSlide().addShapeWithoutText();
-    auto raw = rawEntriesOf(b);
+        b.addSlide();
+    b.setPart("ppt/slides/slide1.xml", slideXml("", repeated("<p:cxnSp/>", shapes)));
+    auto raw = rawEntriesOf(b, true);
     std::optional<std::size_t> first;
     for (std::size_t i = 0; i < raw.size(); ++i) {
         if (!raw[i].name.starts_with("ppt/slides/slide"))
@@ -198,7 +216,7 @@ std::string PackageWithShapes(std::size_t perSlide, std::size_t slides) {
         b.addSlide();
         b.setPart("ppt/slides/slide" + std::to_string(i) + ".xml", xml);
     }
-    return b.bytes();
+    return RawZipBytes(rawEntriesOf(b, true));
 }
 
 std::string PackageWithSlideText(std::size_t bytes) {
@@ -206,9 +224,41 @@ std::string PackageWithSlideText(std::size_t bytes) {
     b.addSlide();
     b.setPart("ppt/slides/slide1.xml",
               slideXml("", "<p:sp><p:txBody><a:p><a:r><a:t>" + lowEntropyText(bytes) +
-                               "</a:t></a:r></a:p></p:txBody></p:sp>"),
-              false); // stored: quick to write, and what is read is the same
-    return b.bytes();
+                               "</a:t></a:r></a:p></p:txBody></p:sp>"));
+    return RawZipBytes(rawEntriesOf(b, true));
+}
+
+std::string PackageWithTextSlides(std::size_t slides, std::size_t bytesPerSlide) {
+    // A short block of letters repeated, broken by a random letter every
+    // kilobyte: deflate shrinks it a hundred times or so, far less than a
+    // run of one letter, so no part looks like a bomb.
+    const std::string block = lowEntropyText(64);
+    const std::string breaks = lowEntropyText(bytesPerSlide / 1024 + 1);
+    std::string text;
+    text.reserve(bytesPerSlide + 1024);
+    for (std::size_t k = 0; text.size() < bytesPerSlide; ++k) {
+        for (int i = 0; i < 16; ++i)
+            text += block;
+        text.back() = breaks[k] == 'a' ? 'c' : 'd';
+    }
+    text.resize(bytesPerSlide);
+    PptxBuilder b;
+    for (std::size_t i = 1; i <= slides; ++i) {
+        b.addSlide();
+        b.setPart("ppt/slides/slide" + std::to_string(i) + ".xml",
+                  slideXml("", "<p:sp><p:txBody><a:p><a:r><a:t>s" + std::to_string(i) + "@example.com " +
+                                   text + "</a:t></a:r></a:p></p:txBody></p:sp>"));
+    }
+    return RawZipBytes(rawEntriesOf(b, true));
+}
+
+std::string PackageWithDeepNesting(std::size_t depth) {
+    PptxBuilder b;
+    b.addSlide();
+    b.setPart("ppt/slides/slide1.xml",
+              slideXml(" xmlns:x=\"urn:x\"",
+                       "<p:sp>" + repeated("<x:e>", depth) + repeated("</x:e>", depth) + "</p:sp>"));
+    return RawZipBytes(rawEntriesOf(b, true));
 }
 
 std::string PackageWithAttributes(std::size_t attributes) {
@@ -221,7 +271,7 @@ std::string PackageWithAttributes(std::size_t attributes) {
     element += "/>";
     b.setPart("ppt/slides/slide1.xml",
               slideXml(" xmlns:x=\"urn:x\"", repeated(element, attributes / perElement + 1)));
-    return b.bytes();
+    return RawZipBytes(rawEntriesOf(b, true));
 }
 
 std::string PackageWithRelationships(std::size_t relationships) {
@@ -239,7 +289,7 @@ std::string PackageWithNamespaces(std::size_t declarations, std::size_t choices)
     std::string required;
     for (std::size_t i = 0; i < declarations; ++i) {
         bindings +=
-            " xmlns:n" + std::to_string(i) + "=\"http://schemas.microsoft.com/office/drawing/2010/main\"";
+            " xmlns:n" + std::to_string(i) + "=\"http://schemas.openxmlformats.org/presentationml/2006/main\"";
         required += "n" + std::to_string(i) + " ";
     }
     const std::string alternate = "<mc:AlternateContent><mc:Choice Requires=\"" + required +
@@ -247,7 +297,7 @@ std::string PackageWithNamespaces(std::size_t declarations, std::size_t choices)
     PptxBuilder b;
     b.addSlide();
     b.setPart("ppt/slides/slide1.xml", slideXml(bindings, repeated(alternate, choices)));
-    return b.bytes();
+    return RawZipBytes(rawEntriesOf(b, true));
 }
 
 std::string PackageWithCaseMismatchedNames(std::size_t slides) {

@@ -20,15 +20,19 @@ struct RawZipEntry {
     std::string data;
     std::optional<std::size_t> shareRecordOf; // the directory points at that entry's local record
     bool claimHugeSize = false;               // zip64 sizes of 2^64 - 1 in the directory
+    bool deflate = false;
 };
 std::string RawZipBytes(const std::vector<RawZipEntry>& entries);
 
 // One package per kind.
-std::string PackageWithZipEntries(std::size_t entries);   // a good deck plus empty entries
-std::string PackageWithSharedRecords(std::size_t slides); // every slide entry shares one record
-std::string PackageWithSlides(std::size_t slides);        // a slide list naming that many slides
+std::string PackageWithZipEntries(std::size_t entries); // a good deck plus empty entries
+// Every slide entry shares one record: a slide of `shapes` empty shapes.
+std::string PackageWithSharedRecords(std::size_t slides, std::size_t shapes = 1);
+std::string PackageWithSlides(std::size_t slides); // a slide list naming that many slides
 std::string PackageWithShapes(std::size_t perSlide, std::size_t slides); // shapes without text
-std::string PackageWithSlideText(std::size_t bytes);             // one shape, one run of this much text
+std::string PackageWithSlideText(std::size_t bytes); // one shape, one run of this much text
+std::string PackageWithTextSlides(std::size_t slides, std::size_t bytesPerSlide); // deflated well
+std::string PackageWithDeepNesting(std::size_t depth);           // nested elements in one shape
 std::string PackageWithAttributes(std::size_t attributes);       // on empty shapes of one slide
 std::string PackageWithRelationships(std::size_t relationships); // in the main part's relationships
 std::string PackageWithNamespaces(std::size_t declarations, std::size_t choices); // on the root with 4 more
