@@ -170,7 +170,7 @@ int RunCliArguments(std::span<const std::string> args, std::ostream& out, std::o
                     bool showProgress, const PresentationOpenFunction& open) {
     const CliParseResult parsed = ParseCliArguments(args);
     if (!parsed.error.empty()) {
-        err << "orvandel-cli: " << parsed.error << "\nTry 'orvandel-cli --help'.\n";
+        err << "orvandel-cli: " << PrintableText(parsed.error) << "\nTry 'orvandel-cli --help'.\n";
         return kCliBadUsage;
     }
     if (parsed.options.help) {
