@@ -1,13 +1,20 @@
 #include "extract/CliReadAhead.h"
 
+#include "extract/Harvest.h"
 #include "shell/ErrorReport.h"
 
 #include <utility>
 
 namespace orv {
 
-CliReadAhead::CliReadAhead(std::vector<std::string> paths, unsigned workers, PresentationReadFunction read)
-    : m_paths(std::move(paths)), m_read(std::move(read)), m_capacity(2 * static_cast<std::size_t>(workers)) {
+PresentationOpenFunction OpenerOf(PresentationReadFunction read) {
+    return [read = std::move(read)](const std::string& path) -> std::unique_ptr<PresentationDocument> {
+        return std::make_unique<ContentDocument>(read(path));
+    };
+}
+
+CliReadAhead::CliReadAhead(std::vector<std::string> paths, unsigned workers, PresentationOpenFunction open)
+    : m_paths(std::move(paths)), m_open(std::move(open)), m_capacity(2 * static_cast<std::size_t>(workers)) {
     m_workers.reserve(workers);
     for (unsigned i = 0; i < workers; ++i)
         m_workers.emplace_back([this] { work(); });
@@ -25,11 +32,17 @@ CliReadAhead::~CliReadAhead() {
 
 CliReadResult CliReadAhead::readOne(std::size_t index) const {
     CliReadResult result;
+    SeenEmails seen; // this file's own; the run's set is applied in list order
+    const HarvestCallbacks callbacks{
+        {}, [&](std::string_view address) { result.addresses.emplace_back(address); }};
     try {
-        result.content = m_read(m_paths[index]);
+        const auto document = m_open(m_paths[index]);
+        const std::size_t count = document->slideCount();
+        for (std::size_t i = 0; i < count; ++i)
+            HarvestSlide(document->readSlide(i), seen, callbacks);
     } catch (...) {
+        result.failed = true;
         result.error = DescribeCurrentException();
-        result.content.reset();
     }
     return result;
 }

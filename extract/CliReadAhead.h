@@ -1,11 +1,12 @@
 #pragma once
 
-#include "extract/PresentationContent.h"
+#include "extract/PresentationDocument.h"
 
 #include <condition_variable>
 #include <cstddef>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -14,22 +15,35 @@
 
 namespace orv {
 
-using PresentationReadFunction = std::function<PresentationContent(const std::string& path)>;
+// Opens a presentation for reading slide by slide (OpenPresentationFile in the
+// program, stand-ins in tests).
+using PresentationOpenFunction =
+    std::function<std::unique_ptr<PresentationDocument>(const std::string& path)>;
 
-// One file's outcome: its content, or why it could not be read.
+// Reads a whole presentation at once; OpenerOf turns it into an opener.
+using PresentationReadFunction = std::function<PresentationContent(const std::string& path)>;
+PresentationOpenFunction OpenerOf(PresentationReadFunction read);
+
+// One file's outcome: the addresses its slides hold, each once (compared as
+// the run compares them) in the order found, and, when a slide or the file
+// could not be read, why. Addresses found before a failure are kept, as a
+// run of the window keeps them.
 struct CliReadResult {
-    std::optional<PresentationContent> content;
+    std::vector<std::string> addresses;
+    bool failed = false;
     std::string error;
 };
 
 // Reads a list of files on worker threads and hands the results back strictly
-// in list order, so that whatever is done with them stays sequential. Workers
-// run at most 2 x workers files ahead of the one taken last, which bounds the
-// contents held in memory whatever the length of the list. With no workers
-// each file is read when it is taken, on the caller's thread.
+// in list order, so that whatever is done with them stays sequential. A
+// worker reads one slide at a time and keeps only the addresses found, so a
+// file costs no more memory than its largest slide. Workers run at most
+// 2 x workers files ahead of the one taken last, which bounds the results held
+// whatever the length of the list. With no workers each file is read when it
+// is taken, on the caller's thread.
 class CliReadAhead {
 public:
-    CliReadAhead(std::vector<std::string> paths, unsigned workers, PresentationReadFunction read);
+    CliReadAhead(std::vector<std::string> paths, unsigned workers, PresentationOpenFunction open);
     ~CliReadAhead();
     CliReadAhead(const CliReadAhead&) = delete;
     CliReadAhead& operator=(const CliReadAhead&) = delete;
@@ -49,7 +63,7 @@ private:
     void work();
 
     std::vector<std::string> m_paths;
-    PresentationReadFunction m_read;
+    PresentationOpenFunction m_open;
     std::size_t m_capacity = 0;
 
     std::mutex m_mutex;

@@ -1,9 +1,11 @@
 #include "extract/CliRun.h"
 
+#include "extract/CliFolders.h"
 #include "extract/Harvest.h"
 #include "filelist/AddFolder.h"
 #include "filelist/FileSystem.h"
 #include "shell/ErrorReport.h"
+#include "shell/SafeText.h"
 
 #include <chrono>
 #include <ostream>
@@ -12,13 +14,20 @@ namespace orv {
 
 namespace {
 
+// One diagnostic line: the path and the description, both escaped, so that
+// neither a file's name nor its contents can break the line or drive the
+// terminal.
+void writeDiagnostic(std::ostream& err, std::string_view path, std::string_view description) {
+    err << PrintableText(path) << ": " << PrintableDescription(description) << '\n';
+}
+
 // Scan trouble has no window to show it in: one line on stderr, naming the
 // folder argument it happened under.
 class StreamReporter : public ErrorReporter {
 public:
     StreamReporter(std::ostream& err, const std::string& folder) : m_err(err), m_folder(folder) {}
     void report(std::string_view, std::int32_t, const std::string& description) override {
-        m_err << m_folder << ": " << description << '\n';
+        writeDiagnostic(m_err, m_folder, description);
         m_reported = true;
     }
     bool reported() const { return m_reported; }
@@ -35,6 +44,9 @@ class AddressPrinter {
 public:
     AddressPrinter(std::ostream& out, bool comma) : m_out(out), m_comma(comma) {}
     void print(std::string_view address) { m_out << address << (m_comma ? ',' : '\n'); }
+    // After each file, so that a run stopped at any point (killed, out of
+    // memory) keeps every address already found.
+    void flush() { m_out.flush(); }
     void finish() {
         if (m_comma)
             m_out << "\r\n";
@@ -95,44 +107,54 @@ std::vector<std::string> ExpandCliPaths(const CliOptions& options, std::ostream&
         try {
             ListFolderNames(path);
         } catch (const FolderListingFailure& failure) {
-            err << path << ": " << failure.description() << '\n';
+            writeDiagnostic(err, path, failure.description());
             failed = true;
             continue;
         }
         StreamReporter reporter(err, path);
         auto rows = CollectFolderFiles(path, extensions, reporter, {});
         failed = failed || reporter.reported();
+        // The scan leaves some folders out by rule; their files would be
+        // missing from the output without a word, so each is named.
+        FindSkippedFolders(path, [&](const std::string& folder, const std::string& why) {
+            writeDiagnostic(err, folder, why);
+            failed = true;
+        });
         files.insert(files.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
     }
     return files;
 }
 
 int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err, bool showProgress,
-           const PresentationReadFunction& read) {
+           const PresentationOpenFunction& open) {
     bool failed = false;
     std::vector<std::string> files = ExpandCliPaths(options, err, failed);
     const unsigned workers = options.jobs > 1 ? options.jobs : 0;
-    CliReadAhead reads(std::move(files), workers, read);
+    CliReadAhead reads(std::move(files), workers, open);
 
     AddressPrinter printer(out, options.comma);
     Progress progress(err, showProgress, reads.size());
     SeenEmails seen;
-    const HarvestCallbacks callbacks{{}, [&](std::string_view address) { printer.print(address); }};
+    std::string lowered;
     for (std::size_t i = 0; i < reads.size(); ++i) {
-        CliReadResult result = reads.take(i);
-        std::string error = std::move(result.error);
-        if (result.content) {
-            try {
-                HarvestPresentation(*result.content, seen, callbacks);
-            } catch (...) {
-                error = DescribeCurrentException();
-            }
+        const CliReadResult result = reads.take(i);
+        // Each file's addresses come once each in the order found; the run
+        // keeps those no earlier file gave, exactly as one harvest would.
+        for (const auto& address : result.addresses) {
+            lowered.assign(address);
+            for (char& c : lowered)
+                if (c >= 'A' && c <= 'Z')
+                    c = static_cast<char>(c - 'A' + 'a');
+            if (seen.insert(lowered).second)
+                printer.print(address);
         }
-        if (!result.content || !error.empty()) {
+        if (result.failed) {
             progress.clearLine();
-            err << reads.path(i) << ": " << (error.empty() ? "The file cannot be read." : error) << '\n';
+            writeDiagnostic(err, reads.path(i),
+                            result.error.empty() ? "The file cannot be read." : result.error);
             failed = true;
         }
+        printer.flush();
         progress.update(i + 1);
     }
     progress.finish();
@@ -145,10 +167,10 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err, bool
 }
 
 int RunCliArguments(std::span<const std::string> args, std::ostream& out, std::ostream& err,
-                    bool showProgress, const PresentationReadFunction& read) {
+                    bool showProgress, const PresentationOpenFunction& open) {
     const CliParseResult parsed = ParseCliArguments(args);
     if (!parsed.error.empty()) {
-        err << "orvandel-cli: " << parsed.error << "\nTry 'orvandel-cli --help'.\n";
+        err << "orvandel-cli: " << PrintableText(parsed.error) << "\nTry 'orvandel-cli --help'.\n";
         return kCliBadUsage;
     }
     if (parsed.options.help) {
@@ -156,7 +178,7 @@ int RunCliArguments(std::span<const std::string> args, std::ostream& out, std::o
         out.flush();
         return kCliAllRead;
     }
-    return RunCli(parsed.options, out, err, showProgress, read);
+    return RunCli(parsed.options, out, err, showProgress, open);
 }
 
 } // namespace orv

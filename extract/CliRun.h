@@ -26,10 +26,10 @@ std::vector<std::string> ExpandCliPaths(const CliOptions& options, std::ostream&
 // unreadable file goes to `err`. `showProgress` adds a running count of files
 // read on `err` (for a terminal). Returns the exit status.
 int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err, bool showProgress,
-           const PresentationReadFunction& read);
+           const PresentationOpenFunction& open);
 
 // Parses the command line (without the program name) and runs it.
 int RunCliArguments(std::span<const std::string> args, std::ostream& out, std::ostream& err,
-                    bool showProgress, const PresentationReadFunction& read);
+                    bool showProgress, const PresentationOpenFunction& open);
 
 } // namespace orv

@@ -1,14 +1,16 @@
 #pragma once
 
 #include "extract/ByteSource.h"
-#include "extract/PresentationContent.h"
+#include "extract/PresentationDocument.h"
+
+#include <memory>
 
 namespace orv {
 
-// Reads a presentation stored in a compound file: a binary presentation
+// Opens a presentation stored in a compound file: a binary presentation
 // (.ppt .pps .pot). Recognises, and fails with a plain description, an
 // encrypted (password-protected) document of either family, older binary
 // presentations, and compound files that hold no presentation at all.
-PresentationContent ReadCompoundFilePresentation(const ByteSource& source);
+std::unique_ptr<PresentationDocument> OpenCompoundFilePresentation(std::unique_ptr<ByteSource> source);
 
 } // namespace orv

@@ -41,9 +41,13 @@ bool AbortIfPowerPointOpen(PresentationHost& host,
 void HarvestPresentation(const PresentationContent& content, SeenEmails& seen,
                          const HarvestCallbacks& callbacks) {
     for (const auto& slide : content.slides)
-        for (const auto& shape : slide.shapes)
-            if (shape.hasTextFrame && !shape.text.empty())
-                HarvestEmailsFromText(shape.text, seen, callbacks);
+        HarvestSlide(slide, seen, callbacks);
+}
+
+void HarvestSlide(const SlideContent& slide, SeenEmails& seen, const HarvestCallbacks& callbacks) {
+    for (const auto& shape : slide.shapes)
+        if (shape.hasTextFrame && !shape.text.empty())
+            HarvestEmailsFromText(shape.text, seen, callbacks);
 }
 
 void DoItByFile(const std::string& path, PresentationHost& host, ErrorReporter& reporter, SeenEmails& seen,

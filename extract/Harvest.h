@@ -37,6 +37,8 @@ bool AbortIfPowerPointOpen(PresentationHost& host,
 // DoItByFile over the same file finds, in the same order.
 void HarvestPresentation(const PresentationContent& content, SeenEmails& seen,
                          const HarvestCallbacks& callbacks);
+// The same for one slide.
+void HarvestSlide(const SlideContent& slide, SeenEmails& seen, const HarvestCallbacks& callbacks);
 
 void DoItByFile(const std::string& path, PresentationHost& host, ErrorReporter& reporter, SeenEmails& seen,
                 const HarvestCallbacks& callbacks);

@@ -18,34 +18,49 @@ void NativePresentationHost::Attach() {
 void NativePresentationHost::Open(const std::string& path) {
     if (!m_running)
         throw Failure("The presentation reader is not running.");
-    m_presentation.reset();
-    m_presentation = ReadPresentationFile(path);
+    close();
+    m_presentation = OpenPresentationFile(path);
 }
 
-const PresentationContent& NativePresentationHost::active() const {
-    if (!m_presentation)
-        throw Failure("No presentation is open.");
-    return *m_presentation;
+void NativePresentationHost::close() {
+    m_presentation.reset();
+    m_failed = false;
+    m_slideNumber = 0;
+    m_slide = {};
 }
 
 int NativePresentationHost::SlideCount() {
     // After a failed Open (already reported) nothing is active: no slides, so
     // one bad file gives one report, not one per following step.
-    return m_presentation ? static_cast<int>(m_presentation->slides.size()) : 0;
+    return m_presentation ? static_cast<int>(m_presentation->slideCount()) : 0;
 }
 
-const SlideContent& NativePresentationHost::slideAt(int slide) const {
-    const auto& slides = active().slides;
-    if (slide < 1 || static_cast<std::size_t>(slide) > slides.size())
+const SlideContent& NativePresentationHost::slideAt(int slide) {
+    if (!m_presentation)
+        throw Failure("No presentation is open.");
+    if (slide < 1 || static_cast<std::size_t>(slide) > m_presentation->slideCount())
         throw Failure("The slide index is out of range.");
-    return slides[static_cast<std::size_t>(slide) - 1];
+    if (slide != m_slideNumber) {
+        m_slide = {}; // the previous slide goes before the next is read
+        m_slideNumber = 0;
+        try {
+            m_slide = m_presentation->readSlide(static_cast<std::size_t>(slide) - 1);
+        } catch (...) {
+            m_failed = true;
+            throw;
+        }
+        m_slideNumber = slide;
+    }
+    return m_slide;
 }
 
 int NativePresentationHost::ShapeCount(int slide) {
+    if (m_failed)
+        return 0; // the failure that closed the reading was reported already
     return static_cast<int>(slideAt(slide).shapes.size());
 }
 
-const ShapeContent& NativePresentationHost::shapeAt(int slide, int shape) const {
+const ShapeContent& NativePresentationHost::shapeAt(int slide, int shape) {
     const auto& shapes = slideAt(slide).shapes;
     if (shape < 1 || static_cast<std::size_t>(shape) > shapes.size())
         throw Failure("The shape index is out of range.");
@@ -64,7 +79,7 @@ std::string NativePresentationHost::Text(int slide, int shape) {
 }
 
 void NativePresentationHost::Quit() {
-    m_presentation.reset();
+    close();
     m_running = false;
     m_attached = false;
 }

@@ -1,16 +1,22 @@
 #pragma once
 
-#include "extract/PresentationContent.h"
+#include "extract/PresentationDocument.h"
 #include "extract/PresentationHost.h"
 
-#include <optional>
+#include <memory>
 
 namespace orv {
 
 // Orvandel's own presentation reader behind the host operations. "Create"
 // starts an instance within this process; "Attach" reaches it and fails when
-// none was created; "Open" reads the whole file's slide text at once; "Quit"
+// none was created; "Quit"
 // drops it. It never writes to the files it reads.
+//
+// "Open" reads the file's container and slide list only; a slide is read when
+// the harvest first asks about it and dropped when it moves on to another, so
+// memory is set by the largest slide, not by the presentation. When a slide
+// cannot be read, that one failure is reported and the presentation is closed:
+// the slides after it count no shapes, so one bad file gives one report.
 class NativePresentationHost final : public PresentationHost {
 public:
     void Create() override;
@@ -27,17 +33,20 @@ public:
     void Release() override {
         m_attached = false;
         m_running = false;
-        m_presentation.reset();
+        close();
     }
 
 private:
-    const PresentationContent& active() const;
-    const SlideContent& slideAt(int slide) const;
-    const ShapeContent& shapeAt(int slide, int shape) const;
+    void close();
+    const SlideContent& slideAt(int slide);
+    const ShapeContent& shapeAt(int slide, int shape);
 
     bool m_running = false;
     bool m_attached = false;
-    std::optional<PresentationContent> m_presentation;
+    bool m_failed = false; // a slide could not be read: the rest count nothing
+    std::unique_ptr<PresentationDocument> m_presentation;
+    int m_slideNumber = 0; // of m_slide, 1-based; 0 for none
+    SlideContent m_slide;
 };
 
 } // namespace orv

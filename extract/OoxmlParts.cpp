@@ -1,5 +1,9 @@
 #include "extract/OoxmlParts.h"
 
+#include "extract/ReadLimits.h"
+#include "shell/Failure.h"
+#include "shell/SafeText.h"
+
 #include <algorithm>
 
 namespace orv {
@@ -105,6 +109,10 @@ std::vector<Relationship> ParseRelationships(const XmlPart& rels) {
         if (element.type() != pugi::node_element ||
             SplitQualifiedName(element.name()).second != "Relationship")
             continue;
+        if (out.size() == limits::kMaxRelationships)
+            throw Failure("The presentation is too large to read safely: the part " + FileText(rels.name) +
+                          " holds more than " + std::to_string(limits::kMaxRelationships) +
+                          " relationships.");
         Relationship r;
         r.id = attributeValue(element, "Id");
         r.type = attributeValue(element, "Type");
@@ -147,12 +155,17 @@ std::optional<std::string> ContentTypeOf(const XmlPart& types, std::string_view 
     return byExtension;
 }
 
-std::optional<XmlPart> ReadXmlPart(ZipPackage& zip, const std::string& name) {
+std::optional<std::uint64_t> FindPart(const ZipPackage& zip, const std::string& name) {
     auto index = zip.find(name);
     if (!index) {
         if (const auto decoded = percentDecoded(name))
             index = zip.find(*decoded);
     }
+    return index;
+}
+
+std::optional<XmlPart> ReadXmlPart(ZipPackage& zip, const std::string& name) {
+    const auto index = FindPart(zip, name);
     if (!index)
         return std::nullopt;
     std::optional<XmlPart> part(std::in_place);

@@ -30,7 +30,8 @@ std::optional<std::string> ResolvePartName(std::string_view sourcePart, std::str
 std::string RelationshipsPartName(std::string_view sourcePart);
 
 // Reads the relationships of a parsed .rels part; entries without an id or a
-// target are skipped, as they can name nothing.
+// target are skipped, as they can name nothing. Refuses a part with more than
+// limits::kMaxRelationships of them.
 std::vector<Relationship> ParseRelationships(const XmlPart& rels);
 
 // True when the type is `kind` in the transitional or strict relationship
@@ -39,6 +40,9 @@ bool IsRelationshipType(std::string_view type, std::string_view kind);
 
 // The content type the package's [Content_Types].xml gives a part, if any.
 std::optional<std::string> ContentTypeOf(const XmlPart& types, std::string_view partName);
+
+// The zip entry of a part: the name as given, then with %-escapes decoded.
+std::optional<std::uint64_t> FindPart(const ZipPackage& zip, const std::string& name);
 
 // Reads and parses a part by name, or returns nothing when the package has no
 // such part. Tries the name as given, then with %-escapes decoded.

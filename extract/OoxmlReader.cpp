@@ -2,8 +2,10 @@
 
 #include "extract/OoxmlParts.h"
 #include "extract/OoxmlXml.h"
+#include "extract/ReadLimits.h"
 #include "extract/ZipPackage.h"
 #include "shell/Failure.h"
+#include "shell/SafeText.h"
 
 #include <algorithm>
 #include <string>
@@ -54,12 +56,12 @@ MainKind kindOfContentType(std::string_view contentType) {
     return MainKind::Unknown;
 }
 
-// Markup-compatibility rule: a Choice is taken when every prefix in its
-// Requires list names a vocabulary this reader understands (PresentationML,
-// DrawingML, relationships, markup compatibility); the first such Choice wins,
-// then the Fallback, else the content stands for nothing. Office extensions
-// (p14, a14, ...) are not understood, so content that needs them is read from
-// the Fallback that producers write for readers without them.
+// Markup-compatibility rule, as the presentation application applies it: a
+// Choice is taken when every prefix in its Requires list names a vocabulary it
+// understands (PresentationML, DrawingML, relationships, markup compatibility,
+// and the Office extension namespaces such as p14 or a14); the first such
+// Choice wins, then the Fallback, else the content stands for nothing. Each
+// prefix costs one look-up in the scope's table.
 pugi::xml_node selectBranch(pugi::xml_node alternate, const NsScope& alternateScope) {
     pugi::xml_node fallback;
     for (auto child = alternate.first_child(); child; child = child.next_sibling()) {
@@ -149,7 +151,7 @@ std::string shapeText(pugi::xml_node shape, const NsScope& shapeScope) {
 // frames (tables, charts, diagrams), pictures, connectors and content parts
 // do not, and what they hold is not visited.
 void collectShapes(pugi::xml_node container, const NsScope& containerScope, int depth, const XmlPart& part,
-                   SlideContent& slide) {
+                   SlideContent& slide, ShapeBudget& budget) {
     for (auto child = container.first_child(); child; child = child.next_sibling()) {
         const auto [prefix, local] = SplitQualifiedName(child.name());
         const bool autoShape = local == "sp";
@@ -161,27 +163,30 @@ void collectShapes(pugi::xml_node container, const NsScope& containerScope, int 
         const ChildScope scope(containerScope, child);
         const Ns ns = scope->resolve(prefix);
         if (autoShape && ns == Ns::Presentation) {
-            slide.shapes.push_back({true, shapeText(child, *scope)});
+            std::string text = shapeText(child, *scope);
+            budget.addShape(text.size());
+            slide.shapes.push_back({true, std::move(text)});
         } else if (otherShape && ns == Ns::Presentation) {
+            budget.addShape(0);
             slide.shapes.push_back({false, {}});
         } else if (alternate && ns == Ns::MarkupCompatibility) {
             if (depth >= kMaxAlternateContentDepth)
-                throwDamaged("a shape in the part " + part.name +
+                throwDamaged("a shape in the part " + FileText(part.name) +
                              " is wrapped in alternate content nested too deeply");
             if (const auto branch = selectBranch(child, *scope)) {
                 const ChildScope branchScope(*scope, branch);
-                collectShapes(branch, *branchScope, depth + 1, part, slide);
+                collectShapes(branch, *branchScope, depth + 1, part, slide, budget);
             }
         }
     }
 }
 
-SlideContent readSlide(const XmlPart& part, std::size_t number) {
+SlideContent readSlide(const XmlPart& part, std::size_t number, ShapeBudget& budget) {
     const auto root = part.root();
     const NsScope rootScope(nullptr, root);
     std::string_view local;
     if (rootScope.nameOfSelf(root, local) != Ns::Presentation || local != "sld")
-        throwDamaged("the part " + part.name + ", listed as slide " + std::to_string(number) +
+        throwDamaged("the part " + FileText(part.name) + ", listed as slide " + std::to_string(number) +
                      ", is not a slide");
     SlideContent slide;
     const auto common = ChildElement(root, rootScope, Ns::Presentation, "cSld");
@@ -192,28 +197,47 @@ SlideContent readSlide(const XmlPart& part, std::size_t number) {
     if (!tree)
         return slide;
     const ChildScope treeScope(*commonScope, tree);
-    collectShapes(tree, *treeScope, 0, part, slide);
+    collectShapes(tree, *treeScope, 0, part, slide, budget);
     return slide;
 }
 
-class PackageReader {
+// A package held open: the slide list is resolved when opening, each slide's
+// part is inflated, parsed, read and dropped when the slide is asked for.
+class PackageDocument final : public PresentationDocument {
 public:
-    explicit PackageReader(ZipPackage& zip) : m_zip(zip) {}
+    explicit PackageDocument(std::unique_ptr<ByteSource> source)
+        : m_source(std::move(source)), m_zip(*m_source) {
+        listSlides();
+    }
 
-    PresentationContent read() {
+    std::size_t slideCount() const override { return m_slides.size(); }
+
+    SlideContent readSlide(std::size_t index) override {
+        const std::string& name = m_slides.at(index);
+        const auto part = ReadXmlPart(m_zip, name);
+        if (!part)
+            throwDamaged("the slide part " + FileText(name) + " is missing");
+        m_budget.nextSlide();
+        return orv::readSlide(*part, index + 1, m_budget);
+    }
+
+private:
+    void listSlides() {
         const std::string mainName = mainPartName();
         const bool typedAsPresentation = checkContentType(mainName);
-        auto main = ReadXmlPart(m_zip, mainName);
-        if (!main)
-            throwDamaged("its main part " + mainName + " is missing");
-        const auto ids = slideRelationshipIds(*main, typedAsPresentation);
-        PresentationContent content;
+        std::vector<std::string> ids;
+        {
+            const auto main = ReadXmlPart(m_zip, mainName);
+            if (!main)
+                throwDamaged("its main part " + FileText(mainName) + " is missing");
+            ids = slideRelationshipIds(*main, typedAsPresentation);
+        }
         if (ids.empty())
-            return content; // no slides: the relationships are not needed
+            return; // no slides: the relationships are not needed
         const std::string relsName = RelationshipsPartName(mainName);
         const auto rels = ReadXmlPart(m_zip, relsName);
         if (!rels)
-            throwDamaged("the relationships of its main part (" + relsName + ") are missing");
+            throwDamaged("the relationships of its main part (" + FileText(relsName) + ") are missing");
         const auto relationships = ParseRelationships(*rels);
         std::unordered_map<std::string_view, const Relationship*> byId;
         for (const auto& r : relationships)
@@ -223,27 +247,26 @@ public:
             const auto number = std::to_string(i + 1);
             const auto it = byId.find(ids[i]);
             if (it == byId.end())
-                throwDamaged("slide " + number + " refers to the relationship " + ids[i] + ", which " +
-                             relsName + " does not hold");
+                throwDamaged("slide " + number + " refers to the relationship " + FileText(ids[i]) +
+                             ", which " + FileText(relsName) + " does not hold");
             if (it->second->external)
                 throwDamaged("slide " + number + " points outside the package");
             const auto name = ResolvePartName(mainName, it->second->target);
             if (!name)
-                throwDamaged("slide " + number + " points at \"" + it->second->target +
+                throwDamaged("slide " + number + " points at \"" + FileText(it->second->target) +
                              "\", which names no part");
             // A part listed twice would be read twice; a hostile list could
             // repeat one large slide without end.
             if (!seen.insert(lowerAscii(*name)).second)
-                throwDamaged("the slide list names the part " + *name + " more than once");
-            const auto slide = ReadXmlPart(m_zip, *name);
-            if (!slide)
-                throwDamaged("the slide part " + *name + " is missing");
-            content.slides.push_back(readSlide(*slide, i + 1));
+                throwDamaged("the slide list names the part " + FileText(*name) + " more than once");
+            // Found now, so that a package missing a slide is refused before
+            // any of its slides is read.
+            if (!FindPart(m_zip, *name))
+                throwDamaged("the slide part " + FileText(*name) + " is missing");
+            m_slides.push_back(*name);
         }
-        return content;
     }
 
-private:
     // The main document, found through the package's root relationships,
     // never by its name.
     std::string mainPartName() {
@@ -258,7 +281,7 @@ private:
                 continue;
             const auto name = ResolvePartName("", r.target);
             if (!name)
-                throwDamaged("its main document reference \"" + r.target + "\" names no part");
+                throwDamaged("its main document reference \"" + FileText(r.target) + "\" names no part");
             return *name;
         }
         throwNotPresentation("the package names no main document");
@@ -294,7 +317,7 @@ private:
         std::string_view local;
         if (rootScope.nameOfSelf(root, local) != Ns::Presentation || local != "presentation") {
             if (typedAsPresentation)
-                throwDamaged("its main part " + main.name + " holds no presentation");
+                throwDamaged("its main part " + FileText(main.name) + " holds no presentation");
             throwNotPresentation("its main document is no presentation");
         }
         std::vector<std::string> ids;
@@ -312,20 +335,26 @@ private:
             const char* id = scope.attribute(entry, Ns::Relationships, "id");
             if (id == nullptr || *id == '\0')
                 throwDamaged("slide " + std::to_string(ids.size() + 1) + " in the slide list of " +
-                             main.name + " has no relationship id");
+                             FileText(main.name) + " has no relationship id");
+            if (ids.size() == limits::kMaxSlides)
+                throw Failure(
+                    "The presentation is too large to read safely: its slide list names more than " +
+                    std::to_string(limits::kMaxSlides) + " slides.");
             ids.emplace_back(id);
         }
         return ids;
     }
 
-    ZipPackage& m_zip;
+    std::unique_ptr<ByteSource> m_source;
+    ZipPackage m_zip;
+    std::vector<std::string> m_slides; // part names in presentation order
+    ShapeBudget m_budget;
 };
 
 } // namespace
 
-PresentationContent ReadOoxmlPresentation(const ByteSource& source) {
-    ZipPackage zip(source);
-    return PackageReader(zip).read();
+std::unique_ptr<PresentationDocument> OpenOoxmlPresentation(std::unique_ptr<ByteSource> source) {
+    return std::make_unique<PackageDocument>(std::move(source));
 }
 
 } // namespace orv

@@ -1,6 +1,9 @@
 #include "extract/OoxmlXml.h"
 
+#include "extract/OfficeNamespaces.h"
+#include "extract/ReadLimits.h"
 #include "shell/Failure.h"
+#include "shell/SafeText.h"
 
 #include <algorithm>
 #include <cstring>
@@ -8,10 +11,6 @@
 namespace orv {
 
 namespace {
-
-// A pugixml node costs several times the bytes of a short element, so the
-// element count is bounded on its own, well above what any real slide holds.
-constexpr std::size_t kMaxElements = 4'000'000;
 
 Ns classify(std::string_view uri) {
     struct Known {
@@ -30,9 +29,8 @@ Ns classify(std::string_view uri) {
     for (const auto& k : known)
         if (k.uri == uri)
             return k.ns;
-    return Ns::Other;
+    return IsUnderstoodExtension(uri) ? Ns::Extension : Ns::Other;
 }
-
 // "xmlns" or "xmlns:x": a namespace declaration. Returns the declared prefix.
 bool declaredPrefix(const char* attributeName, std::string_view& prefix) {
     if (std::strncmp(attributeName, "xmlns", 5) != 0)
@@ -59,10 +57,15 @@ std::pair<std::string_view, std::string_view> SplitQualifiedName(std::string_vie
 void ParseXmlPart(XmlPart& part) {
     char* text = part.bytes.data.get();
     const std::size_t size = part.bytes.size;
-    // Every element needs a '<', so only parts larger than the bound need counting.
-    if (size > kMaxElements && static_cast<std::size_t>(std::count(text, text + size, '<')) > kMaxElements)
-        throw Failure("The presentation is too large to read safely: the part " + part.name +
-                      " holds more than " + std::to_string(kMaxElements) + " elements.");
+    // Every element needs a '<' and every attribute a '=', so their count
+    // bounds the nodes the tree would get; only parts larger than the bound
+    // need counting.
+    if (size > limits::kMaxXmlNodes && static_cast<std::size_t>(std::count_if(text, text + size, [](char c) {
+                                           return c == '<' || c == '=';
+                                       })) > limits::kMaxXmlNodes)
+        throw Failure("The presentation is too large to read safely: the part " + FileText(part.name) +
+                      " holds more than " + std::to_string(limits::kMaxXmlNodes) +
+                      " elements and attributes.");
     // Whitespace-only text is kept when it is an element's only content, so a
     // run holding just a space or a tab keeps it. Document types are parsed
     // only to be refused; pugixml never expands entities beyond XML's own.
@@ -71,33 +74,49 @@ void ParseXmlPart(XmlPart& part) {
                                  pugi::parse_doctype;
     const pugi::xml_parse_result result = part.document.load_buffer_inplace(text, size, options);
     if (!result)
-        throw Failure("The presentation is damaged: the part " + part.name + " is not well-formed XML (" +
-                      result.description() + " at byte " + std::to_string(result.offset) + ").");
+        throw Failure("The presentation is damaged: the part " + FileText(part.name) +
+                      " is not well-formed XML (" + result.description() + " at byte " +
+                      std::to_string(result.offset) + ").");
     for (auto child = part.document.first_child(); child; child = child.next_sibling())
         if (child.type() == pugi::node_doctype)
-            throw Failure("The presentation is damaged: the part " + part.name +
+            throw Failure("The presentation is damaged: the part " + FileText(part.name) +
                           " declares a document type, which package parts may not do.");
 }
 
-NsScope::NsScope(const NsScope* parent, pugi::xml_node element) {
-    const NsScope* outer = parent != nullptr ? parent->m_declaring : nullptr;
+NsScope::NsScope(const NsScope* parent, pugi::xml_node element)
+    : m_table(parent != nullptr ? parent->m_table : nullptr),
+      m_depth(parent != nullptr ? parent->m_depth + 1 : 0) {
+    if (m_table == nullptr) {
+        m_ownTable = std::make_unique<Table>();
+        m_table = m_ownTable.get();
+    }
     std::string_view prefix;
-    for (auto a = element.first_attribute(); a; a = a.next_attribute())
-        if (declaredPrefix(a.name(), prefix))
-            m_bindings.emplace_back(prefix, classify(a.value()));
-    if (m_bindings.empty()) {
-        m_declaring = outer;
-    } else {
-        m_declaring = this;
-        m_outer = outer;
+    for (auto a = element.first_attribute(); a; a = a.next_attribute()) {
+        if (!declaredPrefix(a.name(), prefix))
+            continue;
+        if (m_declared.size() == limits::kMaxNamespaceDeclarations)
+            throw Failure("The presentation is damaged: an element declares more than " +
+                          std::to_string(limits::kMaxNamespaceDeclarations) + " namespace prefixes.");
+        (*m_table)[prefix].push_back({m_depth, classify(a.value())});
+        m_declared.push_back(prefix);
     }
 }
 
+NsScope::~NsScope() {
+    for (auto it = m_declared.rbegin(); it != m_declared.rend(); ++it)
+        (*m_table)[*it].pop_back();
+}
+
 Ns NsScope::resolve(std::string_view prefix) const {
-    for (const NsScope* s = m_declaring; s != nullptr; s = s->m_outer)
-        for (const auto& [bound, ns] : s->m_bindings)
-            if (bound == prefix)
-                return ns;
+    const auto found = m_table->find(prefix);
+    if (found == m_table->end())
+        return Ns::Other;
+    // The newest binding usually belongs to this scope or an ancestor; a
+    // deeper scope still alive below this one is skipped.
+    const auto& bindings = found->second;
+    for (auto it = bindings.rbegin(); it != bindings.rend(); ++it)
+        if (it->depth <= m_depth)
+            return it->ns;
     return Ns::Other;
 }
 

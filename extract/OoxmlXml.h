@@ -4,17 +4,22 @@
 
 #include <pugixml.hpp>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
 namespace orv {
 
-// The vocabularies this reader understands. Transitional and strict spellings
-// of a namespace map to the same value.
-enum class Ns { Other, Presentation, Drawing, Relationships, MarkupCompatibility };
+// The vocabularies this reader tells apart. Transitional and strict spellings
+// of a namespace map to the same value. `Extension` stands for the other
+// vocabularies the presentation application understands (the Office extension
+// namespaces and the standard ones it reads, such as charts and math): a
+// markup-compatibility Choice that needs only these is the one it shows.
+enum class Ns { Other, Presentation, Drawing, Relationships, MarkupCompatibility, Extension };
 
 // One parsed XML part. The tree points into `bytes`, so both live together.
 struct XmlPart {
@@ -26,17 +31,21 @@ struct XmlPart {
 };
 
 // Parses the bytes in place. A part that is not well-formed, declares a
-// document type (packages may not), or holds an absurd number of elements
-// fails with a description that names the part.
+// document type (packages may not), or holds more elements and attributes
+// than limits::kMaxXmlNodes fails with a description that names the part.
 void ParseXmlPart(XmlPart& part);
 
-// Prefix bindings in force at one element, built while walking down from the
-// root. Elements usually declare nothing, so the chain skips straight to the
-// nearest ancestor that does, which keeps look-ups cheap.
+// Prefix bindings in force while a part is walked. Every binding goes into one
+// table per part, prefix -> bindings from the outermost declaring element in, so
+// that resolving a prefix costs one hash look-up whatever the number of
+// declarations in scope. Scopes are made on the way down and destroyed on the
+// way up (they live on the walk's stack), which keeps the table in step.
 class NsScope {
 public:
-    // The scope of `element`, inside `parent` (nullptr for the root).
+    // The scope of `element`, inside `parent` (nullptr for the root). Throws
+    // when the element declares more prefixes than any real part does.
     NsScope(const NsScope* parent, pugi::xml_node element);
+    ~NsScope();
     NsScope(const NsScope&) = delete;
     NsScope& operator=(const NsScope&) = delete;
 
@@ -48,9 +57,16 @@ public:
     const char* attribute(pugi::xml_node element, Ns ns, std::string_view local) const;
 
 private:
-    const NsScope* m_declaring; // nearest scope (this or an ancestor) that declares prefixes
-    const NsScope* m_outer = nullptr;
-    std::vector<std::pair<std::string_view, Ns>> m_bindings;
+    struct Binding {
+        std::size_t depth;
+        Ns ns;
+    };
+    using Table = std::unordered_map<std::string_view, std::vector<Binding>>;
+
+    std::unique_ptr<Table> m_ownTable; // the root's
+    Table* m_table;
+    std::size_t m_depth; // declaring elements from the root down to this one
+    std::vector<std::string_view> m_declared;
 };
 
 // True when the element carries namespace declarations of its own.

@@ -1,6 +1,7 @@
 #include "extract/PptDocument.h"
 
 #include "extract/PptRecords.h"
+#include "extract/ReadLimits.h"
 #include "shell/Failure.h"
 
 #include <algorithm>
@@ -42,19 +43,27 @@ constexpr std::uint16_t kTypeHostControl = 201;
     throw Failure("The presentation is password-protected (encrypted) and cannot be read.");
 }
 
+[[noreturn]] void damagedCurrentUser() {
+    damaged("its Current User stream, which says where the document begins, is damaged.");
+}
+
 std::uint32_t readCurrentEditOffset(const ByteSource& currentUser) {
     // The 97-and-later form: header, size, token, edit offset, user-name
-    // length, file version 0x03F4 and major version 3.
+    // length, file version 0x03F4 and major version 3. A stream that does not
+    // even hold that record with a known token is damaged; a well-formed one
+    // of another version comes from an older program.
     std::array<std::uint8_t, 26> raw{};
     if (currentUser.size() < raw.size())
-        olderVersion();
+        damagedCurrentUser();
     currentUser.read(0, raw);
     const RecordHeader h = parseHeader(raw.data());
     if (h.type != kCurrentUserAtom)
-        olderVersion();
+        damagedCurrentUser();
     const std::uint32_t token = le32(raw, 12);
     if (token == kTokenEncrypted)
         passwordProtected();
+    if (token != kTokenPlain)
+        damagedCurrentUser();
     const auto fileVersion = static_cast<std::uint16_t>(raw[22] | (raw[23] << 8));
     if (token != kTokenPlain || fileVersion != 0x03F4 || raw[24] != 3)
         olderVersion();
@@ -83,8 +92,10 @@ struct DocumentIndex {
 
 void mergePersistDirectory(const ByteSource& stream, std::uint32_t offset, DocumentIndex& index,
                            Budget& budget) {
-    budget.spend(kHeaderSize + static_cast<std::uint64_t>(readHeader(stream, offset).length));
+    // Read first, then counted: a length past the stream's end is damage,
+    // not repetition.
     const auto bytes = readRecord(stream, offset, kPersistDirectoryAtom, "persist directory");
+    budget.spend(bytes.size());
     const std::span<const std::uint8_t> body = std::span(bytes).subspan(kHeaderSize);
     std::size_t at = 0;
     while (body.size() - at >= 4) {
@@ -108,8 +119,8 @@ DocumentIndex readEdits(const ByteSource& stream, std::uint32_t currentEdit, Bud
     for (bool newest = true;; newest = false) {
         if (!editsSeen.insert(offset).second)
             damaged("its chain of saved edits loops back on itself.");
-        budget.spend(kHeaderSize + static_cast<std::uint64_t>(readHeader(stream, offset).length));
         const auto bytes = readRecord(stream, offset, kUserEditAtom, "record of an edit");
+        budget.spend(bytes.size());
         const std::span<const std::uint8_t> body = std::span(bytes).subspan(kHeaderSize);
         if (body.size() < kUserEditMinimum)
             damaged("the record of an edit is too short.");
@@ -277,11 +288,10 @@ std::optional<ShapeContent> readShape(const Record& container, const SlideEntry&
 }
 
 SlideContent readSlide(const ByteSource& stream, std::uint32_t offset, const SlideEntry& entry,
-                       int slideNumber, Budget& budget) {
+                       int slideNumber, Budget& budget, ShapeBudget& shapes) {
     SlideContent slide;
-    const RecordHeader h = readHeader(stream, offset);
-    budget.spend(kHeaderSize + static_cast<std::uint64_t>(h.length));
     const auto bytes = readRecord(stream, offset, kSlideContainer, "slide record");
+    budget.spend(bytes.size());
     const std::span<const std::uint8_t> body = std::span(bytes).subspan(kHeaderSize);
 
     const auto drawing = findChild(body, kDrawingContainer);
@@ -309,6 +319,7 @@ SlideContent readSlide(const ByteSource& stream, std::uint32_t offset, const Sli
         if (!shape)
             continue;
         budget.spend(sizeof(ShapeContent) + shape->text.size());
+        shapes.addShape(shape->text.size());
         slide.shapes.push_back(std::move(*shape));
     }
     return slide;
@@ -316,21 +327,41 @@ SlideContent readSlide(const ByteSource& stream, std::uint32_t offset, const Sli
 
 } // namespace
 
-PresentationContent readBinaryPresentation(const ByteSource& currentUser, const ByteSource& document) {
+struct BinarySlides::State {
+    const ByteSource& document;
+    Budget budget;
+    DocumentIndex index;
+    std::vector<std::uint8_t> slideList; // the slide entries' texts point into it
+    std::vector<SlideEntry> entries;
+    ShapeBudget shapes;
+};
+
+BinarySlides::BinarySlides(const ByteSource& currentUser, const ByteSource& document) {
     const std::uint32_t currentEdit = readCurrentEditOffset(currentUser);
     Budget budget(document.size());
-    const DocumentIndex index = readEdits(document, currentEdit, budget);
-    const auto slideList = readSlideList(document, locate(index, index.documentPersistId, "document record"));
-    const auto entries = slideEntries(slideList);
+    DocumentIndex index = readEdits(document, currentEdit, budget);
+    auto slideList = readSlideList(document, locate(index, index.documentPersistId, "document record"));
+    auto entries = slideEntries(slideList);
+    if (entries.size() > limits::kMaxSlides)
+        throw Failure("The presentation is too large to read safely: its slide list names more than " +
+                      std::to_string(limits::kMaxSlides) + " slides.");
+    m_state.reset(
+        new State{document, budget, std::move(index), std::move(slideList), std::move(entries), {}});
+}
 
-    PresentationContent content;
-    for (const SlideEntry& entry : entries) {
-        budget.spend(sizeof(SlideContent));
-        const int slideNumber = static_cast<int>(content.slides.size()) + 1;
-        content.slides.push_back(
-            readSlide(document, locate(index, entry.persistId, "slide"), entry, slideNumber, budget));
-    }
-    return content;
+BinarySlides::~BinarySlides() = default;
+
+std::size_t BinarySlides::count() const {
+    return m_state->entries.size();
+}
+
+SlideContent BinarySlides::read(std::size_t index) {
+    State& s = *m_state;
+    const SlideEntry& entry = s.entries.at(index);
+    s.budget.spend(sizeof(SlideContent));
+    s.shapes.nextSlide();
+    return readSlide(s.document, locate(s.index, entry.persistId, "slide"), entry,
+                     static_cast<int>(index) + 1, s.budget, s.shapes);
 }
 
 } // namespace orv::ppt

@@ -1,15 +1,31 @@
 #pragma once
 
 #include "extract/ByteSource.h"
-#include "extract/PresentationContent.h"
+#include "extract/PresentationDocument.h"
+
+#include <memory>
 
 namespace orv::ppt {
 
-// Reads the slides of a binary presentation from its current-user stream and
-// its document stream: the newest edit, the persist directory merged over all
-// older edits, the document's slide list, and each slide's top-level shapes.
-// Throws orv::Failure for an encrypted document, one written by PowerPoint 95
-// or older, and a damaged one.
-PresentationContent readBinaryPresentation(const ByteSource& currentUser, const ByteSource& document);
+// The slides of a binary presentation, from its current-user stream and its
+// document stream: opening follows the newest edit, merges the persist
+// directory over all older edits and reads the document's slide list; each
+// slide's record is read, with its top-level shapes, when asked for. Throws
+// orv::Failure for an encrypted document, one written by PowerPoint 95 or
+// older, and a damaged one. Both streams must outlive the object.
+class BinarySlides {
+public:
+    BinarySlides(const ByteSource& currentUser, const ByteSource& document);
+    ~BinarySlides();
+    BinarySlides(const BinarySlides&) = delete;
+    BinarySlides& operator=(const BinarySlides&) = delete;
+
+    std::size_t count() const;
+    SlideContent read(std::size_t index);
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
 
 } // namespace orv::ppt

@@ -13,34 +13,49 @@ namespace orv {
 
 namespace {
 
-PresentationContent readFrom(const ByteSource& source) {
-    if (source.size() == 0)
+std::unique_ptr<PresentationDocument> openFrom(std::unique_ptr<ByteSource> source) {
+    if (source->size() == 0)
         throw Failure("The file is empty.");
     std::array<std::uint8_t, 8> head{};
-    const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(head.size(), source.size()));
-    source.read(0, std::span(head.data(), n));
+    const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(head.size(), source->size()));
+    source->read(0, std::span(head.data(), n));
 
     static constexpr std::uint8_t zip[] = {'P', 'K', 3, 4};
     static constexpr std::uint8_t emptyZip[] = {'P', 'K', 5, 6};
     static constexpr std::uint8_t compound[] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
     if (n >= 4 && (std::memcmp(head.data(), zip, 4) == 0 || std::memcmp(head.data(), emptyZip, 4) == 0))
-        return ReadOoxmlPresentation(source);
+        return OpenOoxmlPresentation(std::move(source));
     if (n == 8 && std::memcmp(head.data(), compound, 8) == 0)
-        return ReadCompoundFilePresentation(source);
+        return OpenCompoundFilePresentation(std::move(source));
     throw Failure(
         "The file is not a presentation: it is neither a presentation package nor a binary presentation.");
 }
 
+PresentationContent readAll(PresentationDocument& document) {
+    PresentationContent content;
+    const std::size_t count = document.slideCount();
+    content.slides.reserve(count);
+    for (std::size_t i = 0; i < count; ++i)
+        content.slides.push_back(document.readSlide(i));
+    return content;
+}
+
 } // namespace
 
+std::unique_ptr<PresentationDocument> OpenPresentationFile(const std::string& path) {
+    return openFrom(std::make_unique<FileByteSource>(path));
+}
+
+std::unique_ptr<PresentationDocument> OpenPresentationBytes(std::span<const std::uint8_t> bytes) {
+    return openFrom(std::make_unique<MemoryByteSource>(bytes));
+}
+
 PresentationContent ReadPresentationFile(const std::string& path) {
-    const FileByteSource source(path);
-    return readFrom(source);
+    return readAll(*OpenPresentationFile(path));
 }
 
 PresentationContent ReadPresentationBytes(std::span<const std::uint8_t> bytes) {
-    const MemoryByteSource source(bytes);
-    return readFrom(source);
+    return readAll(*OpenPresentationBytes(bytes));
 }
 
 } // namespace orv

@@ -1,21 +1,30 @@
 #pragma once
 
-#include "extract/PresentationContent.h"
+#include "extract/PresentationDocument.h"
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 
 namespace orv {
 
-// Reads a presentation file, recognising its format from its content (an Office
-// Open XML package, or a binary presentation in a compound file). Throws
-// orv::Failure with a plain description when the file is missing, is a folder,
-// is empty, is no presentation, is damaged or is password-protected. Reads only
-// the parts that hold slide text; never writes to the file.
-PresentationContent ReadPresentationFile(const std::string& path);
+// Opens a presentation file, recognising its format from its content (an
+// Office Open XML package, or a binary presentation in a compound file), for
+// reading one slide at a time. Throws orv::Failure with a plain description
+// when the file is missing, is a folder, is empty, is no presentation, is
+// damaged or is password-protected; a slide that cannot be read throws when it
+// is read. Reads only the parts that hold slide text; never writes to the file.
+std::unique_ptr<PresentationDocument> OpenPresentationFile(const std::string& path);
 
-// The same for a presentation held in memory (the fuzzers and some tests).
+// The same for a presentation held in memory; the bytes must outlive the
+// document.
+std::unique_ptr<PresentationDocument> OpenPresentationBytes(std::span<const std::uint8_t> bytes);
+
+// Every slide of a presentation at once (tests, benchmarks, tools). Memory
+// then grows with the whole presentation: the program itself reads one slide
+// at a time.
+PresentationContent ReadPresentationFile(const std::string& path);
 PresentationContent ReadPresentationBytes(std::span<const std::uint8_t> bytes);
 
 } // namespace orv

@@ -1,6 +1,7 @@
 #include "extract/ZipPackage.h"
 
 #include "shell/Failure.h"
+#include "shell/SafeText.h"
 
 #include <libdeflate.h>
 #include <zip.h>
@@ -19,6 +20,11 @@ struct ZipPackage::SourceState {
     std::uint64_t offset = 0;
     zip_error_t error{};
     std::string readFailure;
+    // Opening an entry makes libzip read its local record first; where that
+    // read starts identifies the record, so two directory entries that point
+    // at one record can be told apart from two parts.
+    bool watchingOpen = false;
+    std::optional<std::uint64_t> openedRecord;
 
     static zip_int64_t callback(void* userdata, void* data, zip_uint64_t length, zip_source_cmd_t command) {
         auto* self = static_cast<SourceState*>(userdata);
@@ -58,6 +64,10 @@ struct ZipPackage::SourceState {
             return 0;
         case ZIP_SOURCE_READ: {
             const std::uint64_t n = std::min<std::uint64_t>(length, size - std::min(offset, size));
+            if (watchingOpen) {
+                openedRecord = offset;
+                watchingOpen = false;
+            }
             try {
                 readAt(offset, static_cast<std::uint8_t*>(data), static_cast<std::size_t>(n));
             } catch (const Failure& failure) {
@@ -104,13 +114,24 @@ struct ZipPackage::SourceState {
 
 namespace {
 
+// No part of a real file comes near this; a zip directory that claims more
+// (zip64 sizes reach 2^64 - 1) is damaged, not merely large.
+constexpr std::uint64_t kLargestPlausibleSize = 1ull << 48;
+
 std::string mebibytes(std::uint64_t bytes) {
-    return std::to_string((bytes + (1u << 19)) >> 20) + " MiB";
+    return std::to_string((bytes >> 20) + ((bytes >> 19) & 1)) + " MiB";
 }
 
 [[noreturn]] void throwDamagedPart(std::string_view name, std::string_view why) {
-    throw Failure("The presentation is damaged: the part " + std::string(name) + " " + std::string(why) +
-                  ".");
+    throw Failure("The presentation is damaged: the part " + FileText(name) + " " + std::string(why) + ".");
+}
+
+std::string foldCase(std::string_view name) {
+    std::string out(name);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return out;
 }
 
 PartBytes allocate(std::uint64_t size) {
@@ -154,6 +175,12 @@ ZipPackage::ZipPackage(const ByteSource& source, ZipLimits limits)
                       detail + ").");
     }
     zip_error_fini(&error);
+    const zip_int64_t entries = zip_get_num_entries(m_zip, 0);
+    if (entries < 0 || static_cast<std::uint64_t>(entries) > m_limits.maxEntries) {
+        zip_discard(m_zip);
+        throw Failure("The presentation is too large to read safely: its zip directory lists more than " +
+                      std::to_string(m_limits.maxEntries) + " entries.");
+    }
     m_inflater = libdeflate_alloc_decompressor();
     if (m_inflater == nullptr) {
         zip_discard(m_zip);
@@ -176,12 +203,41 @@ std::optional<std::uint64_t> ZipPackage::find(std::string_view name) const {
     const std::string key(name);
     if (key.find('\0') != std::string::npos)
         return std::nullopt;
-    zip_int64_t index = zip_name_locate(m_zip, key.c_str(), 0);
-    if (index < 0)
-        index = zip_name_locate(m_zip, key.c_str(), ZIP_FL_NOCASE);
-    if (index < 0)
+    const zip_int64_t index = zip_name_locate(m_zip, key.c_str(), 0);
+    if (index >= 0)
+        return static_cast<std::uint64_t>(index);
+    if (!m_folded) {
+        // The first entry of each folded name wins, as a scan in directory
+        // order would find it.
+        m_folded.emplace();
+        const std::uint64_t count = entryCount();
+        m_folded->reserve(static_cast<std::size_t>(count));
+        for (std::uint64_t i = 0; i < count; ++i)
+            if (const char* entryName = zip_get_name(m_zip, i, ZIP_FL_ENC_RAW))
+                m_folded->try_emplace(foldCase(entryName), i);
+    }
+    const auto found = m_folded->find(foldCase(key));
+    if (found == m_folded->end())
         return std::nullopt;
-    return static_cast<std::uint64_t>(index);
+    return found->second;
+}
+
+void ZipPackage::openEntry(zip_file*& file, std::uint64_t index, std::string_view name, unsigned flags) {
+    m_state->watchingOpen = true;
+    m_state->openedRecord.reset();
+    file = zip_fopen_index(m_zip, index, flags);
+    m_state->watchingOpen = false;
+    if (file == nullptr || !m_state->openedRecord)
+        return;
+    // Two entries sharing one local record would be read as two parts from one
+    // stretch of the file: a cheap way to multiply what a small file makes
+    // this reader build.
+    const auto [at, fresh] = m_recordOwners.try_emplace(*m_state->openedRecord, index);
+    if (!fresh && at->second != index) {
+        zip_fclose(file);
+        file = nullptr;
+        throwDamagedPart(name, "shares its stored data with another part of the zip directory");
+    }
 }
 
 PartBytes ZipPackage::read(std::uint64_t index, std::string_view name) {
@@ -192,15 +248,18 @@ PartBytes ZipPackage::read(std::uint64_t index, std::string_view name) {
     if ((st.valid & needed) != needed)
         throwDamagedPart(name, "has an incomplete zip directory entry");
     if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE)
-        throw Failure("The presentation is password-protected: the part " + std::string(name) +
+        throw Failure("The presentation is password-protected: the part " + FileText(name) +
                       " is encrypted.");
+    if (st.size > kLargestPlausibleSize || st.comp_size > kLargestPlausibleSize)
+        throwDamagedPart(name, "has a size in the zip directory too large to represent (" +
+                                   std::to_string(std::max(st.size, st.comp_size)) + " bytes)");
     if (st.size > m_limits.maxPartSize)
-        throw Failure("The presentation is too large to read safely: the part " + std::string(name) +
+        throw Failure("The presentation is too large to read safely: the part " + FileText(name) +
                       " would inflate to " + mebibytes(st.size) + ", more than the limit of " +
                       mebibytes(m_limits.maxPartSize) + ".");
     if (st.size > m_limits.ratioCheckAbove &&
         st.size / std::max<std::uint64_t>(st.comp_size, 1) > m_limits.maxRatio)
-        throw Failure("The presentation looks like a zip bomb: the part " + std::string(name) +
+        throw Failure("The presentation looks like a zip bomb: the part " + FileText(name) +
                       " would inflate to " + mebibytes(st.size) + " from " + std::to_string(st.comp_size) +
                       " bytes.");
     if (m_inflated + st.size > m_limits.maxTotalInflated)
@@ -222,7 +281,8 @@ PartBytes ZipPackage::readRaw(std::uint64_t index, std::string_view name, bool d
                               std::uint64_t compressedSize, std::uint64_t size, std::uint32_t crc) {
     if (!deflated && compressedSize != size)
         throwDamagedPart(name, "is stored with two different sizes");
-    const OpenEntry entry{zip_fopen_index(m_zip, index, ZIP_FL_COMPRESSED)};
+    OpenEntry entry{nullptr};
+    openEntry(entry.file, index, name, ZIP_FL_COMPRESSED);
     if (entry.file == nullptr) {
         if (!m_state->readFailure.empty())
             throw Failure(m_state->readFailure);
@@ -261,7 +321,8 @@ PartBytes ZipPackage::readRaw(std::uint64_t index, std::string_view name, bool d
 // declared size; one more byte is asked for so that data running on past it
 // is caught, and reading to the end makes libzip check the CRC.
 PartBytes ZipPackage::readThroughLibzip(std::uint64_t index, std::string_view name, std::uint64_t size) {
-    const OpenEntry entry{zip_fopen_index(m_zip, index, 0)};
+    OpenEntry entry{nullptr};
+    openEntry(entry.file, index, name, 0);
     if (entry.file == nullptr) {
         if (!m_state->readFailure.empty())
             throw Failure(m_state->readFailure);

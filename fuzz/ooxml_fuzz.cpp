@@ -14,9 +14,11 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     try {
-        const auto content = orv::ReadPresentationBytes(std::span(data, size));
-        for (const auto& slide : content.slides)
-            for (const auto& shape : slide.shapes)
+        // Slide by slide, as the program reads: what one slide builds is
+        // dropped before the next.
+        const auto document = orv::OpenPresentationBytes(std::span(data, size));
+        for (std::size_t i = 0; i < document->slideCount(); ++i)
+            for (const auto& shape : document->readSlide(i).shapes)
                 if (!shape.hasTextFrame && !shape.text.empty()) {
                     std::fprintf(stderr, "ooxml_fuzz: text on a shape without a text frame\n");
                     std::abort();

@@ -9,7 +9,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     try {
-        orv::ReadPresentationBytes(std::span(data, size));
+        const auto document = orv::OpenPresentationBytes(std::span(data, size));
+        for (std::size_t i = 0; i < document->slideCount(); ++i)
+            document->readSlide(i);
     } catch (const orv::Failure&) {
     }
     return 0;

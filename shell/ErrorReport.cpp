@@ -1,15 +1,17 @@
 #include "shell/ErrorReport.h"
 
 #include "shell/Failure.h"
+#include "shell/SafeText.h"
 
 #include <new>
 
 namespace orv {
 
 std::string ErrorReportText(std::string_view location, std::int32_t step, std::string_view description) {
-    std::string text;
-    text.reserve(description.size() + location.size() + kSupportAddress.size() + 64);
-    text.append(description);
+    // A description can quote a file's name or contents: escaped and cut, it
+    // stays one readable line whatever the file holds.
+    std::string text = PrintableDescription(description);
+    text.reserve(text.size() + location.size() + kSupportAddress.size() + 64);
     text.append("\r\n");
     text.append(location);
     text.append("at line ");

@@ -30,7 +30,8 @@ inline constexpr std::string_view GetSubDirectories2016 =
 inline constexpr std::string_view DoItByFile = "in Kestrelon2021/08/31.Powerpoint.DoItByFile ";
 } // namespace loc
 
-// The text of the report box: description, CR LF, location, "at line ", step,
+// The text of the report box: description (control characters and invalid
+// UTF-8 escaped, cut to kDescriptionLimit bytes), CR LF, location, "at line ", step,
 // CR CR, and the request to send a screenshot to the support address.
 std::string ErrorReportText(std::string_view location, std::int32_t step, std::string_view description);
 

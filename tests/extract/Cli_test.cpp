@@ -48,7 +48,7 @@ struct Outcome {
 Outcome run(std::vector<std::string> args, const orv::PresentationReadFunction& read = fakeRead) {
     std::ostringstream out;
     std::ostringstream err;
-    const int status = orv::RunCliArguments(args, out, err, false, read);
+    const int status = orv::RunCliArguments(args, out, err, false, orv::OpenerOf(read));
     return {status, out.str(), err.str()};
 }
 
@@ -159,10 +159,10 @@ TEST(CliReadAhead, StaysWithinItsBoundAndKeepsOrder) {
         if (path == "7")
             throw orv::Failure("seven");
         orv::PresentationContent content;
-        content.slides.emplace_back().shapes.push_back({true, path});
+        content.slides.emplace_back().shapes.push_back({true, "u" + path + "@example.com"});
         return content;
     };
-    orv::CliReadAhead reads(paths, 3, read);
+    orv::CliReadAhead reads(paths, 3, orv::OpenerOf(read));
     ASSERT_EQ(reads.capacity(), 6u);
     for (std::size_t i = 0; i < paths.size(); ++i) {
         // Give the workers time to run as far ahead as they may.
@@ -170,11 +170,11 @@ TEST(CliReadAhead, StaysWithinItsBoundAndKeepsOrder) {
         EXPECT_LE(static_cast<std::size_t>(started.load()), i + reads.capacity());
         const auto result = reads.take(i);
         if (i == 7) {
-            EXPECT_FALSE(result.content);
+            EXPECT_TRUE(result.failed);
             EXPECT_EQ(result.error, "seven");
         } else {
-            ASSERT_TRUE(result.content);
-            EXPECT_EQ(result.content->slides[0].shapes[0].text, paths[i]);
+            EXPECT_FALSE(result.failed);
+            EXPECT_EQ(result.addresses, std::vector<std::string>{"u" + paths[i] + "@example.com"});
         }
     }
 }
@@ -183,10 +183,10 @@ TEST(CliReadAhead, StopsCleanlyWhenAbandoned) {
     std::vector<std::string> paths(100, "x");
     std::atomic<int> started{0};
     {
-        orv::CliReadAhead reads(paths, 4, [&](const std::string&) {
-            ++started;
-            return orv::PresentationContent{};
-        });
+        orv::CliReadAhead reads(paths, 4, orv::OpenerOf([&](const std::string&) {
+                                    ++started;
+                                    return orv::PresentationContent{};
+                                }));
         reads.take(0);
     }
     EXPECT_LE(started.load(), 1 + 8);

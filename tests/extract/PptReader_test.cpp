@@ -173,6 +173,15 @@ TEST(PptReader, DamagedDocumentStreams) {
     }
 }
 
+TEST(PptReader, AnImpossibleRecordLengthIsDamageNotRepetition) {
+    PptSlide slide;
+    slide.shapes = {PptShape::textBox(u"a@b.c")};
+    auto streams = test::BuildPptStreams(deckOf({slide}));
+    test::PutLe32(streams.document, streams.editOffsets[0] + 4, 0xFFFFFFFF);
+    const std::string description = test::FailureOf(test::PackPpt(streams));
+    EXPECT_NE(description.find("reaches past the end"), std::string::npos) << description;
+}
+
 TEST(PptReader, RefusedDocuments) {
     PptSlide slide;
     slide.shapes = {PptShape::textBox(u"secret@x.com")};
@@ -184,6 +193,10 @@ TEST(PptReader, RefusedDocuments) {
     test::PutLe16(oldStreams.currentUser, 22, 0x03F3); // file version before 97
     auto foreignUser = test::BuildPptStreams(deckOf({slide}));
     test::PutLe16(foreignUser.currentUser, 2, 0x1234);
+    auto unknownToken = test::BuildPptStreams(deckOf({slide}));
+    test::PutLe32(unknownToken.currentUser, 12, 0x12345678);
+    auto shortUser = test::BuildPptStreams(deckOf({slide}));
+    shortUser.currentUser.resize(20);
 
     struct Row {
         const char* name;
@@ -194,7 +207,9 @@ TEST(PptReader, RefusedDocuments) {
         {"encryption session in edit", test::BuildPpt(encryptedEdit), "password-protected"},
         {"encrypted current-user token", test::BuildPpt(encryptedToken), "password-protected"},
         {"old file version", test::PackPpt(oldStreams), "PowerPoint 95 or an older"},
-        {"current user of another form", test::PackPpt(foreignUser), "PowerPoint 95 or an older"},
+        {"current user of another form", test::PackPpt(foreignUser), "Current User stream"},
+        {"current user with an unknown token", test::PackPpt(unknownToken), "Current User stream"},
+        {"current user cut short", test::PackPpt(shortUser), "Current User stream"},
     };
     for (const Row& row : rows)
         EXPECT_NE(test::FailureOf(row.bytes).find(row.expected), std::string::npos)

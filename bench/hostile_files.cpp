@@ -1,0 +1,79 @@
+// Writes presentations built to exhaust a reader, one file per kind, each at
+// most a few megabytes, for bench/run_hostile_bench.sh:
+//
+//   hostile_files OUT_DIR
+//
+// Next to them it writes good.pptx, the deck the script reads after each one.
+#include "support/HostileFiles.h"
+#include "support/PptxBuilder.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace orv::test;
+
+struct Kind {
+    const char* name;
+    std::function<std::string()> make;
+};
+
+std::string manySlides(std::size_t count) {
+    PptxBuilder b;
+    for (std::size_t i = 0; i < count; ++i)
+        b.addSlide().addTextBox({"s" + std::to_string(i) + "@example.com"});
+    return b.bytes();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: hostile_files OUT_DIR\n");
+        return 2;
+    }
+    const std::filesystem::path out = argv[1];
+    std::filesystem::create_directories(out);
+    const std::vector<Kind> kinds = {
+        {"zip-entries-50000.pptx", [] { return PackageWithZipEntries(50'000); }},
+        {"shared-records-300x4MiB.pptx", [] { return PackageWithSharedRecords(300, 400'000); }},
+        {"shared-records-10000.pptx", [] { return PackageWithSharedRecords(10'000); }},
+        {"slide-list-50001.pptx", [] { return PackageWithSlides(50'001); }},
+        {"slides-3000.pptx", [] { return manySlides(3000); }},
+        {"shapes-100001-on-a-slide.pptx", [] { return PackageWithShapes(100'001, 1); }},
+        {"shapes-40x100000.pptx", [] { return PackageWithShapes(100'000, 40); }},
+        {"shapes-9x100000.pptx", [] { return PackageWithShapes(100'000, 9); }},
+        {"text-16MiB-plus-1.pptx", [] { return PackageWithSlideText((16u << 20) + 1); }},
+        {"text-40x12MiB.pptx", [] { return PackageWithTextSlides(40, 12u << 20); }},
+        {"attributes-1400000.pptx", [] { return PackageWithAttributes(1'400'000); }},
+        {"attributes-12000000.pptx", [] { return PackageWithAttributes(12'000'000); }},
+        {"relationships-100001.pptx", [] { return PackageWithRelationships(100'001); }},
+        {"namespaces-996x2000.pptx", [] { return PackageWithNamespaces(996, 2000); }},
+        {"case-mismatched-3000.pptx", [] { return PackageWithCaseMismatchedNames(3000); }},
+        {"deep-nesting-700000.pptx", [] { return PackageWithDeepNesting(700'000); }},
+        {"forged-target.pptx", [] { return PackageWithForgedTarget(); }},
+        {"huge-target-1MB.pptx", [] { return PackageWithHugeTarget(1'000'000); }},
+        {"zip64-size-2^64-1.pptx", [] { return PackageWithHugePartSize(); }},
+        {"record-length-FFFFFFFF.ppt", [] { return BinaryWithRecordLength(0xFFFFFFFF); }},
+        {"damaged-current-user.ppt", [] { return BinaryWithDamagedCurrentUser(); }},
+        {"binary-shapes-100001.ppt", [] { return BinaryWithShapes(100'001, 1); }},
+        {"binary-shapes-10x10000.ppt", [] { return BinaryWithShapes(10'000, 10); }},
+    };
+    for (const Kind& kind : kinds) {
+        const std::string bytes = kind.make();
+        std::ofstream(out / kind.name, std::ios::binary)
+            .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        std::printf("%-34s %9zu bytes\n", kind.name, bytes.size());
+    }
+    PptxBuilder good;
+    good.addSlide().addTextBox({"good@example.com"});
+    good.writeTo(out / "good.pptx");
+    // A name that would forge a line if printed raw, holding an empty file.
+    std::ofstream(out / "evil.pptx\nquarterly.pptx");
+    return 0;
+}

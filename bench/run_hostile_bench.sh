@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Runs orvandel-cli over each hostile file (bench/hostile_files.cpp), followed
+# by a good deck, and prints per file: CPU seconds (user + system), peak
+# memory, exit status, whether the good deck's address came out, and the
+# longest diagnostic line with whether every diagnostic line was printable.
+#
+#   bench/run_hostile_bench.sh [JOBS]      (JOBS for -j, default 1)
+#
+# Targets: at most 5 s of CPU and 256 MiB per file of up to 5 MB (N times that
+# with -j N), the good deck always read, every diagnostic one printable line
+# under 1,000 bytes. Needs /usr/bin/time (Debian package "time").
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${ORVANDEL_BUILD_DIR:-$root/build}"
+jobs="${1:-1}"
+out="${TMPDIR:-/tmp}/orvandel-hostile"
+cmake --build "$build" --parallel 2 --target orvandel-cli hostile_files >/dev/null
+rm -rf "$out"
+"$build/bench/hostile_files" "$out" >/dev/null
+cli="$build/orvandel-cli"
+scratch="$(mktemp -d)"
+trap 'rm -rf "$scratch"' EXIT
+
+printf '%-34s %8s %8s %6s %5s %6s %s\n' file "cpu s" "MiB" status good "line" printable
+worst_cpu=0
+worst_mem=0
+while IFS= read -r -d '' file; do
+    name="${file#"$out"/}"
+    [ "$name" = good.pptx ] && continue
+    /usr/bin/time -f '%U %S %M' -o "$scratch/time" "$cli" -j "$jobs" "$file" "$out/good.pptx" \
+        >"$scratch/out" 2>"$scratch/err" && status=0 || status=$?
+    read -r user sys kib < <(tail -n 1 "$scratch/time")
+    cpu=$(awk -v u="$user" -v s="$sys" 'BEGIN { printf "%.2f", u + s }')
+    mib=$(awk -v k="$kib" 'BEGIN { printf "%.0f", k / 1024 }')
+    good=no
+    grep -qx 'good@example.com' "$scratch/out" && good=yes
+    longest=$(awk '{ if (length($0) > n) n = length($0) } END { print n + 0 }' "$scratch/err")
+    printable=yes
+    LC_ALL=C grep -q '[[:cntrl:]]' "$scratch/err" && printable=no
+    printf '%-34s %8s %8s %6s %5s %6s %s\n' "$(printf '%q' "$name" | cut -c1-34)" "$cpu" "$mib" "$status" \
+        "$good" "$longest" "$printable"
+    worst_cpu=$(awk -v a="$worst_cpu" -v b="$cpu" 'BEGIN { print (b > a) ? b : a }')
+    worst_mem=$(awk -v a="$worst_mem" -v b="$mib" 'BEGIN { print (b > a) ? b : a }')
+done < <(find "$out" -type f -print0 | sort -z)
+echo "worst: $worst_cpu s CPU, $worst_mem MiB peak (-j $jobs)"

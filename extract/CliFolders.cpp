@@ -1,0 +1,86 @@
+#include "extract/CliFolders.h"
+
+#include "filelist/AddFolder.h"
+#include "filelist/FileSystem.h"
+#include "filelist/Utf8Decode.h"
+
+#include <set>
+
+namespace orv {
+
+namespace {
+
+// The folder scan's length bound, in characters, for names and for paths.
+constexpr std::size_t kPathLimit = 260;
+
+std::size_t characterCount(std::string_view text) {
+    std::size_t count = 0;
+    for (std::size_t pos = 0; pos < text.size(); ++count)
+        pos += DecodeUtf8At(text, pos).length;
+    return count;
+}
+
+// Nothing is reported through this: the scan's own trouble shows up below as
+// a folder that is not collected.
+class QuietReporter : public ErrorReporter {
+public:
+    void report(std::string_view, std::int32_t, const std::string&) override {}
+};
+
+std::string whyNameRefused(std::string_view name) {
+    if (HasOddCharacters(name) || name.find('?') != std::string_view::npos)
+        return "skipped: its name holds a control character, \"?\" or bytes that are not UTF-8";
+    if (characterCount(name) >= kPathLimit)
+        return "skipped: its name is 260 characters or longer";
+    return {};
+}
+
+} // namespace
+
+void FindSkippedFolders(const std::string& folder,
+                        const std::function<void(const std::string& path, const std::string& why)>& skipped) {
+    FolderList collected{folder + (folder.ends_with('/') ? "" : "/")};
+    QuietReporter quiet;
+    GetSubDirectories2016(collected, true, quiet, {});
+    std::set<std::string> paths(collected.begin(), collected.end());
+    std::set<std::pair<std::uint64_t, std::uint64_t>> identities;
+    for (const auto& path : collected)
+        if (const auto id = IdentifyFolder(path))
+            identities.insert({id->device, id->inode});
+
+    for (const auto& parent : collected) {
+        std::vector<std::string> names;
+        try {
+            names = ListSubFolderNames(parent);
+        } catch (const FolderListingFailure& failure) {
+            skipped(parent, "skipped: " + failure.description());
+            continue;
+        }
+        if (names.empty())
+            continue;
+        if (characterCount(parent) >= kPathLimit) {
+            skipped(parent, "its sub-folders are skipped: the path is 260 characters or longer");
+            continue;
+        }
+        for (const auto& name : names) {
+            const std::string child = parent + name + "/";
+            if (paths.contains(child))
+                continue;
+            const auto id = IdentifyFolder(child);
+            if (id && identities.contains({id->device, id->inode}))
+                continue; // reached again through a link: read once already
+            std::string why = whyNameRefused(name);
+            if (why.empty()) {
+                try {
+                    ListFolderNames(child);
+                    why = "skipped";
+                } catch (const FolderListingFailure& failure) {
+                    why = "skipped: " + failure.description();
+                }
+            }
+            skipped(child, why);
+        }
+    }
+}
+
+} // namespace orv

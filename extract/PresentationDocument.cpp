@@ -1,0 +1,38 @@
+#include "extract/PresentationDocument.h"
+
+#include "extract/ReadLimits.h"
+#include "shell/Failure.h"
+
+#include <string>
+
+namespace orv {
+
+namespace {
+
+[[noreturn]] void tooLarge(const std::string& what) {
+    throw Failure("The presentation is too large to read safely: " + what + ".");
+}
+
+} // namespace
+
+void ShapeBudget::addShape(std::size_t textBytes) {
+    if (++m_slideShapes > limits::kMaxShapesPerSlide)
+        tooLarge("a slide holds more than " + std::to_string(limits::kMaxShapesPerSlide) + " shapes");
+    if (++m_fileShapes > limits::kMaxShapesPerFile)
+        tooLarge("its slides hold more than " + std::to_string(limits::kMaxShapesPerFile) + " shapes in all");
+    addText(textBytes);
+}
+
+void ShapeBudget::addText(std::size_t bytes) {
+    m_slideText += bytes;
+    if (m_slideText > limits::kMaxTextPerSlide)
+        tooLarge("a slide holds more than " + std::to_string(limits::kMaxTextPerSlide >> 20) +
+                 " MiB of text");
+}
+
+void ShapeBudget::nextSlide() {
+    m_slideShapes = 0;
+    m_slideText = 0;
+}
+
+} // namespace orv

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace orv::limits {
+
+// Every bound the presentation readers put on what a file can make them build
+// or do, in one place. Each is far above what real presentations need (the
+// largest decks measured hold a few thousand parts, a few hundred slides, a few
+// thousand shapes on a slide and a few megabytes of text), so only hostile or
+// broken files reach them; each refusal names its limit in plain words.
+
+// Zip container.
+inline constexpr std::uint64_t kMaxZipEntries = 100'000;         // directory entries
+inline constexpr std::uint64_t kMaxPartSize = 64ull << 20;       // one inflated part
+inline constexpr std::uint64_t kMaxTotalInflated = 512ull << 20; // all parts read from one package
+inline constexpr std::uint64_t kRatioCheckAbove = 4ull << 20;    // bomb test for parts above this
+inline constexpr std::uint64_t kMaxCompressionRatio = 1000;      // deflate's honest ceiling
+
+// XML parts: elements and attributes together, so that a part of short
+// elements or one of many attributes costs no more than the bound allows.
+inline constexpr std::size_t kMaxXmlNodes = 1'500'000;
+inline constexpr std::size_t kMaxNamespaceDeclarations = 1'000; // on one element
+inline constexpr std::size_t kMaxRelationships = 100'000;       // in one relationships part
+
+// Presentation content, for packages and binary presentations alike.
+inline constexpr std::size_t kMaxSlides = 50'000;
+inline constexpr std::size_t kMaxShapesPerSlide = 100'000;
+inline constexpr std::size_t kMaxShapesPerFile = 1'000'000;
+inline constexpr std::size_t kMaxTextPerSlide = 16ull << 20; // bytes of text kept for one slide
+
+} // namespace orv::limits

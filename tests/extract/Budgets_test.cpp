@@ -1,0 +1,79 @@
+#include "extract/CliRun.h"
+#include "extract/PresentationReader.h"
+#include "extract/ReadLimits.h"
+
+#include "support/HostileFiles.h"
+#include "support/PptxBuilder.h"
+#include "support/ReadBytes.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace orv {
+namespace {
+
+// Each file lies just over one limit: it must be refused with the words
+// that name that limit, and the good deck after it must still be read.
+TEST(Budgets, JustOverEachLimitGivesItsOwnRefusalAndTheNextFileIsRead) {
+    using namespace test;
+    struct Row {
+        const char* name;
+        std::string bytes;
+        std::string expected;
+    };
+    const Row rows[] = {
+        {"zip directory entries", PackageWithZipEntries(limits::kMaxZipEntries + 1),
+         "more than 100000 entries"},
+        {"entries sharing one local record", PackageWithSharedRecords(2), "shares its stored data"},
+        {"slides", PackageWithSlides(limits::kMaxSlides + 1), "more than 50000 slides"},
+        {"shapes on one slide", PackageWithShapes(limits::kMaxShapesPerSlide + 1, 1),
+         "more than 100000 shapes"},
+        {"shapes in one file", PackageWithShapes(limits::kMaxShapesPerSlide, 11),
+         "more than 1000000 shapes in all"},
+        {"text on one slide", PackageWithSlideText(limits::kMaxTextPerSlide + 1), "more than 16 MiB of text"},
+        {"attributes counted as nodes", PackageWithAttributes(limits::kMaxXmlNodes),
+         "elements and attributes"},
+        {"relationships in one part", PackageWithRelationships(limits::kMaxRelationships + 1),
+         "more than 100000 relationships"},
+        {"namespace declarations on one element",
+         PackageWithNamespaces(limits::kMaxNamespaceDeclarations + 1, 1),
+         "more than 1000 namespace prefixes"},
+        {"zip64 size of 2^64 - 1", PackageWithHugePartSize(), "too large to represent"},
+        {"binary record length 0xFFFFFFFF", BinaryWithRecordLength(0xFFFFFFFF), "reaches past the end"},
+        {"binary shapes on one slide", BinaryWithShapes(limits::kMaxShapesPerSlide + 1, 1),
+         "more than 100000 shapes"},
+    };
+    const TempDir dir;
+    PptxBuilder good;
+    good.addSlide().addTextBox({"good@example.com"});
+    const auto goodPath = dir.write("good.pptx", good.bytes()).string();
+    for (const Row& row : rows) {
+        const auto bad = dir.write("bad.pptx", row.bytes).string();
+        std::ostringstream out;
+        std::ostringstream err;
+        const std::vector<std::string> args{bad, goodPath};
+        EXPECT_EQ(RunCliArguments(args, out, err, false, OpenPresentationFile), kCliSomeUnreadable)
+            << row.name;
+        EXPECT_EQ(out.str(), "good@example.com\n") << row.name;
+        const std::string lines = err.str();
+        EXPECT_NE(lines.find(row.expected), std::string::npos) << row.name << ": " << lines;
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 1) << row.name << ": " << lines;
+    }
+}
+
+TEST(Budgets, FilesJustUnderTheLimitsStillRead) {
+    using namespace test;
+    EXPECT_EQ(ReadBytes(PackageWithShapes(limits::kMaxShapesPerSlide, 1)).slides.at(0).shapes.size(),
+              limits::kMaxShapesPerSlide);
+    EXPECT_EQ(ReadBytes(PackageWithSlideText(limits::kMaxTextPerSlide)).slides.at(0).shapes.at(0).text.size(),
+              limits::kMaxTextPerSlide);
+    EXPECT_EQ(
+        ReadBytes(PackageWithNamespaces(limits::kMaxNamespaceDeclarations - 4, 50)).slides.at(0).shapes.size(),
+        50u);
+    EXPECT_EQ(ReadBytes(PackageWithCaseMismatchedNames(500)).slides.size(), 500u);
+    EXPECT_EQ(ReadBytes(PackageWithZipEntries(70'000)).slides.size(), 1u) << "zip64 directory";
+}
+
+} // namespace
+} // namespace orv

@@ -1,0 +1,47 @@
+#pragma once
+
+// Presentations built to exhaust a reader: each kind takes the size that
+// matters as a parameter, so tests make files just over a limit and the
+// benchmark's generator makes large ones. Package parts are XML strings
+// written with PptxBuilder or, where the zip itself must lie, RawZipBytes.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orv::test {
+
+// A zip written byte by byte, every entry stored (no compression), so that
+// its directory can say what no honest writer would.
+struct RawZipEntry {
+    std::string name;
+    std::string data;
+    std::optional<std::size_t> shareRecordOf; // the directory points at that entry's local record
+    bool claimHugeSize = false;               // zip64 sizes of 2^64 - 1 in the directory
+    bool deflate = false;
+};
+std::string RawZipBytes(const std::vector<RawZipEntry>& entries);
+
+// One package per kind.
+std::string PackageWithZipEntries(std::size_t entries); // a good deck plus empty entries
+// Every slide entry shares one record: a slide of `shapes` empty shapes.
+std::string PackageWithSharedRecords(std::size_t slides, std::size_t shapes = 1);
+std::string PackageWithSlides(std::size_t slides); // a slide list naming that many slides
+std::string PackageWithShapes(std::size_t perSlide, std::size_t slides); // shapes without text
+std::string PackageWithSlideText(std::size_t bytes); // one shape, one run of this much text
+std::string PackageWithTextSlides(std::size_t slides, std::size_t bytesPerSlide); // deflated well
+std::string PackageWithDeepNesting(std::size_t depth);           // nested elements in one shape
+std::string PackageWithAttributes(std::size_t attributes);       // on empty shapes of one slide
+std::string PackageWithRelationships(std::size_t relationships); // in the main part's relationships
+std::string PackageWithNamespaces(std::size_t declarations, std::size_t choices); // on the root with 4 more
+std::string PackageWithCaseMismatchedNames(std::size_t slides); // directory names in other letter case
+std::string PackageWithForgedTarget();                          // control characters in a slide target
+std::string PackageWithHugeTarget(std::size_t bytes);           // a slide target of this length
+std::string PackageWithHugePartSize();                          // zip64 size 2^64 - 1 on a slide
+std::string BinaryWithRecordLength(std::uint32_t length);       // newest edit record's length field
+std::string BinaryWithDamagedCurrentUser();
+std::string BinaryWithShapes(std::size_t perSlide, std::size_t slides);
+
+} // namespace orv::test
