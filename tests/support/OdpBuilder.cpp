@@ -210,9 +210,9 @@ std::string OdpBuilder::bytes() const {
     std::vector<ZipEntry> entries;
     if (m_mimeType)
         entries.emplace_back("mimetype", *m_mimeType, false);
-    entries.emplace_back("content.xml", contentXml());
+    entries.emplace_back("content.xml", contentXml(), !m_stored);
     if (m_manifest)
-        entries.emplace_back("META-INF/manifest.xml", manifestXml());
+        entries.emplace_back("META-INF/manifest.xml", manifestXml(), !m_stored);
     for (const auto& o : m_overrides) {
         std::erase_if(entries, [&](const ZipEntry& e) { return e.name == o.name; });
         entries.push_back(o);

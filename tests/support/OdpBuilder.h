@@ -64,6 +64,8 @@ public:
     void setManifest(bool present) { m_manifest = present; }
     // The manifest says content.xml is encrypted (its bytes are left as they are).
     void setEncrypted(bool encrypted) { m_encrypted = encrypted; }
+    // Stores content.xml and the manifest without deflating them (fuzz seeds).
+    void setStored(bool stored) { m_stored = stored; }
     // Replaces or adds a package entry with raw bytes.
     void setPart(const std::string& name, std::string bytes);
 
@@ -83,6 +85,7 @@ private:
     std::string m_manifestType{kPresentationType};
     bool m_manifest = true;
     bool m_encrypted = false;
+    bool m_stored = false;
     std::vector<ZipEntry> m_overrides;
 };
 
