@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Regenerates the OpenDocument presentation samples in this folder: writes the
-# small presentation packages of make_ppt_samples.py and converts them with a
-# locally installed office suite (needed only to rerun this script, never by
-# the tests):
+# Regenerates the OpenDocument presentation samples in this folder: writes
+# small presentation packages with make_ppt_samples.py and make_odp_samples.py
+# and converts them with a locally installed office suite (needed only to rerun
+# this script, never by the tests):
 #   apt-get install -y --no-install-recommends libreoffice-impress
+# fields.pptx, the source of fields.odp, is kept beside it for the tests.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 work="$(mktemp -d)"
@@ -21,3 +22,7 @@ for name in placeholders three_slides; do
 done
 convert fodp "$work/placeholders.pptx"
 cp "$work/placeholders.fodp" "$here/placeholders.fodp"
+
+(cd "$here" && python3 make_odp_samples.py "$work/fields.pptx")
+convert odp "$work/fields.pptx"
+cp "$work/fields.pptx" "$work/fields.odp" "$here/"

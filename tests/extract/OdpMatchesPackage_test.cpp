@@ -65,6 +65,24 @@ TEST(OdpMatchesPackage, PlaceholdersBoxesTableGroupAndLine) {
     expectSame(deck, "placeholders.fodp");
 }
 
+// Source and conversion both lie in tests/data. The conversion keeps every
+// text but the slide-number field, which it stores as "<number>" (the field's
+// value is worked out when shown), so the texts differ there and nowhere else;
+// the empty body placeholder becomes one marked as such, with no text.
+TEST(OdpMatchesPackage, FieldsLevelsSpacesAndAnEmptyPlaceholder) {
+    const std::string data = ORVANDEL_SOURCE_DIR "/tests/data/";
+    const auto fromPackage = ReadPresentationFile(data + "fields.pptx");
+    const auto fromConverted = ReadPresentationFile(data + "fields.odp");
+    auto expected = texts(fromPackage);
+    ASSERT_EQ(expected.at(0), "Slide 1 of the deck");
+    expected.at(0) = "Slide <number> of the deck";
+    EXPECT_EQ(texts(fromConverted), expected);
+    EXPECT_EQ(expected.at(2), "wide  spaces   here\tand@example.com\vdespués: josé@example.es");
+    EXPECT_EQ(expected.at(5), "");
+    EXPECT_EQ(addresses(fromConverted), addresses(fromPackage));
+    EXPECT_EQ(addresses(fromPackage).size(), 4u); // the address pattern takes no accented letters
+}
+
 TEST(OdpMatchesPackage, ThreeSlidesOneEmpty) {
     PptxBuilder deck;
     deck.addSlide().addTextBox({"alpha@example.com"});
