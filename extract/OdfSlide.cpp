@@ -139,29 +139,41 @@ void appendInline(pugi::xml_node element, const NsScope& scope, int depth, Parag
     }
 }
 
-// The paragraphs of a text box or shape, at any depth of lists and sections,
-// joined with CR. Tables inside a text box are not read.
-void appendParagraphs(pugi::xml_node container, const NsScope& scope, int depth, const ShapeBudget& budget,
-                      std::string& text, bool& first) {
+// Calls visit(child, childScope, ns, local) for each child element of
+// `parent`, in document order, `depth` levels below the shape or page.
+template <typename Visit>
+void forEachElement(pugi::xml_node parent, const NsScope& scope, int depth, Visit&& visit) {
     if (depth > limits::kMaxTextNesting)
         nestedTooDeep();
-    for (auto child = container.first_child(); child; child = child.next_sibling()) {
+    for (auto child = parent.first_child(); child; child = child.next_sibling()) {
         if (child.type() != pugi::node_element)
             continue;
         const ChildScope childScope(scope, child);
         std::string_view local;
-        if (childScope->nameOfSelf(child, local) != Ns::OdfText)
-            continue;
-        if (local == "p" || local == "h") {
-            if (!first)
-                text += '\r';
-            first = false;
-            ParagraphWriter writer(text, budget);
-            appendInline(child, *childScope, depth + 1, writer);
-        } else if (isOneOf(local, {"list", "list-item", "list-header", "numbered-paragraph", "section"})) {
-            appendParagraphs(child, *childScope, depth + 1, budget, text, first);
-        }
+        const Ns ns = childScope->nameOfSelf(child, local);
+        visit(child, *childScope, ns, local);
     }
+}
+
+// The paragraphs of a text box or shape, at any depth of lists and sections,
+// joined with CR. Tables inside a text box are not read.
+void appendParagraphs(pugi::xml_node container, const NsScope& scope, int depth, const ShapeBudget& budget,
+                      std::string& text, bool& first) {
+    forEachElement(container, scope, depth,
+                   [&](pugi::xml_node child, const NsScope& childScope, Ns ns, std::string_view local) {
+                       if (ns != Ns::OdfText)
+                           return;
+                       if (local == "p" || local == "h") {
+                           if (!first)
+                               text += '\r';
+                           first = false;
+                           ParagraphWriter writer(text, budget);
+                           appendInline(child, childScope, depth + 1, writer);
+                       } else if (isOneOf(local, {"list", "list-item", "list-header", "numbered-paragraph",
+                                                  "section"})) {
+                           appendParagraphs(child, childScope, depth + 1, budget, text, first);
+                       }
+                   });
 }
 
 std::string textOf(pugi::xml_node container, const NsScope& scope, const ShapeBudget& budget) {
@@ -229,50 +241,53 @@ bool isEmptyPlaceholder(pugi::xml_node shape, const NsScope& shapeScope) {
     return placeholder != nullptr && std::string_view(placeholder) == "true";
 }
 
+// One top-level shape, or nothing for an element that is no shape.
+void addShape(pugi::xml_node element, const NsScope& scope, ShapeKind kind, int depth, SlideContent& slide,
+              ShapeBudget& budget);
+
 void collectShapes(pugi::xml_node container, const NsScope& scope, int depth, SlideContent& slide,
                    ShapeBudget& budget) {
-    if (depth > limits::kMaxTextNesting)
-        nestedTooDeep();
-    for (auto child = container.first_child(); child; child = child.next_sibling()) {
-        if (child.type() != pugi::node_element)
-            continue;
-        const ChildScope childScope(scope, child);
-        std::string_view local;
-        const ShapeKind kind = kindOf(childScope->nameOfSelf(child, local), local);
-        ShapeContent shape;
-        switch (kind) {
-        case ShapeKind::NotAShape:
-            // Notes (presentation:notes), forms, animations, titles and
-            // descriptions of the page. The "all text" mode would read the
-            // notes' text here.
-            continue;
-        case ShapeKind::Link:
-            // A shape made a hyperlink: the shapes it wraps stand in its place.
-            collectShapes(child, *childScope, depth + 1, slide, budget);
-            continue;
-        case ShapeKind::WithoutText:
-            // The "all text" mode would read a group's shapes here.
-            break;
-        case ShapeKind::WithText:
-            shape.hasTextFrame = true;
-            shape.text = textOf(child, *childScope, budget);
-            break;
-        case ShapeKind::Frame: {
-            // The "all text" mode would read a table's cells here.
-            const FrameContent content = frameContent(child, *childScope);
-            shape.hasTextFrame = content.hasTextFrame;
-            if (content.textBox) {
-                const ChildScope boxScope(*childScope, content.textBox);
-                shape.text = textOf(content.textBox, *boxScope, budget);
-            }
-            break;
+    forEachElement(container, scope, depth,
+                   [&](pugi::xml_node child, const NsScope& childScope, Ns ns, std::string_view local) {
+                       addShape(child, childScope, kindOf(ns, local), depth, slide, budget);
+                   });
+}
+
+void addShape(pugi::xml_node element, const NsScope& scope, ShapeKind kind, int depth, SlideContent& slide,
+              ShapeBudget& budget) {
+    ShapeContent shape;
+    switch (kind) {
+    case ShapeKind::NotAShape:
+        // Notes (presentation:notes), forms, animations, titles and
+        // descriptions of the page. The "all text" mode would read the notes'
+        // text here.
+        return;
+    case ShapeKind::Link:
+        // A shape made a hyperlink: the shapes it wraps stand in its place.
+        collectShapes(element, scope, depth + 1, slide, budget);
+        return;
+    case ShapeKind::WithoutText:
+        // The "all text" mode would read a group's shapes here.
+        break;
+    case ShapeKind::WithText:
+        shape.hasTextFrame = true;
+        shape.text = textOf(element, scope, budget);
+        break;
+    case ShapeKind::Frame: {
+        // The "all text" mode would read a table's cells here.
+        const FrameContent content = frameContent(element, scope);
+        shape.hasTextFrame = content.hasTextFrame;
+        if (content.textBox) {
+            const ChildScope boxScope(scope, content.textBox);
+            shape.text = textOf(content.textBox, *boxScope, budget);
         }
-        }
-        if (shape.hasTextFrame && isEmptyPlaceholder(child, *childScope))
-            shape.text.clear();
-        budget.addShape(shape.text.size());
-        slide.shapes.push_back(std::move(shape));
+        break;
     }
+    }
+    if (shape.hasTextFrame && isEmptyPlaceholder(element, scope))
+        shape.text.clear();
+    budget.addShape(shape.text.size());
+    slide.shapes.push_back(std::move(shape));
 }
 
 } // namespace

@@ -5,7 +5,6 @@
 // the same decks again here. The conversion turns text boxes into custom
 // shapes and the line into a connector, which changes no reading: both keep
 // or lack their text frame as before.
-#include "extract/Harvest.h"
 #include "extract/PresentationReader.h"
 #include "support/PptxBuilder.h"
 #include "support/ReadBytes.h"
@@ -17,31 +16,14 @@ using namespace orv::test;
 
 namespace {
 
-std::vector<std::string> addresses(const PresentationContent& content) {
-    std::vector<std::string> found;
-    SeenEmails seen;
-    HarvestPresentation(content, seen, {{}, [&](std::string_view a) { found.emplace_back(a); }});
-    return found;
-}
-
-std::vector<std::string> texts(const PresentationContent& content) {
-    std::vector<std::string> out;
-    for (const auto& slide : content.slides) {
-        for (const auto& shape : slide.shapes)
-            out.push_back(shape.hasTextFrame ? shape.text : "<no text frame>");
-        out.push_back("<end of slide>");
-    }
-    return out;
-}
-
 void expectSame(const PptxBuilder& package, const char* convertedName) {
     SCOPED_TRACE(convertedName);
     const auto fromPackage = ReadBytes(package.bytes());
     const auto fromConverted =
         ReadPresentationFile(std::string(ORVANDEL_SOURCE_DIR "/tests/data/") + convertedName);
-    EXPECT_EQ(texts(fromConverted), texts(fromPackage));
-    EXPECT_EQ(addresses(fromConverted), addresses(fromPackage));
-    EXPECT_FALSE(addresses(fromPackage).empty());
+    EXPECT_EQ(ShapeTexts(fromConverted), ShapeTexts(fromPackage));
+    EXPECT_EQ(AddressesIn(fromConverted), AddressesIn(fromPackage));
+    EXPECT_FALSE(AddressesIn(fromPackage).empty());
 }
 
 void writePlaceholdersDeck(PptxBuilder& deck) {
@@ -73,14 +55,14 @@ TEST(OdpMatchesPackage, FieldsLevelsSpacesAndAnEmptyPlaceholder) {
     const std::string data = ORVANDEL_SOURCE_DIR "/tests/data/";
     const auto fromPackage = ReadPresentationFile(data + "fields.pptx");
     const auto fromConverted = ReadPresentationFile(data + "fields.odp");
-    auto expected = texts(fromPackage);
+    auto expected = ShapeTexts(fromPackage);
     ASSERT_EQ(expected.at(0), "Slide 1 of the deck");
     expected.at(0) = "Slide <number> of the deck";
-    EXPECT_EQ(texts(fromConverted), expected);
+    EXPECT_EQ(ShapeTexts(fromConverted), expected);
     EXPECT_EQ(expected.at(2), "wide  spaces   here\tand@example.com\vdespués: josé@example.es");
     EXPECT_EQ(expected.at(5), "");
-    EXPECT_EQ(addresses(fromConverted), addresses(fromPackage));
-    EXPECT_EQ(addresses(fromPackage).size(), 4u); // the address pattern takes no accented letters
+    EXPECT_EQ(AddressesIn(fromConverted), AddressesIn(fromPackage));
+    EXPECT_EQ(AddressesIn(fromPackage).size(), 4u); // the address pattern takes no accented letters
 }
 
 TEST(OdpMatchesPackage, ThreeSlidesOneEmpty) {

@@ -17,24 +17,13 @@ using test::ReadBytes;
 using test::TextField;
 using test::TextRun;
 
-// What a reader reports for each shape: its text, or a mark for no text frame.
-std::vector<std::string> shapesOf(const PresentationContent& content) {
-    std::vector<std::string> out;
-    for (const auto& slide : content.slides) {
-        for (const auto& shape : slide.shapes)
-            out.push_back(shape.hasTextFrame ? shape.text : "<no text frame>");
-        out.push_back("<end of slide>");
-    }
-    return out;
-}
-
 // Both forms of a deck, read.
 std::vector<std::string> packageShapes(const OdpBuilder& b) {
-    return shapesOf(ReadBytes(b.bytes()));
+    return test::ShapeTexts(ReadBytes(b.bytes()));
 }
 
 std::vector<std::string> flatShapes(const OdpBuilder& b) {
-    return shapesOf(ReadBytes(b.flatBytes()));
+    return test::ShapeTexts(ReadBytes(b.flatBytes()));
 }
 
 struct ShapeCase {
