@@ -4,8 +4,10 @@
 //                                       realistic text; every 50th deck also
 //                                       holds a few MB of incompressible picture
 //   ooxml_corpus --fuzz-seeds OUT_DIR   a few tiny packages for ooxml_fuzz
+//   ooxml_corpus --odp-fuzz-seeds OUT_DIR   a few OpenDocument decks for odp_fuzz
 //
 // The output is the same for the same arguments (fixed random seed).
+#include "support/OdpBuilder.h"
 #include "support/PptxBuilder.h"
 
 #include <algorithm>
@@ -125,9 +127,37 @@ void writeFuzzSeeds(const std::filesystem::path& dir) {
     none.writeTo(dir / "no_slides.pptx");
 }
 
+// Seeds for odp_fuzz: every kind of shape and text element, in a package with
+// stored (not deflated) XML and as a flat file; an encrypted manifest.
+void writeOdpFuzzSeeds(const std::filesystem::path& dir) {
+    using orv::test::OdpBuilder;
+    OdpBuilder b;
+    auto& s = b.addSlide();
+    s.addPlaceholder({"T"}, "title").addEmptyPlaceholder("outline").addGroup({"g"}).addTable({{"c"}});
+    s.addConnector().addLine().addPicture().addNotes("n");
+    s.addShape(
+        {orv::test::Paragraph{orv::test::TextRun("x  y"), orv::test::LineBreak(), orv::test::TextField("1")},
+         "y\tz &amp;"});
+    s.addRawXml("<draw:a><draw:rect><text:list><text:list-item><text:h>h<text:tab/><text:s text:c=\"2\"/>"
+                "</text:h></text:list-item></text:list></draw:rect></draw:a>");
+    b.addSlide().addTextBox({"a@b.co"});
+    b.setStored(true);
+    b.writeTo(dir / "every_shape.odp");
+    b.writeTo(dir / "every_shape.fodp");
+    OdpBuilder encrypted;
+    encrypted.setEncrypted(true);
+    encrypted.setStored(true);
+    encrypted.writeTo(dir / "encrypted.odp");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 3 && std::string(argv[1]) == "--odp-fuzz-seeds") {
+        std::filesystem::create_directories(argv[2]);
+        writeOdpFuzzSeeds(argv[2]);
+        return 0;
+    }
     if (argc >= 3 && std::string(argv[1]) == "--fuzz-seeds") {
         std::filesystem::create_directories(argv[2]);
         writeFuzzSeeds(argv[2]);

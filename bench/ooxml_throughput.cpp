@@ -1,9 +1,11 @@
-// Throughput of reading a folder of presentation packages, single-threaded.
+// Throughput of reading a folder of presentation packages (Office Open XML or
+// OpenDocument), single-threaded.
 //
 //   ooxml_throughput MODE DIR [MAX_FILES]
 //
 // MODE reader:     the full reader (ReadPresentationFile) on every file
-// MODE zlib:       the floor: only locate and inflate the slide parts with zlib
+// MODE zlib:       the floor: only locate and inflate the slide parts (an
+//                  OpenDocument presentation's content.xml) with zlib
 // MODE libdeflate: the same floor inflating with libdeflate
 //
 // Prints files/s, MB/s of slide XML (inflated bytes of ppt/slides/slide*.xml)
@@ -28,9 +30,11 @@
 
 namespace {
 
+// The parts that hold slide text: a package's slide parts, or the content
+// part of an OpenDocument presentation.
 bool isSlidePart(const char* name) {
     const std::string_view n(name);
-    return n.starts_with("ppt/slides/slide") && n.ends_with(".xml");
+    return (n.starts_with("ppt/slides/slide") && n.ends_with(".xml")) || n == "content.xml";
 }
 
 // Inflates the slide parts of one package; returns their inflated size.

@@ -7,6 +7,11 @@
 #   - the reader's peak memory over 50 files, over all files, and over the
 #     decks with pictures only: it must not grow with either.
 #
+#   - the same for OpenDocument presentations: the first $ORVANDEL_ODP_DECKS
+#     (default 100) decks of the corpus converted once by a locally installed
+#     office suite (soffice; skipped without it), against inflating their
+#     content parts.
+#
 #   bench/run_reader_bench.sh [CORPUS_DIR]     (default /tmp/orvandel-ooxml-corpus)
 # Build folder: $ORVANDEL_BENCH_BUILD_DIR or build-release.
 set -euo pipefail
@@ -40,6 +45,25 @@ run libdeflate "$corpus"
 run reader "$corpus"
 run reader "$corpus" 50
 run reader "$pictures"
+
+# OpenDocument: decks converted from the corpus by the office suite.
+odp="$corpus.odp"
+odpDecks="${ORVANDEL_ODP_DECKS:-100}"
+if command -v soffice >/dev/null; then
+    if [ "$(ls "$odp" 2>/dev/null | wc -l)" -lt "$odpDecks" ]; then
+        mkdir -p "$odp"
+        profile="$(mktemp -d)"
+        ls "$corpus"/deck0*.pptx | head -n "$odpDecks" | xargs soffice -env:UserInstallation="file://$profile" \
+            --headless --convert-to odp --outdir "$odp" >/dev/null 2>&1
+        rm -rf "$profile"
+    fi
+    echo "odp corpus: $(ls "$odp" | wc -l) files, $(du -sh "$odp" | cut -f1)"
+    run zlib "$odp"
+    run libdeflate "$odp"
+    run reader "$odp"
+else
+    echo "odp corpus: skipped (no soffice to convert the decks)"
+fi
 
 # The command-line tool over the whole corpus folder: one worker, then two.
 cmake --build "$build" --parallel 2 --target orvandel-cli >/dev/null

@@ -7,7 +7,8 @@ namespace orv {
 
 namespace {
 
-const std::string kExtensions[] = {"pptx", "pptm", "ppsx", "ppsm", "potx", "potm", "ppt", "pps", "pot"};
+const std::string kExtensions[] = {"pptx", "pptm", "ppsx", "ppsm", "potx", "potm",
+                                   "ppt",  "pps",  "pot",  "odp",  "otp",  "fodp"};
 
 bool parseJobs(std::string_view text, unsigned& jobs) {
     unsigned value = 0;
@@ -95,7 +96,7 @@ the order found: files in the order given, then slide by slide, shape by shape.
 A PATH that is a folder stands for the files of its whole tree (breadth-first,
 names sorted within each folder) whose extension matches, skipping names that
 begin with "~" and hidden files. Without --ext a folder gives its presentations:
-pptx pptm ppsx ppsm potx potm ppt pps pot.
+pptx pptm ppsx ppsm potx potm ppt pps pot odp otp fodp.
 
 Options:
   --comma      print all addresses on one line, each followed by ",", then CR LF:

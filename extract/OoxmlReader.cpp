@@ -205,8 +205,8 @@ SlideContent readSlide(const XmlPart& part, std::size_t number, ShapeBudget& bud
 // part is inflated, parsed, read and dropped when the slide is asked for.
 class PackageDocument final : public PresentationDocument {
 public:
-    explicit PackageDocument(std::unique_ptr<ByteSource> source)
-        : m_source(std::move(source)), m_zip(*m_source) {
+    PackageDocument(std::unique_ptr<ByteSource> source, std::unique_ptr<ZipPackage> zip)
+        : m_source(std::move(source)), m_ownedZip(std::move(zip)), m_zip(*m_ownedZip) {
         listSlides();
     }
 
@@ -346,7 +346,8 @@ private:
     }
 
     std::unique_ptr<ByteSource> m_source;
-    ZipPackage m_zip;
+    std::unique_ptr<ZipPackage> m_ownedZip;
+    ZipPackage& m_zip;
     std::vector<std::string> m_slides; // part names in presentation order
     ShapeBudget m_budget;
 };
@@ -354,7 +355,13 @@ private:
 } // namespace
 
 std::unique_ptr<PresentationDocument> OpenOoxmlPresentation(std::unique_ptr<ByteSource> source) {
-    return std::make_unique<PackageDocument>(std::move(source));
+    auto zip = std::make_unique<ZipPackage>(*source);
+    return OpenOoxmlPresentation(std::move(source), std::move(zip));
+}
+
+std::unique_ptr<PresentationDocument> OpenOoxmlPresentation(std::unique_ptr<ByteSource> source,
+                                                            std::unique_ptr<ZipPackage> zip) {
+    return std::make_unique<PackageDocument>(std::move(source), std::move(zip));
 }
 
 } // namespace orv

@@ -2,6 +2,7 @@
 
 #include "extract/ByteSource.h"
 #include "extract/PresentationDocument.h"
+#include "extract/ZipPackage.h"
 
 #include <memory>
 
@@ -13,5 +14,8 @@ namespace orv {
 // a plain description for anything that is not a readable presentation package
 // (when opening, or for a slide, when it is read).
 std::unique_ptr<PresentationDocument> OpenOoxmlPresentation(std::unique_ptr<ByteSource> source);
+// The same over a zip container already opened on `source`.
+std::unique_ptr<PresentationDocument> OpenOoxmlPresentation(std::unique_ptr<ByteSource> source,
+                                                            std::unique_ptr<ZipPackage> zip);
 
 } // namespace orv

@@ -12,11 +12,14 @@ namespace orv {
 
 namespace {
 
-Ns classify(std::string_view uri) {
-    struct Known {
-        std::string_view uri;
-        Ns ns;
-    };
+struct Known {
+    std::string_view uri;
+    Ns ns;
+};
+
+} // namespace
+
+Ns ClassifyOfficeOpenXml(std::string_view uri) {
     static constexpr Known known[] = {
         {"http://schemas.openxmlformats.org/presentationml/2006/main", Ns::Presentation},
         {"http://schemas.openxmlformats.org/drawingml/2006/main", Ns::Drawing},
@@ -31,6 +34,24 @@ Ns classify(std::string_view uri) {
             return k.ns;
     return IsUnderstoodExtension(uri) ? Ns::Extension : Ns::Other;
 }
+
+Ns ClassifyOpenDocument(std::string_view uri) {
+    static constexpr Known known[] = {
+        {"urn:oasis:names:tc:opendocument:xmlns:office:1.0", Ns::OdfOffice},
+        {"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0", Ns::OdfDraw},
+        {"urn:oasis:names:tc:opendocument:xmlns:dr3d:1.0", Ns::OdfDr3d},
+        {"urn:oasis:names:tc:opendocument:xmlns:text:1.0", Ns::OdfText},
+        {"urn:oasis:names:tc:opendocument:xmlns:presentation:1.0", Ns::OdfPresentation},
+        {"urn:oasis:names:tc:opendocument:xmlns:table:1.0", Ns::OdfTable},
+        {"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0", Ns::OdfManifest},
+    };
+    for (const auto& k : known)
+        if (k.uri == uri)
+            return k.ns;
+    return Ns::Other;
+}
+
+namespace {
 // "xmlns" or "xmlns:x": a namespace declaration. Returns the declared prefix.
 bool declaredPrefix(const char* attributeName, std::string_view& prefix) {
     if (std::strncmp(attributeName, "xmlns", 5) != 0)
@@ -55,6 +76,12 @@ std::pair<std::string_view, std::string_view> SplitQualifiedName(std::string_vie
 }
 
 void ParseXmlPart(XmlPart& part) {
+    ParseXmlDocument(part, "the part " + FileText(part.name), "which package parts may not do");
+}
+
+void ParseXmlDocument(XmlPart& part, std::string_view subject, std::string_view doctypeRule,
+                      bool keepWhitespaceText) {
+    const std::string what(subject);
     char* text = part.bytes.data.get();
     const std::size_t size = part.bytes.size;
     // Every element needs a '<' and every attribute a '=', so their count
@@ -63,28 +90,27 @@ void ParseXmlPart(XmlPart& part) {
     if (size > limits::kMaxXmlNodes && static_cast<std::size_t>(std::count_if(text, text + size, [](char c) {
                                            return c == '<' || c == '=';
                                        })) > limits::kMaxXmlNodes)
-        throw Failure("The presentation is too large to read safely: the part " + FileText(part.name) +
-                      " holds more than " + std::to_string(limits::kMaxXmlNodes) +
-                      " elements and attributes.");
+        throw Failure("The presentation is too large to read safely: " + what + " holds more than " +
+                      std::to_string(limits::kMaxXmlNodes) + " elements and attributes.");
     // Whitespace-only text is kept when it is an element's only content, so a
     // run holding just a space or a tab keeps it. Document types are parsed
     // only to be refused; pugixml never expands entities beyond XML's own.
-    constexpr unsigned options = pugi::parse_cdata | pugi::parse_escapes | pugi::parse_eol |
-                                 pugi::parse_ws_pcdata_single | pugi::parse_embed_pcdata |
-                                 pugi::parse_doctype;
+    const unsigned options = pugi::parse_cdata | pugi::parse_escapes | pugi::parse_eol |
+                             (keepWhitespaceText ? pugi::parse_ws_pcdata : pugi::parse_ws_pcdata_single) |
+                             pugi::parse_embed_pcdata | pugi::parse_doctype;
     const pugi::xml_parse_result result = part.document.load_buffer_inplace(text, size, options);
     if (!result)
-        throw Failure("The presentation is damaged: the part " + FileText(part.name) +
-                      " is not well-formed XML (" + result.description() + " at byte " +
-                      std::to_string(result.offset) + ").");
+        throw Failure("The presentation is damaged: " + what + " is not well-formed XML (" +
+                      result.description() + " at byte " + std::to_string(result.offset) + ").");
     for (auto child = part.document.first_child(); child; child = child.next_sibling())
         if (child.type() == pugi::node_doctype)
-            throw Failure("The presentation is damaged: the part " + FileText(part.name) +
-                          " declares a document type, which package parts may not do.");
+            throw Failure("The presentation is damaged: " + what + " declares a document type, " +
+                          std::string(doctypeRule) + ".");
 }
 
-NsScope::NsScope(const NsScope* parent, pugi::xml_node element)
+NsScope::NsScope(const NsScope* parent, pugi::xml_node element, NsClassifier classify)
     : m_table(parent != nullptr ? parent->m_table : nullptr),
+      m_classify(parent != nullptr ? parent->m_classify : classify),
       m_depth(parent != nullptr ? parent->m_depth + 1 : 0) {
     if (m_table == nullptr) {
         m_ownTable = std::make_unique<Table>();
@@ -97,7 +123,7 @@ NsScope::NsScope(const NsScope* parent, pugi::xml_node element)
         if (m_declared.size() == limits::kMaxNamespaceDeclarations)
             throw Failure("The presentation is damaged: an element declares more than " +
                           std::to_string(limits::kMaxNamespaceDeclarations) + " namespace prefixes.");
-        (*m_table)[prefix].push_back({m_depth, classify(a.value())});
+        (*m_table)[prefix].push_back({m_depth, m_classify(a.value())});
         m_declared.push_back(prefix);
     }
 }

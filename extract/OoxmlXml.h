@@ -19,7 +19,29 @@ namespace orv {
 // vocabularies the presentation application understands (the Office extension
 // namespaces and the standard ones it reads, such as charts and math): a
 // markup-compatibility Choice that needs only these is the one it shows.
-enum class Ns { Other, Presentation, Drawing, Relationships, MarkupCompatibility, Extension };
+// The Odf values are the OpenDocument vocabularies; only the OpenDocument
+// classifier gives them, so Office Open XML parts never see them.
+enum class Ns {
+    Other,
+    Presentation,
+    Drawing,
+    Relationships,
+    MarkupCompatibility,
+    Extension,
+    OdfOffice,
+    OdfDraw,
+    OdfDr3d,
+    OdfText,
+    OdfPresentation,
+    OdfTable,
+    OdfManifest,
+};
+
+// Tells a namespace URI's vocabulary. A part is walked with one classifier,
+// given to the scope of its root element.
+using NsClassifier = Ns (*)(std::string_view uri);
+Ns ClassifyOfficeOpenXml(std::string_view uri);
+Ns ClassifyOpenDocument(std::string_view uri);
 
 // One parsed XML part. The tree points into `bytes`, so both live together.
 struct XmlPart {
@@ -35,6 +57,14 @@ struct XmlPart {
 // than limits::kMaxXmlNodes fails with a description that names the part.
 void ParseXmlPart(XmlPart& part);
 
+// The same with the descriptions' wording given: `subject` names what is
+// parsed ("the file"), `doctypeRule` ends the refusal of a document type
+// ("which package parts may not do"). With `keepWhitespaceText`, character
+// data made only of white space is kept wherever it lies (OpenDocument text
+// counts a space between two spans), not only as an element's sole content.
+void ParseXmlDocument(XmlPart& part, std::string_view subject, std::string_view doctypeRule,
+                      bool keepWhitespaceText = false);
+
 // Prefix bindings in force while a part is walked. Every binding goes into one
 // table per part, prefix -> bindings from the outermost declaring element in, so
 // that resolving a prefix costs one hash look-up whatever the number of
@@ -42,9 +72,10 @@ void ParseXmlPart(XmlPart& part);
 // way up (they live on the walk's stack), which keeps the table in step.
 class NsScope {
 public:
-    // The scope of `element`, inside `parent` (nullptr for the root). Throws
-    // when the element declares more prefixes than any real part does.
-    NsScope(const NsScope* parent, pugi::xml_node element);
+    // The scope of `element`, inside `parent` (nullptr for the root, which
+    // sets the classifier for the whole part). Throws when the element
+    // declares more prefixes than any real part does.
+    NsScope(const NsScope* parent, pugi::xml_node element, NsClassifier classify = ClassifyOfficeOpenXml);
     ~NsScope();
     NsScope(const NsScope&) = delete;
     NsScope& operator=(const NsScope&) = delete;
@@ -65,6 +96,7 @@ private:
 
     std::unique_ptr<Table> m_ownTable; // the root's
     Table* m_table;
+    NsClassifier m_classify;
     std::size_t m_depth; // declaring elements from the root down to this one
     std::vector<std::string_view> m_declared;
 };

@@ -25,7 +25,11 @@ void ShapeBudget::addShape(std::size_t textBytes) {
 
 void ShapeBudget::addText(std::size_t bytes) {
     m_slideText += bytes;
-    if (m_slideText > limits::kMaxTextPerSlide)
+    checkShapeText(0);
+}
+
+void ShapeBudget::checkShapeText(std::size_t shapeTextBytes) const {
+    if (shapeTextBytes > limits::kMaxTextPerSlide || m_slideText > limits::kMaxTextPerSlide - shapeTextBytes)
         tooLarge("a slide holds more than " + std::to_string(limits::kMaxTextPerSlide >> 20) +
                  " MiB of text");
 }

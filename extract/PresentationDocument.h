@@ -41,6 +41,10 @@ public:
     void addShape(std::size_t textBytes);
     // Text appended to the slide being read.
     void addText(std::size_t bytes);
+    // Refuses, before it is built, a shape whose text would reach
+    // `shapeTextBytes` on the slide being read (text that a file can ask for
+    // in a few bytes, such as a count of spaces).
+    void checkShapeText(std::size_t shapeTextBytes) const;
     // Starts counting a new slide.
     void nextSlide();
 

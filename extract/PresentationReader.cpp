@@ -2,6 +2,7 @@
 
 #include "extract/ByteSource.h"
 #include "extract/CompoundFileReader.h"
+#include "extract/OdfReader.h"
 #include "extract/OoxmlReader.h"
 #include "shell/Failure.h"
 
@@ -23,12 +24,18 @@ std::unique_ptr<PresentationDocument> openFrom(std::unique_ptr<ByteSource> sourc
     static constexpr std::uint8_t zip[] = {'P', 'K', 3, 4};
     static constexpr std::uint8_t emptyZip[] = {'P', 'K', 5, 6};
     static constexpr std::uint8_t compound[] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
-    if (n >= 4 && (std::memcmp(head.data(), zip, 4) == 0 || std::memcmp(head.data(), emptyZip, 4) == 0))
-        return OpenOoxmlPresentation(std::move(source));
+    if (n >= 4 && (std::memcmp(head.data(), zip, 4) == 0 || std::memcmp(head.data(), emptyZip, 4) == 0)) {
+        auto package = std::make_unique<ZipPackage>(*source);
+        if (IsOpenDocumentPackage(*package))
+            return OpenOdfPackage(std::move(source), std::move(package));
+        return OpenOoxmlPresentation(std::move(source), std::move(package));
+    }
     if (n == 8 && std::memcmp(head.data(), compound, 8) == 0)
         return OpenCompoundFilePresentation(std::move(source));
-    throw Failure(
-        "The file is not a presentation: it is neither a presentation package nor a binary presentation.");
+    if (LooksLikeFlatOpenDocument(*source))
+        return OpenFlatOdf(std::move(source));
+    throw Failure("The file is not a presentation: it is neither a presentation package, a binary "
+                  "presentation nor an OpenDocument presentation.");
 }
 
 PresentationContent readAll(PresentationDocument& document) {

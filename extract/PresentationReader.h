@@ -10,7 +10,8 @@
 namespace orv {
 
 // Opens a presentation file, recognising its format from its content (an
-// Office Open XML package, or a binary presentation in a compound file), for
+// Office Open XML package, a binary presentation in a compound file, or an
+// OpenDocument presentation, packaged or flat), for
 // reading one slide at a time. Throws orv::Failure with a plain description
 // when the file is missing, is a folder, is empty, is no presentation, is
 // damaged or is password-protected; a slide that cannot be read throws when it

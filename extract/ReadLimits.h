@@ -24,6 +24,12 @@ inline constexpr std::size_t kMaxXmlNodes = 1'500'000;
 inline constexpr std::size_t kMaxNamespaceDeclarations = 1'000; // on one element
 inline constexpr std::size_t kMaxRelationships = 100'000;       // in one relationships part
 
+// OpenDocument: a flat (single XML file) presentation is read whole, so it is
+// held to the bound of one inflated part; lists, spans and links nest in
+// real text a few levels deep, ten list levels at most.
+inline constexpr std::uint64_t kMaxFlatDocumentSize = kMaxPartSize;
+inline constexpr int kMaxTextNesting = 100;
+
 // Presentation content, for packages and binary presentations alike.
 inline constexpr std::size_t kMaxSlides = 50'000;
 inline constexpr std::size_t kMaxShapesPerSlide = 100'000;

@@ -199,13 +199,22 @@ std::uint64_t ZipPackage::entryCount() const {
     return n < 0 ? 0 : static_cast<std::uint64_t>(n);
 }
 
-std::optional<std::uint64_t> ZipPackage::find(std::string_view name) const {
+std::optional<std::uint64_t> ZipPackage::findExact(std::string_view name) const {
     const std::string key(name);
     if (key.find('\0') != std::string::npos)
         return std::nullopt;
     const zip_int64_t index = zip_name_locate(m_zip, key.c_str(), 0);
-    if (index >= 0)
-        return static_cast<std::uint64_t>(index);
+    if (index < 0)
+        return std::nullopt;
+    return static_cast<std::uint64_t>(index);
+}
+
+std::optional<std::uint64_t> ZipPackage::find(std::string_view name) const {
+    if (const auto exact = findExact(name))
+        return exact;
+    const std::string key(name);
+    if (key.find('\0') != std::string::npos)
+        return std::nullopt;
     if (!m_folded) {
         // The first entry of each folded name wins, as a scan in directory
         // order would find it.

@@ -54,6 +54,8 @@ public:
     // goes through an index of case-folded names built once, on the first
     // name that misses.
     std::optional<std::uint64_t> find(std::string_view name) const;
+    // Looks a name up exactly (OpenDocument names are case-sensitive).
+    std::optional<std::uint64_t> findExact(std::string_view name) const;
     // Inflates the entry, checking the limits, the stored size and the CRC.
     // `name` is only used in descriptions.
     PartBytes read(std::uint64_t index, std::string_view name);

@@ -116,14 +116,19 @@ TEST_F(CliRunTest, FoldersStandForTheirPresentationsInScanOrder) {
     write("deck/.hidden.pptx", "hidden@example.com");
     write("deck/sub/s.PPSX", "s@example.com");
     write("deck/sub/t.potm", "t2@example.com");
+    write("deck/v.fodp", "v@example.com");
+    write("deck/sub/u.odp", "u@example.com");
+    write("deck/sub/w.otp", "w@example.com");
     const auto single = write("single.txt", "single@example.com");
     const auto deck = (m_dir.path() / "deck").string();
 
     EXPECT_EQ(run({deck, single}).out,
-              "a@example.com\nz@example.com\ns@example.com\nt2@example.com\nsingle@example.com\n");
+              "a@example.com\nv@example.com\nz@example.com\ns@example.com\nt2@example.com\nu@example.com\n"
+              "w@example.com\nsingle@example.com\n");
     EXPECT_EQ(run({"--ext", "txt", deck + "/"}).out, "t@example.com\n");
     EXPECT_EQ(run({"--ext", "*", deck}).out,
-              "a@example.com\nt@example.com\nz@example.com\ns@example.com\nt2@example.com\n");
+              "a@example.com\nt@example.com\nv@example.com\nz@example.com\ns@example.com\nt2@example.com\n"
+              "u@example.com\nw@example.com\n");
 }
 
 TEST_F(CliRunTest, ParallelReadsGiveByteIdenticalOutput) {

@@ -2,7 +2,6 @@
 // shape for shape, and so the same addresses. The .ppt files were saved by an
 // office suite from packages written by tests/data/make_ppt_samples.py; the
 // builder writes the same decks again here.
-#include "extract/Harvest.h"
 #include "extract/PresentationReader.h"
 #include "support/PptxBuilder.h"
 #include "support/ReadBytes.h"
@@ -14,30 +13,13 @@ using namespace orv::test;
 
 namespace {
 
-std::vector<std::string> addresses(const PresentationContent& content) {
-    std::vector<std::string> found;
-    SeenEmails seen;
-    HarvestPresentation(content, seen, {{}, [&](std::string_view a) { found.emplace_back(a); }});
-    return found;
-}
-
-std::vector<std::string> texts(const PresentationContent& content) {
-    std::vector<std::string> out;
-    for (const auto& slide : content.slides) {
-        for (const auto& shape : slide.shapes)
-            out.push_back(shape.hasTextFrame ? shape.text : "<no text frame>");
-        out.push_back("<end of slide>");
-    }
-    return out;
-}
-
 void expectSame(const PptxBuilder& package, const char* convertedName) {
     const auto fromPackage = ReadBytes(package.bytes());
     const auto fromBinary =
         ReadPresentationFile(std::string(ORVANDEL_SOURCE_DIR "/tests/data/") + convertedName);
-    EXPECT_EQ(texts(fromBinary), texts(fromPackage));
-    EXPECT_EQ(addresses(fromBinary), addresses(fromPackage));
-    EXPECT_FALSE(addresses(fromPackage).empty());
+    EXPECT_EQ(ShapeTexts(fromBinary), ShapeTexts(fromPackage));
+    EXPECT_EQ(AddressesIn(fromBinary), AddressesIn(fromPackage));
+    EXPECT_FALSE(AddressesIn(fromPackage).empty());
 }
 
 } // namespace

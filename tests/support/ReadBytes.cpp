@@ -1,5 +1,6 @@
 #include "support/ReadBytes.h"
 
+#include "extract/Harvest.h"
 #include "extract/PresentationReader.h"
 #include "shell/Failure.h"
 
@@ -20,6 +21,23 @@ std::string FailureOf(const std::string& bytes) {
         return failure.description();
     }
     return kNoFailure;
+}
+
+std::vector<std::string> ShapeTexts(const PresentationContent& content) {
+    std::vector<std::string> out;
+    for (const auto& slide : content.slides) {
+        for (const auto& shape : slide.shapes)
+            out.push_back(shape.hasTextFrame ? shape.text : "<no text frame>");
+        out.push_back("<end of slide>");
+    }
+    return out;
+}
+
+std::vector<std::string> AddressesIn(const PresentationContent& content) {
+    std::vector<std::string> found;
+    SeenEmails seen;
+    HarvestPresentation(content, seen, {{}, [&](std::string_view a) { found.emplace_back(a); }});
+    return found;
 }
 
 } // namespace orv::test

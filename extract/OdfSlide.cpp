@@ -1,0 +1,301 @@
+#include "extract/OdfSlide.h"
+
+#include "extract/ReadLimits.h"
+#include "shell/Failure.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <string_view>
+
+namespace orv {
+
+namespace {
+
+[[noreturn]] void nestedTooDeep() {
+    throw Failure("The presentation is too large to read safely: a slide's shapes or text nest more than " +
+                  std::to_string(limits::kMaxTextNesting) + " levels deep.");
+}
+
+bool isRawSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+bool isOneOf(std::string_view local, std::initializer_list<std::string_view> names) {
+    return std::find(names.begin(), names.end(), local) != names.end();
+}
+
+// Writes one paragraph's text, collapsing raw white space as OpenDocument
+// prescribes: each run of spaces, tabs, CRs and LFs in character data counts
+// as one space, and none counts at the start or end of the paragraph. Space,
+// tab and line-break elements are written as they are and are not collapsed.
+// The space is written lazily, before the next text, so that a trailing run
+// never is.
+class ParagraphWriter {
+public:
+    ParagraphWriter(std::string& out, const ShapeBudget& budget) : m_out(out), m_budget(budget) {}
+
+    void characters(std::string_view data) {
+        std::size_t i = 0;
+        while (i < data.size()) {
+            if (isRawSpace(data[i])) {
+                m_pendingSpace = !m_atStart;
+                ++i;
+                continue;
+            }
+            const std::size_t end = std::find_if(data.begin() + i, data.end(), isRawSpace) - data.begin();
+            flush();
+            m_out.append(data.substr(i, end - i));
+            i = end;
+        }
+    }
+
+    void spaces(std::size_t count) {
+        flush();
+        m_budget.checkShapeText(m_out.size() < std::numeric_limits<std::size_t>::max() - count
+                                    ? m_out.size() + count
+                                    : std::numeric_limits<std::size_t>::max());
+        m_out.append(count, ' ');
+    }
+
+    void put(char c) {
+        flush();
+        m_out += c;
+    }
+
+private:
+    void flush() {
+        if (m_pendingSpace)
+            m_out += ' ';
+        m_pendingSpace = false;
+        m_atStart = false;
+    }
+
+    std::string& m_out;
+    const ShapeBudget& m_budget;
+    bool m_atStart = true;
+    bool m_pendingSpace = false;
+};
+
+// text:c of a space element: how many spaces it stands for (1 when absent or
+// unreadable; a count beyond any size is refused by the writer's budget).
+std::size_t spaceCount(pugi::xml_node element, const NsScope& scope) {
+    const char* text = scope.attribute(element, Ns::OdfText, "c");
+    if (text == nullptr)
+        return 1;
+    const char* end = text + std::strlen(text);
+    std::size_t count = 0;
+    const auto [stop, error] = std::from_chars(text, end, count);
+    if (error == std::errc::result_out_of_range)
+        return std::numeric_limits<std::size_t>::max();
+    if (error != std::errc() || stop != end)
+        return 1;
+    return count;
+}
+
+bool processesContent(pugi::xml_node foreign, const NsScope& scope) {
+    const char* value = scope.attribute(foreign, Ns::OdfOffice, "process-content");
+    return value == nullptr || std::string_view(value) != "false";
+}
+
+// A paragraph's content, in document order. Per the standard, the character
+// data of note bodies, ruby text, annotations and shapes anchored in the text
+// is not part of the paragraph; a foreign element's content is, unless it
+// says office:process-content="false". Numbering labels are left out as list
+// bullets are.
+void appendInline(pugi::xml_node element, const NsScope& scope, int depth, ParagraphWriter& writer) {
+    if (depth > limits::kMaxTextNesting)
+        nestedTooDeep();
+    writer.characters(element.value()); // leading character data, embedded by the parser
+    for (auto child = element.first_child(); child; child = child.next_sibling()) {
+        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) {
+            writer.characters(child.value());
+            continue;
+        }
+        if (child.type() != pugi::node_element)
+            continue;
+        const ChildScope childScope(scope, child);
+        std::string_view local;
+        const Ns ns = childScope->nameOfSelf(child, local);
+        if (ns == Ns::OdfText) {
+            if (local == "s")
+                writer.spaces(spaceCount(child, *childScope));
+            else if (local == "tab")
+                writer.put('\t');
+            else if (local == "line-break")
+                writer.put('\v');
+            else if (!isOneOf(local, {"note-body", "ruby-text", "number"}))
+                // Spans, links, fields and the like read as their text. The
+                // "all text" mode would add a link's target (xlink:href of
+                // text:a) here.
+                appendInline(child, *childScope, depth + 1, writer);
+        } else if (ns == Ns::OdfOffice || ns == Ns::OdfDraw || ns == Ns::OdfDr3d) {
+            continue; // annotations; frames and shapes anchored in the text
+        } else if (ns != Ns::Other || processesContent(child, *childScope)) {
+            appendInline(child, *childScope, depth + 1, writer);
+        }
+    }
+}
+
+// Calls visit(child, childScope, ns, local) for each child element of
+// `parent`, in document order, `depth` levels below the shape or page.
+template <typename Visit>
+void forEachElement(pugi::xml_node parent, const NsScope& scope, int depth, Visit&& visit) {
+    if (depth > limits::kMaxTextNesting)
+        nestedTooDeep();
+    for (auto child = parent.first_child(); child; child = child.next_sibling()) {
+        if (child.type() != pugi::node_element)
+            continue;
+        const ChildScope childScope(scope, child);
+        std::string_view local;
+        const Ns ns = childScope->nameOfSelf(child, local);
+        visit(child, *childScope, ns, local);
+    }
+}
+
+// The paragraphs of a text box or shape, at any depth of lists and sections,
+// joined with CR. Tables inside a text box are not read.
+void appendParagraphs(pugi::xml_node container, const NsScope& scope, int depth, const ShapeBudget& budget,
+                      std::string& text, bool& first) {
+    forEachElement(container, scope, depth,
+                   [&](pugi::xml_node child, const NsScope& childScope, Ns ns, std::string_view local) {
+                       if (ns != Ns::OdfText)
+                           return;
+                       if (local == "p" || local == "h") {
+                           if (!first)
+                               text += '\r';
+                           first = false;
+                           ParagraphWriter writer(text, budget);
+                           appendInline(child, childScope, depth + 1, writer);
+                       } else if (isOneOf(local, {"list", "list-item", "list-header", "numbered-paragraph",
+                                                  "section"})) {
+                           appendParagraphs(child, childScope, depth + 1, budget, text, first);
+                       }
+                   });
+}
+
+std::string textOf(pugi::xml_node container, const NsScope& scope, const ShapeBudget& budget) {
+    std::string text;
+    bool first = true;
+    appendParagraphs(container, scope, 0, budget, text, first);
+    return text;
+}
+
+enum class ShapeKind { NotAShape, WithText, Frame, WithoutText, Link };
+
+// Lines and connectors (polylines and dimension lines among them) hold no
+// text; neither do groups, slide thumbnails, form controls and 3D scenes.
+ShapeKind kindOf(Ns ns, std::string_view local) {
+    if (ns == Ns::OdfDr3d)
+        return local == "scene" ? ShapeKind::WithoutText : ShapeKind::NotAShape;
+    if (ns != Ns::OdfDraw)
+        return ShapeKind::NotAShape;
+    if (local == "frame")
+        return ShapeKind::Frame;
+    if (local == "a")
+        return ShapeKind::Link;
+    if (isOneOf(local, {"custom-shape", "rect", "ellipse", "circle", "polygon", "regular-polygon", "path",
+                        "caption"}))
+        return ShapeKind::WithText;
+    if (isOneOf(local, {"line", "polyline", "connector", "measure", "g", "page-thumbnail", "control"}))
+        return ShapeKind::WithoutText;
+    return ShapeKind::NotAShape;
+}
+
+bool isTextPlaceholderClass(std::string_view presentationClass) {
+    return isOneOf(presentationClass, {"title", "outline", "subtitle", "text"});
+}
+
+// A frame shows its first content element: a text box gives it a text frame;
+// a picture, object, applet, plug-in, floating frame or table does not. A
+// frame with no content (an empty placeholder) has a text frame when its
+// placeholder class is a text one.
+struct FrameContent {
+    bool hasTextFrame = false;
+    pugi::xml_node textBox;
+};
+
+FrameContent frameContent(pugi::xml_node frame, const NsScope& frameScope) {
+    for (auto child = frame.first_child(); child; child = child.next_sibling()) {
+        if (child.type() != pugi::node_element)
+            continue;
+        const ChildScope childScope(frameScope, child);
+        std::string_view local;
+        const Ns ns = childScope->nameOfSelf(child, local);
+        if (ns == Ns::OdfDraw && local == "text-box")
+            return {true, child};
+        if ((ns == Ns::OdfDraw &&
+             isOneOf(local, {"image", "object", "object-ole", "applet", "plugin", "floating-frame"})) ||
+            (ns == Ns::OdfTable && local == "table"))
+            return {};
+    }
+    const char* presentationClass = frameScope.attribute(frame, Ns::OdfPresentation, "class");
+    return {presentationClass != nullptr && isTextPlaceholderClass(presentationClass), {}};
+}
+
+// A placeholder still showing its prompt ("Click to add Title") holds no text.
+bool isEmptyPlaceholder(pugi::xml_node shape, const NsScope& shapeScope) {
+    const char* placeholder = shapeScope.attribute(shape, Ns::OdfPresentation, "placeholder");
+    return placeholder != nullptr && std::string_view(placeholder) == "true";
+}
+
+// One top-level shape, or nothing for an element that is no shape.
+void addShape(pugi::xml_node element, const NsScope& scope, ShapeKind kind, int depth, SlideContent& slide,
+              ShapeBudget& budget);
+
+void collectShapes(pugi::xml_node container, const NsScope& scope, int depth, SlideContent& slide,
+                   ShapeBudget& budget) {
+    forEachElement(container, scope, depth,
+                   [&](pugi::xml_node child, const NsScope& childScope, Ns ns, std::string_view local) {
+                       addShape(child, childScope, kindOf(ns, local), depth, slide, budget);
+                   });
+}
+
+void addShape(pugi::xml_node element, const NsScope& scope, ShapeKind kind, int depth, SlideContent& slide,
+              ShapeBudget& budget) {
+    ShapeContent shape;
+    switch (kind) {
+    case ShapeKind::NotAShape:
+        // Notes (presentation:notes), forms, animations, titles and
+        // descriptions of the page. The "all text" mode would read the notes'
+        // text here.
+        return;
+    case ShapeKind::Link:
+        // A shape made a hyperlink: the shapes it wraps stand in its place.
+        collectShapes(element, scope, depth + 1, slide, budget);
+        return;
+    case ShapeKind::WithoutText:
+        // The "all text" mode would read a group's shapes here.
+        break;
+    case ShapeKind::WithText:
+        shape.hasTextFrame = true;
+        shape.text = textOf(element, scope, budget);
+        break;
+    case ShapeKind::Frame: {
+        // The "all text" mode would read a table's cells here.
+        const FrameContent content = frameContent(element, scope);
+        shape.hasTextFrame = content.hasTextFrame;
+        if (content.textBox) {
+            const ChildScope boxScope(scope, content.textBox);
+            shape.text = textOf(content.textBox, *boxScope, budget);
+        }
+        break;
+    }
+    }
+    if (shape.hasTextFrame && isEmptyPlaceholder(element, scope))
+        shape.text.clear();
+    budget.addShape(shape.text.size());
+    slide.shapes.push_back(std::move(shape));
+}
+
+} // namespace
+
+SlideContent ReadOdfPage(pugi::xml_node page, const NsScope& pageScope, ShapeBudget& budget) {
+    SlideContent slide;
+    collectShapes(page, pageScope, 0, slide, budget);
+    return slide;
+}
+
+} // namespace orv

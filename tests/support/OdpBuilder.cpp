@@ -1,0 +1,238 @@
+#include "support/OdpBuilder.h"
+
+#include <fstream>
+#include <stdexcept>
+
+namespace orv::test {
+
+namespace {
+
+constexpr std::string_view kXmlHead = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+constexpr std::string_view kNamespaces =
+    R"( xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0")"
+    R"( xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0")"
+    R"( xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0")"
+    R"( xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0")"
+    R"( xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0")"
+    R"( xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0")"
+    R"( xmlns:xlink="http://www.w3.org/1999/xlink")"
+    R"( xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0")"
+    R"( xmlns:presentation="urn:oasis:names:tc:opendocument:xmlns:presentation:1.0")"
+    R"( xmlns:dr3d="urn:oasis:names:tc:opendocument:xmlns:dr3d:1.0")";
+constexpr std::string_view kGeometry = R"( svg:x="2cm" svg:y="2cm" svg:width="20cm" svg:height="3cm")";
+
+// A run's text with spaces that a reader must keep written as elements.
+std::string runXml(const std::string& text) {
+    std::string out;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const char c = text[i];
+        if (c == '\t') {
+            out += "<text:tab/>";
+            ++i;
+        } else if (c == ' ') {
+            std::size_t end = i;
+            while (end < text.size() && text[end] == ' ')
+                ++end;
+            std::size_t count = end - i;
+            const bool rawAllowed = i > 0 && end < text.size() && text[end] != '\t';
+            if (rawAllowed) {
+                out += ' ';
+                --count;
+            }
+            if (count > 0)
+                out += count == 1 ? "<text:s/>" : "<text:s text:c=\"" + std::to_string(count) + "\"/>";
+            i = end;
+        } else {
+            const std::size_t end = text.find_first_of(" \t", i);
+            out += XmlEscape(text.substr(i, end == std::string::npos ? std::string::npos : end - i));
+            i = end == std::string::npos ? text.size() : end;
+        }
+    }
+    return out;
+}
+
+std::string frame(std::string_view attributes, const std::string& content) {
+    return "<draw:frame" + std::string(attributes) + std::string(kGeometry) + ">" + content + "</draw:frame>";
+}
+
+std::string textBox(const std::vector<Paragraph>& paragraphs) {
+    return "<draw:text-box>" + OdfParagraphsXml(paragraphs) + "</draw:text-box>";
+}
+
+} // namespace
+
+std::string OdfParagraphsXml(const std::vector<Paragraph>& paragraphs) {
+    std::string out;
+    for (const auto& paragraph : paragraphs) {
+        out += "<text:p text:style-name=\"P1\">";
+        for (const auto& piece : paragraph.pieces) {
+            switch (piece.kind) {
+            case TextPiece::Kind::Run:
+                out += "<text:span text:style-name=\"T1\">" + runXml(piece.text) + "</text:span>";
+                break;
+            case TextPiece::Kind::Break:
+                out += "<text:line-break/>";
+                break;
+            case TextPiece::Kind::Field:
+                out += "<text:page-number text:select-page=\"current\">" + XmlEscape(piece.text) +
+                       "</text:page-number>";
+                break;
+            }
+        }
+        out += "</text:p>";
+    }
+    return out;
+}
+
+OdpSlideBuilder& OdpSlideBuilder::addTextBox(const std::vector<Paragraph>& paragraphs) {
+    return addRawXml(frame(R"( draw:style-name="gr1" draw:text-style-name="P2")", textBox(paragraphs)));
+}
+
+OdpSlideBuilder& OdpSlideBuilder::addPlaceholder(const std::vector<Paragraph>& paragraphs,
+                                                 std::string_view cls) {
+    return addRawXml(frame(" presentation:style-name=\"pr1\" presentation:class=\"" + std::string(cls) + "\"",
+                           textBox(paragraphs)));
+}
+
+OdpSlideBuilder& OdpSlideBuilder::addEmptyPlaceholder(std::string_view cls, std::string_view prompt) {
+    return addRawXml(
+        frame(" presentation:class=\"" + std::string(cls) + "\" presentation:placeholder=\"true\"",
+              textBox({std::string(prompt)})));
+}
+
+OdpSlideBuilder& OdpSlideBuilder::addShape(const std::vector<Paragraph>& paragraphs) {
+    return addRawXml("<draw:custom-shape draw:style-name=\"gr2\"" + std::string(kGeometry) + ">" +
+                     OdfParagraphsXml(paragraphs) +
+                     "<draw:enhanced-geometry svg:viewBox=\"0 0 21600 21600\" draw:type=\"rectangle\"/>"
+                     "</draw:custom-shape>");
+}
+
+OdpSlideBuilder& OdpSlideBuilder::addGroup(const std::vector<std::string>& textBoxTexts) {
+    std::string xml = "<draw:g>";
+    for (const auto& text : textBoxTexts)
+        xml += frame("", textBox({text}));
+    return addRawXml(xml + "</draw:g>");
+}
+
+OdpSlideBuilder& OdpSlideBuilder::addTable(const std::vector<std::vector<std::string>>& rowsOfCells) {
+    std::string xml = "<table:table><table:table-column table:number-columns-repeated=\"" +
+                      std::to_string(rowsOfCells.empty() ? 1 : rowsOfCells.front().size()) + "\"/>";
+    for (const auto& row : rowsOfCells) {
+        xml += "<table:table-row>";
+        for (const auto& cell : row)
+            xml += "<table:table-cell>" + OdfParagraphsXml({cell}) + "</table:table-cell>";
+        xml += "</table:table-row>";
+    }
+    return addRawXml(frame(" draw:style-name=\"standard\"", xml + "</table:table>"));
+}
+
+OdpSlideBuilder& OdpSlideBuilder::addPicture() {
+    return addRawXml(frame("", "<draw:image xlink:href=\"Pictures/missing.png\" xlink:type=\"simple\">"
+                               "<text:p>caption@example.com</text:p></draw:image>"));
+}
+
+OdpSlideBuilder& OdpSlideBuilder::addConnector() {
+    return addRawXml(
+        R"(<draw:connector draw:type="standard" svg:x1="1cm" svg:y1="1cm" svg:x2="5cm" svg:y2="5cm">)"
+        "<text:p>connector@example.com</text:p></draw:connector>");
+}
+
+OdpSlideBuilder& OdpSlideBuilder::addLine() {
+    return addRawXml(R"(<draw:line svg:x1="1cm" svg:y1="1cm" svg:x2="5cm" svg:y2="1cm">)"
+                     "<text:p>line@example.com</text:p></draw:line>");
+}
+
+OdpSlideBuilder& OdpSlideBuilder::addNotes(const std::string& text) {
+    return addRawXml("<presentation:notes><draw:page-thumbnail/>" +
+                     frame(" presentation:class=\"notes\"", textBox({text})) + "</presentation:notes>");
+}
+
+OdpSlideBuilder& OdpSlideBuilder::addRawXml(std::string xml) {
+    m_children.push_back(std::move(xml));
+    return *this;
+}
+
+std::string OdpSlideBuilder::xml(int number) const {
+    std::string out = "<draw:page draw:name=\"page" + std::to_string(number) +
+                      "\" draw:style-name=\"dp1\" draw:master-page-name=\"Default\">";
+    for (const auto& child : m_children)
+        out += child;
+    return out + "</draw:page>";
+}
+
+OdpSlideBuilder& OdpBuilder::addSlide() {
+    return m_slides.emplace_back();
+}
+
+OdpSlideBuilder& OdpBuilder::slide(int number) {
+    return m_slides.at(static_cast<std::size_t>(number - 1));
+}
+
+void OdpBuilder::setPart(const std::string& name, std::string bytes) {
+    std::erase_if(m_overrides, [&](const ZipEntry& e) { return e.name == name; });
+    m_overrides.emplace_back(name, std::move(bytes));
+}
+
+std::string OdpBuilder::pagesXml() const {
+    std::string out;
+    for (std::size_t i = 0; i < m_slides.size(); ++i)
+        out += m_slides[i].xml(static_cast<int>(i + 1));
+    return out;
+}
+
+std::string OdpBuilder::contentXml() const {
+    return std::string(kXmlHead) + "<office:document-content" + std::string(kNamespaces) +
+           " office:version=\"1.3\"><office:automatic-styles/><office:body><office:presentation>" +
+           pagesXml() +
+           "<presentation:settings presentation:mouse-visible=\"false\"/>"
+           "</office:presentation></office:body></office:document-content>";
+}
+
+std::string OdpBuilder::manifestXml() const {
+    const std::string encryption =
+        m_encrypted
+            ? "<manifest:encryption-data manifest:checksum-type=\"SHA1/1K\" manifest:checksum=\"AA==\">"
+              "<manifest:algorithm manifest:algorithm-name=\"Blowfish CFB\" "
+              "manifest:initialisation-vector=\"AA==\"/></manifest:encryption-data>"
+            : "";
+    return std::string(kXmlHead) +
+           "<manifest:manifest xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0\" "
+           "manifest:version=\"1.3\">"
+           "<manifest:file-entry manifest:full-path=\"/\" manifest:version=\"1.3\" manifest:media-type=\"" +
+           XmlEscape(m_manifestType) +
+           "\"/>"
+           "<manifest:file-entry manifest:full-path=\"content.xml\" manifest:media-type=\"text/xml\">" +
+           encryption + "</manifest:file-entry></manifest:manifest>";
+}
+
+std::string OdpBuilder::bytes() const {
+    std::vector<ZipEntry> entries;
+    if (m_mimeType)
+        entries.emplace_back("mimetype", *m_mimeType, false);
+    entries.emplace_back("content.xml", contentXml(), !m_stored);
+    if (m_manifest)
+        entries.emplace_back("META-INF/manifest.xml", manifestXml(), !m_stored);
+    for (const auto& o : m_overrides) {
+        std::erase_if(entries, [&](const ZipEntry& e) { return e.name == o.name; });
+        entries.push_back(o);
+    }
+    return ZipBytes(entries);
+}
+
+std::string OdpBuilder::flatBytes() const {
+    return std::string(kXmlHead) + "<office:document" + std::string(kNamespaces) +
+           " office:version=\"1.3\" office:mimetype=\"" + XmlEscape(m_mimeType.value_or("")) +
+           "\"><office:body><office:presentation>" + pagesXml() +
+           "</office:presentation></office:body></office:document>";
+}
+
+void OdpBuilder::writeTo(const std::filesystem::path& path) const {
+    std::ofstream out(path, std::ios::binary);
+    const std::string data = path.extension() == ".fodp" ? flatBytes() : bytes();
+    out.write(data.data(), static_cast<std::streamsize>(data.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + path.string());
+}
+
+} // namespace orv::test
