@@ -1,7 +1,7 @@
 #pragma once
 
-#include "extract/CliOptions.h"
-#include "extract/CliReadAhead.h"
+#include "cli/CliOptions.h"
+#include "cli/CliReadAhead.h"
 
 #include <iosfwd>
 #include <span>

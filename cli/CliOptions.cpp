@@ -1,4 +1,4 @@
-#include "extract/CliOptions.h"
+#include "cli/CliOptions.h"
 
 #include <charconv>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "extract/CliReadAhead.h"
+#include "cli/CliReadAhead.h"
 
 #include "extract/Harvest.h"
 #include "shell/ErrorReport.h"

@@ -1,6 +1,6 @@
-#include "extract/CliRun.h"
+#include "cli/CliRun.h"
 
-#include "extract/CliFolders.h"
+#include "cli/CliFolders.h"
 #include "extract/Harvest.h"
 #include "filelist/AddFolder.h"
 #include "filelist/FileSystem.h"
