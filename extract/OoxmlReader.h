@@ -11,7 +11,9 @@ namespace orv {
 // .potm): slides in the order of the presentation's slide list, the top-level
 // shapes of each slide's shape tree in document order. Throws orv::Failure with
 // a plain description for anything that is not a readable presentation package
-// (when opening, or for a slide, when it is read).
-std::unique_ptr<PresentationDocument> OpenOoxmlPresentation(std::unique_ptr<ByteSource> source);
+// (when opening, or for a slide, when it is read). With options.allText each
+// slide also gives every text it holds, in harvest order (SlideContent).
+std::unique_ptr<PresentationDocument> OpenOoxmlPresentation(std::unique_ptr<ByteSource> source,
+                                                            ReadOptions options = {});
 
 } // namespace orv

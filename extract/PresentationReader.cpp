@@ -13,7 +13,7 @@ namespace orv {
 
 namespace {
 
-std::unique_ptr<PresentationDocument> openFrom(std::unique_ptr<ByteSource> source) {
+std::unique_ptr<PresentationDocument> openFrom(std::unique_ptr<ByteSource> source, ReadOptions options) {
     if (source->size() == 0)
         throw Failure("The file is empty.");
     std::array<std::uint8_t, 8> head{};
@@ -24,9 +24,9 @@ std::unique_ptr<PresentationDocument> openFrom(std::unique_ptr<ByteSource> sourc
     static constexpr std::uint8_t emptyZip[] = {'P', 'K', 5, 6};
     static constexpr std::uint8_t compound[] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
     if (n >= 4 && (std::memcmp(head.data(), zip, 4) == 0 || std::memcmp(head.data(), emptyZip, 4) == 0))
-        return OpenOoxmlPresentation(std::move(source));
+        return OpenOoxmlPresentation(std::move(source), options);
     if (n == 8 && std::memcmp(head.data(), compound, 8) == 0)
-        return OpenCompoundFilePresentation(std::move(source));
+        return OpenCompoundFilePresentation(std::move(source), options);
     throw Failure(
         "The file is not a presentation: it is neither a presentation package nor a binary presentation.");
 }
@@ -42,20 +42,21 @@ PresentationContent readAll(PresentationDocument& document) {
 
 } // namespace
 
-std::unique_ptr<PresentationDocument> OpenPresentationFile(const std::string& path) {
-    return openFrom(std::make_unique<FileByteSource>(path));
+std::unique_ptr<PresentationDocument> OpenPresentationFile(const std::string& path, ReadOptions options) {
+    return openFrom(std::make_unique<FileByteSource>(path), options);
 }
 
-std::unique_ptr<PresentationDocument> OpenPresentationBytes(std::span<const std::uint8_t> bytes) {
-    return openFrom(std::make_unique<MemoryByteSource>(bytes));
+std::unique_ptr<PresentationDocument> OpenPresentationBytes(std::span<const std::uint8_t> bytes,
+                                                            ReadOptions options) {
+    return openFrom(std::make_unique<MemoryByteSource>(bytes), options);
 }
 
-PresentationContent ReadPresentationFile(const std::string& path) {
-    return readAll(*OpenPresentationFile(path));
+PresentationContent ReadPresentationFile(const std::string& path, ReadOptions options) {
+    return readAll(*OpenPresentationFile(path, options));
 }
 
-PresentationContent ReadPresentationBytes(std::span<const std::uint8_t> bytes) {
-    return readAll(*OpenPresentationBytes(bytes));
+PresentationContent ReadPresentationBytes(std::span<const std::uint8_t> bytes, ReadOptions options) {
+    return readAll(*OpenPresentationBytes(bytes, options));
 }
 
 } // namespace orv
