@@ -1,5 +1,6 @@
 #include "cli/CliReadAhead.h"
 
+#include "cli/CliOutput.h"
 #include "extract/Harvest.h"
 #include "shell/ErrorReport.h"
 
@@ -36,13 +37,20 @@ CliReadAhead::~CliReadAhead() {
 CliReadResult CliReadAhead::readOne(std::size_t index) const {
     CliReadResult result;
     SeenEmails seen; // this file's own; the run's set is applied in list order
-    const HarvestCallbacks callbacks{
-        {}, [&](std::string_view address) { result.addresses.emplace_back(address); }};
+    AddressOrigin origin;
+    const HarvestCallbacks callbacks{{}, [&](std::string_view address) {
+                                         result.addresses.emplace_back(address);
+                                         result.origins.push_back(origin);
+                                     }};
     try {
         const auto document = m_open(m_paths[index], m_options);
         const std::size_t count = document->slideCount();
         for (std::size_t i = 0; i < count; ++i)
-            HarvestSlide(document->readSlide(i), seen, callbacks);
+            ForEachSlideText(document->readSlide(i),
+                             [&](TextPlace place, std::string_view name, std::string_view text) {
+                                 origin = {i + 1, place, CutRecordName(name)};
+                                 HarvestEmailsFromText(text, seen, callbacks);
+                             });
     } catch (...) {
         result.failed = true;
         result.error = DescribeCurrentException();

@@ -28,8 +28,14 @@ PresentationOpenFunction OpenerOf(PresentationReadFunction read);
 // the run compares them) in the order found, and, when a slide or the file
 // could not be read, why. Addresses found before a failure are kept, as a
 // run of the window keeps them.
+struct AddressOrigin {
+    std::size_t slide = 0; // 1-based
+    TextPlace place = TextPlace::Shape;
+    std::string name;
+};
 struct CliReadResult {
     std::vector<std::string> addresses;
+    std::vector<AddressOrigin> origins; // where each of `addresses` was found
     bool failed = false;
     std::string error;
 };

@@ -1,6 +1,7 @@
 #include "cli/CliRun.h"
 
 #include "cli/CliFolders.h"
+#include "cli/CliOutput.h"
 #include "extract/Harvest.h"
 #include "filelist/AddFolder.h"
 #include "filelist/FileSystem.h"
@@ -8,6 +9,8 @@
 #include "shell/SafeText.h"
 
 #include <chrono>
+#include <fstream>
+#include <iostream>
 #include <ostream>
 
 namespace orv {
@@ -36,26 +39,6 @@ private:
     std::ostream& m_err;
     const std::string& m_folder;
     bool m_reported = false;
-};
-
-// Prints addresses as they are found, so nothing but the order depends on
-// how many files are read at once.
-class AddressPrinter {
-public:
-    AddressPrinter(std::ostream& out, bool comma) : m_out(out), m_comma(comma) {}
-    void print(std::string_view address) { m_out << address << (m_comma ? ',' : '\n'); }
-    // After each file, so that a run stopped at any point (killed, out of
-    // memory) keeps every address already found.
-    void flush() { m_out.flush(); }
-    void finish() {
-        if (m_comma)
-            m_out << "\r\n";
-        m_out.flush();
-    }
-
-private:
-    std::ostream& m_out;
-    bool m_comma;
 };
 
 class Progress {
@@ -90,14 +73,96 @@ private:
     std::chrono::steady_clock::time_point m_last{};
 };
 
+// The paths a --files-from list names, in order; empty entries name nothing
+// and are skipped. False when the list cannot be read.
+bool readFileList(std::istream& in, bool nulSeparated, std::vector<std::string>& paths) {
+    std::string entry;
+    while (std::getline(in, entry, nulSeparated ? '\0' : '\n'))
+        if (!entry.empty())
+            paths.push_back(std::move(entry));
+    return in.eof() && !in.bad();
+}
+
+// A line of a shard's output, at most `limit` bytes; false at the end.
+bool readBoundedLine(std::istream& in, std::string& line, std::size_t limit, bool& tooLong) {
+    line.clear();
+    tooLong = false;
+    char c = 0;
+    bool any = false;
+    while (in.get(c)) {
+        any = true;
+        if (c == '\n')
+            return true;
+        if (line.size() == limit)
+            tooLong = true;
+        else
+            line += c;
+    }
+    return any;
+}
+
+constexpr std::size_t kMaxShardLine = 1 << 20;
+
+// What an opened input stream stands for: a file, or standard input for "-".
+class InputFile {
+public:
+    explicit InputFile(const std::string& path) {
+        if (path != "-")
+            m_file.open(path, std::ios::binary);
+    }
+    std::istream& stream(const std::string& path) { return path == "-" ? std::cin : m_file; }
+    bool good(const std::string& path) { return path == "-" || m_file.is_open(); }
+
+private:
+    std::ifstream m_file;
+};
+
+// Keeps the first occurrence of each address (compared as the run compares
+// them) and writes it.
+class FirstOccurrences {
+public:
+    explicit FirstOccurrences(AddressWriter& writer) : m_writer(writer) {}
+    void offer(const AddressRecord& record) {
+        m_lowered.assign(record.address);
+        for (char& c : m_lowered)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        if (m_seen.insert(m_lowered).second)
+            m_writer.write(record);
+    }
+
+private:
+    AddressWriter& m_writer;
+    SeenEmails m_seen;
+    std::string m_lowered;
+};
+
+int finishOutput(AddressWriter& writer, std::ostream& out, std::ostream& err, bool failed) {
+    writer.finish();
+    if (!out) {
+        err << "orvandel-cli: the addresses could not be written out\n";
+        return kCliSomeUnreadable;
+    }
+    return failed ? kCliSomeUnreadable : kCliAllRead;
+}
+
 } // namespace
 
 std::vector<std::string> ExpandCliPaths(const CliOptions& options, std::ostream& err, bool& failed) {
     const std::span<const std::string> extensions = options.extensions.empty()
                                                         ? DefaultPresentationExtensions()
                                                         : std::span<const std::string>(options.extensions);
+    std::vector<std::string> arguments = options.paths;
+    if (!options.filesFrom.empty()) {
+        InputFile list(options.filesFrom);
+        if (!list.good(options.filesFrom) ||
+            !readFileList(list.stream(options.filesFrom), options.nulSeparated, arguments)) {
+            writeDiagnostic(err, options.filesFrom, "The list of files cannot be read.");
+            failed = true;
+        }
+    }
     std::vector<std::string> files;
-    for (const auto& path : options.paths) {
+    for (const auto& path : arguments) {
         if (!IsDirectory(path)) {
             files.push_back(path);
             continue;
@@ -130,23 +195,23 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err, bool
     bool failed = false;
     std::vector<std::string> files = ExpandCliPaths(options, err, failed);
     const unsigned workers = options.jobs > 1 ? options.jobs : 0;
-    CliReadAhead reads(std::move(files), workers, open);
+    CliReadAhead reads(std::move(files), workers, open, ReadOptions{options.allText});
 
-    AddressPrinter printer(out, options.comma);
+    AddressWriter writer(out, options.format);
+    FirstOccurrences printer(writer);
     Progress progress(err, showProgress, reads.size());
-    SeenEmails seen;
-    std::string lowered;
+    AddressRecord record;
     for (std::size_t i = 0; i < reads.size(); ++i) {
         const CliReadResult result = reads.take(i);
         // Each file's addresses come once each in the order found; the run
         // keeps those no earlier file gave, exactly as one harvest would.
-        for (const auto& address : result.addresses) {
-            lowered.assign(address);
-            for (char& c : lowered)
-                if (c >= 'A' && c <= 'Z')
-                    c = static_cast<char>(c - 'A' + 'a');
-            if (seen.insert(lowered).second)
-                printer.print(address);
+        record.file = reads.path(i);
+        for (std::size_t k = 0; k < result.addresses.size(); ++k) {
+            record.address = result.addresses[k];
+            record.slide = result.origins[k].slide;
+            record.place = result.origins[k].place;
+            record.name = result.origins[k].name;
+            printer.offer(record);
         }
         if (result.failed) {
             progress.clearLine();
@@ -154,16 +219,54 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err, bool
                             result.error.empty() ? "The file cannot be read." : result.error);
             failed = true;
         }
-        printer.flush();
+        writer.flush();
         progress.update(i + 1);
     }
     progress.finish();
-    printer.finish();
-    if (!out) {
-        err << "orvandel-cli: the addresses could not be written out\n";
-        return kCliSomeUnreadable;
+    return finishOutput(writer, out, err, failed);
+}
+
+int RunCliMerge(const CliOptions& options, std::ostream& out, std::ostream& err) {
+    AddressWriter writer(out, options.format);
+    FirstOccurrences firsts(writer);
+    bool failed = false;
+    std::string line;
+    std::string error;
+    for (const auto& shard : options.paths) {
+        InputFile input(shard);
+        if (!input.good(shard)) {
+            writeDiagnostic(err, shard, "The shard's output cannot be read.");
+            failed = true;
+            continue;
+        }
+        std::istream& in = input.stream(shard);
+        bool tooLong = false;
+        for (std::size_t number = 1; readBoundedLine(in, line, kMaxShardLine, tooLong); ++number) {
+            const std::string where = shard + ":" + std::to_string(number);
+            if (tooLong) {
+                writeDiagnostic(err, where, "The line is longer than any record.");
+                failed = true;
+                continue;
+            }
+            auto record = ParseJsonLine(line, error);
+            // The address goes out as it stands in text output: only what the
+            // address rule accepts.
+            if (record && !IsValidEmail(record->address))
+                error = "the address is not one the address rule accepts";
+            if (!record || !IsValidEmail(record->address)) {
+                writeDiagnostic(err, where, "Not an address record: " + error + ".");
+                failed = true;
+                continue;
+            }
+            firsts.offer(*record);
+        }
+        if (in.bad()) {
+            writeDiagnostic(err, shard, "The shard's output cannot be read to its end.");
+            failed = true;
+        }
+        writer.flush();
     }
-    return failed ? kCliSomeUnreadable : kCliAllRead;
+    return finishOutput(writer, out, err, failed);
 }
 
 int RunCliArguments(std::span<const std::string> args, std::ostream& out, std::ostream& err,
@@ -178,6 +281,8 @@ int RunCliArguments(std::span<const std::string> args, std::ostream& out, std::o
         out.flush();
         return kCliAllRead;
     }
+    if (parsed.options.merge)
+        return RunCliMerge(parsed.options, out, err);
     return RunCli(parsed.options, out, err, showProgress, open);
 }
 

@@ -27,7 +27,7 @@ TEST_P(CliParseTable, Parses) {
     EXPECT_EQ(result.error.empty(), c.usable) << result.error;
     if (!c.usable)
         return;
-    EXPECT_EQ(result.options.comma, c.comma);
+    EXPECT_EQ(result.options.format == orv::CliFormat::Comma, c.comma);
     EXPECT_EQ(result.options.jobs, c.jobs);
     EXPECT_EQ(result.options.extensions, c.extensions);
     EXPECT_EQ(result.options.paths, c.paths);
