@@ -1,10 +1,55 @@
 // "Start Extracting": every file-list row, in list order, through the harvest.
 #include "extract/Harvest.h"
+#include "extract/PresentationHost.h"
 #include "shell/gui/Form1.h"
 #include "shell/gui/Interaction.h"
 #include "shell/gui/ListControl.h"
+#include "shell/gui/Settings.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QPushButton>
 
 namespace orv {
+
+namespace {
+
+const QString kAllTextKey = QStringLiteral("AllText");
+
+// The opt-in lives on the button itself, so that the window needs no member.
+QAction* allTextAction(const QPushButton* button) {
+    return button->findChild<QAction*>(QStringLiteral("AllTextAction"));
+}
+
+} // namespace
+
+// A context menu on "Start Extracting" with one checkable item, off until the
+// user turns it on, remembered in the settings store as "1" or "0".
+void Form1::setUpAllTextOption() {
+    QPushButton* button = pushButton(8);
+    auto* action = new QAction(
+        QStringLiteral("Read All Text (Groups, Tables, Diagrams, Notes, Comments, Links)"), button);
+    action->setObjectName(QStringLiteral("AllTextAction"));
+    action->setCheckable(true);
+    try {
+        action->setChecked(m_services.settings.read(kAllTextKey, QStringLiteral("0")) == QStringLiteral("1"));
+    } catch (...) {
+        action->setChecked(false); // an unreadable store leaves the option off
+    }
+    connect(action, &QAction::toggled, this, [this](bool on) {
+        try {
+            m_services.settings.write(kAllTextKey, on ? QStringLiteral("1") : QStringLiteral("0"));
+        } catch (...) {
+            // The choice still holds for this session.
+        }
+    });
+    button->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(button, &QWidget::customContextMenuRequested, this, [button, action](const QPoint& at) {
+        QMenu menu(button);
+        menu.addAction(action);
+        menu.exec(button->mapToGlobal(at));
+    });
+}
 
 void Form1::PushButton8_Click() {
     if (m_extractRunning) // step 100: a run is already going
@@ -21,6 +66,7 @@ void Form1::PushButton8_Click() {
         });
         if (!abort) {
             s.run(110, [&] { setMousePointer(PointerHourglass); });
+            m_services.host.SetAllText(allTextAction(pushButton(8))->isChecked());
             SeenEmails seen; // step 112
             const HarvestCallbacks callbacks{[this] { m_services.pump.pump(); },
                                              [this](std::string_view address) {

@@ -136,6 +136,7 @@ void Form1::wire() {
     connect(m_listView1, &QTreeWidget::itemDoubleClicked, this, [this] { ListView1_DblClick(); });
     connect(m_listView1, &QTreeWidget::itemPressed, this, [this] { ListView1_ItemClick(); });
     m_listView2->installEventFilter(this); // key presses reach ListView2_KeyDown
+    setUpAllTextOption();
 }
 
 void Form1::Form_Load() {
@@ -290,7 +291,8 @@ void Form1::PushButton7_Click() {
     Steps s(m_reporter, loc::PushButton7);
     s.run(100, [&] {
         message(QStringLiteral("This program works with PowerPoint Presentations like .ppt and .pptx but not "
-                               "PowerPoint Shows like .pps"));
+                               "PowerPoint Shows like .pps\n\nRight-click \"Start Extracting\" to also read "
+                               "groups, tables, diagrams, notes, comments and mailto: links."));
     });
 }
 

@@ -102,6 +102,7 @@ private:
     void applySkin();
     void loadHandCursor();
     void saveResults(std::string_view location, bool commaDelimited);
+    void setUpAllTextOption(); // the "all text" opt-in on "Start Extracting" (RunHandler.cpp)
 
     class Reporter : public ErrorReporter {
     public:

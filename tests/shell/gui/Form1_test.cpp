@@ -207,9 +207,11 @@ void Form1Test::helpShowsItsMessage() {
     QTest::mouseClick(f.form->pushButton(7), Qt::LeftButton);
     QCOMPARE(f.interaction.messages.size(), 1);
     const auto& m = f.interaction.messages[0];
-    QCOMPARE(m.text,
-             QStringLiteral("This program works with PowerPoint Presentations like .ppt and .pptx but not "
-                            "PowerPoint Shows like .pps"));
+    QCOMPARE(
+        m.text,
+        QStringLiteral("This program works with PowerPoint Presentations like .ppt and .pptx but not "
+                       "PowerPoint Shows like .pps\n\nRight-click \"Start Extracting\" to also read groups, "
+                       "tables, diagrams, notes, comments and mailto: links."));
     QCOMPARE(m.caption, QStringLiteral("Orvandel"));
     QCOMPARE(m.buttons, Interaction::Buttons::Ok);
     QCOMPARE(m.icon, Interaction::Icon::None);
