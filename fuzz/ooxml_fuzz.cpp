@@ -3,6 +3,7 @@
 // crash, hang or huge allocation. Fuzzing builds skip the parts' CRC check so
 // that edits to stored XML reach the parser.
 // Seeds: bench/ooxml_corpus --fuzz-seeds fuzz/corpus/ooxml_fuzz
+#include "AllTextCheck.h"
 #include "extract/PresentationReader.h"
 #include "shell/Failure.h"
 
@@ -25,5 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 }
     } catch (const orv::Failure&) {
     }
+    // The "all text" mode too, and its top-level shapes against the default's.
+    orv::fuzz::CheckBothModes(std::span(data, size));
     return 0;
 }

@@ -1,5 +1,7 @@
 // Feeds arbitrary bytes to the presentation reader: whatever the input, it must
-// end in a result or an orv::Failure, never a crash, hang or huge allocation.
+// end in a result or an orv::Failure, never a crash, hang or huge allocation,
+// in the default mode and in the "all text" mode alike.
+#include "AllTextCheck.h"
 #include "extract/PresentationReader.h"
 #include "shell/Failure.h"
 
@@ -14,5 +16,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             document->readSlide(i);
     } catch (const orv::Failure&) {
     }
+    orv::fuzz::CheckBothModes(std::span(data, size));
     return 0;
 }
