@@ -394,6 +394,7 @@ struct SlideExtras {
     const ByteSource& stream;
     const DocumentIndex& index;
     const std::vector<SlideEntry>& notes;
+    const std::unordered_map<std::uint32_t, std::size_t>& notesById; // slide id -> index in `notes`
     const std::unordered_map<std::uint32_t, std::string>& links;
 };
 
@@ -403,16 +404,16 @@ void readNotes(std::span<const std::uint8_t> slideBody, const SlideExtras& extra
     const std::uint32_t notesId = atom && atom->body.size() >= 20 ? le32(atom->body, 16) : 0;
     if (notesId == 0)
         return;
-    const auto it = std::find_if(extras.notes.begin(), extras.notes.end(),
-                                 [&](const SlideEntry& e) { return e.slideId == notesId; });
-    if (it == extras.notes.end())
+    const auto byId = extras.notesById.find(notesId);
+    if (byId == extras.notesById.end())
         return;
-    const auto found = extras.index.persist.find(it->persistId);
+    const SlideEntry& page = extras.notes[byId->second];
+    const auto found = extras.index.persist.find(page.persistId);
     if (found == extras.index.persist.end())
         return;
     const auto bytes = readRecord(extras.stream, found->second, kNotesContainer, "notes page");
     walk.budget.spend(bytes.size());
-    ShapeWalk notes{*it, walk.slideNumber, walk.budget, walk.shapes, walk.slide, true, true, {}};
+    ShapeWalk notes{page, walk.slideNumber, walk.budget, walk.shapes, walk.slide, true, true, {}};
     walkDrawing(std::span(bytes).subspan(kHeaderSize), notes);
 }
 
@@ -451,6 +452,7 @@ struct BinarySlides::State {
     ShapeBudget shapes;
     bool allText = false;
     std::vector<SlideEntry> notes;
+    std::unordered_map<std::uint32_t, std::size_t> notesById;
     std::unordered_map<std::uint32_t, std::string> links;
 };
 
@@ -472,10 +474,17 @@ BinarySlides::BinarySlides(const ByteSource& currentUser, const ByteSource& docu
                             {},
                             options.allText,
                             {},
+                            {},
                             {}});
     if (options.allText) {
         m_state->budget.spend(m_state->lists.notes.size() + m_state->lists.objects.size());
         m_state->notes = slideEntries(m_state->lists.notes);
+        if (m_state->notes.size() > limits::kMaxSlides)
+            throw Failure("The presentation is too large to read safely: its notes list names more than " +
+                          std::to_string(limits::kMaxSlides) + " pages.");
+        // The first page with an id wins, as a look-up from the front would find.
+        for (std::size_t i = 0; i < m_state->notes.size(); ++i)
+            m_state->notesById.try_emplace(m_state->notes[i].slideId, i);
         if (m_state->lists.objects.size() >= kHeaderSize)
             m_state->links = ReadHyperlinks(std::span(m_state->lists.objects).subspan(kHeaderSize));
     }
@@ -492,7 +501,7 @@ SlideContent BinarySlides::read(std::size_t index) {
     const SlideEntry& entry = s.entries.at(index);
     s.budget.spend(sizeof(SlideContent));
     s.shapes.nextSlide();
-    const SlideExtras extras{s.document, s.index, s.notes, s.links};
+    const SlideExtras extras{s.document, s.index, s.notes, s.notesById, s.links};
     return readSlide(s.document, locate(s.index, entry.persistId, "slide"), entry,
                      static_cast<int>(index) + 1, s.budget, s.shapes, s.allText ? &extras : nullptr);
 }
