@@ -44,16 +44,6 @@ bool endsWith(std::string_view text, std::string_view tail) {
     return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Every element of `root` named `local` (any namespace) whose children are
 // DrawingML paragraphs, or whose own character data is the text, in document
 // order, each given to `add`.
@@ -145,19 +135,8 @@ std::optional<std::string> MailtoAddress(std::string_view target) {
     }
     target.remove_prefix(scheme.size());
     target = target.substr(0, target.find('?'));
-    std::string address;
-    address.reserve(target.size());
-    for (std::size_t i = 0; i < target.size(); ++i) {
-        const int high = target[i] == '%' && i + 2 < target.size() ? hexValue(target[i + 1]) : -1;
-        const int low = high >= 0 ? hexValue(target[i + 2]) : -1;
-        if (low >= 0) {
-            address.push_back(static_cast<char>(high * 16 + low));
-            i += 2;
-        } else {
-            address.push_back(target[i]);
-        }
-    }
-    return address;
+    auto decoded = PercentDecoded(target);
+    return decoded ? std::move(*decoded) : std::string(target);
 }
 
 void AppendLinkTexts(const XmlPart& slide, const SlideRelations& relations, const PlacedTextSink& add) {
