@@ -181,13 +181,15 @@ void collectShapes(pugi::xml_node container, const NsScope& containerScope, int 
 }
 
 // The shape tree of a slide (p:sld) or notes page (p:notes); `rootName` is
-// the root element's expected local name.
-void readShapeTree(const XmlPart& part, std::string_view rootName, const std::string& what, ShapeWalk& walk) {
+// the root element's expected local name, `listedAs` ends the refusal of a
+// part whose root is another ("slide 3, is not a slide").
+void readShapeTree(const XmlPart& part, std::string_view rootName, const std::string& listedAs,
+                   ShapeWalk& walk) {
     const auto root = part.root();
     const NsScope rootScope(nullptr, root);
     std::string_view local;
     if (rootScope.nameOfSelf(root, local) != Ns::Presentation || local != rootName)
-        throwDamaged("the part " + FileText(part.name) + ", listed as " + what + ", is not one");
+        throwDamaged("the part " + FileText(part.name) + ", listed as " + listedAs);
     const auto common = ChildElement(root, rootScope, Ns::Presentation, "cSld");
     if (!common)
         return;
@@ -203,15 +205,8 @@ SlideContent readSlide(ZipPackage& zip, const XmlPart& part, std::size_t number,
                        bool allText) {
     SlideContent slide;
     ShapeWalk walk{part, slide, budget, allText, false, {}};
-    {
-        const auto root = part.root();
-        const NsScope rootScope(nullptr, root);
-        std::string_view local;
-        if (rootScope.nameOfSelf(root, local) != Ns::Presentation || local != "sld")
-            throwDamaged("the part " + FileText(part.name) + ", listed as slide " + std::to_string(number) +
-                         ", is not a slide");
-    }
-    readShapeTree(part, "sld", "slide " + std::to_string(number), walk);
+    const std::string slideNumber = std::to_string(number);
+    readShapeTree(part, "sld", "slide " + slideNumber + ", is not a slide", walk);
     if (!allText)
         return slide;
     slide.allTextRead = true;
@@ -223,7 +218,7 @@ SlideContent readSlide(ZipPackage& zip, const XmlPart& part, std::size_t number,
     if (const auto notesName = NotesPartOf(part.name, relations)) {
         if (const auto notes = ReadXmlPart(zip, *notesName)) {
             walk.notesPage = true;
-            readShapeTree(*notes, "notes", "notes page", walk);
+            readShapeTree(*notes, "notes", "the notes page of slide " + slideNumber + ", is not one", walk);
             walk.notesPage = false;
         }
     }
