@@ -1,7 +1,7 @@
 // Times the folder scan: sub-folder collection, wildcard listing and the file
 // tests, over a generated tree of 20 x 20 folders with 12 files each (4,800
 // files, a quarter of them presentations).
-#include "extract/CliOptions.h"
+#include "cli/CliOptions.h"
 #include "filelist/AddFolder.h"
 #include "filelist/Wildcard.h"
 

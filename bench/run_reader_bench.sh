@@ -71,3 +71,20 @@ for jobs in 1 2; do
     /usr/bin/time -f "orvandel-cli -j $jobs: %e s wall, %M KiB peak" \
         "$build/orvandel-cli" -j "$jobs" "$corpus" >/dev/null
 done
+
+# The "all text" mode against the default one: the same corpus through the
+# command-line tool on one worker, best of three runs each, and the ratio
+# (target: at most 1.5).
+best() {
+    local fastest=""
+    for _ in 1 2 3; do
+        local t
+        t=$( { /usr/bin/time -f "%e" "$build/orvandel-cli" "$@" "$corpus" >/dev/null; } 2>&1 | tail -1)
+        if [ -z "$fastest" ] || awk -v a="$t" -v b="$fastest" 'BEGIN { exit !(a < b) }'; then fastest="$t"; fi
+    done
+    echo "$fastest"
+}
+default_s=$(best)
+all_text_s=$(best --all-text)
+awk -v d="$default_s" -v a="$all_text_s" \
+    'BEGIN { printf "all text: %.2f s, default: %.2f s, ratio %.2f (target <= 1.5)\n", a, d, (d > 0 ? a / d : 0) }'

@@ -1,4 +1,4 @@
-#include "extract/CliRun.h"
+#include "cli/CliRun.h"
 #include "extract/PresentationReader.h"
 #include "shell/ProcessEnvironment.h"
 
@@ -12,6 +12,5 @@ int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     const bool progress = isatty(STDERR_FILENO) == 1;
-    return orv::RunCliArguments(args, std::cout, std::cerr, progress,
-                                [](const std::string& path) { return orv::OpenPresentationFile(path); });
+    return orv::RunCliArguments(args, std::cout, std::cerr, progress, orv::OpenPresentationFile);
 }

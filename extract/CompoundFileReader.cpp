@@ -13,9 +13,10 @@ namespace {
 class CompoundDocument final : public PresentationDocument {
 public:
     CompoundDocument(std::unique_ptr<ByteSource> source, std::unique_ptr<CompoundFile> file,
-                     std::unique_ptr<ByteSource> currentUser, std::unique_ptr<ByteSource> document)
+                     std::unique_ptr<ByteSource> currentUser, std::unique_ptr<ByteSource> document,
+                     ReadOptions options)
         : m_source(std::move(source)), m_file(std::move(file)), m_currentUser(std::move(currentUser)),
-          m_document(std::move(document)), m_slides(*m_currentUser, *m_document) {}
+          m_document(std::move(document)), m_slides(*m_currentUser, *m_document, options) {}
 
     std::size_t slideCount() const override { return m_slides.count(); }
     SlideContent readSlide(std::size_t index) override { return m_slides.read(index); }
@@ -30,7 +31,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<PresentationDocument> OpenCompoundFilePresentation(std::unique_ptr<ByteSource> source) {
+std::unique_ptr<PresentationDocument> OpenCompoundFilePresentation(std::unique_ptr<ByteSource> source,
+                                                                   ReadOptions options) {
     auto file = std::make_unique<CompoundFile>(*source);
     auto has = [&](std::u16string_view name) { return file->findRootEntry(name).has_value(); };
 
@@ -48,7 +50,7 @@ std::unique_ptr<PresentationDocument> OpenCompoundFilePresentation(std::unique_p
         auto userStream = file->openStream(*currentUser);
         auto documentStream = file->openStream(*document);
         return std::make_unique<CompoundDocument>(std::move(source), std::move(file), std::move(userStream),
-                                                  std::move(documentStream));
+                                                  std::move(documentStream), options);
     }
     if (has(u"PP40"))
         throw Failure("The file is a presentation from PowerPoint 4 or an older version, "

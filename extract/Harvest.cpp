@@ -45,9 +45,21 @@ void HarvestPresentation(const PresentationContent& content, SeenEmails& seen,
 }
 
 void HarvestSlide(const SlideContent& slide, SeenEmails& seen, const HarvestCallbacks& callbacks) {
+    ForEachSlideText(slide, [&](TextPlace, std::string_view, std::string_view text) {
+        HarvestEmailsFromText(text, seen, callbacks);
+    });
+}
+
+void ForEachSlideText(const SlideContent& slide, const SlideTextVisitor& visit) {
+    if (slide.allTextRead) {
+        for (const auto& placed : slide.allText)
+            if (!placed.text.empty())
+                visit(placed.place, placed.name, placed.text);
+        return;
+    }
     for (const auto& shape : slide.shapes)
         if (shape.hasTextFrame && !shape.text.empty())
-            HarvestEmailsFromText(shape.text, seen, callbacks);
+            visit(TextPlace::Shape, shape.name, shape.text);
 }
 
 void DoItByFile(const std::string& path, PresentationHost& host, ErrorReporter& reporter, SeenEmails& seen,

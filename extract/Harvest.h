@@ -40,6 +40,12 @@ void HarvestPresentation(const PresentationContent& content, SeenEmails& seen,
 // The same for one slide.
 void HarvestSlide(const SlideContent& slide, SeenEmails& seen, const HarvestCallbacks& callbacks);
 
+// The texts a harvest of the slide reads, in order, each with where it stands:
+// the top-level shapes with a text frame and text; for a slide read with all
+// text, every non-empty text of SlideContent::allText instead.
+using SlideTextVisitor = std::function<void(TextPlace place, std::string_view name, std::string_view text)>;
+void ForEachSlideText(const SlideContent& slide, const SlideTextVisitor& visit);
+
 void DoItByFile(const std::string& path, PresentationHost& host, ErrorReporter& reporter, SeenEmails& seen,
                 const HarvestCallbacks& callbacks);
 

@@ -5,6 +5,20 @@
 
 namespace orv {
 
+namespace {
+
+// With all text, every text of the slide stands as one shape that holds it,
+// so the harvest reads them in their order.
+std::vector<ShapeContent> textsAsShapes(const SlideContent& slide) {
+    std::vector<ShapeContent> shapes;
+    shapes.reserve(slide.allText.size());
+    for (const auto& placed : slide.allText)
+        shapes.emplace_back(true, placed.text, placed.name);
+    return shapes;
+}
+
+} // namespace
+
 void NativePresentationHost::Create() {
     m_running = true;
 }
@@ -19,7 +33,7 @@ void NativePresentationHost::Open(const std::string& path) {
     if (!m_running)
         throw Failure("The presentation reader is not running.");
     close();
-    m_presentation = OpenPresentationFile(path);
+    m_presentation = OpenPresentationFile(path, ReadOptions{m_allText});
 }
 
 void NativePresentationHost::close() {
@@ -45,6 +59,8 @@ const SlideContent& NativePresentationHost::slideAt(int slide) {
         m_slideNumber = 0;
         try {
             m_slide = m_presentation->readSlide(static_cast<std::size_t>(slide) - 1);
+            if (m_slide.allTextRead)
+                m_slide.shapes = textsAsShapes(m_slide);
         } catch (...) {
             m_failed = true;
             throw;

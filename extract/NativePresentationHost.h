@@ -29,6 +29,7 @@ public:
     std::string Text(int slide, int shape) override;
     void Quit() override;
     std::string Name() override;
+    void SetAllText(bool allText) override { m_allText = allText; }
     // Dropping the references ends the in-process instance.
     void Release() override {
         m_attached = false;
@@ -44,6 +45,7 @@ private:
     bool m_running = false;
     bool m_attached = false;
     bool m_failed = false; // a slide could not be read: the rest count nothing
+    bool m_allText = false;
     std::unique_ptr<PresentationDocument> m_presentation;
     int m_slideNumber = 0; // of m_slide, 1-based; 0 for none
     SlideContent m_slide;

@@ -29,7 +29,13 @@ int hexValue(char c) {
     return -1;
 }
 
-std::optional<std::string> percentDecoded(std::string_view name) {
+std::string_view attributeValue(pugi::xml_node element, const char* name) {
+    return element.attribute(name).value();
+}
+
+} // namespace
+
+std::optional<std::string> PercentDecoded(std::string_view name) {
     if (name.find('%') == std::string_view::npos)
         return std::nullopt;
     std::string out;
@@ -44,12 +50,6 @@ std::optional<std::string> percentDecoded(std::string_view name) {
     }
     return out;
 }
-
-std::string_view attributeValue(pugi::xml_node element, const char* name) {
-    return element.attribute(name).value();
-}
-
-} // namespace
 
 std::optional<std::string> ResolvePartName(std::string_view sourcePart, std::string_view target) {
     target = target.substr(0, target.find('#'));
@@ -158,7 +158,7 @@ std::optional<std::string> ContentTypeOf(const XmlPart& types, std::string_view 
 std::optional<std::uint64_t> FindPart(const ZipPackage& zip, const std::string& name) {
     auto index = zip.find(name);
     if (!index) {
-        if (const auto decoded = percentDecoded(name))
+        if (const auto decoded = PercentDecoded(name))
             index = zip.find(*decoded);
     }
     return index;

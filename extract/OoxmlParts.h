@@ -25,6 +25,10 @@ struct Relationship {
 // nothing when the target climbs above the package root or names no part.
 std::optional<std::string> ResolvePartName(std::string_view sourcePart, std::string_view target);
 
+// The text with each %-escape of two hex digits decoded; nothing when it
+// holds no "%".
+std::optional<std::string> PercentDecoded(std::string_view text);
+
 // Where the relationships of a part are kept: ppt/presentation.xml ->
 // ppt/_rels/presentation.xml.rels; the package root ("") -> _rels/.rels.
 std::string RelationshipsPartName(std::string_view sourcePart);

@@ -1,6 +1,8 @@
 #include "extract/OoxmlReader.h"
 
+#include "extract/OoxmlAllText.h"
 #include "extract/OoxmlParts.h"
+#include "extract/OoxmlText.h"
 #include "extract/OoxmlXml.h"
 #include "extract/ReadLimits.h"
 #include "extract/ZipPackage.h"
@@ -15,10 +17,6 @@
 namespace orv {
 
 namespace {
-
-// Alternate content may nest; real files nest it once. The bound keeps a
-// hostile slide from driving the walk arbitrarily deep.
-constexpr int kMaxAlternateContentDepth = 8;
 
 [[noreturn]] void throwDamaged(const std::string& why) {
     throw Failure("The presentation is damaged: " + why + ".");
@@ -56,102 +54,89 @@ MainKind kindOfContentType(std::string_view contentType) {
     return MainKind::Unknown;
 }
 
-// Markup-compatibility rule, as the presentation application applies it: a
-// Choice is taken when every prefix in its Requires list names a vocabulary it
-// understands (PresentationML, DrawingML, relationships, markup compatibility,
-// and the Office extension namespaces such as p14 or a14); the first such
-// Choice wins, then the Fallback, else the content stands for nothing. Each
-// prefix costs one look-up in the scope's table.
-pugi::xml_node selectBranch(pugi::xml_node alternate, const NsScope& alternateScope) {
-    pugi::xml_node fallback;
-    for (auto child = alternate.first_child(); child; child = child.next_sibling()) {
-        const auto [prefix, local] = SplitQualifiedName(child.name());
-        if (local != "Choice" && local != "Fallback")
+// The name a shape's non-visual properties give it (cNvPr inside nvSpPr,
+// nvGrpSpPr, nvGraphicFramePr and so on); empty when none.
+std::string shapeName(pugi::xml_node shape) {
+    for (auto child = shape.first_child(); child; child = child.next_sibling()) {
+        if (!SplitQualifiedName(child.name()).second.starts_with("nv"))
             continue;
-        const ChildScope scope(alternateScope, child);
-        if (scope->resolve(prefix) != Ns::MarkupCompatibility)
-            continue;
-        if (local == "Choice") {
-            const std::string_view required = child.attribute("Requires").value();
-            bool understood = true;
-            std::size_t start = 0;
-            while (understood && start < required.size()) {
-                const auto end = std::min(required.find_first_of(" \t\r\n", start), required.size());
-                if (end > start)
-                    understood = scope->resolve(required.substr(start, end - start)) != Ns::Other;
-                start = end + 1;
-            }
-            if (understood)
-                return child;
-        } else if (!fallback) {
-            fallback = child;
-        }
+        for (auto props = child.first_child(); props; props = props.next_sibling())
+            if (SplitQualifiedName(props.name()).second == "cNvPr")
+                return props.attribute("name").value();
+        break;
     }
-    return fallback;
+    return {};
 }
 
-// The text of a paragraph's runs, line breaks and fields, appended to `out`.
-// Names are tested by their local part first: most children (properties,
-// paragraph ends) fail it and cost no namespace look-up.
-void appendParagraph(pugi::xml_node container, const NsScope& containerScope, int depth, std::string& out) {
-    for (auto child = container.first_child(); child; child = child.next_sibling()) {
-        const auto [prefix, local] = SplitQualifiedName(child.name());
-        const bool run = local == "r" || local == "fld";
-        const bool lineBreak = local == "br";
-        const bool alternate = local == "AlternateContent";
-        if (!run && !lineBreak && !alternate)
-            continue;
-        const ChildScope scope(containerScope, child);
-        const Ns ns = scope->resolve(prefix);
-        if (run && ns == Ns::Drawing) {
-            for (auto t = child.first_child(); t; t = t.next_sibling()) {
-                const auto [textPrefix, textLocal] = SplitQualifiedName(t.name());
-                if (textLocal != "t")
-                    continue;
-                const ChildScope textScope(*scope, t);
-                if (textScope->resolve(textPrefix) == Ns::Drawing)
-                    AppendText(t, out);
-            }
-        } else if (lineBreak && ns == Ns::Drawing) {
-            out += '\v';
-        } else if (alternate && ns == Ns::MarkupCompatibility && depth < kMaxAlternateContentDepth) {
-            if (const auto branch = selectBranch(child, *scope)) {
-                const ChildScope branchScope(*scope, branch);
-                appendParagraph(branch, *branchScope, depth + 1, out);
-            }
-        }
-    }
-}
-
-// The whole text of an auto shape: its paragraphs joined with CR.
+// The text of an auto shape: its p:txBody.
 std::string shapeText(pugi::xml_node shape, const NsScope& shapeScope) {
-    std::string text;
     const auto body = ChildElement(shape, shapeScope, Ns::Presentation, "txBody");
-    if (!body)
-        return text;
-    const ChildScope bodyScope(shapeScope, body);
-    bool first = true;
-    for (auto paragraph = body.first_child(); paragraph; paragraph = paragraph.next_sibling()) {
-        const auto [prefix, local] = SplitQualifiedName(paragraph.name());
-        if (local != "p")
-            continue;
-        const ChildScope scope(*bodyScope, paragraph);
-        if (scope->resolve(prefix) != Ns::Drawing)
-            continue;
-        if (!first)
-            text += '\r';
-        first = false;
-        appendParagraph(paragraph, *scope, 0, text);
-    }
-    return text;
+    return body ? TextBodyText(body, shapeScope) : std::string();
 }
 
-// The top-level shapes of a shape tree, in document order. Only auto shapes
-// (text boxes and placeholders among them) have a text frame; groups, graphic
-// frames (tables, charts, diagrams), pictures, connectors and content parts
-// do not, and what they hold is not visited.
-void collectShapes(pugi::xml_node container, const NsScope& containerScope, int depth, const XmlPart& part,
-                   SlideContent& slide, ShapeBudget& budget) {
+// One walk over a shape tree. The top-level shapes of a slide always become
+// its shapes. In the "all text" mode every text also goes, in z-order, to the
+// slide's texts: groups are entered where they stand, tables give their cells
+// row by row, and the diagrams met are noted for later.
+struct ShapeWalk {
+    const XmlPart& part;
+    SlideContent& slide;
+    ShapeBudget& budget;
+    bool allText = false;
+    bool notesPage = false; // every text then counts as notes, none as a shape
+    std::vector<std::string> diagramIds;
+
+    void place(TextPlace where, std::string name, std::string text) {
+        if (text.empty())
+            return;
+        budget.addText(text.size());
+        slide.allText.push_back({notesPage ? TextPlace::Notes : where, std::move(name), std::move(text)});
+    }
+};
+
+// The cells of a table, row by row, and the data-model reference of a
+// diagram, from a graphic frame's a:graphicData.
+void readGraphicFrame(pugi::xml_node frame, const NsScope& frameScope, const std::string& name,
+                      ShapeWalk& walk) {
+    const auto graphic = ChildElement(frame, frameScope, Ns::Drawing, "graphic");
+    if (!graphic)
+        return;
+    const ChildScope graphicScope(frameScope, graphic);
+    const auto data = ChildElement(graphic, *graphicScope, Ns::Drawing, "graphicData");
+    if (!data)
+        return;
+    const ChildScope dataScope(*graphicScope, data);
+    for (auto child = data.first_child(); child; child = child.next_sibling()) {
+        const auto local = SplitQualifiedName(child.name()).second;
+        const ChildScope scope(*dataScope, child);
+        if (local == "tbl") {
+            for (auto row = child.first_child(); row; row = row.next_sibling()) {
+                if (SplitQualifiedName(row.name()).second != "tr")
+                    continue;
+                const ChildScope rowScope(*scope, row);
+                for (auto cell = row.first_child(); cell; cell = cell.next_sibling()) {
+                    if (SplitQualifiedName(cell.name()).second != "tc")
+                        continue;
+                    const ChildScope cellScope(*rowScope, cell);
+                    if (const auto body = ChildElement(cell, *cellScope, Ns::Drawing, "txBody"))
+                        walk.place(TextPlace::Table, name, TextBodyText(body, *cellScope));
+                }
+            }
+        } else if (local == "relIds") {
+            if (const char* id = scope->attribute(child, Ns::Relationships, "dm"); id && *id)
+                walk.diagramIds.emplace_back(id);
+        }
+    }
+}
+
+// The shapes of a shape tree, in document order. Only auto shapes (text boxes
+// and placeholders among them) have a text frame; groups, graphic frames
+// (tables, charts, diagrams), pictures, connectors and content parts do not.
+// `groupDepth` counts the groups entered (all-text mode only); only shapes at
+// depth 0 are the slide's shapes.
+void collectShapes(pugi::xml_node container, const NsScope& containerScope, int depth, int groupDepth,
+                   ShapeWalk& walk) {
+    const bool topLevel = groupDepth == 0 && !walk.notesPage;
     for (auto child = container.first_child(); child; child = child.next_sibling()) {
         const auto [prefix, local] = SplitQualifiedName(child.name());
         const bool autoShape = local == "sp";
@@ -164,40 +149,81 @@ void collectShapes(pugi::xml_node container, const NsScope& containerScope, int 
         const Ns ns = scope->resolve(prefix);
         if (autoShape && ns == Ns::Presentation) {
             std::string text = shapeText(child, *scope);
-            budget.addShape(text.size());
-            slide.shapes.push_back({true, std::move(text)});
+            std::string name = shapeName(child);
+            walk.budget.addShape(text.size());
+            if (walk.allText)
+                walk.place(topLevel ? TextPlace::Shape : TextPlace::Group, name, text);
+            if (topLevel)
+                walk.slide.shapes.push_back({true, std::move(text), std::move(name)});
         } else if (otherShape && ns == Ns::Presentation) {
-            budget.addShape(0);
-            slide.shapes.push_back({false, {}});
+            walk.budget.addShape(0);
+            std::string name = shapeName(child);
+            if (walk.allText && local == "grpSp") {
+                if (groupDepth >= limits::kMaxGroupDepth)
+                    throwDamaged("the part " + FileText(walk.part.name) + " nests groups more than " +
+                                 std::to_string(limits::kMaxGroupDepth) + " deep");
+                collectShapes(child, *scope, depth, groupDepth + 1, walk);
+            } else if (walk.allText && local == "graphicFrame") {
+                readGraphicFrame(child, *scope, name, walk);
+            }
+            if (topLevel)
+                walk.slide.shapes.push_back({false, {}, std::move(name)});
         } else if (alternate && ns == Ns::MarkupCompatibility) {
             if (depth >= kMaxAlternateContentDepth)
-                throwDamaged("a shape in the part " + FileText(part.name) +
+                throwDamaged("a shape in the part " + FileText(walk.part.name) +
                              " is wrapped in alternate content nested too deeply");
-            if (const auto branch = selectBranch(child, *scope)) {
+            if (const auto branch = SelectAlternateBranch(child, *scope)) {
                 const ChildScope branchScope(*scope, branch);
-                collectShapes(branch, *branchScope, depth + 1, part, slide, budget);
+                collectShapes(branch, *branchScope, depth + 1, groupDepth, walk);
             }
         }
     }
 }
 
-SlideContent readSlide(const XmlPart& part, std::size_t number, ShapeBudget& budget) {
+// The shape tree of a slide (p:sld) or notes page (p:notes); `rootName` is
+// the root element's expected local name, `listedAs` ends the refusal of a
+// part whose root is another ("slide 3, is not a slide").
+void readShapeTree(const XmlPart& part, std::string_view rootName, const std::string& listedAs,
+                   ShapeWalk& walk) {
     const auto root = part.root();
     const NsScope rootScope(nullptr, root);
     std::string_view local;
-    if (rootScope.nameOfSelf(root, local) != Ns::Presentation || local != "sld")
-        throwDamaged("the part " + FileText(part.name) + ", listed as slide " + std::to_string(number) +
-                     ", is not a slide");
-    SlideContent slide;
+    if (rootScope.nameOfSelf(root, local) != Ns::Presentation || local != rootName)
+        throwDamaged("the part " + FileText(part.name) + ", listed as " + listedAs);
     const auto common = ChildElement(root, rootScope, Ns::Presentation, "cSld");
     if (!common)
-        return slide;
+        return;
     const ChildScope commonScope(rootScope, common);
     const auto tree = ChildElement(common, *commonScope, Ns::Presentation, "spTree");
     if (!tree)
-        return slide;
+        return;
     const ChildScope treeScope(*commonScope, tree);
-    collectShapes(tree, *treeScope, 0, part, slide, budget);
+    collectShapes(tree, *treeScope, 0, 0, walk);
+}
+
+SlideContent readSlide(ZipPackage& zip, const XmlPart& part, std::size_t number, ShapeBudget& budget,
+                       bool allText) {
+    SlideContent slide;
+    ShapeWalk walk{part, slide, budget, allText, false, {}};
+    const std::string slideNumber = std::to_string(number);
+    readShapeTree(part, "sld", "slide " + slideNumber + ", is not a slide", walk);
+    if (!allText)
+        return slide;
+    slide.allTextRead = true;
+    const SlideRelations relations = ReadSlideRelations(zip, part.name);
+    const auto add = [&](TextPlace where, std::string name, std::string text) {
+        walk.place(where, std::move(name), std::move(text));
+    };
+    AppendDiagramTexts(zip, part.name, relations, walk.diagramIds, add);
+    if (const auto notesName = NotesPartOf(part.name, relations)) {
+        if (const auto notes = ReadXmlPart(zip, *notesName)) {
+            walk.notesPage = true;
+            readShapeTree(*notes, "notes", "the notes page of slide " + slideNumber + ", is not one", walk);
+            walk.notesPage = false;
+        }
+    }
+    AppendCommentTexts(zip, part.name, relations, add);
+    AppendLinkTexts(part, relations, add);
     return slide;
 }
 
@@ -205,8 +231,8 @@ SlideContent readSlide(const XmlPart& part, std::size_t number, ShapeBudget& bud
 // part is inflated, parsed, read and dropped when the slide is asked for.
 class PackageDocument final : public PresentationDocument {
 public:
-    PackageDocument(std::unique_ptr<ByteSource> source, std::unique_ptr<ZipPackage> zip)
-        : m_source(std::move(source)), m_ownedZip(std::move(zip)), m_zip(*m_ownedZip) {
+    PackageDocument(std::unique_ptr<ByteSource> source, std::unique_ptr<ZipPackage> zip, ReadOptions options)
+        : m_source(std::move(source)), m_ownedZip(std::move(zip)), m_zip(*m_ownedZip), m_options(options) {
         listSlides();
     }
 
@@ -218,7 +244,7 @@ public:
         if (!part)
             throwDamaged("the slide part " + FileText(name) + " is missing");
         m_budget.nextSlide();
-        return orv::readSlide(*part, index + 1, m_budget);
+        return orv::readSlide(m_zip, *part, index + 1, m_budget, m_options.allText);
     }
 
 private:
@@ -348,20 +374,23 @@ private:
     std::unique_ptr<ByteSource> m_source;
     std::unique_ptr<ZipPackage> m_ownedZip;
     ZipPackage& m_zip;
+    ReadOptions m_options;
     std::vector<std::string> m_slides; // part names in presentation order
     ShapeBudget m_budget;
 };
 
 } // namespace
 
-std::unique_ptr<PresentationDocument> OpenOoxmlPresentation(std::unique_ptr<ByteSource> source) {
+std::unique_ptr<PresentationDocument> OpenOoxmlPresentation(std::unique_ptr<ByteSource> source,
+                                                            ReadOptions options) {
     auto zip = std::make_unique<ZipPackage>(*source);
-    return OpenOoxmlPresentation(std::move(source), std::move(zip));
+    return OpenOoxmlPresentation(std::move(source), std::move(zip), options);
 }
 
 std::unique_ptr<PresentationDocument> OpenOoxmlPresentation(std::unique_ptr<ByteSource> source,
-                                                            std::unique_ptr<ZipPackage> zip) {
-    return std::make_unique<PackageDocument>(std::move(source), std::move(zip));
+                                                            std::unique_ptr<ZipPackage> zip,
+                                                            ReadOptions options) {
+    return std::make_unique<PackageDocument>(std::move(source), std::move(zip), options);
 }
 
 } // namespace orv

@@ -1,5 +1,7 @@
 #include "extract/PptDocument.h"
 
+#include "extract/OoxmlAllText.h"
+#include "extract/PptAllText.h"
 #include "extract/PptRecords.h"
 #include "extract/ReadLimits.h"
 #include "shell/Failure.h"
@@ -147,9 +149,17 @@ std::uint32_t locate(const DocumentIndex& index, std::uint32_t persistId, const 
     return it->second;
 }
 
-// The slide list of the document container, read on its own so that the rest
-// of the container (and everything after it) is never loaded.
-std::vector<std::uint8_t> readSlideList(const ByteSource& stream, std::uint32_t documentOffset) {
+// The lists of the document container, read on their own so that the rest of
+// the container (and everything after it) is never loaded: the slide list
+// always, the notes list and the hyperlinks only for all text.
+struct DocumentLists {
+    std::vector<std::uint8_t> slides;
+    std::vector<std::uint8_t> notes;
+    std::vector<std::uint8_t> objects;
+};
+
+DocumentLists readDocumentLists(const ByteSource& stream, std::uint32_t documentOffset, bool allText) {
+    DocumentLists lists;
     const RecordHeader doc = readHeader(stream, documentOffset);
     if (doc.type != kDocumentContainer)
         damaged("the document record is not where the document says it is.");
@@ -161,15 +171,23 @@ std::vector<std::uint8_t> readSlideList(const ByteSource& stream, std::uint32_t 
         const RecordHeader h = readHeader(stream, at);
         if (h.length > end - at - kHeaderSize)
             damaged("a record is longer than the document record that holds it.");
-        if (h.type == kSlideListWithText && h.instance == 0)
-            return readRecord(stream, at, kSlideListWithText, "slide list");
+        if (h.type == kSlideListWithText && h.instance == 0 && lists.slides.empty()) {
+            lists.slides = readRecord(stream, at, kSlideListWithText, "slide list");
+            if (!allText)
+                return lists;
+        } else if (allText && h.type == kSlideListWithText && h.instance == 2 && lists.notes.empty()) {
+            lists.notes = readRecord(stream, at, kSlideListWithText, "notes list");
+        } else if (allText && h.type == kExObjList && lists.objects.empty()) {
+            lists.objects = readRecord(stream, at, kExObjList, "list of links and objects");
+        }
         at += kHeaderSize + h.length;
     }
-    return {};
+    return lists;
 }
 
 struct SlideEntry {
     std::uint32_t persistId = 0;
+    std::uint32_t slideId = 0;                                   // what a slide's notes reference names
     std::vector<std::optional<Record>> outline;                  // text atom of each outline text, if any
     std::vector<std::vector<std::uint32_t>> outlineSlideNumbers; // slide-number field positions of each
 };
@@ -180,7 +198,7 @@ std::vector<SlideEntry> slideEntries(std::span<const std::uint8_t> slideList) {
         return slides;
     for (const Record& r : childRecords(slideList.subspan(kHeaderSize))) {
         if (r.header.type == kSlidePersistAtom) {
-            slides.push_back(SlideEntry{le32(r.body, 0), {}, {}});
+            slides.push_back(SlideEntry{le32(r.body, 0), r.body.size() >= 16 ? le32(r.body, 12) : 0, {}, {}});
         } else if (slides.empty()) {
             continue;
         } else if (r.header.type == kTextHeaderAtom) {
@@ -287,20 +305,36 @@ std::optional<ShapeContent> readShape(const Record& container, const SlideEntry&
     return shape;
 }
 
-SlideContent readSlide(const ByteSource& stream, std::uint32_t offset, const SlideEntry& entry,
-                       int slideNumber, Budget& budget, ShapeBudget& shapes) {
-    SlideContent slide;
-    const auto bytes = readRecord(stream, offset, kSlideContainer, "slide record");
-    budget.spend(bytes.size());
-    const std::span<const std::uint8_t> body = std::span(bytes).subspan(kHeaderSize);
+// One walk over a drawing's shapes. The top-level shapes of a slide always
+// become its shapes; in the "all text" mode every text also goes, in z-order,
+// to the slide's texts, groups (and the groups that are tables) entered where
+// they stand, and the hyperlinks the shapes use are noted.
+struct ShapeWalk {
+    const SlideEntry& entry;
+    int slideNumber;
+    Budget& budget;
+    ShapeBudget& shapes;
+    SlideContent& slide;
+    bool allText = false;
+    bool notesPage = false;
+    std::vector<std::uint32_t> linkIds;
 
-    const auto drawing = findChild(body, kDrawingContainer);
-    const auto dg = drawing ? findChild(drawing->body, kDgContainer) : std::nullopt;
-    const auto root = dg ? findChild(dg->body, kSpgrContainer) : std::nullopt;
-    if (!root)
-        return slide;
+    void place(TextPlace where, std::string name, std::string text) {
+        if (text.empty())
+            return;
+        budget.spend(sizeof(PlacedText) + name.size() + text.size());
+        shapes.addText(text.size());
+        slide.allText.push_back({notesPage ? TextPlace::Notes : where, std::move(name), std::move(text)});
+    }
+};
+
+// The shapes of a group's record (the drawing's root at depth 0). `inner` is
+// where the texts of a nested group stand, `innerName` the name they carry.
+void walkGroup(const Record& group, int groupDepth, TextPlace inner, const std::string& innerName,
+               ShapeWalk& walk) {
+    const bool topLevel = groupDepth == 0 && !walk.notesPage;
     bool first = true;
-    for (const Record& r : childRecords(root->body)) {
+    for (const Record& r : childRecords(group.body)) {
         if (first) {
             first = false;
             // The first entry of a group describes the group itself (here the
@@ -312,15 +346,97 @@ SlideContent readSlide(const ByteSource& stream, std::uint32_t offset, const Sli
             }
         }
         std::optional<ShapeContent> shape;
-        if (r.header.type == kSpgrContainer)
+        if (r.header.type == kSpgrContainer) {
             shape = ShapeContent{};
-        else if (r.header.type == kSpContainer)
-            shape = readShape(r, entry, slideNumber);
+            const auto header = findChild(r.body, kSpContainer);
+            const ShapeProperties properties = header ? ReadShapeProperties(*header) : ShapeProperties{};
+            shape->name = properties.name;
+            if (walk.allText) {
+                if (groupDepth >= limits::kMaxGroupDepth)
+                    damaged("its slide " + std::to_string(walk.slideNumber) + " nests groups more than " +
+                            std::to_string(limits::kMaxGroupDepth) + " deep.");
+                const bool table = inner != TextPlace::Table && properties.table;
+                walkGroup(r, groupDepth + 1, table ? TextPlace::Table : (topLevel ? TextPlace::Group : inner),
+                          table || topLevel ? properties.name : innerName, walk);
+            }
+        } else if (r.header.type == kSpContainer) {
+            shape = readShape(r, walk.entry, walk.slideNumber);
+            if (shape) {
+                shape->name = ReadShapeProperties(r).name;
+                if (walk.allText) {
+                    walk.place(topLevel ? TextPlace::Shape : inner,
+                               topLevel || inner == TextPlace::Group ? shape->name : innerName, shape->text);
+                    AppendLinkIds(r, walk.linkIds);
+                }
+            }
+        }
         if (!shape)
             continue;
-        budget.spend(sizeof(ShapeContent) + shape->text.size());
-        shapes.addShape(shape->text.size());
-        slide.shapes.push_back(std::move(*shape));
+        walk.budget.spend(sizeof(ShapeContent) + shape->text.size());
+        walk.shapes.addShape(shape->text.size());
+        if (topLevel)
+            walk.slide.shapes.push_back(std::move(*shape));
+    }
+}
+
+// The shape tree of a slide's or notes page's drawing.
+void walkDrawing(std::span<const std::uint8_t> body, ShapeWalk& walk) {
+    const auto drawing = findChild(body, kDrawingContainer);
+    const auto dg = drawing ? findChild(drawing->body, kDgContainer) : std::nullopt;
+    const auto root = dg ? findChild(dg->body, kSpgrContainer) : std::nullopt;
+    if (root)
+        walkGroup(*root, 0, TextPlace::Group, {}, walk);
+}
+
+// What all text adds after the slide's shapes: its notes page, comments and
+// mailto: links.
+struct SlideExtras {
+    const ByteSource& stream;
+    const DocumentIndex& index;
+    const std::vector<SlideEntry>& notes;
+    const std::unordered_map<std::uint32_t, std::size_t>& notesById; // slide id -> index in `notes`
+    const std::unordered_map<std::uint32_t, std::string>& links;
+};
+
+void readNotes(std::span<const std::uint8_t> slideBody, const SlideExtras& extras, ShapeWalk& walk) {
+    // The slide atom names its notes page by the notes' slide id.
+    const auto atom = findChild(slideBody, kSlideAtom);
+    const std::uint32_t notesId = atom && atom->body.size() >= 20 ? le32(atom->body, 16) : 0;
+    if (notesId == 0)
+        return;
+    const auto byId = extras.notesById.find(notesId);
+    if (byId == extras.notesById.end())
+        return;
+    const SlideEntry& page = extras.notes[byId->second];
+    const auto found = extras.index.persist.find(page.persistId);
+    if (found == extras.index.persist.end())
+        return;
+    const auto bytes = readRecord(extras.stream, found->second, kNotesContainer, "notes page");
+    walk.budget.spend(bytes.size());
+    ShapeWalk notes{page, walk.slideNumber, walk.budget, walk.shapes, walk.slide, true, true, {}};
+    walkDrawing(std::span(bytes).subspan(kHeaderSize), notes);
+}
+
+SlideContent readSlide(const ByteSource& stream, std::uint32_t offset, const SlideEntry& entry,
+                       int slideNumber, Budget& budget, ShapeBudget& shapes, const SlideExtras* extras) {
+    SlideContent slide;
+    const auto bytes = readRecord(stream, offset, kSlideContainer, "slide record");
+    budget.spend(bytes.size());
+    const std::span<const std::uint8_t> body = std::span(bytes).subspan(kHeaderSize);
+    ShapeWalk walk{entry, slideNumber, budget, shapes, slide, extras != nullptr, false, {}};
+    walkDrawing(body, walk);
+    if (!extras)
+        return slide;
+    slide.allTextRead = true;
+    readNotes(body, *extras, walk);
+    ForEachComment(body, [&](std::string text) { walk.place(TextPlace::Comment, {}, std::move(text)); });
+    std::unordered_set<std::uint32_t> done;
+    for (const std::uint32_t id : walk.linkIds) {
+        const auto it = extras->links.find(id);
+        if (it == extras->links.end() || !done.insert(id).second)
+            continue;
+        if (auto address = MailtoAddress(it->second))
+            walk.place(TextPlace::Link, {}, std::move(*address));
     }
     return slide;
 }
@@ -331,22 +447,47 @@ struct BinarySlides::State {
     const ByteSource& document;
     Budget budget;
     DocumentIndex index;
-    std::vector<std::uint8_t> slideList; // the slide entries' texts point into it
+    DocumentLists lists; // the slide and notes entries' texts point into it
     std::vector<SlideEntry> entries;
     ShapeBudget shapes;
+    bool allText = false;
+    std::vector<SlideEntry> notes;
+    std::unordered_map<std::uint32_t, std::size_t> notesById;
+    std::unordered_map<std::uint32_t, std::string> links;
 };
 
-BinarySlides::BinarySlides(const ByteSource& currentUser, const ByteSource& document) {
+BinarySlides::BinarySlides(const ByteSource& currentUser, const ByteSource& document, ReadOptions options) {
     const std::uint32_t currentEdit = readCurrentEditOffset(currentUser);
     Budget budget(document.size());
     DocumentIndex index = readEdits(document, currentEdit, budget);
-    auto slideList = readSlideList(document, locate(index, index.documentPersistId, "document record"));
-    auto entries = slideEntries(slideList);
+    auto lists = readDocumentLists(document, locate(index, index.documentPersistId, "document record"),
+                                   options.allText);
+    auto entries = slideEntries(lists.slides);
     if (entries.size() > limits::kMaxSlides)
         throw Failure("The presentation is too large to read safely: its slide list names more than " +
                       std::to_string(limits::kMaxSlides) + " slides.");
-    m_state.reset(
-        new State{document, budget, std::move(index), std::move(slideList), std::move(entries), {}});
+    m_state.reset(new State{document,
+                            budget,
+                            std::move(index),
+                            std::move(lists),
+                            std::move(entries),
+                            {},
+                            options.allText,
+                            {},
+                            {},
+                            {}});
+    if (options.allText) {
+        m_state->budget.spend(m_state->lists.notes.size() + m_state->lists.objects.size());
+        m_state->notes = slideEntries(m_state->lists.notes);
+        if (m_state->notes.size() > limits::kMaxSlides)
+            throw Failure("The presentation is too large to read safely: its notes list names more than " +
+                          std::to_string(limits::kMaxSlides) + " pages.");
+        // The first page with an id wins, as a look-up from the front would find.
+        for (std::size_t i = 0; i < m_state->notes.size(); ++i)
+            m_state->notesById.try_emplace(m_state->notes[i].slideId, i);
+        if (m_state->lists.objects.size() >= kHeaderSize)
+            m_state->links = ReadHyperlinks(std::span(m_state->lists.objects).subspan(kHeaderSize));
+    }
 }
 
 BinarySlides::~BinarySlides() = default;
@@ -360,8 +501,9 @@ SlideContent BinarySlides::read(std::size_t index) {
     const SlideEntry& entry = s.entries.at(index);
     s.budget.spend(sizeof(SlideContent));
     s.shapes.nextSlide();
+    const SlideExtras extras{s.document, s.index, s.notes, s.notesById, s.links};
     return readSlide(s.document, locate(s.index, entry.persistId, "slide"), entry,
-                     static_cast<int>(index) + 1, s.budget, s.shapes);
+                     static_cast<int>(index) + 1, s.budget, s.shapes, s.allText ? &extras : nullptr);
 }
 
 } // namespace orv::ppt

@@ -15,6 +15,26 @@ namespace {
 
 } // namespace
 
+std::string_view TextPlaceName(TextPlace place) {
+    switch (place) {
+    case TextPlace::Shape:
+        return "shape";
+    case TextPlace::Group:
+        return "group";
+    case TextPlace::Table:
+        return "table";
+    case TextPlace::Diagram:
+        return "diagram";
+    case TextPlace::Notes:
+        return "notes";
+    case TextPlace::Comment:
+        return "comment";
+    case TextPlace::Link:
+        return "link";
+    }
+    return "shape";
+}
+
 void ShapeBudget::addShape(std::size_t textBytes) {
     if (++m_slideShapes > limits::kMaxShapesPerSlide)
         tooLarge("a slide holds more than " + std::to_string(limits::kMaxShapesPerSlide) + " shapes");

@@ -24,6 +24,11 @@ public:
     virtual std::string Name() = 0;
     // Drops the references Create and Attach gave, without quitting.
     virtual void Release() = 0;
+    // Asks for every text of each slide opened from now on: each slide then
+    // answers with one text-bearing shape per text, in harvest order (groups,
+    // tables, diagrams, notes, comments, links). A host that cannot do so
+    // ignores it.
+    virtual void SetAllText(bool /*allText*/) {}
 };
 
 } // namespace orv

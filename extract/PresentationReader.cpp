@@ -14,7 +14,7 @@ namespace orv {
 
 namespace {
 
-std::unique_ptr<PresentationDocument> openFrom(std::unique_ptr<ByteSource> source) {
+std::unique_ptr<PresentationDocument> openFrom(std::unique_ptr<ByteSource> source, ReadOptions options) {
     if (source->size() == 0)
         throw Failure("The file is empty.");
     std::array<std::uint8_t, 8> head{};
@@ -28,10 +28,10 @@ std::unique_ptr<PresentationDocument> openFrom(std::unique_ptr<ByteSource> sourc
         auto package = std::make_unique<ZipPackage>(*source);
         if (IsOpenDocumentPackage(*package))
             return OpenOdfPackage(std::move(source), std::move(package));
-        return OpenOoxmlPresentation(std::move(source), std::move(package));
+        return OpenOoxmlPresentation(std::move(source), std::move(package), options);
     }
     if (n == 8 && std::memcmp(head.data(), compound, 8) == 0)
-        return OpenCompoundFilePresentation(std::move(source));
+        return OpenCompoundFilePresentation(std::move(source), options);
     if (LooksLikeFlatOpenDocument(*source))
         return OpenFlatOdf(std::move(source));
     throw Failure("The file is not a presentation: it is neither a presentation package, a binary "
@@ -49,20 +49,21 @@ PresentationContent readAll(PresentationDocument& document) {
 
 } // namespace
 
-std::unique_ptr<PresentationDocument> OpenPresentationFile(const std::string& path) {
-    return openFrom(std::make_unique<FileByteSource>(path));
+std::unique_ptr<PresentationDocument> OpenPresentationFile(const std::string& path, ReadOptions options) {
+    return openFrom(std::make_unique<FileByteSource>(path), options);
 }
 
-std::unique_ptr<PresentationDocument> OpenPresentationBytes(std::span<const std::uint8_t> bytes) {
-    return openFrom(std::make_unique<MemoryByteSource>(bytes));
+std::unique_ptr<PresentationDocument> OpenPresentationBytes(std::span<const std::uint8_t> bytes,
+                                                            ReadOptions options) {
+    return openFrom(std::make_unique<MemoryByteSource>(bytes), options);
 }
 
-PresentationContent ReadPresentationFile(const std::string& path) {
-    return readAll(*OpenPresentationFile(path));
+PresentationContent ReadPresentationFile(const std::string& path, ReadOptions options) {
+    return readAll(*OpenPresentationFile(path, options));
 }
 
-PresentationContent ReadPresentationBytes(std::span<const std::uint8_t> bytes) {
-    return readAll(*OpenPresentationBytes(bytes));
+PresentationContent ReadPresentationBytes(std::span<const std::uint8_t> bytes, ReadOptions options) {
+    return readAll(*OpenPresentationBytes(bytes, options));
 }
 
 } // namespace orv

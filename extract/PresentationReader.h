@@ -16,16 +16,20 @@ namespace orv {
 // when the file is missing, is a folder, is empty, is no presentation, is
 // damaged or is password-protected; a slide that cannot be read throws when it
 // is read. Reads only the parts that hold slide text; never writes to the file.
-std::unique_ptr<PresentationDocument> OpenPresentationFile(const std::string& path);
+// With options.allText every slide also gives all the text it holds, in
+// harvest order (see SlideContent); a reader of another format joins that mode
+// by taking ReadOptions and filling SlideContent::allText the same way.
+std::unique_ptr<PresentationDocument> OpenPresentationFile(const std::string& path, ReadOptions options = {});
 
 // The same for a presentation held in memory; the bytes must outlive the
 // document.
-std::unique_ptr<PresentationDocument> OpenPresentationBytes(std::span<const std::uint8_t> bytes);
+std::unique_ptr<PresentationDocument> OpenPresentationBytes(std::span<const std::uint8_t> bytes,
+                                                            ReadOptions options = {});
 
 // Every slide of a presentation at once (tests, benchmarks, tools). Memory
 // then grows with the whole presentation: the program itself reads one slide
 // at a time.
-PresentationContent ReadPresentationFile(const std::string& path);
-PresentationContent ReadPresentationBytes(std::span<const std::uint8_t> bytes);
+PresentationContent ReadPresentationFile(const std::string& path, ReadOptions options = {});
+PresentationContent ReadPresentationBytes(std::span<const std::uint8_t> bytes, ReadOptions options = {});
 
 } // namespace orv

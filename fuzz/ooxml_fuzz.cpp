@@ -2,8 +2,18 @@
 // Fuzzing builds skip the parts' CRC check so that edits to stored XML reach
 // the parser.
 // Seeds: bench/ooxml_corpus --fuzz-seeds fuzz/corpus/ooxml_fuzz
-#include "ReaderFuzz.h"
+#include "AllTextCheck.h"
+#include "extract/PresentationReader.h"
+#include "shell/Failure.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <span>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    return FuzzPresentationReader(data, size, "ooxml_fuzz");
+    // Both modes, slide by slide, as the program reads.
+    orv::fuzz::CheckBothModes(std::span(data, size));
+    return 0;
 }

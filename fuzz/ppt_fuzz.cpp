@@ -1,5 +1,7 @@
 // Feeds arbitrary bytes to the presentation reader: whatever the input, it must
-// end in a result or an orv::Failure, never a crash, hang or huge allocation.
+// end in a result or an orv::Failure, never a crash, hang or huge allocation,
+// in the default mode and in the "all text" mode alike.
+#include "AllTextCheck.h"
 #include "extract/PresentationReader.h"
 #include "shell/Failure.h"
 
@@ -8,11 +10,7 @@
 #include <span>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    try {
-        const auto document = orv::OpenPresentationBytes(std::span(data, size));
-        for (std::size_t i = 0; i < document->slideCount(); ++i)
-            document->readSlide(i);
-    } catch (const orv::Failure&) {
-    }
+    // Both modes, slide by slide, as the program reads.
+    orv::fuzz::CheckBothModes(std::span(data, size));
     return 0;
 }

@@ -1,11 +1,60 @@
 // "Start Extracting": every file-list row, in list order, through the harvest.
 #include "extract/Harvest.h"
+#include "extract/PresentationHost.h"
 #include "shell/gui/Form1.h"
 #include "shell/gui/Interaction.h"
 #include "shell/gui/ListControl.h"
 #include "shell/gui/ProgressCaption.h"
+#include "shell/gui/Settings.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QPushButton>
 
 namespace orv {
+
+namespace {
+
+const QString kAllTextKey = QStringLiteral("AllText");
+
+// The opt-in lives on the button itself, so that the window needs no member.
+QAction* allTextAction(const QPushButton* button) {
+    return button->findChild<QAction*>(QStringLiteral("AllTextAction"));
+}
+
+} // namespace
+
+// A context menu on "Start Extracting" with one checkable item, off until the
+// user turns it on, remembered in the settings store as "1" or "0".
+void Form1::setUpAllTextOption() {
+    QPushButton* button = pushButton(8);
+    auto* action = new QAction(
+        QStringLiteral("Read All Text (Groups, Tables, Diagrams, Notes, Comments, Links)"), button);
+    action->setObjectName(QStringLiteral("AllTextAction"));
+    action->setCheckable(true);
+    try {
+        action->setChecked(m_services.settings.read(kAllTextKey, QStringLiteral("0")) == QStringLiteral("1"));
+    } catch (...) {
+        action->setChecked(false); // an unreadable store leaves the option off
+    }
+    connect(action, &QAction::toggled, this, [this](bool on) {
+        try {
+            m_services.settings.write(kAllTextKey, on ? QStringLiteral("1") : QStringLiteral("0"));
+        } catch (...) {
+            // The choice still holds for this session.
+        }
+    });
+    button->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(button, &QWidget::customContextMenuRequested, this, [button, action](const QPoint& at) {
+        QMenu menu(button);
+        menu.addAction(action);
+        menu.exec(button->mapToGlobal(at));
+    });
+}
+
+bool Form1::allTextChosen() const {
+    return allTextAction(pushButton(8))->isChecked();
+}
 
 void Form1::PushButton8_Click() {
     if (m_extractRunning) // step 100: a run is already going
@@ -22,6 +71,7 @@ void Form1::PushButton8_Click() {
         });
         if (!abort) {
             s.run(110, [&] { setMousePointer(PointerHourglass); });
+            m_services.host.SetAllText(allTextChosen());
             harvestFileList(s);
             s.run(124, [&] { setMousePointer(PointerDefault); });
             s.run(126, [&] { message(QStringLiteral("Done.")); });
@@ -46,13 +96,13 @@ void Form1::harvestFileList(Steps& s) {
             return QStringLiteral("Extracting: file %1 of %2, %3 addresses found").arg(i).arg(n).arg(found);
         });
     };
-    const HarvestCallbacks callbacks{[this] { m_services.pump.pump(); },
-                                     [&](std::string_view address) {
-                                         m_listView2->add(QString::fromUtf8(
-                                             address.data(), static_cast<qsizetype>(address.size())));
-                                         ++found;
-                                         showProgress();
-                                     }};
+    const HarvestCallbacks callbacks{
+        [this] { m_services.pump.pump(); },
+        [&](std::string_view address) {
+            m_listView2->add(QString::fromUtf8(address.data(), static_cast<qsizetype>(address.size())));
+            ++found;
+            showProgress();
+        }};
     s.run(114, [&] { n = m_listView1->count(); });
     for (i = 1; i <= n; ++i) {
         showProgress();

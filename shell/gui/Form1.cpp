@@ -139,6 +139,7 @@ void Form1::wire() {
     hookRowDragging();
     hookDrops();
     hookResultsKeys();
+    setUpAllTextOption();
 }
 
 void Form1::Form_Load() {
@@ -276,8 +277,14 @@ void Form1::hookPointer() {
 void Form1::PushButton7_Click() {
     Steps s(m_reporter, loc::PushButton7);
     s.run(100, [&] {
-        message(QStringLiteral("This program works with PowerPoint Presentations like .ppt and .pptx but not "
-                               "PowerPoint Shows like .pps"));
+        QString text =
+            QStringLiteral("This program works with PowerPoint Presentations like .ppt and .pptx but "
+                           "not PowerPoint Shows like .pps");
+        // While the reading of all text is on, the box says so and how to turn it off.
+        if (allTextChosen())
+            text += QStringLiteral("\n\nAll text is read: groups, tables, diagrams, notes, comments and "
+                                   "mailto: links too. Right-click \"Start Extracting\" to turn it off.");
+        message(text);
     });
 }
 

@@ -115,6 +115,8 @@ private:
     void loadHandCursor();
     void saveResults(std::string_view location, bool commaDelimited);
     void harvestFileList(Steps& s);
+    void setUpAllTextOption(); // the "all text" opt-in on "Start Extracting" (RunHandler.cpp)
+    bool allTextChosen() const;
 
     class Reporter : public ErrorReporter {
     public:

@@ -1,4 +1,4 @@
-#include "extract/CliRun.h"
+#include "cli/CliRun.h"
 #include "extract/PresentationReader.h"
 #include "extract/ReadLimits.h"
 

@@ -1,4 +1,4 @@
-#include "extract/CliOptions.h"
+#include "cli/CliOptions.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +27,7 @@ TEST_P(CliParseTable, Parses) {
     EXPECT_EQ(result.error.empty(), c.usable) << result.error;
     if (!c.usable)
         return;
-    EXPECT_EQ(result.options.comma, c.comma);
+    EXPECT_EQ(result.options.format == orv::CliFormat::Comma, c.comma);
     EXPECT_EQ(result.options.jobs, c.jobs);
     EXPECT_EQ(result.options.extensions, c.extensions);
     EXPECT_EQ(result.options.paths, c.paths);
@@ -62,7 +62,28 @@ const ParseCase kCases[] = {
     {"JobsHuge", {"-j", "99999999999999999999", "a"}, false},
     {"ExtMissing", {"a", "--ext"}, false},
     {"ExtEmpty", {"--ext=", "a"}, false},
+    {"FormatComma", {"--format", "comma", "a"}, true, true, 1, {}, {"a"}},
+    {"FormatGlued", {"--format=csv", "a"}, true, false, 1, {}, {"a"}},
+    {"FormatUnknown", {"--format", "xml", "a"}, false},
+    {"FormatMissing", {"a", "--format"}, false},
+    {"FilesFromNeedsNoPath", {"--files-from", "list", "-0"}, true},
+    {"FilesFromEmpty", {"--files-from=", "a"}, false},
+    {"NulWithoutList", {"-0", "a"}, false},
+    {"MergeNeedsShards", {"--merge"}, false},
+    {"MergeTakesNoList", {"--merge", "--files-from", "l", "a"}, false},
 };
+
+TEST(CliParse, NewOptionsLandInTheirFields) {
+    const std::vector<std::string> args = {"--all-text", "--format", "jsonl", "--files-from", "-", "-0", "p"};
+    const auto parsed = orv::ParseCliArguments(args);
+    ASSERT_EQ(parsed.error, "");
+    EXPECT_TRUE(parsed.options.allText);
+    EXPECT_EQ(parsed.options.format, orv::CliFormat::Jsonl);
+    EXPECT_EQ(parsed.options.filesFrom, "-");
+    EXPECT_TRUE(parsed.options.nulSeparated);
+    EXPECT_FALSE(parsed.options.merge);
+    EXPECT_TRUE(orv::ParseCliArguments(std::vector<std::string>{"--merge", "s.jsonl"}).options.merge);
+}
 
 INSTANTIATE_TEST_SUITE_P(Cli, CliParseTable, testing::ValuesIn(kCases),
                          [](const testing::TestParamInfo<ParseCase>& info) { return info.param.label; });

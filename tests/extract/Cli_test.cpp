@@ -1,4 +1,4 @@
-#include "extract/CliRun.h"
+#include "cli/CliRun.h"
 
 #include "shell/Failure.h"
 #include "support/TempDir.h"

@@ -56,13 +56,48 @@ std::string fsp(std::uint16_t shapeType, std::uint32_t flags) {
 constexpr std::uint32_t kGroup = 0x001, kPatriarch = 0x004, kBackground = 0x400, kHaveAnchor = 0x200,
                         kHaveSpt = 0x800;
 
-std::string groupHeader(bool top) {
+std::string utf16(const std::u16string& text) {
+    std::string out;
+    for (const char16_t c : text)
+        AppendLe16(out, static_cast<std::uint16_t>(c));
+    return out;
+}
+
+// The shape's property tables: its name (a complex property) in the main
+// table, the table mark in the tertiary one.
+std::string properties(const std::u16string& name, bool table) {
+    std::string out;
+    if (!name.empty()) {
+        const std::string data = utf16(name + u'\0');
+        std::string entry;
+        AppendLe16(entry, 0x8380);
+        out += record(3, 1, 0xF00B, entry + u32(static_cast<std::uint32_t>(data.size())) + data);
+    }
+    if (table) {
+        std::string entry;
+        AppendLe16(entry, 0x03A0);
+        out += record(3, 1, 0xF122, entry + u32(1));
+    }
+    return out;
+}
+
+std::string linkData(std::uint32_t linkId) {
+    if (linkId == 0)
+        return {};
+    const std::string info = atom(0x0FF3, u32(0) + u32(linkId) + std::string(8, '\0'));
+    return container(0xF011, container(0x0FF2, info));
+}
+
+std::string groupHeader(bool top, const PptShape* group = nullptr) {
     const std::string fspgr = record(1, 0, 0xF009, std::string(16, '\0'));
-    return container(0xF004, fspgr + fsp(0, top ? (kGroup | kPatriarch) : (kGroup | kHaveAnchor)));
+    const std::string props =
+        group ? properties(group->name, group->kind == PptShape::Kind::Table) : std::string();
+    return container(0xF004, fspgr + fsp(0, top ? (kGroup | kPatriarch) : (kGroup | kHaveAnchor)) + props);
 }
 
 std::string shape(const PptShape& s) {
-    const std::string anchor = atom(0xF010, std::string(8, '\0'));
+    const std::string anchor =
+        atom(0xF010, std::string(8, '\0')) + properties(s.name, false) + linkData(s.linkId);
     switch (s.kind) {
     case PptShape::Kind::TextBox: {
         const std::string textbox = container(0xF00D, atom(0x0F9F, u32(4)) + textAtom(s.text, s.eightBit) +
@@ -82,7 +117,7 @@ std::string shape(const PptShape& s) {
         return container(0xF004, fsp(20, kHaveAnchor | kHaveSpt) + anchor);
     case PptShape::Kind::Group:
     case PptShape::Kind::Table: {
-        std::string body = groupHeader(false);
+        std::string body = groupHeader(false, &s);
         for (const PptShape& child : s.children)
             body += shape(child);
         return container(0xF003, body);
@@ -91,19 +126,59 @@ std::string shape(const PptShape& s) {
     return {};
 }
 
-std::string slideRecord(const PptSlide& slide) {
+std::string drawing(const std::vector<PptShape>& shapes) {
     std::string tree = groupHeader(true);
-    for (const PptShape& s : slide.shapes)
+    for (const PptShape& s : shapes)
         tree += shape(s);
     const std::string background = container(0xF004, fsp(1, kBackground | kHaveSpt));
     const std::string dg =
         container(0xF002, atom(0xF008, u32(0) + u32(0)) + container(0xF003, tree) + background);
-    const std::string slideAtom = atom(0x03EF, std::string(24, '\0'));
-    return container(0x03EE, slideAtom + container(0x040C, dg));
+    return container(0x040C, dg);
 }
 
-std::string documentRecord(const std::vector<PptSlide>& slides,
-                           const std::vector<std::uint32_t>& persistIds) {
+// Comments live in the slide's tags, in a binary tag of the 2002 version.
+std::string commentTags(const std::vector<std::u16string>& comments) {
+    if (comments.empty())
+        return {};
+    std::string blob;
+    for (const auto& text : comments)
+        blob += container(0x2EE0, atom(0x0FBA, utf16(u"Author"), 0) + atom(0x0FBA, utf16(text), 1) +
+                                      atom(0x2EE1, std::string(48, '\0')));
+    const std::string tag = container(0x138A, atom(0x0FBA, utf16(u"___PPT10"), 0) + container(0x138B, blob));
+    return container(0x1388, tag);
+}
+
+// `notesId` is the slide id of the slide's notes page (0: none).
+std::string slideRecord(const PptSlide& slide, std::uint32_t notesId) {
+    const std::string slideAtom = atom(0x03EF, std::string(16, '\0') + u32(notesId) + u32(0));
+    return container(0x03EE, slideAtom + drawing(slide.shapes) + commentTags(slide.comments));
+}
+
+std::string notesRecord(const PptSlide& slide) {
+    std::vector<PptShape> boxes;
+    for (const auto& text : slide.notes)
+        boxes.push_back(PptShape::textBox(text));
+    return container(0x03F0, atom(0x03F1, std::string(8, '\0')) + drawing(boxes));
+}
+
+std::uint32_t notesIdOf(std::size_t slideIndex) {
+    return 0x100 + 0x1000 + static_cast<std::uint32_t>(slideIndex);
+}
+
+std::string hyperlinkList(const std::map<std::uint32_t, std::u16string>& links) {
+    if (links.empty())
+        return {};
+    std::string body = atom(0x040A, u32(static_cast<std::uint32_t>(links.size())));
+    for (const auto& [id, target] : links)
+        body += container(0x0FD7, atom(0x0FD3, u32(id)) + atom(0x0FBA, utf16(u"Link"), 0) +
+                                      atom(0x0FBA, utf16(target), 1));
+    return container(0x0409, body);
+}
+
+// `notesPersistIds` holds, per slide, the persist id of its notes page (0: none).
+std::string documentRecord(const std::vector<PptSlide>& slides, const std::vector<std::uint32_t>& persistIds,
+                           const std::vector<std::uint32_t>& notesPersistIds = {},
+                           const std::map<std::uint32_t, std::u16string>& links = {}) {
     std::string list;
     for (std::size_t i = 0; i < slides.size(); ++i) {
         const PptSlide& slide = slides[i];
@@ -118,8 +193,13 @@ std::string documentRecord(const std::vector<PptSlide>& slides,
                 list += slideNumberFields(slide.outlineSlideNumberFields[t]);
         }
     }
+    std::string notes;
+    for (std::size_t i = 0; i < notesPersistIds.size(); ++i)
+        if (notesPersistIds[i] != 0)
+            notes += atom(0x03F3, u32(notesPersistIds[i]) + u32(0) + u32(0) + u32(notesIdOf(i)) + u32(0));
     const std::string documentAtom = atom(0x03E9, std::string(40, '\0'), 1);
-    return container(0x03E8, documentAtom + container(0x0FF0, list, 0));
+    return container(0x03E8, documentAtom + hyperlinkList(links) + container(0x0FF0, list, 0) +
+                                 (notes.empty() ? std::string() : container(0x0FF0, notes, 2)));
 }
 
 std::string persistDirectory(std::map<std::uint32_t, std::uint32_t> entries) {
@@ -160,14 +240,26 @@ PptStreams BuildPptStreams(const PptDeck& deck) {
 
     std::map<std::uint32_t, std::uint32_t> directory;
     directory[1] = 0;
-    out.document = documentRecord(deck.slides, ids);
+    // Notes pages take the persist ids after the slides' and the document's
+    // seed, and are stored after the slides.
+    std::vector<std::uint32_t> notesIds(n, 0);
+    std::uint32_t nextNotesId = seed + 1;
+    for (std::uint32_t i = 0; i < n; ++i)
+        if (!deck.slides[i].notes.empty())
+            notesIds[i] = nextNotesId++;
+    out.document = documentRecord(deck.slides, ids, notesIds, deck.hyperlinks);
     std::vector<std::uint32_t> order(n);
     for (std::uint32_t i = 0; i < n; ++i)
         order[i] = deck.reversedStorage ? n - 1 - i : i;
     for (const std::uint32_t i : order) {
         directory[ids[i]] = static_cast<std::uint32_t>(out.document.size());
-        out.document += slideRecord(deck.slides[i]);
+        out.document += slideRecord(deck.slides[i], notesIds[i] != 0 ? notesIdOf(i) : 0);
     }
+    for (std::uint32_t i = 0; i < n; ++i)
+        if (notesIds[i] != 0) {
+            directory[notesIds[i]] = static_cast<std::uint32_t>(out.document.size());
+            out.document += notesRecord(deck.slides[i]);
+        }
     const bool incremental = !deck.revised.empty();
     auto addEdit = [&](std::uint32_t lastEdit, const std::map<std::uint32_t, std::uint32_t>& dir,
                        bool newest) {
@@ -185,10 +277,10 @@ PptStreams BuildPptStreams(const PptDeck& deck) {
         for (const auto& [index, slide] : deck.revised) {
             slides.at(index) = slide;
             changed[ids[index]] = static_cast<std::uint32_t>(out.document.size());
-            out.document += slideRecord(slide);
+            out.document += slideRecord(slide, 0);
         }
         changed[1] = static_cast<std::uint32_t>(out.document.size());
-        out.document += documentRecord(slides, ids);
+        out.document += documentRecord(slides, ids, {}, deck.hyperlinks);
         addEdit(out.editOffsets.back(), changed, true);
     }
 

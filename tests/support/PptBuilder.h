@@ -24,15 +24,17 @@ struct PptShape {
     std::uint32_t outlineIndex = 0;
     std::vector<PptShape> children;
     std::vector<std::uint32_t> slideNumberFields; // text positions of slide-number fields
+    std::u16string name;                          // stored as the shape's name property when set
+    std::uint32_t linkId = 0;                     // a click on the shape opens this hyperlink (0: none)
 
     static PptShape textBox(std::u16string text, bool eightBit = false) {
-        return {Kind::TextBox, std::move(text), eightBit, 0, {}, {}};
+        return {Kind::TextBox, std::move(text), eightBit, 0, {}, {}, {}, 0};
     }
     static PptShape placeholder(std::uint32_t outlineIndex) {
-        return {Kind::Placeholder, {}, false, outlineIndex, {}, {}};
+        return {Kind::Placeholder, {}, false, outlineIndex, {}, {}, {}, 0};
     }
     static PptShape of(Kind kind, std::vector<PptShape> children = {}) {
-        return {kind, {}, false, 0, std::move(children), {}};
+        return {kind, {}, false, 0, std::move(children), {}, {}, 0};
     }
 };
 
@@ -41,6 +43,8 @@ struct PptSlide {
     std::vector<std::u16string> outline; // the slide's entries in the document's slide list
     bool outlineEightBit = false;
     std::vector<std::vector<std::uint32_t>> outlineSlideNumberFields; // per outline entry
+    std::vector<std::u16string> notes;    // text boxes of the slide's notes page (none: no notes page)
+    std::vector<std::u16string> comments; // comment texts, kept in the slide's tags
 };
 
 struct PptDeck {
@@ -51,8 +55,9 @@ struct PptDeck {
     // Slides replaced by a second, incremental save: the new slide records, a
     // new document record and a newer persist directory that overrides theirs.
     std::map<std::size_t, PptSlide> revised;
-    bool encryptedEdit = false;  // the newest edit names an encryption session
-    bool encryptedToken = false; // the current-user record carries the encrypted token
+    bool encryptedEdit = false;                         // the newest edit names an encryption session
+    bool encryptedToken = false;                        // the current-user record carries the encrypted token
+    std::map<std::uint32_t, std::u16string> hyperlinks; // id -> target, in the document's object list
 };
 
 // The two streams of a binary presentation, and where the edits lie.

@@ -6,6 +6,7 @@
 #include "support/PptxBuilder.h"
 
 #include <QMouseEvent>
+#include <QAction>
 #include <QPushButton>
 
 #include <QTest>
@@ -258,6 +259,47 @@ private slots:
         QCOMPARE(reporter.reports.size(), 1);
         QVERIFY(reporter.reports[0].contains("@120: list refused"));
         QCOMPARE(appended, 2);
+    }
+
+    void allTextIsAnOptInRememberedInTheSettings() {
+        TempDir dir;
+        PptxBuilder deck;
+        deck.addSlide()
+            .addTextBox({"top@example.com"})
+            .addTable({{"cell@example.com"}})
+            .addGroup({"grouped@example.com"});
+        deck.writeTo(dir.path() / "deck.pptx");
+        ScriptedInteraction interaction;
+        CountingPump pump;
+        FakeClipboard clipboard;
+        FixedRandom random;
+        NativePresentationHost host;
+        Settings settings(QString::fromStdString(dir.str()) + "/settings.ini");
+        const Services services{
+            interaction, pump, clipboard, random, host, settings, QString::fromStdString(dir.str()), [] {}};
+        Form1 form(services);
+        form.Form_Load();
+        auto* action = form.pushButton(8)->findChild<QAction*>(QStringLiteral("AllTextAction"));
+        QVERIFY(action != nullptr);
+        QVERIFY(action->isCheckable());
+        QVERIFY(!action->isChecked()); // off until the user turns it on
+        QCOMPARE(form.pushButton(8)->contextMenuPolicy(), Qt::CustomContextMenu);
+        QCOMPARE(form.pushButton(8)->text(), QStringLiteral("Start Extracting"));
+        form.ListView1()->add(QString::fromStdString((dir.path() / "deck.pptx").string()));
+        QTest::mouseClick(form.pushButton(8), Qt::LeftButton);
+        QCOMPARE(RowTexts(*form.ListView2()), QStringList{"top@example.com"});
+
+        action->trigger();
+        QCOMPARE(settings.read(QStringLiteral("AllText"), {}), QStringLiteral("1"));
+        form.ListView2()->clearRows();
+        QTest::mouseClick(form.pushButton(8), Qt::LeftButton);
+        QCOMPARE(RowTexts(*form.ListView2()),
+                 (QStringList{"top@example.com", "cell@example.com", "grouped@example.com"}));
+
+        Form1 next(services); // a later start finds it on
+        QVERIFY(next.pushButton(8)->findChild<QAction*>(QStringLiteral("AllTextAction"))->isChecked());
+        action->trigger();
+        QCOMPARE(settings.read(QStringLiteral("AllText"), {}), QStringLiteral("0"));
     }
 
     void endToEndOverRealPackagesWithTheNativeReader() {

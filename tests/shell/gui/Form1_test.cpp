@@ -2,6 +2,7 @@
 #include "shell/Failure.h"
 #include "shell/gui/AppIcon.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QMouseEvent>
@@ -273,13 +274,21 @@ void Form1Test::helpShowsItsMessage() {
     QTest::mouseClick(f.form->pushButton(7), Qt::LeftButton);
     QCOMPARE(f.interaction.messages.size(), 1);
     const auto& m = f.interaction.messages[0];
-    QCOMPARE(m.text,
-             QStringLiteral("This program works with PowerPoint Presentations like .ppt and .pptx but not "
-                            "PowerPoint Shows like .pps"));
+    const QString designed = QStringLiteral("This program works with PowerPoint Presentations like .ppt and "
+                                            ".pptx but not PowerPoint Shows like .pps");
+    QCOMPARE(m.text, designed);
     QCOMPARE(m.caption, QStringLiteral("Orvandel"));
     QCOMPARE(m.buttons, Interaction::Buttons::Ok);
     QCOMPARE(m.icon, Interaction::Icon::None);
     QVERIFY(f.interaction.openedUrls.isEmpty());
+
+    // With the reading of all text turned on, the box says so and how to turn it off.
+    f.form->pushButton(8)->findChild<QAction*>(QStringLiteral("AllTextAction"))->setChecked(true);
+    QTest::mouseClick(f.form->pushButton(7), Qt::LeftButton);
+    QCOMPARE(f.interaction.messages[1].text,
+             designed +
+                 QStringLiteral("\n\nAll text is read: groups, tables, diagrams, notes, comments and "
+                                "mailto: links too. Right-click \"Start Extracting\" to turn it off."));
 }
 
 void Form1Test::hoverRuleLeavesTheHourglassAlone() {

@@ -6,10 +6,18 @@
 
 namespace orv {
 
+// How the addresses are written: one a line; the comma-delimited save; or,
+// with where each was first found, CSV (RFC 4180) or JSON Lines.
+enum class CliFormat { Text, Comma, Csv, Jsonl };
+
 // What the command line asks for.
 struct CliOptions {
     bool help = false;
-    bool comma = false;                  // print the comma-delimited save instead of one address a line
+    CliFormat format = CliFormat::Text;
+    bool allText = false;                // read every text of each slide, not only its top-level shapes
+    std::string filesFrom;               // a list of paths to read ("-": standard input); empty: none
+    bool nulSeparated = false;           // the list's paths end in NUL, not LF
+    bool merge = false;                  // the paths are JSON Lines outputs of shards, to be merged
     unsigned jobs = 1;                   // files read at the same time
     std::vector<std::string> extensions; // for folders; empty means the presentation extensions
     std::vector<std::string> paths;      // files and folders, in the order given

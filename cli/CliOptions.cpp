@@ -1,4 +1,4 @@
-#include "extract/CliOptions.h"
+#include "cli/CliOptions.h"
 
 #include <charconv>
 #include <string_view>
@@ -17,6 +17,19 @@ bool parseJobs(std::string_view text, unsigned& jobs) {
         return false;
     jobs = value;
     return true;
+}
+
+bool parseFormat(std::string_view text, CliFormat& format) {
+    static constexpr std::pair<std::string_view, CliFormat> names[] = {{"text", CliFormat::Text},
+                                                                       {"comma", CliFormat::Comma},
+                                                                       {"csv", CliFormat::Csv},
+                                                                       {"jsonl", CliFormat::Jsonl}};
+    for (const auto& [name, value] : names)
+        if (text == name) {
+            format = value;
+            return true;
+        }
+    return false;
 }
 
 } // namespace
@@ -64,7 +77,22 @@ CliParseResult ParseCliArguments(std::span<const std::string> args) {
         } else if (arg == "--help" || arg == "-h") {
             options.help = true;
         } else if (arg == "--comma") {
-            options.comma = true;
+            options.format = CliFormat::Comma;
+        } else if (is("--format")) {
+            if (!value("--format", text))
+                return fail("--format needs one of text, comma, csv, jsonl");
+            if (!parseFormat(text, options.format))
+                return fail("--format takes text, comma, csv or jsonl, not \"" + std::string(text) + "\"");
+        } else if (arg == "--all-text") {
+            options.allText = true;
+        } else if (is("--files-from")) {
+            if (!value("--files-from", text) || text.empty())
+                return fail("--files-from needs a file (\"-\" for standard input)");
+            options.filesFrom = std::string(text);
+        } else if (arg == "-0" || arg == "--null") {
+            options.nulSeparated = true;
+        } else if (arg == "--merge") {
+            options.merge = true;
         } else if (is("-j") || is("--jobs")) {
             const std::string_view name = arg.starts_with("--") ? "--jobs" : "-j";
             if (!value(name, text))
@@ -82,13 +110,19 @@ CliParseResult ParseCliArguments(std::span<const std::string> args) {
             return fail("unknown option " + std::string(arg));
         }
     }
-    if (!options.help && options.paths.empty())
-        return fail("no PATH given");
+    if (options.nulSeparated && options.filesFrom.empty())
+        return fail("-0 only applies to --files-from");
+    if (options.merge && !options.filesFrom.empty())
+        return fail("--merge takes the shard outputs as arguments, not --files-from");
+    if (!options.help && options.paths.empty() && options.filesFrom.empty())
+        return fail(options.merge ? "--merge needs the shard outputs to merge" : "no PATH given");
     return result;
 }
 
 std::string CliUsage() {
-    return R"(Usage: orvandel-cli [--comma] [-j N] [--ext EXT]... PATH...
+    return R"(Usage: orvandel-cli [--all-text] [--format FORMAT] [-j N] [--ext EXT]...
+                   [--files-from LIST [-0]] PATH...
+       orvandel-cli --merge [--format FORMAT] SHARD.jsonl...
 
 Prints every e-mail address written in the given presentations, each once, in
 the order found: files in the order given, then slide by slide, shape by shape.
@@ -99,9 +133,34 @@ begin with "~" and hidden files. Without --ext a folder gives its presentations:
 pptx pptm ppsx ppsm potx potm ppt pps pot odp otp fodp.
 
 Options:
-  --comma      print all addresses on one line, each followed by ",", then CR LF:
-               the same bytes as the comma-delimited save of the window
-               (without it: one address a line, each followed by LF)
+  --format F   how to write the addresses:
+                 text   one address a line, each followed by LF (the default)
+                 comma  all on one line, each followed by ",", then CR LF: the
+                        same bytes as the comma-delimited save of the window
+                 csv    one record per address with where it was first found:
+                        address,file,slide,place,name (RFC 4180: a header
+                        line, fields quoted as needed, CR LF after each line)
+                 jsonl  the same records as JSON Lines: one object a line,
+                        keys address, file, slide, place, name; UTF-8
+               The slide counts from 1 in presentation order; the place is
+               shape, group, table, diagram, notes, comment or link; name is
+               the name of the shape that holds the text, where stored.
+               Control characters from file names and shape names are
+               escaped (jsonl) or replaced by U+FFFD (csv), as are bytes
+               that are not UTF-8.
+  --comma      the same as --format comma
+  --all-text   besides the text of each slide's top-level shapes, read shapes
+               inside groups, table cells, diagram text, the notes page,
+               comments and the addresses of mailto: links; per slide in
+               that order (shapes, groups and tables as they stand)
+  --files-from LIST
+               read the paths to read from the file LIST ("-": standard
+               input), one a line, after any PATH arguments
+  -0, --null   the paths in LIST end with a NUL character instead of a line
+               feed, so that any name can be given
+  --merge      the arguments are JSON Lines outputs of runs over consecutive
+               parts of a list, in list order: write what one run over the
+               whole list would have written, in the chosen --format
   -j N         read N files at once (1 to 64, default 1); the output is the same
   --ext EXT    for folders, take the files matching "*.EXT" (as the window's
                folder scan: case-insensitive, "*" for every file, a three-letter

@@ -18,7 +18,7 @@ namespace orv {
 // Opens a presentation for reading slide by slide (OpenPresentationFile in the
 // program, stand-ins in tests).
 using PresentationOpenFunction =
-    std::function<std::unique_ptr<PresentationDocument>(const std::string& path)>;
+    std::function<std::unique_ptr<PresentationDocument>(const std::string& path, ReadOptions options)>;
 
 // Reads a whole presentation at once; OpenerOf turns it into an opener.
 using PresentationReadFunction = std::function<PresentationContent(const std::string& path)>;
@@ -28,8 +28,14 @@ PresentationOpenFunction OpenerOf(PresentationReadFunction read);
 // the run compares them) in the order found, and, when a slide or the file
 // could not be read, why. Addresses found before a failure are kept, as a
 // run of the window keeps them.
+struct AddressOrigin {
+    std::size_t slide = 0; // 1-based
+    TextPlace place = TextPlace::Shape;
+    std::string name;
+};
 struct CliReadResult {
     std::vector<std::string> addresses;
+    std::vector<AddressOrigin> origins; // where each of `addresses` was found
     bool failed = false;
     std::string error;
 };
@@ -43,7 +49,8 @@ struct CliReadResult {
 // is taken, on the caller's thread.
 class CliReadAhead {
 public:
-    CliReadAhead(std::vector<std::string> paths, unsigned workers, PresentationOpenFunction open);
+    CliReadAhead(std::vector<std::string> paths, unsigned workers, PresentationOpenFunction open,
+                 ReadOptions options = {});
     ~CliReadAhead();
     CliReadAhead(const CliReadAhead&) = delete;
     CliReadAhead& operator=(const CliReadAhead&) = delete;
@@ -64,6 +71,7 @@ private:
 
     std::vector<std::string> m_paths;
     PresentationOpenFunction m_open;
+    ReadOptions m_options;
     std::size_t m_capacity = 0;
 
     std::mutex m_mutex;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "extract/CliOptions.h"
-#include "extract/CliReadAhead.h"
+#include "cli/CliOptions.h"
+#include "cli/CliReadAhead.h"
 
 #include <iosfwd>
 #include <span>
@@ -27,6 +27,12 @@ std::vector<std::string> ExpandCliPaths(const CliOptions& options, std::ostream&
 // read on `err` (for a terminal). Returns the exit status.
 int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err, bool showProgress,
            const PresentationOpenFunction& open);
+
+// Merges the JSON Lines outputs of runs over consecutive parts of a list
+// (options.paths, in list order) into what one run over the whole list would
+// write in options.format. A line that is no address record gets one line on
+// `err` and is skipped. Returns the exit status.
+int RunCliMerge(const CliOptions& options, std::ostream& out, std::ostream& err);
 
 // Parses the command line (without the program name) and runs it.
 int RunCliArguments(std::span<const std::string> args, std::ostream& out, std::ostream& err,

@@ -1,5 +1,6 @@
-#include "extract/CliReadAhead.h"
+#include "cli/CliReadAhead.h"
 
+#include "cli/CliOutput.h"
 #include "extract/Harvest.h"
 #include "shell/ErrorReport.h"
 
@@ -8,13 +9,16 @@
 namespace orv {
 
 PresentationOpenFunction OpenerOf(PresentationReadFunction read) {
-    return [read = std::move(read)](const std::string& path) -> std::unique_ptr<PresentationDocument> {
+    return [read = std::move(read)](const std::string& path,
+                                    ReadOptions) -> std::unique_ptr<PresentationDocument> {
         return std::make_unique<ContentDocument>(read(path));
     };
 }
 
-CliReadAhead::CliReadAhead(std::vector<std::string> paths, unsigned workers, PresentationOpenFunction open)
-    : m_paths(std::move(paths)), m_open(std::move(open)), m_capacity(2 * static_cast<std::size_t>(workers)) {
+CliReadAhead::CliReadAhead(std::vector<std::string> paths, unsigned workers, PresentationOpenFunction open,
+                           ReadOptions options)
+    : m_paths(std::move(paths)), m_open(std::move(open)), m_options(options),
+      m_capacity(2 * static_cast<std::size_t>(workers)) {
     m_workers.reserve(workers);
     for (unsigned i = 0; i < workers; ++i)
         m_workers.emplace_back([this] { work(); });
@@ -33,13 +37,20 @@ CliReadAhead::~CliReadAhead() {
 CliReadResult CliReadAhead::readOne(std::size_t index) const {
     CliReadResult result;
     SeenEmails seen; // this file's own; the run's set is applied in list order
-    const HarvestCallbacks callbacks{
-        {}, [&](std::string_view address) { result.addresses.emplace_back(address); }};
+    AddressOrigin origin;
+    const HarvestCallbacks callbacks{{}, [&](std::string_view address) {
+                                         result.addresses.emplace_back(address);
+                                         result.origins.push_back(origin);
+                                     }};
     try {
-        const auto document = m_open(m_paths[index]);
+        const auto document = m_open(m_paths[index], m_options);
         const std::size_t count = document->slideCount();
         for (std::size_t i = 0; i < count; ++i)
-            HarvestSlide(document->readSlide(i), seen, callbacks);
+            ForEachSlideText(document->readSlide(i),
+                             [&](TextPlace place, std::string_view name, std::string_view text) {
+                                 origin = {i + 1, place, CutRecordName(name)};
+                                 HarvestEmailsFromText(text, seen, callbacks);
+                             });
     } catch (...) {
         result.failed = true;
         result.error = DescribeCurrentException();

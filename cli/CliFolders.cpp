@@ -1,4 +1,4 @@
-#include "extract/CliFolders.h"
+#include "cli/CliFolders.h"
 
 #include "filelist/AddFolder.h"
 #include "filelist/FileSystem.h"

@@ -1,0 +1,327 @@
+#include "cli/CliOutput.h"
+
+#include "filelist/Utf8Decode.h"
+
+#include <array>
+#include <charconv>
+#include <ostream>
+
+namespace orv {
+
+namespace {
+
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD"; // U+FFFD
+
+void appendCodePoint(std::string& out, unsigned long cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+bool isControl(long cp) {
+    return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F);
+}
+
+// A small reader of the flat objects JsonLine writes.
+class JsonReader {
+public:
+    explicit JsonReader(std::string_view text) : m_text(text) {}
+
+    void skipSpace() {
+        while (m_at < m_text.size() &&
+               (m_text[m_at] == ' ' || m_text[m_at] == '\t' || m_text[m_at] == '\r' || m_text[m_at] == '\n'))
+            ++m_at;
+    }
+    bool take(char c) {
+        skipSpace();
+        if (m_at < m_text.size() && m_text[m_at] == c) {
+            ++m_at;
+            return true;
+        }
+        return false;
+    }
+    bool atEnd() {
+        skipSpace();
+        return m_at == m_text.size();
+    }
+    bool peek(char c) {
+        skipSpace();
+        return m_at < m_text.size() && m_text[m_at] == c;
+    }
+
+    std::optional<std::string> string() {
+        if (!take('"'))
+            return std::nullopt;
+        std::string out;
+        while (m_at < m_text.size()) {
+            const char c = m_text[m_at++];
+            if (c == '"')
+                return out;
+            if (static_cast<unsigned char>(c) < 0x20)
+                return std::nullopt;
+            if (c != '\\') {
+                out += c;
+                continue;
+            }
+            if (m_at >= m_text.size())
+                return std::nullopt;
+            const char e = m_text[m_at++];
+            switch (e) {
+            case '"':
+            case '\\':
+            case '/':
+                out += e;
+                break;
+            case 'b':
+                out += '\b';
+                break;
+            case 'f':
+                out += '\f';
+                break;
+            case 'n':
+                out += '\n';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case 't':
+                out += '\t';
+                break;
+            case 'u': {
+                auto unit = hex4();
+                if (!unit)
+                    return std::nullopt;
+                unsigned long cp = *unit;
+                if (cp >= 0xD800 && cp <= 0xDBFF && m_text.substr(m_at, 2) == "\\u") {
+                    m_at += 2;
+                    const auto low = hex4();
+                    if (!low)
+                        return std::nullopt;
+                    if (*low >= 0xDC00 && *low <= 0xDFFF)
+                        cp = 0x10000 + ((cp - 0xD800) << 10) + (*low - 0xDC00);
+                    else
+                        return std::nullopt;
+                } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+                    cp = 0xFFFD;
+                }
+                appendCodePoint(out, cp);
+                break;
+            }
+            default:
+                return std::nullopt;
+            }
+        }
+        return std::nullopt;
+    }
+
+    std::optional<std::size_t> number() {
+        skipSpace();
+        std::size_t value = 0;
+        const char* begin = m_text.data() + m_at;
+        const auto [end, ec] = std::from_chars(begin, m_text.data() + m_text.size(), value);
+        if (ec != std::errc() || end == begin)
+            return std::nullopt;
+        m_at += static_cast<std::size_t>(end - begin);
+        return value;
+    }
+
+private:
+    std::optional<unsigned long> hex4() {
+        if (m_text.size() - m_at < 4)
+            return std::nullopt;
+        unsigned long value = 0;
+        const auto [end, ec] = std::from_chars(m_text.data() + m_at, m_text.data() + m_at + 4, value, 16);
+        if (ec != std::errc() || end != m_text.data() + m_at + 4)
+            return std::nullopt;
+        m_at += 4;
+        return value;
+    }
+
+    std::string_view m_text;
+    std::size_t m_at = 0;
+};
+
+std::optional<TextPlace> placeNamed(std::string_view name) {
+    for (const TextPlace place : {TextPlace::Shape, TextPlace::Group, TextPlace::Table, TextPlace::Diagram,
+                                  TextPlace::Notes, TextPlace::Comment, TextPlace::Link})
+        if (TextPlaceName(place) == name)
+            return place;
+    return std::nullopt;
+}
+
+} // namespace
+
+std::string CutRecordName(std::string_view name) {
+    if (name.size() <= kMaxRecordNameBytes)
+        return std::string(name);
+    std::size_t end = kMaxRecordNameBytes;
+    while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80)
+        --end; // not inside a character
+    return std::string(name.substr(0, end));
+}
+
+std::string CsvField(std::string_view text) {
+    std::string out;
+    bool quote = false;
+    for (std::size_t i = 0; i < text.size();) {
+        const DecodedCodePoint cp = DecodeUtf8At(text, i);
+        const char c = text[i];
+        if (cp.value < 0 || (isControl(cp.value) && c != '\r' && c != '\n')) {
+            out += kReplacement;
+        } else {
+            quote = quote || c == ',' || c == '"' || c == '\r' || c == '\n';
+            if (c == '"')
+                out += '"';
+            out.append(text.substr(i, cp.length));
+        }
+        i += cp.length;
+    }
+    return quote ? '"' + out + '"' : out;
+}
+
+std::string JsonString(std::string_view text) {
+    std::string out = "\"";
+    for (std::size_t i = 0; i < text.size();) {
+        const DecodedCodePoint cp = DecodeUtf8At(text, i);
+        if (cp.value < 0) {
+            out += kReplacement;
+        } else if (cp.value == '"' || cp.value == '\\') {
+            out += '\\';
+            out += static_cast<char>(cp.value);
+        } else if (cp.value == '\n') {
+            out += "\\n";
+        } else if (cp.value == '\r') {
+            out += "\\r";
+        } else if (cp.value == '\t') {
+            out += "\\t";
+        } else if (isControl(cp.value)) {
+            static constexpr char digits[] = "0123456789abcdef";
+            out += "\\u00";
+            out += digits[(cp.value >> 4) & 0xF];
+            out += digits[cp.value & 0xF];
+        } else {
+            out.append(text.substr(i, cp.length));
+        }
+        i += cp.length;
+    }
+    return out + '"';
+}
+
+std::string JsonLine(const AddressRecord& record) {
+    return "{\"address\":" + JsonString(record.address) + ",\"file\":" + JsonString(record.file) +
+           ",\"slide\":" + std::to_string(record.slide) +
+           ",\"place\":" + JsonString(TextPlaceName(record.place)) + ",\"name\":" + JsonString(record.name) +
+           "}";
+}
+
+std::optional<AddressRecord> ParseJsonLine(std::string_view line, std::string& error) {
+    JsonReader reader(line);
+    AddressRecord record;
+    std::array<bool, 5> seen{};
+    if (!reader.take('{')) {
+        error = "a record must be a JSON object";
+        return std::nullopt;
+    }
+    bool first = true;
+    while (!reader.take('}')) {
+        if (!first && !reader.take(',')) {
+            error = "the record's fields are not separated by commas";
+            return std::nullopt;
+        }
+        first = false;
+        const auto key = reader.string();
+        if (!key || !reader.take(':')) {
+            error = "a field has no name";
+            return std::nullopt;
+        }
+        if (*key == "slide") {
+            const auto slide = reader.number();
+            if (!slide) {
+                error = "the slide is not a whole number";
+                return std::nullopt;
+            }
+            record.slide = *slide;
+            seen[2] = true;
+            continue;
+        }
+        const auto value = reader.string();
+        if (!value) {
+            error = "the field " + *key + " is not a valid string";
+            return std::nullopt;
+        }
+        if (*key == "address") {
+            record.address = *value;
+            seen[0] = true;
+        } else if (*key == "file") {
+            record.file = *value;
+            seen[1] = true;
+        } else if (*key == "place") {
+            const auto place = placeNamed(*value);
+            if (!place) {
+                error = "the place is none of shape, group, table, diagram, notes, comment, link";
+                return std::nullopt;
+            }
+            record.place = *place;
+            seen[3] = true;
+        } else if (*key == "name") {
+            record.name = *value;
+            seen[4] = true;
+        }
+    }
+    if (!reader.atEnd()) {
+        error = "there is more after the record";
+        return std::nullopt;
+    }
+    if (!(seen[0] && seen[1] && seen[2] && seen[3])) {
+        error = "the record lacks one of address, file, slide, place";
+        return std::nullopt;
+    }
+    return record;
+}
+
+AddressWriter::AddressWriter(std::ostream& out, CliFormat format) : m_out(out), m_format(format) {
+    if (m_format == CliFormat::Csv)
+        m_out << "address,file,slide,place,name\r\n";
+}
+
+void AddressWriter::write(const AddressRecord& record) {
+    switch (m_format) {
+    case CliFormat::Text:
+        m_out << record.address << '\n';
+        break;
+    case CliFormat::Comma:
+        m_out << record.address << ',';
+        break;
+    case CliFormat::Csv:
+        m_out << CsvField(record.address) << ',' << CsvField(record.file) << ',' << record.slide << ','
+              << TextPlaceName(record.place) << ',' << CsvField(record.name) << "\r\n";
+        break;
+    case CliFormat::Jsonl:
+        m_out << JsonLine(record) << '\n';
+        break;
+    }
+}
+
+void AddressWriter::flush() {
+    m_out.flush();
+}
+
+void AddressWriter::finish() {
+    if (m_format == CliFormat::Comma)
+        m_out << "\r\n";
+    m_out.flush();
+}
+
+} // namespace orv

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "cli/CliOptions.h"
+#include "extract/PresentationContent.h"
+
+#include <cstddef>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace orv {
+
+// One address at its first occurrence, with where it was found.
+struct AddressRecord {
+    std::string address;
+    std::string file;
+    std::size_t slide = 0; // 1-based, in presentation order
+    TextPlace place = TextPlace::Shape;
+    std::string name; // of the shape that holds the text; empty when none is stored
+};
+
+// The longest shape name a record carries; longer ones are cut (at a
+// character boundary), so a hostile deck cannot blow up the output.
+inline constexpr std::size_t kMaxRecordNameBytes = 1024;
+std::string CutRecordName(std::string_view name);
+
+// A field of a CSV record (RFC 4180): quoted when it holds a comma, a quote,
+// CR or LF, quotes doubled. Control characters other than CR and LF, and
+// bytes that are not UTF-8, become U+FFFD, so that no name can drive a
+// terminal.
+std::string CsvField(std::string_view text);
+
+// A JSON string literal: quotes, backslashes and control characters (C0, DEL
+// and C1) escaped, bytes that are not UTF-8 replaced by U+FFFD.
+std::string JsonString(std::string_view text);
+
+// One record as a JSON Lines object, without the line feed.
+std::string JsonLine(const AddressRecord& record);
+
+// Parses a line that JsonLine wrote (keys in any order, unknown keys
+// ignored). Nothing, with `error` set, for anything else.
+std::optional<AddressRecord> ParseJsonLine(std::string_view line, std::string& error);
+
+// Writes records in one of the output formats. Text and comma formats write
+// the address alone; CSV starts with its header line.
+class AddressWriter {
+public:
+    AddressWriter(std::ostream& out, CliFormat format);
+    void write(const AddressRecord& record);
+    void flush();
+    // Ends the output (the comma format's CR LF).
+    void finish();
+
+private:
+    std::ostream& m_out;
+    CliFormat m_format;
+};
+
+} // namespace orv

@@ -1,0 +1,164 @@
+// Structured output, lists of files and the merge of shard outputs, byte for
+// byte, with real presentations written by the test builders.
+#include "cli/CliOutput.h"
+#include "cli/CliRun.h"
+
+#include "extract/PresentationReader.h"
+#include "support/PptBuilder.h"
+#include "support/PptxBuilder.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace orv {
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+Outcome run(std::vector<std::string> args) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = RunCliArguments(args, out, err, false, OpenPresentationFile);
+    return {status, out.str(), err.str()};
+}
+
+class CliFormatsTest : public testing::Test {
+protected:
+    // A package: slide 1 a text box, a group and a second text box; slide 2
+    // a table. The binary one: two slides with a text box each.
+    void SetUp() override {
+        test::PptxBuilder b;
+        auto& s = b.addSlide();
+        s.addTextBox({"Ann@example.com"});
+        s.addGroup({"grouped@example.com ann@EXAMPLE.com"});
+        s.addRawXml(
+            R"(<p:sp><p:nvSpPr><p:cNvPr id="9" name="Box, &quot;A&quot;&#10;é"/><p:cNvSpPr/><p:nvPr/>)"
+            R"(</p:nvSpPr><p:spPr/><p:txBody><a:bodyPr/><a:p><a:r><a:t>named@example.com</a:t></a:r>)"
+            R"(</a:p></p:txBody></p:sp>)");
+        b.addSlide().addTable({{"cell@example.com"}});
+        m_package = m_dir.write("deck, \"one\"\né.pptx", b.bytes()).string();
+        test::PptDeck deck;
+        deck.slides = {
+            test::PptSlide{{test::PptShape::textBox(u"bin@example.com")}, {}, false, {}, {}, {}},
+            test::PptSlide{
+                {test::PptShape::textBox(u"ann@example.com last@example.com")}, {}, false, {}, {}, {}}};
+        m_binary = m_dir.write("two.ppt", test::BuildPpt(deck)).string();
+    }
+    test::TempDir m_dir;
+    std::string m_package;
+    std::string m_binary;
+};
+
+TEST_F(CliFormatsTest, CsvAndJsonLinesGiveEachAddressWhereFirstFound) {
+    const std::string quoted = "\"" + m_dir.str() + "/deck, \"\"one\"\"\né.pptx\"";
+    EXPECT_EQ(run({"--format", "csv", m_package, m_binary}).out, "address,file,slide,place,name\r\n"
+                                                                 "Ann@example.com," +
+                                                                     quoted +
+                                                                     ",1,shape,TextBox 2\r\n"
+                                                                     "named@example.com," +
+                                                                     quoted +
+                                                                     ",1,shape,\"Box, \"\"A\"\"\né\"\r\n"
+                                                                     "bin@example.com," +
+                                                                     m_binary +
+                                                                     ",1,shape,\r\n"
+                                                                     "last@example.com," +
+                                                                     m_binary + ",2,shape,\r\n");
+    const std::string file = "\"" + m_dir.str() + "/deck, \\\"one\\\"\\né.pptx\"";
+    EXPECT_EQ(run({"--all-text", "--format=jsonl", m_package}).out,
+              "{\"address\":\"Ann@example.com\",\"file\":" + file +
+                  ",\"slide\":1,\"place\":\"shape\",\"name\":\"TextBox 2\"}\n"
+                  "{\"address\":\"grouped@example.com\",\"file\":" +
+                  file +
+                  ",\"slide\":1,\"place\":\"group\",\"name\":\"TextBox 4\"}\n"
+                  "{\"address\":\"named@example.com\",\"file\":" +
+                  file +
+                  ",\"slide\":1,\"place\":\"shape\",\"name\":\"Box, \\\"A\\\"\\né\"}\n"
+                  "{\"address\":\"cell@example.com\",\"file\":" +
+                  file + ",\"slide\":2,\"place\":\"table\",\"name\":\"Table 2\"}\n");
+    // Text and comma formats are today's, with all text off; --comma is kept.
+    EXPECT_EQ(run({"--format", "text", m_package}).out, "Ann@example.com\nnamed@example.com\n");
+    EXPECT_EQ(run({"--comma", m_package}).out, run({"--format", "comma", m_package}).out);
+    EXPECT_EQ(run({"--comma", m_package}).out, "Ann@example.com,named@example.com,\r\n");
+}
+
+TEST(CliOutput, FieldsNeverCarryControlsOrBadBytes) {
+    EXPECT_EQ(CsvField("plain"), "plain");
+    EXPECT_EQ(CsvField("a\x1b[2Jb\x7f\xff"), "a\xEF\xBF\xBD[2Jb\xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_EQ(CsvField("a\rb"), "\"a\rb\"");
+    EXPECT_EQ(JsonString("\x1b\t\"\\\xc2\x85\xc3"), "\"\\u001b\\t\\\"\\\\\\u0085\xEF\xBF\xBD\"");
+    EXPECT_EQ(CutRecordName(std::string(1023, 'a') + "\xC3\xA9").size(), 1023u);
+    // What JsonLine writes, ParseJsonLine reads back.
+    const AddressRecord record{"a@b.cd", "/x/\"y\"\n\xF0\x9F\x98\x80", 7, TextPlace::Comment, "\x01name"};
+    std::string error;
+    const auto back = ParseJsonLine(JsonLine(record), error);
+    ASSERT_TRUE(back) << error;
+    EXPECT_EQ(back->file, record.file);
+    EXPECT_EQ(back->name, record.name);
+    EXPECT_EQ(back->slide, 7u);
+    EXPECT_EQ(back->place, TextPlace::Comment);
+    for (const char* bad : {"", "[]", "{\"address\":\"a@b.cd\"}",
+                            "{\"address\":1,\"file\":\"f\",\"slide\":1,\"place\":\"shape\"}",
+                            "{\"address\":\"a@b.cd\",\"file\":\"f\",\"slide\":-1,\"place\":\"shape\"}",
+                            "{\"address\":\"a@b.cd\",\"file\":\"f\",\"slide\":1,\"place\":\"roof\"}",
+                            "{\"address\":\"a@b.cd\",\"file\":\"f\",\"slide\":1,\"place\":\"shape\"} x",
+                            "{\"address\":\"a\\q\",\"file\":\"f\",\"slide\":1,\"place\":\"shape\"}"})
+        EXPECT_FALSE(ParseJsonLine(bad, error)) << bad;
+}
+
+TEST_F(CliFormatsTest, FilesFromTakesLinesOrNulSeparatedNames) {
+    const std::string odd = m_dir.write("line\nbreak.pptx", test::PptxBuilder().bytes()).string();
+    test::PptxBuilder plainDeck;
+    plainDeck.addSlide().addTextBox({"plain@example.com"});
+    const std::string plain = m_dir.write("plain.pptx", plainDeck.bytes()).string();
+    const std::string lines = m_dir.write("list.txt", m_binary + "\n\n" + plain + "\n").string();
+    EXPECT_EQ(run({"--files-from", lines}).out,
+              "bin@example.com\nann@example.com\nlast@example.com\nplain@example.com\n");
+    const std::string nul = m_dir.write("list0", m_package + '\0' + odd + '\0' + m_binary).string();
+    const auto r = run({"--files-from", nul, "-0"});
+    EXPECT_EQ(r.status, kCliAllRead) << r.err;
+    EXPECT_EQ(r.out, run({m_package, odd, m_binary}).out);
+    const auto missing = run({"--files-from", m_dir.str() + "/none"});
+    EXPECT_EQ(missing.status, kCliSomeUnreadable);
+    EXPECT_NE(missing.err.find("The list of files cannot be read."), std::string::npos);
+}
+
+TEST_F(CliFormatsTest, MergeOfShardsGivesTheBytesOfOneRun) {
+    const std::vector<std::string> all = {m_binary, m_package, m_binary};
+    for (const char* format : {"text", "comma", "csv", "jsonl"}) {
+        std::vector<std::string> merge = {"--merge", "--format", format};
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            const auto shard = run({"--all-text", "--format", "jsonl", all[i]});
+            merge.push_back(m_dir.write("shard" + std::to_string(i), shard.out).string());
+        }
+        const auto merged = run(merge);
+        EXPECT_EQ(merged.status, kCliAllRead) << merged.err;
+        EXPECT_EQ(merged.out, run({"--all-text", "--format", format, all[0], all[1], all[2]}).out) << format;
+    }
+}
+
+TEST_F(CliFormatsTest, MergeNamesBadLinesAndKeepsTheRest) {
+    const std::string shard =
+        m_dir
+            .write(
+                "bad.jsonl",
+                "{\"address\":\"x@example.com\",\"file\":\"f\",\"slide\":1,\"place\":\"shape\",\"name\":\"\"}"
+                "\n"
+                "not json\n"
+                "{\"address\":\"\\u001b]0;x\",\"file\":\"f\",\"slide\":1,\"place\":\"link\",\"name\":\"\"}\n")
+            .string();
+    const auto r = run({"--merge", shard});
+    EXPECT_EQ(r.status, kCliSomeUnreadable);
+    EXPECT_EQ(r.out, "x@example.com\n");
+    EXPECT_NE(r.err.find(":2: Not an address record"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(":3: Not an address record: the address is not one"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find('\x1b'), std::string::npos);
+}
+
+} // namespace
+} // namespace orv

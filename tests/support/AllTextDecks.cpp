@@ -1,0 +1,111 @@
+#include "support/AllTextDecks.h"
+
+#include "support/PptBuilder.h"
+#include "support/PptxBuilder.h"
+
+namespace orv::test {
+
+namespace {
+
+using Kind = PptShape::Kind;
+
+constexpr std::string_view kNs =
+    R"( xmlns:a="http://schemas.openxmlformats.org/drawingml/2006/main")"
+    R"( xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships")"
+    R"( xmlns:p="http://schemas.openxmlformats.org/presentationml/2006/main")";
+constexpr std::string_view kRel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
+
+std::string rels(const std::vector<std::string>& entries) {
+    std::string out =
+        R"(<?xml version="1.0"?><Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)";
+    for (const auto& e : entries)
+        out += e;
+    return out + "</Relationships>";
+}
+
+std::string rel(std::string_view id, std::string_view type, std::string_view target, bool external = false) {
+    return "<Relationship Id=\"" + std::string(id) + "\" Type=\"" + std::string(kRel) + std::string(type) +
+           "\" Target=\"" + std::string(target) + "\"" + (external ? " TargetMode=\"External\"" : "") + "/>";
+}
+
+std::string paragraphs(std::string_view text) {
+    return "<a:p><a:r><a:t>" + std::string(text) + "</a:t></a:r></a:p>";
+}
+
+} // namespace
+
+// A package whose slide holds something in every place the mode reads, each
+// with its own address, out of order in the markup where order matters.
+std::string PackageWithEveryPlace() {
+    PptxBuilder b;
+    auto& s = b.addSlide();
+    s.addTextBox({"shape1@example.com"});
+    s.addGroup({"group1@example.com", "group2@example.com"});
+    s.addTable({{"cell11@example.com", "cell12@example.com"}, {"cell21@example.com"}});
+    s.addRawXml(R"(<p:sp><p:nvSpPr><p:cNvPr id="40" name="Linked"/><p:cNvSpPr/><p:nvPr/></p:nvSpPr><p:spPr/>)"
+                R"(<p:txBody><a:bodyPr/><a:p><a:r><a:rPr><a:hlinkClick r:id="rIdL"/></a:rPr>)"
+                R"(<a:t>Write to us</a:t></a:r></a:p></p:txBody></p:sp>)");
+    s.addRawXml(
+        R"(<p:graphicFrame><p:nvGraphicFramePr><p:cNvPr id="41" name="Diagram"/><p:cNvGraphicFramePr/>)"
+        R"(<p:nvPr/></p:nvGraphicFramePr><p:xfrm/><a:graphic><a:graphicData )"
+        R"(uri="http://schemas.openxmlformats.org/drawingml/2006/diagram"><dgm:relIds )"
+        R"(xmlns:dgm="http://schemas.openxmlformats.org/drawingml/2006/diagram" r:dm="rIdD" r:lo="x"/>)"
+        R"(</a:graphicData></a:graphic></p:graphicFrame>)");
+    s.addTextBox({"shape2@example.com"});
+    b.setPart("ppt/slides/_rels/slide1.xml.rels",
+              rels({rel("rIdC2", "comments", "../comments/modern1.xml"),
+                    rel("rIdL", "hyperlink", "MAILTO:link%40example.com?subject=Hi", true),
+                    rel("rIdN", "notesSlide", "../notesSlides/notesSlide1.xml"),
+                    rel("rIdD", "diagramData", "../diagrams/data1.xml")}));
+    b.setPart("ppt/notesSlides/notesSlide1.xml", "<p:notes" + std::string(kNs) + "><p:cSld><p:spTree>" +
+                                                     TextBoxXml({"notes@example.com"}, 3) +
+                                                     "</p:spTree></p:cSld></p:notes>");
+    b.setPart("ppt/diagrams/data1.xml",
+              R"(<dgm:dataModel xmlns:dgm="http://schemas.openxmlformats.org/drawingml/2006/diagram")" +
+                  std::string(kNs.substr(0, kNs.find(" xmlns:r"))) +
+                  "><dgm:ptLst><dgm:pt><dgm:t><a:bodyPr/>" + paragraphs("diagram@example.com") +
+                  "</dgm:t></dgm:pt><dgm:pt type=\"parTrans\"/></dgm:ptLst></dgm:dataModel>");
+    b.setPart("ppt/comments/modern1.xml",
+              R"(<p188:cmLst xmlns:p188="http://schemas.microsoft.com/office/powerpoint/2018/8/main")" +
+                  std::string(kNs.substr(0, kNs.find(" xmlns:r"))) + "><p188:cm><p188:txBody><a:bodyPr/>" +
+                  paragraphs("modern@example.com") +
+                  "</p188:txBody><p188:replyLst><p188:reply><p188:txBody>" + paragraphs("reply@example.com") +
+                  "</p188:txBody></p188:reply></p188:replyLst></p188:cm></p188:cmLst>");
+    // The older comment list, on a second slide, beside an ordinary shape.
+    auto& second = b.addSlide();
+    second.addTextBox({"second@example.com"});
+    b.setPart("ppt/slides/_rels/slide2.xml.rels",
+              rels({rel("rIdC", "comments", "../comments/comment1.xml")}));
+    b.setPart("ppt/comments/comment1.xml", "<p:cmLst" + std::string(kNs) +
+                                               "><p:cm authorId=\"0\"><p:pos x=\"1\" "
+                                               "y=\"1\"/><p:text>old@example.com</p:text></p:cm></p:cmLst>");
+    return b.bytes();
+}
+
+// The same places in a binary presentation. Diagrams are stored there as the
+// groups they draw, so that place has no counterpart.
+std::string BinaryWithEveryPlace() {
+    PptDeck deck;
+    PptSlide slide;
+    PptShape first = PptShape::textBox(u"shape1@example.com");
+    first.name = u"First";
+    PptShape inGroup = PptShape::textBox(u"group1@example.com");
+    inGroup.name = u"Inner";
+    PptShape nested = PptShape::of(Kind::Group, {PptShape::textBox(u"group2@example.com")});
+    PptShape table = PptShape::of(Kind::Table, {PptShape::textBox(u"cell11@example.com"),
+                                                PptShape::textBox(u"cell12@example.com"),
+                                                PptShape::textBox(u"cell21@example.com")});
+    table.name = u"Table 5";
+    PptShape linked = PptShape::textBox(u"Write to us");
+    linked.linkId = 7;
+    slide.shapes = {first, PptShape::of(Kind::Group, {inGroup, nested}), table, linked,
+                    PptShape::textBox(u"shape2@example.com")};
+    slide.notes = {u"notes@example.com"};
+    slide.comments = {u"comment@example.com"};
+    deck.slides = {slide};
+    deck.slides.push_back(PptSlide{{PptShape::textBox(u"second@example.com")}, {}, false, {}, {}, {}});
+    deck.hyperlinks = {{7, u"mailto:link@example.com?subject=Hi"}, {8, u"https://example.com/"}};
+    return BuildPpt(deck);
+}
+
+} // namespace orv::test
