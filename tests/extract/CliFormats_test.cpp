@@ -4,6 +4,7 @@
 #include "cli/CliRun.h"
 
 #include "extract/PresentationReader.h"
+#include "support/CliInProcess.h"
 #include "support/PptBuilder.h"
 #include "support/PptxBuilder.h"
 #include "support/TempDir.h"
@@ -15,17 +16,8 @@
 namespace orv {
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Outcome run(std::vector<std::string> args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = RunCliArguments(args, out, err, false, OpenPresentationFile);
-    return {status, out.str(), err.str()};
+test::CliOutcome run(const std::vector<std::string>& args) {
+    return test::RunCliInProcess(args, OpenPresentationFile);
 }
 
 class CliFormatsTest : public testing::Test {

@@ -1,6 +1,7 @@
 #include "cli/CliRun.h"
 #include "extract/PresentationReader.h"
 
+#include "support/CliInProcess.h"
 #include "support/PptxBuilder.h"
 #include "support/TempDir.h"
 
@@ -13,17 +14,8 @@ namespace fs = std::filesystem;
 namespace orv {
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Outcome runCli(std::vector<std::string> args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = RunCliArguments(args, out, err, false, OpenPresentationFile);
-    return {status, out.str(), err.str()};
+test::CliOutcome runCli(const std::vector<std::string>& args) {
+    return test::RunCliInProcess(args, OpenPresentationFile);
 }
 
 // Every diagnostic is one line of printable text well under a kilobyte.

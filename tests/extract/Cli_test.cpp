@@ -1,6 +1,7 @@
 #include "cli/CliRun.h"
 
 #include "shell/Failure.h"
+#include "support/CliInProcess.h"
 #include "support/TempDir.h"
 
 #include <atomic>
@@ -39,17 +40,9 @@ orv::PresentationContent fakeRead(const std::string& path) {
     return content;
 }
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Outcome run(std::vector<std::string> args, const orv::PresentationReadFunction& read = fakeRead) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = orv::RunCliArguments(args, out, err, false, orv::OpenerOf(read));
-    return {status, out.str(), err.str()};
+orv::test::CliOutcome run(const std::vector<std::string>& args,
+                          const orv::PresentationReadFunction& read = fakeRead) {
+    return orv::test::RunCliInProcess(args, orv::OpenerOf(read));
 }
 
 class CliRunTest : public testing::Test {
