@@ -5,8 +5,8 @@
 #include "shell/gui/QtPlatform.h"
 #include "support/PptxBuilder.h"
 
-#include <QMouseEvent>
 #include <QAction>
+#include <QMouseEvent>
 #include <QPushButton>
 
 #include <QTest>
@@ -21,6 +21,27 @@ struct Recorder : ErrorReporter {
     void report(std::string_view location, std::int32_t step, const std::string& description) override {
         reports << QString::fromStdString(std::string(location) + "@" + std::to_string(step) + ": " +
                                           description);
+    }
+};
+
+// A window over the real presentation reader, its files and settings in a
+// fresh folder.
+struct NativeWindow {
+    TempDir dir;
+    ScriptedInteraction interaction;
+    CountingPump pump;
+    FakeClipboard clipboard;
+    FixedRandom random;
+    NativePresentationHost host;
+    Settings settings{QString::fromStdString(dir.str()) + "/settings.ini"};
+    Services services() {
+        return {interaction, pump, clipboard, random, host, settings, QString::fromStdString(dir.str()),
+                [] {}};
+    }
+    Form1 form{services()};
+    NativeWindow() { form.Form_Load(); }
+    void add(const char* name) {
+        form.ListView1()->add(QString::fromStdString((dir.path() / name).string()));
     }
 };
 
@@ -262,30 +283,22 @@ private slots:
     }
 
     void allTextIsAnOptInRememberedInTheSettings() {
-        TempDir dir;
+        NativeWindow w;
         PptxBuilder deck;
         deck.addSlide()
             .addTextBox({"top@example.com"})
             .addTable({{"cell@example.com"}})
             .addGroup({"grouped@example.com"});
-        deck.writeTo(dir.path() / "deck.pptx");
-        ScriptedInteraction interaction;
-        CountingPump pump;
-        FakeClipboard clipboard;
-        FixedRandom random;
-        NativePresentationHost host;
-        Settings settings(QString::fromStdString(dir.str()) + "/settings.ini");
-        const Services services{
-            interaction, pump, clipboard, random, host, settings, QString::fromStdString(dir.str()), [] {}};
-        Form1 form(services);
-        form.Form_Load();
+        deck.writeTo(w.dir.path() / "deck.pptx");
+        Form1& form = w.form;
+        Settings& settings = w.settings;
         auto* action = form.pushButton(8)->findChild<QAction*>(QStringLiteral("AllTextAction"));
         QVERIFY(action != nullptr);
         QVERIFY(action->isCheckable());
         QVERIFY(!action->isChecked()); // off until the user turns it on
         QCOMPARE(form.pushButton(8)->contextMenuPolicy(), Qt::CustomContextMenu);
         QCOMPARE(form.pushButton(8)->text(), QStringLiteral("Start Extracting"));
-        form.ListView1()->add(QString::fromStdString((dir.path() / "deck.pptx").string()));
+        w.add("deck.pptx");
         QTest::mouseClick(form.pushButton(8), Qt::LeftButton);
         QCOMPARE(RowTexts(*form.ListView2()), QStringList{"top@example.com"});
 
@@ -296,14 +309,14 @@ private slots:
         QCOMPARE(RowTexts(*form.ListView2()),
                  (QStringList{"top@example.com", "cell@example.com", "grouped@example.com"}));
 
-        Form1 next(services); // a later start finds it on
+        Form1 next(w.services()); // a later start finds it on
         QVERIFY(next.pushButton(8)->findChild<QAction*>(QStringLiteral("AllTextAction"))->isChecked());
         action->trigger();
         QCOMPARE(settings.read(QStringLiteral("AllText"), {}), QStringLiteral("0"));
     }
 
     void endToEndOverRealPackagesWithTheNativeReader() {
-        TempDir dir;
+        NativeWindow w;
         PptxBuilder deck;
         deck.addSlide()
             .addPlaceholder({"Contact"}, "title")
@@ -311,29 +324,18 @@ private slots:
                 {"Write to Sales@Example.com,", "or (help@example.org).", "not at.the.end@example.org."});
         deck.addSlide().addTable({{"tbl@example.com"}}).addTextBox({"Second slide: team@example.net"});
         deck.setSlideOrder({2, 1});
-        deck.writeTo(dir.path() / "deck.pptx");
-        dir.write("broken.pptx", "PK\x03\x04 this is not really a zip");
-
-        ScriptedInteraction interaction;
-        CountingPump pump;
-        FakeClipboard clipboard;
-        FixedRandom random;
-        NativePresentationHost host;
-        Settings settings(QString::fromStdString(dir.str()) + "/settings.ini");
-        Form1 form(
-            {interaction, pump, clipboard, random, host, settings, QString::fromStdString(dir.str()), [] {}});
-        form.Form_Load();
-        QVERIFY(interaction.messages.isEmpty()); // the native reader is always there
-        form.ListView1()->add(QString::fromStdString((dir.path() / "deck.pptx").string()));
-        form.ListView1()->add(QString::fromStdString((dir.path() / "broken.pptx").string()));
-        form.ListView1()->add(QString::fromStdString((dir.path() / "deck.pptx").string()));
-        QTest::mouseClick(form.pushButton(8), Qt::LeftButton);
-        QCOMPARE(RowTexts(*form.ListView2()),
+        deck.writeTo(w.dir.path() / "deck.pptx");
+        w.dir.write("broken.pptx", "PK\x03\x04 this is not really a zip");
+        QVERIFY(w.interaction.messages.isEmpty()); // the native reader is always there
+        for (const char* name : {"deck.pptx", "broken.pptx", "deck.pptx"})
+            w.add(name);
+        QTest::mouseClick(w.form.pushButton(8), Qt::LeftButton);
+        QCOMPARE(RowTexts(*w.form.ListView2()),
                  (QStringList{"team@example.net", "Sales@Example.com", "help@example.org"}));
-        const auto reports = interaction.errorReports();
+        const auto reports = w.interaction.errorReports();
         QCOMPARE(reports.size(), 1); // the damaged file, once, and the run went on
         QVERIFY(reports[0].contains("DoItByFile at line 106"));
-        QCOMPARE(interaction.texts().last(), QStringLiteral("Done."));
+        QCOMPARE(w.interaction.texts().last(), QStringLiteral("Done."));
     }
 };
 
