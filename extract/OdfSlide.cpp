@@ -37,19 +37,26 @@ class ParagraphWriter {
 public:
     ParagraphWriter(std::string& out, const ShapeBudget& budget) : m_out(out), m_budget(budget) {}
 
+    // One pass over the data into room made for all of it (and the pending
+    // space before it), given back at the end: no append per word.
     void characters(std::string_view data) {
-        std::size_t i = 0;
-        while (i < data.size()) {
-            if (isRawSpace(data[i])) {
+        if (data.empty())
+            return;
+        const std::size_t start = m_out.size();
+        m_out.resize(start + data.size() + 1);
+        char* out = m_out.data() + start;
+        for (const char c : data) {
+            if (isRawSpace(c)) {
                 m_pendingSpace = !m_atStart;
-                ++i;
                 continue;
             }
-            const std::size_t end = std::find_if(data.begin() + i, data.end(), isRawSpace) - data.begin();
-            flush();
-            m_out.append(data.substr(i, end - i));
-            i = end;
+            if (m_pendingSpace)
+                *out++ = ' ';
+            m_pendingSpace = false;
+            m_atStart = false;
+            *out++ = c;
         }
+        m_out.resize(static_cast<std::size_t>(out - m_out.data()));
     }
 
     void spaces(std::size_t count) {

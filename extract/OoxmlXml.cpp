@@ -54,7 +54,8 @@ Ns ClassifyOpenDocument(std::string_view uri) {
 namespace {
 // "xmlns" or "xmlns:x": a namespace declaration. Returns the declared prefix.
 bool declaredPrefix(const char* attributeName, std::string_view& prefix) {
-    if (std::strncmp(attributeName, "xmlns", 5) != 0)
+    // Most attributes fail on the first letter, before any call.
+    if (attributeName[0] != 'x' || std::strncmp(attributeName, "xmlns", 5) != 0)
         return false;
     if (attributeName[5] == '\0') {
         prefix = {};
