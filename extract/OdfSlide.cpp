@@ -37,26 +37,11 @@ class ParagraphWriter {
 public:
     ParagraphWriter(std::string& out, const ShapeBudget& budget) : m_out(out), m_budget(budget) {}
 
-    // One pass over the data into room made for all of it (and the pending
-    // space before it), given back at the end: no append per word.
     void characters(std::string_view data) {
-        if (data.empty())
-            return;
-        const std::size_t start = m_out.size();
-        m_out.resize(start + data.size() + 1);
-        char* out = m_out.data() + start;
-        for (const char c : data) {
-            if (isRawSpace(c)) {
-                m_pendingSpace = !m_atStart;
-                continue;
-            }
-            if (m_pendingSpace)
-                *out++ = ' ';
-            m_pendingSpace = false;
-            m_atStart = false;
-            *out++ = c;
-        }
-        m_out.resize(static_cast<std::size_t>(out - m_out.data()));
+        if (onlyLoneSpaces(data))
+            appendLoneSpaced(data);
+        else
+            appendCollapsing(data);
     }
 
     void spaces(std::size_t count) {
@@ -73,6 +58,64 @@ public:
     }
 
 private:
+    // True when the only raw white space in `data` is single spaces, as in
+    // most text a file stores: each of them stands for itself, so only one
+    // at either end needs a thought. The test has no branch in its loop.
+    static bool onlyLoneSpaces(std::string_view data) {
+        if (data.empty())
+            return true;
+        bool other = false;
+        for (std::size_t i = 0; i + 1 < data.size(); ++i)
+            other |= isOtherRawSpace(data[i]) | ((data[i] == ' ') & (data[i + 1] == ' '));
+        return !(other | isOtherRawSpace(data.back()));
+    }
+
+    static bool isOtherRawSpace(char c) { return (c == '\t') | (c == '\r') | (c == '\n'); }
+
+    // Data with lone spaces only: copied whole but for a space at either end,
+    // which becomes the pending space.
+    void appendLoneSpaced(std::string_view data) {
+        if (!data.empty() && data.front() == ' ') {
+            m_pendingSpace = !m_atStart;
+            data.remove_prefix(1);
+        }
+        if (data.empty())
+            return;
+        const bool trailingSpace = data.back() == ' ';
+        if (trailingSpace)
+            data.remove_suffix(1);
+        flush();
+        m_out.append(data);
+        m_pendingSpace = trailingSpace;
+    }
+
+    // Any data: one pass into room made for all of it (and the pending space
+    // before it), given back at the end. The state is kept in locals while
+    // writing, which the compiler could not do with members that the output
+    // pointer might alias.
+    void appendCollapsing(std::string_view data) {
+        const std::size_t start = m_out.size();
+        m_out.resize(start + data.size() + 1);
+        char* const begin = m_out.data() + start;
+        char* out = begin;
+        bool pendingSpace = m_pendingSpace;
+        bool atStart = m_atStart;
+        for (const char c : data) {
+            if (isRawSpace(c)) {
+                pendingSpace = !atStart;
+                continue;
+            }
+            if (pendingSpace)
+                *out++ = ' ';
+            pendingSpace = false;
+            atStart = false;
+            *out++ = c;
+        }
+        m_out.resize(start + static_cast<std::size_t>(out - begin));
+        m_pendingSpace = pendingSpace;
+        m_atStart = atStart;
+    }
+
     void flush() {
         if (m_pendingSpace)
             m_out += ' ';
