@@ -98,8 +98,11 @@ std::string entryText(ZipPackage& zip, std::uint64_t index, std::string_view nam
 }
 
 // An open OpenDocument presentation: the parsed content (content.xml, or the
-// whole flat file) and its draw:page elements. The namespace scopes down to a
-// page are rebuilt for each slide read, so nothing of one walk outlives it.
+// whole flat file) and its draw:page elements. The namespace scopes of the
+// root, office:body and office:presentation are built once and kept; each
+// slide read builds its page's scope and those below on its stack, and takes
+// them down again (exceptions included) before the next read, so the scopes
+// kept never see another walk's bindings.
 class OdfDocument final : public PresentationDocument {
 public:
     OdfDocument(std::unique_ptr<ByteSource> source, std::unique_ptr<ZipPackage> zip)
@@ -147,10 +150,7 @@ public:
 
     SlideContent readSlide(std::size_t index) override {
         const auto page = m_pages.at(index);
-        const NsScope rootScope(nullptr, m_content.root(), ClassifyOpenDocument);
-        const ChildScope bodyScope(rootScope, m_body);
-        const ChildScope presentationScope(*bodyScope, m_presentation);
-        const ChildScope pageScope(*presentationScope, page);
+        const ChildScope pageScope(**m_presentationScope, page);
         m_budget.nextSlide();
         return ReadOdfPage(page, *pageScope, m_budget);
     }
@@ -162,7 +162,7 @@ private:
     void findPages(const std::string& subject, std::string_view rootName) {
         ParseXmlDocument(m_content, subject, kDoctypeRule, true);
         const auto root = m_content.root();
-        const NsScope rootScope(nullptr, root, ClassifyOpenDocument);
+        const NsScope& rootScope = m_rootScope.emplace(nullptr, root, ClassifyOpenDocument);
         std::string_view local;
         if (rootScope.nameOfSelf(root, local) != Ns::OdfOffice || local != rootName) {
             if (!m_zip)
@@ -176,11 +176,11 @@ private:
         m_body = ChildElement(root, rootScope, Ns::OdfOffice, "body");
         if (!m_body)
             throwDamaged(subject + " has no document body");
-        const ChildScope bodyScope(rootScope, m_body);
+        const ChildScope& bodyScope = m_bodyScope.emplace(rootScope, m_body);
         m_presentation = ChildElement(m_body, *bodyScope, Ns::OdfOffice, "presentation");
         if (!m_presentation)
             throwDamaged(subject + " holds no presentation");
-        const ChildScope presentationScope(*bodyScope, m_presentation);
+        const ChildScope& presentationScope = m_presentationScope.emplace(*bodyScope, m_presentation);
         for (auto child = m_presentation.first_child(); child; child = child.next_sibling()) {
             if (child.type() != pugi::node_element)
                 continue;
@@ -199,6 +199,11 @@ private:
     XmlPart m_content;
     pugi::xml_node m_body;
     pugi::xml_node m_presentation;
+    // Declared after the content they point into and from the root down, so
+    // that they are destroyed inner first, before the content.
+    std::optional<NsScope> m_rootScope;
+    std::optional<ChildScope> m_bodyScope;
+    std::optional<ChildScope> m_presentationScope;
     std::vector<pugi::xml_node> m_pages;
     ShapeBudget m_budget;
 };

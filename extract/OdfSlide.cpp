@@ -38,18 +38,10 @@ public:
     ParagraphWriter(std::string& out, const ShapeBudget& budget) : m_out(out), m_budget(budget) {}
 
     void characters(std::string_view data) {
-        std::size_t i = 0;
-        while (i < data.size()) {
-            if (isRawSpace(data[i])) {
-                m_pendingSpace = !m_atStart;
-                ++i;
-                continue;
-            }
-            const std::size_t end = std::find_if(data.begin() + i, data.end(), isRawSpace) - data.begin();
-            flush();
-            m_out.append(data.substr(i, end - i));
-            i = end;
-        }
+        if (onlyLoneSpaces(data))
+            appendLoneSpaced(data);
+        else
+            appendCollapsing(data);
     }
 
     void spaces(std::size_t count) {
@@ -66,6 +58,69 @@ public:
     }
 
 private:
+    // True when the only raw white space in `data` is single spaces, as in
+    // most text a file stores: each of them stands for itself, so only one
+    // at either end needs a thought. The loop has no branch, so that the
+    // compiler can test many bytes at once.
+    static bool onlyLoneSpaces(std::string_view data) {
+        if (data.empty())
+            return true;
+        const char* p = data.data();
+        const std::size_t last = data.size() - 1;
+        unsigned char other = isOtherRawSpace(p[last]);
+        for (std::size_t i = 0; i < last; ++i)
+            other |= isOtherRawSpace(p[i]) | static_cast<unsigned char>((p[i] == ' ') & (p[i + 1] == ' '));
+        return other == 0;
+    }
+
+    static unsigned char isOtherRawSpace(char c) {
+        return static_cast<unsigned char>((c == '\t') | (c == '\r') | (c == '\n'));
+    }
+
+    // Data with lone spaces only: copied whole but for a space at either end,
+    // which becomes the pending space.
+    void appendLoneSpaced(std::string_view data) {
+        if (!data.empty() && data.front() == ' ') {
+            m_pendingSpace = !m_atStart;
+            data.remove_prefix(1);
+        }
+        if (data.empty())
+            return;
+        const bool trailingSpace = data.back() == ' ';
+        if (trailingSpace)
+            data.remove_suffix(1);
+        flush();
+        m_out.append(data);
+        m_pendingSpace = trailingSpace;
+    }
+
+    // Any data: one pass into room made for all of it (and the pending space
+    // before it), given back at the end. The state is kept in locals while
+    // writing, which the compiler could not do with members that the output
+    // pointer might alias.
+    void appendCollapsing(std::string_view data) {
+        const std::size_t start = m_out.size();
+        m_out.resize(start + data.size() + 1);
+        char* const begin = m_out.data() + start;
+        char* out = begin;
+        bool pendingSpace = m_pendingSpace;
+        bool atStart = m_atStart;
+        for (const char c : data) {
+            if (isRawSpace(c)) {
+                pendingSpace = !atStart;
+                continue;
+            }
+            if (pendingSpace)
+                *out++ = ' ';
+            pendingSpace = false;
+            atStart = false;
+            *out++ = c;
+        }
+        m_out.resize(start + static_cast<std::size_t>(out - begin));
+        m_pendingSpace = pendingSpace;
+        m_atStart = atStart;
+    }
+
     void flush() {
         if (m_pendingSpace)
             m_out += ' ';

@@ -54,7 +54,8 @@ Ns ClassifyOpenDocument(std::string_view uri) {
 namespace {
 // "xmlns" or "xmlns:x": a namespace declaration. Returns the declared prefix.
 bool declaredPrefix(const char* attributeName, std::string_view& prefix) {
-    if (std::strncmp(attributeName, "xmlns", 5) != 0)
+    // Most attributes fail on the first letter, before any call.
+    if (attributeName[0] != 'x' || std::strncmp(attributeName, "xmlns", 5) != 0)
         return false;
     if (attributeName[5] == '\0') {
         prefix = {};
@@ -120,22 +121,42 @@ NsScope::NsScope(const NsScope* parent, pugi::xml_node element, NsClassifier cla
     for (auto a = element.first_attribute(); a; a = a.next_attribute()) {
         if (!declaredPrefix(a.name(), prefix))
             continue;
-        if (m_declared.size() == limits::kMaxNamespaceDeclarations)
+        if (m_declared.size() == limits::kMaxNamespaceDeclarations) {
+            // No destructor runs for a scope that fails here; the table may
+            // outlive this walk (a document keeps its top scopes).
+            popDeclared();
             throw Failure("The presentation is damaged: an element declares more than " +
                           std::to_string(limits::kMaxNamespaceDeclarations) + " namespace prefixes.");
-        (*m_table)[prefix].push_back({m_depth, m_classify(a.value())});
+        }
+        m_table->bindings[prefix].push_back({m_depth, m_classify(a.value())});
+        ++m_table->generation;
         m_declared.push_back(prefix);
     }
 }
 
 NsScope::~NsScope() {
+    popDeclared();
+}
+
+void NsScope::popDeclared() {
     for (auto it = m_declared.rbegin(); it != m_declared.rend(); ++it)
-        (*m_table)[*it].pop_back();
+        m_table->bindings[*it].pop_back();
+    if (!m_declared.empty())
+        ++m_table->generation;
+    m_declared.clear();
 }
 
 Ns NsScope::resolve(std::string_view prefix) const {
-    const auto found = m_table->find(prefix);
-    if (found == m_table->end())
+    if (m_last.generation == m_table->generation && m_last.prefix == prefix)
+        return m_last.ns;
+    const Ns ns = lookUp(prefix);
+    m_last = {m_table->generation, prefix, ns};
+    return ns;
+}
+
+Ns NsScope::lookUp(std::string_view prefix) const {
+    const auto found = m_table->bindings.find(prefix);
+    if (found == m_table->bindings.end())
         return Ns::Other;
     // The newest binding usually belongs to this scope or an ancestor; a
     // deeper scope still alive below this one is skipped.

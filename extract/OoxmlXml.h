@@ -4,6 +4,7 @@
 
 #include <pugixml.hpp>
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -92,13 +93,30 @@ private:
         std::size_t depth;
         Ns ns;
     };
-    using Table = std::unordered_map<std::string_view, std::vector<Binding>>;
+    struct Table {
+        std::unordered_map<std::string_view, std::vector<Binding>> bindings;
+        std::uint64_t generation = 0; // counts the changes to `bindings`
+    };
+    // The prefix this scope resolved last and what it resolved to, good while
+    // the table's generation is the same. Elements next to each other mostly
+    // share a prefix, and most elements resolve through their parent's scope
+    // object, so this spares most look-ups.
+    struct LastResolved {
+        std::uint64_t generation = ~std::uint64_t{0};
+        std::string_view prefix;
+        Ns ns = Ns::Other;
+    };
+
+    Ns lookUp(std::string_view prefix) const;
+    // Takes this scope's bindings out of the table.
+    void popDeclared();
 
     std::unique_ptr<Table> m_ownTable; // the root's
     Table* m_table;
     NsClassifier m_classify;
     std::size_t m_depth; // declaring elements from the root down to this one
     std::vector<std::string_view> m_declared;
+    mutable LastResolved m_last;
 };
 
 // True when the element carries namespace declarations of its own.

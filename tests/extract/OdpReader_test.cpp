@@ -2,6 +2,7 @@
 // text frames, text, refusals and limits.
 #include "extract/PresentationReader.h"
 #include "extract/ReadLimits.h"
+#include "shell/Failure.h"
 #include "support/OdpBuilder.h"
 #include "support/ReadBytes.h"
 
@@ -150,6 +151,10 @@ INSTANTIATE_TEST_SUITE_P(
                  "one@example.com two@example.com three"},
         TextCase{"CollapsingCrossesElements",
                  "<text:p>a <text:span> b</text:span> <text:span>c</text:span></text:p>", "a b c"},
+        TextCase{"LoneSpacesAtTheEndsOfCharacterData",
+                 "<text:p> a <text:span>b </text:span>c<text:span> </text:span>d<text:s/> e </text:p>"
+                 "<text:p> <text:span> f</text:span> </text:p>",
+                 "a b c d  e\rf"},
         TextCase{"SpaceElementsAreKept", "<text:p><text:s/>a <text:s/> b<text:s text:c=\"2\"/></text:p>",
                  " a   b  "},
         TextCase{
@@ -336,6 +341,28 @@ TEST(OdpReader, BudgetsRefuseWhatFewBytesAskFor) {
     EXPECT_EQ(FailureOf(big),
               "The presentation is too large to read safely: a flat OpenDocument file is read "
               "whole, and this one is larger than 64 MiB.");
+}
+
+// The scopes down to the presentation are kept between slides: a shape refused
+// for its declarations must leave none of them behind for the next slide.
+TEST(OdpReader, RefusedShapeLeavesNoBindingsBehind) {
+    std::string tooMany = " xmlns:text=\"urn:other\"";
+    for (std::size_t i = 0; i < limits::kMaxNamespaceDeclarations; ++i)
+        tooMany += " xmlns:x" + std::to_string(i) + "=\"urn:x\"";
+    OdpBuilder b;
+    b.addSlide().addRawXml("<draw:custom-shape" + tooMany + "/>");
+    b.addSlide().addShape({"second@example.com"});
+    std::string content = b.contentXml();
+    const auto second = content.find("<draw:page", content.find("<draw:page") + 1);
+    content.insert(second + 10, " xmlns:y=\"urn:y\""); // a page scope of its own
+    b.setPart("content.xml", content);
+    const std::string bytes = b.bytes();
+    const auto document = OpenPresentationBytes(test::BytesOf(bytes));
+    ASSERT_EQ(document->slideCount(), 2u);
+    EXPECT_THROW(document->readSlide(0), Failure);
+    const SlideContent slide = document->readSlide(1);
+    ASSERT_EQ(slide.shapes.size(), 1u);
+    EXPECT_EQ(slide.shapes[0].text, "second@example.com");
 }
 
 TEST(OdpReader, SlidesInDocumentOrderOneAtATime) {
