@@ -1,5 +1,6 @@
-// Writes the fuzzers' seeds for the "all text" mode: a package and a binary
-// presentation with text in every place the mode reads.
+// Writes the fuzzers' seeds for the "all text" mode: a package, a binary
+// presentation and an OpenDocument presentation (package and flat file) with
+// text in every place the mode reads.
 //
 //   all_text_seeds FUZZ_CORPUS_DIR      (fuzz/corpus)
 #include "support/AllTextDecks.h"
@@ -25,7 +26,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::filesystem::path corpus = argv[1];
-    const bool ok = write(corpus / "ooxml_fuzz" / "every_place.pptx", orv::test::PackageWithEveryPlace()) &&
-                    write(corpus / "ppt_fuzz" / "every_place.ppt", orv::test::BinaryWithEveryPlace());
+    const bool ok =
+        write(corpus / "ooxml_fuzz" / "every_place.pptx", orv::test::PackageWithEveryPlace()) &&
+        write(corpus / "ppt_fuzz" / "every_place.ppt", orv::test::BinaryWithEveryPlace()) &&
+        write(corpus / "odp_fuzz" / "every_place.odp", orv::test::OpenDocumentWithEveryPlace().bytes()) &&
+        write(corpus / "odp_fuzz" / "every_place.fodp", orv::test::OpenDocumentWithEveryPlace().flatBytes());
     return ok ? 0 : 1;
 }

@@ -105,8 +105,8 @@ std::string entryText(ZipPackage& zip, std::uint64_t index, std::string_view nam
 // kept never see another walk's bindings.
 class OdfDocument final : public PresentationDocument {
 public:
-    OdfDocument(std::unique_ptr<ByteSource> source, std::unique_ptr<ZipPackage> zip)
-        : m_source(std::move(source)), m_zip(std::move(zip)) {}
+    OdfDocument(std::unique_ptr<ByteSource> source, std::unique_ptr<ZipPackage> zip, ReadOptions options)
+        : m_source(std::move(source)), m_zip(std::move(zip)), m_options(options) {}
 
     void openPackage() {
         const auto mimetype = m_zip->findExact("mimetype");
@@ -152,7 +152,7 @@ public:
         const auto page = m_pages.at(index);
         const ChildScope pageScope(**m_presentationScope, page);
         m_budget.nextSlide();
-        return ReadOdfPage(page, *pageScope, m_budget);
+        return ReadOdfPage(page, *pageScope, m_budget, m_options.allText);
     }
 
 private:
@@ -196,6 +196,7 @@ private:
 
     std::unique_ptr<ByteSource> m_source;
     std::unique_ptr<ZipPackage> m_zip; // none for a flat file
+    ReadOptions m_options;
     XmlPart m_content;
     pugi::xml_node m_body;
     pugi::xml_node m_presentation;
@@ -215,8 +216,8 @@ bool IsOpenDocumentPackage(const ZipPackage& zip) {
 }
 
 std::unique_ptr<PresentationDocument> OpenOdfPackage(std::unique_ptr<ByteSource> source,
-                                                     std::unique_ptr<ZipPackage> zip) {
-    auto document = std::make_unique<OdfDocument>(std::move(source), std::move(zip));
+                                                     std::unique_ptr<ZipPackage> zip, ReadOptions options) {
+    auto document = std::make_unique<OdfDocument>(std::move(source), std::move(zip), options);
     document->openPackage();
     return document;
 }
@@ -232,8 +233,8 @@ bool LooksLikeFlatOpenDocument(const ByteSource& source) {
     return text.starts_with('<') && text.find(kOfficeNamespace) != std::string_view::npos;
 }
 
-std::unique_ptr<PresentationDocument> OpenFlatOdf(std::unique_ptr<ByteSource> source) {
-    auto document = std::make_unique<OdfDocument>(std::move(source), nullptr);
+std::unique_ptr<PresentationDocument> OpenFlatOdf(std::unique_ptr<ByteSource> source, ReadOptions options) {
+    auto document = std::make_unique<OdfDocument>(std::move(source), nullptr, options);
     document->openFlat();
     return document;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "extract/ByteSource.h"
+#include "extract/PresentationContent.h"
 #include "extract/PresentationDocument.h"
 #include "extract/ZipPackage.h"
 
@@ -20,14 +21,15 @@ namespace orv {
 // OpenDocument packages do.
 bool IsOpenDocumentPackage(const ZipPackage& zip);
 
-// `zip` must read `source`.
-std::unique_ptr<PresentationDocument> OpenOdfPackage(std::unique_ptr<ByteSource> source,
-                                                     std::unique_ptr<ZipPackage> zip);
+// `zip` must read `source`. `options` says what each slide read gives.
+std::unique_ptr<PresentationDocument>
+OpenOdfPackage(std::unique_ptr<ByteSource> source, std::unique_ptr<ZipPackage> zip, ReadOptions options = {});
 
 // True when the first bytes of `source` look like XML naming the OpenDocument
 // office vocabulary, as a flat document's root element does.
 bool LooksLikeFlatOpenDocument(const ByteSource& source);
 
-std::unique_ptr<PresentationDocument> OpenFlatOdf(std::unique_ptr<ByteSource> source);
+std::unique_ptr<PresentationDocument> OpenFlatOdf(std::unique_ptr<ByteSource> source,
+                                                  ReadOptions options = {});
 
 } // namespace orv

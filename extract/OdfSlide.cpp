@@ -1,5 +1,6 @@
 #include "extract/OdfSlide.h"
 
+#include "extract/OoxmlAllText.h"
 #include "extract/ReadLimits.h"
 #include "shell/Failure.h"
 
@@ -150,6 +151,12 @@ std::size_t spaceCount(pugi::xml_node element, const NsScope& scope) {
     return count;
 }
 
+// Vocabularies outside OpenDocument's own, whose elements in text may ask
+// not to be read.
+bool isForeign(Ns ns) {
+    return ns == Ns::Other || ns == Ns::OdfOfficeExt || ns == Ns::OdfXLink;
+}
+
 bool processesContent(pugi::xml_node foreign, const NsScope& scope) {
     const char* value = scope.attribute(foreign, Ns::OdfOffice, "process-content");
     return value == nullptr || std::string_view(value) != "false";
@@ -182,13 +189,12 @@ void appendInline(pugi::xml_node element, const NsScope& scope, int depth, Parag
             else if (local == "line-break")
                 writer.put('\v');
             else if (!isOneOf(local, {"note-body", "ruby-text", "number"}))
-                // Spans, links, fields and the like read as their text. The
-                // "all text" mode would add a link's target (xlink:href of
-                // text:a) here.
+                // Spans, links, fields and the like read as their text; the
+                // "all text" mode reads links' targets apart.
                 appendInline(child, *childScope, depth + 1, writer);
         } else if (ns == Ns::OdfOffice || ns == Ns::OdfDraw || ns == Ns::OdfDr3d) {
             continue; // annotations; frames and shapes anchored in the text
-        } else if (ns != Ns::Other || processesContent(child, *childScope)) {
+        } else if (!isForeign(ns) || processesContent(child, *childScope)) {
             appendInline(child, *childScope, depth + 1, writer);
         }
     }
@@ -238,10 +244,11 @@ std::string textOf(pugi::xml_node container, const NsScope& scope, const ShapeBu
     return text;
 }
 
-enum class ShapeKind { NotAShape, WithText, Frame, WithoutText, Link };
+enum class ShapeKind { NotAShape, WithText, Frame, WithoutText, Group, Link };
 
 // Lines and connectors (polylines and dimension lines among them) hold no
-// text; neither do groups, slide thumbnails, form controls and 3D scenes.
+// text; neither do groups, slide thumbnails, form controls and 3D scenes
+// (what a group holds is read in the "all text" mode only).
 ShapeKind kindOf(Ns ns, std::string_view local) {
     if (ns == Ns::OdfDr3d)
         return local == "scene" ? ShapeKind::WithoutText : ShapeKind::NotAShape;
@@ -254,7 +261,9 @@ ShapeKind kindOf(Ns ns, std::string_view local) {
     if (isOneOf(local, {"custom-shape", "rect", "ellipse", "circle", "polygon", "regular-polygon", "path",
                         "caption"}))
         return ShapeKind::WithText;
-    if (isOneOf(local, {"line", "polyline", "connector", "measure", "g", "page-thumbnail", "control"}))
+    if (local == "g")
+        return ShapeKind::Group;
+    if (isOneOf(local, {"line", "polyline", "connector", "measure", "page-thumbnail", "control"}))
         return ShapeKind::WithoutText;
     return ShapeKind::NotAShape;
 }
@@ -270,6 +279,7 @@ bool isTextPlaceholderClass(std::string_view presentationClass) {
 struct FrameContent {
     bool hasTextFrame = false;
     pugi::xml_node textBox;
+    pugi::xml_node table; // when the frame shows a table
 };
 
 FrameContent frameContent(pugi::xml_node frame, const NsScope& frameScope) {
@@ -280,14 +290,15 @@ FrameContent frameContent(pugi::xml_node frame, const NsScope& frameScope) {
         std::string_view local;
         const Ns ns = childScope->nameOfSelf(child, local);
         if (ns == Ns::OdfDraw && local == "text-box")
-            return {true, child};
-        if ((ns == Ns::OdfDraw &&
-             isOneOf(local, {"image", "object", "object-ole", "applet", "plugin", "floating-frame"})) ||
-            (ns == Ns::OdfTable && local == "table"))
+            return {true, child, {}};
+        if (ns == Ns::OdfTable && local == "table")
+            return {false, {}, child};
+        if (ns == Ns::OdfDraw &&
+            isOneOf(local, {"image", "object", "object-ole", "applet", "plugin", "floating-frame"}))
             return {};
     }
     const char* presentationClass = frameScope.attribute(frame, Ns::OdfPresentation, "class");
-    return {presentationClass != nullptr && isTextPlaceholderClass(presentationClass), {}};
+    return {presentationClass != nullptr && isTextPlaceholderClass(presentationClass), {}, {}};
 }
 
 // A placeholder still showing its prompt ("Click to add Title") holds no text.
@@ -296,60 +307,177 @@ bool isEmptyPlaceholder(pugi::xml_node shape, const NsScope& shapeScope) {
     return placeholder != nullptr && std::string_view(placeholder) == "true";
 }
 
-// One top-level shape, or nothing for an element that is no shape.
-void addShape(pugi::xml_node element, const NsScope& scope, ShapeKind kind, int depth, SlideContent& slide,
-              ShapeBudget& budget);
+std::string nameOf(pugi::xml_node shape, const NsScope& shapeScope) {
+    const char* name = shapeScope.attribute(shape, Ns::OdfDraw, "name");
+    return name != nullptr ? name : std::string();
+}
 
-void collectShapes(pugi::xml_node container, const NsScope& scope, int depth, SlideContent& slide,
-                   ShapeBudget& budget) {
+bool isComment(Ns ns, std::string_view local) {
+    return (ns == Ns::OdfOffice || ns == Ns::OdfOfficeExt) && local == "annotation";
+}
+
+bool isNotes(Ns ns, std::string_view local) {
+    return ns == Ns::OdfPresentation && local == "notes";
+}
+
+// One walk over a page. The top-level shapes always become the slide's
+// shapes. In the "all text" mode every text also goes, in document order
+// (z-order), to the slide's texts: groups are entered where they stand and
+// tables give their cells row by row.
+struct PageWalk {
+    SlideContent& slide;
+    ShapeBudget& budget;
+    bool allText = false;
+    bool notesPage = false; // every text then counts as notes, none as a shape
+
+    void place(TextPlace where, std::string name, std::string text) {
+        if (text.empty())
+            return;
+        budget.addText(text.size());
+        slide.allText.push_back({notesPage ? TextPlace::Notes : where, std::move(name), std::move(text)});
+    }
+};
+
+// The cells of a table, row by row (rows inside header, body and row groups
+// where they stand); covered cells, hidden under a merged one, are left out.
+void readTableRows(pugi::xml_node container, const NsScope& scope, int depth, const std::string& name,
+                   PageWalk& walk) {
     forEachElement(container, scope, depth,
                    [&](pugi::xml_node child, const NsScope& childScope, Ns ns, std::string_view local) {
-                       addShape(child, childScope, kindOf(ns, local), depth, slide, budget);
+                       if (ns != Ns::OdfTable)
+                           return;
+                       if (local == "table-row") {
+                           forEachElement(child, childScope, depth + 1,
+                                          [&](pugi::xml_node cell, const NsScope& cellScope, Ns cellNs,
+                                              std::string_view cellLocal) {
+                                              if (cellNs == Ns::OdfTable && cellLocal == "table-cell")
+                                                  walk.place(TextPlace::Table, name,
+                                                             textOf(cell, cellScope, walk.budget));
+                                          });
+                       } else if (isOneOf(local, {"table-header-rows", "table-rows", "table-row-group"})) {
+                           readTableRows(child, childScope, depth + 1, name, walk);
+                       }
                    });
 }
 
-void addShape(pugi::xml_node element, const NsScope& scope, ShapeKind kind, int depth, SlideContent& slide,
-              ShapeBudget& budget) {
+// One shape, or nothing for an element that is no shape. `groupDepth` counts
+// the groups entered (all-text mode only); only shapes at depth 0 of a page
+// are the slide's shapes.
+void addShape(pugi::xml_node element, const NsScope& scope, ShapeKind kind, int depth, int groupDepth,
+              PageWalk& walk);
+
+void collectShapes(pugi::xml_node container, const NsScope& scope, int depth, int groupDepth,
+                   PageWalk& walk) {
+    forEachElement(container, scope, depth,
+                   [&](pugi::xml_node child, const NsScope& childScope, Ns ns, std::string_view local) {
+                       addShape(child, childScope, kindOf(ns, local), depth, groupDepth, walk);
+                   });
+}
+
+void addShape(pugi::xml_node element, const NsScope& scope, ShapeKind kind, int depth, int groupDepth,
+              PageWalk& walk) {
+    const bool topLevel = groupDepth == 0 && !walk.notesPage;
     ShapeContent shape;
+    std::string name;
+    if (walk.allText && kind != ShapeKind::NotAShape && kind != ShapeKind::Link)
+        name = nameOf(element, scope);
     switch (kind) {
     case ShapeKind::NotAShape:
-        // Notes (presentation:notes), forms, animations, titles and
-        // descriptions of the page. The "all text" mode would read the notes'
-        // text here.
+        // Notes (presentation:notes), comments, forms, animations, titles and
+        // descriptions of the page: the "all text" mode reads the notes and
+        // comments after the shapes.
         return;
     case ShapeKind::Link:
         // A shape made a hyperlink: the shapes it wraps stand in its place.
-        collectShapes(element, scope, depth + 1, slide, budget);
+        collectShapes(element, scope, depth + 1, groupDepth, walk);
         return;
     case ShapeKind::WithoutText:
-        // The "all text" mode would read a group's shapes here.
+        break;
+    case ShapeKind::Group:
+        if (walk.allText) {
+            if (groupDepth >= limits::kMaxGroupDepth)
+                throw Failure("The presentation is damaged: a slide nests groups more than " +
+                              std::to_string(limits::kMaxGroupDepth) + " deep.");
+            collectShapes(element, scope, depth + 1, groupDepth + 1, walk);
+        }
         break;
     case ShapeKind::WithText:
         shape.hasTextFrame = true;
-        shape.text = textOf(element, scope, budget);
+        shape.text = textOf(element, scope, walk.budget);
         break;
     case ShapeKind::Frame: {
-        // The "all text" mode would read a table's cells here.
         const FrameContent content = frameContent(element, scope);
         shape.hasTextFrame = content.hasTextFrame;
         if (content.textBox) {
             const ChildScope boxScope(scope, content.textBox);
-            shape.text = textOf(content.textBox, *boxScope, budget);
+            shape.text = textOf(content.textBox, *boxScope, walk.budget);
+        } else if (content.table && walk.allText) {
+            const ChildScope tableScope(scope, content.table);
+            readTableRows(content.table, *tableScope, depth + 1, name, walk);
         }
         break;
     }
     }
     if (shape.hasTextFrame && isEmptyPlaceholder(element, scope))
         shape.text.clear();
-    budget.addShape(shape.text.size());
-    slide.shapes.push_back(std::move(shape));
+    walk.budget.addShape(shape.text.size());
+    if (walk.allText)
+        walk.place(topLevel ? TextPlace::Shape : TextPlace::Group, std::move(name), shape.text);
+    if (topLevel)
+        walk.slide.shapes.push_back(std::move(shape));
+}
+
+// The addresses of the mailto: links (xlink:href of text:a and draw:a) of the
+// page's shapes, at any depth, in document order, each target once; links in
+// the notes and comments are theirs, not the slide's.
+void appendLinks(pugi::xml_node parent, const NsScope& scope, int depth, std::vector<std::string>& seen,
+                 PageWalk& walk) {
+    forEachElement(parent, scope, depth,
+                   [&](pugi::xml_node child, const NsScope& childScope, Ns ns, std::string_view local) {
+                       if (isNotes(ns, local) || isComment(ns, local))
+                           return;
+                       if ((ns == Ns::OdfText || ns == Ns::OdfDraw) && local == "a") {
+                           const char* href = childScope.attribute(child, Ns::OdfXLink, "href");
+                           if (href != nullptr && std::find(seen.begin(), seen.end(), href) == seen.end()) {
+                               seen.emplace_back(href);
+                               if (auto address = MailtoAddress(href))
+                                   walk.place(TextPlace::Link, {}, std::move(*address));
+                           }
+                       }
+                       appendLinks(child, childScope, depth + 1, seen, walk);
+                   });
+}
+
+// What the "all text" mode reads after the shapes: the notes' shapes, the
+// comments on the page (the paragraphs of each, not its author or date), then
+// the links.
+void readAllTextAfterShapes(pugi::xml_node page, const NsScope& pageScope, PageWalk& walk) {
+    walk.notesPage = true;
+    forEachElement(page, pageScope, 0,
+                   [&](pugi::xml_node child, const NsScope& childScope, Ns ns, std::string_view local) {
+                       if (isNotes(ns, local))
+                           collectShapes(child, childScope, 1, 0, walk);
+                   });
+    walk.notesPage = false;
+    forEachElement(page, pageScope, 0,
+                   [&](pugi::xml_node child, const NsScope& childScope, Ns ns, std::string_view local) {
+                       if (isComment(ns, local))
+                           walk.place(TextPlace::Comment, {}, textOf(child, childScope, walk.budget));
+                   });
+    std::vector<std::string> seen;
+    appendLinks(page, pageScope, 0, seen, walk);
 }
 
 } // namespace
 
-SlideContent ReadOdfPage(pugi::xml_node page, const NsScope& pageScope, ShapeBudget& budget) {
+SlideContent ReadOdfPage(pugi::xml_node page, const NsScope& pageScope, ShapeBudget& budget, bool allText) {
     SlideContent slide;
-    collectShapes(page, pageScope, 0, slide, budget);
+    PageWalk walk{slide, budget, allText, false};
+    collectShapes(page, pageScope, 0, 0, walk);
+    if (allText) {
+        slide.allTextRead = true;
+        readAllTextAfterShapes(page, pageScope, walk);
+    }
     return slide;
 }
 

@@ -19,6 +19,16 @@ namespace orv {
 // with CR, a line break VT, a tab a tab, a space element its count of spaces,
 // spans, links and fields as the text the file stores; raw white space is
 // collapsed as OpenDocument prescribes. An empty placeholder has no text.
-SlideContent ReadOdfPage(pugi::xml_node page, const NsScope& pageScope, ShapeBudget& budget);
+//
+// With `allText`, the slide's texts (SlideContent::allText) are read too, in
+// the harvest order: the shapes in document order, entering groups (draw:g,
+// at most limits::kMaxGroupDepth deep) and tables (a frame showing
+// table:table, cells row by row) where they stand, each text named by its
+// shape's draw:name; then the shapes of presentation:notes; then the
+// comments on the page (office:annotation, officeooo:annotation); then the
+// addresses of the mailto: targets of text:a and draw:a. The shapes are the
+// same as without it.
+SlideContent ReadOdfPage(pugi::xml_node page, const NsScope& pageScope, ShapeBudget& budget,
+                         bool allText = false);
 
 } // namespace orv

@@ -44,6 +44,8 @@ Ns ClassifyOpenDocument(std::string_view uri) {
         {"urn:oasis:names:tc:opendocument:xmlns:presentation:1.0", Ns::OdfPresentation},
         {"urn:oasis:names:tc:opendocument:xmlns:table:1.0", Ns::OdfTable},
         {"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0", Ns::OdfManifest},
+        {"http://openoffice.org/2009/office", Ns::OdfOfficeExt},
+        {"http://www.w3.org/1999/xlink", Ns::OdfXLink},
     };
     for (const auto& k : known)
         if (k.uri == uri)

@@ -22,6 +22,9 @@ namespace orv {
 // markup-compatibility Choice that needs only these is the one it shows.
 // The Odf values are the OpenDocument vocabularies; only the OpenDocument
 // classifier gives them, so Office Open XML parts never see them.
+// `OdfOfficeExt` is the office application's extension vocabulary
+// (officeooo:), where its comments on a page live; `OdfXLink` the link
+// attributes (xlink:href). Text reading treats both as foreign vocabularies.
 enum class Ns {
     Other,
     Presentation,
@@ -36,6 +39,8 @@ enum class Ns {
     OdfPresentation,
     OdfTable,
     OdfManifest,
+    OdfOfficeExt,
+    OdfXLink,
 };
 
 // Tells a namespace URI's vocabulary. A part is walked with one classifier,

@@ -27,13 +27,13 @@ std::unique_ptr<PresentationDocument> openFrom(std::unique_ptr<ByteSource> sourc
     if (n >= 4 && (std::memcmp(head.data(), zip, 4) == 0 || std::memcmp(head.data(), emptyZip, 4) == 0)) {
         auto package = std::make_unique<ZipPackage>(*source);
         if (IsOpenDocumentPackage(*package))
-            return OpenOdfPackage(std::move(source), std::move(package));
+            return OpenOdfPackage(std::move(source), std::move(package), options);
         return OpenOoxmlPresentation(std::move(source), std::move(package), options);
     }
     if (n == 8 && std::memcmp(head.data(), compound, 8) == 0)
         return OpenCompoundFilePresentation(std::move(source), options);
     if (LooksLikeFlatOpenDocument(*source))
-        return OpenFlatOdf(std::move(source));
+        return OpenFlatOdf(std::move(source), options);
     throw Failure("The file is not a presentation: it is neither a presentation package, a binary "
                   "presentation nor an OpenDocument presentation.");
 }

@@ -1,10 +1,18 @@
 // Feeds arbitrary bytes to the presentation reader, OpenDocument presentations
-// above all (packages and flat files). Fuzzing builds skip the parts' CRC
-// check so that edits to stored XML reach the parser.
-// Seeds: bench/ooxml_corpus --odp-fuzz-seeds fuzz/corpus/odp_fuzz, and the
-// decks of tests/data/make_odp_samples.sh.
-#include "ReaderFuzz.h"
+// above all (packages and flat files), in the default and the "all text"
+// mode. Fuzzing builds skip the parts' CRC check so that edits to stored XML
+// reach the parser.
+// Seeds: bench/ooxml_corpus --odp-fuzz-seeds fuzz/corpus/odp_fuzz,
+// bench/all_text_seeds fuzz/corpus, and the decks of
+// tests/data/make_odp_samples.sh.
+#include "AllTextCheck.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    return FuzzPresentationReader(data, size, "odp_fuzz");
+    // Both modes, slide by slide, as the program reads.
+    orv::fuzz::CheckBothModes(std::span(data, size));
+    return 0;
 }

@@ -6,6 +6,7 @@
 // decks again here. The OpenDocument conversion turns text boxes into custom
 // shapes and the line into a connector, which changes no reading: both keep or
 // lack their text frame as before.
+#include "extract/Harvest.h"
 #include "extract/PresentationReader.h"
 #include "support/PptxBuilder.h"
 #include "support/ReadBytes.h"
@@ -18,6 +19,29 @@ using namespace orv::test;
 namespace {
 
 const std::string kData = ORVANDEL_SOURCE_DIR "/tests/data/";
+
+// "place:text" of every text the "all text" mode reads, slide by slide
+// ("|" after each); the shapes' names are left out, as a conversion renames.
+std::vector<std::string> placedTexts(const PresentationContent& content) {
+    std::vector<std::string> out;
+    for (const auto& slide : content.slides) {
+        ForEachSlideText(slide, [&](TextPlace place, std::string_view, std::string_view text) {
+            out.push_back(std::string(TextPlaceName(place)) + ":" + std::string(text));
+        });
+        out.emplace_back("|");
+    }
+    return out;
+}
+
+// In the "all text" mode too, the conversions read as the package: its group
+// and table became an OpenDocument group and table (a binary one in .ppt),
+// and the notes pages the conversions add hold only empty placeholders.
+void expectSameAllText(const PresentationContent& fromPackage, const char* convertedName) {
+    SCOPED_TRACE(convertedName);
+    const auto fromConverted = ReadPresentationFile(kData + convertedName, ReadOptions{true});
+    EXPECT_EQ(placedTexts(fromConverted), placedTexts(fromPackage));
+    EXPECT_EQ(AddressesIn(fromConverted), AddressesIn(fromPackage));
+}
 
 void expectSame(const PptxBuilder& package, const char* convertedName) {
     SCOPED_TRACE(convertedName);
@@ -43,6 +67,11 @@ TEST(ConvertedMatchesPackage, PlaceholdersBoxesTableGroupAndLine) {
         .addTextBox({"Grüße: müller@example.de"});
     for (const char* converted : {"placeholders.ppt", "placeholders.odp", "placeholders.fodp"})
         expectSame(deck, converted);
+    const auto allText = ReadPresentationBytes(BytesOf(deck.bytes()), ReadOptions{true});
+    // The cell's and the grouped address come in.
+    EXPECT_EQ(AddressesIn(allText).size(), AddressesIn(ReadBytes(deck.bytes())).size() + 2);
+    for (const char* converted : {"placeholders.ppt", "placeholders.odp", "placeholders.fodp"})
+        expectSameAllText(allText, converted);
 }
 
 TEST(ConvertedMatchesPackage, ThreeSlidesOneEmpty) {
@@ -50,8 +79,10 @@ TEST(ConvertedMatchesPackage, ThreeSlidesOneEmpty) {
     deck.addSlide().addTextBox({"alpha@example.com"});
     deck.addSlide();
     deck.addSlide().addTextBox({"Привет gamma@example.com"});
-    for (const char* converted : {"three_slides.ppt", "three_slides.odp"})
+    for (const char* converted : {"three_slides.ppt", "three_slides.odp"}) {
         expectSame(deck, converted);
+        expectSameAllText(ReadPresentationBytes(BytesOf(deck.bytes()), ReadOptions{true}), converted);
+    }
 }
 
 // Source and conversion both lie in tests/data. The OpenDocument conversion
@@ -70,4 +101,9 @@ TEST(ConvertedMatchesPackage, FieldsLevelsSpacesAndAnEmptyPlaceholder) {
     EXPECT_EQ(expected.at(5), "");
     EXPECT_EQ(AddressesIn(fromConverted), AddressesIn(fromPackage));
     EXPECT_EQ(AddressesIn(fromPackage).size(), 4u); // the address pattern takes no accented letters
+    // The same in the "all text" mode, where the field's text differs as above.
+    const auto allFromPackage = ReadPresentationFile(kData + "fields.pptx", ReadOptions{true});
+    const auto allFromConverted = ReadPresentationFile(kData + "fields.odp", ReadOptions{true});
+    EXPECT_EQ(AddressesIn(allFromConverted), AddressesIn(allFromPackage));
+    EXPECT_EQ(AddressesIn(allFromPackage), AddressesIn(fromPackage));
 }

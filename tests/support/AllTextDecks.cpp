@@ -108,4 +108,30 @@ std::string BinaryWithEveryPlace() {
     return BuildPpt(deck);
 }
 
+OdpBuilder OpenDocumentWithEveryPlace() {
+    OdpBuilder b;
+    auto& s = b.addSlide();
+    s.addComment({"modern@example.com"});
+    s.addNotes("notes@example.com");
+    s.addRawXml(OdfTextBoxXml({"shape1@example.com"}, "TextBox 1"));
+    s.addRawXml(OdfGroupXml({OdfTextBoxXml({"group1@example.com"}, "Inner"),
+                             OdfGroupXml({OdfTextBoxXml({"group2@example.com"}, "Deep")})},
+                            "Group"));
+    s.addRawXml(
+        OdfTableXml({{"cell11@example.com", "cell12@example.com"}, {"cell21@example.com"}}, "Table 1"));
+    s.addRawXml(R"(<draw:custom-shape draw:name="Linked"><text:p><text:a xlink:type="simple" )"
+                R"(xlink:href="MAILTO:link%40example.com?subject=Hi">Write to us</text:a></text:p>)"
+                R"(</draw:custom-shape>)");
+    s.addRawXml(R"(<draw:a xlink:type="simple" xlink:href="mailto:shapelink@example.com">)" +
+                OdfTextBoxXml({"shape2@example.com"}, "Wrapped") + "</draw:a>");
+    s.addComment({"old@example.com"}, false);
+    auto& second = b.addSlide();
+    second.addRawXml(OdfTextBoxXml({"second@example.com"}, "TextBox 2"));
+    second.addRawXml(
+        R"(<draw:custom-shape><text:p><text:a xlink:href="mailto:dup@example.com">one</text:a> and )"
+        R"(<text:a xlink:href="https://example.com/">web</text:a> and )"
+        R"(<text:a xlink:href="mailto:dup@example.com">two</text:a></text:p></draw:custom-shape>)");
+    return b;
+}
+
 } // namespace orv::test

@@ -1,6 +1,8 @@
 #pragma once
 // Presentations with text in every place the "all text" mode reads, each
 // place with its own address: for the reader tests and the fuzzers' seeds.
+#include "support/OdpBuilder.h"
+
 #include <string>
 
 namespace orv::test {
@@ -13,5 +15,11 @@ std::string PackageWithEveryPlace();
 // The same places in a binary presentation (diagrams are stored there as the
 // groups they draw, so that place has no counterpart) and a second slide.
 std::string BinaryWithEveryPlace();
+
+// The same places in an OpenDocument presentation (which has no diagrams),
+// write it as a package or a flat file. The comments and the notes come
+// before the shapes in the markup, and the shapes' links are read after the
+// comments. Slide 2: a text box, a mailto: link used twice and a web link.
+OdpBuilder OpenDocumentWithEveryPlace();
 
 } // namespace orv::test

@@ -18,7 +18,9 @@ constexpr std::string_view kNamespaces =
     R"( xmlns:xlink="http://www.w3.org/1999/xlink")"
     R"( xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0")"
     R"( xmlns:presentation="urn:oasis:names:tc:opendocument:xmlns:presentation:1.0")"
-    R"( xmlns:dr3d="urn:oasis:names:tc:opendocument:xmlns:dr3d:1.0")";
+    R"( xmlns:dr3d="urn:oasis:names:tc:opendocument:xmlns:dr3d:1.0")"
+    R"( xmlns:dc="http://purl.org/dc/elements/1.1/")"
+    R"( xmlns:officeooo="http://openoffice.org/2009/office")";
 constexpr std::string_view kGeometry = R"( svg:x="2cm" svg:y="2cm" svg:width="20cm" svg:height="3cm")";
 
 // A run's text with spaces that a reader must keep written as elements.
@@ -50,6 +52,10 @@ std::string runXml(const std::string& text) {
         }
     }
     return out;
+}
+
+std::string nameAttribute(std::string_view name) {
+    return name.empty() ? std::string() : " draw:name=\"" + XmlEscape(std::string(name)) + "\"";
 }
 
 std::string frame(std::string_view attributes, const std::string& content) {
@@ -85,6 +91,30 @@ std::string OdfParagraphsXml(const std::vector<Paragraph>& paragraphs) {
     return out;
 }
 
+std::string OdfTextBoxXml(const std::vector<Paragraph>& paragraphs, std::string_view name) {
+    return frame(nameAttribute(name) + R"( draw:style-name="gr1" draw:text-style-name="P2")",
+                 textBox(paragraphs));
+}
+
+std::string OdfGroupXml(const std::vector<std::string>& childShapesXml, std::string_view name) {
+    std::string xml = "<draw:g" + nameAttribute(name) + ">";
+    for (const auto& child : childShapesXml)
+        xml += child;
+    return xml + "</draw:g>";
+}
+
+std::string OdfTableXml(const std::vector<std::vector<std::string>>& rowsOfCells, std::string_view name) {
+    std::string xml = "<table:table><table:table-column table:number-columns-repeated=\"" +
+                      std::to_string(rowsOfCells.empty() ? 1 : rowsOfCells.front().size()) + "\"/>";
+    for (const auto& row : rowsOfCells) {
+        xml += "<table:table-row>";
+        for (const auto& cell : row)
+            xml += "<table:table-cell>" + OdfParagraphsXml({cell}) + "</table:table-cell>";
+        xml += "</table:table-row>";
+    }
+    return frame(nameAttribute(name) + " draw:style-name=\"standard\"", xml + "</table:table>");
+}
+
 OdpSlideBuilder& OdpSlideBuilder::addTextBox(const std::vector<Paragraph>& paragraphs) {
     return addRawXml(frame(R"( draw:style-name="gr1" draw:text-style-name="P2")", textBox(paragraphs)));
 }
@@ -116,15 +146,7 @@ OdpSlideBuilder& OdpSlideBuilder::addGroup(const std::vector<std::string>& textB
 }
 
 OdpSlideBuilder& OdpSlideBuilder::addTable(const std::vector<std::vector<std::string>>& rowsOfCells) {
-    std::string xml = "<table:table><table:table-column table:number-columns-repeated=\"" +
-                      std::to_string(rowsOfCells.empty() ? 1 : rowsOfCells.front().size()) + "\"/>";
-    for (const auto& row : rowsOfCells) {
-        xml += "<table:table-row>";
-        for (const auto& cell : row)
-            xml += "<table:table-cell>" + OdfParagraphsXml({cell}) + "</table:table-cell>";
-        xml += "</table:table-row>";
-    }
-    return addRawXml(frame(" draw:style-name=\"standard\"", xml + "</table:table>"));
+    return addRawXml(OdfTableXml(rowsOfCells));
 }
 
 OdpSlideBuilder& OdpSlideBuilder::addPicture() {
@@ -146,6 +168,13 @@ OdpSlideBuilder& OdpSlideBuilder::addLine() {
 OdpSlideBuilder& OdpSlideBuilder::addNotes(const std::string& text) {
     return addRawXml("<presentation:notes><draw:page-thumbnail/>" +
                      frame(" presentation:class=\"notes\"", textBox({text})) + "</presentation:notes>");
+}
+
+OdpSlideBuilder& OdpSlideBuilder::addComment(const std::vector<Paragraph>& paragraphs, bool extension) {
+    const std::string element = extension ? "officeooo:annotation" : "office:annotation";
+    return addRawXml("<" + element + R"( svg:x="1cm" svg:y="1cm" svg:width="5cm" svg:height="3cm">)" +
+                     "<dc:creator>A. Writer</dc:creator><dc:date>2024-01-02T03:04:05</dc:date>" +
+                     OdfParagraphsXml(paragraphs) + "</" + element + ">");
 }
 
 OdpSlideBuilder& OdpSlideBuilder::addRawXml(std::string xml) {

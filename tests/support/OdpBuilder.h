@@ -26,6 +26,12 @@ namespace orv::test {
 
 // The paragraph markup (text:p) of a paragraph list.
 std::string OdfParagraphsXml(const std::vector<Paragraph>& paragraphs);
+// A frame holding a text box, with draw:name when `name` is not empty.
+std::string OdfTextBoxXml(const std::vector<Paragraph>& paragraphs, std::string_view name = {});
+// A group (draw:g) of the shapes' markup given.
+std::string OdfGroupXml(const std::vector<std::string>& childShapesXml, std::string_view name = {});
+// A frame holding a table, one paragraph per cell.
+std::string OdfTableXml(const std::vector<std::vector<std::string>>& rowsOfCells, std::string_view name = {});
 
 class OdpSlideBuilder {
 public:
@@ -43,6 +49,9 @@ public:
     OdpSlideBuilder& addConnector();
     OdpSlideBuilder& addLine();
     OdpSlideBuilder& addNotes(const std::string& text); // presentation:notes, not a shape
+    // A comment on the page with its author and date: office:annotation, or
+    // with `extension` officeooo:annotation as the office application writes.
+    OdpSlideBuilder& addComment(const std::vector<Paragraph>& paragraphs, bool extension = true);
     // Raw markup placed as-is into the page (one or more elements).
     OdpSlideBuilder& addRawXml(std::string xml);
 
