@@ -17,19 +17,28 @@ trap 'rm -rf "$work"' EXIT
 failed=0
 fail() { echo "FAILED: $*"; failed=1; }
 
-# The window: what it opens shows where it looks. It runs until the time-out ends it.
+# The window: what it opens shows where it looks. It records its samples in
+# its settings late in its start-up, after the skin and the cursor; once that
+# is there (or after 60 s on a very busy machine) it is ended.
 mkdir -p "$work/config" "$work/home" "$work/run"
 chmod 700 "$work/run"
-# sh waits for it, so that the end by time-out is not announced on the terminal.
-sh -c '"$@" >/dev/null 2>&1; exit 0' sh env -i PATH="$PATH" HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" \
+env -i PATH="$PATH" HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" \
     QT_QPA_PLATFORM=offscreen \
-    strace -f -qq -e trace=openat -o "$work/trace" timeout -s KILL 4 "$prefix/bin/orvandel"
+    strace -f -qq -e trace=openat -o "$work/trace" "$prefix/bin/orvandel" >/dev/null 2>&1 &
+window=$!
+recorded() { LC_ALL=C grep -q '^Snapshot=.' "$work/config/Quillmoor.ini" 2>/dev/null; }
+for _ in $(seq 600); do
+    recorded && break
+    sleep 0.1
+done
+sleep 0.2
+pkill -KILL -P "$window" 2>/dev/null # the window; strace ends with it
+wait "$window" 2>/dev/null
 opened() { grep -F "\"$1\"" "$work/trace" | grep -qv '= -1'; }
 opened "$share/x/o.cjs" || fail "the window did not open $share/x/o.cjs"
 opened "$share/HAND-M.CUR" || fail "the window did not open $share/HAND-M.CUR"
 opened "$share/Samples/" || fail "the window did not list $share/Samples"
-grep -q '^Snapshot=..*' "$work/config/Quillmoor.ini" 2>/dev/null ||
-    fail "the window did not record its samples in $work/config/Quillmoor.ini"
+recorded || fail "the window did not record its samples in $work/config/Quillmoor.ini"
 
 # The command-line tool over the installed samples.
 expected="committee@northfield-conf.example
