@@ -98,11 +98,7 @@ std::string entryText(ZipPackage& zip, std::uint64_t index, std::string_view nam
 }
 
 // An open OpenDocument presentation: the parsed content (content.xml, or the
-// whole flat file) and its draw:page elements. The namespace scopes of the
-// root, office:body and office:presentation are built once and kept; each
-// slide read builds its page's scope and those below on its stack, and takes
-// them down again (exceptions included) before the next read, so the scopes
-// kept never see another walk's bindings.
+// whole flat file) and its draw:page elements.
 class OdfDocument final : public PresentationDocument {
 public:
     OdfDocument(std::unique_ptr<ByteSource> source, std::unique_ptr<ZipPackage> zip, ReadOptions options)
@@ -126,8 +122,7 @@ public:
         const auto content = m_zip->findExact(kContentPart);
         if (!content)
             throwDamaged("its content part " + std::string(kContentPart) + " is missing");
-        m_content.name = kContentPart;
-        m_content.bytes = m_zip->read(*content, kContentPart);
+        m_content = m_zip->read(*content, kContentPart);
         findPages("the part " + std::string(kContentPart), "document-content");
     }
 
@@ -137,12 +132,9 @@ public:
             throw Failure("The presentation is too large to read safely: a flat OpenDocument file is read "
                           "whole, and this one is larger than " +
                           std::to_string(limits::kMaxFlatDocumentSize >> 20) + " MiB.");
-        m_content.name = "the file";
-        m_content.bytes.size = static_cast<std::size_t>(size);
-        m_content.bytes.data = std::make_unique<char[]>(m_content.bytes.size + 1);
-        m_source->read(
-            0, std::span(reinterpret_cast<std::uint8_t*>(m_content.bytes.data.get()), m_content.bytes.size));
-        m_content.bytes.data[m_content.bytes.size] = '\0';
+        m_content.size = static_cast<std::size_t>(size);
+        m_content.data.reset(new char[m_content.size + 1]); // no zero fill: read over at once
+        m_source->read(0, std::span(reinterpret_cast<std::uint8_t*>(m_content.data.get()), m_content.size));
         findPages("the file", "document");
     }
 
@@ -150,9 +142,9 @@ public:
 
     SlideContent readSlide(std::size_t index) override {
         const auto page = m_pages.at(index);
-        const ChildScope pageScope(**m_presentationScope, page);
         m_budget.nextSlide();
-        return ReadOdfPage(page, *pageScope, m_budget, m_options.allText);
+        RequireDeclarationsInLimit(m_xml, page);
+        return ReadOdfPage(m_xml, page, m_budget, m_options.allText);
     }
 
 private:
@@ -160,32 +152,26 @@ private:
     // the content must have: office:document-content in a package,
     // office:document (which declares its own type) in a flat file.
     void findPages(const std::string& subject, std::string_view rootName) {
-        ParseXmlDocument(m_content, subject, kDoctypeRule, true);
-        const auto root = m_content.root();
-        const NsScope& rootScope = m_rootScope.emplace(nullptr, root, ClassifyOpenDocument);
-        std::string_view local;
-        if (rootScope.nameOfSelf(root, local) != Ns::OdfOffice || local != rootName) {
+        m_xml.parse(m_content.data.get(), m_content.size, subject, kDoctypeRule);
+        const auto root = m_xml.root();
+        RequireDeclarationsInLimit(m_xml, root);
+        if (m_xml.ns(root) != Ns::OdfOffice || m_xml.local(root) != rootName) {
             if (!m_zip)
                 throwNotPresentation("it is an XML file but no OpenDocument document");
             throwDamaged(subject + " holds no OpenDocument content");
         }
         if (!m_zip) {
-            const char* type = rootScope.attribute(root, Ns::OdfOffice, "mimetype");
-            requirePresentationType(type != nullptr ? type : "");
+            const auto type = m_xml.attribute(root, Ns::OdfOffice, "mimetype");
+            requirePresentationType(type.text);
         }
-        m_body = ChildElement(root, rootScope, Ns::OdfOffice, "body");
-        if (!m_body)
+        const auto body = childElement(root, "body");
+        if (body == OdfXml::kNone)
             throwDamaged(subject + " has no document body");
-        const ChildScope& bodyScope = m_bodyScope.emplace(rootScope, m_body);
-        m_presentation = ChildElement(m_body, *bodyScope, Ns::OdfOffice, "presentation");
-        if (!m_presentation)
+        const auto presentation = childElement(body, "presentation");
+        if (presentation == OdfXml::kNone)
             throwDamaged(subject + " holds no presentation");
-        const ChildScope& presentationScope = m_presentationScope.emplace(*bodyScope, m_presentation);
-        for (auto child = m_presentation.first_child(); child; child = child.next_sibling()) {
-            if (child.type() != pugi::node_element)
-                continue;
-            const ChildScope scope(*presentationScope, child);
-            if (scope->nameOfSelf(child, local) != Ns::OdfDraw || local != "page")
+        for (auto child = m_xml.firstChild(presentation); child != OdfXml::kNone; child = m_xml.nextSibling(child)) {
+            if (m_xml.isText(child) || m_xml.local(child) != "page" || m_xml.ns(child) != Ns::OdfDraw)
                 continue;
             if (m_pages.size() == limits::kMaxSlides)
                 throw Failure("The presentation is too large to read safely: it holds more than " +
@@ -194,18 +180,24 @@ private:
         }
     }
 
+    // The first child of `parent` that is office:`local`.
+    OdfXml::Id childElement(OdfXml::Id parent, std::string_view local) const {
+        for (auto child = m_xml.firstChild(parent); child != OdfXml::kNone; child = m_xml.nextSibling(child)) {
+            if (m_xml.isText(child) || m_xml.local(child) != local)
+                continue;
+            RequireDeclarationsInLimit(m_xml, child);
+            if (m_xml.ns(child) == Ns::OdfOffice)
+                return child;
+        }
+        return OdfXml::kNone;
+    }
+
     std::unique_ptr<ByteSource> m_source;
     std::unique_ptr<ZipPackage> m_zip; // none for a flat file
     ReadOptions m_options;
-    XmlPart m_content;
-    pugi::xml_node m_body;
-    pugi::xml_node m_presentation;
-    // Declared after the content they point into and from the root down, so
-    // that they are destroyed inner first, before the content.
-    std::optional<NsScope> m_rootScope;
-    std::optional<ChildScope> m_bodyScope;
-    std::optional<ChildScope> m_presentationScope;
-    std::vector<pugi::xml_node> m_pages;
+    PartBytes m_content;
+    OdfXml m_xml; // points into m_content
+    std::vector<OdfXml::Id> m_pages;
     ShapeBudget m_budget;
 };
 

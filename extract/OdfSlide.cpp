@@ -137,11 +137,12 @@ private:
 
 // text:c of a space element: how many spaces it stands for (1 when absent or
 // unreadable; a count beyond any size is refused by the writer's budget).
-std::size_t spaceCount(pugi::xml_node element, const NsScope& scope) {
-    const char* text = scope.attribute(element, Ns::OdfText, "c");
-    if (text == nullptr)
+std::size_t spaceCount(const OdfXml& xml, OdfXml::Id element) {
+    const auto value = xml.attribute(element, Ns::OdfText, "c");
+    if (!value.found)
         return 1;
-    const char* end = text + std::strlen(text);
+    const char* text = value.text.data();
+    const char* end = text + value.text.size();
     std::size_t count = 0;
     const auto [stop, error] = std::from_chars(text, end, count);
     if (error == std::errc::result_out_of_range)
@@ -157,9 +158,9 @@ bool isForeign(Ns ns) {
     return ns == Ns::Other || ns == Ns::OdfOfficeExt || ns == Ns::OdfXLink;
 }
 
-bool processesContent(pugi::xml_node foreign, const NsScope& scope) {
-    const char* value = scope.attribute(foreign, Ns::OdfOffice, "process-content");
-    return value == nullptr || std::string_view(value) != "false";
+bool processesContent(const OdfXml& xml, OdfXml::Id foreign) {
+    const auto value = xml.attribute(foreign, Ns::OdfOffice, "process-content");
+    return !value.found || value.text != "false";
 }
 
 // A paragraph's content, in document order. Per the standard, the character
@@ -167,23 +168,20 @@ bool processesContent(pugi::xml_node foreign, const NsScope& scope) {
 // is not part of the paragraph; a foreign element's content is, unless it
 // says office:process-content="false". Numbering labels are left out as list
 // bullets are.
-void appendInline(pugi::xml_node element, const NsScope& scope, int depth, ParagraphWriter& writer) {
+void appendInline(const OdfXml& xml, OdfXml::Id element, int depth, ParagraphWriter& writer) {
     if (depth > limits::kMaxTextNesting)
         nestedTooDeep();
-    writer.characters(element.value()); // leading character data, embedded by the parser
-    for (auto child = element.first_child(); child; child = child.next_sibling()) {
-        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) {
-            writer.characters(child.value());
+    for (auto child = xml.firstChild(element); child != OdfXml::kNone; child = xml.nextSibling(child)) {
+        if (xml.isText(child)) {
+            writer.characters(xml.text(child));
             continue;
         }
-        if (child.type() != pugi::node_element)
-            continue;
-        const ChildScope childScope(scope, child);
-        std::string_view local;
-        const Ns ns = childScope->nameOfSelf(child, local);
+        RequireDeclarationsInLimit(xml, child);
+        const std::string_view local = xml.local(child);
+        const Ns ns = xml.ns(child);
         if (ns == Ns::OdfText) {
             if (local == "s")
-                writer.spaces(spaceCount(child, *childScope));
+                writer.spaces(spaceCount(xml, child));
             else if (local == "tab")
                 writer.put('\t');
             else if (local == "line-break")
@@ -191,56 +189,76 @@ void appendInline(pugi::xml_node element, const NsScope& scope, int depth, Parag
             else if (!isOneOf(local, {"note-body", "ruby-text", "number"}))
                 // Spans, links, fields and the like read as their text; the
                 // "all text" mode reads links' targets apart.
-                appendInline(child, *childScope, depth + 1, writer);
+                appendInline(xml, child, depth + 1, writer);
         } else if (ns == Ns::OdfOffice || ns == Ns::OdfDraw || ns == Ns::OdfDr3d) {
             continue; // annotations; frames and shapes anchored in the text
-        } else if (!isForeign(ns) || processesContent(child, *childScope)) {
-            appendInline(child, *childScope, depth + 1, writer);
+        } else if (!isForeign(ns) || processesContent(xml, child)) {
+            appendInline(xml, child, depth + 1, writer);
         }
     }
 }
 
-// Calls visit(child, childScope, ns, local) for each child element of
-// `parent`, in document order, `depth` levels below the shape or page.
-template <typename Visit>
-void forEachElement(pugi::xml_node parent, const NsScope& scope, int depth, Visit&& visit) {
+bool anyName(std::string_view) {
+    return true;
+}
+
+// Calls visit(child, ns, local) for each child element of `parent`, in
+// document order, `depth` levels below the shape or page, whose local name
+// passes `wanted`: the local name is the cheap test, and an element whose
+// name no namespace would make wanted is passed over unresolved.
+template <typename Wanted, typename Visit>
+void forEachElement(const OdfXml& xml, OdfXml::Id parent, int depth, Wanted&& wanted, Visit&& visit) {
     if (depth > limits::kMaxTextNesting)
         nestedTooDeep();
-    for (auto child = parent.first_child(); child; child = child.next_sibling()) {
-        if (child.type() != pugi::node_element)
+    for (auto child = xml.firstChild(parent); child != OdfXml::kNone; child = xml.nextSibling(child)) {
+        if (xml.isText(child))
             continue;
-        const ChildScope childScope(scope, child);
-        std::string_view local;
-        const Ns ns = childScope->nameOfSelf(child, local);
-        visit(child, *childScope, ns, local);
+        const std::string_view local = xml.local(child);
+        if (!wanted(local))
+            continue;
+        RequireDeclarationsInLimit(xml, child);
+        visit(child, xml.ns(child), local);
     }
+}
+
+template <typename Visit> void forEachElement(const OdfXml& xml, OdfXml::Id parent, int depth, Visit&& visit) {
+    forEachElement(xml, parent, depth, anyName, std::forward<Visit>(visit));
 }
 
 // The paragraphs of a text box or shape, at any depth of lists and sections,
 // joined with CR. Tables inside a text box are not read.
-void appendParagraphs(pugi::xml_node container, const NsScope& scope, int depth, const ShapeBudget& budget,
-                      std::string& text, bool& first) {
-    forEachElement(container, scope, depth,
-                   [&](pugi::xml_node child, const NsScope& childScope, Ns ns, std::string_view local) {
-                       if (ns != Ns::OdfText)
-                           return;
-                       if (local == "p" || local == "h") {
-                           if (!first)
-                               text += '\r';
-                           first = false;
-                           ParagraphWriter writer(text, budget);
-                           appendInline(child, childScope, depth + 1, writer);
-                       } else if (isOneOf(local, {"list", "list-item", "list-header", "numbered-paragraph",
-                                                  "section"})) {
-                           appendParagraphs(child, childScope, depth + 1, budget, text, first);
-                       }
-                   });
+bool isParagraph(std::string_view local) {
+    return local == "p" || local == "h";
 }
 
-std::string textOf(pugi::xml_node container, const NsScope& scope, const ShapeBudget& budget) {
+bool isParagraphContainer(std::string_view local) {
+    return isOneOf(local, {"list", "list-item", "list-header", "numbered-paragraph", "section"});
+}
+
+void appendParagraphs(const OdfXml& xml, OdfXml::Id container, int depth, const ShapeBudget& budget,
+                      std::string& text, bool& first) {
+    forEachElement(
+        xml, container, depth,
+        [](std::string_view local) { return isParagraph(local) || isParagraphContainer(local); },
+        [&](OdfXml::Id child, Ns ns, std::string_view local) {
+            if (ns != Ns::OdfText)
+                return;
+            if (isParagraph(local)) {
+                if (!first)
+                    text += '\r';
+                first = false;
+                ParagraphWriter writer(text, budget);
+                appendInline(xml, child, depth + 1, writer);
+            } else {
+                appendParagraphs(xml, child, depth + 1, budget, text, first);
+            }
+        });
+}
+
+std::string textOf(const OdfXml& xml, OdfXml::Id container, const ShapeBudget& budget) {
     std::string text;
     bool first = true;
-    appendParagraphs(container, scope, 0, budget, text, first);
+    appendParagraphs(xml, container, 0, budget, text, first);
     return text;
 }
 
@@ -268,6 +286,11 @@ ShapeKind kindOf(Ns ns, std::string_view local) {
     return ShapeKind::NotAShape;
 }
 
+// True for a local name that names a shape in some namespace.
+bool mayBeShape(std::string_view local) {
+    return local == "scene" || kindOf(Ns::OdfDraw, local) != ShapeKind::NotAShape;
+}
+
 bool isTextPlaceholderClass(std::string_view presentationClass) {
     return isOneOf(presentationClass, {"title", "outline", "subtitle", "text"});
 }
@@ -278,38 +301,44 @@ bool isTextPlaceholderClass(std::string_view presentationClass) {
 // placeholder class is a text one.
 struct FrameContent {
     bool hasTextFrame = false;
-    pugi::xml_node textBox;
-    pugi::xml_node table; // when the frame shows a table
+    OdfXml::Id textBox = OdfXml::kNone;
+    OdfXml::Id table = OdfXml::kNone; // when the frame shows a table
 };
 
-FrameContent frameContent(pugi::xml_node frame, const NsScope& frameScope) {
-    for (auto child = frame.first_child(); child; child = child.next_sibling()) {
-        if (child.type() != pugi::node_element)
+bool isFrameContent(std::string_view local) {
+    return isOneOf(local,
+                   {"text-box", "table", "image", "object", "object-ole", "applet", "plugin", "floating-frame"});
+}
+
+FrameContent frameContent(const OdfXml& xml, OdfXml::Id frame) {
+    for (auto child = xml.firstChild(frame); child != OdfXml::kNone; child = xml.nextSibling(child)) {
+        if (xml.isText(child))
             continue;
-        const ChildScope childScope(frameScope, child);
-        std::string_view local;
-        const Ns ns = childScope->nameOfSelf(child, local);
+        const std::string_view local = xml.local(child);
+        if (!isFrameContent(local))
+            continue; // titles, descriptions, event listeners and the like
+        RequireDeclarationsInLimit(xml, child);
+        const Ns ns = xml.ns(child);
         if (ns == Ns::OdfDraw && local == "text-box")
-            return {true, child, {}};
+            return {true, child, OdfXml::kNone};
         if (ns == Ns::OdfTable && local == "table")
-            return {false, {}, child};
-        if (ns == Ns::OdfDraw &&
-            isOneOf(local, {"image", "object", "object-ole", "applet", "plugin", "floating-frame"}))
+            return {false, OdfXml::kNone, child};
+        if (ns == Ns::OdfDraw && local != "table")
             return {};
     }
-    const char* presentationClass = frameScope.attribute(frame, Ns::OdfPresentation, "class");
-    return {presentationClass != nullptr && isTextPlaceholderClass(presentationClass), {}, {}};
+    const auto presentationClass = xml.attribute(frame, Ns::OdfPresentation, "class");
+    return {presentationClass.found && isTextPlaceholderClass(presentationClass.text), OdfXml::kNone,
+            OdfXml::kNone};
 }
 
 // A placeholder still showing its prompt ("Click to add Title") holds no text.
-bool isEmptyPlaceholder(pugi::xml_node shape, const NsScope& shapeScope) {
-    const char* placeholder = shapeScope.attribute(shape, Ns::OdfPresentation, "placeholder");
-    return placeholder != nullptr && std::string_view(placeholder) == "true";
+bool isEmptyPlaceholder(const OdfXml& xml, OdfXml::Id shape) {
+    const auto placeholder = xml.attribute(shape, Ns::OdfPresentation, "placeholder");
+    return placeholder.found && placeholder.text == "true";
 }
 
-std::string nameOf(pugi::xml_node shape, const NsScope& shapeScope) {
-    const char* name = shapeScope.attribute(shape, Ns::OdfDraw, "name");
-    return name != nullptr ? name : std::string();
+std::string nameOf(const OdfXml& xml, OdfXml::Id shape) {
+    return std::string(xml.attribute(shape, Ns::OdfDraw, "name").text);
 }
 
 bool isComment(Ns ns, std::string_view local) {
@@ -325,6 +354,7 @@ bool isNotes(Ns ns, std::string_view local) {
 // (z-order), to the slide's texts: groups are entered where they stand and
 // tables give their cells row by row.
 struct PageWalk {
+    const OdfXml& xml;
     SlideContent& slide;
     ShapeBudget& budget;
     bool allText = false;
@@ -340,47 +370,47 @@ struct PageWalk {
 
 // The cells of a table, row by row (rows inside header, body and row groups
 // where they stand); covered cells, hidden under a merged one, are left out.
-void readTableRows(pugi::xml_node container, const NsScope& scope, int depth, const std::string& name,
-                   PageWalk& walk) {
-    forEachElement(container, scope, depth,
-                   [&](pugi::xml_node child, const NsScope& childScope, Ns ns, std::string_view local) {
-                       if (ns != Ns::OdfTable)
-                           return;
-                       if (local == "table-row") {
-                           forEachElement(child, childScope, depth + 1,
-                                          [&](pugi::xml_node cell, const NsScope& cellScope, Ns cellNs,
-                                              std::string_view cellLocal) {
-                                              if (cellNs == Ns::OdfTable && cellLocal == "table-cell")
-                                                  walk.place(TextPlace::Table, name,
-                                                             textOf(cell, cellScope, walk.budget));
-                                          });
-                       } else if (isOneOf(local, {"table-header-rows", "table-rows", "table-row-group"})) {
-                           readTableRows(child, childScope, depth + 1, name, walk);
-                       }
-                   });
+void readTableRows(OdfXml::Id container, int depth, const std::string& name, PageWalk& walk) {
+    const OdfXml& xml = walk.xml;
+    forEachElement(
+        xml, container, depth,
+        [](std::string_view local) {
+            return isOneOf(local, {"table-row", "table-header-rows", "table-rows", "table-row-group"});
+        },
+        [&](OdfXml::Id child, Ns ns, std::string_view local) {
+            if (ns != Ns::OdfTable)
+                return;
+            if (local != "table-row") {
+                readTableRows(child, depth + 1, name, walk);
+                return;
+            }
+            forEachElement(
+                xml, child, depth + 1, [](std::string_view cellLocal) { return cellLocal == "table-cell"; },
+                [&](OdfXml::Id cell, Ns cellNs, std::string_view) {
+                    if (cellNs == Ns::OdfTable)
+                        walk.place(TextPlace::Table, name, textOf(xml, cell, walk.budget));
+                });
+        });
 }
 
 // One shape, or nothing for an element that is no shape. `groupDepth` counts
 // the groups entered (all-text mode only); only shapes at depth 0 of a page
 // are the slide's shapes.
-void addShape(pugi::xml_node element, const NsScope& scope, ShapeKind kind, int depth, int groupDepth,
-              PageWalk& walk);
+void addShape(OdfXml::Id element, ShapeKind kind, int depth, int groupDepth, PageWalk& walk);
 
-void collectShapes(pugi::xml_node container, const NsScope& scope, int depth, int groupDepth,
-                   PageWalk& walk) {
-    forEachElement(container, scope, depth,
-                   [&](pugi::xml_node child, const NsScope& childScope, Ns ns, std::string_view local) {
-                       addShape(child, childScope, kindOf(ns, local), depth, groupDepth, walk);
-                   });
+void collectShapes(OdfXml::Id container, int depth, int groupDepth, PageWalk& walk) {
+    forEachElement(walk.xml, container, depth, mayBeShape, [&](OdfXml::Id child, Ns ns, std::string_view local) {
+        addShape(child, kindOf(ns, local), depth, groupDepth, walk);
+    });
 }
 
-void addShape(pugi::xml_node element, const NsScope& scope, ShapeKind kind, int depth, int groupDepth,
-              PageWalk& walk) {
+void addShape(OdfXml::Id element, ShapeKind kind, int depth, int groupDepth, PageWalk& walk) {
+    const OdfXml& xml = walk.xml;
     const bool topLevel = groupDepth == 0 && !walk.notesPage;
     ShapeContent shape;
     std::string name;
     if (walk.allText && kind != ShapeKind::NotAShape && kind != ShapeKind::Link)
-        name = nameOf(element, scope);
+        name = nameOf(xml, element);
     switch (kind) {
     case ShapeKind::NotAShape:
         // Notes (presentation:notes), comments, forms, animations, titles and
@@ -389,7 +419,7 @@ void addShape(pugi::xml_node element, const NsScope& scope, ShapeKind kind, int 
         return;
     case ShapeKind::Link:
         // A shape made a hyperlink: the shapes it wraps stand in its place.
-        collectShapes(element, scope, depth + 1, groupDepth, walk);
+        collectShapes(element, depth + 1, groupDepth, walk);
         return;
     case ShapeKind::WithoutText:
         break;
@@ -398,27 +428,24 @@ void addShape(pugi::xml_node element, const NsScope& scope, ShapeKind kind, int 
             if (groupDepth >= limits::kMaxGroupDepth)
                 throw Failure("The presentation is damaged: a slide nests groups more than " +
                               std::to_string(limits::kMaxGroupDepth) + " deep.");
-            collectShapes(element, scope, depth + 1, groupDepth + 1, walk);
+            collectShapes(element, depth + 1, groupDepth + 1, walk);
         }
         break;
     case ShapeKind::WithText:
         shape.hasTextFrame = true;
-        shape.text = textOf(element, scope, walk.budget);
+        shape.text = textOf(xml, element, walk.budget);
         break;
     case ShapeKind::Frame: {
-        const FrameContent content = frameContent(element, scope);
+        const FrameContent content = frameContent(xml, element);
         shape.hasTextFrame = content.hasTextFrame;
-        if (content.textBox) {
-            const ChildScope boxScope(scope, content.textBox);
-            shape.text = textOf(content.textBox, *boxScope, walk.budget);
-        } else if (content.table && walk.allText) {
-            const ChildScope tableScope(scope, content.table);
-            readTableRows(content.table, *tableScope, depth + 1, name, walk);
-        }
+        if (content.textBox != OdfXml::kNone)
+            shape.text = textOf(xml, content.textBox, walk.budget);
+        else if (content.table != OdfXml::kNone && walk.allText)
+            readTableRows(content.table, depth + 1, name, walk);
         break;
     }
     }
-    if (shape.hasTextFrame && isEmptyPlaceholder(element, scope))
+    if (shape.hasTextFrame && isEmptyPlaceholder(xml, element))
         shape.text.clear();
     walk.budget.addShape(shape.text.size());
     if (walk.allText)
@@ -430,53 +457,55 @@ void addShape(pugi::xml_node element, const NsScope& scope, ShapeKind kind, int 
 // The addresses of the mailto: links (xlink:href of text:a and draw:a) of the
 // page's shapes, at any depth, in document order, each target once; links in
 // the notes and comments are theirs, not the slide's.
-void appendLinks(pugi::xml_node parent, const NsScope& scope, int depth, std::vector<std::string>& seen,
-                 PageWalk& walk) {
-    forEachElement(parent, scope, depth,
-                   [&](pugi::xml_node child, const NsScope& childScope, Ns ns, std::string_view local) {
-                       if (isNotes(ns, local) || isComment(ns, local))
-                           return;
-                       if ((ns == Ns::OdfText || ns == Ns::OdfDraw) && local == "a") {
-                           const char* href = childScope.attribute(child, Ns::OdfXLink, "href");
-                           if (href != nullptr && std::find(seen.begin(), seen.end(), href) == seen.end()) {
-                               seen.emplace_back(href);
-                               if (auto address = MailtoAddress(href))
-                                   walk.place(TextPlace::Link, {}, std::move(*address));
-                           }
-                       }
-                       appendLinks(child, childScope, depth + 1, seen, walk);
-                   });
+void appendLinks(OdfXml::Id parent, int depth, std::vector<std::string>& seen, PageWalk& walk) {
+    const OdfXml& xml = walk.xml;
+    forEachElement(xml, parent, depth, [&](OdfXml::Id child, Ns ns, std::string_view local) {
+        if (isNotes(ns, local) || isComment(ns, local))
+            return;
+        if ((ns == Ns::OdfText || ns == Ns::OdfDraw) && local == "a") {
+            const auto href = xml.attribute(child, Ns::OdfXLink, "href");
+            if (href.found && std::find(seen.begin(), seen.end(), href.text) == seen.end()) {
+                seen.emplace_back(href.text);
+                if (auto address = MailtoAddress(href.text))
+                    walk.place(TextPlace::Link, {}, std::move(*address));
+            }
+        }
+        appendLinks(child, depth + 1, seen, walk);
+    });
 }
 
 // What the "all text" mode reads after the shapes: the notes' shapes, the
 // comments on the page (the paragraphs of each, not its author or date), then
 // the links.
-void readAllTextAfterShapes(pugi::xml_node page, const NsScope& pageScope, PageWalk& walk) {
+void readAllTextAfterShapes(OdfXml::Id page, PageWalk& walk) {
+    const OdfXml& xml = walk.xml;
     walk.notesPage = true;
-    forEachElement(page, pageScope, 0,
-                   [&](pugi::xml_node child, const NsScope& childScope, Ns ns, std::string_view local) {
-                       if (isNotes(ns, local))
-                           collectShapes(child, childScope, 1, 0, walk);
-                   });
+    forEachElement(
+        xml, page, 0, [](std::string_view local) { return local == "notes"; },
+        [&](OdfXml::Id child, Ns ns, std::string_view local) {
+            if (isNotes(ns, local))
+                collectShapes(child, 1, 0, walk);
+        });
     walk.notesPage = false;
-    forEachElement(page, pageScope, 0,
-                   [&](pugi::xml_node child, const NsScope& childScope, Ns ns, std::string_view local) {
-                       if (isComment(ns, local))
-                           walk.place(TextPlace::Comment, {}, textOf(child, childScope, walk.budget));
-                   });
+    forEachElement(
+        xml, page, 0, [](std::string_view local) { return local == "annotation"; },
+        [&](OdfXml::Id child, Ns ns, std::string_view local) {
+            if (isComment(ns, local))
+                walk.place(TextPlace::Comment, {}, textOf(xml, child, walk.budget));
+        });
     std::vector<std::string> seen;
-    appendLinks(page, pageScope, 0, seen, walk);
+    appendLinks(page, 0, seen, walk);
 }
 
 } // namespace
 
-SlideContent ReadOdfPage(pugi::xml_node page, const NsScope& pageScope, ShapeBudget& budget, bool allText) {
+SlideContent ReadOdfPage(const OdfXml& xml, OdfXml::Id page, ShapeBudget& budget, bool allText) {
     SlideContent slide;
-    PageWalk walk{slide, budget, allText, false};
-    collectShapes(page, pageScope, 0, 0, walk);
+    PageWalk walk{xml, slide, budget, allText, false};
+    collectShapes(page, 0, 0, walk);
     if (allText) {
         slide.allTextRead = true;
-        readAllTextAfterShapes(page, pageScope, walk);
+        readAllTextAfterShapes(page, walk);
     }
     return slide;
 }

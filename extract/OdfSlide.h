@@ -1,14 +1,12 @@
 #pragma once
 
-#include "extract/OoxmlXml.h"
+#include "extract/OdfXml.h"
 #include "extract/PresentationDocument.h"
-
-#include <pugixml.hpp>
 
 namespace orv {
 
-// The top-level shapes of one OpenDocument slide (a draw:page element, walked
-// with the OpenDocument classifier), in document order, which is their
+// The top-level shapes of one OpenDocument slide (a draw:page element of
+// `xml`), in document order, which is their
 // z-order. Shapes that can hold text as the user sees them have a text frame:
 // frames holding a text box, custom shapes, rectangles, ellipses and the
 // other basic shapes, and the title, outline, subtitle and text placeholders.
@@ -28,7 +26,6 @@ namespace orv {
 // comments on the page (office:annotation, officeooo:annotation); then the
 // addresses of the mailto: targets of text:a and draw:a. The shapes are the
 // same as without it.
-SlideContent ReadOdfPage(pugi::xml_node page, const NsScope& pageScope, ShapeBudget& budget,
-                         bool allText = false);
+SlideContent ReadOdfPage(const OdfXml& xml, OdfXml::Id page, ShapeBudget& budget, bool allText = false);
 
 } // namespace orv

@@ -313,7 +313,7 @@ TEST(OdpReader, FlatFilesAreRecognisedOnlyByTheirVocabulary) {
               "The file is not a presentation: it is an XML file but no OpenDocument document.");
     EXPECT_EQ(FailureOf("<office:document " + office + "><x>"),
               "The presentation is damaged: the file is not well-formed XML (Start-end tags mismatch at byte "
-              "83).");
+              "84).");
     EXPECT_EQ(FailureOf("<!DOCTYPE d><office:document " + office + "/>"),
               "The presentation is damaged: the file declares a document type, which is refused in "
               "OpenDocument files.");
