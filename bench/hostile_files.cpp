@@ -5,6 +5,7 @@
 //
 // Next to them it writes good.pptx, the deck the script reads after each one.
 #include "support/HostileFiles.h"
+#include "support/OdpBuilder.h"
 #include "support/PptxBuilder.h"
 
 #include <cstdio>
@@ -28,6 +29,50 @@ std::string manySlides(std::size_t count) {
     for (std::size_t i = 0; i < count; ++i)
         b.addSlide().addTextBox({"s" + std::to_string(i) + "@example.com"});
     return b.bytes();
+}
+
+// OpenDocument decks with one slide holding `xml`, as a package or flat.
+std::string odpWith(const std::string& xml, bool flat = false) {
+    OdpBuilder b;
+    b.addSlide().addRawXml(xml);
+    b.addSlide().addTextBox({"after@example.com"});
+    return flat ? b.flatBytes() : b.bytes();
+}
+
+std::string repeated(const std::string& unit, std::size_t count) {
+    std::string out;
+    out.reserve(unit.size() * count);
+    for (std::size_t i = 0; i < count; ++i)
+        out += unit;
+    return out;
+}
+
+std::string odpNested(std::size_t depth, bool flat = false) {
+    return odpWith("<draw:custom-shape><text:p>" + repeated("<text:span>", depth) + "x" +
+                       repeated("</text:span>", depth) + "</text:p></draw:custom-shape>",
+                   flat);
+}
+
+std::string odpElements(std::size_t count) {
+    std::string elements;
+    for (std::size_t i = 0; i < count; ++i)
+        elements += "<a" + std::to_string(i * 7919 % 1'000'003) + "/>"; // names that compress poorly
+    return odpWith(elements);
+}
+
+std::string odpAttributes(std::size_t count) {
+    std::string attributes;
+    for (std::size_t i = 0; i < count; ++i)
+        attributes += " a" + std::to_string(i) + "=\"\"";
+    return odpWith("<draw:custom-shape" + attributes + "/>");
+}
+
+std::string odpNamespaces(std::size_t prefixes, std::size_t elements) {
+    std::string declarations;
+    for (std::size_t i = 0; i < prefixes; ++i)
+        declarations += " xmlns:p" + std::to_string(i) + "=\"urn:p" + std::to_string(i) + "\"";
+    return odpWith(
+        repeated("<draw:custom-shape" + declarations + "><text:p>x</text:p></draw:custom-shape>", elements));
 }
 
 } // namespace
@@ -63,6 +108,27 @@ int main(int argc, char** argv) {
         {"damaged-current-user.ppt", [] { return BinaryWithDamagedCurrentUser(); }},
         {"binary-shapes-100001.ppt", [] { return BinaryWithShapes(100'001, 1); }},
         {"binary-shapes-10x10000.ppt", [] { return BinaryWithShapes(10'000, 10); }},
+        {"odp-deep-nesting-700000.odp", [] { return odpNested(700'000); }},
+        {"odp-deep-nesting-700000.fodp", [] { return odpNested(700'000, true); }},
+        {"odp-elements-1600000.odp", [] { return odpElements(1'600'000); }},
+        {"odp-attributes-1400000.odp", [] { return odpAttributes(1'400'000); }},
+        {"odp-shapes-100001.odp", [] { return odpWith(repeated("<draw:rect/>", 100'001)); }},
+        {"odp-text-16MiB-plus-1.odp",
+         [] {
+             return odpWith("<draw:rect><text:p>" + std::string((16u << 20) + 1, 'x') +
+                            "</text:p></draw:rect>");
+         }},
+        {"odp-spaces-2^64.odp",
+         [] {
+             return odpWith(
+                 "<draw:rect><text:p><text:s text:c=\"18446744073709551615\"/></text:p></draw:rect>");
+         }},
+        {"odp-namespaces-1001x2000.odp", [] { return odpNamespaces(1001, 2000); }},
+        {"odp-references-7000000.odp",
+         [] {
+             return odpWith("<draw:rect><text:p>" + repeated("&#x1F600;", 7'000'000) +
+                            "</text:p></draw:rect>");
+         }},
     };
     for (const Kind& kind : kinds) {
         const std::string bytes = kind.make();

@@ -1,8 +1,10 @@
 // Throughput of reading a folder of presentation packages (Office Open XML or
 // OpenDocument), single-threaded.
 //
-//   ooxml_throughput MODE DIR [MAX_FILES]
+//   ooxml_throughput MODE DIR [MAX_FILES [PASSES]]
 //
+// PASSES (default 1) reads the files that many times over, for a corpus too
+// small to time in one pass; files/s counts every read.
 // MODE reader:     the full reader (ReadPresentationFile) on every file
 // MODE zlib:       the floor: only locate and inflate the slide parts (an
 //                  OpenDocument presentation's content.xml) with zlib
@@ -80,7 +82,7 @@ long peakKiB() {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: ooxml_throughput reader|zlib|libdeflate DIR [MAX_FILES]\n");
+        std::fprintf(stderr, "usage: ooxml_throughput reader|zlib|libdeflate DIR [MAX_FILES [PASSES]]\n");
         return 2;
     }
     const std::string mode = argv[1];
@@ -91,10 +93,15 @@ int main(int argc, char** argv) {
     std::sort(files.begin(), files.end());
     if (argc >= 4)
         files.resize(std::min<std::size_t>(files.size(), std::stoul(argv[3])));
+    const std::size_t passes = argc >= 5 ? std::max<std::size_t>(1, std::stoul(argv[4])) : 1;
 
     std::uint64_t xmlBytes = 0;
     for (const auto& f : files)
         xmlBytes += slideXmlBytes(f); // untimed: the amount of slide XML the corpus holds
+    xmlBytes *= passes;
+    std::vector<std::string> reads;
+    for (std::size_t pass = 0; pass < passes; ++pass)
+        reads.insert(reads.end(), files.begin(), files.end());
 
     z_stream zs{};
     inflateInit2(&zs, -MAX_WBITS);
@@ -102,7 +109,7 @@ int main(int argc, char** argv) {
     std::size_t shapes = 0;
     int failures = 0;
     const auto start = std::chrono::steady_clock::now();
-    for (const auto& f : files) {
+    for (const auto& f : reads) {
         if (mode == "reader") {
             try {
                 for (const auto& slide : orv::ReadPresentationFile(f).slides)
@@ -134,7 +141,7 @@ int main(int argc, char** argv) {
     inflateEnd(&zs);
     libdeflate_free_decompressor(inflater);
     std::printf("%-10s %5zu files %8.1f files/s %7.1f MB/s slide XML (%.1f MB) peak %6.1f MiB", mode.c_str(),
-                files.size(), static_cast<double>(files.size()) / seconds,
+                reads.size(), static_cast<double>(reads.size()) / seconds,
                 static_cast<double>(xmlBytes) / 1e6 / seconds, static_cast<double>(xmlBytes) / 1e6,
                 static_cast<double>(peakKiB()) / 1024.0);
     if (mode == "reader")

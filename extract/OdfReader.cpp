@@ -170,7 +170,8 @@ private:
         const auto presentation = childElement(body, "presentation");
         if (presentation == OdfXml::kNone)
             throwDamaged(subject + " holds no presentation");
-        for (auto child = m_xml.firstChild(presentation); child != OdfXml::kNone; child = m_xml.nextSibling(child)) {
+        for (auto child = m_xml.firstChild(presentation); child != OdfXml::kNone;
+             child = m_xml.nextSibling(child)) {
             if (m_xml.isText(child) || m_xml.local(child) != "page" || m_xml.ns(child) != Ns::OdfDraw)
                 continue;
             if (m_pages.size() == limits::kMaxSlides)
@@ -182,7 +183,8 @@ private:
 
     // The first child of `parent` that is office:`local`.
     OdfXml::Id childElement(OdfXml::Id parent, std::string_view local) const {
-        for (auto child = m_xml.firstChild(parent); child != OdfXml::kNone; child = m_xml.nextSibling(child)) {
+        for (auto child = m_xml.firstChild(parent); child != OdfXml::kNone;
+             child = m_xml.nextSibling(child)) {
             if (m_xml.isText(child) || m_xml.local(child) != local)
                 continue;
             RequireDeclarationsInLimit(m_xml, child);

@@ -221,7 +221,8 @@ void forEachElement(const OdfXml& xml, OdfXml::Id parent, int depth, Wanted&& wa
     }
 }
 
-template <typename Visit> void forEachElement(const OdfXml& xml, OdfXml::Id parent, int depth, Visit&& visit) {
+template <typename Visit>
+void forEachElement(const OdfXml& xml, OdfXml::Id parent, int depth, Visit&& visit) {
     forEachElement(xml, parent, depth, anyName, std::forward<Visit>(visit));
 }
 
@@ -306,8 +307,8 @@ struct FrameContent {
 };
 
 bool isFrameContent(std::string_view local) {
-    return isOneOf(local,
-                   {"text-box", "table", "image", "object", "object-ole", "applet", "plugin", "floating-frame"});
+    return isOneOf(
+        local, {"text-box", "table", "image", "object", "object-ole", "applet", "plugin", "floating-frame"});
 }
 
 FrameContent frameContent(const OdfXml& xml, OdfXml::Id frame) {
@@ -399,9 +400,10 @@ void readTableRows(OdfXml::Id container, int depth, const std::string& name, Pag
 void addShape(OdfXml::Id element, ShapeKind kind, int depth, int groupDepth, PageWalk& walk);
 
 void collectShapes(OdfXml::Id container, int depth, int groupDepth, PageWalk& walk) {
-    forEachElement(walk.xml, container, depth, mayBeShape, [&](OdfXml::Id child, Ns ns, std::string_view local) {
-        addShape(child, kindOf(ns, local), depth, groupDepth, walk);
-    });
+    forEachElement(walk.xml, container, depth, mayBeShape,
+                   [&](OdfXml::Id child, Ns ns, std::string_view local) {
+                       addShape(child, kindOf(ns, local), depth, groupDepth, walk);
+                   });
 }
 
 void addShape(OdfXml::Id element, ShapeKind kind, int depth, int groupDepth, PageWalk& walk) {

@@ -13,9 +13,9 @@ namespace orv {
 namespace {
 
 enum CharClass : std::uint8_t {
-    kSpace = 1,     // XML white space
-    kNameStart = 2, // may begin a name
-    kName = 4,      // may continue a name
+    kSpace = 1,      // XML white space
+    kNameStart = 2,  // may begin a name
+    kName = 4,       // may continue a name
     kValuePlain = 8, // needs no thought in a quoted value: all but quotes, '<', '&', CR, NUL
     kNamePart = 16,  // may continue a name and is no colon
 };
@@ -106,7 +106,8 @@ const char* decodeReference(const char* amp, const char* end, char*& out) {
                 break;
             cp = cp * (hex ? 16 : 10) + digit;
         }
-        if (p == digits || p >= end || *p != ';' || cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        if (p == digits || p >= end || *p != ';' || cp == 0 || cp > 0x10FFFF ||
+            (cp >= 0xD800 && cp <= 0xDFFF))
             return nullptr;
         out = putUtf8(out, cp);
         return p + 1;
@@ -187,7 +188,8 @@ OdfXml::~OdfXml() {
 
 class OdfXml::Parser {
 public:
-    Parser(OdfXml& xml, char* text, std::size_t size, const std::string& subject, std::string_view doctypeRule)
+    Parser(OdfXml& xml, char* text, std::size_t size, const std::string& subject,
+           std::string_view doctypeRule)
         : m_xml(xml), m_begin(text), m_p(text), m_end(text + size), m_subject(subject),
           m_doctypeRule(doctypeRule) {}
 
@@ -204,6 +206,14 @@ public:
         m_xml.m_cache.assign(kCacheSize, CacheEntry{});
         m_xml.m_root = kNone;
         const auto size = static_cast<std::size_t>(m_end - m_begin);
+        // Every element needs a '<' and every attribute a '=', so their count
+        // bounds what the tree would hold: a text too rich is refused before
+        // any of it is built. Only texts larger than the bound need counting.
+        if (size > limits::kMaxXmlNodes &&
+            static_cast<std::size_t>(std::count_if(m_begin, static_cast<const char*>(m_end), [](char c) {
+                return c == '<' || c == '=';
+            })) > limits::kMaxXmlNodes)
+            tooManyNodes();
         // Office documents hold an element or an attribute for every 30 to 40
         // bytes; growing the vectors costs more than room never used.
         const std::size_t expected = std::min(size / 24, limits::kMaxXmlNodes);
@@ -261,6 +271,8 @@ private:
                       ".");
     }
 
+    // Elements and attributes, as the limit counts them; text between
+    // elements is bounded by their number.
     void countNode() {
         if (++m_count > limits::kMaxXmlNodes)
             tooManyNodes();
@@ -274,7 +286,6 @@ private:
     // A node linked as the last child of the open element (or the document
     // element when none is open), its fields left for the caller.
     Id newNode() {
-        countNode();
         const auto id = static_cast<Id>(m_xml.m_nodes.size());
         m_xml.m_nodes.emplace_back();
         if (m_open.empty()) {
@@ -315,7 +326,7 @@ private:
             fail(error, p);
         const char* const start = p;
         std::uint32_t colon = 0;
-        p = skipWhile<kNamePart>(p + 1);
+        p = skipWhile<kNamePart>(p); // a name may begin with its colon
         if (*p == ':') {
             colon = static_cast<std::uint32_t>(p - start) + 1;
             p = skipWhile<kName>(p + 1);
@@ -361,6 +372,7 @@ private:
             skipElement(empty, nameStart, nameLength);
             return;
         }
+        countNode();
         const Id id = newNode();
         Node& node = m_xml.m_nodes[id];
         node.name = nameStart;
@@ -421,7 +433,8 @@ private:
 
     // "xmlns" or "xmlns:p".
     static bool isDeclaration(const char* name, std::uint32_t length, std::uint32_t colon) {
-        return name[0] == 'x' && length >= 5 && std::memcmp(name, "xmlns", 5) == 0 && (length == 5 || colon == 6);
+        return name[0] == 'x' && length >= 5 && std::memcmp(name, "xmlns", 5) == 0 &&
+               (length == 5 || colon == 6);
     }
 
     // The scope holding the element's declarations, inside `outer`.
@@ -431,8 +444,8 @@ private:
             const Attribute& a = m_xml.m_attributes[firstAttribute + i];
             if (!isDeclaration(a.name, a.nameLength, a.colon))
                 continue;
-            const std::string_view prefix = a.nameLength == 5 ? std::string_view()
-                                                              : std::string_view(a.name + 6, a.nameLength - 6);
+            const std::string_view prefix =
+                a.nameLength == 5 ? std::string_view() : std::string_view(a.name + 6, a.nameLength - 6);
             m_xml.m_bindings.push_back({prefix, ClassifyOpenDocument({a.value, a.valueLength})});
         }
         m_xml.m_scopes.push_back({outer, first, static_cast<std::uint32_t>(m_xml.m_bindings.size()) - first});
@@ -440,7 +453,8 @@ private:
     }
 
     // Skips the content of an element that is not kept, checking that it nests.
-    [[gnu::cold, gnu::noinline]] void skipElement(bool empty, const char* nameStart, std::uint32_t nameLength) {
+    [[gnu::cold, gnu::noinline]] void skipElement(bool empty, const char* nameStart,
+                                                  std::uint32_t nameLength) {
         if (empty)
             return;
         std::vector<std::pair<const char*, std::uint32_t>> names{{nameStart, nameLength}};
@@ -473,7 +487,8 @@ private:
             if (c == '>')
                 return m_p++;
             if (c == '"' || c == '\'') {
-                const auto* q = static_cast<const char*>(std::memchr(m_p + 1, c, static_cast<std::size_t>(m_end - m_p - 1)));
+                const auto* q = static_cast<const char*>(
+                    std::memchr(m_p + 1, c, static_cast<std::size_t>(m_end - m_p - 1)));
                 if (q == nullptr)
                     fail("Error parsing start element tag", m_p);
                 m_p = const_cast<char*>(q);

@@ -75,9 +75,9 @@ private:
     static constexpr std::uint8_t kTooManyDeclarations = 1;
 
     struct Node {
-        const char* name;        // qualified name, or character data
+        const char* name; // qualified name, or character data
         std::uint32_t nameLength;
-        std::uint32_t colon;     // offset of the prefix's colon plus one; 0 without a prefix
+        std::uint32_t colon; // offset of the prefix's colon plus one; 0 without a prefix
         Id firstChild = kNone;
         Id nextSibling = kNone;
         std::uint32_t firstAttribute = 0;

@@ -82,8 +82,7 @@ void ParseXmlPart(XmlPart& part) {
     ParseXmlDocument(part, "the part " + FileText(part.name), "which package parts may not do");
 }
 
-void ParseXmlDocument(XmlPart& part, std::string_view subject, std::string_view doctypeRule,
-                      bool keepWhitespaceText) {
+void ParseXmlDocument(XmlPart& part, std::string_view subject, std::string_view doctypeRule) {
     const std::string what(subject);
     char* text = part.bytes.data.get();
     const std::size_t size = part.bytes.size;
@@ -99,8 +98,7 @@ void ParseXmlDocument(XmlPart& part, std::string_view subject, std::string_view 
     // run holding just a space or a tab keeps it. Document types are parsed
     // only to be refused; pugixml never expands entities beyond XML's own.
     const unsigned options = pugi::parse_cdata | pugi::parse_escapes | pugi::parse_eol |
-                             (keepWhitespaceText ? pugi::parse_ws_pcdata : pugi::parse_ws_pcdata_single) |
-                             pugi::parse_embed_pcdata | pugi::parse_doctype;
+                             pugi::parse_ws_pcdata_single | pugi::parse_embed_pcdata | pugi::parse_doctype;
     const pugi::xml_parse_result result = part.document.load_buffer_inplace(text, size, options);
     if (!result)
         throw Failure("The presentation is damaged: " + what + " is not well-formed XML (" +

@@ -65,11 +65,8 @@ void ParseXmlPart(XmlPart& part);
 
 // The same with the descriptions' wording given: `subject` names what is
 // parsed ("the file"), `doctypeRule` ends the refusal of a document type
-// ("which package parts may not do"). With `keepWhitespaceText`, character
-// data made only of white space is kept wherever it lies (OpenDocument text
-// counts a space between two spans), not only as an element's sole content.
-void ParseXmlDocument(XmlPart& part, std::string_view subject, std::string_view doctypeRule,
-                      bool keepWhitespaceText = false);
+// ("which package parts may not do").
+void ParseXmlDocument(XmlPart& part, std::string_view subject, std::string_view doctypeRule);
 
 // Prefix bindings in force while a part is walked. Every binding goes into one
 // table per part, prefix -> bindings from the outermost declaring element in, so

@@ -78,22 +78,28 @@ TEST_P(OdfXmlTrees, ReadAsWritten) {
 INSTANTIATE_TEST_SUITE_P(
     OdfXml, OdfXmlTrees,
     testing::Values(
-        TreeCase{"References", "<r>a&lt;b&gt;&amp;&quot;&apos;&#65;&#x42;&#x1F600;</r>", "other:r('a<b>&\"'AB\xF0\x9F\x98\x80')"},
+        TreeCase{"References", "<r>a&lt;b&gt;&amp;&quot;&apos;&#65;&#x42;&#x1F600;</r>",
+                 "other:r('a<b>&\"'AB\xF0\x9F\x98\x80')"},
         TreeCase{"ReferencesNotDecodedStayAsWritten", "<r>&nbsp;&#0;&#xD800;&#x110000;&#65&amp</r>",
                  "other:r('&nbsp;&#0;&#xD800;&#x110000;&#65&amp')"},
         TreeCase{"CdataIsTakenRaw", "<r><![CDATA[a&lt;<b>]]>c</r>", "other:r('a&lt;<b>' 'c')"},
-        TreeCase{"CommentsAndInstructionsSplitText", "<r>a<!-- <x> -->b<?pi <y>?>c</r>", "other:r('a' 'b' 'c')"},
+        TreeCase{"CommentsAndInstructionsSplitText", "<r>a<!-- <x> -->b<?pi <y>?>c</r>",
+                 "other:r('a' 'b' 'c')"},
         TreeCase{"LineEndsStayInText", "<r>a\r\nb\rc</r>", "other:r('a\r\nb\rc')"},
-        TreeCase{"WhiteSpaceBetweenElementsIsText", "<r> <a/>\t<b/> </r>", "other:r(' ' other:a '\t' other:b ' ')"},
+        TreeCase{"WhiteSpaceBetweenElementsIsText", "<r> <a/>\t<b/> </r>",
+                 "other:r(' ' other:a '\t' other:b ' ')"},
         TreeCase{"PrefixesAndTheirRebinding",
-                 "<o:r xmlns:o='" + kOffice + "' xmlns:t='" + kText +
-                     "'><t:p/><o:p xmlns:o='" + kText + "'><o:s/></o:p><o:p/><u:p/><p/></o:r>",
+                 "<o:r xmlns:o='" + kOffice + "' xmlns:t='" + kText + "'><t:p/><o:p xmlns:o='" + kText +
+                     "'><o:s/></o:p><o:p/><u:p/><p/></o:r>",
                  "office:r(text:p text:p(text:s) office:p other:p other:p)"},
-        TreeCase{"DefaultNamespace", "<r xmlns='" + kText + "'><p xmlns=''/><s/></r>", "text:r(other:p text:s)"},
-        TreeCase{"DeclarationsWithReferences", "<t:r xmlns:t='urn:oasis:names:tc:opendocument:xmlns:text&#x3a;1.0'/>",
-                 "text:r"},
+        TreeCase{"NameStartingWithItsColon", "<r xmlns='" + kText + "'><:s/></r>", "text:r(text:s)"},
+        TreeCase{"DefaultNamespace", "<r xmlns='" + kText + "'><p xmlns=''/><s/></r>",
+                 "text:r(other:p text:s)"},
+        TreeCase{"DeclarationsWithReferences",
+                 "<t:r xmlns:t='urn:oasis:names:tc:opendocument:xmlns:text&#x3a;1.0'/>", "text:r"},
         TreeCase{"MarkupAroundTheDocument",
-                 "\xEF\xBB\xBF<?xml version='1.0' encoding='UTF-8'?><!-- c --> stray <r/> text <?pi?><r2><x/></r2>",
+                 "\xEF\xBB\xBF<?xml version='1.0' encoding='UTF-8'?><!-- c --> stray <r/> text "
+                 "<?pi?><r2><x/></r2>",
                  "other:r"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -104,7 +110,7 @@ TEST(OdfXml, AttributesByNamespace) {
     EXPECT_EQ(xml.attribute(xml.root(), Ns::OdfText, "c").text, "1");
     EXPECT_EQ(xml.attribute(xml.root(), Ns::OdfText, "d").text, "2&\n3");
     EXPECT_FALSE(xml.attribute(xml.root(), Ns::OdfOffice, "c").found); // unprefixed: no namespace
-    EXPECT_FALSE(xml.attribute(xml.root(), Ns::Other, "c").found);      // a declaration is no attribute
+    EXPECT_FALSE(xml.attribute(xml.root(), Ns::Other, "c").found);     // a declaration is no attribute
     EXPECT_TRUE(xml.attribute(xml.root(), Ns::OdfText, "c").found);
 }
 
@@ -112,7 +118,8 @@ TEST(OdfXml, TooManyDeclarationsAreNotInForce) {
     std::string declarations;
     for (std::size_t i = 0; i <= limits::kMaxNamespaceDeclarations; ++i)
         declarations += " xmlns:x" + std::to_string(i) + "='urn:x'";
-    Parsed parsed("<t:r xmlns:t='" + kText + "'><t:p xmlns:t='" + kOffice + "'" + declarations + "/><t:s/></t:r>");
+    Parsed parsed("<t:r xmlns:t='" + kText + "'><t:p xmlns:t='" + kOffice + "'" + declarations +
+                  "/><t:s/></t:r>");
     const OdfXml& xml = parsed.xml;
     const auto flagged = xml.firstChild(xml.root());
     EXPECT_TRUE(xml.declaresTooMany(flagged));
@@ -130,7 +137,8 @@ struct RefusalCase {
 class OdfXmlRefusals : public testing::TestWithParam<RefusalCase> {};
 
 TEST_P(OdfXmlRefusals, NameWhatIsWrongAndWhere) {
-    EXPECT_EQ(failureOf(GetParam().xml), "The presentation is damaged: the part content.xml " + GetParam().description);
+    EXPECT_EQ(failureOf(GetParam().xml),
+              "The presentation is damaged: the part content.xml " + GetParam().description);
 }
 
 const std::string kNotWellFormed = "is not well-formed XML (";
@@ -139,28 +147,41 @@ INSTANTIATE_TEST_SUITE_P(
     OdfXml, OdfXmlRefusals,
     testing::Values(
         RefusalCase{"Empty", "", kNotWellFormed + "No document element found at byte 0)."},
-        RefusalCase{"OnlyMarkup", "<?xml version='1.0'?><!-- -->", kNotWellFormed + "No document element found at byte 29)."},
+        RefusalCase{"OnlyMarkup", "<?xml version='1.0'?><!-- -->",
+                    kNotWellFormed + "No document element found at byte 29)."},
         RefusalCase{"EndTagOfAnother", "<a><b></a>", kNotWellFormed + "Start-end tags mismatch at byte 8)."},
         RefusalCase{"EndTagLonger", "<a></ab>", kNotWellFormed + "Start-end tags mismatch at byte 5)."},
         RefusalCase{"Unclosed", "<a><b/>", kNotWellFormed + "Start-end tags mismatch at byte 7)."},
         RefusalCase{"EndTagAtTop", "</a>", kNotWellFormed + "Start-end tags mismatch at byte 2)."},
-        RefusalCase{"EndTagWithAttribute", "<a></a x>", kNotWellFormed + "Error parsing end element tag at byte 7)."},
-        RefusalCase{"AttributesRunTogether", "<a b='1'c='2'/>", kNotWellFormed + "Error parsing start element tag at byte 8)."},
-        RefusalCase{"UnquotedValue", "<a b=1/>", kNotWellFormed + "Error parsing element attribute at byte 5)."},
-        RefusalCase{"AttributeWithoutValue", "<a b/>", kNotWellFormed + "Error parsing element attribute at byte 4)."},
-        RefusalCase{"LessThanInValue", "<a b='<'/>", kNotWellFormed + "Error parsing element attribute at byte 6)."},
+        RefusalCase{"EndTagWithAttribute", "<a></a x>",
+                    kNotWellFormed + "Error parsing end element tag at byte 7)."},
+        RefusalCase{"AttributesRunTogether", "<a b='1'c='2'/>",
+                    kNotWellFormed + "Error parsing start element tag at byte 8)."},
+        RefusalCase{"UnquotedValue", "<a b=1/>",
+                    kNotWellFormed + "Error parsing element attribute at byte 5)."},
+        RefusalCase{"AttributeWithoutValue", "<a b/>",
+                    kNotWellFormed + "Error parsing element attribute at byte 4)."},
+        RefusalCase{"LessThanInValue", "<a b='<'/>",
+                    kNotWellFormed + "Error parsing element attribute at byte 6)."},
         RefusalCase{"ValueCutOff", "<a b='x", kNotWellFormed + "Error parsing element attribute at byte 7)."},
         RefusalCase{"TagCutOff", "<a b='x' ", kNotWellFormed + "Error parsing element attribute at byte 9)."},
-        RefusalCase{"SlashWithoutClose", "<a/ >", kNotWellFormed + "Error parsing start element tag at byte 2)."},
-        RefusalCase{"NameStartingWithDigit", "<1a/>", kNotWellFormed + "Could not determine tag type at byte 0)."},
-        RefusalCase{"UnknownMarkup", "<a><!x></a>", kNotWellFormed + "Could not determine tag type at byte 3)."},
+        RefusalCase{"SlashWithoutClose", "<a/ >",
+                    kNotWellFormed + "Error parsing start element tag at byte 2)."},
+        RefusalCase{"NameStartingWithDigit", "<1a/>",
+                    kNotWellFormed + "Could not determine tag type at byte 0)."},
+        RefusalCase{"UnknownMarkup", "<a><!x></a>",
+                    kNotWellFormed + "Could not determine tag type at byte 3)."},
         RefusalCase{"CommentCutOff", "<a><!-- x</a>", kNotWellFormed + "Error parsing comment at byte 3)."},
-        RefusalCase{"CdataCutOff", "<a><![CDATA[x</a>", kNotWellFormed + "Error parsing CDATA section at byte 3)."},
+        RefusalCase{"CdataCutOff", "<a><![CDATA[x</a>",
+                    kNotWellFormed + "Error parsing CDATA section at byte 3)."},
         RefusalCase{"InstructionCutOff", "<a><?pi </a>",
                     kNotWellFormed + "Error parsing document declaration/processing instruction at byte 3)."},
-        RefusalCase{"SecondElementBadlyNested", "<a/><b><c></b>", kNotWellFormed + "Start-end tags mismatch at byte 12)."},
-        RefusalCase{"NulInATag", std::string("<a b\0='1'/>", 11), kNotWellFormed + "Error parsing element attribute at byte 4)."},
-        RefusalCase{"DocumentType", "<!DOCTYPE a [<!ENTITY e 'x'>]><a>&e;</a>", "declares a document type, which is refused."},
+        RefusalCase{"SecondElementBadlyNested", "<a/><b><c></b>",
+                    kNotWellFormed + "Start-end tags mismatch at byte 12)."},
+        RefusalCase{"NulInATag", std::string("<a b\0='1'/>", 11),
+                    kNotWellFormed + "Error parsing element attribute at byte 4)."},
+        RefusalCase{"DocumentType", "<!DOCTYPE a [<!ENTITY e 'x'>]><a>&e;</a>",
+                    "declares a document type, which is refused."},
         RefusalCase{"DeclaredEncoding", "<?xml version='1.0' encoding='ISO-8859-1'?><a/>",
                     "is not written in UTF-8 (it declares the encoding \"ISO-8859-1\")."},
         RefusalCase{"Utf16", std::string("\xFF\xFE<\0a\0/\0>\0", 10), "is not written in UTF-8."}),
