@@ -61,6 +61,22 @@ template <CharClass what> char* skipWhile(char* p) {
     }
 }
 
+// memcmp(a, b, length) == 0 for the short lengths of names, without a call.
+bool sameBytes(const char* a, const char* b, std::size_t length) {
+    for (; length >= 8; length -= 8, a += 8, b += 8) {
+        std::uint64_t x;
+        std::uint64_t y;
+        std::memcpy(&x, a, 8);
+        std::memcpy(&y, b, 8);
+        if (x != y)
+            return false;
+    }
+    for (; length > 0; --length)
+        if (*a++ != *b++)
+            return false;
+    return true;
+}
+
 // Writes the code point as UTF-8 at `out`; returns the end.
 char* putUtf8(char* out, std::uint32_t cp) {
     if (cp < 0x80) {
@@ -227,13 +243,15 @@ public:
             m_p += 3;
         const char* const start = m_p;
         while (m_p < m_end) {
-            char* const textStart = m_p;
-            auto* lt = static_cast<char*>(std::memchr(m_p, '<', static_cast<std::size_t>(m_end - m_p)));
-            m_p = lt != nullptr ? lt : m_end;
-            if (m_p != textStart && !m_open.empty())
-                addText(textStart, m_p, false);
-            if (m_p == m_end)
-                break;
+            if (*m_p != '<') { // most tags follow one another
+                char* const textStart = m_p;
+                auto* lt = static_cast<char*>(std::memchr(m_p, '<', static_cast<std::size_t>(m_end - m_p)));
+                m_p = lt != nullptr ? lt : m_end;
+                if (!m_open.empty())
+                    addText(textStart, m_p, false);
+                if (m_p == m_end)
+                    break;
+            }
             ++m_p;
             if (*m_p == '/')
                 endTag();
@@ -501,7 +519,7 @@ private:
     // After "</": the name must be the open element's, then '>'.
     void closeName(const char* openName, std::uint32_t length) {
         const char* const start = m_p;
-        if (static_cast<std::size_t>(m_end - m_p) < length || std::memcmp(m_p, openName, length) != 0 ||
+        if (static_cast<std::size_t>(m_end - m_p) < length || !sameBytes(m_p, openName, length) ||
             is(m_p[length], kName))
             fail("Start-end tags mismatch", start);
         m_p += length;
