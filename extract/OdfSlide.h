@@ -6,10 +6,10 @@
 namespace orv {
 
 // The top-level shapes of one OpenDocument slide (a draw:page element of
-// `xml`), in document order, which is their
-// z-order. Shapes that can hold text as the user sees them have a text frame:
-// frames holding a text box, custom shapes, rectangles, ellipses and the
-// other basic shapes, and the title, outline, subtitle and text placeholders.
+// `xml`), in document order, which is their z-order. Shapes that can hold
+// text as the user sees them have a text frame: frames holding a text box,
+// custom shapes, rectangles, ellipses and the other basic shapes, and the
+// title, outline, subtitle and text placeholders.
 // Groups, tables, pictures, charts and other objects, connectors and lines
 // have none, and what they hold is not read; notes are no shapes.
 //
