@@ -163,6 +163,51 @@ char* decodeInPlace(char* begin, char* end, bool lineEnds) {
     return out;
 }
 
+enum class Utf16 { No, LittleEndian, BigEndian };
+
+// UTF-16 as XML tells it: by a byte order mark (skipped), or by "<?" in
+// either byte order.
+Utf16 utf16Form(const char* text, std::size_t size, std::size_t& skip) {
+    const auto* b = reinterpret_cast<const unsigned char*>(text);
+    skip = 0;
+    if (size >= 2 && b[0] == 0xFF && b[1] == 0xFE) {
+        skip = 2;
+        return Utf16::LittleEndian;
+    }
+    if (size >= 2 && b[0] == 0xFE && b[1] == 0xFF) {
+        skip = 2;
+        return Utf16::BigEndian;
+    }
+    if (size >= 4 && b[0] == '<' && b[1] == 0 && b[2] == '?' && b[3] == 0)
+        return Utf16::LittleEndian;
+    if (size >= 4 && b[0] == 0 && b[1] == '<' && b[2] == 0 && b[3] == '?')
+        return Utf16::BigEndian;
+    return Utf16::No;
+}
+
+// The UTF-8 of UTF-16 text at `out`, which has room for three bytes a code
+// unit and three more; unpaired surrogates and an odd last byte become
+// U+FFFD. Returns the length written.
+std::size_t utf16ToUtf8(const char* text, std::size_t size, Utf16 form, char* out) {
+    const auto* b = reinterpret_cast<const unsigned char*>(text);
+    const auto unit = [&](std::size_t i) -> std::uint32_t {
+        return form == Utf16::LittleEndian ? b[2 * i] | (b[2 * i + 1] << 8) : (b[2 * i] << 8) | b[2 * i + 1];
+    };
+    const std::size_t units = size / 2;
+    char* const start = out;
+    for (std::size_t i = 0; i < units; ++i) {
+        std::uint32_t cp = unit(i);
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < units && unit(i + 1) >= 0xDC00 && unit(i + 1) <= 0xDFFF)
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(++i) - 0xDC00);
+        else if (cp >= 0xD800 && cp <= 0xDFFF)
+            cp = 0xFFFD;
+        out = putUtf8(out, cp);
+    }
+    if (size % 2 != 0)
+        out = putUtf8(out, 0xFFFD);
+    return static_cast<std::size_t>(out - start);
+}
+
 bool isUtf8Name(std::string_view encoding) {
     std::string lower(encoding);
     std::transform(lower.begin(), lower.end(), lower.begin(),
@@ -204,10 +249,12 @@ OdfXml::~OdfXml() {
 
 class OdfXml::Parser {
 public:
+    // `fromUtf16`: the text was converted, and its declaration names the
+    // encoding it had.
     Parser(OdfXml& xml, char* text, std::size_t size, const std::string& subject,
-           std::string_view doctypeRule)
+           std::string_view doctypeRule, bool fromUtf16)
         : m_xml(xml), m_begin(text), m_p(text), m_end(text + size), m_subject(subject),
-          m_doctypeRule(doctypeRule) {}
+          m_doctypeRule(doctypeRule), m_fromUtf16(fromUtf16) {}
 
     void run() {
         Storage& spare = Storage::spare();
@@ -237,8 +284,6 @@ public:
         m_xml.m_attributes.reserve(expected);
         *m_end = '\0'; // the sentinel every scan below stops at
 
-        if (size >= 2 && ((m_p[0] == '\xFF' && m_p[1] == '\xFE') || (m_p[0] == '\xFE' && m_p[1] == '\xFF')))
-            failEncoding("");
         if (size >= 3 && std::memcmp(m_p, "\xEF\xBB\xBF", 3) == 0)
             m_p += 3;
         const char* const start = m_p;
@@ -283,10 +328,9 @@ private:
     }
 
     [[noreturn, gnu::cold, gnu::noinline]] void failEncoding(std::string_view declared) const {
-        throw Failure("The presentation is damaged: " + m_subject + " is not written in UTF-8" +
-                      (declared.empty() ? std::string()
-                                        : " (it declares the encoding \"" + FileText(declared) + "\")") +
-                      ".");
+        throw Failure("The presentation is damaged: " + m_subject +
+                      " is not written in UTF-8 or UTF-16 (it " + "declares the encoding \"" +
+                      FileText(declared) + "\").");
     }
 
     // Elements and attributes, as the limit counts them; text between
@@ -589,7 +633,7 @@ private:
         const char* const start = m_p;
         skipMarkup();
         const std::string_view pi(start, static_cast<std::size_t>(m_p - start));
-        if (!first || !pi.starts_with("?xml") || !is(pi.size() > 4 ? pi[4] : '\0', kSpace))
+        if (!first || m_fromUtf16 || !pi.starts_with("?xml") || !is(pi.size() > 4 ? pi[4] : '\0', kSpace))
             return;
         const auto at = pi.find("encoding");
         if (at == std::string_view::npos)
@@ -613,10 +657,21 @@ private:
     std::vector<Open> m_open;
     std::uint32_t m_scope = 0;
     std::size_t m_count = 0; // nodes and attributes made
+    bool m_fromUtf16;
 };
 
 void OdfXml::parse(char* text, std::size_t size, const std::string& subject, std::string_view doctypeRule) {
-    Parser(*this, text, size, subject, doctypeRule).run();
+    std::size_t skip = 0;
+    const Utf16 form = utf16Form(text, size, skip);
+    if (form == Utf16::No) {
+        m_converted.reset();
+        Parser(*this, text, size, subject, doctypeRule, false).run();
+        return;
+    }
+    const std::size_t units = (size - skip + 1) / 2;
+    m_converted.reset(new char[units * 3 + 4]);
+    const std::size_t length = utf16ToUtf8(text + skip, size - skip, form, m_converted.get());
+    Parser(*this, m_converted.get(), length, subject, doctypeRule, true).run();
 }
 
 std::string_view OdfXml::local(Id element) const {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,13 +19,16 @@ namespace orv {
 // their bytes.
 //
 // The parser takes the well-formed XML that office suites write: one document
-// element, tags that nest and match, attributes quoted and separated, comments,
-// CDATA sections and processing instructions closed. Character references and
-// XML's five entities are decoded in character data and attribute values;
-// other entity references are kept as written, since no document type may
-// declare them. A document type declaration is refused. Line ends are kept
-// in character data (OpenDocument counts any run of white space there as one
-// space) and normalised to LF in attribute values.
+// element, tags that nest and match, attributes quoted and separated,
+// comments, CDATA sections and processing instructions closed. Character
+// references and XML's five entities are decoded in character data and
+// attribute values; other entity references, and references to no character,
+// are kept as written, since no document type may declare them. A document
+// type declaration is refused. Line ends are kept in character data
+// (OpenDocument counts any run of white space there as one space) and
+// normalised to LF in attribute values. The text is UTF-8, or UTF-16 (told by
+// a byte order mark, or by "<?" in either byte order), which is read from a
+// UTF-8 copy; a declaration of any other encoding is refused.
 class OdfXml {
 public:
     using Id = std::uint32_t;
@@ -120,6 +124,7 @@ private:
     std::vector<Binding> m_bindings;
     mutable std::vector<CacheEntry> m_cache;
     Id m_root = kNone;
+    std::unique_ptr<char[]> m_converted; // the UTF-8 of a UTF-16 text
 };
 
 // Refuses an element that declares more namespace prefixes than any real

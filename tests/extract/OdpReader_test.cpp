@@ -294,6 +294,17 @@ INSTANTIATE_TEST_SUITE_P(
             false, "The presentation is damaged: the part content.xml holds no presentation."}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(OdpReader, ContentInUtf16IsRead) {
+    OdpBuilder b;
+    b.addSlide().addTextBox({"a@example.com"});
+    const std::string content = b.contentXml();
+    std::string wide = "\xFF\xFE"; // UTF-16LE of the (ASCII) content
+    for (const char c : content)
+        wide += std::string{c, '\0'};
+    b.setPart("content.xml", wide);
+    EXPECT_EQ(packageShapes(b), (std::vector<std::string>{"a@example.com", "<end of slide>"}));
+}
+
 TEST(OdpReader, MissingContentPartIsNamed) {
     OdpBuilder b;
     auto bytes = b.bytes();
