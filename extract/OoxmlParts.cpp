@@ -137,7 +137,9 @@ bool IsRelationshipType(std::string_view type, std::string_view kind) {
 }
 
 std::optional<std::string> ContentTypeOf(const XmlPart& types, std::string_view partName) {
-    const std::string wanted = "/" + std::string(partName);
+    // Built by appending: GCC 12 warns wrongly (-Wrestrict) on "/" + string.
+    std::string wanted(1, '/');
+    wanted += partName;
     const auto dot = partName.rfind('.');
     const std::string_view extension =
         dot == std::string_view::npos ? std::string_view{} : partName.substr(dot + 1);
