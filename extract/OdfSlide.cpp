@@ -225,8 +225,6 @@ void forEachElement(const OdfXml& xml, OdfXml::Id parent, int depth, Visit&& vis
     forEachElement(xml, parent, depth, anyName, std::forward<Visit>(visit));
 }
 
-// The paragraphs of a text box or shape, at any depth of lists and sections,
-// joined with CR. Tables inside a text box are not read.
 bool isParagraph(std::string_view local) {
     return local == "p" || local == "h";
 }
@@ -235,6 +233,8 @@ bool isParagraphContainer(std::string_view local) {
     return isOneOf(local, {"list", "list-item", "list-header", "numbered-paragraph", "section"});
 }
 
+// The paragraphs of a text box or shape, at any depth of lists and sections,
+// joined with CR. Tables inside a text box are not read.
 void appendParagraphs(const OdfXml& xml, OdfXml::Id container, int depth, const ShapeBudget& budget,
                       std::string& text, bool& first) {
     forEachElement(
