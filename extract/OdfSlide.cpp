@@ -361,10 +361,7 @@ struct PageWalk {
     bool notesPage = false; // every text then counts as notes, none as a shape
 
     void place(TextPlace where, std::string name, std::string text) {
-        if (text.empty())
-            return;
-        budget.addText(text.size());
-        slide.allText.push_back({notesPage ? TextPlace::Notes : where, std::move(name), std::move(text)});
+        PlaceText(slide, budget, notesPage, where, std::move(name), std::move(text));
     }
 };
 

@@ -87,10 +87,7 @@ struct ShapeWalk {
     std::vector<std::string> diagramIds;
 
     void place(TextPlace where, std::string name, std::string text) {
-        if (text.empty())
-            return;
-        budget.addText(text.size());
-        slide.allText.push_back({notesPage ? TextPlace::Notes : where, std::move(name), std::move(text)});
+        PlaceText(slide, budget, notesPage, where, std::move(name), std::move(text));
     }
 };
 

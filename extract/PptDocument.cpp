@@ -320,11 +320,9 @@ struct ShapeWalk {
     std::vector<std::uint32_t> linkIds;
 
     void place(TextPlace where, std::string name, std::string text) {
-        if (text.empty())
-            return;
-        budget.spend(sizeof(PlacedText) + name.size() + text.size());
-        shapes.addText(text.size());
-        slide.allText.push_back({notesPage ? TextPlace::Notes : where, std::move(name), std::move(text)});
+        if (!text.empty())
+            budget.spend(sizeof(PlacedText) + name.size() + text.size());
+        PlaceText(slide, shapes, notesPage, where, std::move(name), std::move(text));
     }
 };
 

@@ -15,6 +15,14 @@ namespace {
 
 } // namespace
 
+void PlaceText(SlideContent& slide, ShapeBudget& budget, bool notesPage, TextPlace where, std::string name,
+               std::string text) {
+    if (text.empty())
+        return;
+    budget.addText(text.size());
+    slide.allText.push_back({notesPage ? TextPlace::Notes : where, std::move(name), std::move(text)});
+}
+
 std::string_view TextPlaceName(TextPlace place) {
     switch (place) {
     case TextPlace::Shape:

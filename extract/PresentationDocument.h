@@ -54,4 +54,10 @@ private:
     std::size_t m_fileShapes = 0;
 };
 
+// Adds one text of the "all text" mode to the slide, counted against
+// `budget`. An empty text is left out; while a notes page is walked
+// (`notesPage`), every text counts as notes whatever its place.
+void PlaceText(SlideContent& slide, ShapeBudget& budget, bool notesPage, TextPlace where, std::string name,
+               std::string text);
+
 } // namespace orv
