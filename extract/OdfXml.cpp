@@ -1,12 +1,14 @@
 #include "extract/OdfXml.h"
 
 #include "extract/ReadLimits.h"
+#include "extract/Utf8Encode.h"
 #include "shell/Failure.h"
 #include "shell/SafeText.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <span>
 
 namespace orv {
 
@@ -77,26 +79,6 @@ bool sameBytes(const char* a, const char* b, std::size_t length) {
     return true;
 }
 
-// Writes the code point as UTF-8 at `out`; returns the end.
-char* putUtf8(char* out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        *out++ = static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        *out++ = static_cast<char>(0xC0 | (cp >> 6));
-        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        *out++ = static_cast<char>(0xE0 | (cp >> 12));
-        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        *out++ = static_cast<char>(0xF0 | (cp >> 18));
-        *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
-    }
-    return out;
-}
-
 // The reference starting at `amp` ('&'), decoded into `out` (never longer than
 // the reference). Returns the end of the reference read, or nullptr for a
 // reference this parser does not decode (it is then kept as written).
@@ -125,7 +107,7 @@ const char* decodeReference(const char* amp, const char* end, char*& out) {
         if (p == digits || p >= end || *p != ';' || cp == 0 || cp > 0x10FFFF ||
             (cp >= 0xD800 && cp <= 0xDFFF))
             return nullptr;
-        out = putUtf8(out, cp);
+        out = PutUtf8(out, cp);
         return p + 1;
     }
     static constexpr std::pair<std::string_view, char> kNamed[] = {
@@ -183,29 +165,6 @@ Utf16 utf16Form(const char* text, std::size_t size, std::size_t& skip) {
     if (size >= 4 && b[0] == 0 && b[1] == '<' && b[2] == 0 && b[3] == '?')
         return Utf16::BigEndian;
     return Utf16::No;
-}
-
-// The UTF-8 of UTF-16 text at `out`, which has room for three bytes a code
-// unit and three more; unpaired surrogates and an odd last byte become
-// U+FFFD. Returns the length written.
-std::size_t utf16ToUtf8(const char* text, std::size_t size, Utf16 form, char* out) {
-    const auto* b = reinterpret_cast<const unsigned char*>(text);
-    const auto unit = [&](std::size_t i) -> std::uint32_t {
-        return form == Utf16::LittleEndian ? b[2 * i] | (b[2 * i + 1] << 8) : (b[2 * i] << 8) | b[2 * i + 1];
-    };
-    const std::size_t units = size / 2;
-    char* const start = out;
-    for (std::size_t i = 0; i < units; ++i) {
-        std::uint32_t cp = unit(i);
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < units && unit(i + 1) >= 0xDC00 && unit(i + 1) <= 0xDFFF)
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(++i) - 0xDC00);
-        else if (cp >= 0xD800 && cp <= 0xDFFF)
-            cp = 0xFFFD;
-        out = putUtf8(out, cp);
-    }
-    if (size % 2 != 0)
-        out = putUtf8(out, 0xFFFD);
-    return static_cast<std::size_t>(out - start);
 }
 
 bool isUtf8Name(std::string_view encoding) {
@@ -664,14 +623,17 @@ void OdfXml::parse(char* text, std::size_t size, const std::string& subject, std
     std::size_t skip = 0;
     const Utf16 form = utf16Form(text, size, skip);
     if (form == Utf16::No) {
-        m_converted.reset();
+        m_converted.clear();
         Parser(*this, text, size, subject, doctypeRule, false).run();
         return;
     }
-    const std::size_t units = (size - skip + 1) / 2;
-    m_converted.reset(new char[units * 3 + 4]);
-    const std::size_t length = utf16ToUtf8(text + skip, size - skip, form, m_converted.get());
-    Parser(*this, m_converted.get(), length, subject, doctypeRule, true).run();
+    const std::span bytes(reinterpret_cast<const std::uint8_t*>(text) + skip, size - skip);
+    m_converted = Utf16ToUtf8(bytes, form == Utf16::BigEndian);
+    if (bytes.size() % 2 != 0)
+        AppendUtf8(m_converted, 0xFFFD); // an odd last byte
+    const std::size_t length = m_converted.size();
+    m_converted.push_back('\0'); // room for the parser's sentinel
+    Parser(*this, m_converted.data(), length, subject, doctypeRule, true).run();
 }
 
 std::string_view OdfXml::local(Id element) const {

@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -124,7 +123,7 @@ private:
     std::vector<Binding> m_bindings;
     mutable std::vector<CacheEntry> m_cache;
     Id m_root = kNone;
-    std::unique_ptr<char[]> m_converted; // the UTF-8 of a UTF-16 text
+    std::string m_converted; // the UTF-8 of a UTF-16 text
 };
 
 // Refuses an element that declares more namespace prefixes than any real

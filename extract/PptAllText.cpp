@@ -1,5 +1,7 @@
 #include "extract/PptAllText.h"
 
+#include "extract/Utf8Encode.h"
+
 namespace orv::ppt {
 
 namespace {
@@ -30,7 +32,7 @@ void readPropertyTable(const Record& table, ShapeProperties& properties) {
         const std::size_t left = table.body.size() - std::min(complexAt, table.body.size());
         const std::size_t size = std::min<std::size_t>(value, left);
         if (id == kPropertyName) {
-            auto name = utf16ToUtf8(table.body.subspan(complexAt, size & ~std::size_t{1}));
+            auto name = Utf16ToUtf8(table.body.subspan(complexAt, size & ~std::size_t{1}));
             if (const auto end = name.find('\0'); end != std::string::npos)
                 name.resize(end);
             properties.name = std::move(name);
@@ -40,7 +42,7 @@ void readPropertyTable(const Record& table, ShapeProperties& properties) {
 }
 
 std::string cStringText(const Record& r) {
-    return utf16ToUtf8(r.body.subspan(0, r.body.size() & ~std::size_t{1}));
+    return Utf16ToUtf8(r.body.subspan(0, r.body.size() & ~std::size_t{1}));
 }
 
 void appendInteractiveLinks(std::span<const std::uint8_t> bytes, std::vector<std::uint32_t>& ids) {

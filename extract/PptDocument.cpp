@@ -4,6 +4,7 @@
 #include "extract/PptAllText.h"
 #include "extract/PptRecords.h"
 #include "extract/ReadLimits.h"
+#include "extract/Utf8Encode.h"
 #include "shell/Failure.h"
 
 #include <algorithm>
@@ -236,7 +237,7 @@ std::string decodeText(const Record& atom, std::vector<std::uint32_t> slideNumbe
     const std::size_t count = atom.body.size() / unit;
     auto decode = [&](std::size_t from, std::size_t to) {
         const auto part = atom.body.subspan(from * unit, (to - from) * unit);
-        return unit == 2 ? utf16ToUtf8(part) : latin1ToUtf8(part);
+        return unit == 2 ? Utf16ToUtf8(part) : latin1ToUtf8(part);
     };
     std::sort(slideNumberAt.begin(), slideNumberAt.end());
     std::string text;

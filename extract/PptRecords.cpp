@@ -1,5 +1,6 @@
 #include "extract/PptRecords.h"
 
+#include "extract/Utf8Encode.h"
 #include "shell/Failure.h"
 
 #include <array>
@@ -73,52 +74,11 @@ std::uint32_t le32(std::span<const std::uint8_t> bytes, std::size_t at) {
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
-namespace {
-void appendUtf8(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
-} // namespace
-
-std::string utf16ToUtf8(std::span<const std::uint8_t> bytes) {
-    std::string out;
-    out.reserve(bytes.size());
-    const std::size_t units = bytes.size() / 2; // an odd last byte is no character
-    auto unit = [&](std::size_t i) {
-        return static_cast<std::uint32_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
-    };
-    for (std::size_t i = 0; i < units; ++i) {
-        const std::uint32_t u = unit(i);
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units && unit(i + 1) >= 0xDC00 && unit(i + 1) <= 0xDFFF) {
-            appendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (unit(i + 1) - 0xDC00));
-            ++i;
-        } else if (u >= 0xD800 && u <= 0xDFFF) {
-            appendUtf8(out, 0xFFFD);
-        } else {
-            appendUtf8(out, u);
-        }
-    }
-    return out;
-}
-
 std::string latin1ToUtf8(std::span<const std::uint8_t> bytes) {
     std::string out;
     out.reserve(bytes.size());
     for (const std::uint8_t b : bytes)
-        appendUtf8(out, b);
+        AppendUtf8(out, b);
     return out;
 }
 

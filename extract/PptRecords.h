@@ -81,9 +81,8 @@ std::vector<std::uint8_t> readRecord(const ByteSource& stream, std::uint64_t off
 
 std::uint32_t le32(std::span<const std::uint8_t> bytes, std::size_t at);
 
-// Text of a 16-bit text atom (UTF-16LE; a lone surrogate becomes U+FFFD) and
-// of an 8-bit one (each byte is the code point 0..255), as UTF-8.
-std::string utf16ToUtf8(std::span<const std::uint8_t> bytes);
+// Text of an 8-bit text atom (each byte is the code point 0..255) as UTF-8;
+// a 16-bit one (UTF-16LE) is read with Utf16ToUtf8.
 std::string latin1ToUtf8(std::span<const std::uint8_t> bytes);
 
 [[noreturn]] void damaged(const std::string& why);
