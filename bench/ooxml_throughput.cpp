@@ -14,7 +14,7 @@
 // and the peak resident memory of the process. Run each mode in its own
 // process so the peaks do not mix.
 #include "extract/PresentationReader.h"
-#include "shell/Failure.h"
+#include "base/Failure.h"
 
 #include <libdeflate.h>
 #include <sys/resource.h>

@@ -2,7 +2,7 @@
 
 #include "filelist/AddFolder.h"
 #include "filelist/FileSystem.h"
-#include "filelist/Utf8Decode.h"
+#include "base/Utf8.h"
 
 #include <set>
 

@@ -1,14 +1,13 @@
 #include "cli/CliOptions.h"
 
+#include "extract/PresentationFormats.h"
+
 #include <charconv>
 #include <string_view>
 
 namespace orv {
 
 namespace {
-
-const std::string kExtensions[] = {"pptx", "pptm", "ppsx", "ppsm", "potx", "potm",
-                                   "ppt",  "pps",  "pot",  "odp",  "otp",  "fodp"};
 
 bool parseJobs(std::string_view text, unsigned& jobs) {
     unsigned value = 0;
@@ -32,10 +31,27 @@ bool parseFormat(std::string_view text, CliFormat& format) {
     return false;
 }
 
+// The default extensions for the help text, a line at most 79 columns wide,
+// ending with a full stop.
+std::string extensionLines() {
+    std::string text;
+    std::size_t lineStart = 0;
+    for (const auto& extension : PresentationExtensions()) {
+        if (!text.empty()) {
+            const bool fits = text.size() - lineStart + 1 + extension.size() + 1 <= 79;
+            text += fits ? " " : "\n";
+            if (!fits)
+                lineStart = text.size();
+        }
+        text += extension;
+    }
+    return text + ".";
+}
+
 } // namespace
 
 std::span<const std::string> DefaultPresentationExtensions() {
-    return kExtensions;
+    return PresentationExtensions();
 }
 
 CliParseResult ParseCliArguments(std::span<const std::string> args) {
@@ -130,7 +146,7 @@ the order found: files in the order given, then slide by slide, shape by shape.
 A PATH that is a folder stands for the files of its whole tree (breadth-first,
 names sorted within each folder) whose extension matches, skipping names that
 begin with "~" and hidden files. Without --ext a folder gives its presentations:
-pptx pptm ppsx ppsm potx potm ppt pps pot odp otp fodp.
+)" + extensionLines() + R"(
 
 Options:
   --format F   how to write the addresses:

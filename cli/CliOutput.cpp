@@ -1,6 +1,6 @@
 #include "cli/CliOutput.h"
 
-#include "filelist/Utf8Decode.h"
+#include "base/Utf8.h"
 
 #include <array>
 #include <charconv>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cli/CliOptions.h"
-#include "extract/PresentationContent.h"
+#include "extract/model/PresentationContent.h"
 
 #include <cstddef>
 #include <iosfwd>

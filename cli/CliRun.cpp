@@ -6,7 +6,7 @@
 #include "filelist/AddFolder.h"
 #include "filelist/FileSystem.h"
 #include "shell/ErrorReport.h"
-#include "shell/SafeText.h"
+#include "base/SafeText.h"
 
 #include <chrono>
 #include <fstream>

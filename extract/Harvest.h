@@ -1,7 +1,7 @@
 #pragma once
 
 #include "extract/EmailExtraction.h"
-#include "extract/PresentationContent.h"
+#include "extract/model/PresentationContent.h"
 #include "shell/ErrorReport.h"
 
 #include <functional>

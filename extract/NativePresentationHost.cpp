@@ -1,7 +1,7 @@
 #include "extract/NativePresentationHost.h"
 
 #include "extract/PresentationReader.h"
-#include "shell/Failure.h"
+#include "base/Failure.h"
 
 namespace orv {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "extract/PresentationDocument.h"
+#include "extract/model/PresentationDocument.h"
 #include "extract/PresentationHost.h"
 
 #include <memory>

@@ -1,41 +1,48 @@
 #include "extract/PresentationReader.h"
 
-#include "extract/ByteSource.h"
-#include "extract/CompoundFileReader.h"
-#include "extract/OdfReader.h"
-#include "extract/OoxmlReader.h"
-#include "shell/Failure.h"
+#include "base/Failure.h"
+#include "extract/PresentationFormats.h"
+#include "extract/common/ByteSource.h"
 
-#include <algorithm>
-#include <array>
-#include <cstring>
+#include <string>
 
 namespace orv {
 
 namespace {
 
-std::unique_ptr<PresentationDocument> openFrom(std::unique_ptr<ByteSource> source, ReadOptions options) {
-    if (source->size() == 0)
-        throw Failure("The file is empty.");
-    std::array<std::uint8_t, 8> head{};
-    const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(head.size(), source->size()));
-    source->read(0, std::span(head.data(), n));
-
-    static constexpr std::uint8_t zip[] = {'P', 'K', 3, 4};
-    static constexpr std::uint8_t emptyZip[] = {'P', 'K', 5, 6};
-    static constexpr std::uint8_t compound[] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
-    if (n >= 4 && (std::memcmp(head.data(), zip, 4) == 0 || std::memcmp(head.data(), emptyZip, 4) == 0)) {
-        auto package = std::make_unique<ZipPackage>(*source);
-        if (IsOpenDocumentPackage(*package))
-            return OpenOdfPackage(std::move(source), std::move(package), options);
-        return OpenOoxmlPresentation(std::move(source), std::move(package), options);
+// "it is neither a presentation package, a binary presentation nor an
+// OpenDocument presentation", from the families of the table.
+std::string noFormatReason() {
+    const auto families = PresentationFamilies();
+    std::string reason = "it is neither ";
+    for (std::size_t i = 0; i < families.size(); ++i) {
+        if (i > 0)
+            reason += i + 1 == families.size() ? " nor " : ", ";
+        const std::string& family = families[i];
+        reason += std::string_view("AEIOUaeiou").find(family.front()) != std::string_view::npos ? "an " : "a ";
+        reason += family;
     }
-    if (n == 8 && std::memcmp(head.data(), compound, 8) == 0)
-        return OpenCompoundFilePresentation(std::move(source), options);
-    if (LooksLikeFlatOpenDocument(*source))
-        return OpenFlatOdf(std::move(source), options);
-    throw Failure("The file is not a presentation: it is neither a presentation package, a binary "
-                  "presentation nor an OpenDocument presentation.");
+    return reason;
+}
+
+const PresentationFormat& recognise(FormatProbe& probe) {
+    const PresentationFormat* best = nullptr;
+    int bestBid = 0;
+    for (const auto* format : PresentationFormats()) {
+        const int bid = format->bid(probe);
+        if (bid > bestBid) {
+            best = format;
+            bestBid = bid;
+        }
+    }
+    if (best == nullptr)
+        throw Failure(FailureKind::NotPresentation, "The file is not a presentation: " + noFormatReason() + ".");
+    return *best;
+}
+
+std::unique_ptr<PresentationDocument> openFrom(std::unique_ptr<ByteSource> source, ReadOptions options) {
+    FormatProbe probe(std::move(source));
+    return recognise(probe).open(probe, options);
 }
 
 PresentationContent readAll(PresentationDocument& document) {
@@ -56,6 +63,11 @@ std::unique_ptr<PresentationDocument> OpenPresentationFile(const std::string& pa
 std::unique_ptr<PresentationDocument> OpenPresentationBytes(std::span<const std::uint8_t> bytes,
                                                             ReadOptions options) {
     return openFrom(std::make_unique<MemoryByteSource>(bytes), options);
+}
+
+const PresentationFormat& RecognisePresentationBytes(std::span<const std::uint8_t> bytes) {
+    FormatProbe probe(std::make_unique<MemoryByteSource>(bytes));
+    return recognise(probe);
 }
 
 PresentationContent ReadPresentationFile(const std::string& path, ReadOptions options) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "extract/PresentationDocument.h"
+#include "extract/model/PresentationFormat.h"
 
 #include <cstdint>
 #include <memory>
@@ -9,9 +9,8 @@
 
 namespace orv {
 
-// Opens a presentation file, recognising its format from its content (an
-// Office Open XML package, a binary presentation in a compound file, or an
-// OpenDocument presentation, packaged or flat), for
+// Opens a presentation file, recognising its format from its content (a bid
+// of every record of the table of formats, PresentationFormats.h), for
 // reading one slide at a time. Throws orv::Failure with a plain description
 // when the file is missing, is a folder, is empty, is no presentation, is
 // damaged or is password-protected; a slide that cannot be read throws when it
@@ -25,6 +24,10 @@ std::unique_ptr<PresentationDocument> OpenPresentationFile(const std::string& pa
 // document.
 std::unique_ptr<PresentationDocument> OpenPresentationBytes(std::span<const std::uint8_t> bytes,
                                                             ReadOptions options = {});
+
+// The record of the table that recognises the presentation held in memory,
+// by its content alone. Throws orv::Failure when none does.
+const PresentationFormat& RecognisePresentationBytes(std::span<const std::uint8_t> bytes);
 
 // Every slide of a presentation at once (tests, benchmarks, tools). Memory
 // then grows with the whole presentation: the program itself reads one slide

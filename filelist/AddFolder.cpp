@@ -2,7 +2,7 @@
 
 #include "filelist/FileSystem.h"
 #include "filelist/NormalizePath.h"
-#include "filelist/Utf8Decode.h"
+#include "base/Utf8.h"
 #include "filelist/Wildcard.h"
 
 #include <algorithm>
@@ -86,7 +86,7 @@ void Scan::listChildren(const std::string& v, FolderList& newFolders) {
         return;
     const auto attributes = TryReadAttributes(v);
     if (!attributes)
-        throw FolderListingFailure(FolderListingFailure::Kind::PathNotFound, "The folder " + v + " is gone.");
+        throw FolderListingFailure(FolderListingFailure::Cause::PathNotFound, "The folder " + v + " is gone.");
     yield();
     if (!qualifies(v, *attributes))
         return;
@@ -113,7 +113,7 @@ void Scan::level(FolderList& folderList, bool recurse) {
         try {
             listChildren(v, newFolders);
         } catch (const FolderListingFailure& failure) {
-            if (failure.kind() != FolderListingFailure::Kind::Other) {
+            if (failure.cause() != FolderListingFailure::Cause::Other) {
                 const auto found = std::find(folderList.begin(), folderList.end(), v);
                 if (found != folderList.end())
                     folderList.erase(found);

@@ -1,6 +1,8 @@
 #include "filelist/FileSelection.h"
 
+#include "extract/PresentationFormats.h"
 #include "filelist/NormalizePath.h"
+#include "filelist/Wildcard.h"
 
 #include <algorithm>
 
@@ -20,6 +22,15 @@ std::size_t utf16Length(const std::string& s) {
 }
 
 } // namespace
+
+std::string AddFilesFilter() {
+    constexpr std::string_view presentations = "*.p*";
+    std::string filter = "PowerPoint Files (" + std::string(presentations) + ")|" + std::string(presentations);
+    for (const auto& extension : PresentationExtensions())
+        if (!MatchesWildcard("x." + extension, presentations))
+            filter += ";*." + extension;
+    return filter + "|All Files (*.*)|*.*|";
+}
 
 namespace {
 

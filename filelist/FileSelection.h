@@ -10,6 +10,11 @@ namespace orv {
 // characters; a selection that does not fit is refused as a whole.
 inline constexpr std::size_t kFileNameBufferChars = 30000;
 
+// The filter of the add-files dialog: "PowerPoint Files (*.p*)|*.p*", then
+// every presentation extension that "*.p*" does not match (";*.odp"), then
+// "|All Files (*.*)|*.*|".
+std::string AddFilesFilter();
+
 // The picked files as the dialog's buffer holds them: one file alone is its
 // full path; several from one folder are the folder first, then each bare
 // name, in order. Files picked from several folders (recent files, typed

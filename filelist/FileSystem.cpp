@@ -1,6 +1,6 @@
 #include "filelist/FileSystem.h"
 
-#include "filelist/Utf8Decode.h"
+#include "base/Utf8.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -31,13 +31,13 @@ bool isHiddenName(std::string_view name) {
 }
 
 FolderListingFailure listingFailure(const std::string& folder, int error) {
-    using Kind = FolderListingFailure::Kind;
-    Kind kind = Kind::Other;
+    using Cause = FolderListingFailure::Cause;
+    Cause cause = Cause::Other;
     if (error == EACCES || error == EPERM)
-        kind = Kind::PermissionDenied;
+        cause = Cause::PermissionDenied;
     else if (error == ENOENT || error == ENOTDIR)
-        kind = Kind::PathNotFound;
-    return FolderListingFailure(kind,
+        cause = Cause::PathNotFound;
+    return FolderListingFailure(cause,
                                 "The folder " + folder + " cannot be listed: " + std::strerror(error) + ".");
 }
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/Failure.h"
+#include "base/Failure.h"
 
 namespace orv {
 
@@ -23,15 +23,16 @@ inline constexpr std::uint32_t ReparsePoint = 1024;
 } // namespace attr
 
 // A folder that cannot be listed. The folder scan tells "permission denied" and
-// "path not found" apart from every other cause, so the kind travels along.
+// "path not found" apart from every other cause, so the cause travels along.
 class FolderListingFailure : public Failure {
 public:
-    enum class Kind { PermissionDenied, PathNotFound, Other };
-    FolderListingFailure(Kind kind, const std::string& description) : Failure(description), m_kind(kind) {}
-    Kind kind() const { return m_kind; }
+    enum class Cause { PermissionDenied, PathNotFound, Other };
+    FolderListingFailure(Cause cause, const std::string& description)
+        : Failure(FailureKind::InputOutput, description), m_cause(cause) {}
+    Cause cause() const { return m_cause; }
 
 private:
-    Kind m_kind;
+    Cause m_cause;
 };
 
 // The attribute value of a path (links followed for the directory and archive

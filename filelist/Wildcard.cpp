@@ -1,6 +1,6 @@
 #include "filelist/Wildcard.h"
 
-#include "filelist/Utf8Decode.h"
+#include "base/Utf8.h"
 
 #include <vector>
 

@@ -6,7 +6,7 @@
 // the same in both (the window's harvest relies on it); all text holds no
 // empty entry. Each mode reads the input once.
 #include "extract/PresentationReader.h"
-#include "shell/Failure.h"
+#include "base/Failure.h"
 
 #include <algorithm>
 #include <cstdint>

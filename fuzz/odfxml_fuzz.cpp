@@ -4,9 +4,9 @@
 // and local names, attributes, and character data (line ends compared as
 // pugixml normalises them, since OpenDocument text counts them as spaces).
 // Seeds: fuzz/corpus/odfxml_fuzz (content parts of the test decks).
-#include "extract/OdfXml.h"
-#include "extract/OoxmlXml.h"
-#include "shell/Failure.h"
+#include "extract/odf/OdfXml.h"
+#include "extract/common/XmlPart.h"
+#include "base/Failure.h"
 
 #include <pugixml.hpp>
 
@@ -68,7 +68,7 @@ bool keepsReference(std::string_view ours) {
 struct Item {
     bool element = false;
     std::string text;
-    orv::OdfXml::Id ours = orv::OdfXml::kNone;
+    orv::odf::OdfXml::Id ours = orv::odf::OdfXml::kNone;
     pugi::xml_node theirs;
 };
 
@@ -78,10 +78,10 @@ void pushText(std::vector<Item>& items, std::string_view text) {
     if (!items.empty() && !items.back().element)
         items.back().text += text;
     else
-        items.push_back({false, std::string(text), orv::OdfXml::kNone, {}});
+        items.push_back({false, std::string(text), orv::odf::OdfXml::kNone, {}});
 }
 
-void compare(const orv::OdfXml& xml, orv::OdfXml::Id ours, pugi::xml_node theirs, const orv::NsScope& scope,
+void compare(const orv::odf::OdfXml& xml, orv::odf::OdfXml::Id ours, pugi::xml_node theirs, const orv::NsScope& scope,
              int depth) {
     std::string_view local;
     const orv::Ns theirNs = scope.nameOfSelf(theirs, local);
@@ -107,7 +107,7 @@ void compare(const orv::OdfXml& xml, orv::OdfXml::Id ours, pugi::xml_node theirs
         return;
 
     std::vector<Item> mine;
-    for (auto child = xml.firstChild(ours); child != orv::OdfXml::kNone; child = xml.nextSibling(child)) {
+    for (auto child = xml.firstChild(ours); child != orv::odf::OdfXml::kNone; child = xml.nextSibling(child)) {
         if (xml.isText(child))
             pushText(mine, lineEndsAsLf(xml.text(child)));
         else
@@ -120,7 +120,7 @@ void compare(const orv::OdfXml& xml, orv::OdfXml::Id ours, pugi::xml_node theirs
         if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
             pushText(pugi, lineEndsAsLf(child.value()));
         else if (child.type() == pugi::node_element)
-            pugi.push_back({true, {}, orv::OdfXml::kNone, child});
+            pugi.push_back({true, {}, orv::odf::OdfXml::kNone, child});
     }
     // pugixml ends a text at a decoded NUL, and may drop it whole: with such a
     // reference among the texts, only the elements are compared.
@@ -163,7 +163,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     std::vector<char> ourBytes(data, data + size);
     ourBytes.push_back('\0');
-    orv::OdfXml xml;
+    orv::odf::OdfXml xml;
     bool oursParsed = true;
     try {
         xml.parse(ourBytes.data(), size, "the part content.xml", "which is refused");

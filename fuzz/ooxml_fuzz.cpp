@@ -4,7 +4,7 @@
 // Seeds: bench/ooxml_corpus --fuzz-seeds fuzz/corpus/ooxml_fuzz
 #include "AllTextCheck.h"
 #include "extract/PresentationReader.h"
-#include "shell/Failure.h"
+#include "base/Failure.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -3,7 +3,7 @@
 // in the default mode and in the "all text" mode alike.
 #include "AllTextCheck.h"
 #include "extract/PresentationReader.h"
-#include "shell/Failure.h"
+#include "base/Failure.h"
 
 #include <cstddef>
 #include <cstdint>

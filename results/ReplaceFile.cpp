@@ -1,6 +1,6 @@
 #include "results/ReplaceFile.h"
 
-#include "shell/Failure.h"
+#include "base/Failure.h"
 
 #include <cerrno>
 #include <climits>
@@ -15,7 +15,7 @@ namespace orv {
 namespace {
 
 Failure failure(const char* what, const std::string& path, int error) {
-    return Failure(std::string(what) + " " + path + ": " + std::strerror(error) + ".");
+    return Failure(FailureKind::InputOutput, std::string(what) + " " + path + ": " + std::strerror(error) + ".");
 }
 
 // No temporary file can be made here, though the folder exists.

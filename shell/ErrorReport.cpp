@@ -1,7 +1,7 @@
 #include "shell/ErrorReport.h"
 
-#include "shell/Failure.h"
-#include "shell/SafeText.h"
+#include "base/Failure.h"
+#include "base/SafeText.h"
 
 #include <new>
 

@@ -15,9 +15,7 @@ void Form1::PushButton3_Click() {
     // Step 102 (dialog flags) has no counterpart: the dialog always allows
     // several files and long names.
     s.run(104, [&] { title = QStringLiteral("Add File(s) - Use Ctrl & Shift to select multiple files"); });
-    s.run(106, [&] {
-        filter = QStringLiteral("PowerPoint Files (*.p*)|*.p*;*.odp;*.otp;*.fodp|All Files (*.*)|*.*|");
-    });
+    s.run(106, [&] { filter = QString::fromStdString(AddFilesFilter()); });
     s.run(108, [&] { picked = m_services.interaction.openFiles(title, filter); });
     if (picked.isEmpty()) // step 110: cancelled
         return;

@@ -2,7 +2,7 @@
 
 #include "extract/Harvest.h"
 #include "shell/AppTitle.h"
-#include "shell/Failure.h"
+#include "base/Failure.h"
 #include "shell/gui/AppIcon.h"
 #include "shell/gui/EventHook.h"
 #include "shell/gui/Interaction.h"

@@ -1,6 +1,6 @@
 #include "shell/gui/ListControl.h"
 
-#include "shell/Failure.h"
+#include "base/Failure.h"
 #include "shell/gui/ListModel.h"
 
 #include <QHeaderView>

@@ -1,6 +1,6 @@
 #include "shell/gui/SkinSheet.h"
 
-#include "shell/Failure.h"
+#include "base/Failure.h"
 
 #include <QStringDecoder>
 #include <QWidget>

@@ -1,6 +1,6 @@
 #include "cli/CliRun.h"
 #include "extract/PresentationReader.h"
-#include "extract/ReadLimits.h"
+#include "extract/common/ReadLimits.h"
 
 #include "support/HostileFiles.h"
 #include "support/PptxBuilder.h"

@@ -1,6 +1,6 @@
 #include "cli/CliRun.h"
 
-#include "shell/Failure.h"
+#include "base/Failure.h"
 #include "support/CliInProcess.h"
 #include "support/TempDir.h"
 

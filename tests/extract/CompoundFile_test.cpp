@@ -1,6 +1,6 @@
-#include "extract/CompoundFile.h"
+#include "extract/ppt/CompoundFile.h"
 #include "extract/PresentationReader.h"
-#include "shell/Failure.h"
+#include "base/Failure.h"
 #include "support/CompoundFileBuilder.h"
 #include "support/PptBuilder.h"
 #include "support/ReadBytes.h"
@@ -13,6 +13,7 @@
 namespace orv {
 namespace {
 
+using ppt::CompoundFile;
 using test::CompoundFileBuilder;
 
 std::string patterned(std::size_t size, char seed) {

@@ -1,4 +1,4 @@
-#include "extract/OfficeNamespaces.h"
+#include "extract/common/OfficeNamespaces.h"
 
 #include "support/PptxBuilder.h"
 #include "support/ReadBytes.h"

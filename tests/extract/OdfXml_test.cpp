@@ -1,8 +1,8 @@
 // The in-place parser of OpenDocument content: the tree it gives (names
 // resolved, references decoded, white space as written), and what it refuses.
-#include "extract/OdfXml.h"
-#include "extract/ReadLimits.h"
-#include "shell/Failure.h"
+#include "extract/odf/OdfXml.h"
+#include "extract/common/ReadLimits.h"
+#include "base/Failure.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +10,9 @@
 
 namespace orv {
 namespace {
+
+using odf::OdfXml;
+using odf::RequireDeclarationsInLimit;
 
 const std::string kOffice = "urn:oasis:names:tc:opendocument:xmlns:office:1.0";
 const std::string kText = "urn:oasis:names:tc:opendocument:xmlns:text:1.0";

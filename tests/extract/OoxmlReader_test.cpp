@@ -1,8 +1,8 @@
-#include "extract/ByteSource.h"
-#include "extract/OoxmlParts.h"
+#include "extract/common/ByteSource.h"
+#include "extract/ooxml/PackageParts.h"
 #include "extract/PresentationReader.h"
-#include "extract/ZipPackage.h"
-#include "shell/Failure.h"
+#include "extract/common/ZipPackage.h"
+#include "base/Failure.h"
 #include "support/PptxBuilder.h"
 #include "support/ReadBytes.h"
 #include "support/TempDir.h"
@@ -19,6 +19,8 @@
 namespace orv {
 namespace {
 
+using ooxml::RelationshipsPartName;
+using ooxml::ResolvePartName;
 using test::LineBreak;
 using test::Paragraph;
 using test::PptxBuilder;

@@ -1,5 +1,5 @@
 #include "extract/PresentationReader.h"
-#include "shell/Failure.h"
+#include "base/Failure.h"
 #include "support/CompoundFileBuilder.h"
 #include "support/PptBuilder.h"
 #include "support/ReadBytes.h"

@@ -1,6 +1,6 @@
 #include "fakes/Fakes.h"
 
-#include "shell/Failure.h"
+#include "base/Failure.h"
 
 namespace orv::test {
 

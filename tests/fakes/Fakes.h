@@ -1,6 +1,6 @@
 #pragma once
 
-#include "extract/PresentationContent.h"
+#include "extract/model/PresentationContent.h"
 #include "extract/PresentationHost.h"
 #include "shell/gui/Interaction.h"
 #include "shell/gui/Platform.h"

@@ -140,17 +140,17 @@ TEST_F(AddFolderTest, AFolderThatRefusesListingIsRemovedWhateverRightsTheTestsHa
     file("shut/inner/c.pptx");
     file("gone/d.pptx");
     file("odd/e.pptx");
-    using Kind = orv::FolderListingFailure::Kind;
+    using Cause = orv::FolderListingFailure::Cause;
     // The listing refuses as the file system does for a folder the user may
     // not read (permission denied), one deleted meanwhile (not found), and for
     // any other reason.
     const orv::SubFolderLister refusing = [&](const std::string& folder) {
         if (folder == at("shut") + "/")
-            throw orv::FolderListingFailure(Kind::PermissionDenied, "denied");
+            throw orv::FolderListingFailure(Cause::PermissionDenied, "denied");
         if (folder == at("gone") + "/")
-            throw orv::FolderListingFailure(Kind::PathNotFound, "gone");
+            throw orv::FolderListingFailure(Cause::PathNotFound, "gone");
         if (folder == at("odd") + "/")
-            throw orv::FolderListingFailure(Kind::Other, "odd");
+            throw orv::FolderListingFailure(Cause::Other, "odd");
         return orv::ListSubFolderNames(folder);
     };
     const auto r = root() + "/";

@@ -101,13 +101,13 @@ TEST(FileSystem, ListingsAreSortedAndTellWhyTheyFail) {
         orv::ListFolderNames((dir.path() / "missing").string());
         FAIL() << "a missing folder must not list";
     } catch (const orv::FolderListingFailure& failure) {
-        EXPECT_EQ(failure.kind(), orv::FolderListingFailure::Kind::PathNotFound);
+        EXPECT_EQ(failure.cause(), orv::FolderListingFailure::Cause::PathNotFound);
     }
     try {
         orv::ListFolderNames((dir.path() / "a.txt").string());
         FAIL() << "a file must not list";
     } catch (const orv::FolderListingFailure& failure) {
-        EXPECT_EQ(failure.kind(), orv::FolderListingFailure::Kind::PathNotFound);
+        EXPECT_EQ(failure.cause(), orv::FolderListingFailure::Cause::PathNotFound);
     }
 }
 

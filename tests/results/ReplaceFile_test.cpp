@@ -1,6 +1,6 @@
 #include "results/ReplaceFile.h"
 
-#include "shell/Failure.h"
+#include "base/Failure.h"
 #include "support/TempDir.h"
 #include "support/Unprivileged.h"
 

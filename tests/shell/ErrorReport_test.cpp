@@ -1,5 +1,5 @@
 #include "shell/ErrorReport.h"
-#include "shell/Failure.h"
+#include "base/Failure.h"
 
 #include <gtest/gtest.h>
 

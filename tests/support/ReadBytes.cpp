@@ -2,7 +2,7 @@
 
 #include "extract/Harvest.h"
 #include "extract/PresentationReader.h"
-#include "shell/Failure.h"
+#include "base/Failure.h"
 
 namespace orv::test {
 

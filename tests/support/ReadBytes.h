@@ -1,6 +1,6 @@
 #pragma once
 
-#include "extract/PresentationContent.h"
+#include "extract/model/PresentationContent.h"
 
 #include <cstdint>
 #include <span>

@@ -1,7 +1,7 @@
 #include "extract/Harvest.h"
 #include "extract/NativePresentationHost.h"
 #include "fakes/FormFixture.h"
-#include "shell/Failure.h"
+#include "base/Failure.h"
 #include "shell/gui/QtPlatform.h"
 #include "support/PptxBuilder.h"
 

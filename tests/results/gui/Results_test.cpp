@@ -1,6 +1,6 @@
 #include "fakes/FormFixture.h"
 #include "results/gui/ClipboardText.h"
-#include "shell/Failure.h"
+#include "base/Failure.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
 #include "fakes/FormFixture.h"
-#include "shell/Failure.h"
+#include "base/Failure.h"
 #include "shell/gui/AppIcon.h"
 
 #include <QAction>

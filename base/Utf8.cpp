@@ -1,0 +1,52 @@
+#include "base/Utf8.h"
+
+namespace orv {
+
+char* PutUtf8(char* out, std::uint32_t cp) {
+    if (cp < 0x80) {
+        *out++ = static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        *out++ = static_cast<char>(0xC0 | (cp >> 6));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        *out++ = static_cast<char>(0xE0 | (cp >> 12));
+        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        *out++ = static_cast<char>(0xF0 | (cp >> 18));
+        *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+    }
+    return out;
+}
+
+void AppendUtf8(std::string& out, std::uint32_t cp) {
+    char bytes[4];
+    out.append(bytes, PutUtf8(bytes, cp));
+}
+
+std::string Utf16ToUtf8(std::span<const std::uint8_t> bytes, bool bigEndian) {
+    std::string out;
+    out.reserve(bytes.size());
+    const std::size_t units = bytes.size() / 2;
+    const auto unit = [&](std::size_t i) {
+        const std::uint32_t first = bytes[2 * i];
+        const std::uint32_t second = bytes[2 * i + 1];
+        return bigEndian ? (first << 8) | second : first | (second << 8);
+    };
+    for (std::size_t i = 0; i < units; ++i) {
+        const std::uint32_t u = unit(i);
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units && unit(i + 1) >= 0xDC00 && unit(i + 1) <= 0xDFFF) {
+            AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (unit(i + 1) - 0xDC00));
+            ++i;
+        } else if (u >= 0xD800 && u <= 0xDFFF) {
+            AppendUtf8(out, 0xFFFD);
+        } else {
+            AppendUtf8(out, u);
+        }
+    }
+    return out;
+}
+
+} // namespace orv

@@ -1,0 +1,62 @@
+#include "extract/PresentationFormats.h"
+
+#include "extract/odf/OpenDocumentReader.h"
+#include "extract/ooxml/PackageReader.h"
+#include "extract/ppt/BinaryReader.h"
+
+#include <algorithm>
+
+namespace orv {
+
+namespace {
+
+constexpr const PresentationFormat* kFormats[] = {&ooxml::kFormat, &ppt::kFormat, &odf::kPackageFormat,
+                                                  &odf::kFlatFormat};
+
+void addOnce(std::vector<std::string>& list, std::string_view item) {
+    if (std::find(list.begin(), list.end(), item) == list.end())
+        list.emplace_back(item);
+}
+
+} // namespace
+
+std::span<const PresentationFormat* const> PresentationFormats() {
+    return kFormats;
+}
+
+const std::vector<std::string>& PresentationExtensions() {
+    static const std::vector<std::string> extensions = [] {
+        std::vector<std::string> list;
+        for (const auto* format : kFormats)
+            for (const auto extension : format->extensions)
+                addOnce(list, extension);
+        return list;
+    }();
+    return extensions;
+}
+
+std::vector<std::string> PresentationMimeTypes() {
+    std::vector<std::string> list;
+    for (const auto* format : kFormats)
+        for (const auto type : format->mimeTypes)
+            addOnce(list, type);
+    return list;
+}
+
+std::vector<std::string> PresentationFamilies() {
+    std::vector<std::string> list;
+    for (const auto* format : kFormats)
+        addOnce(list, format->family);
+    return list;
+}
+
+std::vector<std::string> FamilyExtensions(std::string_view family) {
+    std::vector<std::string> list;
+    for (const auto* format : kFormats)
+        if (format->family == family)
+            for (const auto extension : format->extensions)
+                addOnce(list, extension);
+    return list;
+}
+
+} // namespace orv

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "extract/model/PresentationFormat.h"
+
+#include <span>
+#include <string>
+#include <vector>
+
+namespace orv {
+
+// The table of formats the program reads, one record per format, in the order
+// lists name them. Recognising a file is a bid by every record (the highest
+// opens it), and every list of extensions or media types the program shows
+// or installs is made from here.
+std::span<const PresentationFormat* const> PresentationFormats();
+
+// Every extension of the table, in table order, each once.
+const std::vector<std::string>& PresentationExtensions();
+
+// Every media type of the table, in table order, each once.
+std::vector<std::string> PresentationMimeTypes();
+
+// The families of the table, in table order, each once ("presentation
+// package", "binary presentation", "OpenDocument presentation").
+std::vector<std::string> PresentationFamilies();
+
+// The extensions of one family, in table order.
+std::vector<std::string> FamilyExtensions(std::string_view family);
+
+} // namespace orv

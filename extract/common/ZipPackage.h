@@ -1,0 +1,82 @@
+#pragma once
+
+#include "extract/common/ByteSource.h"
+#include "extract/common/ReadLimits.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+struct zip;
+struct zip_file;
+struct libdeflate_decompressor;
+
+namespace orv {
+
+// The inflated bytes of one part. One spare NUL follows the data so that the
+// XML parser can work on the buffer in place.
+struct PartBytes {
+    std::unique_ptr<char[]> data;
+    std::size_t size = 0;
+};
+
+// Limits that keep a hostile package from exhausting memory or time. Every
+// part this reader needs is XML, and an XML tree takes many times its text, so
+// the per-part bound is kept well below what memory could hold.
+struct ZipLimits {
+    std::uint64_t maxPartSize = limits::kMaxPartSize;
+    std::uint64_t maxTotalInflated = limits::kMaxTotalInflated;
+    // Deflate cannot honestly reach much beyond 1000:1, so parts above the
+    // threshold that claim more are taken for bombs.
+    std::uint64_t ratioCheckAbove = limits::kRatioCheckAbove;
+    std::uint64_t maxRatio = limits::kMaxCompressionRatio;
+    std::uint64_t maxEntries = limits::kMaxZipEntries;
+};
+
+// A read-only zip container over a ByteSource. Only the central directory is
+// read when opening; a part's bytes are read and inflated when asked for, so
+// pictures and media never cost anything. Not shared between threads: each
+// reader opens its own.
+class ZipPackage {
+public:
+    explicit ZipPackage(const ByteSource& source, ZipLimits limits = {});
+    ~ZipPackage();
+    ZipPackage(const ZipPackage&) = delete;
+    ZipPackage& operator=(const ZipPackage&) = delete;
+
+    std::uint64_t entryCount() const;
+    // Looks a part up by its name (no leading '/'), exactly first, then
+    // ignoring ASCII letter case as package part names do. The second look-up
+    // goes through an index of case-folded names built once, on the first
+    // name that misses.
+    std::optional<std::uint64_t> find(std::string_view name) const;
+    // Looks a name up exactly (OpenDocument names are case-sensitive).
+    std::optional<std::uint64_t> findExact(std::string_view name) const;
+    // Inflates the entry, checking the limits, the stored size and the CRC.
+    // `name` is only used in descriptions.
+    PartBytes read(std::uint64_t index, std::string_view name);
+
+private:
+    struct SourceState;
+
+    PartBytes readRaw(std::uint64_t index, std::string_view name, bool deflated, std::uint64_t compressedSize,
+                      std::uint64_t size, std::uint32_t crc);
+    // Opens an entry (nullptr on failure, left to the caller) and refuses one
+    // whose local record another entry already used.
+    void openEntry(zip_file*& file, std::uint64_t index, std::string_view name, unsigned flags);
+    PartBytes readThroughLibzip(std::uint64_t index, std::string_view name, std::uint64_t size);
+
+    std::unique_ptr<SourceState> m_state;
+    zip* m_zip = nullptr;
+    libdeflate_decompressor* m_inflater = nullptr;
+    ZipLimits m_limits;
+    std::uint64_t m_inflated = 0;
+    mutable std::optional<std::unordered_map<std::string, std::uint64_t>> m_folded;
+    std::unordered_map<std::uint64_t, std::uint64_t> m_recordOwners; // local record offset -> entry
+};
+
+} // namespace orv

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "extract/model/PresentationContent.h"
+
+#include <cstddef>
+#include <memory>
+
+namespace orv {
+
+// An open presentation whose slides are read one at a time: opening reads the
+// container and the slide list, and each slide's part (or record) is read and
+// dropped when asked for, so that memory is set by the largest single slide,
+// never by the whole presentation. Not shared between threads.
+class PresentationDocument {
+public:
+    virtual ~PresentationDocument() = default;
+    virtual std::size_t slideCount() const = 0;
+    // The top-level shapes of slide `index` (0-based, below slideCount()).
+    // Throws orv::Failure when the slide cannot be read.
+    virtual SlideContent readSlide(std::size_t index) = 0;
+};
+
+// A document over content already in memory: test stand-ins and callers that
+// produce a whole presentation at once.
+class ContentDocument final : public PresentationDocument {
+public:
+    explicit ContentDocument(PresentationContent content) : m_content(std::move(content)) {}
+    std::size_t slideCount() const override { return m_content.slides.size(); }
+    SlideContent readSlide(std::size_t index) override { return m_content.slides.at(index); }
+
+private:
+    PresentationContent m_content;
+};
+
+// Counts what the slides of one file build, across slides: refuses a slide
+// with more shapes or text than any real slide holds, and a file with more
+// shapes in all than any real presentation. The readers call it as they go.
+class ShapeBudget {
+public:
+    // One more shape with `textBytes` of text on the slide being read.
+    void addShape(std::size_t textBytes);
+    // Text appended to the slide being read.
+    void addText(std::size_t bytes);
+    // Refuses, before it is built, a shape whose text would reach
+    // `shapeTextBytes` on the slide being read (text that a file can ask for
+    // in a few bytes, such as a count of spaces).
+    void checkShapeText(std::size_t shapeTextBytes) const;
+    // Starts counting a new slide.
+    void nextSlide();
+
+private:
+    std::size_t m_slideShapes = 0;
+    std::size_t m_slideText = 0;
+    std::size_t m_fileShapes = 0;
+};
+
+// Adds one text of the "all text" mode to the slide, counted against
+// `budget`. An empty text is left out; while a notes page is walked
+// (`notesPage`), every text counts as notes whatever its place.
+void PlaceText(SlideContent& slide, ShapeBudget& budget, bool notesPage, TextPlace where, std::string name,
+               std::string text);
+
+} // namespace orv

@@ -1,0 +1,701 @@
+#include "extract/odf/OdfXml.h"
+
+#include "extract/common/ReadLimits.h"
+#include "base/Utf8.h"
+#include "extract/common/ReadFailure.h"
+#include "base/SafeText.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <span>
+
+namespace orv::odf {
+
+namespace {
+
+enum CharClass : std::uint8_t {
+    kSpace = 1,      // XML white space
+    kNameStart = 2,  // may begin a name
+    kName = 4,       // may continue a name
+    kValuePlain = 8, // needs no thought in a quoted value: all but quotes, '<', '&', CR, NUL
+    kNamePart = 16,  // may continue a name and is no colon
+};
+
+constexpr std::array<std::uint8_t, 256> makeClasses() {
+    std::array<std::uint8_t, 256> table{};
+    for (const char c : {' ', '\t', '\r', '\n'})
+        table[static_cast<unsigned char>(c)] = kSpace;
+    for (int c = 0; c < 256; ++c) {
+        const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        if (letter || c == '_' || c == ':' || c >= 0x80)
+            table[static_cast<std::size_t>(c)] = kNameStart | kName;
+        if ((c >= '0' && c <= '9') || c == '-' || c == '.')
+            table[static_cast<std::size_t>(c)] = kName;
+    }
+    for (int c = 0; c < 256; ++c)
+        if ((table[static_cast<std::size_t>(c)] & kName) != 0 && c != ':')
+            table[static_cast<std::size_t>(c)] |= kNamePart;
+    for (int c = 0; c < 256; ++c)
+        if (c != '"' && c != '\'' && c != '<' && c != '&' && c != '\r' && c != '\0')
+            table[static_cast<std::size_t>(c)] |= kValuePlain;
+    return table;
+}
+
+constexpr std::array<std::uint8_t, 256> kClasses = makeClasses();
+
+bool is(char c, CharClass what) {
+    return (kClasses[static_cast<unsigned char>(c)] & what) != 0;
+}
+
+// The first character from `p` on that is not of the class; the text must
+// end with one that is not (the parser's sentinel).
+template <CharClass what> char* skipWhile(char* p) {
+    for (;; p += 4) {
+        if (!is(p[0], what))
+            return p;
+        if (!is(p[1], what))
+            return p + 1;
+        if (!is(p[2], what))
+            return p + 2;
+        if (!is(p[3], what))
+            return p + 3;
+    }
+}
+
+// memcmp(a, b, length) == 0 for the short lengths of names, without a call.
+bool sameBytes(const char* a, const char* b, std::size_t length) {
+    for (; length >= 8; length -= 8, a += 8, b += 8) {
+        std::uint64_t x;
+        std::uint64_t y;
+        std::memcpy(&x, a, 8);
+        std::memcpy(&y, b, 8);
+        if (x != y)
+            return false;
+    }
+    for (; length > 0; --length)
+        if (*a++ != *b++)
+            return false;
+    return true;
+}
+
+// The reference starting at `amp` ('&'), decoded into `out` (never longer than
+// the reference). Returns the end of the reference read, or nullptr for a
+// reference this parser does not decode (it is then kept as written).
+const char* decodeReference(const char* amp, const char* end, char*& out) {
+    const char* p = amp + 1;
+    if (p < end && *p == '#') {
+        ++p;
+        const bool hex = p < end && *p == 'x';
+        if (hex)
+            ++p;
+        std::uint32_t cp = 0;
+        const char* digits = p;
+        for (; p < end && p - digits < 8; ++p) {
+            const char c = *p;
+            std::uint32_t digit;
+            if (c >= '0' && c <= '9')
+                digit = static_cast<std::uint32_t>(c - '0');
+            else if (hex && c >= 'a' && c <= 'f')
+                digit = static_cast<std::uint32_t>(c - 'a' + 10);
+            else if (hex && c >= 'A' && c <= 'F')
+                digit = static_cast<std::uint32_t>(c - 'A' + 10);
+            else
+                break;
+            cp = cp * (hex ? 16 : 10) + digit;
+        }
+        if (p == digits || p >= end || *p != ';' || cp == 0 || cp > 0x10FFFF ||
+            (cp >= 0xD800 && cp <= 0xDFFF))
+            return nullptr;
+        out = PutUtf8(out, cp);
+        return p + 1;
+    }
+    static constexpr std::pair<std::string_view, char> kNamed[] = {
+        {"lt;", '<'}, {"gt;", '>'}, {"amp;", '&'}, {"quot;", '"'}, {"apos;", '\''}};
+    const std::string_view rest(p, static_cast<std::size_t>(end - p));
+    for (const auto& [name, c] : kNamed) {
+        if (rest.starts_with(name)) {
+            *out++ = c;
+            return p + name.size();
+        }
+    }
+    return nullptr;
+}
+
+// Decodes the references in [begin, end) in place, and with `lineEnds` turns
+// CR LF and lone CRs into LF; returns the new end.
+char* decodeInPlace(char* begin, char* end, bool lineEnds) {
+    char* out = begin;
+    const char* in = begin;
+    while (in < end) {
+        const char c = *in;
+        if (c == '&') {
+            if (const char* next = decodeReference(in, end, out)) {
+                in = next;
+                continue;
+            }
+        } else if (c == '\r' && lineEnds) {
+            *out++ = '\n';
+            in += (in + 1 < end && in[1] == '\n') ? 2 : 1;
+            continue;
+        }
+        *out++ = c;
+        ++in;
+    }
+    return out;
+}
+
+enum class Utf16 { No, LittleEndian, BigEndian };
+
+// UTF-16 as XML tells it: by a byte order mark (skipped), or by "<?" in
+// either byte order.
+Utf16 utf16Form(const char* text, std::size_t size, std::size_t& skip) {
+    const auto* b = reinterpret_cast<const unsigned char*>(text);
+    skip = 0;
+    if (size >= 2 && b[0] == 0xFF && b[1] == 0xFE) {
+        skip = 2;
+        return Utf16::LittleEndian;
+    }
+    if (size >= 2 && b[0] == 0xFE && b[1] == 0xFF) {
+        skip = 2;
+        return Utf16::BigEndian;
+    }
+    if (size >= 4 && b[0] == '<' && b[1] == 0 && b[2] == '?' && b[3] == 0)
+        return Utf16::LittleEndian;
+    if (size >= 4 && b[0] == 0 && b[1] == '<' && b[2] == 0 && b[3] == '?')
+        return Utf16::BigEndian;
+    return Utf16::No;
+}
+
+bool isUtf8Name(std::string_view encoding) {
+    std::string lower(encoding);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); });
+    return lower == "utf-8" || lower == "utf8";
+}
+
+} // namespace
+
+// The room of the last tree a thread let go of, taken up by its next parse:
+// trees of one size follow each other when a folder is read, and memory the
+// process already holds costs no page faults. Kept only up to a size.
+struct OdfXml::Storage {
+    std::vector<Node> nodes;
+    std::vector<Attribute> attributes;
+
+    static constexpr std::size_t kMaxKeptBytes = 8u << 20;
+
+    static Storage& spare() {
+        thread_local Storage storage;
+        return storage;
+    }
+};
+
+OdfXml::~OdfXml() {
+    Storage& spare = Storage::spare();
+    if (m_nodes.capacity() * sizeof(Node) + m_attributes.capacity() * sizeof(Attribute) >
+        Storage::kMaxKeptBytes)
+        return;
+    if (m_nodes.capacity() > spare.nodes.capacity()) {
+        m_nodes.clear();
+        spare.nodes.swap(m_nodes);
+    }
+    if (m_attributes.capacity() > spare.attributes.capacity()) {
+        m_attributes.clear();
+        spare.attributes.swap(m_attributes);
+    }
+}
+
+class OdfXml::Parser {
+public:
+    // `fromUtf16`: the text was converted, and its declaration names the
+    // encoding it had.
+    Parser(OdfXml& xml, char* text, std::size_t size, const std::string& subject,
+           std::string_view doctypeRule, std::string_view part, bool fromUtf16)
+        : m_xml(xml), m_begin(text), m_p(text), m_end(text + size), m_subject(subject),
+          m_doctypeRule(doctypeRule), m_part(part), m_fromUtf16(fromUtf16) {}
+
+    void run() {
+        Storage& spare = Storage::spare();
+        if (spare.nodes.capacity() > m_xml.m_nodes.capacity())
+            m_xml.m_nodes.swap(spare.nodes);
+        if (spare.attributes.capacity() > m_xml.m_attributes.capacity())
+            m_xml.m_attributes.swap(spare.attributes);
+        m_xml.m_nodes.clear();
+        m_xml.m_attributes.clear();
+        m_xml.m_scopes.assign(1, Scope{~std::uint32_t{0}, 0, 0});
+        m_xml.m_bindings.clear();
+        m_xml.m_cache.assign(kCacheSize, CacheEntry{});
+        m_xml.m_root = kNone;
+        const auto size = static_cast<std::size_t>(m_end - m_begin);
+        // Every element needs a '<' and every attribute a '=', so their count
+        // bounds what the tree would hold: a text too rich is refused before
+        // any of it is built. Only texts larger than the bound need counting.
+        if (size > limits::kMaxXmlNodes &&
+            static_cast<std::size_t>(std::count_if(m_begin, static_cast<const char*>(m_end), [](char c) {
+                return c == '<' || c == '=';
+            })) > limits::kMaxXmlNodes)
+            tooManyNodes();
+        // Office documents hold an element or an attribute for every 30 to 40
+        // bytes; growing the vectors costs more than room never used.
+        const std::size_t expected = std::min(size / 24, limits::kMaxXmlNodes);
+        m_xml.m_nodes.reserve(expected);
+        m_xml.m_attributes.reserve(expected);
+        *m_end = '\0'; // the sentinel every scan below stops at
+
+        if (size >= 3 && std::memcmp(m_p, "\xEF\xBB\xBF", 3) == 0)
+            m_p += 3;
+        const char* const start = m_p;
+        while (m_p < m_end) {
+            if (*m_p != '<') { // most tags follow one another
+                char* const textStart = m_p;
+                auto* lt = static_cast<char*>(std::memchr(m_p, '<', static_cast<std::size_t>(m_end - m_p)));
+                m_p = lt != nullptr ? lt : m_end;
+                if (!m_open.empty())
+                    addText(textStart, m_p, false);
+                if (m_p == m_end)
+                    break;
+            }
+            ++m_p;
+            if (*m_p == '/')
+                endTag();
+            else if (*m_p == '!')
+                markup();
+            else if (*m_p == '?')
+                instruction(m_p - 1 == start);
+            else
+                startTag();
+        }
+        if (!m_open.empty())
+            fail("Start-end tags mismatch", m_end);
+        if (m_xml.m_root == kNone)
+            fail("No document element found", m_end);
+    }
+
+private:
+    static constexpr std::size_t kCacheSize = 64;
+
+    struct Open {
+        Id element;
+        Id lastChild;
+        std::uint32_t outerScope;
+    };
+
+    [[noreturn, gnu::cold, gnu::noinline]] void fail(const char* what, const char* at) const {
+        // The offset is known in the part's own bytes unless they were converted.
+        const auto offset = static_cast<std::uint64_t>(at - m_begin);
+        ThrowDamaged(m_subject + " is not well-formed XML (" + what + " at byte " + std::to_string(offset) + ")",
+                     std::string(m_part), m_fromUtf16 ? std::nullopt : std::optional(offset));
+    }
+
+    [[noreturn, gnu::cold, gnu::noinline]] void failEncoding(std::string_view declared) const {
+        ThrowDamaged(m_subject + " is not written in UTF-8 or UTF-16 (it declares the encoding \"" +
+                         FileText(declared) + "\")",
+                     std::string(m_part));
+    }
+
+    // Elements and attributes, as the limit counts them; text between
+    // elements is bounded by their number.
+    void countNode() {
+        if (++m_count > limits::kMaxXmlNodes)
+            tooManyNodes();
+    }
+
+    [[noreturn, gnu::cold, gnu::noinline]] void tooManyNodes() const {
+        ThrowOverLimit(m_subject + " holds more than " + std::to_string(limits::kMaxXmlNodes) +
+                           " elements and attributes",
+                       std::string(m_part));
+    }
+
+    // A node linked as the last child of the open element (or the document
+    // element when none is open), its fields left for the caller.
+    Id newNode() {
+        const auto id = static_cast<Id>(m_xml.m_nodes.size());
+        m_xml.m_nodes.emplace_back();
+        if (m_open.empty()) {
+            m_xml.m_root = id;
+            return id;
+        }
+        Open& parent = m_open.back();
+        if (parent.lastChild == kNone)
+            m_xml.m_nodes[parent.element].firstChild = id;
+        else
+            m_xml.m_nodes[parent.lastChild].nextSibling = id;
+        parent.lastChild = id;
+        return id;
+    }
+
+    void addText(char* begin, char* end, bool raw) {
+        if (!raw && std::memchr(begin, '&', static_cast<std::size_t>(end - begin)) != nullptr)
+            end = decodeInPlace(begin, end, false);
+        if (end == begin)
+            return;
+        Node& node = m_xml.m_nodes[newNode()];
+        node.name = begin;
+        node.nameLength = static_cast<std::uint32_t>(end - begin);
+        node.attributeCount = kTextMark;
+    }
+
+    void skipSpace() {
+        char* p = m_p;
+        while (is(*p, kSpace))
+            ++p;
+        m_p = p;
+    }
+
+    // Reads a name at m_p; returns the colon offset plus one (0 without one).
+    std::uint32_t name(const char* error) {
+        char* p = m_p;
+        if (!is(*p, kNameStart))
+            fail(error, p);
+        const char* const start = p;
+        std::uint32_t colon = 0;
+        p = skipWhile<kNamePart>(p); // a name may begin with its colon
+        if (*p == ':') {
+            colon = static_cast<std::uint32_t>(p - start) + 1;
+            p = skipWhile<kName>(p + 1);
+        }
+        m_p = p;
+        if (p - start > 0xFFFF)
+            fail(error, start);
+        return colon;
+    }
+
+    void startTag() {
+        char* const nameStart = m_p;
+        if (!is(*m_p, kNameStart))
+            fail("Could not determine tag type", m_p - 1);
+        const std::uint32_t colon = name("Error parsing start element tag");
+        const auto nameLength = static_cast<std::uint32_t>(m_p - nameStart);
+        const auto firstAttribute = static_cast<std::uint32_t>(m_xml.m_attributes.size());
+        const std::uint32_t outerScope = m_open.empty() ? 0 : m_scope;
+        std::size_t declarations = 0;
+        bool empty = false;
+        for (;;) {
+            const char* const before = m_p;
+            skipSpace();
+            if (*m_p == '>') {
+                ++m_p;
+                break;
+            }
+            if (*m_p == '/') {
+                if (m_p[1] != '>')
+                    fail("Error parsing start element tag", m_p);
+                m_p += 2;
+                empty = true;
+                break;
+            }
+            if (m_p == before)
+                fail("Error parsing start element tag", m_p);
+            attribute(declarations);
+        }
+        const auto attributeCount = static_cast<std::uint32_t>(m_xml.m_attributes.size()) - firstAttribute;
+        if (m_open.empty() && m_xml.m_root != kNone) {
+            // A second document element: not read, as nothing after the
+            // first one is.
+            skipElement(empty, nameStart, nameLength);
+            return;
+        }
+        countNode();
+        const Id id = newNode();
+        Node& node = m_xml.m_nodes[id];
+        node.name = nameStart;
+        node.nameLength = nameLength;
+        node.colon = colon;
+        node.firstAttribute = firstAttribute;
+        node.attributeCount = attributeCount;
+        if (declarations > limits::kMaxNamespaceDeclarations) {
+            node.flags = kTooManyDeclarations;
+            node.scope = outerScope;
+        } else {
+            node.scope = declarations > 0 ? declare(firstAttribute, attributeCount, outerScope) : outerScope;
+        }
+        if (!empty) {
+            m_open.push_back({id, kNone, outerScope});
+            m_scope = node.scope;
+        }
+    }
+
+    // One attribute at m_p, its name's first character already checked.
+    void attribute(std::size_t& declarations) {
+        countNode();
+        const char* const attributeName = m_p;
+        const std::uint32_t colon = name("Error parsing element attribute");
+        const auto nameLength = static_cast<std::uint32_t>(m_p - attributeName);
+        skipSpace();
+        if (*m_p != '=')
+            fail("Error parsing element attribute", m_p);
+        ++m_p;
+        skipSpace();
+        const char quote = *m_p;
+        if (quote != '"' && quote != '\'')
+            fail("Error parsing element attribute", m_p);
+        char* const value = m_p + 1;
+        char* p = value;
+        bool plain = true;
+        for (;; ++p) {
+            p = skipWhile<kValuePlain>(p);
+            const char c = *p;
+            if (c == quote)
+                break;
+            if (c == '<' || (c == '\0' && p == m_end))
+                fail("Error parsing element attribute", p);
+            if (c == '&' || c == '\r')
+                plain = false;
+        }
+        char* const valueEnd = plain ? p : decodeInPlace(value, p, true);
+        m_p = p + 1;
+        if (isDeclaration(attributeName, nameLength, colon))
+            ++declarations;
+        Attribute& a = m_xml.m_attributes.emplace_back();
+        a.name = attributeName;
+        a.value = value;
+        a.nameLength = nameLength;
+        a.valueLength = static_cast<std::uint32_t>(valueEnd - value);
+        a.colon = colon;
+    }
+
+    // "xmlns" or "xmlns:p".
+    static bool isDeclaration(const char* name, std::uint32_t length, std::uint32_t colon) {
+        return name[0] == 'x' && length >= 5 && std::memcmp(name, "xmlns", 5) == 0 &&
+               (length == 5 || colon == 6);
+    }
+
+    // The scope holding the element's declarations, inside `outer`.
+    std::uint32_t declare(std::uint32_t firstAttribute, std::uint32_t count, std::uint32_t outer) {
+        const auto first = static_cast<std::uint32_t>(m_xml.m_bindings.size());
+        for (std::uint32_t i = 0; i < count; ++i) {
+            const Attribute& a = m_xml.m_attributes[firstAttribute + i];
+            if (!isDeclaration(a.name, a.nameLength, a.colon))
+                continue;
+            const std::string_view prefix =
+                a.nameLength == 5 ? std::string_view() : std::string_view(a.name + 6, a.nameLength - 6);
+            m_xml.m_bindings.push_back({prefix, ClassifyOpenDocument({a.value, a.valueLength})});
+        }
+        m_xml.m_scopes.push_back({outer, first, static_cast<std::uint32_t>(m_xml.m_bindings.size()) - first});
+        return static_cast<std::uint32_t>(m_xml.m_scopes.size() - 1);
+    }
+
+    // Skips the content of an element that is not kept, checking that it nests.
+    [[gnu::cold, gnu::noinline]] void skipElement(bool empty, const char* nameStart,
+                                                  std::uint32_t nameLength) {
+        if (empty)
+            return;
+        std::vector<std::pair<const char*, std::uint32_t>> names{{nameStart, nameLength}};
+        while (!names.empty()) {
+            auto* lt = static_cast<char*>(std::memchr(m_p, '<', static_cast<std::size_t>(m_end - m_p)));
+            if (lt == nullptr)
+                fail("Start-end tags mismatch", m_end);
+            m_p = lt + 1;
+            if (*m_p == '/') {
+                ++m_p;
+                closeName(names.back().first, names.back().second);
+                names.pop_back();
+            } else if (*m_p == '!' || *m_p == '?') {
+                skipMarkup();
+            } else {
+                const char* const start = m_p;
+                name("Error parsing start element tag");
+                const auto length = static_cast<std::uint32_t>(m_p - start);
+                const char* close = findTagEnd();
+                if (close[-1] != '/')
+                    names.emplace_back(start, length);
+            }
+        }
+    }
+
+    // The '>' ending the tag at m_p, past quoted values; m_p moves past it.
+    const char* findTagEnd() {
+        for (;; ++m_p) {
+            const char c = *m_p;
+            if (c == '>')
+                return m_p++;
+            if (c == '"' || c == '\'') {
+                const auto* q = static_cast<const char*>(
+                    std::memchr(m_p + 1, c, static_cast<std::size_t>(m_end - m_p - 1)));
+                if (q == nullptr)
+                    fail("Error parsing start element tag", m_p);
+                m_p = const_cast<char*>(q);
+            } else if (c == '\0' && m_p == m_end) {
+                fail("Error parsing start element tag", m_p);
+            }
+        }
+    }
+
+    // After "</": the name must be the open element's, then '>'.
+    void closeName(const char* openName, std::uint32_t length) {
+        const char* const start = m_p;
+        if (static_cast<std::size_t>(m_end - m_p) < length || !sameBytes(m_p, openName, length) ||
+            is(m_p[length], kName))
+            fail("Start-end tags mismatch", start);
+        m_p += length;
+        skipSpace();
+        if (*m_p != '>')
+            fail("Error parsing end element tag", m_p);
+        ++m_p;
+    }
+
+    void endTag() {
+        ++m_p;
+        if (m_open.empty())
+            fail("Start-end tags mismatch", m_p);
+        const Node& element = m_xml.m_nodes[m_open.back().element];
+        closeName(element.name, element.nameLength);
+        m_scope = m_open.back().outerScope;
+        m_open.pop_back();
+    }
+
+    // "<!": a comment, a CDATA section, or a document type.
+    void markup() {
+        const std::string_view rest(m_p, static_cast<std::size_t>(m_end - m_p));
+        if (rest.starts_with("!DOCTYPE"))
+            ThrowDamaged(m_subject + " declares a document type, " + std::string(m_doctypeRule),
+                         std::string(m_part),
+                         m_fromUtf16 ? std::nullopt : std::optional(static_cast<std::uint64_t>(m_p - 1 - m_begin)));
+        if (rest.starts_with("![CDATA[")) {
+            char* const content = m_p + 8;
+            const auto close = rest.find("]]>", 8);
+            if (close == std::string_view::npos)
+                fail("Error parsing CDATA section", m_p - 1);
+            m_p += close + 3;
+            if (!m_open.empty())
+                addText(content, m_p - 3, true);
+            return;
+        }
+        skipMarkup();
+    }
+
+    // At '!' or '?': a comment or a processing instruction, skipped.
+    void skipMarkup() {
+        const std::string_view rest(m_p, static_cast<std::size_t>(m_end - m_p));
+        if (rest.starts_with("!--")) {
+            const auto close = rest.find("-->", 3);
+            if (close == std::string_view::npos)
+                fail("Error parsing comment", m_p - 1);
+            m_p += close + 3;
+        } else if (rest.starts_with("?")) {
+            const auto close = rest.find("?>", 1);
+            if (close == std::string_view::npos)
+                fail("Error parsing document declaration/processing instruction", m_p - 1);
+            m_p += close + 2;
+        } else if (rest.starts_with("![CDATA[")) {
+            const auto close = rest.find("]]>", 8);
+            if (close == std::string_view::npos)
+                fail("Error parsing CDATA section", m_p - 1);
+            m_p += close + 3;
+        } else if (rest.starts_with("!DOCTYPE")) {
+            markup();
+        } else {
+            fail("Could not determine tag type", m_p - 1);
+        }
+    }
+
+    // "<?": a processing instruction; the first one may be the XML
+    // declaration, whose encoding must be UTF-8.
+    void instruction(bool first) {
+        const char* const start = m_p;
+        skipMarkup();
+        const std::string_view pi(start, static_cast<std::size_t>(m_p - start));
+        if (!first || m_fromUtf16 || !pi.starts_with("?xml") || !is(pi.size() > 4 ? pi[4] : '\0', kSpace))
+            return;
+        const auto at = pi.find("encoding");
+        if (at == std::string_view::npos)
+            return;
+        auto rest = pi.substr(at + 8);
+        rest.remove_prefix(std::min(rest.size(), rest.find_first_not_of(" \t\r\n=")));
+        if (rest.empty() || (rest[0] != '"' && rest[0] != '\''))
+            return;
+        const auto close = rest.find(rest[0], 1);
+        const std::string_view encoding = rest.substr(1, close == std::string_view::npos ? 0 : close - 1);
+        if (!isUtf8Name(encoding))
+            failEncoding(encoding);
+    }
+
+    OdfXml& m_xml;
+    const char* const m_begin;
+    char* m_p;
+    char* const m_end;
+    const std::string& m_subject;
+    std::string_view m_doctypeRule;
+    std::string_view m_part;
+    std::vector<Open> m_open;
+    std::uint32_t m_scope = 0;
+    std::size_t m_count = 0; // nodes and attributes made
+    bool m_fromUtf16;
+};
+
+void OdfXml::parse(char* text, std::size_t size, const std::string& subject, std::string_view doctypeRule,
+                   std::string_view part) {
+    std::size_t skip = 0;
+    const Utf16 form = utf16Form(text, size, skip);
+    if (form == Utf16::No) {
+        m_converted.clear();
+        Parser(*this, text, size, subject, doctypeRule, part, false).run();
+        return;
+    }
+    const std::span bytes(reinterpret_cast<const std::uint8_t*>(text) + skip, size - skip);
+    m_converted = Utf16ToUtf8(bytes, form == Utf16::BigEndian);
+    if (bytes.size() % 2 != 0)
+        AppendUtf8(m_converted, 0xFFFD); // an odd last byte
+    const std::size_t length = m_converted.size();
+    m_converted.push_back('\0'); // room for the parser's sentinel
+    Parser(*this, m_converted.data(), length, subject, doctypeRule, part, true).run();
+}
+
+std::string_view OdfXml::local(Id element) const {
+    const Node& node = m_nodes[element];
+    return {node.name + node.colon, node.nameLength - node.colon};
+}
+
+Ns OdfXml::ns(Id element) const {
+    const Node& node = m_nodes[element];
+    return resolve(node.scope, {node.name, node.colon == 0 ? 0 : node.colon - 1});
+}
+
+OdfXml::Value OdfXml::attribute(Id element, Ns ns, std::string_view local) const {
+    const Node& node = m_nodes[element];
+    for (std::uint32_t i = 0; i < node.attributeCount; ++i) {
+        const Attribute& a = m_attributes[node.firstAttribute + i];
+        if (a.colon == 0 || std::string_view(a.name + a.colon, a.nameLength - a.colon) != local)
+            continue;
+        const std::string_view prefix(a.name, a.colon - 1);
+        if (prefix != "xmlns" && resolve(node.scope, prefix) == ns)
+            return {true, {a.value, a.valueLength}};
+    }
+    return {};
+}
+
+Ns OdfXml::resolve(std::uint32_t scope, std::string_view prefix) const {
+    std::size_t hash = scope * 13 + prefix.size() * 7;
+    if (!prefix.empty())
+        hash += static_cast<unsigned char>(prefix.front()) * 31u + static_cast<unsigned char>(prefix.back());
+    CacheEntry& cached = m_cache[hash % m_cache.size()];
+    if (cached.scope == scope && cached.prefix == prefix)
+        return cached.ns;
+    Ns ns = Ns::Other;
+    for (std::uint32_t s = scope; s != ~std::uint32_t{0}; s = m_scopes[s].parent) {
+        const Scope& declared = m_scopes[s];
+        // The last of an element's declarations of one prefix wins.
+        bool found = false;
+        for (std::uint32_t i = declared.bindingCount; i-- > 0;) {
+            const Binding& binding = m_bindings[declared.firstBinding + i];
+            if (binding.prefix == prefix) {
+                ns = binding.ns;
+                found = true;
+                break;
+            }
+        }
+        if (found)
+            break;
+    }
+    cached = {scope, prefix, ns};
+    return ns;
+}
+
+void RequireDeclarationsInLimit(const OdfXml& xml, OdfXml::Id element) {
+    if (xml.declaresTooMany(element))
+        ThrowDamaged("an element declares more than " + std::to_string(limits::kMaxNamespaceDeclarations) +
+                     " namespace prefixes");
+}
+
+} // namespace orv::odf

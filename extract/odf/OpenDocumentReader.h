@@ -1,0 +1,23 @@
+#pragma once
+
+#include "extract/model/PresentationFormat.h"
+
+namespace orv::odf {
+
+// OpenDocument presentations and their templates, as a zip package or as one
+// flat XML file: slides are the draw:page elements of the presentation in
+// document order; what a slide gives is described with ReadPage. The whole
+// content part (or flat file) is parsed when opening, within the part limits,
+// and each slide is walked when asked for. Failures are orv::Failure with a
+// plain description: another kind of document named as such,
+// password-protected, damaged, or beyond a limit.
+
+// Bids on a zip package that holds a "mimetype" entry or a manifest, as
+// OpenDocument packages do.
+extern const PresentationFormat kPackageFormat;
+
+// Bids on a file whose first bytes look like XML naming the OpenDocument
+// office vocabulary, as a flat document's root element does.
+extern const PresentationFormat kFlatFormat;
+
+} // namespace orv::odf

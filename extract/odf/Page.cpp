@@ -1,0 +1,510 @@
+#include "extract/odf/Page.h"
+
+#include "extract/common/Uri.h"
+#include "extract/common/ReadLimits.h"
+#include "extract/common/ReadFailure.h"
+
+#include <algorithm>
+#include <charconv>
+#include <limits>
+#include <string>
+#include <string_view>
+
+namespace orv::odf {
+
+namespace {
+
+[[noreturn]] void nestedTooDeep() {
+    ThrowOverLimit("a slide's shapes or text nest more than " + std::to_string(limits::kMaxTextNesting) +
+                   " levels deep");
+}
+
+bool isRawSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+bool isOneOf(std::string_view local, std::initializer_list<std::string_view> names) {
+    return std::find(names.begin(), names.end(), local) != names.end();
+}
+
+// Writes one paragraph's text, collapsing raw white space as OpenDocument
+// prescribes: each run of spaces, tabs, CRs and LFs in character data counts
+// as one space, and none counts at the start or end of the paragraph. Space,
+// tab and line-break elements are written as they are and are not collapsed.
+// The space is written lazily, before the next text, so that a trailing run
+// never is.
+class ParagraphWriter {
+public:
+    ParagraphWriter(std::string& out, const ShapeBudget& budget) : m_out(out), m_budget(budget) {}
+
+    void characters(std::string_view data) {
+        if (onlyLoneSpaces(data))
+            appendLoneSpaced(data);
+        else
+            appendCollapsing(data);
+    }
+
+    void spaces(std::size_t count) {
+        flush();
+        m_budget.checkShapeText(m_out.size() < std::numeric_limits<std::size_t>::max() - count
+                                    ? m_out.size() + count
+                                    : std::numeric_limits<std::size_t>::max());
+        m_out.append(count, ' ');
+    }
+
+    void put(char c) {
+        flush();
+        m_out += c;
+    }
+
+private:
+    // True when the only raw white space in `data` is single spaces, as in
+    // most text a file stores: each of them stands for itself, so only one
+    // at either end needs a thought. The loop has no branch, so that the
+    // compiler can test many bytes at once.
+    static bool onlyLoneSpaces(std::string_view data) {
+        if (data.empty())
+            return true;
+        const char* p = data.data();
+        const std::size_t last = data.size() - 1;
+        unsigned char other = isOtherRawSpace(p[last]);
+        for (std::size_t i = 0; i < last; ++i)
+            other |= isOtherRawSpace(p[i]) | static_cast<unsigned char>((p[i] == ' ') & (p[i + 1] == ' '));
+        return other == 0;
+    }
+
+    static unsigned char isOtherRawSpace(char c) {
+        return static_cast<unsigned char>((c == '\t') | (c == '\r') | (c == '\n'));
+    }
+
+    // Data with lone spaces only: copied whole but for a space at either end,
+    // which becomes the pending space.
+    void appendLoneSpaced(std::string_view data) {
+        if (!data.empty() && data.front() == ' ') {
+            m_pendingSpace = !m_atStart;
+            data.remove_prefix(1);
+        }
+        if (data.empty())
+            return;
+        const bool trailingSpace = data.back() == ' ';
+        if (trailingSpace)
+            data.remove_suffix(1);
+        flush();
+        m_out.append(data);
+        m_pendingSpace = trailingSpace;
+    }
+
+    // Any data: one pass into room made for all of it (and the pending space
+    // before it), given back at the end. The state is kept in locals while
+    // writing, which the compiler could not do with members that the output
+    // pointer might alias.
+    void appendCollapsing(std::string_view data) {
+        const std::size_t start = m_out.size();
+        m_out.resize(start + data.size() + 1);
+        char* const begin = m_out.data() + start;
+        char* out = begin;
+        bool pendingSpace = m_pendingSpace;
+        bool atStart = m_atStart;
+        for (const char c : data) {
+            if (isRawSpace(c)) {
+                pendingSpace = !atStart;
+                continue;
+            }
+            if (pendingSpace)
+                *out++ = ' ';
+            pendingSpace = false;
+            atStart = false;
+            *out++ = c;
+        }
+        m_out.resize(start + static_cast<std::size_t>(out - begin));
+        m_pendingSpace = pendingSpace;
+        m_atStart = atStart;
+    }
+
+    void flush() {
+        if (m_pendingSpace)
+            m_out += ' ';
+        m_pendingSpace = false;
+        m_atStart = false;
+    }
+
+    std::string& m_out;
+    const ShapeBudget& m_budget;
+    bool m_atStart = true;
+    bool m_pendingSpace = false;
+};
+
+// text:c of a space element: how many spaces it stands for (1 when absent or
+// unreadable; a count beyond any size is refused by the writer's budget).
+std::size_t spaceCount(const OdfXml& xml, OdfXml::Id element) {
+    const auto value = xml.attribute(element, Ns::OdfText, "c");
+    if (!value.found)
+        return 1;
+    const char* text = value.text.data();
+    const char* end = text + value.text.size();
+    std::size_t count = 0;
+    const auto [stop, error] = std::from_chars(text, end, count);
+    if (error == std::errc::result_out_of_range)
+        return std::numeric_limits<std::size_t>::max();
+    if (error != std::errc() || stop != end)
+        return 1;
+    return count;
+}
+
+// Vocabularies outside OpenDocument's own, whose elements in text may ask
+// not to be read.
+bool isForeign(Ns ns) {
+    return ns == Ns::Other || ns == Ns::OdfOfficeExt || ns == Ns::OdfXLink;
+}
+
+bool processesContent(const OdfXml& xml, OdfXml::Id foreign) {
+    const auto value = xml.attribute(foreign, Ns::OdfOffice, "process-content");
+    return !value.found || value.text != "false";
+}
+
+// A paragraph's content, in document order. Per the standard, the character
+// data of note bodies, ruby text, annotations and shapes anchored in the text
+// is not part of the paragraph; a foreign element's content is, unless it
+// says office:process-content="false". Numbering labels are left out as list
+// bullets are.
+void appendInline(const OdfXml& xml, OdfXml::Id element, int depth, ParagraphWriter& writer) {
+    if (depth > limits::kMaxTextNesting)
+        nestedTooDeep();
+    for (auto child = xml.firstChild(element); child != OdfXml::kNone; child = xml.nextSibling(child)) {
+        if (xml.isText(child)) {
+            writer.characters(xml.text(child));
+            continue;
+        }
+        RequireDeclarationsInLimit(xml, child);
+        const std::string_view local = xml.local(child);
+        const Ns ns = xml.ns(child);
+        if (ns == Ns::OdfText) {
+            if (local == "s")
+                writer.spaces(spaceCount(xml, child));
+            else if (local == "tab")
+                writer.put('\t');
+            else if (local == "line-break")
+                writer.put('\v');
+            else if (!isOneOf(local, {"note-body", "ruby-text", "number"}))
+                // Spans, links, fields and the like read as their text; the
+                // "all text" mode reads links' targets apart.
+                appendInline(xml, child, depth + 1, writer);
+        } else if (ns == Ns::OdfOffice || ns == Ns::OdfDraw || ns == Ns::OdfDr3d) {
+            continue; // annotations; frames and shapes anchored in the text
+        } else if (!isForeign(ns) || processesContent(xml, child)) {
+            appendInline(xml, child, depth + 1, writer);
+        }
+    }
+}
+
+bool anyName(std::string_view) {
+    return true;
+}
+
+// Calls visit(child, ns, local) for each child element of `parent`, in
+// document order, `depth` levels below the shape or page, whose local name
+// passes `wanted`: the local name is the cheap test, and an element whose
+// name no namespace would make wanted is passed over unresolved.
+template <typename Wanted, typename Visit>
+void forEachElement(const OdfXml& xml, OdfXml::Id parent, int depth, Wanted&& wanted, Visit&& visit) {
+    if (depth > limits::kMaxTextNesting)
+        nestedTooDeep();
+    for (auto child = xml.firstChild(parent); child != OdfXml::kNone; child = xml.nextSibling(child)) {
+        if (xml.isText(child))
+            continue;
+        const std::string_view local = xml.local(child);
+        if (!wanted(local))
+            continue;
+        RequireDeclarationsInLimit(xml, child);
+        visit(child, xml.ns(child), local);
+    }
+}
+
+template <typename Visit>
+void forEachElement(const OdfXml& xml, OdfXml::Id parent, int depth, Visit&& visit) {
+    forEachElement(xml, parent, depth, anyName, std::forward<Visit>(visit));
+}
+
+bool isParagraph(std::string_view local) {
+    return local == "p" || local == "h";
+}
+
+bool isParagraphContainer(std::string_view local) {
+    return isOneOf(local, {"list", "list-item", "list-header", "numbered-paragraph", "section"});
+}
+
+// The paragraphs of a text box or shape, at any depth of lists and sections,
+// joined with CR. Tables inside a text box are not read.
+void appendParagraphs(const OdfXml& xml, OdfXml::Id container, int depth, const ShapeBudget& budget,
+                      std::string& text, bool& first) {
+    forEachElement(
+        xml, container, depth,
+        [](std::string_view local) { return isParagraph(local) || isParagraphContainer(local); },
+        [&](OdfXml::Id child, Ns ns, std::string_view local) {
+            if (ns != Ns::OdfText)
+                return;
+            if (isParagraph(local)) {
+                if (!first)
+                    text += '\r';
+                first = false;
+                ParagraphWriter writer(text, budget);
+                appendInline(xml, child, depth + 1, writer);
+            } else {
+                appendParagraphs(xml, child, depth + 1, budget, text, first);
+            }
+        });
+}
+
+std::string textOf(const OdfXml& xml, OdfXml::Id container, const ShapeBudget& budget) {
+    std::string text;
+    bool first = true;
+    appendParagraphs(xml, container, 0, budget, text, first);
+    return text;
+}
+
+enum class ShapeKind { NotAShape, WithText, Frame, WithoutText, Group, Link };
+
+// Lines and connectors (polylines and dimension lines among them) hold no
+// text; neither do groups, slide thumbnails, form controls and 3D scenes
+// (what a group holds is read in the "all text" mode only).
+ShapeKind kindOf(Ns ns, std::string_view local) {
+    if (ns == Ns::OdfDr3d)
+        return local == "scene" ? ShapeKind::WithoutText : ShapeKind::NotAShape;
+    if (ns != Ns::OdfDraw)
+        return ShapeKind::NotAShape;
+    if (local == "frame")
+        return ShapeKind::Frame;
+    if (local == "a")
+        return ShapeKind::Link;
+    if (isOneOf(local, {"custom-shape", "rect", "ellipse", "circle", "polygon", "regular-polygon", "path",
+                        "caption"}))
+        return ShapeKind::WithText;
+    if (local == "g")
+        return ShapeKind::Group;
+    if (isOneOf(local, {"line", "polyline", "connector", "measure", "page-thumbnail", "control"}))
+        return ShapeKind::WithoutText;
+    return ShapeKind::NotAShape;
+}
+
+// True for a local name that names a shape in some namespace.
+bool mayBeShape(std::string_view local) {
+    return local == "scene" || kindOf(Ns::OdfDraw, local) != ShapeKind::NotAShape;
+}
+
+bool isTextPlaceholderClass(std::string_view presentationClass) {
+    return isOneOf(presentationClass, {"title", "outline", "subtitle", "text"});
+}
+
+// A frame shows its first content element: a text box gives it a text frame;
+// a picture, object, applet, plug-in, floating frame or table does not. A
+// frame with no content (an empty placeholder) has a text frame when its
+// placeholder class is a text one.
+struct FrameContent {
+    bool hasTextFrame = false;
+    OdfXml::Id textBox = OdfXml::kNone;
+    OdfXml::Id table = OdfXml::kNone; // when the frame shows a table
+};
+
+bool isFrameContent(std::string_view local) {
+    return isOneOf(
+        local, {"text-box", "table", "image", "object", "object-ole", "applet", "plugin", "floating-frame"});
+}
+
+FrameContent frameContent(const OdfXml& xml, OdfXml::Id frame) {
+    for (auto child = xml.firstChild(frame); child != OdfXml::kNone; child = xml.nextSibling(child)) {
+        if (xml.isText(child))
+            continue;
+        const std::string_view local = xml.local(child);
+        if (!isFrameContent(local))
+            continue; // titles, descriptions, event listeners and the like
+        RequireDeclarationsInLimit(xml, child);
+        const Ns ns = xml.ns(child);
+        if (ns == Ns::OdfDraw && local == "text-box")
+            return {true, child, OdfXml::kNone};
+        if (ns == Ns::OdfTable && local == "table")
+            return {false, OdfXml::kNone, child};
+        if (ns == Ns::OdfDraw && local != "table")
+            return {};
+    }
+    const auto presentationClass = xml.attribute(frame, Ns::OdfPresentation, "class");
+    return {presentationClass.found && isTextPlaceholderClass(presentationClass.text), OdfXml::kNone,
+            OdfXml::kNone};
+}
+
+// A placeholder still showing its prompt ("Click to add Title") holds no text.
+bool isEmptyPlaceholder(const OdfXml& xml, OdfXml::Id shape) {
+    const auto placeholder = xml.attribute(shape, Ns::OdfPresentation, "placeholder");
+    return placeholder.found && placeholder.text == "true";
+}
+
+std::string nameOf(const OdfXml& xml, OdfXml::Id shape) {
+    return std::string(xml.attribute(shape, Ns::OdfDraw, "name").text);
+}
+
+bool isComment(Ns ns, std::string_view local) {
+    return (ns == Ns::OdfOffice || ns == Ns::OdfOfficeExt) && local == "annotation";
+}
+
+bool isNotes(Ns ns, std::string_view local) {
+    return ns == Ns::OdfPresentation && local == "notes";
+}
+
+// One walk over a page. The top-level shapes always become the slide's
+// shapes. In the "all text" mode every text also goes, in document order
+// (z-order), to the slide's texts: groups are entered where they stand and
+// tables give their cells row by row.
+struct PageWalk {
+    const OdfXml& xml;
+    SlideContent& slide;
+    ShapeBudget& budget;
+    bool allText = false;
+    bool notesPage = false; // every text then counts as notes, none as a shape
+
+    void place(TextPlace where, std::string name, std::string text) {
+        PlaceText(slide, budget, notesPage, where, std::move(name), std::move(text));
+    }
+};
+
+// The cells of a table, row by row (rows inside header, body and row groups
+// where they stand); covered cells, hidden under a merged one, are left out.
+void readTableRows(OdfXml::Id container, int depth, const std::string& name, PageWalk& walk) {
+    const OdfXml& xml = walk.xml;
+    forEachElement(
+        xml, container, depth,
+        [](std::string_view local) {
+            return isOneOf(local, {"table-row", "table-header-rows", "table-rows", "table-row-group"});
+        },
+        [&](OdfXml::Id child, Ns ns, std::string_view local) {
+            if (ns != Ns::OdfTable)
+                return;
+            if (local != "table-row") {
+                readTableRows(child, depth + 1, name, walk);
+                return;
+            }
+            forEachElement(
+                xml, child, depth + 1, [](std::string_view cellLocal) { return cellLocal == "table-cell"; },
+                [&](OdfXml::Id cell, Ns cellNs, std::string_view) {
+                    if (cellNs == Ns::OdfTable)
+                        walk.place(TextPlace::Table, name, textOf(xml, cell, walk.budget));
+                });
+        });
+}
+
+// One shape, or nothing for an element that is no shape. `groupDepth` counts
+// the groups entered (all-text mode only); only shapes at depth 0 of a page
+// are the slide's shapes.
+void addShape(OdfXml::Id element, ShapeKind kind, int depth, int groupDepth, PageWalk& walk);
+
+void collectShapes(OdfXml::Id container, int depth, int groupDepth, PageWalk& walk) {
+    forEachElement(walk.xml, container, depth, mayBeShape,
+                   [&](OdfXml::Id child, Ns ns, std::string_view local) {
+                       addShape(child, kindOf(ns, local), depth, groupDepth, walk);
+                   });
+}
+
+void addShape(OdfXml::Id element, ShapeKind kind, int depth, int groupDepth, PageWalk& walk) {
+    const OdfXml& xml = walk.xml;
+    const bool topLevel = groupDepth == 0 && !walk.notesPage;
+    ShapeContent shape;
+    std::string name;
+    if (walk.allText && kind != ShapeKind::NotAShape && kind != ShapeKind::Link)
+        name = nameOf(xml, element);
+    switch (kind) {
+    case ShapeKind::NotAShape:
+        // Notes (presentation:notes), comments, forms, animations, titles and
+        // descriptions of the page: the "all text" mode reads the notes and
+        // comments after the shapes.
+        return;
+    case ShapeKind::Link:
+        // A shape made a hyperlink: the shapes it wraps stand in its place.
+        collectShapes(element, depth + 1, groupDepth, walk);
+        return;
+    case ShapeKind::WithoutText:
+        break;
+    case ShapeKind::Group:
+        if (walk.allText) {
+            if (groupDepth >= limits::kMaxGroupDepth)
+                ThrowDamaged("a slide nests groups more than " + std::to_string(limits::kMaxGroupDepth) + " deep");
+            collectShapes(element, depth + 1, groupDepth + 1, walk);
+        }
+        break;
+    case ShapeKind::WithText:
+        shape.hasTextFrame = true;
+        shape.text = textOf(xml, element, walk.budget);
+        break;
+    case ShapeKind::Frame: {
+        const FrameContent content = frameContent(xml, element);
+        shape.hasTextFrame = content.hasTextFrame;
+        if (content.textBox != OdfXml::kNone)
+            shape.text = textOf(xml, content.textBox, walk.budget);
+        else if (content.table != OdfXml::kNone && walk.allText)
+            readTableRows(content.table, depth + 1, name, walk);
+        break;
+    }
+    }
+    if (shape.hasTextFrame && isEmptyPlaceholder(xml, element))
+        shape.text.clear();
+    walk.budget.addShape(shape.text.size());
+    if (walk.allText)
+        walk.place(topLevel ? TextPlace::Shape : TextPlace::Group, std::move(name), shape.text);
+    if (topLevel)
+        walk.slide.shapes.push_back(std::move(shape));
+}
+
+// The addresses of the mailto: links (xlink:href of text:a and draw:a) of the
+// page's shapes, at any depth, in document order, each target once; links in
+// the notes and comments are theirs, not the slide's.
+void appendLinks(OdfXml::Id parent, int depth, std::vector<std::string>& seen, PageWalk& walk) {
+    const OdfXml& xml = walk.xml;
+    forEachElement(xml, parent, depth, [&](OdfXml::Id child, Ns ns, std::string_view local) {
+        if (isNotes(ns, local) || isComment(ns, local))
+            return;
+        if ((ns == Ns::OdfText || ns == Ns::OdfDraw) && local == "a") {
+            const auto href = xml.attribute(child, Ns::OdfXLink, "href");
+            if (href.found && std::find(seen.begin(), seen.end(), href.text) == seen.end()) {
+                seen.emplace_back(href.text);
+                if (auto address = MailtoAddress(href.text))
+                    walk.place(TextPlace::Link, {}, std::move(*address));
+            }
+        }
+        appendLinks(child, depth + 1, seen, walk);
+    });
+}
+
+// What the "all text" mode reads after the shapes: the notes' shapes, the
+// comments on the page (the paragraphs of each, not its author or date), then
+// the links.
+void readAllTextAfterShapes(OdfXml::Id page, PageWalk& walk) {
+    const OdfXml& xml = walk.xml;
+    walk.notesPage = true;
+    forEachElement(
+        xml, page, 0, [](std::string_view local) { return local == "notes"; },
+        [&](OdfXml::Id child, Ns ns, std::string_view local) {
+            if (isNotes(ns, local))
+                collectShapes(child, 1, 0, walk);
+        });
+    walk.notesPage = false;
+    forEachElement(
+        xml, page, 0, [](std::string_view local) { return local == "annotation"; },
+        [&](OdfXml::Id child, Ns ns, std::string_view local) {
+            if (isComment(ns, local))
+                walk.place(TextPlace::Comment, {}, textOf(xml, child, walk.budget));
+        });
+    std::vector<std::string> seen;
+    appendLinks(page, 0, seen, walk);
+}
+
+} // namespace
+
+SlideContent ReadPage(const OdfXml& xml, OdfXml::Id page, ShapeBudget& budget, bool allText) {
+    SlideContent slide;
+    PageWalk walk{xml, slide, budget, allText, false};
+    collectShapes(page, 0, 0, walk);
+    if (allText) {
+        slide.allTextRead = true;
+        readAllTextAfterShapes(page, walk);
+    }
+    return slide;
+}
+
+} // namespace orv::odf

@@ -1,0 +1,149 @@
+#include "extract/ooxml/AllTextParts.h"
+
+#include "extract/common/Uri.h"
+
+#include "extract/ooxml/TextBody.h"
+
+#include <unordered_set>
+
+namespace orv::ooxml {
+
+namespace {
+
+std::string_view localName(pugi::xml_node node) {
+    return SplitQualifiedName(node.name()).second;
+}
+
+// The next node after `node` and all it holds, in document order, not
+// leaving `root`.
+pugi::xml_node nextAfter(pugi::xml_node node, pugi::xml_node root) {
+    while (node && node != root) {
+        if (auto sibling = node.next_sibling())
+            return sibling;
+        node = node.parent();
+    }
+    return {};
+}
+
+// The next node after `node` in document order, not leaving `root`.
+pugi::xml_node nextInDocument(pugi::xml_node node, pugi::xml_node root) {
+    if (auto child = node.first_child())
+        return child;
+    return nextAfter(node, root);
+}
+
+// The part a relationship of the slide points at, when it is of a kind the
+// test accepts and lies inside the package.
+template <typename Accept>
+std::optional<std::string> internalTarget(const std::string& slidePart, const Relationship& r,
+                                          Accept accept) {
+    if (r.external || !accept(r.type))
+        return std::nullopt;
+    return ResolvePartName(slidePart, r.target);
+}
+
+bool endsWith(std::string_view text, std::string_view tail) {
+    return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
+}
+
+// Every element of `root` named `local` (any namespace) whose children are
+// DrawingML paragraphs, or whose own character data is the text, in document
+// order, each given to `add`.
+void appendTextElements(pugi::xml_node root, std::string_view bodyLocal, std::string_view plainLocal,
+                        TextPlace place, const PlacedTextSink& add) {
+    const NsScope rootScope(nullptr, root);
+    for (auto node = root; node;) {
+        const auto local = node.type() == pugi::node_element ? localName(node) : std::string_view();
+        const bool body = !local.empty() && local == bodyLocal;
+        const bool plain = !local.empty() && !plainLocal.empty() && local == plainLocal;
+        const pugi::xml_node found = node;
+        // What a text element holds is its text: not searched again.
+        node = body || plain ? nextAfter(node, root) : nextInDocument(node, root);
+        if (body) {
+            // The body's own declarations (rare) are in its scope; those of
+            // the elements between the root and the body are taken as the
+            // root's, which is how these parts are written.
+            add(place, {}, TextBodyText(found, rootScope));
+        } else if (plain) {
+            std::string text;
+            AppendText(found, text);
+            add(place, {}, std::move(text));
+        }
+    }
+}
+
+} // namespace
+
+SlideRelations ReadSlideRelations(ZipPackage& zip, const std::string& slidePart) {
+    SlideRelations relations;
+    const auto rels = ReadXmlPart(zip, RelationshipsPartName(slidePart));
+    if (!rels)
+        return relations;
+    relations.list = ParseRelationships(*rels);
+    for (const auto& r : relations.list)
+        relations.byId.emplace(r.id, &r);
+    return relations;
+}
+
+void AppendDiagramTexts(ZipPackage& zip, const std::string& slidePart, const SlideRelations& relations,
+                        const std::vector<std::string>& dataModelIds, const PlacedTextSink& add) {
+    std::unordered_set<std::string> done; // a part named twice is read once
+    for (const auto& id : dataModelIds) {
+        const auto it = relations.byId.find(id);
+        if (it == relations.byId.end())
+            continue;
+        const auto name = internalTarget(
+            slidePart, *it->second, [](std::string_view type) { return endsWith(type, "/diagramData"); });
+        if (!name || !done.insert(*name).second)
+            continue;
+        if (const auto data = ReadXmlPart(zip, *name))
+            appendTextElements(data->root(), "t", {}, TextPlace::Diagram, add);
+    }
+}
+
+std::optional<std::string> NotesPartOf(const std::string& slidePart, const SlideRelations& relations) {
+    for (const auto& r : relations.list)
+        if (auto name = internalTarget(
+                slidePart, r, [](std::string_view type) { return IsRelationshipType(type, "notesSlide"); }))
+            return name;
+    return std::nullopt;
+}
+
+void AppendCommentTexts(ZipPackage& zip, const std::string& slidePart, const SlideRelations& relations,
+                        const PlacedTextSink& add) {
+    std::unordered_set<std::string> done;
+    for (const auto& r : relations.list) {
+        // The older list and the current threaded comments share the last
+        // segment of their relationship types.
+        const auto name = internalTarget(
+            slidePart, r, [](std::string_view type) { return endsWith(type, "/relationships/comments"); });
+        if (!name || !done.insert(*name).second)
+            continue;
+        if (const auto comments = ReadXmlPart(zip, *name))
+            appendTextElements(comments->root(), "txBody", "text", TextPlace::Comment, add);
+    }
+}
+
+void AppendLinkTexts(const XmlPart& slide, const SlideRelations& relations, const PlacedTextSink& add) {
+    if (relations.list.empty())
+        return;
+    std::unordered_set<std::string_view> done; // each link once, however often it is used
+    const auto root = slide.root();
+    for (auto node = root; node; node = nextInDocument(node, root)) {
+        if (node.type() != pugi::node_element || !localName(node).starts_with("hlink"))
+            continue;
+        for (auto attribute = node.first_attribute(); attribute; attribute = attribute.next_attribute()) {
+            if (SplitQualifiedName(attribute.name()).second != "id")
+                continue;
+            const auto it = relations.byId.find(attribute.value());
+            if (it == relations.byId.end() || !done.insert(it->first).second)
+                continue;
+            if (!IsRelationshipType(it->second->type, "hyperlink"))
+                continue;
+            if (auto address = MailtoAddress(it->second->target))
+                add(TextPlace::Link, {}, std::move(*address));
+        }
+    }
+}
+
+} // namespace orv::ooxml

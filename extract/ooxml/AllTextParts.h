@@ -1,0 +1,47 @@
+#pragma once
+
+#include "extract/ooxml/PackageParts.h"
+#include "extract/model/PresentationContent.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace orv::ooxml {
+
+// What the "all text" mode reads of a slide beyond its shape tree: the parts
+// its relationships lead to (diagram data, notes page, comments) and the
+// targets of its mailto: links. Each part is read, used and dropped here.
+
+// A slide's relationships with a look-up by id; empty when the slide has none.
+struct SlideRelations {
+    std::vector<Relationship> list;
+    std::unordered_map<std::string_view, const Relationship*> byId;
+};
+SlideRelations ReadSlideRelations(ZipPackage& zip, const std::string& slidePart);
+
+using PlacedTextSink = std::function<void(TextPlace place, std::string name, std::string text)>;
+
+// The text of each node of each diagram, diagrams in the order given (their
+// data-model relationship ids, as met in z-order), nodes in document order.
+void AppendDiagramTexts(ZipPackage& zip, const std::string& slidePart, const SlideRelations& relations,
+                        const std::vector<std::string>& dataModelIds, const PlacedTextSink& add);
+
+// The slide's notes page, if it has one.
+std::optional<std::string> NotesPartOf(const std::string& slidePart, const SlideRelations& relations);
+
+// Every comment and reply of every comment part of the slide (the older
+// comment list and the current threaded one alike), parts in relationship
+// order, comments in document order.
+void AppendCommentTexts(ZipPackage& zip, const std::string& slidePart, const SlideRelations& relations,
+                        const PlacedTextSink& add);
+
+// The addresses of the slide's mailto: links, in the order the slide first
+// refers to them: what follows "mailto:", without any "?" part, with
+// %-escapes decoded.
+void AppendLinkTexts(const XmlPart& slide, const SlideRelations& relations, const PlacedTextSink& add);
+
+} // namespace orv::ooxml

@@ -1,0 +1,156 @@
+#include "extract/ooxml/PackageParts.h"
+
+#include "extract/common/Uri.h"
+
+#include "extract/common/ReadLimits.h"
+#include "extract/common/ReadFailure.h"
+#include "base/SafeText.h"
+
+#include <algorithm>
+
+namespace orv::ooxml {
+
+namespace {
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               auto lower = [](char c) {
+                   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+               };
+               return lower(x) == lower(y);
+           });
+}
+
+std::string_view attributeValue(pugi::xml_node element, const char* name) {
+    return element.attribute(name).value();
+}
+
+} // namespace
+
+std::optional<std::string> ResolvePartName(std::string_view sourcePart, std::string_view target) {
+    target = target.substr(0, target.find('#'));
+    std::string path(target);
+    std::replace(path.begin(), path.end(), '\\', '/');
+    std::vector<std::string> segments;
+    if (path.empty() || path.front() != '/') {
+        // Relative: start from the folder of the source part.
+        const auto lastSlash = sourcePart.rfind('/');
+        const std::string_view folder =
+            sourcePart.substr(0, lastSlash == std::string_view::npos ? 0 : lastSlash);
+        std::size_t start = 0;
+        while (start < folder.size()) {
+            const auto slash = folder.find('/', start);
+            const auto end = slash == std::string_view::npos ? folder.size() : slash;
+            if (end > start)
+                segments.emplace_back(folder.substr(start, end - start));
+            start = end + 1;
+        }
+    }
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        const auto slash = path.find('/', start);
+        const auto end = slash == std::string::npos ? path.size() : slash;
+        const std::string_view segment(path.data() + start, end - start);
+        if (segment == "..") {
+            if (segments.empty())
+                return std::nullopt;
+            segments.pop_back();
+        } else if (!segment.empty() && segment != ".") {
+            segments.emplace_back(segment);
+        }
+        start = end + 1;
+    }
+    if (segments.empty() || path.empty() || path.back() == '/')
+        return std::nullopt;
+    std::string out;
+    for (const auto& segment : segments) {
+        if (!out.empty())
+            out += '/';
+        out += segment;
+    }
+    return out;
+}
+
+std::string RelationshipsPartName(std::string_view sourcePart) {
+    const auto slash = sourcePart.rfind('/');
+    if (slash == std::string_view::npos)
+        return "_rels/" + std::string(sourcePart) + ".rels";
+    return std::string(sourcePart.substr(0, slash)) + "/_rels/" + std::string(sourcePart.substr(slash + 1)) +
+           ".rels";
+}
+
+std::vector<Relationship> ParseRelationships(const XmlPart& rels) {
+    std::vector<Relationship> out;
+    for (auto element = rels.root().first_child(); element; element = element.next_sibling()) {
+        if (element.type() != pugi::node_element ||
+            SplitQualifiedName(element.name()).second != "Relationship")
+            continue;
+        if (out.size() == limits::kMaxRelationships)
+            ThrowOverLimit("the part " + FileText(rels.name) + " holds more than " +
+                               std::to_string(limits::kMaxRelationships) + " relationships",
+                           rels.name);
+        Relationship r;
+        r.id = attributeValue(element, "Id");
+        r.type = attributeValue(element, "Type");
+        r.target = attributeValue(element, "Target");
+        r.external = attributeValue(element, "TargetMode") == "External";
+        if (!r.id.empty() && !r.target.empty())
+            out.push_back(std::move(r));
+    }
+    return out;
+}
+
+bool IsRelationshipType(std::string_view type, std::string_view kind) {
+    static constexpr std::string_view bases[] = {
+        "http://schemas.openxmlformats.org/officeDocument/2006/relationships/",
+        "http://purl.oclc.org/ooxml/officeDocument/relationships/",
+    };
+    for (auto base : bases)
+        if (type.size() == base.size() + kind.size() && type.substr(0, base.size()) == base &&
+            type.substr(base.size()) == kind)
+            return true;
+    return false;
+}
+
+std::optional<std::string> ContentTypeOf(const XmlPart& types, std::string_view partName) {
+    // Built by appending: GCC 12 warns wrongly (-Wrestrict) on "/" + string.
+    std::string wanted(1, '/');
+    wanted += partName;
+    const auto dot = partName.rfind('.');
+    const std::string_view extension =
+        dot == std::string_view::npos ? std::string_view{} : partName.substr(dot + 1);
+    std::optional<std::string> byExtension;
+    for (auto element = types.root().first_child(); element; element = element.next_sibling()) {
+        if (element.type() != pugi::node_element)
+            continue;
+        const auto local = SplitQualifiedName(element.name()).second;
+        if (local == "Override" && equalsIgnoringCase(attributeValue(element, "PartName"), wanted))
+            return std::string(attributeValue(element, "ContentType"));
+        if (local == "Default" && !byExtension && !extension.empty() &&
+            equalsIgnoringCase(attributeValue(element, "Extension"), extension))
+            byExtension = attributeValue(element, "ContentType");
+    }
+    return byExtension;
+}
+
+std::optional<std::uint64_t> FindPart(const ZipPackage& zip, const std::string& name) {
+    auto index = zip.find(name);
+    if (!index) {
+        if (const auto decoded = PercentDecoded(name))
+            index = zip.find(*decoded);
+    }
+    return index;
+}
+
+std::optional<XmlPart> ReadXmlPart(ZipPackage& zip, const std::string& name) {
+    const auto index = FindPart(zip, name);
+    if (!index)
+        return std::nullopt;
+    std::optional<XmlPart> part(std::in_place);
+    part->name = name;
+    part->bytes = zip.read(*index, name);
+    ParseXmlPart(*part);
+    return part;
+}
+
+} // namespace orv::ooxml

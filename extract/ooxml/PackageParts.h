@@ -1,0 +1,51 @@
+#pragma once
+
+#include "extract/common/XmlPart.h"
+#include "extract/common/ZipPackage.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orv::ooxml {
+
+// Package-level plumbing: part names, relationships and content types.
+
+struct Relationship {
+    std::string id;
+    std::string type;
+    std::string target;
+    bool external = false;
+};
+
+// The part a relationship target points at, resolved against the folder of
+// the part that holds the relationship ("" for the package root). Handles
+// "./", "../" and absolute "/..." targets and drops any fragment. Returns
+// nothing when the target climbs above the package root or names no part.
+std::optional<std::string> ResolvePartName(std::string_view sourcePart, std::string_view target);
+
+// Where the relationships of a part are kept: ppt/presentation.xml ->
+// ppt/_rels/presentation.xml.rels; the package root ("") -> _rels/.rels.
+std::string RelationshipsPartName(std::string_view sourcePart);
+
+// Reads the relationships of a parsed .rels part; entries without an id or a
+// target are skipped, as they can name nothing. Refuses a part with more than
+// limits::kMaxRelationships of them.
+std::vector<Relationship> ParseRelationships(const XmlPart& rels);
+
+// True when the type is `kind` in the transitional or strict relationship
+// vocabulary ("officeDocument", "slide").
+bool IsRelationshipType(std::string_view type, std::string_view kind);
+
+// The content type the package's [Content_Types].xml gives a part, if any.
+std::optional<std::string> ContentTypeOf(const XmlPart& types, std::string_view partName);
+
+// The zip entry of a part: the name as given, then with %-escapes decoded.
+std::optional<std::uint64_t> FindPart(const ZipPackage& zip, const std::string& name);
+
+// Reads and parses a part by name, or returns nothing when the package has no
+// such part. Tries the name as given, then with %-escapes decoded.
+std::optional<XmlPart> ReadXmlPart(ZipPackage& zip, const std::string& name);
+
+} // namespace orv::ooxml

@@ -1,0 +1,83 @@
+#include "extract/ppt/BinaryReader.h"
+
+#include "extract/ppt/CompoundFile.h"
+#include "extract/ppt/BinarySlides.h"
+#include "extract/common/ReadFailure.h"
+
+namespace orv::ppt {
+
+namespace {
+
+// A binary presentation held open: the compound file, its two streams and the
+// slide reader over them, which reads each slide's record when asked.
+class CompoundDocument final : public PresentationDocument {
+public:
+    CompoundDocument(std::unique_ptr<ByteSource> source, std::unique_ptr<CompoundFile> file,
+                     std::unique_ptr<ByteSource> currentUser, std::unique_ptr<ByteSource> document,
+                     ReadOptions options)
+        : m_source(std::move(source)), m_file(std::move(file)), m_currentUser(std::move(currentUser)),
+          m_document(std::move(document)), m_slides(*m_currentUser, *m_document, options) {}
+
+    std::size_t slideCount() const override { return m_slides.count(); }
+    SlideContent readSlide(std::size_t index) override { return m_slides.read(index); }
+
+private:
+    std::unique_ptr<ByteSource> m_source;
+    std::unique_ptr<CompoundFile> m_file;
+    std::unique_ptr<ByteSource> m_currentUser;
+    std::unique_ptr<ByteSource> m_document;
+    ppt::BinarySlides m_slides;
+};
+
+} // namespace
+
+namespace {
+
+constexpr std::string_view kExtensions[] = {"ppt", "pps", "pot"};
+constexpr std::string_view kMimeTypes[] = {"application/vnd.ms-powerpoint"};
+
+[[noreturn]] void notPresentation(const char* description) {
+    throw Failure(FailureKind::NotPresentation, description);
+}
+
+int bid(FormatProbe& probe) {
+    static constexpr std::uint8_t signature[] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+    return probe.startsWith(signature) ? 1 : 0;
+}
+
+std::unique_ptr<PresentationDocument> open(FormatProbe& probe, ReadOptions options) {
+    auto source = probe.takeSource();
+    auto file = std::make_unique<CompoundFile>(*source);
+    auto has = [&](std::u16string_view name) { return file->findRootEntry(name).has_value(); };
+
+    // An encrypted Office Open XML file keeps its package in this stream; the
+    // compound file around it is only the envelope of the encryption.
+    if (has(u"EncryptedPackage"))
+        throw Failure(FailureKind::Encrypted, "The file is password-protected (encrypted) and cannot be read.");
+
+    const auto document = file->findRootEntry(u"PowerPoint Document");
+    if (document) {
+        const auto currentUser = file->findRootEntry(u"Current User");
+        if (!currentUser)
+            notPresentation("The file is a presentation from PowerPoint 95 or an older version, "
+                            "whose format cannot be read.");
+        auto userStream = file->openStream(*currentUser);
+        auto documentStream = file->openStream(*document);
+        return std::make_unique<CompoundDocument>(std::move(source), std::move(file), std::move(userStream),
+                                                  std::move(documentStream), options);
+    }
+    if (has(u"PP40"))
+        notPresentation("The file is a presentation from PowerPoint 4 or an older version, "
+                        "whose format cannot be read.");
+    if (has(u"WordDocument"))
+        notPresentation("The file is a Word document, not a presentation.");
+    if (has(u"Workbook") || has(u"Book"))
+        notPresentation("The file is an Excel workbook, not a presentation.");
+    ThrowNotPresentation("it is a compound document that holds no presentation");
+}
+
+} // namespace
+
+const PresentationFormat kFormat{"binary presentation", "binary presentation", kExtensions, kMimeTypes, bid, open};
+
+} // namespace orv::ppt

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "extract/common/ByteSource.h"
+#include "extract/model/PresentationDocument.h"
+
+#include <memory>
+
+namespace orv::ppt {
+
+// The slides of a binary presentation, from its current-user stream and its
+// document stream: opening follows the newest edit, merges the persist
+// directory over all older edits and reads the document's slide list; each
+// slide's record is read, with its top-level shapes, when asked for (and, with
+// options.allText, with every text it holds in harvest order). Throws
+// orv::Failure for an encrypted document, one written by PowerPoint 95 or
+// older, and a damaged one. Both streams must outlive the object.
+class BinarySlides {
+public:
+    BinarySlides(const ByteSource& currentUser, const ByteSource& document, ReadOptions options = {});
+    ~BinarySlides();
+    BinarySlides(const BinarySlides&) = delete;
+    BinarySlides& operator=(const BinarySlides&) = delete;
+
+    std::size_t count() const;
+    SlideContent read(std::size_t index);
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
+
+} // namespace orv::ppt
