@@ -4,6 +4,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace orv {
 
@@ -17,6 +18,9 @@ enum class FailureKind {
     OverLimit,       // more than any real file holds, refused before it is built
     InputOutput,     // a path that cannot be opened, read or written
 };
+
+// The kind in a few plain words ("over a limit"), for diagnostics and tests.
+std::string_view FailureKindName(FailureKind kind);
 
 // The one exception type of the project. Anything that goes wrong unexpectedly
 // (a file that cannot be read, a list index past the end, a damaged package)

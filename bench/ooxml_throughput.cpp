@@ -13,8 +13,8 @@
 // Prints files/s, MB/s of slide XML (inflated bytes of ppt/slides/slide*.xml)
 // and the peak resident memory of the process. Run each mode in its own
 // process so the peaks do not mix.
-#include "extract/PresentationReader.h"
 #include "base/Failure.h"
+#include "extract/PresentationReader.h"
 
 #include <libdeflate.h>
 #include <sys/resource.h>

@@ -1,8 +1,8 @@
 #include "cli/CliFolders.h"
 
+#include "base/Utf8.h"
 #include "filelist/AddFolder.h"
 #include "filelist/FileSystem.h"
-#include "base/Utf8.h"
 
 #include <set>
 

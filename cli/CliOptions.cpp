@@ -146,7 +146,8 @@ the order found: files in the order given, then slide by slide, shape by shape.
 A PATH that is a folder stands for the files of its whole tree (breadth-first,
 names sorted within each folder) whose extension matches, skipping names that
 begin with "~" and hidden files. Without --ext a folder gives its presentations:
-)" + extensionLines() + R"(
+)" + extensionLines() +
+           R"(
 
 Options:
   --format F   how to write the addresses:

@@ -1,12 +1,12 @@
 #include "cli/CliRun.h"
 
+#include "base/SafeText.h"
 #include "cli/CliFolders.h"
 #include "cli/CliOutput.h"
 #include "extract/Harvest.h"
 #include "filelist/AddFolder.h"
 #include "filelist/FileSystem.h"
 #include "shell/ErrorReport.h"
-#include "base/SafeText.h"
 
 #include <chrono>
 #include <fstream>

@@ -1,7 +1,7 @@
 #include "extract/NativePresentationHost.h"
 
-#include "extract/PresentationReader.h"
 #include "base/Failure.h"
+#include "extract/PresentationReader.h"
 
 namespace orv {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "extract/model/PresentationDocument.h"
 #include "extract/PresentationHost.h"
+#include "extract/model/PresentationDocument.h"
 
 #include <memory>
 

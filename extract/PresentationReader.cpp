@@ -19,7 +19,8 @@ std::string noFormatReason() {
         if (i > 0)
             reason += i + 1 == families.size() ? " nor " : ", ";
         const std::string& family = families[i];
-        reason += std::string_view("AEIOUaeiou").find(family.front()) != std::string_view::npos ? "an " : "a ";
+        reason +=
+            std::string_view("AEIOUaeiou").find(family.front()) != std::string_view::npos ? "an " : "a ";
         reason += family;
     }
     return reason;
@@ -36,7 +37,8 @@ const PresentationFormat& recognise(FormatProbe& probe) {
         }
     }
     if (best == nullptr)
-        throw Failure(FailureKind::NotPresentation, "The file is not a presentation: " + noFormatReason() + ".");
+        throw Failure(FailureKind::NotPresentation,
+                      "The file is not a presentation: " + noFormatReason() + ".");
     return *best;
 }
 

@@ -1,8 +1,8 @@
 #include "filelist/AddFolder.h"
 
+#include "base/Utf8.h"
 #include "filelist/FileSystem.h"
 #include "filelist/NormalizePath.h"
-#include "base/Utf8.h"
 #include "filelist/Wildcard.h"
 
 #include <algorithm>
@@ -86,7 +86,8 @@ void Scan::listChildren(const std::string& v, FolderList& newFolders) {
         return;
     const auto attributes = TryReadAttributes(v);
     if (!attributes)
-        throw FolderListingFailure(FolderListingFailure::Cause::PathNotFound, "The folder " + v + " is gone.");
+        throw FolderListingFailure(FolderListingFailure::Cause::PathNotFound,
+                                   "The folder " + v + " is gone.");
     yield();
     if (!qualifies(v, *attributes))
         return;
@@ -176,8 +177,8 @@ std::vector<std::string> ListFolderFiles(const std::string& folder, std::string_
 
 std::vector<std::string> CollectFolderFiles(const std::string& folder,
                                             std::span<const std::string> extensions, ErrorReporter& reporter,
-                                            const std::function<void()>& yield,
-                                            const ScanProgress& progress, const SubFolderLister& listSubFolders) {
+                                            const std::function<void()>& yield, const ScanProgress& progress,
+                                            const SubFolderLister& listSubFolders) {
     FolderList folderList{folder + "/"};
     if (progress)
         GetSubDirectories2016(

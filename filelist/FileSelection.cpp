@@ -25,7 +25,8 @@ std::size_t utf16Length(const std::string& s) {
 
 std::string AddFilesFilter() {
     constexpr std::string_view presentations = "*.p*";
-    std::string filter = "PowerPoint Files (" + std::string(presentations) + ")|" + std::string(presentations);
+    std::string filter =
+        "PowerPoint Files (" + std::string(presentations) + ")|" + std::string(presentations);
     for (const auto& extension : PresentationExtensions())
         if (!MatchesWildcard("x." + extension, presentations))
             filter += ";*." + extension;

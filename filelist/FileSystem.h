@@ -1,12 +1,12 @@
 #pragma once
 
+#include "base/Failure.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "base/Failure.h"
 
 namespace orv {
 

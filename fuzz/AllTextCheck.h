@@ -5,8 +5,8 @@
 // frame carries text; where both modes read a slide, its top-level shapes are
 // the same in both (the window's harvest relies on it); all text holds no
 // empty entry. Each mode reads the input once.
-#include "extract/PresentationReader.h"
 #include "base/Failure.h"
+#include "extract/PresentationReader.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -4,9 +4,9 @@
 // and local names, attributes, and character data (line ends compared as
 // pugixml normalises them, since OpenDocument text counts them as spaces).
 // Seeds: fuzz/corpus/odfxml_fuzz (content parts of the test decks).
-#include "extract/odf/OdfXml.h"
-#include "extract/common/XmlPart.h"
 #include "base/Failure.h"
+#include "extract/common/XmlPart.h"
+#include "extract/odf/OdfXml.h"
 
 #include <pugixml.hpp>
 
@@ -81,8 +81,8 @@ void pushText(std::vector<Item>& items, std::string_view text) {
         items.push_back({false, std::string(text), orv::odf::OdfXml::kNone, {}});
 }
 
-void compare(const orv::odf::OdfXml& xml, orv::odf::OdfXml::Id ours, pugi::xml_node theirs, const orv::NsScope& scope,
-             int depth) {
+void compare(const orv::odf::OdfXml& xml, orv::odf::OdfXml::Id ours, pugi::xml_node theirs,
+             const orv::NsScope& scope, int depth) {
     std::string_view local;
     const orv::Ns theirNs = scope.nameOfSelf(theirs, local);
     if (xml.local(ours) != local || xml.ns(ours) != theirNs)
@@ -107,7 +107,8 @@ void compare(const orv::odf::OdfXml& xml, orv::odf::OdfXml::Id ours, pugi::xml_n
         return;
 
     std::vector<Item> mine;
-    for (auto child = xml.firstChild(ours); child != orv::odf::OdfXml::kNone; child = xml.nextSibling(child)) {
+    for (auto child = xml.firstChild(ours); child != orv::odf::OdfXml::kNone;
+         child = xml.nextSibling(child)) {
         if (xml.isText(child))
             pushText(mine, lineEndsAsLf(xml.text(child)));
         else

@@ -3,8 +3,8 @@
 // the parser.
 // Seeds: bench/ooxml_corpus --fuzz-seeds fuzz/corpus/ooxml_fuzz
 #include "AllTextCheck.h"
-#include "extract/PresentationReader.h"
 #include "base/Failure.h"
+#include "extract/PresentationReader.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,8 +2,8 @@
 // end in a result or an orv::Failure, never a crash, hang or huge allocation,
 // in the default mode and in the "all text" mode alike.
 #include "AllTextCheck.h"
-#include "extract/PresentationReader.h"
 #include "base/Failure.h"
+#include "extract/PresentationReader.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -15,7 +15,8 @@ namespace orv {
 namespace {
 
 Failure failure(const char* what, const std::string& path, int error) {
-    return Failure(FailureKind::InputOutput, std::string(what) + " " + path + ": " + std::strerror(error) + ".");
+    return Failure(FailureKind::InputOutput,
+                   std::string(what) + " " + path + ": " + std::strerror(error) + ".");
 }
 
 // No temporary file can be made here, though the folder exists.

@@ -18,7 +18,8 @@ namespace orv {
 
 // "The file is damaged: <why>.", for a container that breaks its own rules
 // before any presentation in it is reached.
-[[noreturn]] void ThrowDamagedFile(const std::string& why, std::optional<std::uint64_t> offset = std::nullopt);
+[[noreturn]] void ThrowDamagedFile(const std::string& why,
+                                   std::optional<std::uint64_t> offset = std::nullopt);
 
 // "The presentation is too large to read safely: <what>."
 [[noreturn]] void ThrowOverLimit(const std::string& what, std::string part = {});

@@ -1,8 +1,8 @@
 #include "extract/common/XmlPart.h"
 
-#include "extract/common/ReadLimits.h"
-#include "extract/common/ReadFailure.h"
 #include "base/SafeText.h"
+#include "extract/common/ReadFailure.h"
+#include "extract/common/ReadLimits.h"
 
 #include <algorithm>
 #include <cstring>
@@ -82,8 +82,8 @@ NsScope::NsScope(const NsScope* parent, pugi::xml_node element, NsClassifier cla
             // No destructor runs for a scope that fails here; the table may
             // outlive this walk (a document keeps its top scopes).
             popDeclared();
-            ThrowDamaged("an element declares more than " + std::to_string(limits::kMaxNamespaceDeclarations) +
-                         " namespace prefixes");
+            ThrowDamaged("an element declares more than " +
+                         std::to_string(limits::kMaxNamespaceDeclarations) + " namespace prefixes");
         }
         m_table->bindings[prefix].push_back({m_depth, m_classify(a.value())});
         ++m_table->generation;

@@ -1,7 +1,7 @@
 #include "extract/common/ZipPackage.h"
 
-#include "extract/common/ReadFailure.h"
 #include "base/SafeText.h"
+#include "extract/common/ReadFailure.h"
 
 #include <libdeflate.h>
 #include <zip.h>
@@ -181,7 +181,8 @@ ZipPackage::ZipPackage(const ByteSource& source, ZipLimits limits)
     const zip_int64_t entries = zip_get_num_entries(m_zip, 0);
     if (entries < 0 || static_cast<std::uint64_t>(entries) > m_limits.maxEntries) {
         zip_discard(m_zip);
-        ThrowOverLimit("its zip directory lists more than " + std::to_string(m_limits.maxEntries) + " entries");
+        ThrowOverLimit("its zip directory lists more than " + std::to_string(m_limits.maxEntries) +
+                       " entries");
     }
     m_inflater = libdeflate_alloc_decompressor();
     if (m_inflater == nullptr) {
@@ -272,8 +273,9 @@ PartBytes ZipPackage::read(std::uint64_t index, std::string_view name) {
     if (st.size > m_limits.ratioCheckAbove &&
         st.size / std::max<std::uint64_t>(st.comp_size, 1) > m_limits.maxRatio)
         throw Failure(FailureKind::OverLimit,
-                      "The presentation looks like a zip bomb: the part " + FileText(name) + " would inflate to " +
-                          mebibytes(st.size) + " from " + std::to_string(st.comp_size) + " bytes.",
+                      "The presentation looks like a zip bomb: the part " + FileText(name) +
+                          " would inflate to " + mebibytes(st.size) + " from " +
+                          std::to_string(st.comp_size) + " bytes.",
                       std::string(name));
     if (m_inflated + st.size > m_limits.maxTotalInflated)
         ThrowOverLimit("its parts would inflate to more than " + mebibytes(m_limits.maxTotalInflated),

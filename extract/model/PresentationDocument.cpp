@@ -1,7 +1,7 @@
 #include "extract/model/PresentationDocument.h"
 
-#include "extract/common/ReadLimits.h"
 #include "extract/common/ReadFailure.h"
+#include "extract/common/ReadLimits.h"
 
 #include <string>
 
@@ -39,7 +39,8 @@ void ShapeBudget::addShape(std::size_t textBytes) {
     if (++m_slideShapes > limits::kMaxShapesPerSlide)
         ThrowOverLimit("a slide holds more than " + std::to_string(limits::kMaxShapesPerSlide) + " shapes");
     if (++m_fileShapes > limits::kMaxShapesPerFile)
-        ThrowOverLimit("its slides hold more than " + std::to_string(limits::kMaxShapesPerFile) + " shapes in all");
+        ThrowOverLimit("its slides hold more than " + std::to_string(limits::kMaxShapesPerFile) +
+                       " shapes in all");
     addText(textBytes);
 }
 
@@ -51,7 +52,7 @@ void ShapeBudget::addText(std::size_t bytes) {
 void ShapeBudget::checkShapeText(std::size_t shapeTextBytes) const {
     if (shapeTextBytes > limits::kMaxTextPerSlide || m_slideText > limits::kMaxTextPerSlide - shapeTextBytes)
         ThrowOverLimit("a slide holds more than " + std::to_string(limits::kMaxTextPerSlide >> 20) +
-                 " MiB of text");
+                       " MiB of text");
 }
 
 void ShapeBudget::nextSlide() {

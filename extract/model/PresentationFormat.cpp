@@ -18,7 +18,8 @@ FormatProbe::FormatProbe(std::unique_ptr<ByteSource> source) : m_source(std::mov
 FormatProbe::~FormatProbe() = default;
 
 bool FormatProbe::startsWith(std::span<const std::uint8_t> signature) const {
-    return m_headSize >= signature.size() && std::memcmp(m_head.get(), signature.data(), signature.size()) == 0;
+    return m_headSize >= signature.size() &&
+           std::memcmp(m_head.get(), signature.data(), signature.size()) == 0;
 }
 
 ZipPackage* FormatProbe::zip() {

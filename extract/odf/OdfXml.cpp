@@ -1,9 +1,9 @@
 #include "extract/odf/OdfXml.h"
 
-#include "extract/common/ReadLimits.h"
+#include "base/SafeText.h"
 #include "base/Utf8.h"
 #include "extract/common/ReadFailure.h"
-#include "base/SafeText.h"
+#include "extract/common/ReadLimits.h"
 
 #include <algorithm>
 #include <array>
@@ -284,7 +284,8 @@ private:
     [[noreturn, gnu::cold, gnu::noinline]] void fail(const char* what, const char* at) const {
         // The offset is known in the part's own bytes unless they were converted.
         const auto offset = static_cast<std::uint64_t>(at - m_begin);
-        ThrowDamaged(m_subject + " is not well-formed XML (" + what + " at byte " + std::to_string(offset) + ")",
+        ThrowDamaged(m_subject + " is not well-formed XML (" + what + " at byte " + std::to_string(offset) +
+                         ")",
                      std::string(m_part), m_fromUtf16 ? std::nullopt : std::optional(offset));
     }
 
@@ -549,9 +550,9 @@ private:
     void markup() {
         const std::string_view rest(m_p, static_cast<std::size_t>(m_end - m_p));
         if (rest.starts_with("!DOCTYPE"))
-            ThrowDamaged(m_subject + " declares a document type, " + std::string(m_doctypeRule),
-                         std::string(m_part),
-                         m_fromUtf16 ? std::nullopt : std::optional(static_cast<std::uint64_t>(m_p - 1 - m_begin)));
+            ThrowDamaged(
+                m_subject + " declares a document type, " + std::string(m_doctypeRule), std::string(m_part),
+                m_fromUtf16 ? std::nullopt : std::optional(static_cast<std::uint64_t>(m_p - 1 - m_begin)));
         if (rest.starts_with("![CDATA[")) {
             char* const content = m_p + 8;
             const auto close = rest.find("]]>", 8);

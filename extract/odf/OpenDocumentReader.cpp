@@ -1,10 +1,10 @@
 #include "extract/odf/OpenDocumentReader.h"
 
-#include "extract/odf/Page.h"
-#include "extract/common/XmlPart.h"
-#include "extract/common/ReadLimits.h"
-#include "extract/common/ReadFailure.h"
 #include "base/SafeText.h"
+#include "extract/common/ReadFailure.h"
+#include "extract/common/ReadLimits.h"
+#include "extract/common/XmlPart.h"
+#include "extract/odf/Page.h"
 
 #include <algorithm>
 #include <array>
@@ -46,7 +46,8 @@ void requirePresentationType(std::string_view declared) {
         ThrowNotPresentation("it is an OpenDocument file that does not say what kind of document it holds");
     if (!type.starts_with(kMediaTypePrefix))
         ThrowNotPresentation("it is an OpenDocument file of the type \"" + FileText(type) + "\"");
-    for (const auto types : {std::span<const std::string_view>(kPackageMimeTypes), std::span<const std::string_view>(kFlatMimeTypes)})
+    for (const auto types : {std::span<const std::string_view>(kPackageMimeTypes),
+                             std::span<const std::string_view>(kFlatMimeTypes)})
         if (std::find(types.begin(), types.end(), type) != types.end())
             return;
     const std::string_view kind = type.substr(kMediaTypePrefix.size());
@@ -172,7 +173,8 @@ private:
             if (m_xml.isText(child) || m_xml.local(child) != "page" || m_xml.ns(child) != Ns::OdfDraw)
                 continue;
             if (m_pages.size() == limits::kMaxSlides)
-                ThrowOverLimit("it holds more than " + std::to_string(limits::kMaxSlides) + " slides", contentPart());
+                ThrowOverLimit("it holds more than " + std::to_string(limits::kMaxSlides) + " slides",
+                               contentPart());
             m_pages.push_back(child);
         }
     }
@@ -238,9 +240,17 @@ std::unique_ptr<PresentationDocument> openFlat(FormatProbe& probe, ReadOptions o
 
 } // namespace
 
-const PresentationFormat kPackageFormat{"OpenDocument presentation", "OpenDocument presentation",
-                                        kPackageExtensions, kPackageMimeTypes, bidPackage, openPackage};
-const PresentationFormat kFlatFormat{"flat OpenDocument presentation", "OpenDocument presentation",
-                                     kFlatExtensions, kFlatMimeTypes, bidFlat, openFlat};
+const PresentationFormat kPackageFormat{"OpenDocument presentation",
+                                        "OpenDocument presentation",
+                                        kPackageExtensions,
+                                        kPackageMimeTypes,
+                                        bidPackage,
+                                        openPackage};
+const PresentationFormat kFlatFormat{"flat OpenDocument presentation",
+                                     "OpenDocument presentation",
+                                     kFlatExtensions,
+                                     kFlatMimeTypes,
+                                     bidFlat,
+                                     openFlat};
 
 } // namespace orv::odf

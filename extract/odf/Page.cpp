@@ -1,8 +1,8 @@
 #include "extract/odf/Page.h"
 
-#include "extract/common/Uri.h"
-#include "extract/common/ReadLimits.h"
 #include "extract/common/ReadFailure.h"
+#include "extract/common/ReadLimits.h"
+#include "extract/common/Uri.h"
 
 #include <algorithm>
 #include <charconv>
@@ -424,7 +424,8 @@ void addShape(OdfXml::Id element, ShapeKind kind, int depth, int groupDepth, Pag
     case ShapeKind::Group:
         if (walk.allText) {
             if (groupDepth >= limits::kMaxGroupDepth)
-                ThrowDamaged("a slide nests groups more than " + std::to_string(limits::kMaxGroupDepth) + " deep");
+                ThrowDamaged("a slide nests groups more than " + std::to_string(limits::kMaxGroupDepth) +
+                             " deep");
             collectShapes(element, depth + 1, groupDepth + 1, walk);
         }
         break;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "extract/odf/OdfXml.h"
 #include "extract/model/PresentationDocument.h"
+#include "extract/odf/OdfXml.h"
 
 namespace orv::odf {
 

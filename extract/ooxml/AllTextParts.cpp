@@ -1,7 +1,6 @@
 #include "extract/ooxml/AllTextParts.h"
 
 #include "extract/common/Uri.h"
-
 #include "extract/ooxml/TextBody.h"
 
 #include <unordered_set>

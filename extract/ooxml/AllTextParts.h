@@ -1,7 +1,7 @@
 #pragma once
 
-#include "extract/ooxml/PackageParts.h"
 #include "extract/model/PresentationContent.h"
+#include "extract/ooxml/PackageParts.h"
 
 #include <functional>
 #include <optional>

@@ -1,10 +1,9 @@
 #include "extract/ooxml/PackageParts.h"
 
-#include "extract/common/Uri.h"
-
-#include "extract/common/ReadLimits.h"
-#include "extract/common/ReadFailure.h"
 #include "base/SafeText.h"
+#include "extract/common/ReadFailure.h"
+#include "extract/common/ReadLimits.h"
+#include "extract/common/Uri.h"
 
 #include <algorithm>
 

@@ -1,13 +1,13 @@
 #include "extract/ooxml/PackageReader.h"
 
+#include "base/SafeText.h"
+#include "extract/common/ReadFailure.h"
+#include "extract/common/ReadLimits.h"
+#include "extract/common/XmlPart.h"
+#include "extract/common/ZipPackage.h"
 #include "extract/ooxml/AllTextParts.h"
 #include "extract/ooxml/PackageParts.h"
 #include "extract/ooxml/TextBody.h"
-#include "extract/common/XmlPart.h"
-#include "extract/common/ReadLimits.h"
-#include "extract/common/ZipPackage.h"
-#include "extract/common/ReadFailure.h"
-#include "base/SafeText.h"
 
 #include <algorithm>
 #include <string>
@@ -259,7 +259,7 @@ private:
         {
             const auto main = ReadXmlPart(m_zip, mainName);
             if (!main)
-                ThrowDamaged("its main part " + FileText(mainName) + " is missing");
+                ThrowDamaged("its main part " + FileText(mainName) + " is missing", mainName);
             ids = slideRelationshipIds(*main, typedAsPresentation);
         }
         if (ids.empty())
@@ -267,7 +267,8 @@ private:
         const std::string relsName = RelationshipsPartName(mainName);
         const auto rels = ReadXmlPart(m_zip, relsName);
         if (!rels)
-            ThrowDamaged("the relationships of its main part (" + FileText(relsName) + ") are missing");
+            ThrowDamaged("the relationships of its main part (" + FileText(relsName) + ") are missing",
+                         relsName);
         const auto relationships = ParseRelationships(*rels);
         std::unordered_map<std::string_view, const Relationship*> byId;
         for (const auto& r : relationships)
@@ -281,15 +282,17 @@ private:
                                  ", which " + FileText(relsName) + " does not hold",
                              relsName);
             if (it->second->external)
-                ThrowDamaged("slide " + number + " points outside the package");
+                ThrowDamaged("slide " + number + " points outside the package", relsName);
             const auto name = ResolvePartName(mainName, it->second->target);
             if (!name)
                 ThrowDamaged("slide " + number + " points at \"" + FileText(it->second->target) +
-                             "\", which names no part");
+                                 "\", which names no part",
+                             relsName);
             // A part listed twice would be read twice; a hostile list could
             // repeat one large slide without end.
             if (!seen.insert(lowerAscii(*name)).second)
-                ThrowDamaged("the slide list names the part " + FileText(*name) + " more than once");
+                ThrowDamaged("the slide list names the part " + FileText(*name) + " more than once",
+                             mainName);
             // Found now, so that a package missing a slide is refused before
             // any of its slides is read.
             if (!FindPart(m_zip, *name))
@@ -312,7 +315,8 @@ private:
                 continue;
             const auto name = ResolvePartName("", r.target);
             if (!name)
-                ThrowDamaged("its main document reference \"" + FileText(r.target) + "\" names no part");
+                ThrowDamaged("its main document reference \"" + FileText(r.target) + "\" names no part",
+                             "_rels/.rels");
             return *name;
         }
         ThrowNotPresentation("the package names no main document");
@@ -369,7 +373,8 @@ private:
                                  FileText(main.name) + " has no relationship id",
                              main.name);
             if (ids.size() == limits::kMaxSlides)
-                ThrowOverLimit("its slide list names more than " + std::to_string(limits::kMaxSlides) + " slides",
+                ThrowOverLimit("its slide list names more than " + std::to_string(limits::kMaxSlides) +
+                                   " slides",
                                main.name);
             ids.emplace_back(id);
         }
@@ -396,7 +401,7 @@ std::unique_ptr<PresentationDocument> open(FormatProbe& probe, ReadOptions optio
 
 } // namespace
 
-const PresentationFormat kFormat{"presentation package", "presentation package", kExtensions, kMimeTypes, bid,
-                                 open};
+const PresentationFormat kFormat{
+    "presentation package", "presentation package", kExtensions, kMimeTypes, bid, open};
 
 } // namespace orv::ooxml

@@ -1,8 +1,8 @@
 #include "extract/ppt/BinaryReader.h"
 
-#include "extract/ppt/CompoundFile.h"
-#include "extract/ppt/BinarySlides.h"
 #include "extract/common/ReadFailure.h"
+#include "extract/ppt/BinarySlides.h"
+#include "extract/ppt/CompoundFile.h"
 
 namespace orv::ppt {
 
@@ -53,7 +53,8 @@ std::unique_ptr<PresentationDocument> open(FormatProbe& probe, ReadOptions optio
     // An encrypted Office Open XML file keeps its package in this stream; the
     // compound file around it is only the envelope of the encryption.
     if (has(u"EncryptedPackage"))
-        throw Failure(FailureKind::Encrypted, "The file is password-protected (encrypted) and cannot be read.");
+        throw Failure(FailureKind::Encrypted,
+                      "The file is password-protected (encrypted) and cannot be read.");
 
     const auto document = file->findRootEntry(u"PowerPoint Document");
     if (document) {
@@ -78,6 +79,7 @@ std::unique_ptr<PresentationDocument> open(FormatProbe& probe, ReadOptions optio
 
 } // namespace
 
-const PresentationFormat kFormat{"binary presentation", "binary presentation", kExtensions, kMimeTypes, bid, open};
+const PresentationFormat kFormat{
+    "binary presentation", "binary presentation", kExtensions, kMimeTypes, bid, open};
 
 } // namespace orv::ppt

@@ -1,11 +1,11 @@
 #include "extract/ppt/BinarySlides.h"
 
+#include "base/Utf8.h"
+#include "extract/common/ReadFailure.h"
+#include "extract/common/ReadLimits.h"
 #include "extract/common/Uri.h"
 #include "extract/ppt/AllTextRecords.h"
 #include "extract/ppt/Records.h"
-#include "extract/common/ReadLimits.h"
-#include "base/Utf8.h"
-#include "extract/common/ReadFailure.h"
 
 #include <algorithm>
 #include <array>
@@ -43,7 +43,8 @@ constexpr std::uint16_t kTypeHostControl = 201;
 }
 
 [[noreturn]] void passwordProtected() {
-    throw Failure(FailureKind::Encrypted, "The presentation is password-protected (encrypted) and cannot be read.");
+    throw Failure(FailureKind::Encrypted,
+                  "The presentation is password-protected (encrypted) and cannot be read.");
 }
 
 [[noreturn]] void damagedCurrentUser() {

@@ -1,8 +1,8 @@
 #include "shell/gui/Form1.h"
 
+#include "base/Failure.h"
 #include "extract/Harvest.h"
 #include "shell/AppTitle.h"
-#include "base/Failure.h"
 #include "shell/gui/AppIcon.h"
 #include "shell/gui/EventHook.h"
 #include "shell/gui/Interaction.h"

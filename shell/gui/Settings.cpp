@@ -1,7 +1,7 @@
 #include "shell/gui/Settings.h"
 
-#include "shell/AppTitle.h"
 #include "base/Failure.h"
+#include "shell/AppTitle.h"
 #include "shell/gui/IniText.h"
 
 #include <QDir>
@@ -26,8 +26,8 @@ QString section() {
 }
 
 Failure damaged(const QString& path, const char* why) {
-    return Failure(FailureKind::Damaged,
-                   "The settings file " + path.toStdString() + " is damaged and cannot be read (" + why + ").");
+    return Failure(FailureKind::Damaged, "The settings file " + path.toStdString() +
+                                             " is damaged and cannot be read (" + why + ").");
 }
 
 // The file's lines without their line ends; a missing file has none.
@@ -36,14 +36,14 @@ QList<QByteArray> readLines(const QString& path) {
     if (!file.exists())
         return {};
     if (!file.open(QIODevice::ReadOnly))
-        throw Failure(FailureKind::InputOutput,
-                      "The settings file " + path.toStdString() + " cannot be read: " + file.errorString().toStdString());
+        throw Failure(FailureKind::InputOutput, "The settings file " + path.toStdString() +
+                                                    " cannot be read: " + file.errorString().toStdString());
     if (file.size() > kMaxSettingsBytes)
         throw damaged(path, "far too large");
     const QByteArray bytes = file.read(kMaxSettingsBytes + 1);
     if (file.error() != QFileDevice::NoError)
-        throw Failure(FailureKind::InputOutput,
-                      "The settings file " + path.toStdString() + " cannot be read: " + file.errorString().toStdString());
+        throw Failure(FailureKind::InputOutput, "The settings file " + path.toStdString() +
+                                                    " cannot be read: " + file.errorString().toStdString());
     QList<QByteArray> lines = bytes.split('\n');
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
@@ -123,8 +123,9 @@ QString Settings::read(const QString& key, const QString& defaultValue) const {
 
 void Settings::write(const QString& key, const QString& value) {
     const auto refused = [&](const QString& why) {
-        return Failure(FailureKind::InputOutput, "The setting " + key.toStdString() + " could not be saved to " +
-                                                     m_path.toStdString() + ": " + why.toStdString());
+        return Failure(FailureKind::InputOutput, "The setting " + key.toStdString() +
+                                                     " could not be saved to " + m_path.toStdString() + ": " +
+                                                     why.toStdString());
     };
     const QFileInfo info(m_path);
     if (!QDir().mkpath(info.absolutePath()))

@@ -1,5 +1,5 @@
-#include "shell/ErrorReport.h"
 #include "base/SafeText.h"
+#include "shell/ErrorReport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The "all text" mode of the readers: every place, the one harvest order,
 // the group depth bound, and the default mode unchanged by it.
-#include "extract/Harvest.h"
-#include "extract/common/Uri.h"
-#include "extract/PresentationReader.h"
 #include "base/Failure.h"
+#include "extract/Harvest.h"
+#include "extract/PresentationReader.h"
+#include "extract/common/Uri.h"
 #include "support/AllTextDecks.h"
 #include "support/OdpBuilder.h"
 #include "support/PptBuilder.h"

@@ -1,7 +1,6 @@
 #include "cli/CliRun.h"
 #include "extract/PresentationReader.h"
 #include "extract/common/ReadLimits.h"
-
 #include "support/HostileFiles.h"
 #include "support/PptxBuilder.h"
 #include "support/ReadBytes.h"
@@ -68,9 +67,10 @@ TEST(Budgets, FilesJustUnderTheLimitsStillRead) {
               limits::kMaxShapesPerSlide);
     EXPECT_EQ(ReadBytes(PackageWithSlideText(limits::kMaxTextPerSlide)).slides.at(0).shapes.at(0).text.size(),
               limits::kMaxTextPerSlide);
-    EXPECT_EQ(
-        ReadBytes(PackageWithNamespaces(limits::kMaxNamespaceDeclarations - 4, 50)).slides.at(0).shapes.size(),
-        50u);
+    EXPECT_EQ(ReadBytes(PackageWithNamespaces(limits::kMaxNamespaceDeclarations - 4, 50))
+                  .slides.at(0)
+                  .shapes.size(),
+              50u);
     EXPECT_EQ(ReadBytes(PackageWithCaseMismatchedNames(500)).slides.size(), 500u);
     EXPECT_EQ(ReadBytes(PackageWithZipEntries(70'000)).slides.size(), 1u) << "zip64 directory";
 }

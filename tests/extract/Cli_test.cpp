@@ -1,6 +1,5 @@
-#include "cli/CliRun.h"
-
 #include "base/Failure.h"
+#include "cli/CliRun.h"
 #include "support/CliInProcess.h"
 #include "support/TempDir.h"
 

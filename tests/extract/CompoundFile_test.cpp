@@ -1,6 +1,6 @@
-#include "extract/ppt/CompoundFile.h"
-#include "extract/PresentationReader.h"
 #include "base/Failure.h"
+#include "extract/PresentationReader.h"
+#include "extract/ppt/CompoundFile.h"
 #include "support/CompoundFileBuilder.h"
 #include "support/PptBuilder.h"
 #include "support/ReadBytes.h"
@@ -62,24 +62,25 @@ TEST(CompoundFile, ForeignAndProtectedContents) {
     struct Row {
         const char* name;
         std::vector<std::u16string> streams;
-        const char* expected;
+        FailureKind expected;
     };
     const Row rows[] = {
-        {"Word document", {u"WordDocument", u"1Table"}, "The file is a Word document, not a presentation."},
-        {"Excel workbook", {u"Workbook"}, "The file is an Excel workbook, not a presentation."},
-        {"older Excel workbook", {u"Book"}, "The file is an Excel workbook, not a presentation."},
-        {"encrypted package", {u"EncryptionInfo", u"EncryptedPackage"}, "password-protected"},
-        {"PowerPoint 4", {u"PP40"}, "PowerPoint 4 or an older"},
-        {"no current user", {u"PowerPoint Document"}, "PowerPoint 95 or an older"},
-        {"something else", {u"Contents"}, "holds no presentation"},
-        {"empty container", {}, "holds no presentation"},
+        {"Word document", {u"WordDocument", u"1Table"}, FailureKind::NotPresentation},
+        {"Excel workbook", {u"Workbook"}, FailureKind::NotPresentation},
+        {"older Excel workbook", {u"Book"}, FailureKind::NotPresentation},
+        {"encrypted package", {u"EncryptionInfo", u"EncryptedPackage"}, FailureKind::Encrypted},
+        {"PowerPoint 4", {u"PP40"}, FailureKind::NotPresentation},
+        {"no current user", {u"PowerPoint Document"}, FailureKind::NotPresentation},
+        {"something else", {u"Contents"}, FailureKind::NotPresentation},
+        {"empty container", {}, FailureKind::NotPresentation},
     };
     for (const Row& row : rows) {
         CompoundFileBuilder builder;
         for (const auto& name : row.streams)
             builder.addStream(name, std::string(100, 'x'));
-        const std::string description = test::FailureOf(builder.build());
-        EXPECT_NE(description.find(row.expected), std::string::npos) << row.name << ": " << description;
+        const std::string bytes = builder.build();
+        EXPECT_EQ(test::RefusalOf(bytes), test::Refusal{row.expected})
+            << row.name << ": " << test::FailureOf(bytes);
     }
 }
 
@@ -146,8 +147,9 @@ TEST(CompoundFile, DamagedContainers) {
     for (const auto& [name, damage] : rows) {
         std::string file = good;
         damage(file);
-        const std::string description = test::FailureOf(file);
-        EXPECT_NE(description.find("damaged"), std::string::npos) << name << ": " << description;
+        const auto refusal = test::RefusalOf(file);
+        ASSERT_TRUE(refusal) << name;
+        EXPECT_EQ(refusal->kind, FailureKind::Damaged) << name << ": " << test::FailureOf(file);
     }
 }
 

@@ -1,5 +1,4 @@
 #include "extract/common/OfficeNamespaces.h"
-
 #include "support/PptxBuilder.h"
 #include "support/ReadBytes.h"
 

@@ -1,8 +1,8 @@
 // The in-place parser of OpenDocument content: the tree it gives (names
 // resolved, references decoded, white space as written), and what it refuses.
-#include "extract/odf/OdfXml.h"
-#include "extract/common/ReadLimits.h"
 #include "base/Failure.h"
+#include "extract/common/ReadLimits.h"
+#include "extract/odf/OdfXml.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // OpenDocument presentations: recognition, slides, top-level shapes and their
 // text frames, text, refusals and limits.
+#include "base/Failure.h"
 #include "extract/PresentationReader.h"
 #include "extract/common/ReadLimits.h"
-#include "base/Failure.h"
 #include "support/OdpBuilder.h"
 #include "support/ReadBytes.h"
 

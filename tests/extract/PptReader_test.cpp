@@ -1,5 +1,5 @@
-#include "extract/PresentationReader.h"
 #include "base/Failure.h"
+#include "extract/PresentationReader.h"
 #include "support/CompoundFileBuilder.h"
 #include "support/PptBuilder.h"
 #include "support/ReadBytes.h"
@@ -168,8 +168,10 @@ TEST(PptReader, DamagedDocumentStreams) {
     for (const Row& row : rows) {
         auto streams = good;
         row.damage(streams);
-        const std::string description = test::FailureOf(test::PackPpt(streams));
-        EXPECT_NE(description.find("damaged"), std::string::npos) << row.name << ": " << description;
+        const std::string bytes = test::PackPpt(streams);
+        const auto refusal = test::RefusalOf(bytes);
+        ASSERT_TRUE(refusal) << row.name;
+        EXPECT_EQ(refusal->kind, FailureKind::Damaged) << row.name << ": " << test::FailureOf(bytes);
     }
 }
 
@@ -201,18 +203,18 @@ TEST(PptReader, RefusedDocuments) {
     struct Row {
         const char* name;
         std::string bytes;
-        const char* expected;
+        FailureKind expected;
     };
     const Row rows[] = {
-        {"encryption session in edit", test::BuildPpt(encryptedEdit), "password-protected"},
-        {"encrypted current-user token", test::BuildPpt(encryptedToken), "password-protected"},
-        {"old file version", test::PackPpt(oldStreams), "PowerPoint 95 or an older"},
-        {"current user of another form", test::PackPpt(foreignUser), "Current User stream"},
-        {"current user with an unknown token", test::PackPpt(unknownToken), "Current User stream"},
-        {"current user cut short", test::PackPpt(shortUser), "Current User stream"},
+        {"encryption session in edit", test::BuildPpt(encryptedEdit), FailureKind::Encrypted},
+        {"encrypted current-user token", test::BuildPpt(encryptedToken), FailureKind::Encrypted},
+        {"old file version", test::PackPpt(oldStreams), FailureKind::NotPresentation},
+        {"current user of another form", test::PackPpt(foreignUser), FailureKind::Damaged},
+        {"current user with an unknown token", test::PackPpt(unknownToken), FailureKind::Damaged},
+        {"current user cut short", test::PackPpt(shortUser), FailureKind::Damaged},
     };
     for (const Row& row : rows)
-        EXPECT_NE(test::FailureOf(row.bytes).find(row.expected), std::string::npos)
+        EXPECT_EQ(test::RefusalOf(row.bytes), test::Refusal{row.expected})
             << row.name << ": " << test::FailureOf(row.bytes);
 }
 

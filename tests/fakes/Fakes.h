@@ -1,7 +1,7 @@
 #pragma once
 
-#include "extract/model/PresentationContent.h"
 #include "extract/PresentationHost.h"
+#include "extract/model/PresentationContent.h"
 #include "shell/gui/Interaction.h"
 #include "shell/gui/Platform.h"
 

@@ -1,6 +1,5 @@
 #include "filelist/AddFolder.h"
 #include "filelist/FileSystem.h"
-
 #include "support/TempDir.h"
 #include "support/Unprivileged.h"
 

@@ -1,5 +1,4 @@
 #include "filelist/FileSystem.h"
-
 #include "support/TempDir.h"
 
 #include <filesystem>

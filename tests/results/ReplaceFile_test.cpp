@@ -1,6 +1,5 @@
-#include "results/ReplaceFile.h"
-
 #include "base/Failure.h"
+#include "results/ReplaceFile.h"
 #include "support/TempDir.h"
 #include "support/Unprivileged.h"
 

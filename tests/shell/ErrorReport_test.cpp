@@ -1,5 +1,5 @@
-#include "shell/ErrorReport.h"
 #include "base/Failure.h"
+#include "shell/ErrorReport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "support/ReadBytes.h"
 
+#include "base/Failure.h"
 #include "extract/Harvest.h"
 #include "extract/PresentationReader.h"
-#include "base/Failure.h"
 
 namespace orv::test {
 
@@ -21,6 +21,22 @@ std::string FailureOf(const std::string& bytes) {
         return failure.description();
     }
     return kNoFailure;
+}
+
+std::ostream& operator<<(std::ostream& out, const Refusal& refusal) {
+    out << FailureKindName(refusal.kind) << " in \"" << refusal.part << "\"";
+    if (refusal.offset)
+        out << " at byte " << *refusal.offset;
+    return out;
+}
+
+std::optional<Refusal> RefusalOf(const std::string& bytes) {
+    try {
+        ReadBytes(bytes);
+    } catch (const Failure& failure) {
+        return Refusal{failure.kind(), failure.part(), failure.offset()};
+    }
+    return std::nullopt;
 }
 
 std::vector<std::string> ShapeTexts(const PresentationContent& content) {

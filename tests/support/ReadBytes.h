@@ -1,8 +1,11 @@
 #pragma once
 
+#include "base/Failure.h"
 #include "extract/model/PresentationContent.h"
 
 #include <cstdint>
+#include <optional>
+#include <ostream>
 #include <span>
 #include <string>
 #include <vector>
@@ -16,6 +19,21 @@ std::span<const std::uint8_t> BytesOf(const std::string& bytes);
 PresentationContent ReadBytes(const std::string& bytes);
 // The description a read of the bytes fails with, or kNoFailure.
 std::string FailureOf(const std::string& bytes);
+
+// What a refusal carries besides its words, for tests that check the cause.
+struct Refusal {
+    Refusal(FailureKind failureKind, std::string failurePart = {},
+            std::optional<std::uint64_t> failureOffset = std::nullopt)
+        : kind(failureKind), part(std::move(failurePart)), offset(failureOffset) {}
+    FailureKind kind;
+    std::string part;
+    std::optional<std::uint64_t> offset;
+    bool operator==(const Refusal&) const = default;
+};
+std::ostream& operator<<(std::ostream& out, const Refusal& refusal);
+
+// How a read of the bytes fails, or nothing when it does not.
+std::optional<Refusal> RefusalOf(const std::string& bytes);
 
 // Each shape's text, or "<no text frame>", and "<end of slide>" after each
 // slide: what comparisons of two readings look at.

@@ -1,7 +1,7 @@
+#include "base/Failure.h"
 #include "extract/Harvest.h"
 #include "extract/NativePresentationHost.h"
 #include "fakes/FormFixture.h"
-#include "base/Failure.h"
 #include "shell/gui/QtPlatform.h"
 #include "support/PptxBuilder.h"
 

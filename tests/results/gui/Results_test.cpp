@@ -1,6 +1,6 @@
+#include "base/Failure.h"
 #include "fakes/FormFixture.h"
 #include "results/gui/ClipboardText.h"
-#include "base/Failure.h"
 
 #include <QDir>
 #include <QFile>

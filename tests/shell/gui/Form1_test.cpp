@@ -1,5 +1,5 @@
-#include "fakes/FormFixture.h"
 #include "base/Failure.h"
+#include "fakes/FormFixture.h"
 #include "shell/gui/AppIcon.h"
 
 #include <QAction>

@@ -1,0 +1,106 @@
+// Fills a template with the lists made from the table of formats, so that the
+// desktop entry and the package description name what the readers read:
+//   write_format_lists [--wrap] TEMPLATE OUT
+// @MIME_TYPES@ becomes every media type of the table, each followed by ";";
+// @FORMATS@ becomes "presentation packages (.pptx, ...), binary presentations
+// (...) and ...". With --wrap every paragraph is wrapped at 76 columns.
+#include "extract/PresentationFormats.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+
+namespace {
+
+std::string mimeTypes() {
+    std::string out;
+    for (const auto& type : orv::PresentationMimeTypes())
+        out += type + ";";
+    return out;
+}
+
+std::string formats() {
+    const auto families = orv::PresentationFamilies();
+    std::string out;
+    for (std::size_t i = 0; i < families.size(); ++i) {
+        if (i > 0)
+            out += i + 1 == families.size() ? " and " : ", ";
+        out += families[i] + "s (";
+        const auto extensions = orv::FamilyExtensions(families[i]);
+        for (std::size_t j = 0; j < extensions.size(); ++j)
+            out += (j > 0 ? ", ." : ".") + extensions[j];
+        out += ")";
+    }
+    return out;
+}
+
+void replaceAll(std::string& text, const std::string& key, const std::string& value) {
+    for (auto at = text.find(key); at != std::string::npos; at = text.find(key, at + value.size()))
+        text.replace(at, key.size(), value);
+}
+
+// Paragraphs (separated by an empty line) refilled at `width` columns.
+std::string wrapped(const std::string& text, std::size_t width) {
+    std::string out;
+    std::istringstream lines(text);
+    std::string line;
+    std::string paragraph;
+    const auto flush = [&] {
+        std::istringstream words(paragraph);
+        std::string word;
+        std::size_t column = 0;
+        while (words >> word) {
+            if (column > 0 && column + 1 + word.size() > width) {
+                out += "\n";
+                column = 0;
+            } else if (column > 0) {
+                out += " ";
+                ++column;
+            }
+            out += word;
+            column += word.size();
+        }
+        if (!paragraph.empty())
+            out += "\n";
+        paragraph.clear();
+    };
+    while (std::getline(lines, line)) {
+        if (line.empty()) {
+            flush();
+            out += "\n";
+        } else {
+            paragraph += line + " ";
+        }
+    }
+    flush();
+    return out;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const bool wrap = argc == 4 && std::string(argv[1]) == "--wrap";
+    if (argc != 3 + (wrap ? 1 : 0)) {
+        std::fprintf(stderr, "usage: write_format_lists [--wrap] TEMPLATE OUT\n");
+        return 2;
+    }
+    std::ifstream in(argv[argc - 2], std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in) {
+        std::fprintf(stderr, "write_format_lists: cannot read %s\n", argv[argc - 2]);
+        return 1;
+    }
+    replaceAll(text, "@MIME_TYPES@", mimeTypes());
+    replaceAll(text, "@FORMATS@", formats());
+    if (wrap)
+        text = wrapped(text, 76);
+    std::ofstream out(argv[argc - 1], std::ios::binary);
+    out << text;
+    if (!out.flush()) {
+        std::fprintf(stderr, "write_format_lists: cannot write %s\n", argv[argc - 1]);
+        return 1;
+    }
+    return 0;
+}

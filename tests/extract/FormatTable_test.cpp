@@ -1,0 +1,138 @@
+// The table of formats: every record recognises its files by content alone,
+// and every list made from the table, or written about it, names each format.
+#include "cli/CliOptions.h"
+#include "extract/PresentationFormats.h"
+#include "extract/PresentationReader.h"
+#include "filelist/FileSelection.h"
+#include "filelist/Wildcard.h"
+#include "support/ReadBytes.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <fnmatch.h>
+
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace orv {
+namespace {
+
+std::string fileText(const std::string& path) {
+    return test::ReadFileBytes(path);
+}
+
+// How often `word` stands in `text` with no letter or digit on either side.
+std::size_t wordCount(const std::string& text, const std::string& word) {
+    const std::regex pattern("(^|[^A-Za-z0-9])" + word + "(?![A-Za-z0-9])");
+    return static_cast<std::size_t>(
+        std::distance(std::sregex_iterator(text.begin(), text.end(), pattern), std::sregex_iterator()));
+}
+
+TEST(FormatTable, EachFormatIsRecognisedByContentWhateverItsName) {
+    // A real file of each record, named by the record's name: a record added
+    // to the table without a sample fails here.
+    const std::map<std::string, std::string> samples = {
+        {"presentation package", "fields.pptx"},
+        {"binary presentation", "three_slides.ppt"},
+        {"OpenDocument presentation", "three_slides.odp"},
+        {"flat OpenDocument presentation", "placeholders.fodp"},
+    };
+    std::vector<std::string> names = {"deck", "deck.txt", "deck.PPTX."};
+    for (const auto& extension : PresentationExtensions())
+        names.push_back("deck." + extension);
+    test::TempDir dir;
+    for (const auto* format : PresentationFormats()) {
+        const auto sample = samples.find(std::string(format->name));
+        ASSERT_NE(sample, samples.end()) << "no sample for " << format->name;
+        const std::string bytes = fileText(ORVANDEL_SOURCE_DIR "/tests/data/" + sample->second);
+        EXPECT_EQ(&RecognisePresentationBytes(test::BytesOf(bytes)), format) << sample->second;
+        const std::size_t slides = ReadPresentationBytes(test::BytesOf(bytes)).slides.size();
+        ASSERT_GT(slides, 0u) << sample->second;
+        for (const auto& name : names)
+            EXPECT_EQ(ReadPresentationFile(dir.write(name, bytes).string()).slides.size(), slides)
+                << sample->second << " as " << name;
+    }
+}
+
+TEST(FormatTable, EveryListNamesEachFormatOnce) {
+    const auto& extensions = PresentationExtensions();
+    ASSERT_FALSE(extensions.empty());
+    for (const auto* format : PresentationFormats())
+        for (const auto extension : format->extensions)
+            EXPECT_EQ(std::count(extensions.begin(), extensions.end(), extension), 1) << extension;
+    const auto defaults = DefaultPresentationExtensions();
+    EXPECT_TRUE(std::equal(defaults.begin(), defaults.end(), extensions.begin(), extensions.end()));
+
+    const std::string help = CliUsage();
+    const auto listAt = help.find("gives its presentations:\n");
+    ASSERT_NE(listAt, std::string::npos);
+    const std::string helpList = help.substr(listAt, help.find(".\n", listAt) - listAt);
+
+    // The first filter of the add-files dialog, split into its patterns.
+    const std::string filter = AddFilesFilter();
+    std::vector<std::string> patterns;
+    std::stringstream first(
+        filter.substr(filter.find('|') + 1, filter.find('|', filter.find('|') + 1) - filter.find('|') - 1));
+    for (std::string pattern; std::getline(first, pattern, ';');)
+        patterns.push_back(pattern);
+
+    const std::string desktop = fileText(ORVANDEL_BINARY_DIR "/packaging/example.quillmoor.Orvandel.desktop");
+    const std::string description = fileText(ORVANDEL_BINARY_DIR "/packaging/description.txt");
+    for (const auto& extension : extensions) {
+        EXPECT_EQ(wordCount(helpList, extension), 1u) << "--help, " << extension;
+        EXPECT_EQ(
+            std::count_if(patterns.begin(), patterns.end(),
+                          [&](const std::string& p) { return MatchesWildcard("deck." + extension, p); }),
+            1)
+            << "dialog filter " << filter << ", " << extension;
+        EXPECT_EQ(wordCount(description, "\\." + extension), 1u) << "package description, " << extension;
+    }
+    const auto mimeLine = desktop.find("\nMimeType=");
+    ASSERT_NE(mimeLine, std::string::npos);
+    std::vector<std::string> mimeTypes;
+    std::stringstream mimeList(
+        desktop.substr(mimeLine + 10, desktop.find('\n', mimeLine + 1) - mimeLine - 10));
+    for (std::string type; std::getline(mimeList, type, ';');)
+        mimeTypes.push_back(type);
+    for (const auto* format : PresentationFormats())
+        for (const auto type : format->mimeTypes)
+            EXPECT_EQ(std::count(mimeTypes.begin(), mimeTypes.end(), type), 1) << "desktop entry, " << type;
+}
+
+TEST(FormatTable, DocumentationNamesEveryFormat) {
+    const char* const documents[] = {"packaging/orvandel.1", "packaging/orvandel-cli.1",
+                                     "packaging/example.quillmoor.Orvandel.metainfo.xml", "README.md"};
+    for (const char* document : documents) {
+        const std::string text = fileText(std::string(ORVANDEL_SOURCE_DIR "/") + document);
+        for (const auto& extension : PresentationExtensions())
+            EXPECT_GE(wordCount(text, extension), 1u) << document << " does not name " << extension;
+    }
+    // The README's recipes that list decks with find(1) must find every format.
+    const std::string readme = fileText(ORVANDEL_SOURCE_DIR "/README.md");
+    const std::regex findName("-(i?)name '([^']+)'");
+    std::size_t recipes = 0;
+    std::istringstream lines(readme);
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.starts_with("    ") || line.find(" find ") == std::string::npos)
+            continue;
+        ++recipes;
+        for (const auto& extension : PresentationExtensions()) {
+            const std::string name = "deck." + extension;
+            bool found = false;
+            for (std::sregex_iterator it(line.begin(), line.end(), findName), end; it != end && !found; ++it)
+                found = fnmatch((*it)[2].str().c_str(), name.c_str(),
+                                (*it)[1].length() > 0 ? FNM_CASEFOLD : 0) == 0;
+            EXPECT_TRUE(found) << "README recipe misses " << name << ": " << line;
+        }
+    }
+    EXPECT_GT(recipes, 0u);
+}
+
+} // namespace
+} // namespace orv
