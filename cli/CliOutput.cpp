@@ -12,24 +12,6 @@ namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD"; // U+FFFD
 
-void appendCodePoint(std::string& out, unsigned long cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 bool isControl(long cp) {
     return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F);
 }
@@ -116,7 +98,7 @@ public:
                 } else if (cp >= 0xD800 && cp <= 0xDFFF) {
                     cp = 0xFFFD;
                 }
-                appendCodePoint(out, cp);
+                AppendUtf8(out, static_cast<std::uint32_t>(cp));
                 break;
             }
             default:

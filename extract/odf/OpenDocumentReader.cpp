@@ -120,7 +120,7 @@ public:
                           "The presentation is password-protected (encrypted) and cannot be read.");
         const auto content = m_zip->findExact(kContentPart);
         if (!content)
-            ThrowDamaged("its content part " + std::string(kContentPart) + " is missing");
+            ThrowDamaged("its content part " + std::string(kContentPart) + " is missing", contentPart());
         m_content = m_zip->read(*content, kContentPart);
         findPages("the part " + std::string(kContentPart), "document-content");
     }

@@ -26,7 +26,7 @@ std::string lowerAscii(std::string_view text) {
 }
 
 // The file types of the format, and the content type each gives its main
-// part.
+// part (in lower case, as they are compared).
 constexpr std::string_view kExtensions[] = {"pptx", "pptm", "ppsx", "ppsm", "potx", "potm"};
 constexpr std::string_view kMimeTypes[] = {
     "application/vnd.openxmlformats-officedocument.presentationml.presentation",

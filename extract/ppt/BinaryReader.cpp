@@ -29,10 +29,6 @@ private:
     ppt::BinarySlides m_slides;
 };
 
-} // namespace
-
-namespace {
-
 constexpr std::string_view kExtensions[] = {"ppt", "pps", "pot"};
 constexpr std::string_view kMimeTypes[] = {"application/vnd.ms-powerpoint"};
 
