@@ -26,9 +26,7 @@ void AppendUtf8(std::string& out, std::uint32_t cp) {
     out.append(bytes, PutUtf8(bytes, cp));
 }
 
-std::string Utf16ToUtf8(std::span<const std::uint8_t> bytes, bool bigEndian) {
-    std::string out;
-    out.reserve(bytes.size());
+char* PutUtf16AsUtf8(char* out, std::span<const std::uint8_t> bytes, bool bigEndian) {
     const std::size_t units = bytes.size() / 2;
     const auto unit = [&](std::size_t i) {
         const std::uint32_t first = bytes[2 * i];
@@ -38,14 +36,20 @@ std::string Utf16ToUtf8(std::span<const std::uint8_t> bytes, bool bigEndian) {
     for (std::size_t i = 0; i < units; ++i) {
         const std::uint32_t u = unit(i);
         if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units && unit(i + 1) >= 0xDC00 && unit(i + 1) <= 0xDFFF) {
-            AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (unit(i + 1) - 0xDC00));
+            out = PutUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (unit(i + 1) - 0xDC00));
             ++i;
         } else if (u >= 0xD800 && u <= 0xDFFF) {
-            AppendUtf8(out, 0xFFFD);
+            out = PutUtf8(out, 0xFFFD);
         } else {
-            AppendUtf8(out, u);
+            out = PutUtf8(out, u);
         }
     }
+    return out;
+}
+
+std::string Utf16ToUtf8(std::span<const std::uint8_t> bytes, bool bigEndian) {
+    std::string out(bytes.size() / 2 * 3, '\0');
+    out.resize(static_cast<std::size_t>(PutUtf16AsUtf8(out.data(), bytes, bigEndian) - out.data()));
     return out;
 }
 

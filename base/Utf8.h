@@ -63,4 +63,8 @@ void AppendUtf8(std::string& out, std::uint32_t cp);
 // surrogate becomes U+FFFD; an odd last byte is no character.
 std::string Utf16ToUtf8(std::span<const std::uint8_t> bytes, bool bigEndian = false);
 
+// The same, written at `out`, which must have room for three bytes a unit;
+// returns the end.
+char* PutUtf16AsUtf8(char* out, std::span<const std::uint8_t> bytes, bool bigEndian = false);
+
 } // namespace orv

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 namespace orv {
@@ -14,7 +15,7 @@ namespace orv {
 // `OdfOfficeExt` is the office application's extension vocabulary
 // (officeooo:), where its comments on a page live; `OdfXLink` the link
 // attributes (xlink:href). Text reading treats both as foreign vocabularies.
-enum class Ns {
+enum class Ns : std::uint8_t {
     Other,
     Presentation,
     Drawing,

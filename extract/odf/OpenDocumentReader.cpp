@@ -29,6 +29,7 @@ constexpr std::string_view kPackageMimeTypes[] = {"application/vnd.oasis.opendoc
 constexpr std::string_view kFlatExtensions[] = {"fodp"};
 constexpr std::string_view kFlatMimeTypes[] = {"application/vnd.oasis.opendocument.presentation-flat-xml"};
 constexpr std::string_view kContentPart = "content.xml";
+const XmlRules kRules{ClassifyOpenDocument, false, {}};
 constexpr std::string_view kDoctypeRule = "which is refused in OpenDocument files";
 
 std::string_view trimmed(std::string_view text) {
@@ -69,22 +70,22 @@ struct Manifest {
 
 Manifest readManifest(const XmlPart& part) {
     Manifest manifest;
-    const auto root = part.root();
-    const NsScope rootScope(nullptr, root, ClassifyOpenDocument);
-    std::string_view local;
-    if (rootScope.nameOfSelf(root, local) != Ns::OdfManifest || local != "manifest")
+    const XmlTree& xml = part.tree;
+    const auto root = xml.root();
+    RequireDeclarationsInLimit(xml, root);
+    if (xml.ns(root) != Ns::OdfManifest || xml.local(root) != "manifest")
         ThrowDamaged("its manifest (" + FileText(part.name) + ") is not a manifest", part.name);
-    for (auto entry = root.first_child(); entry; entry = entry.next_sibling()) {
-        if (entry.type() != pugi::node_element)
+    for (auto entry = xml.firstChild(root); entry != XmlTree::kNone; entry = xml.nextSibling(entry)) {
+        if (xml.isText(entry))
             continue;
-        const NsScope scope(&rootScope, entry);
-        if (scope.nameOfSelf(entry, local) != Ns::OdfManifest || local != "file-entry")
+        RequireDeclarationsInLimit(xml, entry);
+        if (xml.ns(entry) != Ns::OdfManifest || xml.local(entry) != "file-entry")
             continue;
-        const char* path = scope.attribute(entry, Ns::OdfManifest, "full-path");
-        const char* type = scope.attribute(entry, Ns::OdfManifest, "media-type");
-        if (path != nullptr && type != nullptr && std::string_view(path) == "/" && !manifest.mediaType)
-            manifest.mediaType = type;
-        if (ChildElement(entry, scope, Ns::OdfManifest, "encryption-data"))
+        const auto path = xml.attribute(entry, Ns::OdfManifest, "full-path");
+        const auto type = xml.attribute(entry, Ns::OdfManifest, "media-type");
+        if (path.found && type.found && path.text == "/" && !manifest.mediaType)
+            manifest.mediaType = std::string(type.text);
+        if (ChildElement(xml, entry, Ns::OdfManifest, "encryption-data") != XmlTree::kNone)
             manifest.encrypted = true;
     }
     return manifest;
@@ -110,7 +111,7 @@ public:
             XmlPart part;
             part.name = "META-INF/manifest.xml";
             part.bytes = m_zip->read(*manifestIndex, part.name);
-            ParseXmlDocument(part, "the part " + part.name, kDoctypeRule);
+            ParseXmlDocument(part, kRules, "the part " + part.name, kDoctypeRule);
             manifest = readManifest(part);
         }
         requirePresentationType(mimetype ? entryText(*m_zip, *mimetype, "mimetype")
@@ -150,7 +151,9 @@ private:
     // the content must have: office:document-content in a package,
     // office:document (which declares its own type) in a flat file.
     void findPages(const std::string& subject, std::string_view rootName) {
-        m_xml.parse(m_content.data.get(), m_content.size, subject, kDoctypeRule, contentPart());
+        m_xml.parse(m_content.data.get(), m_content.size, kRules, {subject, kDoctypeRule, contentPart()});
+        if (m_xml.readFromCopy())
+            m_content = {}; // UTF-16 content: the tree holds its own UTF-8 copy
         const auto root = m_xml.root();
         RequireDeclarationsInLimit(m_xml, root);
         if (m_xml.ns(root) != Ns::OdfOffice || m_xml.local(root) != rootName) {
@@ -163,12 +166,12 @@ private:
             requirePresentationType(type.text);
         }
         const auto body = childElement(root, "body");
-        if (body == OdfXml::kNone)
+        if (body == XmlTree::kNone)
             ThrowDamaged(subject + " has no document body", contentPart());
         const auto presentation = childElement(body, "presentation");
-        if (presentation == OdfXml::kNone)
+        if (presentation == XmlTree::kNone)
             ThrowDamaged(subject + " holds no presentation", contentPart());
-        for (auto child = m_xml.firstChild(presentation); child != OdfXml::kNone;
+        for (auto child = m_xml.firstChild(presentation); child != XmlTree::kNone;
              child = m_xml.nextSibling(child)) {
             if (m_xml.isText(child) || m_xml.local(child) != "page" || m_xml.ns(child) != Ns::OdfDraw)
                 continue;
@@ -184,8 +187,8 @@ private:
     std::string contentPart() const { return m_zip ? std::string(kContentPart) : std::string(); }
 
     // The first child of `parent` that is office:`local`.
-    OdfXml::Id childElement(OdfXml::Id parent, std::string_view local) const {
-        for (auto child = m_xml.firstChild(parent); child != OdfXml::kNone;
+    XmlTree::Id childElement(XmlTree::Id parent, std::string_view local) const {
+        for (auto child = m_xml.firstChild(parent); child != XmlTree::kNone;
              child = m_xml.nextSibling(child)) {
             if (m_xml.isText(child) || m_xml.local(child) != local)
                 continue;
@@ -193,15 +196,15 @@ private:
             if (m_xml.ns(child) == Ns::OdfOffice)
                 return child;
         }
-        return OdfXml::kNone;
+        return XmlTree::kNone;
     }
 
     std::unique_ptr<ByteSource> m_source;
     std::unique_ptr<ZipPackage> m_zip; // none for a flat file
     ReadOptions m_options;
     PartBytes m_content;
-    OdfXml m_xml; // points into m_content
-    std::vector<OdfXml::Id> m_pages;
+    XmlTree m_xml; // points into m_content
+    std::vector<XmlTree::Id> m_pages;
     ShapeBudget m_budget;
 };
 

@@ -136,7 +136,7 @@ private:
 
 // text:c of a space element: how many spaces it stands for (1 when absent or
 // unreadable; a count beyond any size is refused by the writer's budget).
-std::size_t spaceCount(const OdfXml& xml, OdfXml::Id element) {
+std::size_t spaceCount(const XmlTree& xml, XmlTree::Id element) {
     const auto value = xml.attribute(element, Ns::OdfText, "c");
     if (!value.found)
         return 1;
@@ -157,7 +157,7 @@ bool isForeign(Ns ns) {
     return ns == Ns::Other || ns == Ns::OdfOfficeExt || ns == Ns::OdfXLink;
 }
 
-bool processesContent(const OdfXml& xml, OdfXml::Id foreign) {
+bool processesContent(const XmlTree& xml, XmlTree::Id foreign) {
     const auto value = xml.attribute(foreign, Ns::OdfOffice, "process-content");
     return !value.found || value.text != "false";
 }
@@ -167,10 +167,10 @@ bool processesContent(const OdfXml& xml, OdfXml::Id foreign) {
 // is not part of the paragraph; a foreign element's content is, unless it
 // says office:process-content="false". Numbering labels are left out as list
 // bullets are.
-void appendInline(const OdfXml& xml, OdfXml::Id element, int depth, ParagraphWriter& writer) {
+void appendInline(const XmlTree& xml, XmlTree::Id element, int depth, ParagraphWriter& writer) {
     if (depth > limits::kMaxTextNesting)
         nestedTooDeep();
-    for (auto child = xml.firstChild(element); child != OdfXml::kNone; child = xml.nextSibling(child)) {
+    for (auto child = xml.firstChild(element); child != XmlTree::kNone; child = xml.nextSibling(child)) {
         if (xml.isText(child)) {
             writer.characters(xml.text(child));
             continue;
@@ -206,10 +206,10 @@ bool anyName(std::string_view) {
 // passes `wanted`: the local name is the cheap test, and an element whose
 // name no namespace would make wanted is passed over unresolved.
 template <typename Wanted, typename Visit>
-void forEachElement(const OdfXml& xml, OdfXml::Id parent, int depth, Wanted&& wanted, Visit&& visit) {
+void forEachElement(const XmlTree& xml, XmlTree::Id parent, int depth, Wanted&& wanted, Visit&& visit) {
     if (depth > limits::kMaxTextNesting)
         nestedTooDeep();
-    for (auto child = xml.firstChild(parent); child != OdfXml::kNone; child = xml.nextSibling(child)) {
+    for (auto child = xml.firstChild(parent); child != XmlTree::kNone; child = xml.nextSibling(child)) {
         if (xml.isText(child))
             continue;
         const std::string_view local = xml.local(child);
@@ -221,7 +221,7 @@ void forEachElement(const OdfXml& xml, OdfXml::Id parent, int depth, Wanted&& wa
 }
 
 template <typename Visit>
-void forEachElement(const OdfXml& xml, OdfXml::Id parent, int depth, Visit&& visit) {
+void forEachElement(const XmlTree& xml, XmlTree::Id parent, int depth, Visit&& visit) {
     forEachElement(xml, parent, depth, anyName, std::forward<Visit>(visit));
 }
 
@@ -235,12 +235,12 @@ bool isParagraphContainer(std::string_view local) {
 
 // The paragraphs of a text box or shape, at any depth of lists and sections,
 // joined with CR. Tables inside a text box are not read.
-void appendParagraphs(const OdfXml& xml, OdfXml::Id container, int depth, const ShapeBudget& budget,
+void appendParagraphs(const XmlTree& xml, XmlTree::Id container, int depth, const ShapeBudget& budget,
                       std::string& text, bool& first) {
     forEachElement(
         xml, container, depth,
         [](std::string_view local) { return isParagraph(local) || isParagraphContainer(local); },
-        [&](OdfXml::Id child, Ns ns, std::string_view local) {
+        [&](XmlTree::Id child, Ns ns, std::string_view local) {
             if (ns != Ns::OdfText)
                 return;
             if (isParagraph(local)) {
@@ -255,7 +255,7 @@ void appendParagraphs(const OdfXml& xml, OdfXml::Id container, int depth, const 
         });
 }
 
-std::string textOf(const OdfXml& xml, OdfXml::Id container, const ShapeBudget& budget) {
+std::string textOf(const XmlTree& xml, XmlTree::Id container, const ShapeBudget& budget) {
     std::string text;
     bool first = true;
     appendParagraphs(xml, container, 0, budget, text, first);
@@ -301,8 +301,8 @@ bool isTextPlaceholderClass(std::string_view presentationClass) {
 // placeholder class is a text one.
 struct FrameContent {
     bool hasTextFrame = false;
-    OdfXml::Id textBox = OdfXml::kNone;
-    OdfXml::Id table = OdfXml::kNone; // when the frame shows a table
+    XmlTree::Id textBox = XmlTree::kNone;
+    XmlTree::Id table = XmlTree::kNone; // when the frame shows a table
 };
 
 bool isFrameContent(std::string_view local) {
@@ -310,8 +310,8 @@ bool isFrameContent(std::string_view local) {
         local, {"text-box", "table", "image", "object", "object-ole", "applet", "plugin", "floating-frame"});
 }
 
-FrameContent frameContent(const OdfXml& xml, OdfXml::Id frame) {
-    for (auto child = xml.firstChild(frame); child != OdfXml::kNone; child = xml.nextSibling(child)) {
+FrameContent frameContent(const XmlTree& xml, XmlTree::Id frame) {
+    for (auto child = xml.firstChild(frame); child != XmlTree::kNone; child = xml.nextSibling(child)) {
         if (xml.isText(child))
             continue;
         const std::string_view local = xml.local(child);
@@ -320,24 +320,24 @@ FrameContent frameContent(const OdfXml& xml, OdfXml::Id frame) {
         RequireDeclarationsInLimit(xml, child);
         const Ns ns = xml.ns(child);
         if (ns == Ns::OdfDraw && local == "text-box")
-            return {true, child, OdfXml::kNone};
+            return {true, child, XmlTree::kNone};
         if (ns == Ns::OdfTable && local == "table")
-            return {false, OdfXml::kNone, child};
+            return {false, XmlTree::kNone, child};
         if (ns == Ns::OdfDraw && local != "table")
             return {};
     }
     const auto presentationClass = xml.attribute(frame, Ns::OdfPresentation, "class");
-    return {presentationClass.found && isTextPlaceholderClass(presentationClass.text), OdfXml::kNone,
-            OdfXml::kNone};
+    return {presentationClass.found && isTextPlaceholderClass(presentationClass.text), XmlTree::kNone,
+            XmlTree::kNone};
 }
 
 // A placeholder still showing its prompt ("Click to add Title") holds no text.
-bool isEmptyPlaceholder(const OdfXml& xml, OdfXml::Id shape) {
+bool isEmptyPlaceholder(const XmlTree& xml, XmlTree::Id shape) {
     const auto placeholder = xml.attribute(shape, Ns::OdfPresentation, "placeholder");
     return placeholder.found && placeholder.text == "true";
 }
 
-std::string nameOf(const OdfXml& xml, OdfXml::Id shape) {
+std::string nameOf(const XmlTree& xml, XmlTree::Id shape) {
     return std::string(xml.attribute(shape, Ns::OdfDraw, "name").text);
 }
 
@@ -354,7 +354,7 @@ bool isNotes(Ns ns, std::string_view local) {
 // (z-order), to the slide's texts: groups are entered where they stand and
 // tables give their cells row by row.
 struct PageWalk {
-    const OdfXml& xml;
+    const XmlTree& xml;
     SlideContent& slide;
     ShapeBudget& budget;
     bool allText = false;
@@ -367,14 +367,14 @@ struct PageWalk {
 
 // The cells of a table, row by row (rows inside header, body and row groups
 // where they stand); covered cells, hidden under a merged one, are left out.
-void readTableRows(OdfXml::Id container, int depth, const std::string& name, PageWalk& walk) {
-    const OdfXml& xml = walk.xml;
+void readTableRows(XmlTree::Id container, int depth, const std::string& name, PageWalk& walk) {
+    const XmlTree& xml = walk.xml;
     forEachElement(
         xml, container, depth,
         [](std::string_view local) {
             return isOneOf(local, {"table-row", "table-header-rows", "table-rows", "table-row-group"});
         },
-        [&](OdfXml::Id child, Ns ns, std::string_view local) {
+        [&](XmlTree::Id child, Ns ns, std::string_view local) {
             if (ns != Ns::OdfTable)
                 return;
             if (local != "table-row") {
@@ -383,7 +383,7 @@ void readTableRows(OdfXml::Id container, int depth, const std::string& name, Pag
             }
             forEachElement(
                 xml, child, depth + 1, [](std::string_view cellLocal) { return cellLocal == "table-cell"; },
-                [&](OdfXml::Id cell, Ns cellNs, std::string_view) {
+                [&](XmlTree::Id cell, Ns cellNs, std::string_view) {
                     if (cellNs == Ns::OdfTable)
                         walk.place(TextPlace::Table, name, textOf(xml, cell, walk.budget));
                 });
@@ -393,17 +393,17 @@ void readTableRows(OdfXml::Id container, int depth, const std::string& name, Pag
 // One shape, or nothing for an element that is no shape. `groupDepth` counts
 // the groups entered (all-text mode only); only shapes at depth 0 of a page
 // are the slide's shapes.
-void addShape(OdfXml::Id element, ShapeKind kind, int depth, int groupDepth, PageWalk& walk);
+void addShape(XmlTree::Id element, ShapeKind kind, int depth, int groupDepth, PageWalk& walk);
 
-void collectShapes(OdfXml::Id container, int depth, int groupDepth, PageWalk& walk) {
+void collectShapes(XmlTree::Id container, int depth, int groupDepth, PageWalk& walk) {
     forEachElement(walk.xml, container, depth, mayBeShape,
-                   [&](OdfXml::Id child, Ns ns, std::string_view local) {
+                   [&](XmlTree::Id child, Ns ns, std::string_view local) {
                        addShape(child, kindOf(ns, local), depth, groupDepth, walk);
                    });
 }
 
-void addShape(OdfXml::Id element, ShapeKind kind, int depth, int groupDepth, PageWalk& walk) {
-    const OdfXml& xml = walk.xml;
+void addShape(XmlTree::Id element, ShapeKind kind, int depth, int groupDepth, PageWalk& walk) {
+    const XmlTree& xml = walk.xml;
     const bool topLevel = groupDepth == 0 && !walk.notesPage;
     ShapeContent shape;
     std::string name;
@@ -436,9 +436,9 @@ void addShape(OdfXml::Id element, ShapeKind kind, int depth, int groupDepth, Pag
     case ShapeKind::Frame: {
         const FrameContent content = frameContent(xml, element);
         shape.hasTextFrame = content.hasTextFrame;
-        if (content.textBox != OdfXml::kNone)
+        if (content.textBox != XmlTree::kNone)
             shape.text = textOf(xml, content.textBox, walk.budget);
-        else if (content.table != OdfXml::kNone && walk.allText)
+        else if (content.table != XmlTree::kNone && walk.allText)
             readTableRows(content.table, depth + 1, name, walk);
         break;
     }
@@ -455,9 +455,9 @@ void addShape(OdfXml::Id element, ShapeKind kind, int depth, int groupDepth, Pag
 // The addresses of the mailto: links (xlink:href of text:a and draw:a) of the
 // page's shapes, at any depth, in document order, each target once; links in
 // the notes and comments are theirs, not the slide's.
-void appendLinks(OdfXml::Id parent, int depth, std::vector<std::string>& seen, PageWalk& walk) {
-    const OdfXml& xml = walk.xml;
-    forEachElement(xml, parent, depth, [&](OdfXml::Id child, Ns ns, std::string_view local) {
+void appendLinks(XmlTree::Id parent, int depth, std::vector<std::string>& seen, PageWalk& walk) {
+    const XmlTree& xml = walk.xml;
+    forEachElement(xml, parent, depth, [&](XmlTree::Id child, Ns ns, std::string_view local) {
         if (isNotes(ns, local) || isComment(ns, local))
             return;
         if ((ns == Ns::OdfText || ns == Ns::OdfDraw) && local == "a") {
@@ -475,19 +475,19 @@ void appendLinks(OdfXml::Id parent, int depth, std::vector<std::string>& seen, P
 // What the "all text" mode reads after the shapes: the notes' shapes, the
 // comments on the page (the paragraphs of each, not its author or date), then
 // the links.
-void readAllTextAfterShapes(OdfXml::Id page, PageWalk& walk) {
-    const OdfXml& xml = walk.xml;
+void readAllTextAfterShapes(XmlTree::Id page, PageWalk& walk) {
+    const XmlTree& xml = walk.xml;
     walk.notesPage = true;
     forEachElement(
         xml, page, 0, [](std::string_view local) { return local == "notes"; },
-        [&](OdfXml::Id child, Ns ns, std::string_view local) {
+        [&](XmlTree::Id child, Ns ns, std::string_view local) {
             if (isNotes(ns, local))
                 collectShapes(child, 1, 0, walk);
         });
     walk.notesPage = false;
     forEachElement(
         xml, page, 0, [](std::string_view local) { return local == "annotation"; },
-        [&](OdfXml::Id child, Ns ns, std::string_view local) {
+        [&](XmlTree::Id child, Ns ns, std::string_view local) {
             if (isComment(ns, local))
                 walk.place(TextPlace::Comment, {}, textOf(xml, child, walk.budget));
         });
@@ -497,7 +497,7 @@ void readAllTextAfterShapes(OdfXml::Id page, PageWalk& walk) {
 
 } // namespace
 
-SlideContent ReadPage(const OdfXml& xml, OdfXml::Id page, ShapeBudget& budget, bool allText) {
+SlideContent ReadPage(const XmlTree& xml, XmlTree::Id page, ShapeBudget& budget, bool allText) {
     SlideContent slide;
     PageWalk walk{xml, slide, budget, allText, false};
     collectShapes(page, 0, 0, walk);

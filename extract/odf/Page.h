@@ -1,7 +1,7 @@
 #pragma once
 
 #include "extract/model/PresentationDocument.h"
-#include "extract/odf/OdfXml.h"
+#include "extract/common/XmlTree.h"
 
 namespace orv::odf {
 
@@ -26,6 +26,6 @@ namespace orv::odf {
 // comments on the page (office:annotation, officeooo:annotation); then the
 // addresses of the mailto: targets of text:a and draw:a. The shapes are the
 // same as without it.
-SlideContent ReadPage(const OdfXml& xml, OdfXml::Id page, ShapeBudget& budget, bool allText = false);
+SlideContent ReadPage(const XmlTree& xml, XmlTree::Id page, ShapeBudget& budget, bool allText = false);
 
 } // namespace orv::odf

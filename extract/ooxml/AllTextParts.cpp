@@ -9,28 +9,6 @@ namespace orv::ooxml {
 
 namespace {
 
-std::string_view localName(pugi::xml_node node) {
-    return SplitQualifiedName(node.name()).second;
-}
-
-// The next node after `node` and all it holds, in document order, not
-// leaving `root`.
-pugi::xml_node nextAfter(pugi::xml_node node, pugi::xml_node root) {
-    while (node && node != root) {
-        if (auto sibling = node.next_sibling())
-            return sibling;
-        node = node.parent();
-    }
-    return {};
-}
-
-// The next node after `node` in document order, not leaving `root`.
-pugi::xml_node nextInDocument(pugi::xml_node node, pugi::xml_node root) {
-    if (auto child = node.first_child())
-        return child;
-    return nextAfter(node, root);
-}
-
 // The part a relationship of the slide points at, when it is of a kind the
 // test accepts and lies inside the package.
 template <typename Accept>
@@ -48,26 +26,26 @@ bool endsWith(std::string_view text, std::string_view tail) {
 // Every element of `root` named `local` (any namespace) whose children are
 // DrawingML paragraphs, or whose own character data is the text, in document
 // order, each given to `add`.
-void appendTextElements(pugi::xml_node root, std::string_view bodyLocal, std::string_view plainLocal,
+void appendTextElements(const XmlTree& xml, std::string_view bodyLocal, std::string_view plainLocal,
                         TextPlace place, const PlacedTextSink& add) {
-    const NsScope rootScope(nullptr, root);
-    for (auto node = root; node;) {
-        const auto local = node.type() == pugi::node_element ? localName(node) : std::string_view();
+    const auto root = xml.root();
+    for (auto node = root; node < xml.subtreeEnd(root);) {
+        const auto local = xml.isText(node) ? std::string_view() : xml.local(node);
         const bool body = !local.empty() && local == bodyLocal;
         const bool plain = !local.empty() && !plainLocal.empty() && local == plainLocal;
-        const pugi::xml_node found = node;
+        if (!body && !plain) {
+            ++node;
+            continue;
+        }
         // What a text element holds is its text: not searched again.
-        node = body || plain ? nextAfter(node, root) : nextInDocument(node, root);
         if (body) {
-            // The body's own declarations (rare) are in its scope; those of
-            // the elements between the root and the body are taken as the
-            // root's, which is how these parts are written.
-            add(place, {}, TextBodyText(found, rootScope));
-        } else if (plain) {
+            add(place, {}, TextBodyText(xml, node));
+        } else {
             std::string text;
-            AppendText(found, text);
+            AppendText(xml, node, text);
             add(place, {}, std::move(text));
         }
+        node = xml.subtreeEnd(node);
     }
 }
 
@@ -96,7 +74,7 @@ void AppendDiagramTexts(ZipPackage& zip, const std::string& slidePart, const Sli
         if (!name || !done.insert(*name).second)
             continue;
         if (const auto data = ReadXmlPart(zip, *name))
-            appendTextElements(data->root(), "t", {}, TextPlace::Diagram, add);
+            appendTextElements(data->tree, "t", {}, TextPlace::Diagram, add);
     }
 }
 
@@ -119,7 +97,7 @@ void AppendCommentTexts(ZipPackage& zip, const std::string& slidePart, const Sli
         if (!name || !done.insert(*name).second)
             continue;
         if (const auto comments = ReadXmlPart(zip, *name))
-            appendTextElements(comments->root(), "txBody", "text", TextPlace::Comment, add);
+            appendTextElements(comments->tree, "txBody", "text", TextPlace::Comment, add);
     }
 }
 
@@ -127,14 +105,15 @@ void AppendLinkTexts(const XmlPart& slide, const SlideRelations& relations, cons
     if (relations.list.empty())
         return;
     std::unordered_set<std::string_view> done; // each link once, however often it is used
-    const auto root = slide.root();
-    for (auto node = root; node; node = nextInDocument(node, root)) {
-        if (node.type() != pugi::node_element || !localName(node).starts_with("hlink"))
+    const XmlTree& xml = slide.tree;
+    for (auto node = xml.root(); node < xml.subtreeEnd(xml.root()); ++node) {
+        if (xml.isText(node) || !xml.local(node).starts_with("hlink"))
             continue;
-        for (auto attribute = node.first_attribute(); attribute; attribute = attribute.next_attribute()) {
-            if (SplitQualifiedName(attribute.name()).second != "id")
+        for (std::uint32_t i = 0; i < xml.attributeCount(node); ++i) {
+            const auto attribute = xml.attributeAt(node, i);
+            if (attribute.local != "id")
                 continue;
-            const auto it = relations.byId.find(attribute.value());
+            const auto it = relations.byId.find(attribute.value);
             if (it == relations.byId.end() || !done.insert(it->first).second)
                 continue;
             if (!IsRelationshipType(it->second->type, "hyperlink"))

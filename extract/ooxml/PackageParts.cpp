@@ -20,8 +20,8 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
            });
 }
 
-std::string_view attributeValue(pugi::xml_node element, const char* name) {
-    return element.attribute(name).value();
+std::string_view attributeValue(const XmlTree& xml, XmlTree::Id element, std::string_view name) {
+    return xml.attributeNamed(element, name).text;
 }
 
 } // namespace
@@ -80,19 +80,19 @@ std::string RelationshipsPartName(std::string_view sourcePart) {
 
 std::vector<Relationship> ParseRelationships(const XmlPart& rels) {
     std::vector<Relationship> out;
-    for (auto element = rels.root().first_child(); element; element = element.next_sibling()) {
-        if (element.type() != pugi::node_element ||
-            SplitQualifiedName(element.name()).second != "Relationship")
+    const XmlTree& xml = rels.tree;
+    for (auto element = xml.firstChild(xml.root()); element != XmlTree::kNone; element = xml.nextSibling(element)) {
+        if (xml.isText(element) || xml.local(element) != "Relationship")
             continue;
         if (out.size() == limits::kMaxRelationships)
             ThrowOverLimit("the part " + FileText(rels.name) + " holds more than " +
                                std::to_string(limits::kMaxRelationships) + " relationships",
                            rels.name);
         Relationship r;
-        r.id = attributeValue(element, "Id");
-        r.type = attributeValue(element, "Type");
-        r.target = attributeValue(element, "Target");
-        r.external = attributeValue(element, "TargetMode") == "External";
+        r.id = attributeValue(xml, element, "Id");
+        r.type = attributeValue(xml, element, "Type");
+        r.target = attributeValue(xml, element, "Target");
+        r.external = attributeValue(xml, element, "TargetMode") == "External";
         if (!r.id.empty() && !r.target.empty())
             out.push_back(std::move(r));
     }
@@ -119,15 +119,16 @@ std::optional<std::string> ContentTypeOf(const XmlPart& types, std::string_view 
     const std::string_view extension =
         dot == std::string_view::npos ? std::string_view{} : partName.substr(dot + 1);
     std::optional<std::string> byExtension;
-    for (auto element = types.root().first_child(); element; element = element.next_sibling()) {
-        if (element.type() != pugi::node_element)
+    const XmlTree& xml = types.tree;
+    for (auto element = xml.firstChild(xml.root()); element != XmlTree::kNone; element = xml.nextSibling(element)) {
+        if (xml.isText(element))
             continue;
-        const auto local = SplitQualifiedName(element.name()).second;
-        if (local == "Override" && equalsIgnoringCase(attributeValue(element, "PartName"), wanted))
-            return std::string(attributeValue(element, "ContentType"));
+        const auto local = xml.local(element);
+        if (local == "Override" && equalsIgnoringCase(attributeValue(xml, element, "PartName"), wanted))
+            return std::string(attributeValue(xml, element, "ContentType"));
         if (local == "Default" && !byExtension && !extension.empty() &&
-            equalsIgnoringCase(attributeValue(element, "Extension"), extension))
-            byExtension = attributeValue(element, "ContentType");
+            equalsIgnoringCase(attributeValue(xml, element, "Extension"), extension))
+            byExtension = attributeValue(xml, element, "ContentType");
     }
     return byExtension;
 }

@@ -61,22 +61,22 @@ MainKind kindOfContentType(std::string_view contentType) {
 
 // The name a shape's non-visual properties give it (cNvPr inside nvSpPr,
 // nvGrpSpPr, nvGraphicFramePr and so on); empty when none.
-std::string shapeName(pugi::xml_node shape) {
-    for (auto child = shape.first_child(); child; child = child.next_sibling()) {
-        if (!SplitQualifiedName(child.name()).second.starts_with("nv"))
+std::string shapeName(const XmlTree& xml, XmlTree::Id shape) {
+    for (auto child = xml.firstChild(shape); child != XmlTree::kNone; child = xml.nextSibling(child)) {
+        if (xml.isText(child) || !xml.local(child).starts_with("nv"))
             continue;
-        for (auto props = child.first_child(); props; props = props.next_sibling())
-            if (SplitQualifiedName(props.name()).second == "cNvPr")
-                return props.attribute("name").value();
+        for (auto props = xml.firstChild(child); props != XmlTree::kNone; props = xml.nextSibling(props))
+            if (!xml.isText(props) && xml.local(props) == "cNvPr")
+                return std::string(xml.attributeNamed(props, "name").text);
         break;
     }
     return {};
 }
 
 // The text of an auto shape: its p:txBody.
-std::string shapeText(pugi::xml_node shape, const NsScope& shapeScope) {
-    const auto body = ChildElement(shape, shapeScope, Ns::Presentation, "txBody");
-    return body ? TextBodyText(body, shapeScope) : std::string();
+std::string shapeText(const XmlTree& xml, XmlTree::Id shape) {
+    const auto body = ChildElement(xml, shape, Ns::Presentation, "txBody");
+    return body != XmlTree::kNone ? TextBodyText(xml, body) : std::string();
 }
 
 // One walk over a shape tree. The top-level shapes of a slide always become
@@ -96,37 +96,42 @@ struct ShapeWalk {
     }
 };
 
+// The child elements of `parent` named `local` (any namespace), each checked
+// for its declarations as the walk enters it.
+template <typename Visit>
+void forEachNamed(const XmlTree& xml, XmlTree::Id parent, std::string_view local, Visit&& visit) {
+    for (auto child = xml.firstChild(parent); child != XmlTree::kNone; child = xml.nextSibling(child)) {
+        if (xml.isText(child) || xml.local(child) != local)
+            continue;
+        RequireDeclarationsInLimit(xml, child);
+        visit(child);
+    }
+}
+
 // The cells of a table, row by row, and the data-model reference of a
 // diagram, from a graphic frame's a:graphicData.
-void readGraphicFrame(pugi::xml_node frame, const NsScope& frameScope, const std::string& name,
-                      ShapeWalk& walk) {
-    const auto graphic = ChildElement(frame, frameScope, Ns::Drawing, "graphic");
-    if (!graphic)
+void readGraphicFrame(const XmlTree& xml, XmlTree::Id frame, const std::string& name, ShapeWalk& walk) {
+    const auto graphic = ChildElement(xml, frame, Ns::Drawing, "graphic");
+    if (graphic == XmlTree::kNone)
         return;
-    const ChildScope graphicScope(frameScope, graphic);
-    const auto data = ChildElement(graphic, *graphicScope, Ns::Drawing, "graphicData");
-    if (!data)
+    const auto data = ChildElement(xml, graphic, Ns::Drawing, "graphicData");
+    if (data == XmlTree::kNone)
         return;
-    const ChildScope dataScope(*graphicScope, data);
-    for (auto child = data.first_child(); child; child = child.next_sibling()) {
-        const auto local = SplitQualifiedName(child.name()).second;
-        const ChildScope scope(*dataScope, child);
+    for (auto child = xml.firstChild(data); child != XmlTree::kNone; child = xml.nextSibling(child)) {
+        if (xml.isText(child))
+            continue;
+        RequireDeclarationsInLimit(xml, child);
+        const auto local = xml.local(child);
         if (local == "tbl") {
-            for (auto row = child.first_child(); row; row = row.next_sibling()) {
-                if (SplitQualifiedName(row.name()).second != "tr")
-                    continue;
-                const ChildScope rowScope(*scope, row);
-                for (auto cell = row.first_child(); cell; cell = cell.next_sibling()) {
-                    if (SplitQualifiedName(cell.name()).second != "tc")
-                        continue;
-                    const ChildScope cellScope(*rowScope, cell);
-                    if (const auto body = ChildElement(cell, *cellScope, Ns::Drawing, "txBody"))
-                        walk.place(TextPlace::Table, name, TextBodyText(body, *cellScope));
-                }
-            }
+            forEachNamed(xml, child, "tr", [&](XmlTree::Id row) {
+                forEachNamed(xml, row, "tc", [&](XmlTree::Id cell) {
+                    if (const auto body = ChildElement(xml, cell, Ns::Drawing, "txBody"); body != XmlTree::kNone)
+                        walk.place(TextPlace::Table, name, TextBodyText(xml, body));
+                });
+            });
         } else if (local == "relIds") {
-            if (const char* id = scope->attribute(child, Ns::Relationships, "dm"); id && *id)
-                walk.diagramIds.emplace_back(id);
+            if (const auto id = xml.attribute(child, Ns::Relationships, "dm"); id.found && !id.text.empty())
+                walk.diagramIds.emplace_back(id.text);
         }
     }
 }
@@ -136,22 +141,23 @@ void readGraphicFrame(pugi::xml_node frame, const NsScope& frameScope, const std
 // (tables, charts, diagrams), pictures, connectors and content parts do not.
 // `groupDepth` counts the groups entered (all-text mode only); only shapes at
 // depth 0 are the slide's shapes.
-void collectShapes(pugi::xml_node container, const NsScope& containerScope, int depth, int groupDepth,
-                   ShapeWalk& walk) {
+void collectShapes(const XmlTree& xml, XmlTree::Id container, int depth, int groupDepth, ShapeWalk& walk) {
     const bool topLevel = groupDepth == 0 && !walk.notesPage;
-    for (auto child = container.first_child(); child; child = child.next_sibling()) {
-        const auto [prefix, local] = SplitQualifiedName(child.name());
+    for (auto child = xml.firstChild(container); child != XmlTree::kNone; child = xml.nextSibling(child)) {
+        if (xml.isText(child))
+            continue;
+        const auto local = xml.local(child);
         const bool autoShape = local == "sp";
         const bool otherShape = local == "grpSp" || local == "graphicFrame" || local == "pic" ||
                                 local == "cxnSp" || local == "contentPart";
         const bool alternate = local == "AlternateContent";
         if (!autoShape && !otherShape && !alternate)
             continue;
-        const ChildScope scope(containerScope, child);
-        const Ns ns = scope->resolve(prefix);
+        RequireDeclarationsInLimit(xml, child);
+        const Ns ns = xml.ns(child);
         if (autoShape && ns == Ns::Presentation) {
-            std::string text = shapeText(child, *scope);
-            std::string name = shapeName(child);
+            std::string text = shapeText(xml, child);
+            std::string name = shapeName(xml, child);
             walk.budget.addShape(text.size());
             if (walk.allText)
                 walk.place(topLevel ? TextPlace::Shape : TextPlace::Group, name, text);
@@ -159,15 +165,15 @@ void collectShapes(pugi::xml_node container, const NsScope& containerScope, int 
                 walk.slide.shapes.push_back({true, std::move(text), std::move(name)});
         } else if (otherShape && ns == Ns::Presentation) {
             walk.budget.addShape(0);
-            std::string name = shapeName(child);
+            std::string name = shapeName(xml, child);
             if (walk.allText && local == "grpSp") {
                 if (groupDepth >= limits::kMaxGroupDepth)
                     ThrowDamaged("the part " + FileText(walk.part.name) + " nests groups more than " +
                                      std::to_string(limits::kMaxGroupDepth) + " deep",
                                  walk.part.name);
-                collectShapes(child, *scope, depth, groupDepth + 1, walk);
+                collectShapes(xml, child, depth, groupDepth + 1, walk);
             } else if (walk.allText && local == "graphicFrame") {
-                readGraphicFrame(child, *scope, name, walk);
+                readGraphicFrame(xml, child, name, walk);
             }
             if (topLevel)
                 walk.slide.shapes.push_back({false, {}, std::move(name)});
@@ -176,10 +182,8 @@ void collectShapes(pugi::xml_node container, const NsScope& containerScope, int 
                 ThrowDamaged("a shape in the part " + FileText(walk.part.name) +
                                  " is wrapped in alternate content nested too deeply",
                              walk.part.name);
-            if (const auto branch = SelectAlternateBranch(child, *scope)) {
-                const ChildScope branchScope(*scope, branch);
-                collectShapes(branch, *branchScope, depth + 1, groupDepth, walk);
-            }
+            if (const auto branch = SelectAlternateBranch(xml, child); branch != XmlTree::kNone)
+                collectShapes(xml, branch, depth + 1, groupDepth, walk);
         }
     }
 }
@@ -189,20 +193,18 @@ void collectShapes(pugi::xml_node container, const NsScope& containerScope, int 
 // part whose root is another ("slide 3, is not a slide").
 void readShapeTree(const XmlPart& part, std::string_view rootName, const std::string& listedAs,
                    ShapeWalk& walk) {
-    const auto root = part.root();
-    const NsScope rootScope(nullptr, root);
-    std::string_view local;
-    if (rootScope.nameOfSelf(root, local) != Ns::Presentation || local != rootName)
+    const XmlTree& xml = part.tree;
+    const auto root = xml.root();
+    RequireDeclarationsInLimit(xml, root);
+    if (xml.ns(root) != Ns::Presentation || xml.local(root) != rootName)
         ThrowDamaged("the part " + FileText(part.name) + ", listed as " + listedAs, part.name);
-    const auto common = ChildElement(root, rootScope, Ns::Presentation, "cSld");
-    if (!common)
+    const auto common = ChildElement(xml, root, Ns::Presentation, "cSld");
+    if (common == XmlTree::kNone)
         return;
-    const ChildScope commonScope(rootScope, common);
-    const auto tree = ChildElement(common, *commonScope, Ns::Presentation, "spTree");
-    if (!tree)
+    const auto tree = ChildElement(xml, common, Ns::Presentation, "spTree");
+    if (tree == XmlTree::kNone)
         return;
-    const ChildScope treeScope(*commonScope, tree);
-    collectShapes(tree, *treeScope, 0, 0, walk);
+    collectShapes(xml, tree, 0, 0, walk);
 }
 
 SlideContent readSlide(ZipPackage& zip, const XmlPart& part, std::size_t number, ShapeBudget& budget,
@@ -347,36 +349,33 @@ private:
     }
 
     std::vector<std::string> slideRelationshipIds(const XmlPart& main, bool typedAsPresentation) {
-        const auto root = main.root();
-        const NsScope rootScope(nullptr, root);
-        std::string_view local;
-        if (rootScope.nameOfSelf(root, local) != Ns::Presentation || local != "presentation") {
+        const XmlTree& xml = main.tree;
+        const auto root = xml.root();
+        RequireDeclarationsInLimit(xml, root);
+        if (xml.ns(root) != Ns::Presentation || xml.local(root) != "presentation") {
             if (typedAsPresentation)
                 ThrowDamaged("its main part " + FileText(main.name) + " holds no presentation", main.name);
             ThrowNotPresentation("its main document is no presentation");
         }
         std::vector<std::string> ids;
-        const auto list = ChildElement(root, rootScope, Ns::Presentation, "sldIdLst");
-        if (!list)
+        const auto list = ChildElement(xml, root, Ns::Presentation, "sldIdLst");
+        if (list == XmlTree::kNone)
             return ids;
-        const NsScope listScope(&rootScope, list);
-        for (auto entry = list.first_child(); entry; entry = entry.next_sibling()) {
-            if (entry.type() != pugi::node_element)
+        for (auto entry = xml.firstChild(list); entry != XmlTree::kNone; entry = xml.nextSibling(entry)) {
+            if (xml.isText(entry))
                 continue;
-            const NsScope scope(&listScope, entry); // also the scope of its r:id
-            std::string_view entryLocal;
-            if (scope.nameOfSelf(entry, entryLocal) != Ns::Presentation || entryLocal != "sldId")
+            RequireDeclarationsInLimit(xml, entry);
+            if (xml.ns(entry) != Ns::Presentation || xml.local(entry) != "sldId")
                 continue;
-            const char* id = scope.attribute(entry, Ns::Relationships, "id");
-            if (id == nullptr || *id == '\0')
+            const auto id = xml.attribute(entry, Ns::Relationships, "id");
+            if (!id.found || id.text.empty())
                 ThrowDamaged("slide " + std::to_string(ids.size() + 1) + " in the slide list of " +
                                  FileText(main.name) + " has no relationship id",
                              main.name);
             if (ids.size() == limits::kMaxSlides)
-                ThrowOverLimit("its slide list names more than " + std::to_string(limits::kMaxSlides) +
-                                   " slides",
+                ThrowOverLimit("its slide list names more than " + std::to_string(limits::kMaxSlides) + " slides",
                                main.name);
-            ids.emplace_back(id);
+            ids.emplace_back(id.text);
         }
         return ids;
     }

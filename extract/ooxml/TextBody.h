@@ -1,6 +1,6 @@
 #pragma once
 
-#include "extract/common/XmlPart.h"
+#include "extract/common/XmlTree.h"
 
 #include <string>
 
@@ -11,12 +11,14 @@ namespace orv::ooxml {
 inline constexpr int kMaxAlternateContentDepth = 8;
 
 // The branch of an mc:AlternateContent element that the presentation
-// application shows, or a null node when it shows nothing.
-pugi::xml_node SelectAlternateBranch(pugi::xml_node alternate, const NsScope& alternateScope);
+// application shows, or kNone when it shows nothing. The part must have been
+// parsed by the package rules (PackagePartRules), which tell whether a
+// Choice's required prefixes are understood.
+XmlTree::Id SelectAlternateBranch(const XmlTree& xml, XmlTree::Id alternate);
 
 // The text of a text body (p:txBody, a:txBody, or any element whose children
 // are DrawingML paragraphs): paragraphs joined with CR, a line break as VT,
-// field text included. `parentScope` is the scope of the body's parent.
-std::string TextBodyText(pugi::xml_node body, const NsScope& parentScope);
+// field text included.
+std::string TextBodyText(const XmlTree& xml, XmlTree::Id body);
 
 } // namespace orv::ooxml

@@ -399,10 +399,10 @@ TEST(OoxmlReaderBadInput, RefusalsCarryTheirKindPartAndOffset) {
          {FailureKind::Damaged, "ppt/presentation.xml"}},
         {"malformed slide XML",
          [] { return withPart("ppt/slides/slide2.xml", "<p:sld><p:cSld>"); },
-         {FailureKind::Damaged, "ppt/slides/slide2.xml", 14}},
+         {FailureKind::Damaged, "ppt/slides/slide2.xml", 15}},
         {"malformed presentation XML",
          [] { return withPart("ppt/presentation.xml", "<<>"); },
-         {FailureKind::Damaged, "ppt/presentation.xml", 1}},
+         {FailureKind::Damaged, "ppt/presentation.xml", 0}},
         {"empty slide part",
          [] { return withPart("ppt/slides/slide1.xml", ""); },
          {FailureKind::Damaged, "ppt/slides/slide1.xml", 0}},
@@ -416,7 +416,7 @@ TEST(OoxmlReaderBadInput, RefusalsCarryTheirKindPartAndOffset) {
                                                           slideXml("<p:sp><p:txBody><a:p><a:r><a:t>&b;</a:t>"
                                                                    "</a:r></a:p></p:txBody></p:sp>"));
          },
-         {FailureKind::Damaged, "ppt/slides/slide1.xml"}},
+         {FailureKind::Damaged, "ppt/slides/slide1.xml", 0}},
         {"alternate content nested too deeply",
          [] {
              std::string xml = test::TextBoxXml({"deep"});

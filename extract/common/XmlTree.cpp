@@ -1,4 +1,4 @@
-#include "extract/odf/OdfXml.h"
+#include "extract/common/XmlTree.h"
 
 #include "base/SafeText.h"
 #include "base/Utf8.h"
@@ -8,9 +8,11 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
 #include <span>
+#include <unordered_map>
 
-namespace orv::odf {
+namespace orv {
 
 namespace {
 
@@ -89,9 +91,11 @@ const char* decodeReference(const char* amp, const char* end, char*& out) {
         const bool hex = p < end && *p == 'x';
         if (hex)
             ++p;
+        // Any number of digits, leading zeros among them; a value past the
+        // last code point stays past it however many digits follow.
         std::uint32_t cp = 0;
         const char* digits = p;
-        for (; p < end && p - digits < 8; ++p) {
+        for (; p < end; ++p) {
             const char c = *p;
             std::uint32_t digit;
             if (c >= '0' && c <= '9')
@@ -102,7 +106,7 @@ const char* decodeReference(const char* amp, const char* end, char*& out) {
                 digit = static_cast<std::uint32_t>(c - 'A' + 10);
             else
                 break;
-            cp = cp * (hex ? 16 : 10) + digit;
+            cp = std::min<std::uint32_t>(cp * (hex ? 16 : 10) + digit, 0x110000);
         }
         if (p == digits || p >= end || *p != ';' || cp == 0 || cp > 0x10FFFF ||
             (cp >= 0xD800 && cp <= 0xDFFF))
@@ -179,7 +183,7 @@ bool isUtf8Name(std::string_view encoding) {
 // The room of the last tree a thread let go of, taken up by its next parse:
 // trees of one size follow each other when a folder is read, and memory the
 // process already holds costs no page faults. Kept only up to a size.
-struct OdfXml::Storage {
+struct XmlTree::Storage {
     std::vector<Node> nodes;
     std::vector<Attribute> attributes;
 
@@ -191,7 +195,7 @@ struct OdfXml::Storage {
     }
 };
 
-OdfXml::~OdfXml() {
+XmlTree::~XmlTree() {
     Storage& spare = Storage::spare();
     if (m_nodes.capacity() * sizeof(Node) + m_attributes.capacity() * sizeof(Attribute) >
         Storage::kMaxKeptBytes)
@@ -206,14 +210,69 @@ OdfXml::~OdfXml() {
     }
 }
 
-class OdfXml::Parser {
+// The prefixes in force while a text is parsed: for each prefix, the stack of
+// its bindings from the outermost declaring element in, so that resolving a
+// prefix costs one look-up whatever the number of declarations in scope. A
+// few recent answers are kept while the bindings stay the same: neighbouring
+// elements mostly share a handful of prefixes.
+class PrefixTable {
+public:
+    explicit PrefixTable(NsClassifier classify) : m_classify(classify) {}
+
+    void declare(std::string_view prefix, std::string_view uri) {
+        m_stacks[prefix].push_back(m_classify(uri));
+        m_declared.push_back(prefix);
+        ++m_generation;
+    }
+    std::size_t mark() const { return m_declared.size(); }
+    // Takes out the bindings declared since `mark`.
+    void release(std::size_t mark) {
+        if (m_declared.size() == mark)
+            return;
+        while (m_declared.size() > mark) {
+            m_stacks[m_declared.back()].pop_back();
+            m_declared.pop_back();
+        }
+        ++m_generation;
+    }
+
+    Ns resolve(std::string_view prefix) {
+        std::size_t slot = prefix.size();
+        if (!prefix.empty())
+            slot = slot * 31 + static_cast<unsigned char>(prefix.front()) * 7 + static_cast<unsigned char>(prefix.back());
+        Recent& recent = m_recent[slot % m_recent.size()];
+        if (recent.generation == m_generation && recent.prefix == prefix)
+            return recent.ns;
+        Ns ns = Ns::Other;
+        const auto found = m_stacks.find(prefix);
+        if (found != m_stacks.end() && !found->second.empty())
+            ns = found->second.back();
+        recent = {m_generation, prefix, ns};
+        return ns;
+    }
+
+private:
+    struct Recent {
+        std::uint64_t generation = ~std::uint64_t{0};
+        std::string_view prefix;
+        Ns ns = Ns::Other;
+    };
+
+    NsClassifier m_classify;
+    std::unordered_map<std::string_view, std::vector<Ns>> m_stacks;
+    std::vector<std::string_view> m_declared;
+    std::uint64_t m_generation = 0;
+    std::array<Recent, 16> m_recent{};
+};
+
+class XmlTree::Parser {
 public:
     // `fromUtf16`: the text was converted, and its declaration names the
     // encoding it had.
-    Parser(OdfXml& xml, char* text, std::size_t size, const std::string& subject,
-           std::string_view doctypeRule, std::string_view part, bool fromUtf16)
-        : m_xml(xml), m_begin(text), m_p(text), m_end(text + size), m_subject(subject),
-          m_doctypeRule(doctypeRule), m_part(part), m_fromUtf16(fromUtf16) {}
+    Parser(XmlTree& xml, char* text, std::size_t size, const XmlRules& rules, const XmlSubject& subject,
+           bool fromUtf16)
+        : m_xml(xml), m_begin(text), m_p(text), m_end(text + size), m_rules(rules), m_subject(subject),
+          m_prefixes(rules.classify), m_fromUtf16(fromUtf16) {}
 
     void run() {
         Storage& spare = Storage::spare();
@@ -223,25 +282,18 @@ public:
             m_xml.m_attributes.swap(spare.attributes);
         m_xml.m_nodes.clear();
         m_xml.m_attributes.clear();
-        m_xml.m_scopes.assign(1, Scope{~std::uint32_t{0}, 0, 0});
-        m_xml.m_bindings.clear();
-        m_xml.m_cache.assign(kCacheSize, CacheEntry{});
         m_xml.m_root = kNone;
         const auto size = static_cast<std::size_t>(m_end - m_begin);
-        // Every element needs a '<' and every attribute a '=', so their count
-        // bounds what the tree would hold: a text too rich is refused before
-        // any of it is built. Only texts larger than the bound need counting.
-        if (size > limits::kMaxXmlNodes &&
-            static_cast<std::size_t>(std::count_if(m_begin, static_cast<const char*>(m_end), [](char c) {
-                return c == '<' || c == '=';
-            })) > limits::kMaxXmlNodes)
-            tooManyNodes();
         // Office documents hold an element or an attribute for every 30 to 40
         // bytes; growing the vectors costs more than room never used.
         const std::size_t expected = std::min(size / 24, limits::kMaxXmlNodes);
         m_xml.m_nodes.reserve(expected);
         m_xml.m_attributes.reserve(expected);
-        *m_end = '\0'; // the sentinel every scan below stops at
+        // XML holds no NUL character anywhere; the one at the end is the
+        // sentinel every scan below stops at.
+        if (const void* nul = std::memchr(m_begin, '\0', size))
+            fail("NUL character", static_cast<const char*>(nul));
+        *m_end = '\0';
 
         if (size >= 3 && std::memcmp(m_p, "\xEF\xBB\xBF", 3) == 0)
             m_p += 3;
@@ -273,26 +325,29 @@ public:
     }
 
 private:
-    static constexpr std::size_t kCacheSize = 64;
-
     struct Open {
         Id element;
         Id lastChild;
-        std::uint32_t outerScope;
+        std::size_t prefixMark;
+        // For the package rules on white space: the element's first run of
+        // character data was taken as its value, and it has had a child
+        // since (an element, a CDATA section, or a later run).
+        bool hasValue = false;
+        bool hasChild = false;
     };
 
     [[noreturn, gnu::cold, gnu::noinline]] void fail(const char* what, const char* at) const {
         // The offset is known in the part's own bytes unless they were converted.
         const auto offset = static_cast<std::uint64_t>(at - m_begin);
-        ThrowDamaged(m_subject + " is not well-formed XML (" + what + " at byte " + std::to_string(offset) +
+        ThrowDamaged(m_subject.subject + " is not well-formed XML (" + what + " at byte " + std::to_string(offset) +
                          ")",
-                     std::string(m_part), m_fromUtf16 ? std::nullopt : std::optional(offset));
+                     m_subject.part, m_fromUtf16 ? std::nullopt : std::optional(offset));
     }
 
     [[noreturn, gnu::cold, gnu::noinline]] void failEncoding(std::string_view declared) const {
-        ThrowDamaged(m_subject + " is not written in UTF-8 or UTF-16 (it declares the encoding \"" +
+        ThrowDamaged(m_subject.subject + " is not written in UTF-8 or UTF-16 (it declares the encoding \"" +
                          FileText(declared) + "\")",
-                     std::string(m_part));
+                     m_subject.part);
     }
 
     // Elements and attributes, as the limit counts them; text between
@@ -303,9 +358,9 @@ private:
     }
 
     [[noreturn, gnu::cold, gnu::noinline]] void tooManyNodes() const {
-        ThrowOverLimit(m_subject + " holds more than " + std::to_string(limits::kMaxXmlNodes) +
+        ThrowOverLimit(m_subject.subject + " holds more than " + std::to_string(limits::kMaxXmlNodes) +
                            " elements and attributes",
-                       std::string(m_part));
+                       m_subject.part);
     }
 
     // A node linked as the last child of the open element (or the document
@@ -327,14 +382,46 @@ private:
     }
 
     void addText(char* begin, char* end, bool raw) {
-        if (!raw && std::memchr(begin, '&', static_cast<std::size_t>(end - begin)) != nullptr)
-            end = decodeInPlace(begin, end, false);
+        if (m_rules.packageText) {
+            // White space alone is kept only where it ends its element and
+            // the element has had nothing but its first run of text.
+            Open& parent = m_open.back();
+            const char* p = begin;
+            while (!raw && p < end && is(*p, kSpace))
+                ++p;
+            if (!raw && p == end && !(end[0] == '<' && end[1] == '/' && !parent.hasChild))
+                return;
+            if (raw || parent.hasValue)
+                parent.hasChild = true;
+            else
+                parent.hasValue = true;
+        }
+        const auto length = static_cast<std::size_t>(end - begin);
+        const bool lineEnds = m_rules.packageText && std::memchr(begin, '\r', length) != nullptr;
+        if (lineEnds || (!raw && std::memchr(begin, '&', length) != nullptr))
+            end = raw ? normaliseLineEnds(begin, end) : decodeInPlace(begin, end, lineEnds);
         if (end == begin)
             return;
         Node& node = m_xml.m_nodes[newNode()];
         node.name = begin;
         node.nameLength = static_cast<std::uint32_t>(end - begin);
         node.attributeCount = kTextMark;
+        node.end = static_cast<Id>(m_xml.m_nodes.size());
+    }
+
+    // CR LF and lone CRs as LF, in place; returns the new end.
+    static char* normaliseLineEnds(char* begin, char* end) {
+        char* out = begin;
+        for (const char* in = begin; in < end; ++in) {
+            if (*in == '\r') {
+                *out++ = '\n';
+                if (in + 1 < end && in[1] == '\n')
+                    ++in;
+            } else {
+                *out++ = *in;
+            }
+        }
+        return out;
     }
 
     void skipSpace() {
@@ -357,8 +444,6 @@ private:
             p = skipWhile<kName>(p + 1);
         }
         m_p = p;
-        if (p - start > 0xFFFF)
-            fail(error, start);
         return colon;
     }
 
@@ -369,7 +454,6 @@ private:
         const std::uint32_t colon = name("Error parsing start element tag");
         const auto nameLength = static_cast<std::uint32_t>(m_p - nameStart);
         const auto firstAttribute = static_cast<std::uint32_t>(m_xml.m_attributes.size());
-        const std::uint32_t outerScope = m_open.empty() ? 0 : m_scope;
         std::size_t declarations = 0;
         bool empty = false;
         for (;;) {
@@ -394,26 +478,35 @@ private:
         if (m_open.empty() && m_xml.m_root != kNone) {
             // A second document element: not read, as nothing after the
             // first one is.
+            m_xml.m_attributes.resize(firstAttribute);
             skipElement(empty, nameStart, nameLength);
             return;
         }
         countNode();
+        const std::size_t prefixMark = m_prefixes.mark();
+        std::uint8_t flags = 0;
+        if (declarations > limits::kMaxNamespaceDeclarations)
+            flags = kTooManyDeclarations; // none of them in force
+        else if (declarations > 0)
+            declare(firstAttribute, attributeCount);
+        if (attributeCount > 0)
+            resolveAttributes(firstAttribute, attributeCount);
         const Id id = newNode();
+        if (!m_open.empty())
+            m_open.back().hasChild = true;
         Node& node = m_xml.m_nodes[id];
         node.name = nameStart;
         node.nameLength = nameLength;
         node.colon = colon;
         node.firstAttribute = firstAttribute;
         node.attributeCount = attributeCount;
-        if (declarations > limits::kMaxNamespaceDeclarations) {
-            node.flags = kTooManyDeclarations;
-            node.scope = outerScope;
+        node.ns = m_prefixes.resolve({nameStart, colon == 0 ? 0 : colon - 1});
+        node.flags = flags;
+        if (empty) {
+            node.end = id + 1;
+            m_prefixes.release(prefixMark);
         } else {
-            node.scope = declarations > 0 ? declare(firstAttribute, attributeCount, outerScope) : outerScope;
-        }
-        if (!empty) {
-            m_open.push_back({id, kNone, outerScope});
-            m_scope = node.scope;
+            m_open.push_back({id, kNone, prefixMark});
         }
     }
 
@@ -439,16 +532,17 @@ private:
             const char c = *p;
             if (c == quote)
                 break;
-            if (c == '<' || (c == '\0' && p == m_end))
+            if (c == '<' || c == '\0')
                 fail("Error parsing element attribute", p);
             if (c == '&' || c == '\r')
                 plain = false;
         }
         char* const valueEnd = plain ? p : decodeInPlace(value, p, true);
         m_p = p + 1;
-        if (isDeclaration(attributeName, nameLength, colon))
-            ++declarations;
+        const bool declaration = isDeclaration(attributeName, nameLength, colon);
+        declarations += declaration ? 1 : 0;
         Attribute& a = m_xml.m_attributes.emplace_back();
+        a.flags = declaration ? kDeclaration : 0;
         a.name = attributeName;
         a.value = value;
         a.nameLength = nameLength;
@@ -462,24 +556,48 @@ private:
                (length == 5 || colon == 6);
     }
 
-    // The scope holding the element's declarations, inside `outer`.
-    std::uint32_t declare(std::uint32_t firstAttribute, std::uint32_t count, std::uint32_t outer) {
-        const auto first = static_cast<std::uint32_t>(m_xml.m_bindings.size());
+    // Puts the element's declarations in force; the last of one prefix wins.
+    void declare(std::uint32_t firstAttribute, std::uint32_t count) {
         for (std::uint32_t i = 0; i < count; ++i) {
             const Attribute& a = m_xml.m_attributes[firstAttribute + i];
             if (!isDeclaration(a.name, a.nameLength, a.colon))
                 continue;
             const std::string_view prefix =
                 a.nameLength == 5 ? std::string_view() : std::string_view(a.name + 6, a.nameLength - 6);
-            m_xml.m_bindings.push_back({prefix, ClassifyOpenDocument({a.value, a.valueLength})});
+            m_prefixes.declare(prefix, {a.value, a.valueLength});
         }
-        m_xml.m_scopes.push_back({outer, first, static_cast<std::uint32_t>(m_xml.m_bindings.size()) - first});
-        return static_cast<std::uint32_t>(m_xml.m_scopes.size() - 1);
+    }
+
+    // The vocabulary of each prefixed attribute, and what the rules' list of
+    // prefixes names.
+    void resolveAttributes(std::uint32_t firstAttribute, std::uint32_t count) {
+        for (std::uint32_t i = 0; i < count; ++i) {
+            Attribute& a = m_xml.m_attributes[firstAttribute + i];
+            if (a.colon != 0) {
+                if ((a.flags & kDeclaration) == 0)
+                    a.ns = m_prefixes.resolve({a.name, a.colon - 1});
+            } else if (!m_rules.prefixListAttribute.empty() &&
+                       std::string_view(a.name, a.nameLength) == m_rules.prefixListAttribute) {
+                a.flags |= kPrefixList;
+                if (allPrefixesKnown({a.value, a.valueLength}))
+                    a.flags |= kPrefixListKnown;
+            }
+        }
+    }
+
+    bool allPrefixesKnown(std::string_view list) {
+        std::size_t start = 0;
+        while (start < list.size()) {
+            const auto end = std::min(list.find_first_of(" \t\r\n", start), list.size());
+            if (end > start && m_prefixes.resolve(list.substr(start, end - start)) == Ns::Other)
+                return false;
+            start = end + 1;
+        }
+        return true;
     }
 
     // Skips the content of an element that is not kept, checking that it nests.
-    [[gnu::cold, gnu::noinline]] void skipElement(bool empty, const char* nameStart,
-                                                  std::uint32_t nameLength) {
+    [[gnu::cold, gnu::noinline]] void skipElement(bool empty, const char* nameStart, std::uint32_t nameLength) {
         if (empty)
             return;
         std::vector<std::pair<const char*, std::uint32_t>> names{{nameStart, nameLength}};
@@ -540,19 +658,19 @@ private:
         ++m_p;
         if (m_open.empty())
             fail("Start-end tags mismatch", m_p);
-        const Node& element = m_xml.m_nodes[m_open.back().element];
+        Node& element = m_xml.m_nodes[m_open.back().element];
         closeName(element.name, element.nameLength);
-        m_scope = m_open.back().outerScope;
+        element.end = static_cast<Id>(m_xml.m_nodes.size());
+        m_prefixes.release(m_open.back().prefixMark);
         m_open.pop_back();
     }
-
     // "<!": a comment, a CDATA section, or a document type.
     void markup() {
         const std::string_view rest(m_p, static_cast<std::size_t>(m_end - m_p));
         if (rest.starts_with("!DOCTYPE"))
-            ThrowDamaged(
-                m_subject + " declares a document type, " + std::string(m_doctypeRule), std::string(m_part),
-                m_fromUtf16 ? std::nullopt : std::optional(static_cast<std::uint64_t>(m_p - 1 - m_begin)));
+            ThrowDamaged(m_subject.subject + " declares a document type, " + std::string(m_subject.doctypeRule),
+                         m_subject.part,
+                         m_fromUtf16 ? std::nullopt : std::optional(static_cast<std::uint64_t>(m_p - 1 - m_begin)));
         if (rest.starts_with("![CDATA[")) {
             char* const content = m_p + 8;
             const auto close = rest.find("]]>", 8);
@@ -612,91 +730,77 @@ private:
             failEncoding(encoding);
     }
 
-    OdfXml& m_xml;
+    XmlTree& m_xml;
     const char* const m_begin;
     char* m_p;
     char* const m_end;
-    const std::string& m_subject;
-    std::string_view m_doctypeRule;
-    std::string_view m_part;
+    const XmlRules& m_rules;
+    const XmlSubject& m_subject;
+    PrefixTable m_prefixes;
     std::vector<Open> m_open;
-    std::uint32_t m_scope = 0;
     std::size_t m_count = 0; // nodes and attributes made
     bool m_fromUtf16;
 };
 
-void OdfXml::parse(char* text, std::size_t size, const std::string& subject, std::string_view doctypeRule,
-                   std::string_view part) {
+void XmlTree::parse(char* text, std::size_t size, const XmlRules& rules, const XmlSubject& subject) {
     std::size_t skip = 0;
     const Utf16 form = utf16Form(text, size, skip);
+    m_converted.reset();
     if (form == Utf16::No) {
-        m_converted.clear();
-        Parser(*this, text, size, subject, doctypeRule, part, false).run();
+        Parser(*this, text, size, rules, subject, false).run();
         return;
     }
+    // Room for the longest UTF-8 the units can make (three bytes for two);
+    // pages never written cost no memory.
     const std::span bytes(reinterpret_cast<const std::uint8_t*>(text) + skip, size - skip);
-    m_converted = Utf16ToUtf8(bytes, form == Utf16::BigEndian);
+    m_converted.reset(new char[bytes.size() / 2 * 3 + 4]);
+    char* out = PutUtf16AsUtf8(m_converted.get(), bytes, form == Utf16::BigEndian);
     if (bytes.size() % 2 != 0)
-        AppendUtf8(m_converted, 0xFFFD); // an odd last byte
-    const std::size_t length = m_converted.size();
-    m_converted.push_back('\0'); // room for the parser's sentinel
-    Parser(*this, m_converted.data(), length, subject, doctypeRule, part, true).run();
+        out = PutUtf8(out, 0xFFFD); // an odd last byte
+    const auto length = static_cast<std::size_t>(out - m_converted.get());
+    Parser(*this, m_converted.get(), length, rules, subject, true).run(); // the sentinel has room
 }
 
-std::string_view OdfXml::local(Id element) const {
-    const Node& node = m_nodes[element];
-    return {node.name + node.colon, node.nameLength - node.colon};
-}
-
-Ns OdfXml::ns(Id element) const {
-    const Node& node = m_nodes[element];
-    return resolve(node.scope, {node.name, node.colon == 0 ? 0 : node.colon - 1});
-}
-
-OdfXml::Value OdfXml::attribute(Id element, Ns ns, std::string_view local) const {
+XmlTree::Value XmlTree::attribute(Id element, Ns ns, std::string_view local) const {
     const Node& node = m_nodes[element];
     for (std::uint32_t i = 0; i < node.attributeCount; ++i) {
         const Attribute& a = m_attributes[node.firstAttribute + i];
-        if (a.colon == 0 || std::string_view(a.name + a.colon, a.nameLength - a.colon) != local)
-            continue;
-        const std::string_view prefix(a.name, a.colon - 1);
-        if (prefix != "xmlns" && resolve(node.scope, prefix) == ns)
+        if (a.ns == ns && a.colon != 0 && (a.flags & kDeclaration) == 0 &&
+            std::string_view(a.name + a.colon, a.nameLength - a.colon) == local)
             return {true, {a.value, a.valueLength}};
     }
     return {};
 }
 
-Ns OdfXml::resolve(std::uint32_t scope, std::string_view prefix) const {
-    std::size_t hash = scope * 13 + prefix.size() * 7;
-    if (!prefix.empty())
-        hash += static_cast<unsigned char>(prefix.front()) * 31u + static_cast<unsigned char>(prefix.back());
-    CacheEntry& cached = m_cache[hash % m_cache.size()];
-    if (cached.scope == scope && cached.prefix == prefix)
-        return cached.ns;
-    Ns ns = Ns::Other;
-    for (std::uint32_t s = scope; s != ~std::uint32_t{0}; s = m_scopes[s].parent) {
-        const Scope& declared = m_scopes[s];
-        // The last of an element's declarations of one prefix wins.
-        bool found = false;
-        for (std::uint32_t i = declared.bindingCount; i-- > 0;) {
-            const Binding& binding = m_bindings[declared.firstBinding + i];
-            if (binding.prefix == prefix) {
-                ns = binding.ns;
-                found = true;
-                break;
-            }
-        }
-        if (found)
-            break;
+XmlTree::Value XmlTree::attributeNamed(Id element, std::string_view name) const {
+    const Node& node = m_nodes[element];
+    for (std::uint32_t i = 0; i < node.attributeCount; ++i) {
+        const Attribute& a = m_attributes[node.firstAttribute + i];
+        if (std::string_view(a.name, a.nameLength) == name)
+            return {true, {a.value, a.valueLength}};
     }
-    cached = {scope, prefix, ns};
-    return ns;
+    return {};
 }
 
-void RequireDeclarationsInLimit(const OdfXml& xml, OdfXml::Id element) {
+XmlTree::PrefixList XmlTree::prefixList(Id element) const {
+    const Node& node = m_nodes[element];
+    for (std::uint32_t i = 0; i < node.attributeCount; ++i) {
+        const Attribute& a = m_attributes[node.firstAttribute + i];
+        if ((a.flags & kPrefixList) != 0)
+            return {true, (a.flags & kPrefixListKnown) != 0};
+    }
+    return {};
+}
+
+XmlTree::AttributeView XmlTree::attributeAt(Id element, std::uint32_t index) const {
+    const Attribute& a = m_attributes[m_nodes[element].firstAttribute + index];
+    return {{a.name + a.colon, a.nameLength - a.colon}, a.ns, {a.value, a.valueLength}};
+}
+
+void RequireDeclarationsInLimit(const XmlTree& xml, XmlTree::Id element) {
     if (xml.declaresTooMany(element))
         ThrowDamaged("an element declares more than " + std::to_string(limits::kMaxNamespaceDeclarations) +
                      " namespace prefixes");
 }
 
-} // namespace orv::odf
+} // namespace orv

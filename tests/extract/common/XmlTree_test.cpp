@@ -1,8 +1,8 @@
-// The in-place parser of OpenDocument content: the tree it gives (names
-// resolved, references decoded, white space as written), and what it refuses.
+// The in-place XML parser: the tree it gives (names resolved, references
+// decoded, character data by each format's rules), and what it refuses.
 #include "base/Failure.h"
 #include "extract/common/ReadLimits.h"
-#include "extract/odf/OdfXml.h"
+#include "extract/common/XmlTree.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,6 @@
 
 namespace orv {
 namespace {
-
-using odf::OdfXml;
-using odf::RequireDeclarationsInLimit;
 
 const std::string kOffice = "urn:oasis:names:tc:opendocument:xmlns:office:1.0";
 const std::string kText = "urn:oasis:names:tc:opendocument:xmlns:text:1.0";
@@ -31,14 +28,14 @@ std::string nsName(Ns ns) {
 }
 
 // The tree as text: ns:local(children...) for elements, 'data' for text.
-std::string dump(const OdfXml& xml, OdfXml::Id node) {
+std::string dump(const XmlTree& xml, XmlTree::Id node) {
     if (xml.isText(node))
         return "'" + std::string(xml.text(node)) + "'";
     std::string out = nsName(xml.ns(node)) + ":" + std::string(xml.local(node));
-    if (xml.firstChild(node) == OdfXml::kNone)
+    if (xml.firstChild(node) == XmlTree::kNone)
         return out;
     out += "(";
-    for (auto child = xml.firstChild(node); child != OdfXml::kNone; child = xml.nextSibling(child))
+    for (auto child = xml.firstChild(node); child != XmlTree::kNone; child = xml.nextSibling(child))
         out += (child == xml.firstChild(node) ? "" : " ") + dump(xml, child);
     return out + ")";
 }
@@ -46,12 +43,14 @@ std::string dump(const OdfXml& xml, OdfXml::Id node) {
 // The parser writes its end sentinel past the text, as the readers' buffers allow.
 struct Parsed {
     std::string buffer;
-    OdfXml xml;
+    XmlTree xml;
 
-    explicit Parsed(std::string text) : buffer(std::move(text)) {
+    explicit Parsed(std::string text, bool package = false) : buffer(std::move(text)) {
         const std::size_t size = buffer.size();
         buffer.push_back('\x7F');
-        xml.parse(buffer.data(), size, "the part content.xml", "which is refused");
+        const XmlRules rules = package ? XmlRules{ClassifyOfficeOpenXml, true, "Requires"}
+                                       : XmlRules{ClassifyOpenDocument, false, {}};
+        xml.parse(buffer.data(), size, rules, {"the part content.xml", "which is refused", "content.xml"});
     }
 
     std::string tree() const { return dump(xml, xml.root()); }
@@ -70,21 +69,23 @@ struct TreeCase {
     const char* name;
     std::string xml;
     std::string tree;
+    bool package = false; // parsed by the package rules
 };
 
-class OdfXmlTrees : public testing::TestWithParam<TreeCase> {};
+class XmlTrees : public testing::TestWithParam<TreeCase> {};
 
-TEST_P(OdfXmlTrees, ReadAsWritten) {
-    EXPECT_EQ(Parsed(GetParam().xml).tree(), GetParam().tree);
+TEST_P(XmlTrees, ReadAsWritten) {
+    EXPECT_EQ(Parsed(GetParam().xml, GetParam().package).tree(), GetParam().tree);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    OdfXml, OdfXmlTrees,
+    XmlTree, XmlTrees,
     testing::Values(
-        TreeCase{"References", "<r>a&lt;b&gt;&amp;&quot;&apos;&#65;&#x42;&#x1F600;</r>",
-                 "other:r('a<b>&\"'AB\xF0\x9F\x98\x80')"},
-        TreeCase{"ReferencesNotDecodedStayAsWritten", "<r>&nbsp;&#0;&#xD800;&#x110000;&#65&amp</r>",
-                 "other:r('&nbsp;&#0;&#xD800;&#x110000;&#65&amp')"},
+        TreeCase{"References", "<r>a&lt;b&gt;&amp;&quot;&apos;&#65;&#x42;&#x1F600;&#000000064;&#x0000000040;</r>",
+                 "other:r('a<b>&\"'AB\xF0\x9F\x98\x80@@')"},
+        TreeCase{"ReferencesNotDecodedStayAsWritten",
+                 "<r>&nbsp;&#0;&#xD800;&#x110000;&#99999999999999999999;&#65&amp</r>",
+                 "other:r('&nbsp;&#0;&#xD800;&#x110000;&#99999999999999999999;&#65&amp')"},
         TreeCase{"CdataIsTakenRaw", "<r><![CDATA[a&lt;<b>]]>c</r>", "other:r('a&lt;<b>' 'c')"},
         TreeCase{"CommentsAndInstructionsSplitText", "<r>a<!-- <x> -->b<?pi <y>?>c</r>",
                  "other:r('a' 'b' 'c')"},
@@ -100,6 +101,11 @@ INSTANTIATE_TEST_SUITE_P(
                  "text:r(other:p text:s)"},
         TreeCase{"DeclarationsWithReferences",
                  "<t:r xmlns:t='urn:oasis:names:tc:opendocument:xmlns:text&#x3a;1.0'/>", "text:r"},
+        TreeCase{"LongNames", "<" + std::string(70'000, 'n') + "/>", "other:" + std::string(70'000, 'n')},
+        TreeCase{"PackageLineEnds", "<r>a\r\nb\rc<![CDATA[d\re]]></r>", "other:r('a\nb\nc' 'd\ne')", true},
+        TreeCase{"PackageWhiteSpaceOnlyWhereItIsAllTheElementHolds",
+                 "<r> <a> </a>\t<b>x<!-- --> </b><c> <d/></c><e><![CDATA[]]> </e></r>",
+                 "other:r(other:a(' ') other:b('x' ' ') other:c(other:d) other:e)", true},
         TreeCase{"MarkupAroundTheDocument",
                  "\xEF\xBB\xBF<?xml version='1.0' encoding='UTF-8'?><!-- c --> stray <r/> text "
                  "<?pi?><r2><x/></r2>",
@@ -117,7 +123,7 @@ std::string utf16(const std::u16string& text, bool bigEndian) {
     return out;
 }
 
-TEST(OdfXml, Utf16IsReadAsItsUtf8) {
+TEST(XmlTree, Utf16IsReadAsItsUtf8) {
     EXPECT_EQ(Parsed(utf16(u"\uFEFF<r a='\u00E9'>a\u00E9\U0001F600</r>", false)).tree(),
               "other:r('a\xC3\xA9\xF0\x9F\x98\x80')");
     // Told by "<?" without a byte order mark, declaring its encoding.
@@ -128,10 +134,10 @@ TEST(OdfXml, Utf16IsReadAsItsUtf8) {
         "other:r('\xEF\xBF\xBD')");
 }
 
-TEST(OdfXml, AttributesByNamespace) {
+TEST(XmlTree, AttributesByNamespace) {
     Parsed parsed("<t:r xmlns:t='" + kText + "' xmlns:u='" + kText +
                   "' c='0' t:c='1' u:d=\"2&amp;\r\n3\" xmlns:c='4'/>");
-    const OdfXml& xml = parsed.xml;
+    const XmlTree& xml = parsed.xml;
     EXPECT_EQ(xml.attribute(xml.root(), Ns::OdfText, "c").text, "1");
     EXPECT_EQ(xml.attribute(xml.root(), Ns::OdfText, "d").text, "2&\n3");
     EXPECT_FALSE(xml.attribute(xml.root(), Ns::OdfOffice, "c").found); // unprefixed: no namespace
@@ -139,13 +145,13 @@ TEST(OdfXml, AttributesByNamespace) {
     EXPECT_TRUE(xml.attribute(xml.root(), Ns::OdfText, "c").found);
 }
 
-TEST(OdfXml, TooManyDeclarationsAreNotInForce) {
+TEST(XmlTree, TooManyDeclarationsAreNotInForce) {
     std::string declarations;
     for (std::size_t i = 0; i <= limits::kMaxNamespaceDeclarations; ++i)
         declarations += " xmlns:x" + std::to_string(i) + "='urn:x'";
     Parsed parsed("<t:r xmlns:t='" + kText + "'><t:p xmlns:t='" + kOffice + "'" + declarations +
                   "/><t:s/></t:r>");
-    const OdfXml& xml = parsed.xml;
+    const XmlTree& xml = parsed.xml;
     const auto flagged = xml.firstChild(xml.root());
     EXPECT_TRUE(xml.declaresTooMany(flagged));
     EXPECT_EQ(xml.ns(flagged), Ns::OdfText);
@@ -159,9 +165,9 @@ struct RefusalCase {
     std::string description;
 };
 
-class OdfXmlRefusals : public testing::TestWithParam<RefusalCase> {};
+class XmlRefusals : public testing::TestWithParam<RefusalCase> {};
 
-TEST_P(OdfXmlRefusals, NameWhatIsWrongAndWhere) {
+TEST_P(XmlRefusals, NameWhatIsWrongAndWhere) {
     EXPECT_EQ(failureOf(GetParam().xml),
               "The presentation is damaged: the part content.xml " + GetParam().description);
 }
@@ -169,7 +175,7 @@ TEST_P(OdfXmlRefusals, NameWhatIsWrongAndWhere) {
 const std::string kNotWellFormed = "is not well-formed XML (";
 
 INSTANTIATE_TEST_SUITE_P(
-    OdfXml, OdfXmlRefusals,
+    XmlTree, XmlRefusals,
     testing::Values(
         RefusalCase{"Empty", "", kNotWellFormed + "No document element found at byte 0)."},
         RefusalCase{"OnlyMarkup", "<?xml version='1.0'?><!-- -->",
@@ -203,15 +209,15 @@ INSTANTIATE_TEST_SUITE_P(
                     kNotWellFormed + "Error parsing document declaration/processing instruction at byte 3)."},
         RefusalCase{"SecondElementBadlyNested", "<a/><b><c></b>",
                     kNotWellFormed + "Start-end tags mismatch at byte 12)."},
-        RefusalCase{"NulInATag", std::string("<a b\0='1'/>", 11),
-                    kNotWellFormed + "Error parsing element attribute at byte 4)."},
+        RefusalCase{"NulInATag", std::string("<a b\0='1'/>", 11), kNotWellFormed + "NUL character at byte 4)."},
+        RefusalCase{"NulInText", std::string("<a>x\0y</a>", 10), kNotWellFormed + "NUL character at byte 4)."},
         RefusalCase{"DocumentType", "<!DOCTYPE a [<!ENTITY e 'x'>]><a>&e;</a>",
                     "declares a document type, which is refused."},
         RefusalCase{"DeclaredEncoding", "<?xml version='1.0' encoding='ISO-8859-1'?><a/>",
                     "is not written in UTF-8 or UTF-16 (it declares the encoding \"ISO-8859-1\")."}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(OdfXml, DepthAndSizeAreBoundedByTheInputOnly) {
+TEST(XmlTree, DepthAndSizeAreBoundedByTheInputOnly) {
     // Nesting is followed without recursion.
     const int depth = 200'000;
     std::string nested;
@@ -227,11 +233,30 @@ TEST(OdfXml, DepthAndSizeAreBoundedByTheInputOnly) {
     EXPECT_EQ(failureOf(many + "</r>"),
               "The presentation is too large to read safely: the part content.xml holds more than 1500000 "
               "elements and attributes.");
+    // Only elements and attributes count, not what looks like them in text.
+    EXPECT_NO_THROW(Parsed("<r>" + std::string(limits::kMaxXmlNodes + 1, '=') + "</r>"));
 }
 
-TEST(OdfXml, NulInTextIsText) {
-    EXPECT_EQ(Parsed(std::string("<a>x\0y</a>", 10)).tree(), std::string("other:a('x\0y')", 14));
+TEST(XmlTree, ChoiceRequirementsAreResolvedInTheirOwnScope) {
+    const std::string mc = "http://schemas.openxmlformats.org/markup-compatibility/2006";
+    const std::string a = "http://schemas.openxmlformats.org/drawingml/2006/main";
+    Parsed parsed("<mc:r xmlns:mc='" + mc + "'><mc:Choice xmlns:a='" + a + "' Requires='a mc'/>" +
+                      "<mc:Choice Requires='a'/><mc:Choice Requires=' '/><mc:Fallback/></mc:r>",
+                  true);
+    const XmlTree& xml = parsed.xml;
+    auto choice = xml.firstChild(xml.root());
+    const auto required = [&] {
+        const auto list = xml.prefixList(choice);
+        choice = xml.nextSibling(choice);
+        return std::pair(list.found, list.allKnown);
+    };
+    EXPECT_EQ(required(), std::pair(true, true));  // a is declared on the Choice itself
+    EXPECT_EQ(required(), std::pair(true, false)); // ... and out of scope here
+    EXPECT_EQ(required(), std::pair(true, true));  // an empty list needs nothing
+    EXPECT_EQ(required(), std::pair(false, false));
 }
+
+
 
 } // namespace
 } // namespace orv

@@ -1,0 +1,175 @@
+#pragma once
+
+#include "extract/common/Namespaces.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orv {
+
+// How a part is read: the vocabulary of its namespaces, and the character
+// data rules of its format.
+struct XmlRules {
+    // Classifies every namespace the part declares.
+    NsClassifier classify = ClassifyOfficeOpenXml;
+    // Package parts: line ends in character data become LF, and white space
+    // alone between elements is dropped unless it is all an element holds
+    // (so a run of just a space keeps it). OpenDocument keeps character data
+    // as written: any run of white space there counts as one space anyway.
+    bool packageText = false;
+    // The unprefixed attribute, if any, whose value is a list of namespace
+    // prefixes (mc:Choice's Requires): the parser tells, in the element's own
+    // scope, whether each of them names a vocabulary the classifier knows.
+    std::string_view prefixListAttribute;
+};
+
+// What refusals call the text parsed: `subject` ("the part content.xml"),
+// `doctypeRule` ending the refusal of a document type ("which package parts
+// may not do"), and `part`, the failure's part (empty for a whole file).
+struct XmlSubject {
+    std::string subject;
+    std::string_view doctypeRule;
+    std::string part;
+};
+
+// An XML part (or a whole flat file) parsed in place into a flat tree:
+// elements and their character data, in document order, each element with its
+// attributes. Namespaces are resolved while parsing, through one table of
+// the prefixes in force, so a name look-up costs the same whatever the
+// declarations around it; every element and prefixed attribute keeps its
+// vocabulary.
+//
+// The parser takes well-formed XML: one document element, tags that nest and
+// match, attributes quoted and separated, comments, CDATA sections and
+// processing instructions closed, no NUL character anywhere. Character references (any number of
+// digits) and XML's five entities are decoded in character data and
+// attribute values; other entity references, and references to no character,
+// are kept as written, since no document type may declare them. A document
+// type declaration is refused. Line ends are normalised to LF in attribute
+// values (and, by the package rules, in character data). The text is UTF-8,
+// or UTF-16 (told by a byte order mark, or by "<?" in either byte order),
+// which is read from a UTF-8 copy; a declaration of any other encoding is
+// refused.
+class XmlTree {
+public:
+    using Id = std::uint32_t;
+    static constexpr Id kNone = ~Id{0};
+
+    XmlTree() = default;
+    ~XmlTree();
+    XmlTree(const XmlTree&) = delete;
+    XmlTree& operator=(const XmlTree&) = delete;
+    XmlTree(XmlTree&&) noexcept = default;
+    XmlTree& operator=(XmlTree&&) noexcept = default;
+
+    // Parses text[0, size). text[size] must exist (it is the end sentinel and
+    // is overwritten). Throws orv::Failure for a document that is not
+    // well-formed or that holds more than limits::kMaxXmlNodes elements and
+    // attributes. The text must outlive the tree.
+    void parse(char* text, std::size_t size, const XmlRules& rules, const XmlSubject& subject);
+
+    Id root() const { return m_root; }
+    // True when the tree points into its own UTF-8 copy of a UTF-16 text
+    // rather than into the text given, which the caller may then let go.
+    bool readFromCopy() const { return m_converted != nullptr; }
+
+    bool isText(Id node) const { return m_nodes[node].attributeCount == kTextMark; }
+    // The character data of a text node (a CDATA section's content as it is).
+    std::string_view text(Id node) const { return {m_nodes[node].name, m_nodes[node].nameLength}; }
+
+    Id firstChild(Id node) const { return m_nodes[node].firstChild; }
+    Id nextSibling(Id node) const { return m_nodes[node].nextSibling; }
+    // One past the last node the element holds: the nodes from `element` up
+    // to here are the element and everything in it, in document order.
+    Id subtreeEnd(Id element) const { return m_nodes[element].end; }
+    Id nodeCount() const { return static_cast<Id>(m_nodes.size()); }
+
+    // An element's local name, and its namespace's vocabulary (Ns::Other for
+    // an unbound prefix).
+    std::string_view local(Id element) const {
+        const Node& node = m_nodes[element];
+        return {node.name + node.colon, node.nameLength - node.colon};
+    }
+    Ns ns(Id element) const { return m_nodes[element].ns; }
+
+    struct Value {
+        bool found = false;
+        std::string_view text;
+    };
+    // The value of the attribute `local` in namespace `ns` on `element`.
+    // Attributes without a prefix are in no namespace and never match.
+    Value attribute(Id element, Ns ns, std::string_view local) const;
+    // The value of the attribute written exactly `name` (with its prefix, if
+    // any) on `element`: the first of that name.
+    Value attributeNamed(Id element, std::string_view name) const;
+    // For the rules' prefix-list attribute on `element`: found, and whether
+    // every prefix it lists names a vocabulary the classifier knows.
+    struct PrefixList {
+        bool found = false;
+        bool allKnown = false;
+    };
+    PrefixList prefixList(Id element) const;
+
+    // The element's attributes, in document order, for walks that look at
+    // every one (the relationships of a slide's links).
+    struct AttributeView {
+        std::string_view local;
+        Ns ns; // Ns::Other without a prefix
+        std::string_view value;
+    };
+    std::uint32_t attributeCount(Id element) const { return m_nodes[element].attributeCount; }
+    AttributeView attributeAt(Id element, std::uint32_t index) const;
+
+    // True for an element that declares more namespace prefixes than
+    // limits::kMaxNamespaceDeclarations; its declarations are not in force,
+    // and a walk that reaches it must refuse it (RequireDeclarationsInLimit).
+    bool declaresTooMany(Id element) const { return m_nodes[element].flags & kTooManyDeclarations; }
+
+private:
+    static constexpr std::uint32_t kTextMark = ~std::uint32_t{0};
+    static constexpr std::uint8_t kTooManyDeclarations = 1;
+    static constexpr std::uint8_t kDeclaration = 1;     // on an attribute: xmlns or xmlns:p
+    static constexpr std::uint8_t kPrefixList = 2;      // on the rules' prefix-list attribute
+    static constexpr std::uint8_t kPrefixListKnown = 4; // ... whose prefixes are all known
+
+    struct Node {
+        const char* name;        // qualified name, or character data
+        std::uint32_t nameLength;
+        std::uint32_t colon; // offset of the prefix's colon plus one; 0 without a prefix
+        Id firstChild = kNone;
+        Id nextSibling = kNone;
+        Id end = 0;
+        std::uint32_t firstAttribute = 0;
+        std::uint32_t attributeCount = 0; // kTextMark for character data
+        Ns ns = Ns::Other;
+        std::uint8_t flags = 0;
+    };
+    struct Attribute {
+        const char* name;
+        const char* value;
+        std::uint32_t nameLength;
+        std::uint32_t valueLength;
+        std::uint32_t colon; // as for Node
+        Ns ns = Ns::Other;
+        std::uint8_t flags = 0;
+    };
+
+    class Parser;
+    friend class Parser;
+    struct Storage;
+
+    std::vector<Node> m_nodes;
+    std::vector<Attribute> m_attributes;
+    Id m_root = kNone;
+    std::unique_ptr<char[]> m_converted; // the UTF-8 of a UTF-16 text
+};
+
+// Refuses an element that declares more namespace prefixes than any real
+// document does.
+void RequireDeclarationsInLimit(const XmlTree& xml, XmlTree::Id element);
+
+} // namespace orv
