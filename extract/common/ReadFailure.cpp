@@ -15,6 +15,11 @@ void ThrowOverLimit(const std::string& what, std::string part) {
                   std::move(part));
 }
 
+void ThrowOverLimit(const std::string& what, FaultSite site) {
+    throw Failure(FailureKind::OverLimit, "The presentation is too large to read safely: " + what + ".",
+                  std::string(site.part), site.offset);
+}
+
 void ThrowNotPresentation(const std::string& what) {
     throw Failure(FailureKind::NotPresentation, "The file is not a presentation: " + what + ".");
 }

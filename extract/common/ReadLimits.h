@@ -35,6 +35,7 @@ inline constexpr std::size_t kMaxSlides = 50'000;
 inline constexpr std::size_t kMaxShapesPerSlide = 100'000;
 inline constexpr std::size_t kMaxShapesPerFile = 1'000'000;
 inline constexpr std::size_t kMaxTextPerSlide = 16ull << 20; // bytes of text kept for one slide
+inline constexpr std::size_t kMaxTextPerFile = 128ull << 20; // ... for all slides of one file
 // Groups inside groups, entered only when all text is read. Real decks nest a
 // handful deep; the bound keeps the walk's recursion small.
 inline constexpr int kMaxGroupDepth = 64;

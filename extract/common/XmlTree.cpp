@@ -151,8 +151,9 @@ char* decodeInPlace(char* begin, char* end, bool lineEnds) {
 
 enum class Utf16 { No, LittleEndian, BigEndian };
 
-// UTF-16 as XML tells it: by a byte order mark (skipped), or by "<?" in
-// either byte order.
+// UTF-16 as XML tells it: by a byte order mark (skipped), or by a first
+// character whose other byte is zero, which UTF-8 text (holding no NUL)
+// cannot have.
 Utf16 utf16Form(const char* text, std::size_t size, std::size_t& skip) {
     const auto* b = reinterpret_cast<const unsigned char*>(text);
     skip = 0;
@@ -164,9 +165,9 @@ Utf16 utf16Form(const char* text, std::size_t size, std::size_t& skip) {
         skip = 2;
         return Utf16::BigEndian;
     }
-    if (size >= 4 && b[0] == '<' && b[1] == 0 && b[2] == '?' && b[3] == 0)
+    if (size >= 2 && b[0] != 0 && b[1] == 0)
         return Utf16::LittleEndian;
-    if (size >= 4 && b[0] == 0 && b[1] == '<' && b[2] == 0 && b[3] == '?')
+    if (size >= 2 && b[0] == 0 && b[1] != 0)
         return Utf16::BigEndian;
     return Utf16::No;
 }
@@ -360,7 +361,8 @@ private:
     [[noreturn, gnu::cold, gnu::noinline]] void tooManyNodes() const {
         ThrowOverLimit(m_subject.subject + " holds more than " + std::to_string(limits::kMaxXmlNodes) +
                            " elements and attributes",
-                       m_subject.part);
+                       FaultSite{m_subject.part, m_fromUtf16 ? std::nullopt
+                                                             : std::optional(static_cast<std::uint64_t>(m_p - m_begin))});
     }
 
     // A node linked as the last child of the open element (or the document
@@ -743,6 +745,8 @@ private:
 };
 
 void XmlTree::parse(char* text, std::size_t size, const XmlRules& rules, const XmlSubject& subject) {
+    m_part = subject.part;
+    m_text = text;
     std::size_t skip = 0;
     const Utf16 form = utf16Form(text, size, skip);
     m_converted.reset();
@@ -758,7 +762,19 @@ void XmlTree::parse(char* text, std::size_t size, const XmlRules& rules, const X
     if (bytes.size() % 2 != 0)
         out = PutUtf8(out, 0xFFFD); // an odd last byte
     const auto length = static_cast<std::size_t>(out - m_converted.get());
+    m_text = m_converted.get();
     Parser(*this, m_converted.get(), length, rules, subject, true).run(); // the sentinel has room
+}
+
+std::string XmlTree::Utf8Head(std::span<const std::uint8_t> bytes) {
+    std::size_t skip = 0;
+    const Utf16 form = utf16Form(reinterpret_cast<const char*>(bytes.data()), bytes.size(), skip);
+    if (form != Utf16::No)
+        return Utf16ToUtf8(bytes.subspan(skip), form == Utf16::BigEndian);
+    std::string head(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (head.starts_with("\xEF\xBB\xBF"))
+        head.erase(0, 3);
+    return head;
 }
 
 XmlTree::Value XmlTree::attribute(Id element, Ns ns, std::string_view local) const {
@@ -798,9 +814,12 @@ XmlTree::AttributeView XmlTree::attributeAt(Id element, std::uint32_t index) con
 }
 
 void RequireDeclarationsInLimit(const XmlTree& xml, XmlTree::Id element) {
-    if (xml.declaresTooMany(element))
-        ThrowDamaged("an element declares more than " + std::to_string(limits::kMaxNamespaceDeclarations) +
-                     " namespace prefixes");
+    if (!xml.declaresTooMany(element))
+        return;
+    const FaultSite site = xml.site(element);
+    ThrowDamaged("an element declares more than " + std::to_string(limits::kMaxNamespaceDeclarations) +
+                     " namespace prefixes",
+                 std::string(site.part), site.offset);
 }
 
 } // namespace orv

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "extract/common/Namespaces.h"
+#include "extract/common/ReadFailure.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,7 +53,7 @@ struct XmlSubject {
 // are kept as written, since no document type may declare them. A document
 // type declaration is refused. Line ends are normalised to LF in attribute
 // values (and, by the package rules, in character data). The text is UTF-8,
-// or UTF-16 (told by a byte order mark, or by "<?" in either byte order),
+// or UTF-16 (told by a byte order mark, or by a first character with a zero byte),
 // which is read from a UTF-8 copy; a declaration of any other encoding is
 // refused.
 class XmlTree {
@@ -71,6 +73,10 @@ public:
     // well-formed or that holds more than limits::kMaxXmlNodes elements and
     // attributes. The text must outlive the tree.
     void parse(char* text, std::size_t size, const XmlRules& rules, const XmlSubject& subject);
+
+    // The first bytes of a text as the parser reads them: UTF-16 as UTF-8, a
+    // byte order mark dropped. For recognising a document by its start.
+    static std::string Utf8Head(std::span<const std::uint8_t> bytes);
 
     Id root() const { return m_root; }
     // True when the tree points into its own UTF-8 copy of a UTF-16 text
@@ -124,6 +130,16 @@ public:
     std::uint32_t attributeCount(Id element) const { return m_nodes[element].attributeCount; }
     AttributeView attributeAt(Id element, std::uint32_t index) const;
 
+    // Where a node stands, for refusals: the part parsed and the byte offset
+    // of the node (an element's '<') in its text, unknown for a text read
+    // from a UTF-16 copy.
+    FaultSite site(Id node) const {
+        const Node& n = m_nodes[node];
+        if (m_converted)
+            return {m_part, std::nullopt};
+        return {m_part, static_cast<std::uint64_t>(n.name - m_text) - (n.attributeCount == kTextMark ? 0 : 1)};
+    }
+
     // True for an element that declares more namespace prefixes than
     // limits::kMaxNamespaceDeclarations; its declarations are not in force,
     // and a walk that reaches it must refuse it (RequireDeclarationsInLimit).
@@ -165,6 +181,8 @@ private:
     std::vector<Node> m_nodes;
     std::vector<Attribute> m_attributes;
     Id m_root = kNone;
+    const char* m_text = nullptr; // what the nodes point into
+    std::string m_part;
     std::unique_ptr<char[]> m_converted; // the UTF-8 of a UTF-16 text
 };
 

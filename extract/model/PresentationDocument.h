@@ -1,5 +1,6 @@
 #pragma once
 
+#include "extract/common/ReadFailure.h"
 #include "extract/model/PresentationContent.h"
 
 #include <cstddef>
@@ -34,17 +35,20 @@ private:
 
 // Counts what the slides of one file build, across slides: refuses a slide
 // with more shapes or text than any real slide holds, and a file with more
-// shapes in all than any real presentation. The readers call it as they go.
+// shapes or text in all than any real presentation. The readers call it as
+// they go, and check text that a file can ask for in a few bytes before it is
+// built.
 class ShapeBudget {
 public:
     // One more shape with `textBytes` of text on the slide being read.
-    void addShape(std::size_t textBytes);
+    void addShape(std::size_t textBytes, FaultSite site = {});
     // Text appended to the slide being read.
-    void addText(std::size_t bytes);
+    void addText(std::size_t bytes, FaultSite site = {});
     // Refuses, before it is built, a shape whose text would reach
-    // `shapeTextBytes` on the slide being read (text that a file can ask for
-    // in a few bytes, such as a count of spaces).
-    void checkShapeText(std::size_t shapeTextBytes) const;
+    // `shapeTextBytes` on the slide being read, or take the file's text past
+    // its bound (text that a file can ask for in a few bytes, such as a
+    // count of spaces). `site` is where the text comes from, for the refusal.
+    void checkShapeText(std::size_t shapeTextBytes, FaultSite site = {}) const;
     // Starts counting a new slide.
     void nextSlide();
 
@@ -52,6 +56,7 @@ private:
     std::size_t m_slideShapes = 0;
     std::size_t m_slideText = 0;
     std::size_t m_fileShapes = 0;
+    std::size_t m_fileText = 0;
 };
 
 // Adds one text of the "all text" mode to the slide, counted against

@@ -30,6 +30,8 @@ constexpr std::string_view kFlatExtensions[] = {"fodp"};
 constexpr std::string_view kFlatMimeTypes[] = {"application/vnd.oasis.opendocument.presentation-flat-xml"};
 constexpr std::string_view kContentPart = "content.xml";
 const XmlRules kRules{ClassifyOpenDocument, false, {}};
+// How far into a file a flat document's root element may begin.
+constexpr std::size_t kFlatSniffBytes = 64 << 10;
 constexpr std::string_view kDoctypeRule = "which is refused in OpenDocument files";
 
 std::string_view trimmed(std::string_view text) {
@@ -224,15 +226,42 @@ std::unique_ptr<PresentationDocument> openPackage(FormatProbe& probe, ReadOption
     return document;
 }
 
-// A flat document's root element declares the office namespace, after the XML
-// declaration and perhaps a comment: within the first bytes the probe holds.
+// A flat document's root element declares the office namespace. Before it
+// may stand the XML declaration, comments, processing instructions (and a
+// document type, which the parser then refuses); they are looked past within
+// the first kFlatSniffBytes of the file, in UTF-8 or UTF-16.
 int bidFlat(FormatProbe& probe) {
-    const auto head = probe.head();
-    std::string_view text(reinterpret_cast<const char*>(head.data()), head.size());
-    if (text.starts_with("\xEF\xBB\xBF"))
-        text.remove_prefix(3);
-    text = text.substr(std::min(text.size(), text.find_first_not_of(" \t\r\n")));
-    return text.starts_with('<') && text.find(kOfficeNamespace) != std::string_view::npos ? 1 : 0;
+    const ByteSource& source = probe.source();
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::min<std::uint64_t>(kFlatSniffBytes, source.size())));
+    source.read(0, bytes);
+    const std::string head = XmlTree::Utf8Head(bytes);
+    std::string_view text = head;
+    for (;;) {
+        text.remove_prefix(std::min(text.size(), text.find_first_not_of(" \t\r\n")));
+        std::string_view close;
+        std::size_t from = 2;
+        if (text.starts_with("<?")) {
+            close = "?>";
+        } else if (text.starts_with("<!--")) {
+            close = "-->";
+        } else if (text.starts_with("<!DOCTYPE")) {
+            // Looked past so that the parser names it: documents may not have one.
+            close = ">";
+            const auto subset = text.find('[');
+            if (subset != std::string_view::npos && subset < text.find('>'))
+                from = text.find(']', subset);
+        } else {
+            break;
+        }
+        const auto end = from == std::string_view::npos ? from : text.find(close, from);
+        if (end == std::string_view::npos)
+            return 0;
+        text.remove_prefix(end + close.size());
+    }
+    if (!text.starts_with('<'))
+        return 0;
+    const std::string_view rootTag = text.substr(0, text.find('>'));
+    return rootTag.find(kOfficeNamespace) != std::string_view::npos ? 1 : 0;
 }
 
 std::unique_ptr<PresentationDocument> openFlat(FormatProbe& probe, ReadOptions options) {

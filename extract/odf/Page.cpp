@@ -9,14 +9,16 @@
 #include <limits>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 namespace orv::odf {
 
 namespace {
 
-[[noreturn]] void nestedTooDeep() {
+[[noreturn]] void nestedTooDeep(const XmlTree& xml, XmlTree::Id element) {
     ThrowOverLimit("a slide's shapes or text nest more than " + std::to_string(limits::kMaxTextNesting) +
-                   " levels deep");
+                       " levels deep",
+                   xml.site(element));
 }
 
 bool isRawSpace(char c) {
@@ -37,18 +39,20 @@ class ParagraphWriter {
 public:
     ParagraphWriter(std::string& out, const ShapeBudget& budget) : m_out(out), m_budget(budget) {}
 
-    void characters(std::string_view data) {
+    void characters(std::string_view data, FaultSite site) {
+        m_budget.checkShapeText(m_out.size() + data.size() + 1, site);
         if (onlyLoneSpaces(data))
             appendLoneSpaced(data);
         else
             appendCollapsing(data);
     }
 
-    void spaces(std::size_t count) {
+    void spaces(std::size_t count, FaultSite site) {
         flush();
         m_budget.checkShapeText(m_out.size() < std::numeric_limits<std::size_t>::max() - count
                                     ? m_out.size() + count
-                                    : std::numeric_limits<std::size_t>::max());
+                                    : std::numeric_limits<std::size_t>::max(),
+                                site);
         m_out.append(count, ' ');
     }
 
@@ -169,10 +173,10 @@ bool processesContent(const XmlTree& xml, XmlTree::Id foreign) {
 // bullets are.
 void appendInline(const XmlTree& xml, XmlTree::Id element, int depth, ParagraphWriter& writer) {
     if (depth > limits::kMaxTextNesting)
-        nestedTooDeep();
+        nestedTooDeep(xml, element);
     for (auto child = xml.firstChild(element); child != XmlTree::kNone; child = xml.nextSibling(child)) {
         if (xml.isText(child)) {
-            writer.characters(xml.text(child));
+            writer.characters(xml.text(child), xml.site(child));
             continue;
         }
         RequireDeclarationsInLimit(xml, child);
@@ -180,7 +184,7 @@ void appendInline(const XmlTree& xml, XmlTree::Id element, int depth, ParagraphW
         const Ns ns = xml.ns(child);
         if (ns == Ns::OdfText) {
             if (local == "s")
-                writer.spaces(spaceCount(xml, child));
+                writer.spaces(spaceCount(xml, child), xml.site(child));
             else if (local == "tab")
                 writer.put('\t');
             else if (local == "line-break")
@@ -208,7 +212,7 @@ bool anyName(std::string_view) {
 template <typename Wanted, typename Visit>
 void forEachElement(const XmlTree& xml, XmlTree::Id parent, int depth, Wanted&& wanted, Visit&& visit) {
     if (depth > limits::kMaxTextNesting)
-        nestedTooDeep();
+        nestedTooDeep(xml, parent);
     for (auto child = xml.firstChild(parent); child != XmlTree::kNone; child = xml.nextSibling(child)) {
         if (xml.isText(child))
             continue;
@@ -445,7 +449,7 @@ void addShape(XmlTree::Id element, ShapeKind kind, int depth, int groupDepth, Pa
     }
     if (shape.hasTextFrame && isEmptyPlaceholder(xml, element))
         shape.text.clear();
-    walk.budget.addShape(shape.text.size());
+    walk.budget.addShape(shape.text.size(), xml.site(element));
     if (walk.allText)
         walk.place(topLevel ? TextPlace::Shape : TextPlace::Group, std::move(name), shape.text);
     if (topLevel)
@@ -455,15 +459,14 @@ void addShape(XmlTree::Id element, ShapeKind kind, int depth, int groupDepth, Pa
 // The addresses of the mailto: links (xlink:href of text:a and draw:a) of the
 // page's shapes, at any depth, in document order, each target once; links in
 // the notes and comments are theirs, not the slide's.
-void appendLinks(XmlTree::Id parent, int depth, std::vector<std::string>& seen, PageWalk& walk) {
+void appendLinks(XmlTree::Id parent, int depth, std::unordered_set<std::string_view>& seen, PageWalk& walk) {
     const XmlTree& xml = walk.xml;
     forEachElement(xml, parent, depth, [&](XmlTree::Id child, Ns ns, std::string_view local) {
         if (isNotes(ns, local) || isComment(ns, local))
             return;
         if ((ns == Ns::OdfText || ns == Ns::OdfDraw) && local == "a") {
             const auto href = xml.attribute(child, Ns::OdfXLink, "href");
-            if (href.found && std::find(seen.begin(), seen.end(), href.text) == seen.end()) {
-                seen.emplace_back(href.text);
+            if (href.found && seen.insert(href.text).second) {
                 if (auto address = MailtoAddress(href.text))
                     walk.place(TextPlace::Link, {}, std::move(*address));
             }
@@ -491,7 +494,7 @@ void readAllTextAfterShapes(XmlTree::Id page, PageWalk& walk) {
             if (isComment(ns, local))
                 walk.place(TextPlace::Comment, {}, textOf(xml, child, walk.budget));
         });
-    std::vector<std::string> seen;
+    std::unordered_set<std::string_view> seen; // targets in the tree, which outlives the walk
     appendLinks(page, 0, seen, walk);
 }
 

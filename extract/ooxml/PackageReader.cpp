@@ -158,13 +158,13 @@ void collectShapes(const XmlTree& xml, XmlTree::Id container, int depth, int gro
         if (autoShape && ns == Ns::Presentation) {
             std::string text = shapeText(xml, child);
             std::string name = shapeName(xml, child);
-            walk.budget.addShape(text.size());
+            walk.budget.addShape(text.size(), xml.site(child));
             if (walk.allText)
                 walk.place(topLevel ? TextPlace::Shape : TextPlace::Group, name, text);
             if (topLevel)
                 walk.slide.shapes.push_back({true, std::move(text), std::move(name)});
         } else if (otherShape && ns == Ns::Presentation) {
-            walk.budget.addShape(0);
+            walk.budget.addShape(0, xml.site(child));
             std::string name = shapeName(xml, child);
             if (walk.allText && local == "grpSp") {
                 if (groupDepth >= limits::kMaxGroupDepth)
