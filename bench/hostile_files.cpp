@@ -78,6 +78,61 @@ std::string odpNamespaces(std::size_t prefixes, std::size_t elements) {
         repeated("<draw:custom-shape" + declarations + "><text:p>x</text:p></draw:custom-shape>", elements));
 }
 
+// Nested spans that each declare `prefixes` prefixes, and inside them `inner`
+// spans that each declare one more: a name look-up that walked the bindings
+// in scope would walk them all for every inner span.
+std::string odpNamespaceChain(std::size_t outer, std::size_t prefixes, std::size_t inner, bool flat = false) {
+    std::string declarations;
+    for (std::size_t i = 0; i < prefixes; ++i)
+        declarations += " xmlns:c" + std::to_string(i) + "=\"urn:c" + std::to_string(i) + "\"";
+    return odpWith("<draw:custom-shape><text:p>" + repeated("<text:span" + declarations + ">", outer) +
+                       repeated("<text:span xmlns:q=\"urn:q\">x<text:s/></text:span>", inner) +
+                       repeated("</text:span>", outer) + "</text:p></draw:custom-shape>",
+                   flat);
+}
+
+// `pages` slides, each asking for `spaces` spaces in a few bytes.
+std::string odpSpacesOnEveryPage(std::size_t pages, std::size_t spaces) {
+    OdpBuilder b;
+    for (std::size_t i = 0; i < pages; ++i)
+        b.addSlide().addRawXml("<draw:custom-shape><text:p>a<text:s text:c=\"" + std::to_string(spaces) +
+                               "\"/>b</text:p></draw:custom-shape>");
+    return b.bytes();
+}
+
+// One slide with `count` links, each to another address.
+std::string odpLinks(std::size_t count) {
+    std::string links;
+    for (std::size_t i = 0; i < count; ++i)
+        links += "<text:a xlink:href=\"mailto:a" + std::to_string(i) + "@example.com\">x</text:a>";
+    return odpWith("<draw:custom-shape><text:p>" + links + "</text:p></draw:custom-shape>");
+}
+
+// A deck whose content part is UTF-16 and holds a shape of `chars` characters.
+std::string odpUtf16Content(std::size_t chars) {
+    // A few thousand letters over and over: compressed as an office suite
+    // would, well below a zip bomb's ratio.
+    std::string pattern;
+    for (std::size_t i = 0; i < 3000; ++i)
+        pattern += static_cast<char>('a' + (i * 7919 + i / 13) % 26);
+    std::string text;
+    text.reserve(chars);
+    while (text.size() < chars)
+        text += pattern;
+    text.resize(chars);
+    OdpBuilder b;
+    b.addSlide().addRawXml("<draw:custom-shape><text:p>" + text + "</text:p></draw:custom-shape>");
+    const std::string utf8 = b.contentXml();
+    std::string utf16 = "\xFF\xFE";
+    utf16.reserve(2 + utf8.size() * 2);
+    for (const char c : utf8) {
+        utf16 += c;
+        utf16 += '\0';
+    }
+    b.setPart("content.xml", std::move(utf16));
+    return b.bytes();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -127,6 +182,11 @@ int main(int argc, char** argv) {
                  "<draw:rect><text:p><text:s text:c=\"18446744073709551615\"/></text:p></draw:rect>");
          }},
         {"odp-namespaces-1001x2000.odp", [] { return odpNamespaces(1001, 2000); }},
+        {"odp-namespace-chain-95x1000.odp", [] { return odpNamespaceChain(95, 1000, 100'000); }},
+        {"odp-namespace-chain-95x1000.fodp", [] { return odpNamespaceChain(95, 1000, 40'000, true); }},
+        {"odp-spaces-50000-pages.odp", [] { return odpSpacesOnEveryPage(50'000, 16'777'152); }},
+        {"odp-links-100000.odp", [] { return odpLinks(100'000); }},
+        {"odp-utf16-content-63MiB.odp", [] { return odpUtf16Content(33'000'000); }},
         {"odp-references-7000000.odp",
          [] {
              return odpWith("<draw:rect><text:p>" + repeated("&#x1F600;", 7'000'000) +

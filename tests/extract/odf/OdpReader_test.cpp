@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace orv {
 namespace {
 
@@ -330,28 +333,119 @@ TEST(OdpReader, FlatFilesAreRecognisedOnlyByTheirVocabulary) {
               "OpenDocument files.");
 }
 
-TEST(OdpReader, BudgetsRefuseWhatFewBytesAskFor) {
-    OdpBuilder spaces;
-    spaces.addSlide().addRawXml("<draw:custom-shape><text:p>a<text:s text:c=\"99999999999999999999999\"/>"
-                                "</text:p></draw:custom-shape>");
-    EXPECT_EQ(FailureOf(spaces.bytes()),
-              "The presentation is too large to read safely: a slide holds more than 16 MiB of text.");
+// One slide holding `xml`, as a package; and the offset in its content part of
+// the `nth` (from 0) occurrence of `marker`.
+OdpBuilder deckWith(const std::string& xml) {
+    OdpBuilder b;
+    b.addSlide().addRawXml(xml);
+    return b;
+}
 
-    OdpBuilder nested;
-    std::string spans;
-    for (int i = 0; i < limits::kMaxTextNesting + 1; ++i)
-        spans = "<text:span>" + spans + "</text:span>";
-    nested.addSlide().addRawXml("<draw:custom-shape><text:p>" + spans + "</text:p></draw:custom-shape>");
-    EXPECT_EQ(
-        FailureOf(nested.bytes()),
-        "The presentation is too large to read safely: a slide's shapes or text nest more than 100 levels "
-        "deep.");
+std::uint64_t offsetIn(const OdpBuilder& b, const std::string& marker, std::size_t nth = 0) {
+    const std::string content = b.contentXml();
+    std::size_t at = content.find(marker);
+    for (std::size_t i = 0; i < nth; ++i)
+        at = content.find(marker, at + 1);
+    return at;
+}
+
+std::string repeated(const std::string& unit, std::size_t count) {
+    std::string out;
+    for (std::size_t i = 0; i < count; ++i)
+        out += unit;
+    return out;
+}
+
+// Each budget refuses what a few bytes ask for, naming where: the part and
+// the offset of the element that crosses it.
+TEST(OdpReader, BudgetsRefuseWithKindAndOffset) {
+    const std::string spaces = "<text:s text:c=\"16777100\"/>";
+    const auto shapeWith = [](const std::string& inner) {
+        return "<draw:custom-shape><text:p>a" + inner + "</text:p></draw:custom-shape>";
+    };
+    std::string declarations;
+    for (std::size_t i = 0; i <= limits::kMaxNamespaceDeclarations; ++i)
+        declarations += " xmlns:x" + std::to_string(i) + "=\"urn:x\"";
+    OdpBuilder pages;
+    for (int i = 0; i < 9; ++i)
+        pages.addSlide().addRawXml(shapeWith(spaces));
+    struct Row {
+        const char* name;
+        OdpBuilder deck;
+        FailureKind kind;
+        std::uint64_t offset;
+    };
+    const auto slideText = deckWith(shapeWith("<text:s text:c=\"99999999999999999999999\"/>"));
+    const auto nesting = deckWith(shapeWith(repeated("<text:span>", limits::kMaxTextNesting + 1) +
+                                            repeated("</text:span>", limits::kMaxTextNesting + 1)));
+    const auto shapes = deckWith(repeated("<draw:rect/>", limits::kMaxShapesPerSlide + 1));
+    const auto prefixes = deckWith("<draw:custom-shape" + declarations + "/>");
+    const Row rows[] = {
+        {"text of a slide", slideText, FailureKind::OverLimit, offsetIn(slideText, "<text:s ")},
+        {"text of the whole file", pages, FailureKind::OverLimit, offsetIn(pages, "<text:s ", 8)},
+        {"nesting", nesting, FailureKind::OverLimit, offsetIn(nesting, "<text:span>", limits::kMaxTextNesting - 1)},
+        {"shapes on a slide", shapes, FailureKind::OverLimit,
+         offsetIn(shapes, "<draw:rect/>", limits::kMaxShapesPerSlide)},
+        {"declarations on an element", prefixes, FailureKind::Damaged, offsetIn(prefixes, "<draw:custom-shape")},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(test::RefusalOf(row.deck.bytes()), (test::Refusal{row.kind, "content.xml", row.offset}))
+            << row.name << ": " << FailureOf(row.deck.bytes());
+
+    // The parser's count of elements and attributes: only they count, and
+    // the refusal names where it was crossed.
+    const auto elements = deckWith(repeated("<a/>", limits::kMaxXmlNodes));
+    const auto refusal = test::RefusalOf(elements.bytes());
+    ASSERT_TRUE(refusal);
+    EXPECT_EQ(refusal->kind, FailureKind::OverLimit);
+    EXPECT_EQ(elements.contentXml().substr(*refusal->offset, 4), "<a/>");
+    EXPECT_EQ(FailureOf(deckWith(shapeWith(std::string(limits::kMaxXmlNodes + 1, '=') + " a@b.com")).bytes()),
+              test::kNoFailure);
 
     std::string big = "<office:document xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\">";
     big.resize(limits::kMaxFlatDocumentSize + 1, ' ');
-    EXPECT_EQ(FailureOf(big),
-              "The presentation is too large to read safely: a flat OpenDocument file is read "
-              "whole, and this one is larger than 64 MiB.");
+    EXPECT_EQ(test::RefusalOf(big), test::Refusal{FailureKind::OverLimit});
+}
+
+// `text` (ASCII) as UTF-16, with or without a byte order mark.
+std::string utf16(const std::string& text, bool bigEndian, bool mark) {
+    std::string out = mark ? (bigEndian ? "\xFE\xFF" : "\xFF\xFE") : "";
+    for (const char c : text)
+        out += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    return out;
+}
+
+// Well-formed files that an earlier parser read wrongly or refused: each
+// gives its address.
+TEST(OdpReader, WellFormedFilesAreRead) {
+    OdpBuilder plain;
+    plain.addSlide().addShape({"a@b.com"});
+    const std::string flat = plain.flatBytes();
+    const std::string declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
+    const std::string body = flat.substr(flat.find("?>") + 2);
+    const std::string utf16Flat = "<?xml version=\"1.0\" encoding=\"UTF-16\"?>" + body;
+    const struct {
+        const char* name;
+        std::string bytes;
+    } rows[] = {
+        {"reference with leading zeros",
+         deckWith("<draw:custom-shape><text:p>a&#000000064;b.com</text:p></draw:custom-shape>").bytes()},
+        {"flat UTF-16, little-endian, marked", utf16(utf16Flat, false, true)},
+        {"flat UTF-16, little-endian, unmarked", utf16(utf16Flat, false, false)},
+        {"flat UTF-16, big-endian, marked", utf16(utf16Flat, true, true)},
+        {"flat UTF-16, big-endian, unmarked", utf16(body, true, false)},
+        {"long comment before the root", declaration + "<!--" + std::string(5000, '-') + " -->" + body},
+        {"element name longer than 65,535 bytes",
+         deckWith("<draw:custom-shape><text:p>a@b.com</text:p></draw:custom-shape><x" + std::string(70'000, 'n') +
+                  "/>")
+             .bytes()},
+        {"equals signs in text",
+         deckWith("<draw:custom-shape><text:p>" + std::string(1'600'000, '=') + " a@b.com</text:p></draw:custom-shape>")
+             .bytes()},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(test::AddressesIn(ReadBytes(row.bytes)), std::vector<std::string>{"a@b.com"})
+            << row.name << ": " << FailureOf(row.bytes);
 }
 
 // The scopes down to the presentation are kept between slides: a shape refused
