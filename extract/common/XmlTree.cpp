@@ -211,59 +211,94 @@ XmlTree::~XmlTree() {
     }
 }
 
-// The prefixes in force while a text is parsed: for each prefix, the stack of
-// its bindings from the outermost declaring element in, so that resolving a
-// prefix costs one look-up whatever the number of declarations in scope. A
-// few recent answers are kept while the bindings stay the same: neighbouring
-// elements mostly share a handful of prefixes.
+// The prefixes in force while a text is parsed: for each prefix ever
+// declared, its binding in force, each binding remembering the one it hides,
+// so that resolving a prefix costs one look-up whatever the number of
+// declarations in scope. The few prefixes of a real part are found by a
+// scan; a part that declares many gets an index.
 class PrefixTable {
 public:
     explicit PrefixTable(NsClassifier classify) : m_classify(classify) {}
 
     void declare(std::string_view prefix, std::string_view uri) {
-        m_stacks[prefix].push_back(m_classify(uri));
-        m_declared.push_back(prefix);
-        ++m_generation;
+        forget();
+        const std::uint32_t entry = entryOf(prefix, true);
+        m_bindings.push_back({entry, m_entries[entry].current, m_classify(uri)});
+        m_entries[entry].current = static_cast<std::int32_t>(m_bindings.size() - 1);
     }
-    std::size_t mark() const { return m_declared.size(); }
+    std::size_t mark() const { return m_bindings.size(); }
     // Takes out the bindings declared since `mark`.
     void release(std::size_t mark) {
-        if (m_declared.size() == mark)
-            return;
-        while (m_declared.size() > mark) {
-            m_stacks[m_declared.back()].pop_back();
-            m_declared.pop_back();
+        if (m_bindings.size() > mark)
+            forget();
+        while (m_bindings.size() > mark) {
+            const Binding& binding = m_bindings.back();
+            m_entries[binding.entry].current = binding.hidden;
+            m_bindings.pop_back();
         }
-        ++m_generation;
     }
 
     Ns resolve(std::string_view prefix) {
-        std::size_t slot = prefix.size();
-        if (!prefix.empty())
-            slot = slot * 31 + static_cast<unsigned char>(prefix.front()) * 7 + static_cast<unsigned char>(prefix.back());
-        Recent& recent = m_recent[slot % m_recent.size()];
-        if (recent.generation == m_generation && recent.prefix == prefix)
-            return recent.ns;
-        Ns ns = Ns::Other;
-        const auto found = m_stacks.find(prefix);
-        if (found != m_stacks.end() && !found->second.empty())
-            ns = found->second.back();
-        recent = {m_generation, prefix, ns};
+        // Neighbouring elements mostly share one or two prefixes.
+        for (Recent& recent : m_recent)
+            if (recent.valid && recent.prefix.size() == prefix.size() &&
+                sameBytes(recent.prefix.data(), prefix.data(), prefix.size()))
+                return recent.ns;
+        const std::uint32_t entry = entryOf(prefix, false);
+        const Ns ns = entry == kNoEntry || m_entries[entry].current < 0
+                          ? Ns::Other
+                          : m_bindings[static_cast<std::size_t>(m_entries[entry].current)].ns;
+        m_recent[1] = m_recent[0];
+        m_recent[0] = {true, prefix, ns};
         return ns;
     }
 
 private:
+    static constexpr std::uint32_t kNoEntry = ~std::uint32_t{0};
+    static constexpr std::size_t kScanned = 16; // prefixes found by a scan; more get an index
+
+    struct Entry {
+        std::string_view prefix;
+        std::int32_t current = -1; // binding in force, -1 for none
+    };
     struct Recent {
-        std::uint64_t generation = ~std::uint64_t{0};
+        bool valid = false;
         std::string_view prefix;
         Ns ns = Ns::Other;
     };
 
+    void forget() { m_recent = {}; }
+    struct Binding {
+        std::uint32_t entry;
+        std::int32_t hidden; // the binding it hides
+        Ns ns;
+    };
+
+    std::uint32_t entryOf(std::string_view prefix, bool add) {
+        if (m_index.empty()) {
+            for (std::size_t i = 0; i < m_entries.size(); ++i) {
+                const std::string_view known = m_entries[i].prefix;
+                if (known.size() == prefix.size() && sameBytes(known.data(), prefix.data(), prefix.size()))
+                    return static_cast<std::uint32_t>(i);
+            }
+        } else if (const auto found = m_index.find(prefix); found != m_index.end()) {
+            return found->second;
+        }
+        if (!add)
+            return kNoEntry;
+        const auto entry = static_cast<std::uint32_t>(m_entries.size());
+        m_entries.push_back({prefix});
+        if (!m_index.empty() || m_entries.size() > kScanned)
+            for (std::size_t i = m_index.size(); i < m_entries.size(); ++i)
+                m_index.emplace(m_entries[i].prefix, static_cast<std::uint32_t>(i));
+        return entry;
+    }
+
     NsClassifier m_classify;
-    std::unordered_map<std::string_view, std::vector<Ns>> m_stacks;
-    std::vector<std::string_view> m_declared;
-    std::uint64_t m_generation = 0;
-    std::array<Recent, 16> m_recent{};
+    std::vector<Entry> m_entries;
+    std::vector<Binding> m_bindings;
+    std::unordered_map<std::string_view, std::uint32_t> m_index;
+    std::array<Recent, 2> m_recent{};
 };
 
 class XmlTree::Parser {
