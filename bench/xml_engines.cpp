@@ -54,7 +54,7 @@ std::vector<Part> loadParts(const std::filesystem::path& dir, std::size_t maxFil
                 break;
             const auto bytes = zip.read(*index, name);
             parts.push_back({std::string(bytes.data.get(), bytes.size),
-                             odp ? orv::XmlRules{orv::ClassifyOpenDocument, false, {}} : orv::PackagePartRules()});
+                             odp ? orv::XmlRules{orv::ClassifyOpenDocument, false, {}, {}} : orv::PackagePartRules()});
             if (odp)
                 break;
         }

@@ -5,11 +5,11 @@
 namespace orv {
 
 XmlRules PackagePartRules() {
-    return {ClassifyOfficeOpenXml, true, "Requires"};
+    return {ClassifyOfficeOpenXml, true, "Requires", {}};
 }
 
-void ParseXmlPart(XmlPart& part) {
-    ParseXmlDocument(part, PackagePartRules(), "the part " + FileText(part.name), "which package parts may not do");
+void ParseXmlPart(XmlPart& part, const XmlRules& rules) {
+    ParseXmlDocument(part, rules, "the part " + FileText(part.name), "which package parts may not do");
 }
 
 void ParseXmlDocument(XmlPart& part, const XmlRules& rules, std::string subject, std::string_view doctypeRule) {

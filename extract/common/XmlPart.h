@@ -23,11 +23,12 @@ struct XmlPart {
 // prefixes.
 XmlRules PackagePartRules();
 
-// Parses the bytes in place by the package rules. A part that is not
-// well-formed, declares a document type (packages may not), or holds more
-// elements and attributes than limits::kMaxXmlNodes fails with a description
-// that names the part.
-void ParseXmlPart(XmlPart& part);
+// Parses the bytes in place by the package rules (or others, such as the
+// package rules with elements to skip). A part that is not well-formed,
+// declares a document type (packages may not), or holds more elements and
+// attributes than limits::kMaxXmlNodes fails with a description that names
+// the part.
+void ParseXmlPart(XmlPart& part, const XmlRules& rules = PackagePartRules());
 
 // The same with other rules and the descriptions' wording given: `subject`
 // names what is parsed, `doctypeRule` ends the refusal of a document type.

@@ -239,17 +239,30 @@ public:
     }
 
     Ns resolve(std::string_view prefix) {
-        // Neighbouring elements mostly share one or two prefixes.
-        for (Recent& recent : m_recent)
-            if (recent.valid && recent.prefix.size() == prefix.size() &&
-                sameBytes(recent.prefix.data(), prefix.data(), prefix.size()))
-                return recent.ns;
-        const std::uint32_t entry = entryOf(prefix, false);
-        const Ns ns = entry == kNoEntry || m_entries[entry].current < 0
-                          ? Ns::Other
-                          : m_bindings[static_cast<std::size_t>(m_entries[entry].current)].ns;
-        m_recent[1] = m_recent[0];
-        m_recent[0] = {true, prefix, ns};
+        // Recent answers, good while no binding changes: neighbouring elements
+        // mostly share one or two prefixes, and an element and its attributes
+        // use a handful over and over.
+        for (const Recent* recent : {&m_last[0], &m_last[1]})
+            if (recent->generation == m_generation && recent->prefix.size() == prefix.size() &&
+                sameBytes(recent->prefix.data(), prefix.data(), prefix.size()))
+                return recent->ns;
+        std::size_t slot = prefix.size();
+        if (!prefix.empty())
+            slot += static_cast<unsigned char>(prefix.front()) * 7u + static_cast<unsigned char>(prefix.back()) * 3u;
+        Recent& recent = m_recent[slot % m_recent.size()];
+        Ns ns;
+        if (recent.generation == m_generation && recent.prefix.size() == prefix.size() &&
+            sameBytes(recent.prefix.data(), prefix.data(), prefix.size())) {
+            ns = recent.ns;
+        } else {
+            const std::uint32_t entry = entryOf(prefix, false);
+            ns = entry == kNoEntry || m_entries[entry].current < 0
+                     ? Ns::Other
+                     : m_bindings[static_cast<std::size_t>(m_entries[entry].current)].ns;
+            recent = {m_generation, prefix, ns};
+        }
+        m_last[1] = m_last[0];
+        m_last[0] = {m_generation, prefix, ns};
         return ns;
     }
 
@@ -262,12 +275,12 @@ private:
         std::int32_t current = -1; // binding in force, -1 for none
     };
     struct Recent {
-        bool valid = false;
+        std::uint64_t generation = ~std::uint64_t{0};
         std::string_view prefix;
         Ns ns = Ns::Other;
     };
 
-    void forget() { m_recent = {}; }
+    void forget() { ++m_generation; }
     struct Binding {
         std::uint32_t entry;
         std::int32_t hidden; // the binding it hides
@@ -298,7 +311,9 @@ private:
     std::vector<Entry> m_entries;
     std::vector<Binding> m_bindings;
     std::unordered_map<std::string_view, std::uint32_t> m_index;
-    std::array<Recent, 2> m_recent{};
+    std::array<Recent, 64> m_recent{};
+    std::array<Recent, 2> m_last{};
+    std::uint64_t m_generation = 0;
 };
 
 class XmlTree::Parser {
@@ -308,7 +323,11 @@ public:
     Parser(XmlTree& xml, char* text, std::size_t size, const XmlRules& rules, const XmlSubject& subject,
            bool fromUtf16)
         : m_xml(xml), m_begin(text), m_p(text), m_end(text + size), m_rules(rules), m_subject(subject),
-          m_prefixes(rules.classify), m_fromUtf16(fromUtf16) {}
+          m_prefixes(rules.classify), m_fromUtf16(fromUtf16) {
+        for (const auto& entry : rules.skip)
+            if (entry.local.size() < 64)
+                m_skipLengths |= std::uint64_t{1} << entry.local.size();
+    }
 
     void run() {
         Storage& spare = Storage::spare();
@@ -362,9 +381,11 @@ public:
 
 private:
     struct Open {
-        Id element;
+        Id element; // kNone for an element that is skipped
         Id lastChild;
         std::size_t prefixMark;
+        const char* name;
+        std::uint32_t nameLength;
         // For the package rules on white space: the element's first run of
         // character data was taken as its value, and it has had a child
         // since (an element, a CDATA section, or a later run).
@@ -419,6 +440,8 @@ private:
     }
 
     void addText(char* begin, char* end, bool raw) {
+        if (m_skipDepth > 0)
+            return;
         if (m_rules.packageText) {
             // White space alone is kept only where it ends its element and
             // the element has had nothing but its first run of text.
@@ -490,26 +513,22 @@ private:
             fail("Could not determine tag type", m_p - 1);
         const std::uint32_t colon = name("Error parsing start element tag");
         const auto nameLength = static_cast<std::uint32_t>(m_p - nameStart);
+        const std::string_view prefix(nameStart, colon == 0 ? 0 : colon - 1);
+        // An element whose local name the rules skip is skipped when its
+        // namespace is the one they name; its own declarations (rare) make it
+        // read after all, attributes read again.
+        const SkippedElement* candidate =
+            m_skipDepth > 0 ? nullptr : skipCandidate({nameStart + colon, static_cast<std::size_t>(nameLength - colon)});
+        char* const attributesStart = m_p;
+        bool skipped = m_skipDepth > 0 || candidate != nullptr;
         const auto firstAttribute = static_cast<std::uint32_t>(m_xml.m_attributes.size());
         std::size_t declarations = 0;
-        bool empty = false;
-        for (;;) {
-            const char* const before = m_p;
-            skipSpace();
-            if (*m_p == '>') {
-                ++m_p;
-                break;
-            }
-            if (*m_p == '/') {
-                if (m_p[1] != '>')
-                    fail("Error parsing start element tag", m_p);
-                m_p += 2;
-                empty = true;
-                break;
-            }
-            if (m_p == before)
-                fail("Error parsing start element tag", m_p);
-            attribute(declarations);
+        bool empty = skipped ? attributes<false>(declarations) : attributes<true>(declarations);
+        if (candidate != nullptr && (declarations > 0 || m_prefixes.resolve(prefix) != candidate->ns)) {
+            skipped = false;
+            m_p = attributesStart;
+            declarations = 0;
+            empty = attributes<true>(declarations);
         }
         const auto attributeCount = static_cast<std::uint32_t>(m_xml.m_attributes.size()) - firstAttribute;
         if (m_open.empty() && m_xml.m_root != kNone) {
@@ -520,6 +539,15 @@ private:
             return;
         }
         countNode();
+        if (skipped) {
+            if (!m_open.empty())
+                m_open.back().hasChild = true;
+            if (!empty) {
+                m_open.push_back({kNone, kNone, m_prefixes.mark(), nameStart, nameLength});
+                ++m_skipDepth;
+            }
+            return;
+        }
         const std::size_t prefixMark = m_prefixes.mark();
         std::uint8_t flags = 0;
         if (declarations > limits::kMaxNamespaceDeclarations)
@@ -537,18 +565,51 @@ private:
         node.colon = colon;
         node.firstAttribute = firstAttribute;
         node.attributeCount = attributeCount;
-        node.ns = m_prefixes.resolve({nameStart, colon == 0 ? 0 : colon - 1});
+        node.ns = m_prefixes.resolve(prefix);
         node.flags = flags;
         if (empty) {
             node.end = id + 1;
             m_prefixes.release(prefixMark);
         } else {
-            m_open.push_back({id, kNone, prefixMark});
+            m_open.push_back({id, kNone, prefixMark, nameStart, nameLength});
         }
     }
 
-    // One attribute at m_p, its name's first character already checked.
-    void attribute(std::size_t& declarations) {
+    // The attributes of a start tag, up to its end; true for an empty element.
+    template <bool record> [[gnu::always_inline]] bool attributes(std::size_t& declarations) {
+        for (;;) {
+            const char* const before = m_p;
+            skipSpace();
+            if (*m_p == '>') {
+                ++m_p;
+                return false;
+            }
+            if (*m_p == '/') {
+                if (m_p[1] != '>')
+                    fail("Error parsing start element tag", m_p);
+                m_p += 2;
+                return true;
+            }
+            if (m_p == before)
+                fail("Error parsing start element tag", m_p);
+            attribute<record>(declarations);
+        }
+    }
+
+    // The rules' entry for elements of this local name, if any. The list is
+    // short: names of other lengths cost one test.
+    const SkippedElement* skipCandidate(std::string_view local) const {
+        if (local.size() >= 64 || (m_skipLengths & (std::uint64_t{1} << local.size())) == 0)
+            return nullptr;
+        for (const auto& entry : m_rules.skip)
+            if (entry.local.size() == local.size() && sameBytes(entry.local.data(), local.data(), local.size()))
+                return &entry;
+        return nullptr;
+    }
+
+    // Inside a skipped element (`record` false) it is checked alike, but not
+    // decoded or kept.
+    template <bool record> [[gnu::always_inline]] void attribute(std::size_t& declarations) {
         countNode();
         const char* const attributeName = m_p;
         const std::uint32_t colon = name("Error parsing element attribute");
@@ -574,10 +635,12 @@ private:
             if (c == '&' || c == '\r')
                 plain = false;
         }
-        char* const valueEnd = plain ? p : decodeInPlace(value, p, true);
         m_p = p + 1;
         const bool declaration = isDeclaration(attributeName, nameLength, colon);
         declarations += declaration ? 1 : 0;
+        if constexpr (!record)
+            return;
+        char* const valueEnd = plain ? p : decodeInPlace(value, p, true);
         Attribute& a = m_xml.m_attributes.emplace_back();
         a.flags = declaration ? kDeclaration : 0;
         a.name = attributeName;
@@ -695,10 +758,14 @@ private:
         ++m_p;
         if (m_open.empty())
             fail("Start-end tags mismatch", m_p);
-        Node& element = m_xml.m_nodes[m_open.back().element];
-        closeName(element.name, element.nameLength);
-        element.end = static_cast<Id>(m_xml.m_nodes.size());
-        m_prefixes.release(m_open.back().prefixMark);
+        const Open& open = m_open.back();
+        closeName(open.name, open.nameLength);
+        if (open.element == kNone) {
+            --m_skipDepth;
+        } else {
+            m_xml.m_nodes[open.element].end = static_cast<Id>(m_xml.m_nodes.size());
+            m_prefixes.release(open.prefixMark);
+        }
         m_open.pop_back();
     }
     // "<!": a comment, a CDATA section, or a document type.
@@ -775,7 +842,9 @@ private:
     const XmlSubject& m_subject;
     PrefixTable m_prefixes;
     std::vector<Open> m_open;
-    std::size_t m_count = 0; // nodes and attributes made
+    std::size_t m_skipDepth = 0;    // skipped elements open
+    std::uint64_t m_skipLengths = 0; // bit n: the rules skip a name of length n
+    std::size_t m_count = 0;         // nodes and attributes counted
     bool m_fromUtf16;
 };
 

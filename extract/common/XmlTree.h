@@ -27,6 +27,15 @@ struct XmlRules {
     // prefixes (mc:Choice's Requires): the parser tells, in the element's own
     // scope, whether each of them names a vocabulary the classifier knows.
     std::string_view prefixListAttribute;
+    // Elements that no walk reads (shape geometry, run properties, styles):
+    // they and all they hold are checked as strictly as the rest but not
+    // kept in the tree.
+    std::span<const struct SkippedElement> skip;
+};
+
+struct SkippedElement {
+    Ns ns;
+    std::string_view local;
 };
 
 // What refusals call the text parsed: `subject` ("the part content.xml"),

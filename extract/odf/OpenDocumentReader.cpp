@@ -29,7 +29,15 @@ constexpr std::string_view kPackageMimeTypes[] = {"application/vnd.oasis.opendoc
 constexpr std::string_view kFlatExtensions[] = {"fodp"};
 constexpr std::string_view kFlatMimeTypes[] = {"application/vnd.oasis.opendocument.presentation-flat-xml"};
 constexpr std::string_view kContentPart = "content.xml";
-const XmlRules kRules{ClassifyOpenDocument, false, {}};
+// What no walk of the content reads: styles, fonts, scripts, settings,
+// metadata, and the geometry of custom shapes.
+constexpr SkippedElement kSkip[] = {
+    {Ns::OdfOffice, "automatic-styles"}, {Ns::OdfOffice, "font-face-decls"}, {Ns::OdfOffice, "scripts"},
+    {Ns::OdfOffice, "styles"},           {Ns::OdfOffice, "master-styles"},   {Ns::OdfOffice, "settings"},
+    {Ns::OdfOffice, "meta"},             {Ns::OdfDraw, "enhanced-geometry"},
+};
+const XmlRules kRules{ClassifyOpenDocument, false, {}, kSkip};
+const XmlRules kManifestRules{ClassifyOpenDocument, false, {}, {}};
 // How far into a file a flat document's root element may begin.
 constexpr std::size_t kFlatSniffBytes = 64 << 10;
 constexpr std::string_view kDoctypeRule = "which is refused in OpenDocument files";
@@ -113,7 +121,7 @@ public:
             XmlPart part;
             part.name = "META-INF/manifest.xml";
             part.bytes = m_zip->read(*manifestIndex, part.name);
-            ParseXmlDocument(part, kRules, "the part " + part.name, kDoctypeRule);
+            ParseXmlDocument(part, kManifestRules, "the part " + part.name, kDoctypeRule);
             manifest = readManifest(part);
         }
         requirePresentationType(mimetype ? entryText(*m_zip, *mimetype, "mimetype")

@@ -142,14 +142,14 @@ std::optional<std::uint64_t> FindPart(const ZipPackage& zip, const std::string& 
     return index;
 }
 
-std::optional<XmlPart> ReadXmlPart(ZipPackage& zip, const std::string& name) {
+std::optional<XmlPart> ReadXmlPart(ZipPackage& zip, const std::string& name, const XmlRules& rules) {
     const auto index = FindPart(zip, name);
     if (!index)
         return std::nullopt;
     std::optional<XmlPart> part(std::in_place);
     part->name = name;
     part->bytes = zip.read(*index, name);
-    ParseXmlPart(*part);
+    ParseXmlPart(*part, rules);
     return part;
 }
 

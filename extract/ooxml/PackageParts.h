@@ -46,6 +46,7 @@ std::optional<std::uint64_t> FindPart(const ZipPackage& zip, const std::string& 
 
 // Reads and parses a part by name, or returns nothing when the package has no
 // such part. Tries the name as given, then with %-escapes decoded.
-std::optional<XmlPart> ReadXmlPart(ZipPackage& zip, const std::string& name);
+std::optional<XmlPart> ReadXmlPart(ZipPackage& zip, const std::string& name,
+                                   const XmlRules& rules = PackagePartRules());
 
 } // namespace orv::ooxml

@@ -45,6 +45,35 @@ constexpr std::string_view kMainContentTypes[] = {
     "application/vnd.ms-powerpoint.template.macroenabled.main+xml",
 };
 
+// What no walk of a slide or notes page reads: shape, picture and group
+// properties, text body properties, styles, and the slide's colour map,
+// transition and timing. None of them can hold a link's reference.
+constexpr SkippedElement kShapeTreeSkip[] = {
+    {Ns::Presentation, "spPr"},        {Ns::Presentation, "grpSpPr"},    {Ns::Presentation, "style"},
+    {Ns::Presentation, "cNvSpPr"},     {Ns::Presentation, "cNvGrpSpPr"}, {Ns::Presentation, "cNvCxnSpPr"},
+    {Ns::Presentation, "cNvPicPr"},    {Ns::Presentation, "nvPr"},       {Ns::Presentation, "cNvGraphicFramePr"},
+    {Ns::Presentation, "blipFill"},    {Ns::Presentation, "clrMapOvr"},  {Ns::Presentation, "transition"},
+    {Ns::Presentation, "timing"},      {Ns::Drawing, "bodyPr"},
+};
+// The default walk reads the shapes' text and names alone: run, paragraph and
+// list properties (where links' references may stand), extensions and what
+// graphic frames show are skipped too.
+constexpr SkippedElement kShapeTextSkip[] = {
+    {Ns::Presentation, "spPr"},        {Ns::Presentation, "grpSpPr"},    {Ns::Presentation, "style"},
+    {Ns::Presentation, "cNvSpPr"},     {Ns::Presentation, "cNvGrpSpPr"}, {Ns::Presentation, "cNvCxnSpPr"},
+    {Ns::Presentation, "cNvPicPr"},    {Ns::Presentation, "nvPr"},       {Ns::Presentation, "cNvGraphicFramePr"},
+    {Ns::Presentation, "blipFill"},    {Ns::Presentation, "clrMapOvr"},  {Ns::Presentation, "transition"},
+    {Ns::Presentation, "timing"},      {Ns::Drawing, "bodyPr"},          {Ns::Drawing, "rPr"},
+    {Ns::Drawing, "endParaRPr"},       {Ns::Drawing, "pPr"},             {Ns::Drawing, "lstStyle"},
+    {Ns::Presentation, "extLst"},      {Ns::Drawing, "extLst"},          {Ns::Drawing, "graphic"},
+};
+
+XmlRules shapeTreeRules(bool allText) {
+    XmlRules rules = PackagePartRules();
+    rules.skip = allText ? std::span<const SkippedElement>(kShapeTreeSkip) : std::span<const SkippedElement>(kShapeTextSkip);
+    return rules;
+}
+
 enum class MainKind { Presentation, WordProcessing, Spreadsheet, Unknown };
 
 MainKind kindOfContentType(std::string_view contentType) {
@@ -222,7 +251,7 @@ SlideContent readSlide(ZipPackage& zip, const XmlPart& part, std::size_t number,
     };
     AppendDiagramTexts(zip, part.name, relations, walk.diagramIds, add);
     if (const auto notesName = NotesPartOf(part.name, relations)) {
-        if (const auto notes = ReadXmlPart(zip, *notesName)) {
+        if (const auto notes = ReadXmlPart(zip, *notesName, shapeTreeRules(true))) {
             walk.notesPage = true;
             readShapeTree(*notes, "notes", "the notes page of slide " + slideNumber + ", is not one", walk);
             walk.notesPage = false;
@@ -246,7 +275,7 @@ public:
 
     SlideContent readSlide(std::size_t index) override {
         const std::string& name = m_slides.at(index);
-        const auto part = ReadXmlPart(m_zip, name);
+        const auto part = ReadXmlPart(m_zip, name, shapeTreeRules(m_options.allText));
         if (!part)
             ThrowDamaged("the slide part " + FileText(name) + " is missing", name);
         m_budget.nextSlide();

@@ -48,8 +48,8 @@ struct Parsed {
     explicit Parsed(std::string text, bool package = false) : buffer(std::move(text)) {
         const std::size_t size = buffer.size();
         buffer.push_back('\x7F');
-        const XmlRules rules = package ? XmlRules{ClassifyOfficeOpenXml, true, "Requires"}
-                                       : XmlRules{ClassifyOpenDocument, false, {}};
+        const XmlRules rules = package ? XmlRules{ClassifyOfficeOpenXml, true, "Requires", {}}
+                                       : XmlRules{ClassifyOpenDocument, false, {}, {}};
         xml.parse(buffer.data(), size, rules, {"the part content.xml", "which is refused", "content.xml"});
     }
 
@@ -235,6 +235,21 @@ TEST(XmlTree, DepthAndSizeAreBoundedByTheInputOnly) {
               "elements and attributes.");
     // Only elements and attributes count, not what looks like them in text.
     EXPECT_NO_THROW(Parsed("<r>" + std::string(limits::kMaxXmlNodes + 1, '=') + "</r>"));
+}
+
+TEST(XmlTree, SkippedElementsAreCheckedButNotKept) {
+    static constexpr SkippedElement skip[] = {{Ns::Other, "s"}};
+    const auto parse = [](std::string text) {
+        text.push_back('\0');
+        XmlTree xml;
+        xml.parse(text.data(), text.size() - 1, {ClassifyOpenDocument, false, {}, skip}, {"the part", "", "part"});
+        return dump(xml, xml.root());
+    };
+    // A skipped element goes with all it holds; one that declares a prefix
+    // of its own is read, as its name may then be another's.
+    EXPECT_EQ(parse("<r><s a='1'><x>t</x></s>u<s xmlns:q='urn:q'/></r>"), "other:r('u' other:s)");
+    EXPECT_THROW(parse("<r><s a=1/></r>"), Failure);
+    EXPECT_THROW(parse("<r><s><x></s></r>"), Failure);
 }
 
 TEST(XmlTree, ChoiceRequirementsAreResolvedInTheirOwnScope) {
