@@ -324,9 +324,20 @@ public:
            bool fromUtf16)
         : m_xml(xml), m_begin(text), m_p(text), m_end(text + size), m_rules(rules), m_subject(subject),
           m_prefixes(rules.classify), m_fromUtf16(fromUtf16) {
-        for (const auto& entry : rules.skip)
-            if (entry.local.size() < 64)
-                m_skipLengths |= std::uint64_t{1} << entry.local.size();
+        // Each entry in the slot of its name's length and last letter, or
+        // the next free one; skipping only spares work, so entries past half
+        // the table are simply not skipped.
+        std::size_t used = 0;
+        for (const auto& entry : rules.skip) {
+            if (entry.local.empty() || used == kSkipSlots / 2)
+                continue;
+            std::size_t slot = skipSlot(entry.local);
+            while (m_skipTable[slot] != nullptr)
+                slot = (slot + 1) % kSkipSlots;
+            m_skipTable[slot] = &entry;
+            ++used;
+        }
+        m_skipping = used > 0;
     }
 
     void run() {
@@ -596,15 +607,22 @@ private:
         }
     }
 
-    // The rules' entry for elements of this local name, if any. The list is
-    // short: names of other lengths cost one test.
+    // The rules' entry for elements of this local name, if any: one slot of
+    // a small table, or the few after it.
     const SkippedElement* skipCandidate(std::string_view local) const {
-        if (local.size() >= 64 || (m_skipLengths & (std::uint64_t{1} << local.size())) == 0)
+        if (!m_skipping || local.empty())
             return nullptr;
-        for (const auto& entry : m_rules.skip)
-            if (entry.local.size() == local.size() && sameBytes(entry.local.data(), local.data(), local.size()))
-                return &entry;
-        return nullptr;
+        for (std::size_t slot = skipSlot(local);; slot = (slot + 1) % m_skipTable.size()) {
+            const SkippedElement* entry = m_skipTable[slot];
+            if (entry == nullptr)
+                return nullptr;
+            if (entry->local.size() == local.size() && sameBytes(entry->local.data(), local.data(), local.size()))
+                return entry;
+        }
+    }
+
+    static std::size_t skipSlot(std::string_view local) {
+        return (local.size() * 31 + static_cast<unsigned char>(local.back())) % kSkipSlots;
     }
 
     // Inside a skipped element (`record` false) it is checked alike, but not
@@ -843,7 +861,9 @@ private:
     PrefixTable m_prefixes;
     std::vector<Open> m_open;
     std::size_t m_skipDepth = 0;    // skipped elements open
-    std::uint64_t m_skipLengths = 0; // bit n: the rules skip a name of length n
+    static constexpr std::size_t kSkipSlots = 64; // more than twice the entries any rules give
+    std::array<const SkippedElement*, kSkipSlots> m_skipTable{};
+    bool m_skipping = false;
     std::size_t m_count = 0;         // nodes and attributes counted
     bool m_fromUtf16;
 };
