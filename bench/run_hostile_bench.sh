@@ -4,7 +4,8 @@
 # memory, exit status, whether the good deck's address came out, and the
 # longest diagnostic line with whether every diagnostic line was printable.
 #
-#   bench/run_hostile_bench.sh [JOBS]      (JOBS for -j, default 1)
+#   bench/run_hostile_bench.sh [JOBS [OPTION...]]   (JOBS for -j, default 1;
+#                                                    OPTIONs such as --all-text go to orvandel-cli)
 #
 # Targets: at most 5 s of CPU and 256 MiB per file of up to 5 MB (N times that
 # with -j N), the good deck always read, every diagnostic one printable line
@@ -13,6 +14,8 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${ORVANDEL_BUILD_DIR:-$root/build}"
 jobs="${1:-1}"
+shift || true
+options=("$@")
 out="${TMPDIR:-/tmp}/orvandel-hostile"
 cmake --build "$build" --parallel 2 --target orvandel-cli hostile_files >/dev/null
 rm -rf "$out"
@@ -27,7 +30,7 @@ worst_mem=0
 while IFS= read -r -d '' file; do
     name="${file#"$out"/}"
     [ "$name" = good.pptx ] && continue
-    /usr/bin/time -f '%U %S %M' -o "$scratch/time" "$cli" -j "$jobs" "$file" "$out/good.pptx" \
+    /usr/bin/time -f '%U %S %M' -o "$scratch/time" "$cli" -j "$jobs" "${options[@]}" "$file" "$out/good.pptx" \
         >"$scratch/out" 2>"$scratch/err" && status=0 || status=$?
     read -r user sys kib < <(tail -n 1 "$scratch/time")
     cpu=$(awk -v u="$user" -v s="$sys" 'BEGIN { printf "%.2f", u + s }')
@@ -42,4 +45,4 @@ while IFS= read -r -d '' file; do
     worst_cpu=$(awk -v a="$worst_cpu" -v b="$cpu" 'BEGIN { print (b > a) ? b : a }')
     worst_mem=$(awk -v a="$worst_mem" -v b="$mib" 'BEGIN { print (b > a) ? b : a }')
 done < <(find "$out" -type f -print0 | sort -z)
-echo "worst: $worst_cpu s CPU, $worst_mem MiB peak (-j $jobs)"
+echo "worst: $worst_cpu s CPU, $worst_mem MiB peak (-j $jobs ${options[*]})"

@@ -5,7 +5,8 @@
 #   - the floor: only inflating the slide parts, with zlib and with libdeflate;
 #   - the reader over the whole corpus;
 #   - the reader's peak memory over 50 files, over all files, and over the
-#     decks with pictures only: it must not grow with either.
+#     decks with pictures only: it must not grow with either;
+#   - the XML engine alone, parsing and walking, against pugixml's parse.
 #
 #   - the same for OpenDocument presentations: the first $ORVANDEL_ODP_DECKS
 #     (default 100) decks of the corpus converted once by a locally installed
@@ -21,7 +22,7 @@ corpus="${1:-/tmp/orvandel-ooxml-corpus}"
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVANDEL_BUILD_GUI=OFF \
     -DORVANDEL_BUILD_TESTS=OFF -DORVANDEL_BUILD_BENCHMARKS=ON >/dev/null
-cmake --build "$build" --parallel 2 --target ooxml_corpus ooxml_throughput >/dev/null
+cmake --build "$build" --parallel 2 --target ooxml_corpus ooxml_throughput xml_engines >/dev/null
 
 if [ ! -f "$corpus/deck0499.pptx" ]; then
     "$build/bench/ooxml_corpus" "$corpus" 500
@@ -46,6 +47,16 @@ run reader "$corpus"
 run reader "$corpus" 50
 run reader "$pictures"
 
+# The XML engine apart from inflating and from the readers: the slide parts
+# parsed (in place, into the tree), and parsed and walked (every element's
+# namespace and name, every text), best of five passes; pugixml's in-place
+# parse of the same bytes beside it.
+for engine in tree pugixml; do
+    for mode in parse walk; do
+        "$build/bench/xml_engines" "$engine" "$mode" "$corpus" 100000 5
+    done
+done
+
 # OpenDocument: decks converted from the corpus by the office suite.
 odp="$corpus.odp"
 odpDecks="${ORVANDEL_ODP_DECKS:-100}"
@@ -53,11 +64,17 @@ if command -v soffice >/dev/null; then
     if [ "$(ls "$odp" 2>/dev/null | wc -l)" -lt "$odpDecks" ]; then
         mkdir -p "$odp"
         profile="$(mktemp -d)"
-        ls "$corpus"/deck0*.pptx | head -n "$odpDecks" | xargs soffice -env:UserInstallation="file://$profile" \
-            --headless --convert-to odp --outdir "$odp" >/dev/null 2>&1
+        decks=("$corpus"/deck0*.pptx)
+        soffice -env:UserInstallation="file://$profile" --headless --convert-to odp --outdir "$odp" \
+            "${decks[@]:0:$odpDecks}" >/dev/null 2>&1
         rm -rf "$profile"
     fi
     echo "odp corpus: $(ls "$odp" | wc -l) files, $(du -sh "$odp" | cut -f1), each read 20 times a run"
+    for engine in tree pugixml; do
+        for mode in parse walk; do
+            "$build/bench/xml_engines" "$engine" "$mode" "$odp" "$odpDecks" 20
+        done
+    done
     run zlib "$odp" "$odpDecks" 20
     run libdeflate "$odp" "$odpDecks" 20
     run reader "$odp" "$odpDecks" 20

@@ -53,8 +53,9 @@ std::vector<Part> loadParts(const std::filesystem::path& dir, std::size_t maxFil
             if (!index)
                 break;
             const auto bytes = zip.read(*index, name);
-            parts.push_back({std::string(bytes.data.get(), bytes.size),
-                             odp ? orv::XmlRules{orv::ClassifyOpenDocument, false, {}, {}} : orv::PackagePartRules()});
+            parts.push_back(
+                {std::string(bytes.data.get(), bytes.size),
+                 odp ? orv::XmlRules{orv::ClassifyOpenDocument, false, {}, {}} : orv::PackagePartRules()});
             if (odp)
                 break;
         }
@@ -129,10 +130,12 @@ int main(int argc, char** argv) {
                     checksum += walkTree(xml);
             }
         }
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         best = std::max(best, static_cast<double>(bytes) / seconds / 1e6);
     }
-    std::printf("%-8s %-6s %5zu parts %8.1f MB/s of XML, best of %d (%.1f MB, checksum %zu)\n", engine.c_str(),
-                mode.c_str(), parts.size(), best, passes, static_cast<double>(bytes) / 1e6, checksum);
+    std::printf("%-8s %-6s %5zu parts %8.1f MB/s of XML, best of %d (%.1f MB, checksum %zu)\n",
+                engine.c_str(), mode.c_str(), parts.size(), best, passes, static_cast<double>(bytes) / 1e6,
+                checksum);
     return 0;
 }

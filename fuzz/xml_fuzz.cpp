@@ -4,10 +4,10 @@
 // pugixml side are then decoded here by the rules the parser documents, so
 // texts and values holding them are compared too. Where both take the
 // document, the trees must agree (elements the rules skip left out of
-// pugixml's): elements with their vocabularies and local names, every prefixed attribute with its vocabulary and value, what a
-// Choice's required prefixes name, character data (merged runs, with the
-// package rules for white space and line ends), and the tree's own links.
-// Seeds: fuzz/corpus/xml_fuzz (parts of the test decks).
+// pugixml's): elements with their vocabularies and local names, every prefixed attribute with its vocabulary
+// and value, what a Choice's required prefixes name, character data (merged runs, with the package rules for
+// white space and line ends), and the tree's own links. Seeds: fuzz/corpus/xml_fuzz (parts of the test
+// decks).
 #include "base/Failure.h"
 #include "base/Utf8.h"
 #include "extract/common/ReadLimits.h"
@@ -184,7 +184,8 @@ struct Comparison {
         const auto pushed = scope.enter(theirs);
         const std::string_view name = theirs.name();
         const auto colon = name.find(':');
-        const std::string_view prefix = colon == std::string_view::npos ? std::string_view() : name.substr(0, colon);
+        const std::string_view prefix =
+            colon == std::string_view::npos ? std::string_view() : name.substr(0, colon);
         const std::string_view local = colon == std::string_view::npos ? name : name.substr(colon + 1);
         if (xml.local(ours) != local || xml.ns(ours) != scope.resolve(prefix))
             differ("name", std::string(xml.local(ours)), std::string(name));
@@ -196,12 +197,14 @@ struct Comparison {
             if (attributeName == "xmlns" || attributeName.starts_with("xmlns:"))
                 ++declarations;
             if (index >= xml.attributeCount(ours))
-                differ("attribute count", std::to_string(xml.attributeCount(ours)), std::to_string(index + 1));
+                differ("attribute count", std::to_string(xml.attributeCount(ours)),
+                       std::to_string(index + 1));
             const auto mine = xml.attributeAt(ours, index);
             const std::string value = decoded(lineEndsAsLf(a.value()));
             if (mine.value != value)
                 differ("attribute value", std::string(mine.value), std::string(attributeName) + "=" + value);
-            if (attributeColon != std::string_view::npos && attributeName.substr(0, attributeColon) != "xmlns" &&
+            if (attributeColon != std::string_view::npos &&
+                attributeName.substr(0, attributeColon) != "xmlns" &&
                 mine.ns != scope.resolve(attributeName.substr(0, attributeColon)))
                 differ("attribute namespace", std::string(mine.local), std::string(attributeName));
             if (attributeColon == std::string_view::npos && !rules.prefixListAttribute.empty() &&
@@ -211,7 +214,8 @@ struct Comparison {
                 std::size_t start = 0;
                 while (start < list.size()) {
                     const auto end = std::min(list.find_first_of(" \t\r\n", start), list.size());
-                    if (end > start && scope.resolve(std::string_view(list).substr(start, end - start)) == Ns::Other)
+                    if (end > start &&
+                        scope.resolve(std::string_view(list).substr(start, end - start)) == Ns::Other)
                         known = false;
                     start = end + 1;
                 }
@@ -235,7 +239,8 @@ struct Comparison {
         const std::string_view name = element.name();
         const auto colon = name.find(':');
         const std::string_view local = colon == std::string_view::npos ? name : name.substr(colon + 1);
-        const std::string_view prefix = colon == std::string_view::npos ? std::string_view() : name.substr(0, colon);
+        const std::string_view prefix =
+            colon == std::string_view::npos ? std::string_view() : name.substr(0, colon);
         for (const auto& entry : rules.skip) {
             if (entry.local != local || scope.resolve(prefix) != entry.ns)
                 continue;
@@ -351,12 +356,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size > (1u << 20))
         return 0;
     // References stay as written on the pugixml side: they are decoded above.
-    const unsigned common = pugi::parse_cdata | pugi::parse_eol | pugi::parse_embed_pcdata | pugi::parse_doctype;
+    const unsigned common =
+        pugi::parse_cdata | pugi::parse_eol | pugi::parse_embed_pcdata | pugi::parse_doctype;
     // Elements of each vocabulary skipped, by a name the seeds hold.
-    static constexpr orv::SkippedElement kSkip[] = {
-        {Ns::Drawing, "rPr"}, {Ns::Presentation, "spPr"}, {Ns::OdfOffice, "automatic-styles"},
-        {Ns::OdfDraw, "enhanced-geometry"}, {Ns::Other, "skip"}};
-    compareUnder(data, size, {orv::ClassifyOfficeOpenXml, true, "Requires", {}}, common | pugi::parse_ws_pcdata_single);
+    static constexpr orv::SkippedElement kSkip[] = {{Ns::Drawing, "rPr"},
+                                                    {Ns::Presentation, "spPr"},
+                                                    {Ns::OdfOffice, "automatic-styles"},
+                                                    {Ns::OdfDraw, "enhanced-geometry"},
+                                                    {Ns::Other, "skip"}};
+    compareUnder(data, size, {orv::ClassifyOfficeOpenXml, true, "Requires", {}},
+                 common | pugi::parse_ws_pcdata_single);
     compareUnder(data, size, {orv::ClassifyOfficeOpenXml, true, "Requires", kSkip},
                  common | pugi::parse_ws_pcdata_single);
     compareUnder(data, size, {orv::ClassifyOpenDocument, false, {}, {}}, common | pugi::parse_ws_pcdata);

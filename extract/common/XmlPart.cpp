@@ -12,8 +12,10 @@ void ParseXmlPart(XmlPart& part, const XmlRules& rules) {
     ParseXmlDocument(part, rules, "the part " + FileText(part.name), "which package parts may not do");
 }
 
-void ParseXmlDocument(XmlPart& part, const XmlRules& rules, std::string subject, std::string_view doctypeRule) {
-    part.tree.parse(part.bytes.data.get(), part.bytes.size, rules, {std::move(subject), doctypeRule, part.name});
+void ParseXmlDocument(XmlPart& part, const XmlRules& rules, std::string subject,
+                      std::string_view doctypeRule) {
+    part.tree.parse(part.bytes.data.get(), part.bytes.size, rules,
+                    {std::move(subject), doctypeRule, part.name});
 }
 
 XmlTree::Id ChildElement(const XmlTree& xml, XmlTree::Id parent, Ns ns, std::string_view local) {

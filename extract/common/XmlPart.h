@@ -32,7 +32,8 @@ void ParseXmlPart(XmlPart& part, const XmlRules& rules = PackagePartRules());
 
 // The same with other rules and the descriptions' wording given: `subject`
 // names what is parsed, `doctypeRule` ends the refusal of a document type.
-void ParseXmlDocument(XmlPart& part, const XmlRules& rules, std::string subject, std::string_view doctypeRule);
+void ParseXmlDocument(XmlPart& part, const XmlRules& rules, std::string subject,
+                      std::string_view doctypeRule);
 
 // The first child element of `parent` that is `local` in `ns`, or kNone.
 // Refuses a child of that local name that declares too many prefixes.

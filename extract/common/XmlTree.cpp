@@ -248,7 +248,8 @@ public:
                 return recent->ns;
         std::size_t slot = prefix.size();
         if (!prefix.empty())
-            slot += static_cast<unsigned char>(prefix.front()) * 7u + static_cast<unsigned char>(prefix.back()) * 3u;
+            slot += static_cast<unsigned char>(prefix.front()) * 7u +
+                    static_cast<unsigned char>(prefix.back()) * 3u;
         Recent& recent = m_recent[slot % m_recent.size()];
         Ns ns;
         if (recent.generation == m_generation && recent.prefix.size() == prefix.size() &&
@@ -407,8 +408,8 @@ private:
     [[noreturn, gnu::cold, gnu::noinline]] void fail(const char* what, const char* at) const {
         // The offset is known in the part's own bytes unless they were converted.
         const auto offset = static_cast<std::uint64_t>(at - m_begin);
-        ThrowDamaged(m_subject.subject + " is not well-formed XML (" + what + " at byte " + std::to_string(offset) +
-                         ")",
+        ThrowDamaged(m_subject.subject + " is not well-formed XML (" + what + " at byte " +
+                         std::to_string(offset) + ")",
                      m_subject.part, m_fromUtf16 ? std::nullopt : std::optional(offset));
     }
 
@@ -426,10 +427,11 @@ private:
     }
 
     [[noreturn, gnu::cold, gnu::noinline]] void tooManyNodes() const {
-        ThrowOverLimit(m_subject.subject + " holds more than " + std::to_string(limits::kMaxXmlNodes) +
-                           " elements and attributes",
-                       FaultSite{m_subject.part, m_fromUtf16 ? std::nullopt
-                                                             : std::optional(static_cast<std::uint64_t>(m_p - m_begin))});
+        ThrowOverLimit(
+            m_subject.subject + " holds more than " + std::to_string(limits::kMaxXmlNodes) +
+                " elements and attributes",
+            FaultSite{m_subject.part,
+                      m_fromUtf16 ? std::nullopt : std::optional(static_cast<std::uint64_t>(m_p - m_begin))});
     }
 
     // A node linked as the last child of the open element (or the document
@@ -529,7 +531,9 @@ private:
         // namespace is the one they name; its own declarations (rare) make it
         // read after all, attributes read again.
         const SkippedElement* candidate =
-            m_skipDepth > 0 ? nullptr : skipCandidate({nameStart + colon, static_cast<std::size_t>(nameLength - colon)});
+            m_skipDepth > 0
+                ? nullptr
+                : skipCandidate({nameStart + colon, static_cast<std::size_t>(nameLength - colon)});
         char* const attributesStart = m_p;
         bool skipped = m_skipDepth > 0 || candidate != nullptr;
         const auto firstAttribute = static_cast<std::uint32_t>(m_xml.m_attributes.size());
@@ -616,7 +620,8 @@ private:
             const SkippedElement* entry = m_skipTable[slot];
             if (entry == nullptr)
                 return nullptr;
-            if (entry->local.size() == local.size() && sameBytes(entry->local.data(), local.data(), local.size()))
+            if (entry->local.size() == local.size() &&
+                sameBytes(entry->local.data(), local.data(), local.size()))
                 return entry;
         }
     }
@@ -715,7 +720,8 @@ private:
     }
 
     // Skips the content of an element that is not kept, checking that it nests.
-    [[gnu::cold, gnu::noinline]] void skipElement(bool empty, const char* nameStart, std::uint32_t nameLength) {
+    [[gnu::cold, gnu::noinline]] void skipElement(bool empty, const char* nameStart,
+                                                  std::uint32_t nameLength) {
         if (empty)
             return;
         std::vector<std::pair<const char*, std::uint32_t>> names{{nameStart, nameLength}};
@@ -790,9 +796,10 @@ private:
     void markup() {
         const std::string_view rest(m_p, static_cast<std::size_t>(m_end - m_p));
         if (rest.starts_with("!DOCTYPE"))
-            ThrowDamaged(m_subject.subject + " declares a document type, " + std::string(m_subject.doctypeRule),
-                         m_subject.part,
-                         m_fromUtf16 ? std::nullopt : std::optional(static_cast<std::uint64_t>(m_p - 1 - m_begin)));
+            ThrowDamaged(
+                m_subject.subject + " declares a document type, " + std::string(m_subject.doctypeRule),
+                m_subject.part,
+                m_fromUtf16 ? std::nullopt : std::optional(static_cast<std::uint64_t>(m_p - 1 - m_begin)));
         if (rest.starts_with("![CDATA[")) {
             char* const content = m_p + 8;
             const auto close = rest.find("]]>", 8);
@@ -860,11 +867,11 @@ private:
     const XmlSubject& m_subject;
     PrefixTable m_prefixes;
     std::vector<Open> m_open;
-    std::size_t m_skipDepth = 0;    // skipped elements open
+    std::size_t m_skipDepth = 0;                  // skipped elements open
     static constexpr std::size_t kSkipSlots = 64; // more than twice the entries any rules give
     std::array<const SkippedElement*, kSkipSlots> m_skipTable{};
     bool m_skipping = false;
-    std::size_t m_count = 0;         // nodes and attributes counted
+    std::size_t m_count = 0; // nodes and attributes counted
     bool m_fromUtf16;
 };
 

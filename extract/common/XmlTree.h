@@ -146,7 +146,8 @@ public:
         const Node& n = m_nodes[node];
         if (m_converted)
             return {m_part, std::nullopt};
-        return {m_part, static_cast<std::uint64_t>(n.name - m_text) - (n.attributeCount == kTextMark ? 0 : 1)};
+        return {m_part,
+                static_cast<std::uint64_t>(n.name - m_text) - (n.attributeCount == kTextMark ? 0 : 1)};
     }
 
     // True for an element that declares more namespace prefixes than
@@ -162,7 +163,7 @@ private:
     static constexpr std::uint8_t kPrefixListKnown = 4; // ... whose prefixes are all known
 
     struct Node {
-        const char* name;        // qualified name, or character data
+        const char* name; // qualified name, or character data
         std::uint32_t nameLength;
         std::uint32_t colon; // offset of the prefix's colon plus one; 0 without a prefix
         Id firstChild = kNone;

@@ -37,9 +37,11 @@ std::string_view TextPlaceName(TextPlace place) {
 
 void ShapeBudget::addShape(std::size_t textBytes, FaultSite site) {
     if (++m_slideShapes > limits::kMaxShapesPerSlide)
-        ThrowOverLimit("a slide holds more than " + std::to_string(limits::kMaxShapesPerSlide) + " shapes", site);
+        ThrowOverLimit("a slide holds more than " + std::to_string(limits::kMaxShapesPerSlide) + " shapes",
+                       site);
     if (++m_fileShapes > limits::kMaxShapesPerFile)
-        ThrowOverLimit("its slides hold more than " + std::to_string(limits::kMaxShapesPerFile) + " shapes in all",
+        ThrowOverLimit("its slides hold more than " + std::to_string(limits::kMaxShapesPerFile) +
+                           " shapes in all",
                        site);
     addText(textBytes, site);
 }
@@ -52,7 +54,8 @@ void ShapeBudget::addText(std::size_t bytes, FaultSite site) {
 
 void ShapeBudget::checkShapeText(std::size_t shapeTextBytes, FaultSite site) const {
     if (shapeTextBytes > limits::kMaxTextPerSlide || m_slideText > limits::kMaxTextPerSlide - shapeTextBytes)
-        ThrowOverLimit("a slide holds more than " + std::to_string(limits::kMaxTextPerSlide >> 20) + " MiB of text",
+        ThrowOverLimit("a slide holds more than " + std::to_string(limits::kMaxTextPerSlide >> 20) +
+                           " MiB of text",
                        site);
     if (m_fileText > limits::kMaxTextPerFile - shapeTextBytes)
         ThrowOverLimit("its slides hold more than " + std::to_string(limits::kMaxTextPerFile >> 20) +

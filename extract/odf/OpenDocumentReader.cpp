@@ -32,9 +32,14 @@ constexpr std::string_view kContentPart = "content.xml";
 // What no walk of the content reads: styles, fonts, scripts, settings,
 // metadata, and the geometry of custom shapes.
 constexpr SkippedElement kSkip[] = {
-    {Ns::OdfOffice, "automatic-styles"}, {Ns::OdfOffice, "font-face-decls"}, {Ns::OdfOffice, "scripts"},
-    {Ns::OdfOffice, "styles"},           {Ns::OdfOffice, "master-styles"},   {Ns::OdfOffice, "settings"},
-    {Ns::OdfOffice, "meta"},             {Ns::OdfDraw, "enhanced-geometry"},
+    {Ns::OdfOffice, "automatic-styles"},
+    {Ns::OdfOffice, "font-face-decls"},
+    {Ns::OdfOffice, "scripts"},
+    {Ns::OdfOffice, "styles"},
+    {Ns::OdfOffice, "master-styles"},
+    {Ns::OdfOffice, "settings"},
+    {Ns::OdfOffice, "meta"},
+    {Ns::OdfDraw, "enhanced-geometry"},
 };
 const XmlRules kRules{ClassifyOpenDocument, false, {}, kSkip};
 const XmlRules kManifestRules{ClassifyOpenDocument, false, {}, {}};
@@ -240,7 +245,8 @@ std::unique_ptr<PresentationDocument> openPackage(FormatProbe& probe, ReadOption
 // the first kFlatSniffBytes of the file, in UTF-8 or UTF-16.
 int bidFlat(FormatProbe& probe) {
     const ByteSource& source = probe.source();
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::min<std::uint64_t>(kFlatSniffBytes, source.size())));
+    std::vector<std::uint8_t> bytes(
+        static_cast<std::size_t>(std::min<std::uint64_t>(kFlatSniffBytes, source.size())));
     source.read(0, bytes);
     const std::string head = XmlTree::Utf8Head(bytes);
     std::string_view text = head;

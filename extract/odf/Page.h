@@ -1,7 +1,7 @@
 #pragma once
 
-#include "extract/model/PresentationDocument.h"
 #include "extract/common/XmlTree.h"
+#include "extract/model/PresentationDocument.h"
 
 namespace orv::odf {
 

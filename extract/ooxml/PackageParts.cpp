@@ -81,7 +81,8 @@ std::string RelationshipsPartName(std::string_view sourcePart) {
 std::vector<Relationship> ParseRelationships(const XmlPart& rels) {
     std::vector<Relationship> out;
     const XmlTree& xml = rels.tree;
-    for (auto element = xml.firstChild(xml.root()); element != XmlTree::kNone; element = xml.nextSibling(element)) {
+    for (auto element = xml.firstChild(xml.root()); element != XmlTree::kNone;
+         element = xml.nextSibling(element)) {
         if (xml.isText(element) || xml.local(element) != "Relationship")
             continue;
         if (out.size() == limits::kMaxRelationships)
@@ -120,7 +121,8 @@ std::optional<std::string> ContentTypeOf(const XmlPart& types, std::string_view 
         dot == std::string_view::npos ? std::string_view{} : partName.substr(dot + 1);
     std::optional<std::string> byExtension;
     const XmlTree& xml = types.tree;
-    for (auto element = xml.firstChild(xml.root()); element != XmlTree::kNone; element = xml.nextSibling(element)) {
+    for (auto element = xml.firstChild(xml.root()); element != XmlTree::kNone;
+         element = xml.nextSibling(element)) {
         if (xml.isText(element))
             continue;
         const auto local = xml.local(element);

@@ -45,32 +45,40 @@ constexpr std::string_view kMainContentTypes[] = {
     "application/vnd.ms-powerpoint.template.macroenabled.main+xml",
 };
 
-// What no walk of a slide or notes page reads: shape, picture and group
-// properties, text body properties, styles, and the slide's colour map,
-// transition and timing. None of them can hold a link's reference.
+// What no walk of a slide or notes page reads: first shape, picture and
+// group properties, text body properties, styles, and the slide's colour
+// map, transition and timing, none of which can hold a link's reference;
+// then what only the default walk passes over, reading the shapes' text and
+// names alone: run, paragraph and list properties (where links' references
+// may stand), extensions, and what graphic frames show.
 constexpr SkippedElement kShapeTreeSkip[] = {
-    {Ns::Presentation, "spPr"},        {Ns::Presentation, "grpSpPr"},    {Ns::Presentation, "style"},
-    {Ns::Presentation, "cNvSpPr"},     {Ns::Presentation, "cNvGrpSpPr"}, {Ns::Presentation, "cNvCxnSpPr"},
-    {Ns::Presentation, "cNvPicPr"},    {Ns::Presentation, "nvPr"},       {Ns::Presentation, "cNvGraphicFramePr"},
-    {Ns::Presentation, "blipFill"},    {Ns::Presentation, "clrMapOvr"},  {Ns::Presentation, "transition"},
-    {Ns::Presentation, "timing"},      {Ns::Drawing, "bodyPr"},
+    {Ns::Presentation, "spPr"},
+    {Ns::Presentation, "grpSpPr"},
+    {Ns::Presentation, "style"},
+    {Ns::Presentation, "cNvSpPr"},
+    {Ns::Presentation, "cNvGrpSpPr"},
+    {Ns::Presentation, "cNvCxnSpPr"},
+    {Ns::Presentation, "cNvPicPr"},
+    {Ns::Presentation, "nvPr"},
+    {Ns::Presentation, "cNvGraphicFramePr"},
+    {Ns::Presentation, "blipFill"},
+    {Ns::Presentation, "clrMapOvr"},
+    {Ns::Presentation, "transition"},
+    {Ns::Presentation, "timing"},
+    {Ns::Drawing, "bodyPr"},
+    {Ns::Drawing, "rPr"},
+    {Ns::Drawing, "endParaRPr"},
+    {Ns::Drawing, "pPr"},
+    {Ns::Drawing, "lstStyle"},
+    {Ns::Presentation, "extLst"},
+    {Ns::Drawing, "extLst"},
+    {Ns::Drawing, "graphic"},
 };
-// The default walk reads the shapes' text and names alone: run, paragraph and
-// list properties (where links' references may stand), extensions and what
-// graphic frames show are skipped too.
-constexpr SkippedElement kShapeTextSkip[] = {
-    {Ns::Presentation, "spPr"},        {Ns::Presentation, "grpSpPr"},    {Ns::Presentation, "style"},
-    {Ns::Presentation, "cNvSpPr"},     {Ns::Presentation, "cNvGrpSpPr"}, {Ns::Presentation, "cNvCxnSpPr"},
-    {Ns::Presentation, "cNvPicPr"},    {Ns::Presentation, "nvPr"},       {Ns::Presentation, "cNvGraphicFramePr"},
-    {Ns::Presentation, "blipFill"},    {Ns::Presentation, "clrMapOvr"},  {Ns::Presentation, "transition"},
-    {Ns::Presentation, "timing"},      {Ns::Drawing, "bodyPr"},          {Ns::Drawing, "rPr"},
-    {Ns::Drawing, "endParaRPr"},       {Ns::Drawing, "pPr"},             {Ns::Drawing, "lstStyle"},
-    {Ns::Presentation, "extLst"},      {Ns::Drawing, "extLst"},          {Ns::Drawing, "graphic"},
-};
+constexpr std::size_t kAllTextSkips = 14; // the first ones
 
 XmlRules shapeTreeRules(bool allText) {
     XmlRules rules = PackagePartRules();
-    rules.skip = allText ? std::span<const SkippedElement>(kShapeTreeSkip) : std::span<const SkippedElement>(kShapeTextSkip);
+    rules.skip = std::span(kShapeTreeSkip).first(allText ? kAllTextSkips : std::size(kShapeTreeSkip));
     return rules;
 }
 
@@ -154,7 +162,8 @@ void readGraphicFrame(const XmlTree& xml, XmlTree::Id frame, const std::string& 
         if (local == "tbl") {
             forEachNamed(xml, child, "tr", [&](XmlTree::Id row) {
                 forEachNamed(xml, row, "tc", [&](XmlTree::Id cell) {
-                    if (const auto body = ChildElement(xml, cell, Ns::Drawing, "txBody"); body != XmlTree::kNone)
+                    if (const auto body = ChildElement(xml, cell, Ns::Drawing, "txBody");
+                        body != XmlTree::kNone)
                         walk.place(TextPlace::Table, name, TextBodyText(xml, body));
                 });
             });
@@ -402,7 +411,8 @@ private:
                                  FileText(main.name) + " has no relationship id",
                              main.name);
             if (ids.size() == limits::kMaxSlides)
-                ThrowOverLimit("its slide list names more than " + std::to_string(limits::kMaxSlides) + " slides",
+                ThrowOverLimit("its slide list names more than " + std::to_string(limits::kMaxSlides) +
+                                   " slides",
                                main.name);
             ids.emplace_back(id.text);
         }

@@ -81,7 +81,8 @@ TEST_P(XmlTrees, ReadAsWritten) {
 INSTANTIATE_TEST_SUITE_P(
     XmlTree, XmlTrees,
     testing::Values(
-        TreeCase{"References", "<r>a&lt;b&gt;&amp;&quot;&apos;&#65;&#x42;&#x1F600;&#000000064;&#x0000000040;</r>",
+        TreeCase{"References",
+                 "<r>a&lt;b&gt;&amp;&quot;&apos;&#65;&#x42;&#x1F600;&#000000064;&#x0000000040;</r>",
                  "other:r('a<b>&\"'AB\xF0\x9F\x98\x80@@')"},
         TreeCase{"ReferencesNotDecodedStayAsWritten",
                  "<r>&nbsp;&#0;&#xD800;&#x110000;&#99999999999999999999;&#65&amp</r>",
@@ -209,8 +210,10 @@ INSTANTIATE_TEST_SUITE_P(
                     kNotWellFormed + "Error parsing document declaration/processing instruction at byte 3)."},
         RefusalCase{"SecondElementBadlyNested", "<a/><b><c></b>",
                     kNotWellFormed + "Start-end tags mismatch at byte 12)."},
-        RefusalCase{"NulInATag", std::string("<a b\0='1'/>", 11), kNotWellFormed + "NUL character at byte 4)."},
-        RefusalCase{"NulInText", std::string("<a>x\0y</a>", 10), kNotWellFormed + "NUL character at byte 4)."},
+        RefusalCase{"NulInATag", std::string("<a b\0='1'/>", 11),
+                    kNotWellFormed + "NUL character at byte 4)."},
+        RefusalCase{"NulInText", std::string("<a>x\0y</a>", 10),
+                    kNotWellFormed + "NUL character at byte 4)."},
         RefusalCase{"DocumentType", "<!DOCTYPE a [<!ENTITY e 'x'>]><a>&e;</a>",
                     "declares a document type, which is refused."},
         RefusalCase{"DeclaredEncoding", "<?xml version='1.0' encoding='ISO-8859-1'?><a/>",
@@ -242,7 +245,8 @@ TEST(XmlTree, SkippedElementsAreCheckedButNotKept) {
     const auto parse = [](std::string text) {
         text.push_back('\0');
         XmlTree xml;
-        xml.parse(text.data(), text.size() - 1, {ClassifyOpenDocument, false, {}, skip}, {"the part", "", "part"});
+        xml.parse(text.data(), text.size() - 1, {ClassifyOpenDocument, false, {}, skip},
+                  {"the part", "", "part"});
         return dump(xml, xml.root());
     };
     // A skipped element goes with all it holds; one that declares a prefix
@@ -270,8 +274,6 @@ TEST(XmlTree, ChoiceRequirementsAreResolvedInTheirOwnScope) {
     EXPECT_EQ(required(), std::pair(true, true));  // an empty list needs nothing
     EXPECT_EQ(required(), std::pair(false, false));
 }
-
-
 
 } // namespace
 } // namespace orv

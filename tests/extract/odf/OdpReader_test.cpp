@@ -383,10 +383,12 @@ TEST(OdpReader, BudgetsRefuseWithKindAndOffset) {
     const Row rows[] = {
         {"text of a slide", slideText, FailureKind::OverLimit, offsetIn(slideText, "<text:s ")},
         {"text of the whole file", pages, FailureKind::OverLimit, offsetIn(pages, "<text:s ", 8)},
-        {"nesting", nesting, FailureKind::OverLimit, offsetIn(nesting, "<text:span>", limits::kMaxTextNesting - 1)},
+        {"nesting", nesting, FailureKind::OverLimit,
+         offsetIn(nesting, "<text:span>", limits::kMaxTextNesting - 1)},
         {"shapes on a slide", shapes, FailureKind::OverLimit,
          offsetIn(shapes, "<draw:rect/>", limits::kMaxShapesPerSlide)},
-        {"declarations on an element", prefixes, FailureKind::Damaged, offsetIn(prefixes, "<draw:custom-shape")},
+        {"declarations on an element", prefixes, FailureKind::Damaged,
+         offsetIn(prefixes, "<draw:custom-shape")},
     };
     for (const auto& row : rows)
         EXPECT_EQ(test::RefusalOf(row.deck.bytes()), (test::Refusal{row.kind, "content.xml", row.offset}))
@@ -436,12 +438,12 @@ TEST(OdpReader, WellFormedFilesAreRead) {
         {"flat UTF-16, big-endian, unmarked", utf16(body, true, false)},
         {"long comment before the root", declaration + "<!--" + std::string(5000, '-') + " -->" + body},
         {"element name longer than 65,535 bytes",
-         deckWith("<draw:custom-shape><text:p>a@b.com</text:p></draw:custom-shape><x" + std::string(70'000, 'n') +
-                  "/>")
+         deckWith("<draw:custom-shape><text:p>a@b.com</text:p></draw:custom-shape><x" +
+                  std::string(70'000, 'n') + "/>")
              .bytes()},
-        {"equals signs in text",
-         deckWith("<draw:custom-shape><text:p>" + std::string(1'600'000, '=') + " a@b.com</text:p></draw:custom-shape>")
-             .bytes()},
+        {"equals signs in text", deckWith("<draw:custom-shape><text:p>" + std::string(1'600'000, '=') +
+                                          " a@b.com</text:p></draw:custom-shape>")
+                                     .bytes()},
     };
     for (const auto& row : rows)
         EXPECT_EQ(test::AddressesIn(ReadBytes(row.bytes)), std::vector<std::string>{"a@b.com"})
