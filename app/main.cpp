@@ -1,3 +1,4 @@
+#include "extract/Harvest.h"
 #include "extract/NativePresentationHost.h"
 #include "shell/ProcessEnvironment.h"
 #include "shell/ResourceFolder.h"
@@ -23,7 +24,8 @@ int main(int argc, char** argv) {
     // clipboard, which the clipboard manager takes over.
     const QString resources =
         QString::fromStdString(orv::ResourceFolder(QApplication::applicationDirPath().toStdString()));
-    orv::Form1 form({interaction, pump, clipboard, random, host, settings, resources, orv::EndProgramAtOnce});
+    orv::Form1 form({interaction, pump, clipboard, random, host, settings, resources, orv::EndProgramAtOnce,
+                     orv::SteadyMilliseconds, [&host] { return orv::CheckPowerPointInstalled(host); }});
     interaction.setParentWindow(&form);
     form.Form_Load();
     form.showCentred();

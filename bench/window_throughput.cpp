@@ -4,6 +4,11 @@
 // scan and a drop of a folder of 20,000 files.
 //
 //   window_throughput [N...]        (default 250 500 1000 2000)
+//   window_throughput --same-rows [--all-text] FILE...
+//                                   the window's results over the files, with
+//                                   "Read All Text" on or off, against the
+//                                   command-line tool's output: prints both
+//                                   counts and whether the rows are the same
 //
 // Runs under the offscreen platform unless QT_QPA_PLATFORM says otherwise. A
 // timed program, not a test: it prints figures and checks only that each run
@@ -18,7 +23,9 @@
 #include "support/PptxBuilder.h"
 #include "support/TempDir.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QPushButton>
 
 #include <sys/resource.h>
 
@@ -161,6 +168,37 @@ void scanAndDrop(const orv::test::TempDir& dir) {
     }
 }
 
+// The window's rows over `files` against orvandel-cli's lines; true when the same.
+bool sameRows(const orv::test::TempDir& dir, const std::vector<std::string>& files, bool allText) {
+    Window w(dir);
+    w.form->pushButton(8)->findChild<QAction*>(QStringLiteral("AllTextAction"))->setChecked(allText);
+    for (const auto& f : files)
+        w.form->ListView1()->add(QString::fromStdString(f));
+    w.form->PushButton8_Click();
+    QStringList window;
+    for (int i = 1; i <= w.form->ListView2()->count(); ++i)
+        window << w.form->ListView2()->text(i);
+
+    const std::string list = (dir.path() / "list").string();
+    {
+        std::ofstream out(list, std::ios::binary);
+        for (const auto& f : files)
+            out << f << '\0';
+    }
+    const std::string output = (dir.path() / "cli-output").string();
+    const std::string command = std::string(ORVANDEL_CLI_PATH) + (allText ? " --all-text" : "") +
+                                " --files-from '" + list + "' -0 > '" + output + "' 2>/dev/null";
+    [[maybe_unused]] const int status = std::system(command.c_str()); // unreadable files are expected
+    QStringList cli;
+    std::ifstream in(output, std::ios::binary);
+    for (std::string line; std::getline(in, line);)
+        cli << QString::fromStdString(line);
+    std::printf("%s: window %lld rows, orvandel-cli %lld lines, the same: %s\n",
+                allText ? "all text" : "default", static_cast<long long>(window.size()),
+                static_cast<long long>(cli.size()), window == cli ? "yes" : "NO");
+    return window == cli;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -168,6 +206,12 @@ int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    if (argc > 1 && std::string(argv[1]) == "--same-rows") {
+        const bool allText = argc > 2 && std::string(argv[2]) == "--all-text";
+        const std::vector<std::string> files(argv + (allText ? 3 : 2), argv + argc);
+        orv::test::TempDir dir;
+        return sameRows(dir, files, allText) ? 0 : 1;
+    }
     std::vector<int> sizes;
     for (int i = 1; i < argc; ++i)
         sizes.push_back(std::atoi(argv[i]));

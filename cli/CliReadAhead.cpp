@@ -43,14 +43,13 @@ CliReadResult CliReadAhead::readOne(std::size_t index) const {
                                          result.origins.push_back(origin);
                                      }};
     try {
-        const auto document = m_open(m_paths[index], m_options);
-        const std::size_t count = document->slideCount();
-        for (std::size_t i = 0; i < count; ++i)
-            ForEachSlideText(document->readSlide(i),
-                             [&](TextPlace place, std::string_view name, std::string_view text) {
-                                 origin = {i + 1, place, CutRecordName(name)};
-                                 HarvestEmailsFromText(text, seen, callbacks);
-                             });
+        NativePresentationHost host(m_open);
+        UnreportedSteps steps;
+        HarvestFile(m_paths[index], host, m_options.allText, steps,
+                    [&](int slide, TextPlace place, std::string_view name, std::string_view text) {
+                        origin = {static_cast<std::size_t>(slide), place, CutRecordName(name)};
+                        HarvestEmailsFromText(text, seen, callbacks);
+                    });
     } catch (...) {
         result.failed = true;
         result.error = DescribeCurrentException();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "extract/NativePresentationHost.h"
 #include "extract/model/PresentationDocument.h"
 
 #include <condition_variable>
@@ -15,10 +16,6 @@
 
 namespace orv {
 
-// Opens a presentation for reading slide by slide (OpenPresentationFile in the
-// program, stand-ins in tests).
-using PresentationOpenFunction =
-    std::function<std::unique_ptr<PresentationDocument>(const std::string& path, ReadOptions options)>;
 
 // Reads a whole presentation at once; OpenerOf turns it into an opener.
 using PresentationReadFunction = std::function<PresentationContent(const std::string& path)>;

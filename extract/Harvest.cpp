@@ -38,54 +38,13 @@ bool AbortIfPowerPointOpen(PresentationHost& host,
     return !askProceed(kPowerPointOpenPrompt);
 }
 
-void HarvestPresentation(const PresentationContent& content, SeenEmails& seen,
-                         const HarvestCallbacks& callbacks) {
-    for (const auto& slide : content.slides)
-        HarvestSlide(slide, seen, callbacks);
-}
-
-void HarvestSlide(const SlideContent& slide, SeenEmails& seen, const HarvestCallbacks& callbacks) {
-    ForEachSlideText(slide, [&](TextPlace, std::string_view, std::string_view text) {
-        HarvestEmailsFromText(text, seen, callbacks);
-    });
-}
-
-void ForEachSlideText(const SlideContent& slide, const SlideTextVisitor& visit) {
-    if (slide.allTextRead) {
-        for (const auto& placed : slide.allText)
-            if (!placed.text.empty())
-                visit(placed.place, placed.name, placed.text);
-        return;
-    }
-    for (const auto& shape : slide.shapes)
-        if (shape.hasTextFrame && !shape.text.empty())
-            visit(TextPlace::Shape, shape.name, shape.text);
-}
-
 void DoItByFile(const std::string& path, PresentationHost& host, ErrorReporter& reporter, SeenEmails& seen,
-                const HarvestCallbacks& callbacks) {
+                const HarvestCallbacks& callbacks, bool allText) {
     Steps s(reporter, loc::DoItByFile);
-    std::string text;
-    s.run(100, [&] { host.Create(); });
-    s.run(102, [&] { host.Attach(); });
-    s.run(104, [&] { host.Show(); });
-    s.run(106, [&] { host.Open(path); });
-    int slides = 0;
-    s.run(108, [&] { slides = host.SlideCount(); });
-    for (int i = 1; i <= slides; ++i) {
-        int shapes = 0;
-        s.run(110, [&] { shapes = host.ShapeCount(i); });
-        for (int j = 1; j <= shapes; ++j) {
-            if (!s.test(112, [&] { return host.HasTextFrame(i, j); }))
-                continue;
-            s.run(114, [&] { text = host.Text(i, j); });
-            if (text.empty()) // step 116: nothing to harvest
-                continue;
-            s.run(120, [&] { HarvestEmailsFromText(text, seen, callbacks); });
-        }
-    }
-    s.run(126, [&] { host.Quit(); });
-    host.Release();
+    HarvestFile(path, host, allText, s,
+                [&](int, TextPlace, std::string_view, std::string_view text) {
+                    HarvestEmailsFromText(text, seen, callbacks);
+                });
 }
 
 } // namespace orv

@@ -1,15 +1,17 @@
 #pragma once
 
 #include "extract/EmailExtraction.h"
+#include "extract/PresentationHost.h"
 #include "extract/model/PresentationContent.h"
 #include "shell/ErrorReport.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
+#include <utility>
 
 namespace orv {
-
-class PresentationHost;
 
 // Whether the presentation application can be started: creates it once and
 // releases it at once. False when Create fails.
@@ -27,26 +29,91 @@ extern const char* const kPowerPointOpenPrompt;
 bool AbortIfPowerPointOpen(PresentationHost& host,
                            const std::function<bool(const std::string& prompt)>& askProceed);
 
-// The harvest of one presentation: create, attach, show, open, then every
-// shape with a text frame on every slide gives its text to the address
-// extraction; quit. Each failing step is reported with its number and the
-// harvest goes on with the next one; after a failed count, the loop it would
-// have driven runs no iterations.
-// The same walk over a presentation already read: every shape with a text
-// frame and text, slide by slide, in order. Finds the addresses a run of
-// DoItByFile over the same file finds, in the same order.
-void HarvestPresentation(const PresentationContent& content, SeenEmails& seen,
-                         const HarvestCallbacks& callbacks);
-// The same for one slide.
-void HarvestSlide(const SlideContent& slide, SeenEmails& seen, const HarvestCallbacks& callbacks);
+// Where a text of a presentation stands, and the text, as the walk hands them
+// on: the slide (1-based), the place, and the name of the shape that holds it.
+using PlacedTextSink =
+    std::function<void(int slide, TextPlace place, std::string_view name, std::string_view text)>;
 
-// The texts a harvest of the slide reads, in order, each with where it stands:
-// the top-level shapes with a text frame and text; for a slide read with all
-// text, every non-empty text of SlideContent::allText instead.
-using SlideTextVisitor = std::function<void(TextPlace place, std::string_view name, std::string_view text)>;
-void ForEachSlideText(const SlideContent& slide, const SlideTextVisitor& visit);
+// Runs each numbered step as it comes, reporting nothing: the first failure
+// ends the harvest and reaches the caller. The command-line tool's workers
+// read a file so, where the window reports each failing step and goes on
+// (Steps).
+struct UnreportedSteps {
+    template <class F> bool run(std::int32_t, F&& statement) {
+        std::forward<F>(statement)();
+        return true;
+    }
+    template <class F> bool test(std::int32_t, F&& condition) { return static_cast<bool>(condition()); }
+};
 
+// The walk of the active presentation, the one both the window and the
+// command-line tool take (steps 108 to 124 of DoItByFile): slide by slide,
+// every top-level shape with a text frame and text; or, with all text, every
+// text of the slide in its documented order (steps 110, 114 and 120 then
+// count, read and hand on the slide's texts; there are no text frames to
+// test). Each non-empty text goes to `sink`. When reading a text fails, the
+// text last read in this file is handed on again, as the harvest's rules
+// say; after a failed count, the loop it would have driven runs no
+// iterations.
+template <class StepRunner>
+void WalkActivePresentation(HarvestDocument& document, bool allText, StepRunner& s, const PlacedTextSink& sink) {
+    std::string text;
+    std::string name;
+    TextPlace place = TextPlace::Shape;
+    int slides = 0;
+    s.run(108, [&] { slides = document.SlideCount(); });
+    for (int i = 1; i <= slides; ++i) {
+        int count = 0;
+        if (allText) {
+            s.run(110, [&] { count = document.PlacedTextCount(i); });
+            for (int k = 1; k <= count; ++k) {
+                s.run(114, [&] {
+                    PlacedText placed = document.PlacedTextAt(i, k);
+                    place = placed.place;
+                    name = std::move(placed.name);
+                    text = std::move(placed.text);
+                });
+                if (text.empty()) // step 116: nothing to harvest
+                    continue;
+                s.run(120, [&] { sink(i, place, name, text); });
+            }
+            continue;
+        }
+        s.run(110, [&] { count = document.ShapeCount(i); });
+        for (int j = 1; j <= count; ++j) {
+            if (!s.test(112, [&] { return document.HasTextFrame(i, j); }))
+                continue;
+            s.run(114, [&] {
+                text = document.Text(i, j);
+                place = TextPlace::Shape;
+                name = document.ShapeName(i, j);
+            });
+            if (text.empty()) // step 116: nothing to harvest
+                continue;
+            s.run(120, [&] { sink(i, place, name, text); });
+        }
+    }
+}
+
+// The harvest of one file with the host's life cycle: create, attach, show,
+// open (for all text or not), the walk, quit; then the references go.
+template <class StepRunner>
+void HarvestFile(const std::string& path, PresentationHost& host, bool allText, StepRunner& s,
+                 const PlacedTextSink& sink) {
+    host.SetAllText(allText);
+    s.run(100, [&] { host.Create(); });
+    s.run(102, [&] { host.Attach(); });
+    s.run(104, [&] { host.Show(); });
+    s.run(106, [&] { host.Open(path); });
+    WalkActivePresentation(host.ActivePresentation(), allText, s, sink);
+    s.run(126, [&] { host.Quit(); });
+    host.Release();
+}
+
+// The window's harvest of one presentation: every failing step is reported
+// with its number and the harvest goes on with the next one; each text's new
+// addresses reach the results through `callbacks`.
 void DoItByFile(const std::string& path, PresentationHost& host, ErrorReporter& reporter, SeenEmails& seen,
-                const HarvestCallbacks& callbacks);
+                const HarvestCallbacks& callbacks, bool allText = false);
 
 } // namespace orv

@@ -1,32 +1,36 @@
 #pragma once
 
 #include "extract/PresentationHost.h"
+#include "extract/ReaderPresentation.h"
 #include "extract/model/PresentationDocument.h"
 
+#include <functional>
 #include <memory>
+#include <string>
 
 namespace orv {
 
+// Opens a presentation for reading slide by slide: OpenPresentationFile in
+// the program, stand-ins in tests.
+using PresentationOpenFunction =
+    std::function<std::unique_ptr<PresentationDocument>(const std::string& path, ReadOptions options)>;
+
 // Orvandel's own presentation reader behind the host operations. "Create"
 // starts an instance within this process; "Attach" reaches it and fails when
-// none was created; "Quit"
-// drops it. It never writes to the files it reads.
-//
-// "Open" reads the file's container and slide list only; a slide is read when
-// the harvest first asks about it and dropped when it moves on to another, so
-// memory is set by the largest slide, not by the presentation. When a slide
-// cannot be read, that one failure is reported and the presentation is closed:
-// the slides after it count no shapes, so one bad file gives one report.
+// none was created; "Quit" drops it. It never writes to the files it reads.
+// "Open" reads the file's container and slide list only; the active
+// presentation reads each slide when the harvest reaches it
+// (ReaderPresentation).
 class NativePresentationHost final : public PresentationHost {
 public:
+    // `open` opens the files (OpenPresentationFile unless given).
+    explicit NativePresentationHost(PresentationOpenFunction open = {});
+
     void Create() override;
     void Attach() override;
     void Show() override {}
     void Open(const std::string& path) override;
-    int SlideCount() override;
-    int ShapeCount(int slide) override;
-    bool HasTextFrame(int slide, int shape) override;
-    std::string Text(int slide, int shape) override;
+    HarvestDocument& ActivePresentation() override { return m_active; }
     void Quit() override;
     std::string Name() override;
     void SetAllText(bool allText) override { m_allText = allText; }
@@ -34,21 +38,15 @@ public:
     void Release() override {
         m_attached = false;
         m_running = false;
-        close();
+        m_active = ReaderPresentation();
     }
 
 private:
-    void close();
-    const SlideContent& slideAt(int slide);
-    const ShapeContent& shapeAt(int slide, int shape);
-
+    PresentationOpenFunction m_open;
     bool m_running = false;
     bool m_attached = false;
-    bool m_failed = false; // a slide could not be read: the rest count nothing
     bool m_allText = false;
-    std::unique_ptr<PresentationDocument> m_presentation;
-    int m_slideNumber = 0; // of m_slide, 1-based; 0 for none
-    SlideContent m_slide;
+    ReaderPresentation m_active;
 };
 
 } // namespace orv

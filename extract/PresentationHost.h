@@ -1,13 +1,38 @@
 #pragma once
 
+#include "extract/model/PresentationContent.h"
+
 #include <string>
 
 namespace orv {
 
-// The operations the harvest needs from a presentation application. Indices
-// are 1-based. Every operation reports trouble by throwing orv::Failure with a
-// plain description. Create starts (or finds) the application; Attach reaches
-// the running one and fails when none runs; Quit ends it.
+// The presentation a host holds open, as the harvest walks it: what the
+// presentation application's active presentation answers (PowerPoint's
+// ActivePresentation, or one of the program's readers here). Indices are
+// 1-based. Every operation reports trouble by throwing orv::Failure with a
+// plain description.
+class HarvestDocument {
+public:
+    virtual ~HarvestDocument() = default;
+
+    virtual int SlideCount() = 0;
+    virtual int ShapeCount(int slide) = 0;
+    virtual bool HasTextFrame(int slide, int shape) = 0;
+    virtual std::string Text(int slide, int shape) = 0;
+    // The shape's name as stored, empty when it has none.
+    virtual std::string ShapeName(int slide, int shape) = 0;
+    // With all text asked for (PresentationHost::SetAllText): every text of
+    // the slide, each with where it stands, in the one documented order
+    // (SlideContent::allText).
+    virtual int PlacedTextCount(int slide) = 0;
+    virtual PlacedText PlacedTextAt(int slide, int index) = 0;
+};
+
+// The life cycle of the presentation application the harvest talks to.
+// Create starts (or finds) the application; Attach reaches the running one
+// and fails when none runs; Open makes a presentation the active one; Quit
+// ends the application. Every operation reports trouble by throwing
+// orv::Failure with a plain description.
 class PresentationHost {
 public:
     virtual ~PresentationHost() = default;
@@ -16,18 +41,15 @@ public:
     virtual void Attach() = 0;
     virtual void Show() = 0;
     virtual void Open(const std::string& path) = 0;
-    virtual int SlideCount() = 0;
-    virtual int ShapeCount(int slide) = 0;
-    virtual bool HasTextFrame(int slide, int shape) = 0;
-    virtual std::string Text(int slide, int shape) = 0;
+    // The presentation the last Open made active.
+    virtual HarvestDocument& ActivePresentation() = 0;
     virtual void Quit() = 0;
     virtual std::string Name() = 0;
     // Drops the references Create and Attach gave, without quitting.
     virtual void Release() = 0;
-    // Asks for every text of each slide opened from now on: each slide then
-    // answers with one text-bearing shape per text, in harvest order (groups,
-    // tables, diagrams, notes, comments, links). A host that cannot do so
-    // ignores it.
+    // Asks for every text of the presentations opened from now on
+    // (HarvestDocument::PlacedTextCount). A host that cannot give them gives
+    // none.
     virtual void SetAllText(bool /*allText*/) {}
 };
 

@@ -71,7 +71,6 @@ void Form1::PushButton8_Click() {
         });
         if (!abort) {
             s.run(110, [&] { setMousePointer(PointerHourglass); });
-            m_services.host.SetAllText(allTextChosen());
             harvestFileList(s);
             s.run(124, [&] { setMousePointer(PointerDefault); });
             s.run(126, [&] { message(QStringLiteral("Done.")); });
@@ -103,6 +102,7 @@ void Form1::harvestFileList(Steps& s) {
             ++found;
             showProgress();
         }};
+    const bool allText = allTextChosen();
     s.run(114, [&] { n = m_listView1->count(); });
     for (i = 1; i <= n; ++i) {
         showProgress();
@@ -112,7 +112,9 @@ void Form1::harvestFileList(Steps& s) {
         QString path;
         if (!s.run(116, [&] { path = m_listView1->text(i); }))
             continue; // the row is gone; its harvest would add nothing
-        s.run(118, [&] { DoItByFile(path.toStdString(), m_services.host, m_reporter, seen, callbacks); });
+        s.run(118, [&] {
+            DoItByFile(path.toStdString(), m_services.host, m_reporter, seen, callbacks, allText);
+        });
     }
 }
 

@@ -1,7 +1,6 @@
 #include "shell/gui/Form1.h"
 
 #include "base/Failure.h"
-#include "extract/Harvest.h"
 #include "shell/AppTitle.h"
 #include "shell/gui/AppIcon.h"
 #include "shell/gui/EventHook.h"
@@ -168,7 +167,7 @@ void Form1::Form_Load() {
     s.run(132, [&] { m_listView2->addColumn(QStringLiteral("Results")); });
     s.run(134, [&] { m_listView2->setColumnWidthTwips(1, 7000); });
     s.run(136, [&] {
-        if (!CheckPowerPointInstalled(m_services.host)) {
+        if (m_services.presentationAppStarts && !m_services.presentationAppStarts()) {
             message(QStringLiteral(
                 "PowerPoint is not installed on this computer. You need to have it installed to "
                 "use this software without error."));

@@ -49,6 +49,10 @@ struct Services {
     std::function<void()> endProgram; // ends the process at once
     // Milliseconds on a clock that never goes back: how long an operation has been busy.
     std::function<std::int64_t()> clock = SteadyMilliseconds;
+    // The start-up check that the presentation application can be started
+    // (put together where the program is: the window knows no harvest).
+    // None given counts as started.
+    std::function<bool()> presentationAppStarts = {};
 };
 
 } // namespace orv

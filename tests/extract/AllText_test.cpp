@@ -25,13 +25,8 @@ using Kind = PptShape::Kind;
 // "place:name:text" for every text the harvest reads, slide by slide.
 std::vector<std::string> harvestOrder(const std::string& bytes, bool allText) {
     std::vector<std::string> out;
-    const auto document = OpenPresentationBytes(BytesOf(bytes), ReadOptions{allText});
-    for (std::size_t i = 0; i < document->slideCount(); ++i)
-        ForEachSlideText(document->readSlide(i),
-                         [&](TextPlace place, std::string_view name, std::string_view text) {
-                             out.push_back(std::string(TextPlaceName(place)) + ":" + std::string(name) + ":" +
-                                           std::string(text));
-                         });
+    for (const auto& placed : test::HarvestedTexts(ReadPresentationBytes(BytesOf(bytes), ReadOptions{allText})))
+        out.push_back(std::string(TextPlaceName(placed.place)) + ":" + placed.name + ":" + placed.text);
     return out;
 }
 
@@ -113,12 +108,8 @@ TEST(AllText, HarvestKeepsFirstOccurrenceAcrossPlaces) {
     linked.linkId = 1;
     deck.slides = {test::PptSlide{{linked}, {}, false, {}, {u"Mail LINK@example.com"}, {}}};
     deck.hyperlinks = {{1, u"mailto:link@example.com"}};
-    SeenEmails seen;
-    std::vector<std::string> rows;
-    const HarvestCallbacks callbacks{{}, [&](std::string_view a) { rows.emplace_back(a); }};
-    HarvestPresentation(ReadPresentationBytes(BytesOf(test::BuildPpt(deck)), ReadOptions{true}), seen,
-                        callbacks);
-    EXPECT_EQ(rows, std::vector<std::string>{"LINK@example.com"});
+    EXPECT_EQ(test::AddressesIn(ReadPresentationBytes(BytesOf(test::BuildPpt(deck)), ReadOptions{true})),
+              std::vector<std::string>{"LINK@example.com"});
 }
 
 TEST(AllText, GroupsNestedPastTheBoundAreRefusedOnlyWhenEntered) {

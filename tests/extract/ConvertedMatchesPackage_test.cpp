@@ -24,12 +24,14 @@ const std::string kData = ORVANDEL_SOURCE_DIR "/tests/data/";
 // ("|" after each); the shapes' names are left out, as a conversion renames.
 std::vector<std::string> placedTexts(const PresentationContent& content) {
     std::vector<std::string> out;
-    for (const auto& slide : content.slides) {
-        ForEachSlideText(slide, [&](TextPlace place, std::string_view, std::string_view text) {
-            out.push_back(std::string(TextPlaceName(place)) + ":" + std::string(text));
-        });
-        out.emplace_back("|");
+    int slide = 1;
+    for (const auto& placed : HarvestedTexts(content)) {
+        for (; slide < placed.slide; ++slide)
+            out.emplace_back("|");
+        out.push_back(std::string(TextPlaceName(placed.place)) + ":" + placed.text);
     }
+    for (; slide <= static_cast<int>(content.slides.size()); ++slide)
+        out.emplace_back("|");
     return out;
 }
 

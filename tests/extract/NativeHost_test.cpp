@@ -34,9 +34,9 @@ TEST(NativeHost, ReadsSlidesWhenReachedAndStopsAtTheFirstBadOne) {
     NativePresentationHost host;
     host.Create();
     host.Open(path); // the container and slide list only: the bad slide is not read yet
-    EXPECT_EQ(host.SlideCount(), 3);
-    EXPECT_EQ(host.Text(3, 1), "three@example.com") << "any slide can be asked for";
-    EXPECT_EQ(host.Text(1, 1), "one@example.com");
+    EXPECT_EQ(host.ActivePresentation().SlideCount(), 3);
+    EXPECT_EQ(host.ActivePresentation().Text(3, 1), "three@example.com") << "any slide can be asked for";
+    EXPECT_EQ(host.ActivePresentation().Text(1, 1), "one@example.com");
 
     RecordingReporter reporter;
     SeenEmails seen;

@@ -107,36 +107,54 @@ void FakeHost::Open(const std::string& path) {
     const auto it = files.find(path);
     if (it == files.end())
         throw Failure("File not found: " + path);
-    m_active = it->second;
+    m_active.content = it->second;
 }
 
-int FakeHost::SlideCount() {
-    if (!m_active)
+const SlideContent& FakeHost::Document::slideAt(int slide) const {
+    if (!content)
         throw Failure("No presentation is open.");
-    return static_cast<int>(m_active->slides.size());
+    return content->slides.at(static_cast<std::size_t>(slide) - 1);
 }
 
-int FakeHost::ShapeCount(int slide) {
-    return static_cast<int>(m_active->slides.at(static_cast<std::size_t>(slide) - 1).shapes.size());
+int FakeHost::Document::SlideCount() {
+    if (!content)
+        throw Failure("No presentation is open.");
+    return static_cast<int>(content->slides.size());
 }
 
-const ShapeContent& FakeHost::shape(int slide, int shape) const {
-    return m_active->slides.at(static_cast<std::size_t>(slide) - 1)
-        .shapes.at(static_cast<std::size_t>(shape) - 1);
+int FakeHost::Document::ShapeCount(int slide) {
+    return static_cast<int>(slideAt(slide).shapes.size());
 }
 
-bool FakeHost::HasTextFrame(int slide, int s) {
+const ShapeContent& FakeHost::Document::shape(int slide, int shape) const {
+    return slideAt(slide).shapes.at(static_cast<std::size_t>(shape) - 1);
+}
+
+bool FakeHost::Document::HasTextFrame(int slide, int s) {
     return shape(slide, s).hasTextFrame;
 }
 
-std::string FakeHost::Text(int slide, int s) {
-    calls << QStringLiteral("Text %1.%2").arg(slide).arg(s);
+std::string FakeHost::Document::Text(int slide, int s) {
+    m_host.calls << QStringLiteral("Text %1.%2").arg(slide).arg(s);
     return shape(slide, s).text;
+}
+
+std::string FakeHost::Document::ShapeName(int slide, int s) {
+    return shape(slide, s).name;
+}
+
+int FakeHost::Document::PlacedTextCount(int slide) {
+    return static_cast<int>(slideAt(slide).allText.size());
+}
+
+PlacedText FakeHost::Document::PlacedTextAt(int slide, int index) {
+    m_host.calls << QStringLiteral("Text %1.%2").arg(slide).arg(index);
+    return slideAt(slide).allText.at(static_cast<std::size_t>(index) - 1);
 }
 
 void FakeHost::Quit() {
     calls << QStringLiteral("Quit");
-    m_active.reset();
+    m_active.content.reset();
     m_running = false;
 }
 

@@ -118,18 +118,33 @@ public:
     void Attach() override;
     void Show() override { calls << QStringLiteral("Show"); }
     void Open(const std::string& path) override;
-    int SlideCount() override;
-    int ShapeCount(int slide) override;
-    bool HasTextFrame(int slide, int shape) override;
-    std::string Text(int slide, int shape) override;
+    HarvestDocument& ActivePresentation() override { return m_active; }
     void Quit() override;
     std::string Name() override;
     void Release() override { m_running = false; } // the last reference gone ends it
 
 private:
-    const ShapeContent& shape(int slide, int shape) const;
+    // The presentation Open made active, recording each text read.
+    class Document final : public HarvestDocument {
+    public:
+        explicit Document(FakeHost& host) : m_host(host) {}
+        std::optional<PresentationContent> content;
+        int SlideCount() override;
+        int ShapeCount(int slide) override;
+        bool HasTextFrame(int slide, int shape) override;
+        std::string Text(int slide, int shape) override;
+        std::string ShapeName(int slide, int shape) override;
+        int PlacedTextCount(int slide) override;
+        PlacedText PlacedTextAt(int slide, int index) override;
+
+    private:
+        const SlideContent& slideAt(int slide) const;
+        const ShapeContent& shape(int slide, int shape) const;
+        FakeHost& m_host;
+    };
+
     bool m_running = false;
-    std::optional<PresentationContent> m_active;
+    Document m_active{*this};
 };
 
 // A presentation of one slide per entry, each slide holding text boxes with the given texts.

@@ -1,5 +1,7 @@
 #include "fakes/FormFixture.h"
 
+#include "extract/Harvest.h"
+
 #include <QDir>
 
 namespace orv::test {
@@ -9,7 +11,8 @@ FormFixture::FormFixture(bool load)
     QDir().mkpath(programFolder());
     form = std::make_unique<Form1>(Services{interaction, pump, clipboard, random, host, settings,
                                             programFolder(), [this] { ++endProgramCalls; },
-                                            [this] { return clock.read(); }});
+                                            [this] { return clock.read(); },
+                                            [this] { return CheckPowerPointInstalled(host); }});
     if (load)
         form->Form_Load();
 }

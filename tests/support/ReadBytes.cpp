@@ -2,6 +2,7 @@
 
 #include "base/Failure.h"
 #include "extract/Harvest.h"
+#include "extract/NativePresentationHost.h"
 #include "extract/PresentationReader.h"
 
 namespace orv::test {
@@ -49,10 +50,26 @@ std::vector<std::string> ShapeTexts(const PresentationContent& content) {
     return out;
 }
 
+std::vector<HarvestedText> HarvestedTexts(const PresentationContent& content) {
+    const bool allText = !content.slides.empty() && content.slides.front().allTextRead;
+    NativePresentationHost host([&](const std::string&, ReadOptions) {
+        return std::make_unique<ContentDocument>(content);
+    });
+    std::vector<HarvestedText> texts;
+    UnreportedSteps steps;
+    HarvestFile("deck", host, allText, steps,
+                [&](int slide, TextPlace place, std::string_view name, std::string_view text) {
+                    texts.push_back({slide, place, std::string(name), std::string(text)});
+                });
+    return texts;
+}
+
 std::vector<std::string> AddressesIn(const PresentationContent& content) {
     std::vector<std::string> found;
     SeenEmails seen;
-    HarvestPresentation(content, seen, {{}, [&](std::string_view a) { found.emplace_back(a); }});
+    const HarvestCallbacks callbacks{{}, [&](std::string_view a) { found.emplace_back(a); }};
+    for (const auto& placed : HarvestedTexts(content))
+        HarvestEmailsFromText(placed.text, seen, callbacks);
     return found;
 }
 

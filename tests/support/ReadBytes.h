@@ -38,6 +38,17 @@ std::optional<Refusal> RefusalOf(const std::string& bytes);
 // Each shape's text, or "<no text frame>", and "<end of slide>" after each
 // slide: what comparisons of two readings look at.
 std::vector<std::string> ShapeTexts(const PresentationContent& content);
+// Every text the harvest's one walk hands on over the content, in the mode it
+// was read in (all text when its slides were read so), as the command-line
+// tool's workers walk a file.
+struct HarvestedText {
+    int slide = 0;
+    TextPlace place = TextPlace::Shape;
+    std::string name;
+    std::string text;
+};
+std::vector<HarvestedText> HarvestedTexts(const PresentationContent& content);
+
 // The addresses a run over the content lists, in order.
 std::vector<std::string> AddressesIn(const PresentationContent& content);
 

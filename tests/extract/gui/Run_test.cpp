@@ -3,6 +3,10 @@
 #include "extract/NativePresentationHost.h"
 #include "fakes/FormFixture.h"
 #include "shell/gui/QtPlatform.h"
+#include "extract/PresentationReader.h"
+#include "support/AllTextDecks.h"
+#include "support/CliInProcess.h"
+#include "support/OdpBuilder.h"
 #include "support/PptxBuilder.h"
 
 #include <QAction>
@@ -313,6 +317,29 @@ private slots:
         QVERIFY(next.pushButton(8)->findChild<QAction*>(QStringLiteral("AllTextAction"))->isChecked());
         action->trigger();
         QCOMPARE(settings.read(QStringLiteral("AllText"), {}), QStringLiteral("0"));
+    }
+
+    // One harvest: with "Read All Text" on, the window lists what the
+    // command-line tool prints with --all-text, over decks of every format
+    // with groups, tables, diagrams, notes, comments and links.
+    void allTextRowsAreTheCommandLinesLines() {
+        NativeWindow w;
+        w.dir.write("package.pptx", PackageWithEveryPlace());
+        w.dir.write("binary.ppt", BinaryWithEveryPlace());
+        w.dir.write("open.odp", OpenDocumentWithEveryPlace().bytes());
+        w.dir.write("flat.fodp", OpenDocumentWithEveryPlace().flatBytes());
+        std::vector<std::string> args{"--all-text"};
+        for (const char* name : {"package.pptx", "binary.ppt", "open.odp", "flat.fodp"}) {
+            w.add(name);
+            args.push_back((w.dir.path() / name).string());
+        }
+        w.form.pushButton(8)->findChild<QAction*>(QStringLiteral("AllTextAction"))->setChecked(true);
+        w.form.PushButton8_Click();
+        const CliOutcome cli = RunCliInProcess(args, OpenPresentationFile);
+        QCOMPARE(cli.status, 0);
+        const QStringList lines = QString::fromStdString(cli.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QVERIFY(lines.size() > 10);
+        QCOMPARE(RowTexts(*w.form.ListView2()), lines);
     }
 
     void endToEndOverRealPackagesWithTheNativeReader() {
