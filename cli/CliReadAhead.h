@@ -16,7 +16,6 @@
 
 namespace orv {
 
-
 // Reads a whole presentation at once; OpenerOf turns it into an opener.
 using PresentationReadFunction = std::function<PresentationContent(const std::string& path)>;
 PresentationOpenFunction OpenerOf(PresentationReadFunction read);

@@ -41,10 +41,9 @@ bool AbortIfPowerPointOpen(PresentationHost& host,
 void DoItByFile(const std::string& path, PresentationHost& host, ErrorReporter& reporter, SeenEmails& seen,
                 const HarvestCallbacks& callbacks, bool allText) {
     Steps s(reporter, loc::DoItByFile);
-    HarvestFile(path, host, allText, s,
-                [&](int, TextPlace, std::string_view, std::string_view text) {
-                    HarvestEmailsFromText(text, seen, callbacks);
-                });
+    HarvestFile(path, host, allText, s, [&](int, TextPlace, std::string_view, std::string_view text) {
+        HarvestEmailsFromText(text, seen, callbacks);
+    });
 }
 
 } // namespace orv

@@ -56,7 +56,8 @@ struct UnreportedSteps {
 // say; after a failed count, the loop it would have driven runs no
 // iterations.
 template <class StepRunner>
-void WalkActivePresentation(HarvestDocument& document, bool allText, StepRunner& s, const PlacedTextSink& sink) {
+void WalkActivePresentation(HarvestDocument& document, bool allText, StepRunner& s,
+                            const PlacedTextSink& sink) {
     std::string text;
     std::string name;
     TextPlace place = TextPlace::Shape;

@@ -112,9 +112,8 @@ void Form1::harvestFileList(Steps& s) {
         QString path;
         if (!s.run(116, [&] { path = m_listView1->text(i); }))
             continue; // the row is gone; its harvest would add nothing
-        s.run(118, [&] {
-            DoItByFile(path.toStdString(), m_services.host, m_reporter, seen, callbacks, allText);
-        });
+        s.run(118,
+              [&] { DoItByFile(path.toStdString(), m_services.host, m_reporter, seen, callbacks, allText); });
     }
 }
 

@@ -25,7 +25,8 @@ using Kind = PptShape::Kind;
 // "place:name:text" for every text the harvest reads, slide by slide.
 std::vector<std::string> harvestOrder(const std::string& bytes, bool allText) {
     std::vector<std::string> out;
-    for (const auto& placed : test::HarvestedTexts(ReadPresentationBytes(BytesOf(bytes), ReadOptions{allText})))
+    for (const auto& placed :
+         test::HarvestedTexts(ReadPresentationBytes(BytesOf(bytes), ReadOptions{allText})))
         out.push_back(std::string(TextPlaceName(placed.place)) + ":" + placed.name + ":" + placed.text);
     return out;
 }

@@ -9,10 +9,9 @@ namespace orv::test {
 FormFixture::FormFixture(bool load)
     : settings(QString::fromStdString(dir.str()) + QStringLiteral("/settings/Quillmoor.ini")) {
     QDir().mkpath(programFolder());
-    form = std::make_unique<Form1>(Services{interaction, pump, clipboard, random, host, settings,
-                                            programFolder(), [this] { ++endProgramCalls; },
-                                            [this] { return clock.read(); },
-                                            [this] { return CheckPowerPointInstalled(host); }});
+    form = std::make_unique<Form1>(Services{
+        interaction, pump, clipboard, random, host, settings, programFolder(), [this] { ++endProgramCalls; },
+        [this] { return clock.read(); }, [this] { return CheckPowerPointInstalled(host); }});
     if (load)
         form->Form_Load();
 }

@@ -288,8 +288,8 @@ std::string PackageWithNamespaces(std::size_t declarations, std::size_t choices)
     std::string bindings;
     std::string required;
     for (std::size_t i = 0; i < declarations; ++i) {
-        bindings +=
-            " xmlns:n" + std::to_string(i) + "=\"http://schemas.openxmlformats.org/presentationml/2006/main\"";
+        bindings += " xmlns:n" + std::to_string(i) +
+                    "=\"http://schemas.openxmlformats.org/presentationml/2006/main\"";
         required += "n" + std::to_string(i) + " ";
     }
     const std::string alternate = "<mc:AlternateContent><mc:Choice Requires=\"" + required +

@@ -52,9 +52,8 @@ std::vector<std::string> ShapeTexts(const PresentationContent& content) {
 
 std::vector<HarvestedText> HarvestedTexts(const PresentationContent& content) {
     const bool allText = !content.slides.empty() && content.slides.front().allTextRead;
-    NativePresentationHost host([&](const std::string&, ReadOptions) {
-        return std::make_unique<ContentDocument>(content);
-    });
+    NativePresentationHost host(
+        [&](const std::string&, ReadOptions) { return std::make_unique<ContentDocument>(content); });
     std::vector<HarvestedText> texts;
     UnreportedSteps steps;
     HarvestFile("deck", host, allText, steps,

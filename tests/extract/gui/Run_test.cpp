@@ -1,9 +1,9 @@
 #include "base/Failure.h"
 #include "extract/Harvest.h"
 #include "extract/NativePresentationHost.h"
+#include "extract/PresentationReader.h"
 #include "fakes/FormFixture.h"
 #include "shell/gui/QtPlatform.h"
-#include "extract/PresentationReader.h"
 #include "support/AllTextDecks.h"
 #include "support/CliInProcess.h"
 #include "support/OdpBuilder.h"
@@ -337,7 +337,8 @@ private slots:
         w.form.PushButton8_Click();
         const CliOutcome cli = RunCliInProcess(args, OpenPresentationFile);
         QCOMPARE(cli.status, 0);
-        const QStringList lines = QString::fromStdString(cli.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        const QStringList lines =
+            QString::fromStdString(cli.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QVERIFY(lines.size() > 10);
         QCOMPARE(RowTexts(*w.form.ListView2()), lines);
     }
