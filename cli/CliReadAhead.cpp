@@ -8,13 +8,6 @@
 
 namespace orv {
 
-PresentationOpenFunction OpenerOf(PresentationReadFunction read) {
-    return [read = std::move(read)](const std::string& path,
-                                    ReadOptions) -> std::unique_ptr<PresentationDocument> {
-        return std::make_unique<ContentDocument>(read(path));
-    };
-}
-
 CliReadAhead::CliReadAhead(std::vector<std::string> paths, unsigned workers, PresentationOpenFunction open,
                            ReadOptions options)
     : m_paths(std::move(paths)), m_open(std::move(open)), m_options(options),

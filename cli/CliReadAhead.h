@@ -16,10 +16,6 @@
 
 namespace orv {
 
-// Reads a whole presentation at once; OpenerOf turns it into an opener.
-using PresentationReadFunction = std::function<PresentationContent(const std::string& path)>;
-PresentationOpenFunction OpenerOf(PresentationReadFunction read);
-
 // One file's outcome: the addresses its slides hold, each once (compared as
 // the run compares them) in the order found, and, when a slide or the file
 // could not be read, why. Addresses found before a failure are kept, as a

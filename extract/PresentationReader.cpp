@@ -26,7 +26,9 @@ std::string noFormatReason() {
     return reason;
 }
 
-const PresentationFormat& recognise(FormatProbe& probe) {
+} // namespace
+
+const PresentationFormat& RecognisePresentation(FormatProbe& probe) {
     const PresentationFormat* best = nullptr;
     int bestBid = 0;
     for (const auto* format : PresentationFormats()) {
@@ -42,9 +44,11 @@ const PresentationFormat& recognise(FormatProbe& probe) {
     return *best;
 }
 
+namespace {
+
 std::unique_ptr<PresentationDocument> openFrom(std::unique_ptr<ByteSource> source, ReadOptions options) {
     FormatProbe probe(std::move(source));
-    return recognise(probe).open(probe, options);
+    return RecognisePresentation(probe).open(probe, options);
 }
 
 PresentationContent readAll(PresentationDocument& document) {
@@ -65,11 +69,6 @@ std::unique_ptr<PresentationDocument> OpenPresentationFile(const std::string& pa
 std::unique_ptr<PresentationDocument> OpenPresentationBytes(std::span<const std::uint8_t> bytes,
                                                             ReadOptions options) {
     return openFrom(std::make_unique<MemoryByteSource>(bytes), options);
-}
-
-const PresentationFormat& RecognisePresentationBytes(std::span<const std::uint8_t> bytes) {
-    FormatProbe probe(std::make_unique<MemoryByteSource>(bytes));
-    return recognise(probe);
 }
 
 PresentationContent ReadPresentationFile(const std::string& path, ReadOptions options) {

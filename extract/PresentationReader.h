@@ -25,9 +25,10 @@ std::unique_ptr<PresentationDocument> OpenPresentationFile(const std::string& pa
 std::unique_ptr<PresentationDocument> OpenPresentationBytes(std::span<const std::uint8_t> bytes,
                                                             ReadOptions options = {});
 
-// The record of the table that recognises the presentation held in memory,
-// by its content alone. Throws orv::Failure when none does.
-const PresentationFormat& RecognisePresentationBytes(std::span<const std::uint8_t> bytes);
+// The record of the table that recognises the probed file by its content
+// alone: the highest bid, the first of equal ones. Throws orv::Failure when
+// none bids.
+const PresentationFormat& RecognisePresentation(FormatProbe& probe);
 
 // Every slide of a presentation at once (tests, benchmarks, tools). Memory
 // then grows with the whole presentation: the program itself reads one slide

@@ -21,18 +21,6 @@ public:
     virtual SlideContent readSlide(std::size_t index) = 0;
 };
 
-// A document over content already in memory: test stand-ins and callers that
-// produce a whole presentation at once.
-class ContentDocument final : public PresentationDocument {
-public:
-    explicit ContentDocument(PresentationContent content) : m_content(std::move(content)) {}
-    std::size_t slideCount() const override { return m_content.slides.size(); }
-    SlideContent readSlide(std::size_t index) override { return m_content.slides.at(index); }
-
-private:
-    PresentationContent m_content;
-};
-
 // Counts what the slides of one file build, across slides: refuses a slide
 // with more shapes or text than any real slide holds, and a file with more
 // shapes or text in all than any real presentation. The readers call it as

@@ -135,7 +135,7 @@ TEST(CliSafety, EachFilesAddressesAreFlushedBeforeTheNextFileIsRead) {
         return content;
     };
     const std::vector<std::string> args{a, b};
-    EXPECT_EQ(RunCliArguments(args, out, err, false, OpenerOf(read)), kCliAllRead);
+    EXPECT_EQ(RunCliArguments(args, out, err, false, test::OpenerOf(read)), kCliAllRead);
     EXPECT_EQ(flushedBeforeB, "a@example.com\n");
 }
 

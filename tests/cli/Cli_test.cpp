@@ -40,8 +40,8 @@ orv::PresentationContent fakeRead(const std::string& path) {
 }
 
 orv::test::CliOutcome run(const std::vector<std::string>& args,
-                          const orv::PresentationReadFunction& read = fakeRead) {
-    return orv::test::RunCliInProcess(args, orv::OpenerOf(read));
+                          const orv::test::PresentationReadFunction& read = fakeRead) {
+    return orv::test::RunCliInProcess(args, orv::test::OpenerOf(read));
 }
 
 class CliRunTest : public testing::Test {
@@ -159,7 +159,7 @@ TEST(CliReadAhead, StaysWithinItsBoundAndKeepsOrder) {
         content.slides.emplace_back().shapes.push_back({true, "u" + path + "@example.com"});
         return content;
     };
-    orv::CliReadAhead reads(paths, 3, orv::OpenerOf(read));
+    orv::CliReadAhead reads(paths, 3, orv::test::OpenerOf(read));
     ASSERT_EQ(reads.capacity(), 6u);
     for (std::size_t i = 0; i < paths.size(); ++i) {
         // Give the workers time to run as far ahead as they may.
@@ -180,7 +180,7 @@ TEST(CliReadAhead, StopsCleanlyWhenAbandoned) {
     std::vector<std::string> paths(100, "x");
     std::atomic<int> started{0};
     {
-        orv::CliReadAhead reads(paths, 4, orv::OpenerOf([&](const std::string&) {
+        orv::CliReadAhead reads(paths, 4, orv::test::OpenerOf([&](const std::string&) {
                                     ++started;
                                     return orv::PresentationContent{};
                                 }));

@@ -51,7 +51,8 @@ TEST(FormatTable, EachFormatIsRecognisedByContentWhateverItsName) {
         const auto sample = samples.find(std::string(format->name));
         ASSERT_NE(sample, samples.end()) << "no sample for " << format->name;
         const std::string bytes = fileText(ORVANDEL_SOURCE_DIR "/tests/data/" + sample->second);
-        EXPECT_EQ(&RecognisePresentationBytes(test::BytesOf(bytes)), format) << sample->second;
+        FormatProbe probe(std::make_unique<MemoryByteSource>(test::BytesOf(bytes)));
+        EXPECT_EQ(&RecognisePresentation(probe), format) << sample->second;
         const std::size_t slides = ReadPresentationBytes(test::BytesOf(bytes)).slides.size();
         ASSERT_GT(slides, 0u) << sample->second;
         for (const auto& name : names)

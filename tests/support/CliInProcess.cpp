@@ -1,8 +1,17 @@
 #include "support/CliInProcess.h"
 
+#include "support/ReadBytes.h"
+
 #include <sstream>
 
 namespace orv::test {
+
+PresentationOpenFunction OpenerOf(PresentationReadFunction read) {
+    return [read = std::move(read)](const std::string& path,
+                                    ReadOptions) -> std::unique_ptr<PresentationDocument> {
+        return std::make_unique<ContentDocument>(read(path));
+    };
+}
 
 CliOutcome RunCliInProcess(const std::vector<std::string>& args, const PresentationOpenFunction& open) {
     std::ostringstream out;

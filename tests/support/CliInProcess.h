@@ -2,10 +2,16 @@
 
 #include "cli/CliRun.h"
 
+#include <functional>
+
 #include <string>
 #include <vector>
 
 namespace orv::test {
+
+// Reads a whole presentation at once; OpenerOf turns it into an opener.
+using PresentationReadFunction = std::function<PresentationContent(const std::string& path)>;
+PresentationOpenFunction OpenerOf(PresentationReadFunction read);
 
 // What one run of the command-line tool gave.
 struct CliOutcome {

@@ -2,6 +2,7 @@
 
 #include "base/Failure.h"
 #include "extract/model/PresentationContent.h"
+#include "extract/model/PresentationDocument.h"
 
 #include <cstdint>
 #include <optional>
@@ -11,6 +12,17 @@
 #include <vector>
 
 namespace orv::test {
+
+// A document over content already in memory: stand-ins for a reader.
+class ContentDocument final : public PresentationDocument {
+public:
+    explicit ContentDocument(PresentationContent content) : m_content(std::move(content)) {}
+    std::size_t slideCount() const override { return m_content.slides.size(); }
+    SlideContent readSlide(std::size_t index) override { return m_content.slides.at(index); }
+
+private:
+    PresentationContent m_content;
+};
 
 inline constexpr const char* kNoFailure = "no failure";
 
