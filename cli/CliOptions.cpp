@@ -62,6 +62,7 @@ CliParseResult ParseCliArguments(std::span<const std::string> args) {
         return result;
     };
     bool optionsEnded = false;
+    std::string readingOption; // one that only matters when presentations are read
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
         if (optionsEnded || arg == "-" || !arg.starts_with('-')) {
@@ -101,6 +102,7 @@ CliParseResult ParseCliArguments(std::span<const std::string> args) {
                 return fail("--format takes text, comma, csv or jsonl, not \"" + std::string(text) + "\"");
         } else if (arg == "--all-text") {
             options.allText = true;
+            readingOption = "--all-text";
         } else if (is("--files-from")) {
             if (!value("--files-from", text) || text.empty())
                 return fail("--files-from needs a file (\"-\" for standard input)");
@@ -116,12 +118,14 @@ CliParseResult ParseCliArguments(std::span<const std::string> args) {
             if (!parseJobs(text, options.jobs))
                 return fail(std::string(name) + " takes a whole number from 1 to " +
                             std::to_string(kMaxCliJobs) + ", not \"" + std::string(text) + "\"");
+            readingOption = name;
         } else if (is("--ext")) {
             if (!value("--ext", text))
                 return fail("--ext needs an extension");
             if (text.empty())
                 return fail("--ext needs a non-empty extension");
             options.extensions.emplace_back(text);
+            readingOption = "--ext";
         } else {
             return fail("unknown option " + std::string(arg));
         }
@@ -130,6 +134,8 @@ CliParseResult ParseCliArguments(std::span<const std::string> args) {
         return fail("-0 only applies to --files-from");
     if (options.merge && !options.filesFrom.empty())
         return fail("--merge takes the shard outputs as arguments, not --files-from");
+    if (options.merge && !readingOption.empty())
+        return fail(readingOption + " does nothing with --merge: give it to the runs over the shards");
     if (!options.help && options.paths.empty() && options.filesFrom.empty())
         return fail(options.merge ? "--merge needs the shard outputs to merge" : "no PATH given");
     return result;
@@ -158,7 +164,13 @@ Options:
                         address,file,slide,place,name (RFC 4180: a header
                         line, fields quoted as needed, CR LF after each line)
                  jsonl  the same records as JSON Lines: one object a line,
-                        keys address, file, slide, place, name; UTF-8
+                        keys address, file, slide, place, name; UTF-8;
+                        and, in list order, one record per file that
+                        cannot be read and per piece --all-text skipped,
+                        keys error (what stderr says after "PATH: "),
+                        kind (damaged, not a presentation, encrypted,
+                        over a limit, input/output, unexpected), file,
+                        part (of the file, where known)
                The slide counts from 1 in presentation order; the place is
                shape, group, table, diagram, notes, comment or link; name is
                the name of the shape that holds the text, where stored.
@@ -177,7 +189,9 @@ Options:
                feed, so that any name can be given
   --merge      the arguments are JSON Lines outputs of runs over consecutive
                parts of a list, in list order: write what one run over the
-               whole list would have written, in the chosen --format
+               whole list would have written, in the chosen --format, with
+               the same lines on stderr and the same exit status (--all-text,
+               -j and --ext belong to those runs, not to --merge)
   -j N         read N files at once (1 to 64, default 1); the output is the same
   --ext EXT    for folders, take the files matching "*.EXT" (as the window's
                folder scan: case-insensitive, "*" for every file, a three-letter
@@ -185,9 +199,12 @@ Options:
                given more than once
   -h, --help   print this text
 
-A file that cannot be read gets one line "PATH: reason" on stderr; the others
-are still read. Exit status: 0 when every file was read, 1 when some could not
-be, 2 for a bad command line.
+A file that cannot be read gives no address and one line "PATH: reason" on
+stderr; the others are still read. With --all-text, a piece that only it reads
+(a notes page, a comments part, diagram data, a page's links, a group) that is
+damaged or over a limit is skipped with one line "PATH: PART skipped: reason",
+and the rest of the file is read. Exit status: 0 when every file was read
+whole, 1 when some file or piece could not be, 2 for a bad command line.
 )";
 }
 

@@ -2,9 +2,10 @@
 
 #include "base/Utf8.h"
 
-#include <array>
 #include <charconv>
+#include <map>
 #include <ostream>
+#include <set>
 
 namespace orv {
 
@@ -115,6 +116,9 @@ public:
         const auto [end, ec] = std::from_chars(begin, m_text.data() + m_text.size(), value);
         if (ec != std::errc() || end == begin)
             return std::nullopt;
+        // A fraction or an exponent makes it no whole number ("1.5", "1e3").
+        if (end != m_text.data() + m_text.size() && (*end == '.' || *end == 'e' || *end == 'E'))
+            return std::nullopt;
         m_at += static_cast<std::size_t>(end - begin);
         return value;
     }
@@ -140,6 +144,15 @@ std::optional<TextPlace> placeNamed(std::string_view name) {
                                   TextPlace::Notes, TextPlace::Comment, TextPlace::Link})
         if (TextPlaceName(place) == name)
             return place;
+    return std::nullopt;
+}
+
+std::optional<FailureKind> kindNamed(std::string_view name) {
+    for (const FailureKind kind :
+         {FailureKind::Unexpected, FailureKind::NotPresentation, FailureKind::Damaged, FailureKind::Encrypted,
+          FailureKind::OverLimit, FailureKind::InputOutput})
+        if (FailureKindName(kind) == name)
+            return kind;
     return std::nullopt;
 }
 
@@ -208,69 +221,87 @@ std::string JsonLine(const AddressRecord& record) {
            "}";
 }
 
-std::optional<AddressRecord> ParseJsonLine(std::string_view line, std::string& error) {
+std::string JsonLine(const ErrorRecord& record) {
+    return "{\"error\":" + JsonString(record.error) +
+           ",\"kind\":" + JsonString(FailureKindName(record.kind)) + ",\"file\":" + JsonString(record.file) +
+           ",\"part\":" + JsonString(record.part) + "}";
+}
+
+std::optional<ShardRecord> ParseJsonLine(std::string_view line, std::string& error) {
     JsonReader reader(line);
-    AddressRecord record;
-    std::array<bool, 5> seen{};
     if (!reader.take('{')) {
         error = "a record must be a JSON object";
         return std::nullopt;
     }
-    bool first = true;
+    std::set<std::string, std::less<>> keys;
+    std::map<std::string, std::string, std::less<>> fields; // the string fields
+    std::optional<std::size_t> slide;
     while (!reader.take('}')) {
-        if (!first && !reader.take(',')) {
+        if (!keys.empty() && !reader.take(',')) {
             error = "the record's fields are not separated by commas";
             return std::nullopt;
         }
-        first = false;
-        const auto key = reader.string();
+        auto key = reader.string();
         if (!key || !reader.take(':')) {
             error = "a field has no name";
             return std::nullopt;
         }
+        if (!keys.insert(*key).second) {
+            // Else the last would win, and a shard could replace an address.
+            error = "the field " + *key + " appears twice";
+            return std::nullopt;
+        }
         if (*key == "slide") {
-            const auto slide = reader.number();
+            slide = reader.number();
             if (!slide) {
                 error = "the slide is not a whole number";
                 return std::nullopt;
             }
-            record.slide = *slide;
-            seen[2] = true;
             continue;
         }
-        const auto value = reader.string();
+        auto value = reader.string();
         if (!value) {
             error = "the field " + *key + " is not a valid string";
             return std::nullopt;
         }
-        if (*key == "address") {
-            record.address = *value;
-            seen[0] = true;
-        } else if (*key == "file") {
-            record.file = *value;
-            seen[1] = true;
-        } else if (*key == "place") {
-            const auto place = placeNamed(*value);
-            if (!place) {
-                error = "the place is none of shape, group, table, diagram, notes, comment, link";
-                return std::nullopt;
-            }
-            record.place = *place;
-            seen[3] = true;
-        } else if (*key == "name") {
-            record.name = *value;
-            seen[4] = true;
-        }
+        fields.emplace(std::move(*key), std::move(*value));
     }
     if (!reader.atEnd()) {
         error = "there is more after the record";
         return std::nullopt;
     }
-    if (!(seen[0] && seen[1] && seen[2] && seen[3])) {
+    const auto field = [&](std::string_view key) -> const std::string* {
+        const auto it = fields.find(key);
+        return it == fields.end() ? nullptr : &it->second;
+    };
+    if (field("error")) {
+        if (field("address")) {
+            error = "a record is an address or an error, not both";
+            return std::nullopt;
+        }
+        if (!field("kind") || !field("file")) {
+            error = "the error record lacks one of error, kind, file";
+            return std::nullopt;
+        }
+        const auto kind = kindNamed(*field("kind"));
+        if (!kind) {
+            error = "the kind is none of the kinds of failure";
+            return std::nullopt;
+        }
+        return ErrorRecord{*field("error"), *kind, *field("file"),
+                           field("part") ? *field("part") : std::string()};
+    }
+    if (!field("address") || !field("file") || !slide || !field("place")) {
         error = "the record lacks one of address, file, slide, place";
         return std::nullopt;
     }
-    return record;
+    const auto place = placeNamed(*field("place"));
+    if (!place) {
+        error = "the place is none of shape, group, table, diagram, notes, comment, link";
+        return std::nullopt;
+    }
+    return AddressRecord{*field("address"), *field("file"), *slide, *place,
+                         field("name") ? *field("name") : std::string()};
 }
 
 AddressWriter::AddressWriter(std::ostream& out, CliFormat format) : m_out(out), m_format(format) {
@@ -294,6 +325,11 @@ void AddressWriter::write(const AddressRecord& record) {
         m_out << JsonLine(record) << '\n';
         break;
     }
+}
+
+void AddressWriter::write(const ErrorRecord& record) {
+    if (m_format == CliFormat::Jsonl)
+        m_out << JsonLine(record) << '\n';
 }
 
 void AddressWriter::flush() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Failure.h"
 #include "cli/CliOptions.h"
 #include "extract/model/PresentationContent.h"
 
@@ -8,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 
 namespace orv {
 
@@ -19,6 +21,19 @@ struct AddressRecord {
     TextPlace place = TextPlace::Shape;
     std::string name; // of the shape that holds the text; empty when none is stored
 };
+
+// A file that could not be read, or a piece of one that the "all text" mode
+// skipped: what stderr says of it after "PATH: ", the kind of failure
+// (FailureKindName) and the part of the file concerned, where known.
+struct ErrorRecord {
+    std::string error;
+    FailureKind kind = FailureKind::Unexpected;
+    std::string file;
+    std::string part;
+};
+
+// A line of a shard's output: an address or an error.
+using ShardRecord = std::variant<AddressRecord, ErrorRecord>;
 
 // The longest shape name a record carries; longer ones are cut (at a
 // character boundary), so a hostile deck cannot blow up the output.
@@ -35,12 +50,14 @@ std::string CsvField(std::string_view text);
 // and C1) escaped, bytes that are not UTF-8 replaced by U+FFFD.
 std::string JsonString(std::string_view text);
 
-// One record as a JSON Lines object, without the line feed.
+// One record as a JSON Lines object, without the line feed: keys address,
+// file, slide, place, name; or error, kind, file, part.
 std::string JsonLine(const AddressRecord& record);
+std::string JsonLine(const ErrorRecord& record);
 
 // Parses a line that JsonLine wrote (keys in any order, unknown keys
-// ignored). Nothing, with `error` set, for anything else.
-std::optional<AddressRecord> ParseJsonLine(std::string_view line, std::string& error);
+// ignored, none repeated). Nothing, with `error` set, for anything else.
+std::optional<ShardRecord> ParseJsonLine(std::string_view line, std::string& error);
 
 // Writes records in one of the output formats. Text and comma formats write
 // the address alone; CSV starts with its header line.
@@ -48,6 +65,9 @@ class AddressWriter {
 public:
     AddressWriter(std::ostream& out, CliFormat format);
     void write(const AddressRecord& record);
+    // Only the JSON Lines format carries errors (on stderr they are lines of
+    // their own).
+    void write(const ErrorRecord& record);
     void flush();
     // Ends the output (the comma format's CR LF).
     void finish();

@@ -1,5 +1,6 @@
 #include "cli/CliReadAhead.h"
 
+#include "base/Failure.h"
 #include "cli/CliOutput.h"
 #include "extract/Harvest.h"
 #include "shell/ErrorReport.h"
@@ -38,15 +39,24 @@ CliReadResult CliReadAhead::readOne(std::size_t index) const {
     try {
         NativePresentationHost host(m_open);
         UnreportedSteps steps;
-        HarvestFile(m_paths[index], host, m_options.allText, steps,
-                    [&](int slide, TextPlace place, std::string_view name, std::string_view text) {
-                        origin = {static_cast<std::size_t>(slide), place, CutRecordName(name)};
-                        HarvestEmailsFromText(text, seen, callbacks);
-                    });
+        HarvestFile(
+            m_paths[index], host, m_options.allText, steps,
+            [&](int slide, TextPlace place, std::string_view name, std::string_view text) {
+                origin = {static_cast<std::size_t>(slide), place, CutRecordName(name)};
+                HarvestEmailsFromText(text, seen, callbacks);
+            },
+            [&](int, const SkippedPart& part) { result.skipped.push_back(part); });
+        return result;
+    } catch (const Failure& failure) {
+        result = {};
+        result.kind = failure.kind();
+        result.part = failure.part();
+        result.error = failure.description();
     } catch (...) {
-        result.failed = true;
+        result = {};
         result.error = DescribeCurrentException();
     }
+    result.failed = true;
     return result;
 }
 

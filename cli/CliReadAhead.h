@@ -16,20 +16,24 @@
 
 namespace orv {
 
-// One file's outcome: the addresses its slides hold, each once (compared as
-// the run compares them) in the order found, and, when a slide or the file
-// could not be read, why. Addresses found before a failure are kept, as a
-// run of the window keeps them.
+// Where an address of a file was found.
 struct AddressOrigin {
     std::size_t slide = 0; // 1-based
     TextPlace place = TextPlace::Shape;
     std::string name;
 };
+// One file's outcome: the addresses its slides hold, each once (compared as
+// the run compares them) in the order found, and the pieces the "all text"
+// mode skipped; or, when the file could not be read, why, and nothing else: a
+// file gives all its addresses or none, as in the window.
 struct CliReadResult {
     std::vector<std::string> addresses;
     std::vector<AddressOrigin> origins; // where each of `addresses` was found
+    std::vector<SkippedPart> skipped;
     bool failed = false;
     std::string error;
+    FailureKind kind = FailureKind::Unexpected;
+    std::string part; // where in the file the failure was found, when known
 };
 
 // Reads a list of files on worker threads and hands the results back strictly

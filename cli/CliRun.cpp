@@ -24,27 +24,25 @@ void writeDiagnostic(std::ostream& err, std::string_view path, std::string_view 
     err << PrintableText(path) << ": " << PrintableDescription(description) << '\n';
 }
 
-// Scan trouble has no window to show it in: one line on stderr, naming the
+// Scan trouble has no window to show it in: it goes out as a problem of the
 // folder argument it happened under.
-class StreamReporter : public ErrorReporter {
+class ProblemReporter : public ErrorReporter {
 public:
-    StreamReporter(std::ostream& err, const std::string& folder) : m_err(err), m_folder(folder) {}
+    ProblemReporter(const CliProblem& problem, const std::string& folder)
+        : m_problem(problem), m_folder(folder) {}
     void report(std::string_view, std::int32_t, const std::string& description) override {
-        writeDiagnostic(m_err, m_folder, description);
-        m_reported = true;
+        m_problem(m_folder, description);
     }
-    bool reported() const { return m_reported; }
 
 private:
-    std::ostream& m_err;
+    const CliProblem& m_problem;
     const std::string& m_folder;
-    bool m_reported = false;
 };
 
 class Progress {
 public:
-    Progress(std::ostream& err, bool enabled, std::size_t total)
-        : m_err(err), m_enabled(enabled), m_total(total) {}
+    Progress(std::ostream& err, bool enabled) : m_err(err), m_enabled(enabled) {}
+    void setTotal(std::size_t total) { m_total = total; }
     // At most a few updates a second: a terminal that redraws for every one
     // of a hundred thousand small files slows the whole run down.
     void update(std::size_t done) {
@@ -69,7 +67,7 @@ public:
 private:
     std::ostream& m_err;
     bool m_enabled;
-    std::size_t m_total;
+    std::size_t m_total = 0;
     std::chrono::steady_clock::time_point m_last{};
 };
 
@@ -148,7 +146,7 @@ int finishOutput(AddressWriter& writer, std::ostream& out, std::ostream& err, bo
 
 } // namespace
 
-std::vector<std::string> ExpandCliPaths(const CliOptions& options, std::ostream& err, bool& failed) {
+std::vector<std::string> ExpandCliPaths(const CliOptions& options, const CliProblem& problem) {
     const std::span<const std::string> extensions = options.extensions.empty()
                                                         ? DefaultPresentationExtensions()
                                                         : std::span<const std::string>(options.extensions);
@@ -156,10 +154,8 @@ std::vector<std::string> ExpandCliPaths(const CliOptions& options, std::ostream&
     if (!options.filesFrom.empty()) {
         InputFile list(options.filesFrom);
         if (!list.good(options.filesFrom) ||
-            !readFileList(list.stream(options.filesFrom), options.nulSeparated, arguments)) {
-            writeDiagnostic(err, options.filesFrom, "The list of files cannot be read.");
-            failed = true;
-        }
+            !readFileList(list.stream(options.filesFrom), options.nulSeparated, arguments))
+            problem(options.filesFrom, "The list of files cannot be read.");
     }
     std::vector<std::string> files;
     for (const auto& path : arguments) {
@@ -172,19 +168,14 @@ std::vector<std::string> ExpandCliPaths(const CliOptions& options, std::ostream&
         try {
             ListFolderNames(path);
         } catch (const FolderListingFailure& failure) {
-            writeDiagnostic(err, path, failure.description());
-            failed = true;
+            problem(path, failure.description());
             continue;
         }
-        StreamReporter reporter(err, path);
+        ProblemReporter reporter(problem, path);
         auto rows = CollectFolderFiles(path, extensions, reporter, {});
-        failed = failed || reporter.reported();
         // The scan leaves some folders out by rule; their files would be
         // missing from the output without a word, so each is named.
-        FindSkippedFolders(path, [&](const std::string& folder, const std::string& why) {
-            writeDiagnostic(err, folder, why);
-            failed = true;
-        });
+        FindSkippedFolders(path, problem);
         files.insert(files.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
     }
     return files;
@@ -192,14 +183,26 @@ std::vector<std::string> ExpandCliPaths(const CliOptions& options, std::ostream&
 
 int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err, bool showProgress,
            const PresentationOpenFunction& open) {
+    AddressWriter writer(out, options.format);
     bool failed = false;
-    std::vector<std::string> files = ExpandCliPaths(options, err, failed);
+    Progress progress(err, showProgress);
+    // Every trouble: one line on stderr and, in JSON Lines, a record that
+    // says the same, bounded as the line is.
+    const auto fail = [&](const ErrorRecord& error) {
+        progress.clearLine();
+        writeDiagnostic(err, error.file, error.error);
+        writer.write({PrintableDescription(error.error), error.kind, error.file, CutRecordName(error.part)});
+        failed = true;
+    };
+    std::vector<std::string> files =
+        ExpandCliPaths(options, [&](const std::string& path, const std::string& why) {
+            fail({why, FailureKind::InputOutput, path, {}});
+        });
     const unsigned workers = options.jobs > 1 ? options.jobs : 0;
     CliReadAhead reads(std::move(files), workers, open, ReadOptions{options.allText});
 
-    AddressWriter writer(out, options.format);
     FirstOccurrences printer(writer);
-    Progress progress(err, showProgress, reads.size());
+    progress.setTotal(reads.size());
     AddressRecord record;
     for (std::size_t i = 0; i < reads.size(); ++i) {
         const CliReadResult result = reads.take(i);
@@ -213,12 +216,11 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err, bool
             record.name = result.origins[k].name;
             printer.offer(record);
         }
-        if (result.failed) {
-            progress.clearLine();
-            writeDiagnostic(err, reads.path(i),
-                            result.error.empty() ? "The file cannot be read." : result.error);
-            failed = true;
-        }
+        if (result.failed)
+            fail({result.error.empty() ? "The file cannot be read." : result.error, result.kind,
+                  reads.path(i), result.part});
+        for (const SkippedPart& part : result.skipped)
+            fail({SkippedPartText(part), part.kind, reads.path(i), part.part});
         writer.flush();
         progress.update(i + 1);
     }
@@ -249,16 +251,24 @@ int RunCliMerge(const CliOptions& options, std::ostream& out, std::ostream& err)
                 continue;
             }
             auto record = ParseJsonLine(line, error);
-            // The address goes out as it stands in text output: only what the
-            // address rule accepts.
-            if (record && !IsValidEmail(record->address))
-                error = "the address is not one the address rule accepts";
-            if (!record || !IsValidEmail(record->address)) {
-                writeDiagnostic(err, where, "Not an address record: " + error + ".");
+            if (const auto* failure = record ? std::get_if<ErrorRecord>(&*record) : nullptr) {
+                // As the run over the whole list said it.
+                writeDiagnostic(err, failure->file, failure->error);
+                writer.write(*failure);
                 failed = true;
                 continue;
             }
-            firsts.offer(*record);
+            // The address goes out as it stands in text output: only what the
+            // address rule accepts.
+            const auto* address = record ? std::get_if<AddressRecord>(&*record) : nullptr;
+            if (address && !IsValidEmail(address->address))
+                error = "the address is not one the address rule accepts";
+            if (!address || !IsValidEmail(address->address)) {
+                writeDiagnostic(err, where, "Not a record: " + error + ".");
+                failed = true;
+                continue;
+            }
+            firsts.offer(*address);
         }
         if (in.bad()) {
             writeDiagnostic(err, shard, "The shard's output cannot be read to its end.");

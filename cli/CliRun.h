@@ -3,6 +3,7 @@
 #include "cli/CliOptions.h"
 #include "cli/CliReadAhead.h"
 
+#include <functional>
 #include <iosfwd>
 #include <span>
 #include <string>
@@ -15,23 +16,28 @@ inline constexpr int kCliAllRead = 0;
 inline constexpr int kCliSomeUnreadable = 1;
 inline constexpr int kCliBadUsage = 2;
 
+// Trouble with a path: the path and what to say of it.
+using CliProblem = std::function<void(const std::string& path, const std::string& description)>;
+
 // The files a command line stands for, in order: a file argument as given, a
 // folder argument as the rows a folder scan of it would add. Trouble while
-// collecting a folder is written to `err` as "FOLDER: reason"; `failed` is
-// set when that happens.
-std::vector<std::string> ExpandCliPaths(const CliOptions& options, std::ostream& err, bool& failed);
+// reading the list of files or collecting a folder goes to `problem`.
+std::vector<std::string> ExpandCliPaths(const CliOptions& options, const CliProblem& problem);
 
 // Reads every file and prints the addresses found, each once, in the order a
 // run of the window over the same list would add them. One line per
-// unreadable file goes to `err`. `showProgress` adds a running count of files
+// unreadable file ("PATH: reason") and one per piece the "all text" mode
+// skipped ("PATH: PART skipped: reason") goes to `err`, and, in JSON Lines,
+// an error record to `out` in its place in the list. `showProgress` adds a running count of files
 // read on `err` (for a terminal). Returns the exit status.
 int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err, bool showProgress,
            const PresentationOpenFunction& open);
 
 // Merges the JSON Lines outputs of runs over consecutive parts of a list
 // (options.paths, in list order) into what one run over the whole list would
-// write in options.format. A line that is no address record gets one line on
-// `err` and is skipped. Returns the exit status.
+// write in options.format: the same output, the same lines on `err` for the
+// error records, the same exit status. A line that is no record gets one line
+// on `err` and is skipped. Returns the exit status.
 int RunCliMerge(const CliOptions& options, std::ostream& out, std::ostream& err);
 
 // Parses the command line (without the program name) and runs it.

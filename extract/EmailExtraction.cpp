@@ -46,6 +46,12 @@ void lowerAsciiInto(std::string_view text, std::string& out) {
 
 } // namespace
 
+std::string SeenKey(std::string_view address) {
+    std::string key;
+    lowerAsciiInto(address, key);
+    return key;
+}
+
 std::string ReplacePunctuation(std::string_view text) {
     std::string cleaned;
     cleaned.reserve(text.size());

@@ -15,6 +15,9 @@ namespace orv {
 // comparison of the lower-cased form.
 using SeenEmails = std::unordered_set<std::string>;
 
+// The form in which `seen` holds an address.
+std::string SeenKey(std::string_view address);
+
 // What the extraction needs from its surroundings. The window pumps its event
 // loop and appends a result row; the command-line tool prints; tests record.
 struct HarvestCallbacks {

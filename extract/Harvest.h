@@ -34,6 +34,12 @@ bool AbortIfPowerPointOpen(PresentationHost& host,
 using PlacedTextSink =
     std::function<void(int slide, TextPlace place, std::string_view name, std::string_view text)>;
 
+// A piece of slide `slide` that the "all text" mode left out (SkippedPart).
+using SkippedPartSink = std::function<void(int slide, const SkippedPart& part)>;
+
+// How a skipped piece is told, after the file's path: "PART skipped: WHY".
+std::string SkippedPartText(const SkippedPart& part);
+
 // Runs each numbered step as it comes, reporting nothing: the first failure
 // ends the harvest and reaches the caller. The command-line tool's workers
 // read a file so, where the window reports each failing step and goes on
@@ -50,14 +56,14 @@ struct UnreportedSteps {
 // command-line tool take (steps 108 to 124 of DoItByFile): slide by slide,
 // every top-level shape with a text frame and text; or, with all text, every
 // text of the slide in its documented order (steps 110, 114 and 120 then
-// count, read and hand on the slide's texts; there are no text frames to
-// test). Each non-empty text goes to `sink`. When reading a text fails, the
-// text last read in this file is handed on again, as the harvest's rules
-// say; after a failed count, the loop it would have driven runs no
-// iterations.
+// count, read and hand on the slide's texts, and the pieces it skipped go to
+// `skipped`; there are no text frames to test). Each non-empty text goes to
+// `sink`. When reading a text fails, the text last read in this file is
+// handed on again, as the harvest's rules say; after a failed count, the
+// loop it would have driven runs no iterations.
 template <class StepRunner>
 void WalkActivePresentation(HarvestDocument& document, bool allText, StepRunner& s,
-                            const PlacedTextSink& sink) {
+                            const PlacedTextSink& sink, const SkippedPartSink& skipped = {}) {
     std::string text;
     std::string name;
     TextPlace place = TextPlace::Shape;
@@ -66,7 +72,12 @@ void WalkActivePresentation(HarvestDocument& document, bool allText, StepRunner&
     for (int i = 1; i <= slides; ++i) {
         int count = 0;
         if (allText) {
-            s.run(110, [&] { count = document.PlacedTextCount(i); });
+            s.run(110, [&] {
+                count = document.PlacedTextCount(i);
+                if (skipped)
+                    for (const SkippedPart& part : document.SkippedParts(i))
+                        skipped(i, part);
+            });
             for (int k = 1; k <= count; ++k) {
                 s.run(114, [&] {
                     PlacedText placed = document.PlacedTextAt(i, k);
@@ -100,20 +111,26 @@ void WalkActivePresentation(HarvestDocument& document, bool allText, StepRunner&
 // open (for all text or not), the walk, quit; then the references go.
 template <class StepRunner>
 void HarvestFile(const std::string& path, PresentationHost& host, bool allText, StepRunner& s,
-                 const PlacedTextSink& sink) {
+                 const PlacedTextSink& sink, const SkippedPartSink& skipped = {}) {
     host.SetAllText(allText);
     s.run(100, [&] { host.Create(); });
     s.run(102, [&] { host.Attach(); });
     s.run(104, [&] { host.Show(); });
     s.run(106, [&] { host.Open(path); });
-    WalkActivePresentation(host.ActivePresentation(), allText, s, sink);
+    WalkActivePresentation(host.ActivePresentation(), allText, s, sink, skipped);
     s.run(126, [&] { host.Quit(); });
     host.Release();
 }
 
 // The window's harvest of one presentation: every failing step is reported
-// with its number and the harvest goes on with the next one; each text's new
-// addresses reach the results through `callbacks`.
+// with its number, the description beginning with the file's path, and the
+// harvest goes on with the next one. A file gives all its addresses or none:
+// they reach the results through `callbacks` (step 120) when its last slide
+// has been read. When the file itself fails while its slides are read
+// (damaged, over a limit: any failure but the program's own), the walk stops,
+// its addresses leave `seen` again and the failure is reported as a failed
+// Open (step 106). The pieces the "all text" mode skipped are reported at
+// step 110, "PATH: PART skipped: WHY", once the file is read.
 void DoItByFile(const std::string& path, PresentationHost& host, ErrorReporter& reporter, SeenEmails& seen,
                 const HarvestCallbacks& callbacks, bool allText = false);
 

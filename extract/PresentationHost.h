@@ -3,6 +3,7 @@
 #include "extract/model/PresentationContent.h"
 
 #include <string>
+#include <vector>
 
 namespace orv {
 
@@ -26,6 +27,9 @@ public:
     // (SlideContent::allText).
     virtual int PlacedTextCount(int slide) = 0;
     virtual PlacedText PlacedTextAt(int slide, int index) = 0;
+    // The pieces of the slide the "all text" mode could not read and left
+    // out (SlideContent::skipped).
+    virtual std::vector<SkippedPart> SkippedParts(int slide) = 0;
 };
 
 // The life cycle of the presentation application the harvest talks to.

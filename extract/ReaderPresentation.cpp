@@ -70,4 +70,8 @@ PlacedText ReaderPresentation::PlacedTextAt(int slide, int index) {
     return texts[static_cast<std::size_t>(index) - 1];
 }
 
+std::vector<SkippedPart> ReaderPresentation::SkippedParts(int slide) {
+    return slideAt(slide).skipped;
+}
+
 } // namespace orv

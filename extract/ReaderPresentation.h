@@ -26,6 +26,7 @@ public:
     std::string ShapeName(int slide, int shape) override;
     int PlacedTextCount(int slide) override;
     PlacedText PlacedTextAt(int slide, int index) override;
+    std::vector<SkippedPart> SkippedParts(int slide) override;
 
 private:
     const SlideContent& slideAt(int slide);

@@ -22,6 +22,22 @@ QAction* allTextAction(const QPushButton* button) {
     return button->findChild<QAction*>(QStringLiteral("AllTextAction"));
 }
 
+// Reports of a run: the caption's progress is brought up to date before each
+// box, so that it names the file the box is about.
+class RunReporter final : public ErrorReporter {
+public:
+    RunReporter(ErrorReporter& reporter, std::function<void()> beforeBox)
+        : m_reporter(reporter), m_beforeBox(std::move(beforeBox)) {}
+    void report(std::string_view location, std::int32_t step, const std::string& description) override {
+        m_beforeBox();
+        m_reporter.report(location, step, description);
+    }
+
+private:
+    ErrorReporter& m_reporter;
+    std::function<void()> m_beforeBox;
+};
+
 } // namespace
 
 // A context menu on "Start Extracting" with one checkable item, off until the
@@ -90,11 +106,11 @@ void Form1::harvestFileList(Steps& s) {
     int i = 0;
     int found = 0;
     ProgressCaption caption(*this, title(), m_services.clock);
-    const auto showProgress = [&] {
-        caption.update([&] {
-            return QStringLiteral("Extracting: file %1 of %2, %3 addresses found").arg(i).arg(n).arg(found);
-        });
+    const auto progress = [&] {
+        return QStringLiteral("Extracting: file %1 of %2, %3 addresses found").arg(i).arg(n).arg(found);
     };
+    const auto showProgress = [&] { caption.update(progress); };
+    RunReporter reporter(m_reporter, [&] { caption.updateNow(progress); });
     const HarvestCallbacks callbacks{
         [this] { m_services.pump.pump(); },
         [&](std::string_view address) {
@@ -113,7 +129,7 @@ void Form1::harvestFileList(Steps& s) {
         if (!s.run(116, [&] { path = m_listView1->text(i); }))
             continue; // the row is gone; its harvest would add nothing
         s.run(118,
-              [&] { DoItByFile(path.toStdString(), m_services.host, m_reporter, seen, callbacks, allText); });
+              [&] { DoItByFile(path.toStdString(), m_services.host, reporter, seen, callbacks, allText); });
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Failure.h"
+
 #include <string>
 #include <string_view>
 #include <utility>
@@ -35,6 +37,15 @@ struct PlacedText {
     std::string text;
 };
 
+// A piece that only the "all text" mode reads (a part, or a place inside a
+// part both walks read) that could not be read, because it is damaged or over
+// a limit: skipped and named, while the rest of the file is read.
+struct SkippedPart {
+    std::string part;        // "ppt/notesSlides/notesSlide1.xml", "content.xml, page 3, links"
+    std::string description; // why, as the failure says it
+    FailureKind kind = FailureKind::Damaged;
+};
+
 struct SlideContent {
     std::vector<ShapeContent> shapes;
     // Read only in the "all text" mode (then `allTextRead` is set): every
@@ -43,6 +54,9 @@ struct SlideContent {
     // then the comments, then the addresses of mailto: links.
     bool allTextRead = false;
     std::vector<PlacedText> allText;
+    // The pieces the "all text" mode could not read (ReadAllTextPiece), in
+    // the order met; their texts are left out and the rest is read.
+    std::vector<SkippedPart> skipped;
 };
 
 struct PresentationContent {

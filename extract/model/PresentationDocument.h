@@ -5,6 +5,9 @@
 
 #include <cstddef>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace orv {
 
@@ -45,6 +48,53 @@ private:
     std::size_t m_slideText = 0;
     std::size_t m_fileShapes = 0;
     std::size_t m_fileText = 0;
+};
+
+// Runs `read`, a piece that only the "all text" mode reads. When the file's
+// kind of failure (damaged, over a limit) stops it, the piece is named in
+// `skipped` as `part` and false returned; other failures go on.
+template <class Read>
+bool ReadOrSkip(std::vector<SkippedPart>& skipped, const std::string& part, Read&& read) {
+    try {
+        std::forward<Read>(read)();
+        return true;
+    } catch (const Failure& failure) {
+        if (failure.kind() == FailureKind::Unexpected)
+            throw;
+        skipped.push_back({part, failure.description(), failure.kind()});
+        return false;
+    }
+}
+
+// Reads one piece of the slide that only the "all text" mode reads: a part
+// (notes page, comments, diagram data) or a place inside a part both walks
+// read (a page's links, a group's shapes). When it fails (ReadOrSkip), what it
+// placed is dropped and it is named among the slide's skipped parts; the rest
+// of the slide is read.
+template <class Read> bool ReadAllTextPiece(SlideContent& slide, const std::string& part, Read&& read) {
+    const std::size_t placed = slide.allText.size();
+    if (ReadOrSkip(slide.skipped, part, std::forward<Read>(read)))
+        return true;
+    slide.allText.resize(placed);
+    return false;
+}
+
+// The pieces of one walk (ReadAllTextPiece), where a piece met inside
+// another (a group within a group) is part of it: only the outermost is
+// skipped and named.
+struct AllTextPieces {
+    bool inside = false;
+
+    template <class Read> bool read(SlideContent& slide, const std::string& part, Read&& read) {
+        if (inside) {
+            std::forward<Read>(read)();
+            return true;
+        }
+        inside = true;
+        const bool done = ReadAllTextPiece(slide, part, std::forward<Read>(read));
+        inside = false;
+        return done;
+    }
 };
 
 // Adds one text of the "all text" mode to the slide, counted against

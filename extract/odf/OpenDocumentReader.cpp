@@ -158,7 +158,9 @@ public:
         const auto page = m_pages.at(index);
         m_budget.nextSlide();
         RequireDeclarationsInLimit(m_xml, page);
-        return ReadPage(m_xml, page, m_budget, m_options.allText);
+        const std::string part = contentPart();
+        return ReadPage(m_xml, page, m_budget, m_options.allText,
+                        (part.empty() ? "" : part + ", ") + "page " + std::to_string(index + 1));
     }
 
 private:

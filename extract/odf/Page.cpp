@@ -363,9 +363,18 @@ struct PageWalk {
     ShapeBudget& budget;
     bool allText = false;
     bool notesPage = false; // every text then counts as notes, none as a shape
+    std::string where;      // "content.xml, page 3": what skipped pieces are named after
+    AllTextPieces pieces;
 
     void place(TextPlace where, std::string name, std::string text) {
         PlaceText(slide, budget, notesPage, where, std::move(name), std::move(text));
+    }
+
+    // A piece of the page only the "all text" mode reads: its groups, tables,
+    // notes, comments or links, skipped and named when it cannot be read (a
+    // nesting or a budget overrun). A piece inside another is part of it.
+    template <class Read> void piece(std::string_view what, Read&& read) {
+        pieces.read(slide, where + ", " + std::string(what), std::forward<Read>(read));
     }
 };
 
@@ -427,10 +436,12 @@ void addShape(XmlTree::Id element, ShapeKind kind, int depth, int groupDepth, Pa
         break;
     case ShapeKind::Group:
         if (walk.allText) {
-            if (groupDepth >= limits::kMaxGroupDepth)
-                ThrowDamaged("a slide nests groups more than " + std::to_string(limits::kMaxGroupDepth) +
-                             " deep");
-            collectShapes(element, depth + 1, groupDepth + 1, walk);
+            walk.piece("groups", [&] {
+                if (groupDepth >= limits::kMaxGroupDepth)
+                    ThrowDamaged("a slide nests groups more than " + std::to_string(limits::kMaxGroupDepth) +
+                                 " deep");
+                collectShapes(element, depth + 1, groupDepth + 1, walk);
+            });
         }
         break;
     case ShapeKind::WithText:
@@ -443,7 +454,7 @@ void addShape(XmlTree::Id element, ShapeKind kind, int depth, int groupDepth, Pa
         if (content.textBox != XmlTree::kNone)
             shape.text = textOf(xml, content.textBox, walk.budget);
         else if (content.table != XmlTree::kNone && walk.allText)
-            readTableRows(content.table, depth + 1, name, walk);
+            walk.piece("tables", [&] { readTableRows(content.table, depth + 1, name, walk); });
         break;
     }
     }
@@ -481,28 +492,35 @@ void appendLinks(XmlTree::Id parent, int depth, std::unordered_set<std::string_v
 void readAllTextAfterShapes(XmlTree::Id page, PageWalk& walk) {
     const XmlTree& xml = walk.xml;
     walk.notesPage = true;
-    forEachElement(
-        xml, page, 0, [](std::string_view local) { return local == "notes"; },
-        [&](XmlTree::Id child, Ns ns, std::string_view local) {
-            if (isNotes(ns, local))
-                collectShapes(child, 1, 0, walk);
-        });
+    walk.piece("notes", [&] {
+        forEachElement(
+            xml, page, 0, [](std::string_view local) { return local == "notes"; },
+            [&](XmlTree::Id child, Ns ns, std::string_view local) {
+                if (isNotes(ns, local))
+                    collectShapes(child, 1, 0, walk);
+            });
+    });
     walk.notesPage = false;
-    forEachElement(
-        xml, page, 0, [](std::string_view local) { return local == "annotation"; },
-        [&](XmlTree::Id child, Ns ns, std::string_view local) {
-            if (isComment(ns, local))
-                walk.place(TextPlace::Comment, {}, textOf(xml, child, walk.budget));
-        });
-    std::unordered_set<std::string_view> seen; // targets in the tree, which outlives the walk
-    appendLinks(page, 0, seen, walk);
+    walk.piece("comments", [&] {
+        forEachElement(
+            xml, page, 0, [](std::string_view local) { return local == "annotation"; },
+            [&](XmlTree::Id child, Ns ns, std::string_view local) {
+                if (isComment(ns, local))
+                    walk.place(TextPlace::Comment, {}, textOf(xml, child, walk.budget));
+            });
+    });
+    walk.piece("links", [&] {
+        std::unordered_set<std::string_view> seen; // targets in the tree, which outlives the walk
+        appendLinks(page, 0, seen, walk);
+    });
 }
 
 } // namespace
 
-SlideContent ReadPage(const XmlTree& xml, XmlTree::Id page, ShapeBudget& budget, bool allText) {
+SlideContent ReadPage(const XmlTree& xml, XmlTree::Id page, ShapeBudget& budget, bool allText,
+                      const std::string& where) {
     SlideContent slide;
-    PageWalk walk{xml, slide, budget, allText, false};
+    PageWalk walk{xml, slide, budget, allText, false, where, {}};
     collectShapes(page, 0, 0, walk);
     if (allText) {
         slide.allTextRead = true;

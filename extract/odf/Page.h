@@ -3,6 +3,8 @@
 #include "extract/common/XmlTree.h"
 #include "extract/model/PresentationDocument.h"
 
+#include <string>
+
 namespace orv::odf {
 
 // The top-level shapes of one OpenDocument slide (a draw:page element of
@@ -26,6 +28,11 @@ namespace orv::odf {
 // comments on the page (office:annotation, officeooo:annotation); then the
 // addresses of the mailto: targets of text:a and draw:a. The shapes are the
 // same as without it.
-SlideContent ReadPage(const XmlTree& xml, XmlTree::Id page, ShapeBudget& budget, bool allText = false);
+//
+// What only the "all text" mode reads (groups, tables, notes, comments,
+// links) is read piece by piece: a piece that overruns a limit is skipped
+// and named after `where` ("content.xml, page 3, links").
+SlideContent ReadPage(const XmlTree& xml, XmlTree::Id page, ShapeBudget& budget, bool allText = false,
+                      const std::string& where = {});
 
 } // namespace orv::odf

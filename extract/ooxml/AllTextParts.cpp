@@ -63,7 +63,8 @@ SlideRelations ReadSlideRelations(ZipPackage& zip, const std::string& slidePart)
 }
 
 void AppendDiagramTexts(ZipPackage& zip, const std::string& slidePart, const SlideRelations& relations,
-                        const std::vector<std::string>& dataModelIds, const PlacedTextSink& add) {
+                        const std::vector<std::string>& dataModelIds, const PlacedTextSink& add,
+                        const PieceReader& piece) {
     std::unordered_set<std::string> done; // a part named twice is read once
     for (const auto& id : dataModelIds) {
         const auto it = relations.byId.find(id);
@@ -73,8 +74,10 @@ void AppendDiagramTexts(ZipPackage& zip, const std::string& slidePart, const Sli
             slidePart, *it->second, [](std::string_view type) { return endsWith(type, "/diagramData"); });
         if (!name || !done.insert(*name).second)
             continue;
-        if (const auto data = ReadXmlPart(zip, *name))
-            appendTextElements(data->tree, "t", {}, TextPlace::Diagram, add);
+        piece(*name, [&] {
+            if (const auto data = ReadXmlPart(zip, *name))
+                appendTextElements(data->tree, "t", {}, TextPlace::Diagram, add);
+        });
     }
 }
 
@@ -87,7 +90,7 @@ std::optional<std::string> NotesPartOf(const std::string& slidePart, const Slide
 }
 
 void AppendCommentTexts(ZipPackage& zip, const std::string& slidePart, const SlideRelations& relations,
-                        const PlacedTextSink& add) {
+                        const PlacedTextSink& add, const PieceReader& piece) {
     std::unordered_set<std::string> done;
     for (const auto& r : relations.list) {
         // The older list and the current threaded comments share the last
@@ -96,8 +99,10 @@ void AppendCommentTexts(ZipPackage& zip, const std::string& slidePart, const Sli
             slidePart, r, [](std::string_view type) { return endsWith(type, "/relationships/comments"); });
         if (!name || !done.insert(*name).second)
             continue;
-        if (const auto comments = ReadXmlPart(zip, *name))
-            appendTextElements(comments->tree, "txBody", "text", TextPlace::Comment, add);
+        piece(*name, [&] {
+            if (const auto comments = ReadXmlPart(zip, *name))
+                appendTextElements(comments->tree, "txBody", "text", TextPlace::Comment, add);
+        });
     }
 }
 

@@ -25,10 +25,15 @@ SlideRelations ReadSlideRelations(ZipPackage& zip, const std::string& slidePart)
 
 using PlacedTextSink = std::function<void(TextPlace place, std::string name, std::string text)>;
 
+// Reads one part that only the "all text" mode reads (ReadAllTextPiece):
+// what `read` places is dropped, and the part named, when it fails.
+using PieceReader = std::function<void(const std::string& part, const std::function<void()>& read)>;
+
 // The text of each node of each diagram, diagrams in the order given (their
 // data-model relationship ids, as met in z-order), nodes in document order.
 void AppendDiagramTexts(ZipPackage& zip, const std::string& slidePart, const SlideRelations& relations,
-                        const std::vector<std::string>& dataModelIds, const PlacedTextSink& add);
+                        const std::vector<std::string>& dataModelIds, const PlacedTextSink& add,
+                        const PieceReader& piece);
 
 // The slide's notes page, if it has one.
 std::optional<std::string> NotesPartOf(const std::string& slidePart, const SlideRelations& relations);
@@ -37,7 +42,7 @@ std::optional<std::string> NotesPartOf(const std::string& slidePart, const Slide
 // comment list and the current threaded one alike), parts in relationship
 // order, comments in document order.
 void AppendCommentTexts(ZipPackage& zip, const std::string& slidePart, const SlideRelations& relations,
-                        const PlacedTextSink& add);
+                        const PlacedTextSink& add, const PieceReader& piece);
 
 // The addresses of the slide's mailto: links, in the order the slide first
 // refers to them: what follows "mailto:", without any "?" part, with

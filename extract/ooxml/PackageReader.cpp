@@ -131,6 +131,13 @@ struct ShapeWalk {
     void place(TextPlace where, std::string name, std::string text) {
         PlaceText(slide, budget, notesPage, where, std::move(name), std::move(text));
     }
+    // A piece of the shape tree only this mode reads, named after the part
+    // it stands in: "ppt/slides/slide1.xml, groups". A group inside one is
+    // part of it.
+    template <class Read> void piece(std::string_view what, Read&& read) {
+        pieces.read(slide, part.name + std::string(what), std::forward<Read>(read));
+    }
+    AllTextPieces pieces;
 };
 
 // The child elements of `parent` named `local` (any namespace), each checked
@@ -205,13 +212,17 @@ void collectShapes(const XmlTree& xml, XmlTree::Id container, int depth, int gro
             walk.budget.addShape(0, xml.site(child));
             std::string name = shapeName(xml, child);
             if (walk.allText && local == "grpSp") {
-                if (groupDepth >= limits::kMaxGroupDepth)
-                    ThrowDamaged("the part " + FileText(walk.part.name) + " nests groups more than " +
-                                     std::to_string(limits::kMaxGroupDepth) + " deep",
-                                 walk.part.name);
-                collectShapes(xml, child, depth, groupDepth + 1, walk);
+                // What a group holds is read in this mode only: a group past
+                // the bound, or one whose shapes overrun a limit, is skipped.
+                walk.piece(", groups", [&] {
+                    if (groupDepth >= limits::kMaxGroupDepth)
+                        ThrowDamaged("the part " + FileText(walk.part.name) + " nests groups more than " +
+                                         std::to_string(limits::kMaxGroupDepth) + " deep",
+                                     walk.part.name);
+                    collectShapes(xml, child, depth, groupDepth + 1, walk);
+                });
             } else if (walk.allText && local == "graphicFrame") {
-                readGraphicFrame(xml, child, name, walk);
+                walk.piece(", tables", [&] { readGraphicFrame(xml, child, name, walk); });
             }
             if (topLevel)
                 walk.slide.shapes.push_back({false, {}, std::move(name)});
@@ -248,26 +259,35 @@ void readShapeTree(const XmlPart& part, std::string_view rootName, const std::st
 SlideContent readSlide(ZipPackage& zip, const XmlPart& part, std::size_t number, ShapeBudget& budget,
                        bool allText) {
     SlideContent slide;
-    ShapeWalk walk{part, slide, budget, allText, false, {}};
+    ShapeWalk walk{part, slide, budget, allText, false, {}, {}};
     const std::string slideNumber = std::to_string(number);
     readShapeTree(part, "sld", "slide " + slideNumber + ", is not a slide", walk);
     if (!allText)
         return slide;
     slide.allTextRead = true;
-    const SlideRelations relations = ReadSlideRelations(zip, part.name);
+    // What only this mode reads fails alone: each part is skipped and named
+    // when it cannot be read, and the rest is read.
+    const PieceReader piece = [&](const std::string& name, const std::function<void()>& read) {
+        ReadAllTextPiece(slide, name, read);
+    };
+    SlideRelations relations;
+    piece(RelationshipsPartName(part.name), [&] { relations = ReadSlideRelations(zip, part.name); });
     const auto add = [&](TextPlace where, std::string name, std::string text) {
         walk.place(where, std::move(name), std::move(text));
     };
-    AppendDiagramTexts(zip, part.name, relations, walk.diagramIds, add);
+    AppendDiagramTexts(zip, part.name, relations, walk.diagramIds, add, piece);
     if (const auto notesName = NotesPartOf(part.name, relations)) {
-        if (const auto notes = ReadXmlPart(zip, *notesName, shapeTreeRules(true))) {
-            walk.notesPage = true;
-            readShapeTree(*notes, "notes", "the notes page of slide " + slideNumber + ", is not one", walk);
-            walk.notesPage = false;
-        }
+        piece(*notesName, [&] {
+            if (const auto notes = ReadXmlPart(zip, *notesName, shapeTreeRules(true))) {
+                walk.notesPage = true;
+                readShapeTree(*notes, "notes", "the notes page of slide " + slideNumber + ", is not one",
+                              walk);
+            }
+        });
+        walk.notesPage = false;
     }
-    AppendCommentTexts(zip, part.name, relations, add);
-    AppendLinkTexts(part, relations, add);
+    AppendCommentTexts(zip, part.name, relations, add, piece);
+    piece(part.name + ", links", [&] { AppendLinkTexts(part, relations, add); });
     return slide;
 }
 

@@ -153,15 +153,21 @@ std::uint32_t locate(const DocumentIndex& index, std::uint32_t persistId, const 
 
 // The lists of the document container, read on their own so that the rest of
 // the container (and everything after it) is never loaded: the slide list
-// always, the notes list and the hyperlinks only for all text.
+// always, the notes list and the hyperlinks only for all text. Only the slide
+// list decides whether the document opens: the lists only all text reads are
+// sought in a second scan, each on its own, and one that cannot be read is
+// left empty and named among `skipped`.
 struct DocumentLists {
     std::vector<std::uint8_t> slides;
     std::vector<std::uint8_t> notes;
     std::vector<std::uint8_t> objects;
+    std::vector<SkippedPart> skipped;
 };
 
-DocumentLists readDocumentLists(const ByteSource& stream, std::uint32_t documentOffset, bool allText) {
-    DocumentLists lists;
+// Calls `found` for each record of the document container until it says it
+// is done.
+template <class Found>
+void scanDocument(const ByteSource& stream, std::uint32_t documentOffset, Found&& found) {
     const RecordHeader doc = readHeader(stream, documentOffset);
     if (doc.type != kDocumentContainer)
         damaged("the document record is not where the document says it is");
@@ -173,17 +179,35 @@ DocumentLists readDocumentLists(const ByteSource& stream, std::uint32_t document
         const RecordHeader h = readHeader(stream, at);
         if (h.length > end - at - kHeaderSize)
             damaged("a record is longer than the document record that holds it");
-        if (h.type == kSlideListWithText && h.instance == 0 && lists.slides.empty()) {
-            lists.slides = readRecord(stream, at, kSlideListWithText, "slide list");
-            if (!allText)
-                return lists;
-        } else if (allText && h.type == kSlideListWithText && h.instance == 2 && lists.notes.empty()) {
-            lists.notes = readRecord(stream, at, kSlideListWithText, "notes list");
-        } else if (allText && h.type == kExObjList && lists.objects.empty()) {
-            lists.objects = readRecord(stream, at, kExObjList, "list of links and objects");
-        }
+        if (found(h, at))
+            return;
         at += kHeaderSize + h.length;
     }
+}
+
+DocumentLists readDocumentLists(const ByteSource& stream, std::uint32_t documentOffset, bool allText) {
+    DocumentLists lists;
+    scanDocument(stream, documentOffset, [&](const RecordHeader& h, std::uint64_t at) {
+        if (h.type != kSlideListWithText || h.instance != 0)
+            return false;
+        lists.slides = readRecord(stream, at, kSlideListWithText, "slide list");
+        return true;
+    });
+    if (!allText)
+        return lists;
+    const auto readList = [&](const char* part, std::uint16_t type, std::optional<std::uint16_t> instance,
+                              const char* what, std::vector<std::uint8_t>& into) {
+        ReadOrSkip(lists.skipped, part, [&] {
+            scanDocument(stream, documentOffset, [&](const RecordHeader& h, std::uint64_t at) {
+                if (h.type != type || (instance && h.instance != *instance))
+                    return false;
+                into = readRecord(stream, at, type, what);
+                return true;
+            });
+        });
+    };
+    readList("notes list", kSlideListWithText, 2, "notes list", lists.notes);
+    readList("list of links", kExObjList, std::nullopt, "list of links and objects", lists.objects);
     return lists;
 }
 
@@ -320,11 +344,21 @@ struct ShapeWalk {
     bool allText = false;
     bool notesPage = false;
     std::vector<std::uint32_t> linkIds;
+    AllTextPieces pieces;
 
     void place(TextPlace where, std::string name, std::string text) {
         if (!text.empty())
             budget.spend(sizeof(PlacedText) + name.size() + text.size());
         PlaceText(slide, shapes, notesPage, where, std::move(name), std::move(text));
+    }
+    // A piece of the slide only this mode reads, named "slide 3, notes page":
+    // when it fails, its texts and the links its shapes use are dropped. A
+    // piece inside one is part of it.
+    template <class Read> void piece(std::string_view what, Read&& read) {
+        const std::size_t links = linkIds.size();
+        if (!pieces.read(slide, "slide " + std::to_string(slideNumber) + ", " + std::string(what),
+                         std::forward<Read>(read)))
+            linkIds.resize(links);
     }
 };
 
@@ -352,12 +386,17 @@ void walkGroup(const Record& group, int groupDepth, TextPlace inner, const std::
             const ShapeProperties properties = header ? ReadShapeProperties(*header) : ShapeProperties{};
             shape->name = properties.name;
             if (walk.allText) {
-                if (groupDepth >= limits::kMaxGroupDepth)
-                    damaged("its slide " + std::to_string(walk.slideNumber) + " nests groups more than " +
-                            std::to_string(limits::kMaxGroupDepth) + " deep");
-                const bool table = inner != TextPlace::Table && properties.table;
-                walkGroup(r, groupDepth + 1, table ? TextPlace::Table : (topLevel ? TextPlace::Group : inner),
-                          table || topLevel ? properties.name : innerName, walk);
+                // What a group holds is read in this mode only: a group past
+                // the bound, or one whose shapes overrun a limit, is skipped.
+                walk.piece("groups", [&] {
+                    if (groupDepth >= limits::kMaxGroupDepth)
+                        damaged("its slide " + std::to_string(walk.slideNumber) + " nests groups more than " +
+                                std::to_string(limits::kMaxGroupDepth) + " deep");
+                    const bool table = inner != TextPlace::Table && properties.table;
+                    walkGroup(r, groupDepth + 1,
+                              table ? TextPlace::Table : (topLevel ? TextPlace::Group : inner),
+                              table || topLevel ? properties.name : innerName, walk);
+                });
             }
         } else if (r.header.type == kSpContainer) {
             shape = readShape(r, walk.entry, walk.slideNumber);
@@ -413,7 +452,7 @@ void readNotes(std::span<const std::uint8_t> slideBody, const SlideExtras& extra
         return;
     const auto bytes = readRecord(extras.stream, found->second, kNotesContainer, "notes page");
     walk.budget.spend(bytes.size());
-    ShapeWalk notes{page, walk.slideNumber, walk.budget, walk.shapes, walk.slide, true, true, {}};
+    ShapeWalk notes{page, walk.slideNumber, walk.budget, walk.shapes, walk.slide, true, true, {}, {true}};
     walkDrawing(std::span(bytes).subspan(kHeaderSize), notes);
 }
 
@@ -423,21 +462,25 @@ SlideContent readSlide(const ByteSource& stream, std::uint32_t offset, const Sli
     const auto bytes = readRecord(stream, offset, kSlideContainer, "slide record");
     budget.spend(bytes.size());
     const std::span<const std::uint8_t> body = std::span(bytes).subspan(kHeaderSize);
-    ShapeWalk walk{entry, slideNumber, budget, shapes, slide, extras != nullptr, false, {}};
+    ShapeWalk walk{entry, slideNumber, budget, shapes, slide, extras != nullptr, false, {}, {}};
     walkDrawing(body, walk);
     if (!extras)
         return slide;
     slide.allTextRead = true;
-    readNotes(body, *extras, walk);
-    ForEachComment(body, [&](std::string text) { walk.place(TextPlace::Comment, {}, std::move(text)); });
-    std::unordered_set<std::uint32_t> done;
-    for (const std::uint32_t id : walk.linkIds) {
-        const auto it = extras->links.find(id);
-        if (it == extras->links.end() || !done.insert(id).second)
-            continue;
-        if (auto address = MailtoAddress(it->second))
-            walk.place(TextPlace::Link, {}, std::move(*address));
-    }
+    walk.piece("notes page", [&] { readNotes(body, *extras, walk); });
+    walk.piece("comments", [&] {
+        ForEachComment(body, [&](std::string text) { walk.place(TextPlace::Comment, {}, std::move(text)); });
+    });
+    walk.piece("links", [&] {
+        std::unordered_set<std::uint32_t> done;
+        for (const std::uint32_t id : walk.linkIds) {
+            const auto it = extras->links.find(id);
+            if (it == extras->links.end() || !done.insert(id).second)
+                continue;
+            if (auto address = MailtoAddress(it->second))
+                walk.place(TextPlace::Link, {}, std::move(*address));
+        }
+    });
     return slide;
 }
 
@@ -475,17 +518,28 @@ BinarySlides::BinarySlides(const ByteSource& currentUser, const ByteSource& docu
                             {},
                             {},
                             {}});
-    if (options.allText) {
-        m_state->budget.spend(m_state->lists.notes.size() + m_state->lists.objects.size());
-        m_state->notes = slideEntries(m_state->lists.notes);
-        if (m_state->notes.size() > limits::kMaxSlides)
+    if (!options.allText)
+        return;
+    State& state = *m_state;
+    const auto readList = [&](const char* part, const std::vector<std::uint8_t>& list, auto&& read) {
+        ReadOrSkip(state.lists.skipped, part, [&] {
+            state.budget.spend(list.size());
+            read();
+        });
+    };
+    readList("notes list", state.lists.notes, [&] {
+        auto notes = slideEntries(state.lists.notes);
+        if (notes.size() > limits::kMaxSlides)
             ThrowOverLimit("its notes list names more than " + std::to_string(limits::kMaxSlides) + " pages");
         // The first page with an id wins, as a look-up from the front would find.
-        for (std::size_t i = 0; i < m_state->notes.size(); ++i)
-            m_state->notesById.try_emplace(m_state->notes[i].slideId, i);
-        if (m_state->lists.objects.size() >= kHeaderSize)
-            m_state->links = ReadHyperlinks(std::span(m_state->lists.objects).subspan(kHeaderSize));
-    }
+        for (std::size_t i = 0; i < notes.size(); ++i)
+            state.notesById.try_emplace(notes[i].slideId, i);
+        state.notes = std::move(notes);
+    });
+    readList("list of links", state.lists.objects, [&] {
+        if (state.lists.objects.size() >= kHeaderSize)
+            state.links = ReadHyperlinks(std::span(state.lists.objects).subspan(kHeaderSize));
+    });
 }
 
 BinarySlides::~BinarySlides() = default;
@@ -500,8 +554,16 @@ SlideContent BinarySlides::read(std::size_t index) {
     s.budget.spend(sizeof(SlideContent));
     s.shapes.nextSlide();
     const SlideExtras extras{s.document, s.index, s.notes, s.notesById, s.links};
-    return readSlide(s.document, locate(s.index, entry.persistId, "slide"), entry,
-                     static_cast<int>(index) + 1, s.budget, s.shapes, s.allText ? &extras : nullptr);
+    SlideContent slide =
+        readSlide(s.document, locate(s.index, entry.persistId, "slide"), entry, static_cast<int>(index) + 1,
+                  s.budget, s.shapes, s.allText ? &extras : nullptr);
+    // The document's own lists that could not be read are named once, with
+    // the first slide read.
+    if (!s.lists.skipped.empty()) {
+        slide.skipped.insert(slide.skipped.begin(), s.lists.skipped.begin(), s.lists.skipped.end());
+        s.lists.skipped.clear();
+    }
+    return slide;
 }
 
 } // namespace orv::ppt

@@ -16,6 +16,17 @@ void ProgressCaption::update(const std::function<QString()>& progress) {
     const std::int64_t now = m_clock();
     if (now - m_start < kDelayMs || (m_shown && now - m_lastShown < kRefreshMs))
         return;
+    show(now, progress);
+}
+
+void ProgressCaption::updateNow(const std::function<QString()>& progress) {
+    if (m_shown)
+        show(m_clock(), progress);
+    else
+        update(progress);
+}
+
+void ProgressCaption::show(std::int64_t now, const std::function<QString()>& progress) {
     m_window.setWindowTitle(Caption(progress(), m_title));
     m_lastShown = now;
     m_shown = true;

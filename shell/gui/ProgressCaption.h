@@ -26,12 +26,17 @@ public:
     // `progress` is asked for its text only when the caption is due for a
     // refresh, so calling this after every small piece of work costs a clock read.
     void update(const std::function<QString()>& progress);
+    // Once shown, the progress at once, whenever last refreshed: before a
+    // box, so that the caption names what the box is about.
+    void updateNow(const std::function<QString()>& progress);
 
     // "<progress> — <title>": the title stays last, where the desktop shows
     // the application's name.
     static QString Caption(const QString& progress, const QString& title);
 
 private:
+    void show(std::int64_t now, const std::function<QString()>& progress);
+
     QWidget& m_window;
     QString m_title;
     std::function<std::int64_t()> m_clock;

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <sstream>
 
 namespace orv {
@@ -85,22 +87,51 @@ TEST(CliOutput, FieldsNeverCarryControlsOrBadBytes) {
     EXPECT_EQ(CsvField("a\rb"), "\"a\rb\"");
     EXPECT_EQ(JsonString("\x1b\t\"\\\xc2\x85\xc3"), "\"\\u001b\\t\\\"\\\\\\u0085\xEF\xBF\xBD\"");
     EXPECT_EQ(CutRecordName(std::string(1023, 'a') + "\xC3\xA9").size(), 1023u);
-    // What JsonLine writes, ParseJsonLine reads back.
-    const AddressRecord record{"a@b.cd", "/x/\"y\"\n\xF0\x9F\x98\x80", 7, TextPlace::Comment, "\x01name"};
+}
+
+// What JsonLine writes, ParseJsonLine reads back; any other line is refused
+// with what is wrong with it.
+TEST(CliOutput, ShardLinesAreRecordsOrRefusedWithTheirFault) {
+    const AddressRecord address{"a@b.cd", "/x/\"y\"\n\xF0\x9F\x98\x80", 7, TextPlace::Comment, "\x01name"};
+    const ErrorRecord failure{"notes skipped: \x1b", FailureKind::OverLimit, "/x/\ty", "ppt/notes.xml"};
     std::string error;
-    const auto back = ParseJsonLine(JsonLine(record), error);
-    ASSERT_TRUE(back) << error;
-    EXPECT_EQ(back->file, record.file);
-    EXPECT_EQ(back->name, record.name);
-    EXPECT_EQ(back->slide, 7u);
-    EXPECT_EQ(back->place, TextPlace::Comment);
-    for (const char* bad : {"", "[]", "{\"address\":\"a@b.cd\"}",
-                            "{\"address\":1,\"file\":\"f\",\"slide\":1,\"place\":\"shape\"}",
-                            "{\"address\":\"a@b.cd\",\"file\":\"f\",\"slide\":-1,\"place\":\"shape\"}",
-                            "{\"address\":\"a@b.cd\",\"file\":\"f\",\"slide\":1,\"place\":\"roof\"}",
-                            "{\"address\":\"a@b.cd\",\"file\":\"f\",\"slide\":1,\"place\":\"shape\"} x",
-                            "{\"address\":\"a\\q\",\"file\":\"f\",\"slide\":1,\"place\":\"shape\"}"})
-        EXPECT_FALSE(ParseJsonLine(bad, error)) << bad;
+    const auto back = ParseJsonLine(JsonLine(address), error);
+    ASSERT_TRUE(back && std::holds_alternative<AddressRecord>(*back)) << error;
+    const auto& a = std::get<AddressRecord>(*back);
+    EXPECT_EQ(std::tie(a.address, a.file, a.slide, a.place, a.name),
+              std::tie(address.address, address.file, address.slide, address.place, address.name));
+    const auto again = ParseJsonLine(JsonLine(failure), error);
+    ASSERT_TRUE(again && std::holds_alternative<ErrorRecord>(*again)) << error;
+    const auto& f = std::get<ErrorRecord>(*again);
+    EXPECT_EQ(std::tie(f.error, f.kind, f.file, f.part),
+              std::tie(failure.error, failure.kind, failure.file, failure.part));
+    EXPECT_EQ(
+        JsonLine(failure),
+        R"({"error":"notes skipped: \u001b","kind":"over a limit","file":"/x/\ty","part":"ppt/notes.xml"})");
+
+    const std::string rest = R"(,"file":"f","slide":1,"place":"shape"})";
+    for (const auto& [line, why] : std::vector<std::pair<std::string, std::string>>{
+             {"", "a record must be a JSON object"},
+             {"[]", "a record must be a JSON object"},
+             {R"({"address":"a@b.cd"})", "the record lacks one of address, file, slide, place"},
+             {R"({"address":1)" + rest, "the field address is not a valid string"},
+             {R"({"address":"a@b.cd","file":"f","slide":-1,"place":"shape"})",
+              "the slide is not a whole number"},
+             {R"({"address":"a@b.cd","file":"f","slide":1.5,"place":"shape"})",
+              "the slide is not a whole number"},
+             {R"({"address":"a@b.cd","file":"f","slide":1,"place":"roof"})", "the place is none of"},
+             {R"({"address":"a@b.cd")" + rest + " x", "there is more after the record"},
+             {R"({"address":"a\q")" + rest, "the field address is not a valid string"},
+             {R"({"address":"a@b.cd","address":"x@y.zz")" + rest, "the field address appears twice"},
+             {R"({"address":"a@b.cd","x":"1","x":"2")" + rest, "the field x appears twice"},
+             {R"({"error":"e","kind":"damaged"})", "the error record lacks one of error, kind, file"},
+             {R"({"error":"e","kind":"bad","file":"f"})", "the kind is none of"},
+             {R"({"error":"e","kind":"damaged","address":"a@b.cd")" + rest,
+              "a record is an address or an error, not both"},
+         }) {
+        EXPECT_FALSE(ParseJsonLine(line, error)) << line;
+        EXPECT_EQ(error.substr(0, why.size()), why) << line;
+    }
 }
 
 TEST_F(CliFormatsTest, FilesFromTakesLinesOrNulSeparatedNames) {
@@ -134,6 +165,62 @@ TEST_F(CliFormatsTest, MergeOfShardsGivesTheBytesOfOneRun) {
     }
 }
 
+// A damaged file gives nothing, a piece only --all-text reads is skipped and
+// named, each trouble is a line on stderr and a record in JSON Lines, and
+// shards merged say all of it as one run over the whole list does.
+TEST_F(CliFormatsTest, FailuresAreWholeNamedAndCarriedThroughShards) {
+    test::PptxBuilder damaged;
+    damaged.addSlide().addTextBox({"shared@example.com first@example.com"});
+    damaged.addSlide();
+    damaged.setPart("ppt/slides/slide2.xml", "<p:sld><unclosed>");
+    test::PptxBuilder notes;
+    notes.addSlide().addTextBox({"top@example.com"});
+    notes.setPart("ppt/slides/_rels/slide1.xml.rels",
+                  R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
+                  R"(<Relationship Id="rN" Type="http://schemas.openxmlformats.org/officeDocument/2006/)"
+                  R"(relationships/notesSlide" Target="../notesSlides/notesSlide1.xml"/></Relationships>)");
+    notes.setPart("ppt/notesSlides/notesSlide1.xml", "<p:notes><p:cSld>");
+    test::PptxBuilder later;
+    later.addSlide().addTextBox({"Shared@example.com"});
+    const std::vector<std::string> files{m_dir.write("damaged.pptx", damaged.bytes()).string(),
+                                         m_dir.write("notes.pptx", notes.bytes()).string(),
+                                         m_dir.write("later.pptx", later.bytes()).string()};
+
+    const auto broken = [](const std::string& part) {
+        return "The presentation is damaged: the part " + part +
+               " is not well-formed XML (Start-end tags mismatch at byte 17).";
+    };
+    const std::string slide = "ppt/slides/slide2.xml", notesPage = "ppt/notesSlides/notesSlide1.xml";
+    const auto whole = run({"--all-text", files[0], files[1], files[2]});
+    EXPECT_EQ(whole.status, kCliSomeUnreadable);
+    EXPECT_EQ(whole.out, "top@example.com\nShared@example.com\n");
+    EXPECT_EQ(whole.err, files[0] + ": " + broken(slide) + "\n" + files[1] + ": " + notesPage +
+                             " skipped: " + broken(notesPage) + "\n");
+    const auto error = [](const std::string& message, const std::string& file, const std::string& part) {
+        return R"({"error":")" + message + R"(","kind":"damaged","file":")" + file + R"(","part":")" + part +
+               "\"}\n";
+    };
+    const auto address = [](const std::string& text, const std::string& file) {
+        return R"({"address":")" + text + R"(","file":")" + file +
+               R"(","slide":1,"place":"shape","name":"TextBox 2"})" + "\n";
+    };
+    EXPECT_EQ(run({"--all-text", "--format", "jsonl", files[0], files[1], files[2]}).out,
+              error(broken(slide), files[0], slide) + address("top@example.com", files[1]) +
+                  error(notesPage + " skipped: " + broken(notesPage), files[1], notesPage) +
+                  address("Shared@example.com", files[2]));
+
+    for (const char* format : {"text", "csv", "jsonl"}) {
+        std::vector<std::string> merge = {"--merge", "--format", format};
+        for (const std::string& file : files)
+            merge.push_back(
+                m_dir.write(file + ".jsonl", run({"--all-text", "--format", "jsonl", file}).out).string());
+        const auto merged = run(merge);
+        const auto one = run({"--all-text", "--format", format, files[0], files[1], files[2]});
+        EXPECT_EQ(std::tie(merged.status, merged.out, merged.err), std::tie(one.status, one.out, one.err))
+            << format;
+    }
+}
+
 TEST_F(CliFormatsTest, MergeNamesBadLinesAndKeepsTheRest) {
     const std::string shard =
         m_dir
@@ -147,8 +234,8 @@ TEST_F(CliFormatsTest, MergeNamesBadLinesAndKeepsTheRest) {
     const auto r = run({"--merge", shard});
     EXPECT_EQ(r.status, kCliSomeUnreadable);
     EXPECT_EQ(r.out, "x@example.com\n");
-    EXPECT_NE(r.err.find(":2: Not an address record"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find(":3: Not an address record: the address is not one"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(":2: Not a record"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(":3: Not a record: the address is not one"), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find('\x1b'), std::string::npos);
 }
 

@@ -88,7 +88,13 @@ TEST_F(CliRunTest, UnreadableFilesGetOneLineEachAndTheRunGoesOn) {
 }
 
 TEST_F(CliRunTest, BadUsageAndHelp) {
-    for (const auto& args : {std::vector<std::string>{}, {"--nope", "a"}, {"-j", "0", "a"}, {"--ext"}}) {
+    for (const auto& args : {std::vector<std::string>{},
+                             {"--nope", "a"},
+                             {"-j", "0", "a"},
+                             {"--ext"},
+                             {"--merge", "--all-text", "s"},
+                             {"--merge", "-j1", "s"},
+                             {"--ext", "ppt", "--merge", "s"}}) {
         const auto r = run(args);
         EXPECT_EQ(r.status, orv::kCliBadUsage);
         EXPECT_EQ(r.out, "");

@@ -136,6 +136,7 @@ private:
         std::string ShapeName(int slide, int shape) override;
         int PlacedTextCount(int slide) override;
         PlacedText PlacedTextAt(int slide, int index) override;
+        std::vector<SkippedPart> SkippedParts(int slide) override { return slideAt(slide).skipped; }
 
     private:
         const SlideContent& slideAt(int slide) const;

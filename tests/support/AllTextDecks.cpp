@@ -36,7 +36,7 @@ std::string paragraphs(std::string_view text) {
 
 // A package whose slide holds something in every place the mode reads, each
 // with its own address, out of order in the markup where order matters.
-std::string PackageWithEveryPlace() {
+std::string PackageWithEveryPlace(const std::function<void(PptxBuilder&)>& change) {
     PptxBuilder b;
     auto& s = b.addSlide();
     s.addTextBox({"shape1@example.com"});
@@ -79,12 +79,14 @@ std::string PackageWithEveryPlace() {
     b.setPart("ppt/comments/comment1.xml", "<p:cmLst" + std::string(kNs) +
                                                "><p:cm authorId=\"0\"><p:pos x=\"1\" "
                                                "y=\"1\"/><p:text>old@example.com</p:text></p:cm></p:cmLst>");
+    if (change)
+        change(b);
     return b.bytes();
 }
 
 // The same places in a binary presentation. Diagrams are stored there as the
 // groups they draw, so that place has no counterpart.
-std::string BinaryWithEveryPlace() {
+std::string BinaryWithEveryPlace(const std::function<void(PptStreams&)>& change) {
     PptDeck deck;
     PptSlide slide;
     PptShape first = PptShape::textBox(u"shape1@example.com");
@@ -105,7 +107,10 @@ std::string BinaryWithEveryPlace() {
     deck.slides = {slide};
     deck.slides.push_back(PptSlide{{PptShape::textBox(u"second@example.com")}, {}, false, {}, {}, {}});
     deck.hyperlinks = {{7, u"mailto:link@example.com?subject=Hi"}, {8, u"https://example.com/"}};
-    return BuildPpt(deck);
+    PptStreams streams = BuildPptStreams(deck);
+    if (change)
+        change(streams);
+    return PackPpt(streams);
 }
 
 OdpBuilder OpenDocumentWithEveryPlace() {

@@ -3,6 +3,7 @@
 // place with its own address: for the reader tests and the fuzzers' seeds.
 #include "support/OdpBuilder.h"
 
+#include <functional>
 #include <string>
 
 namespace orv::test {
@@ -10,11 +11,15 @@ namespace orv::test {
 // Slide 1: a text box, a group (with a nested group), a table, a text box
 // linked to a mailto: address, a diagram and another text box; a notes page;
 // threaded comments with a reply. Slide 2: a text box and an older comment.
-std::string PackageWithEveryPlace();
+// `change` may alter the package before it is written.
+class PptxBuilder;
+std::string PackageWithEveryPlace(const std::function<void(PptxBuilder&)>& change = {});
 
 // The same places in a binary presentation (diagrams are stored there as the
 // groups they draw, so that place has no counterpart) and a second slide.
-std::string BinaryWithEveryPlace();
+// `change` may alter its streams before they are packed.
+struct PptStreams;
+std::string BinaryWithEveryPlace(const std::function<void(PptStreams&)>& change = {});
 
 // The same places in an OpenDocument presentation (which has no diagrams),
 // write it as a package or a flat file. The comments and the notes come

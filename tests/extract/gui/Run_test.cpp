@@ -193,24 +193,31 @@ private slots:
             captionAtOpen << f.form->windowTitle();
             f.clock.now += 300; // each file takes 300 ms
         };
-        QString captionAtDone;
+        f.files().add("/missing.pptx"); // fails at once, while the caption is still due to refresh
+        QStringList captionAtBox;
         f.interaction.onMessage = [&](const ScriptedInteraction::Message&) {
-            captionAtDone = f.form->windowTitle();
+            captionAtBox << f.form->windowTitle();
         };
         f.form->PushButton8_Click();
         // Quiet for the first half second, then file and address counts.
         QCOMPARE(captionAtOpen, (QStringList{"Orvandel", "Orvandel",
-                                             "Extracting: file 2 of 4, 2 addresses found \u2014 Orvandel",
-                                             "Extracting: file 3 of 4, 3 addresses found \u2014 Orvandel"}));
-        QCOMPARE(captionAtDone, QStringLiteral("Orvandel"));
+                                             "Extracting: file 2 of 5, 2 addresses found \u2014 Orvandel",
+                                             "Extracting: file 3 of 5, 3 addresses found \u2014 Orvandel",
+                                             "Extracting: file 4 of 5, 4 addresses found \u2014 Orvandel"}));
+        // A box finds the caption naming the file it is about; "Done." the title.
+        QCOMPARE(captionAtBox,
+                 (QStringList{"Extracting: file 5 of 5, 4 addresses found \u2014 Orvandel",
+                              "Extracting: file 5 of 5, 4 addresses found \u2014 Orvandel", "Orvandel"}));
         QCOMPARE(f.form->windowTitle(), QStringLiteral("Orvandel"));
 
-        // A short run never touches the caption.
+        // A short run never touches the caption, not even for a box.
         f.clock.now = 0;
         f.host.onOpen = [&](const std::string&) { captionAtOpen << f.form->windowTitle(); };
         captionAtOpen.clear();
+        captionAtBox.clear();
         f.form->PushButton8_Click();
-        QCOMPARE(captionAtOpen, QStringList(4, QStringLiteral("Orvandel")));
+        QCOMPARE(captionAtOpen, QStringList(5, QStringLiteral("Orvandel")));
+        QCOMPARE(captionAtBox, QStringList(3, QStringLiteral("Orvandel")));
     }
 
     void aRunningInstanceIsAskedAboutAndNoStopsTheRun() {
@@ -266,7 +273,7 @@ private slots:
         DoItByFile("/missing.pptx", host, reporter, seen, callbacks);
         QCOMPARE(reporter.reports.size(), 2); // open, then the count on nothing
         QVERIFY(reporter.reports[0].startsWith(
-            "in Kestrelon2021/08/31.Powerpoint.DoItByFile @106: File not found"));
+            "in Kestrelon2021/08/31.Powerpoint.DoItByFile @106: /missing.pptx: File not found"));
         QVERIFY(reporter.reports[1].contains("@108"));
         QCOMPARE(host.calls.last(), QStringLiteral("Quit"));
 
@@ -282,7 +289,7 @@ private slots:
         SeenEmails fresh;
         DoItByFile("/b.pptx", host, reporter, fresh, failing);
         QCOMPARE(reporter.reports.size(), 1);
-        QVERIFY(reporter.reports[0].contains("@120: list refused"));
+        QVERIFY(reporter.reports[0].contains("@120: /b.pptx: list refused"));
         QCOMPARE(appended, 2);
     }
 
