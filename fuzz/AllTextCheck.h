@@ -4,7 +4,9 @@
 // Each mode must end in a result or an orv::Failure. No shape without a text
 // frame carries text; where both modes read a slide, its top-level shapes are
 // the same in both (the window's harvest relies on it); all text holds no
-// empty entry. Each mode reads the input once.
+// empty entry. What only all text reads decides nothing: it opens every input
+// the default mode opens and reads every slide the default mode reads (a
+// piece it cannot read is skipped and named). Each mode reads the input once.
 #include "base/Failure.h"
 #include "extract/PresentationReader.h"
 
@@ -48,11 +50,15 @@ inline std::optional<SlideContent> read(PresentationDocument* document, std::siz
 inline void CheckBothModes(std::span<const std::uint8_t> bytes) {
     const auto plainDocument = open(bytes, false);
     const auto allDocument = open(bytes, true);
+    if (plainDocument && !allDocument)
+        fail("all text refuses an input the default mode opens");
     const std::size_t count = std::max(plainDocument ? plainDocument->slideCount() : 0,
                                        allDocument ? allDocument->slideCount() : 0);
     for (std::size_t i = 0; i < count; ++i) {
         const auto plain = read(plainDocument.get(), i);
         const auto all = read(allDocument.get(), i);
+        if (plain && !all)
+            fail("all text refuses a slide the default mode reads");
         if (!plain || !all)
             continue;
         if (plain->shapes.size() != all->shapes.size())
@@ -66,6 +72,9 @@ inline void CheckBothModes(std::span<const std::uint8_t> bytes) {
         for (const auto& placed : all->allText)
             if (placed.text.empty())
                 fail("an empty text in all text");
+        for (const auto& part : all->skipped)
+            if (part.part.empty() || part.description.empty() || part.kind == FailureKind::Unexpected)
+                fail("a skipped piece without a name or a reason");
     }
 }
 
