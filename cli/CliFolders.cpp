@@ -37,7 +37,7 @@ std::string whyNameRefused(std::string_view name) {
 
 } // namespace
 
-void FindSkippedFolders(const std::string& folder,
+void FindSkippedEntries(const std::string& folder, std::span<const std::string> extensions,
                         const std::function<void(const std::string& path, const std::string& why)>& skipped) {
     FolderList collected{folder + (folder.ends_with('/') ? "" : "/")};
     QuietReporter quiet;
@@ -48,7 +48,12 @@ void FindSkippedFolders(const std::string& folder,
         if (const auto id = IdentifyFolder(path))
             identities.insert({id->device, id->inode});
 
+    std::vector<std::string> patterns;
+    for (const auto& extension : extensions)
+        patterns.push_back("*." + extension);
     for (const auto& parent : collected) {
+        for (const auto& file : ListFilesWithoutUtf8Names(parent, patterns))
+            skipped(file, "skipped: its name holds bytes that are not UTF-8");
         std::vector<std::string> names;
         try {
             names = ListSubFolderNames(parent);

@@ -93,6 +93,8 @@ CliParseResult ParseCliArguments(std::span<const std::string> args) {
             optionsEnded = true;
         } else if (arg == "--help" || arg == "-h") {
             options.help = true;
+        } else if (arg == "--version") {
+            options.version = true;
         } else if (arg == "--comma") {
             options.format = CliFormat::Comma;
         } else if (is("--format")) {
@@ -106,7 +108,7 @@ CliParseResult ParseCliArguments(std::span<const std::string> args) {
         } else if (is("--files-from")) {
             if (!value("--files-from", text) || text.empty())
                 return fail("--files-from needs a file (\"-\" for standard input)");
-            options.filesFrom = std::string(text);
+            options.filesFrom.emplace_back(text);
         } else if (arg == "-0" || arg == "--null") {
             options.nulSeparated = true;
         } else if (arg == "--merge") {
@@ -136,14 +138,14 @@ CliParseResult ParseCliArguments(std::span<const std::string> args) {
         return fail("--merge takes the shard outputs as arguments, not --files-from");
     if (options.merge && !readingOption.empty())
         return fail(readingOption + " does nothing with --merge: give it to the runs over the shards");
-    if (!options.help && options.paths.empty() && options.filesFrom.empty())
+    if (!options.help && !options.version && options.paths.empty() && options.filesFrom.empty())
         return fail(options.merge ? "--merge needs the shard outputs to merge" : "no PATH given");
     return result;
 }
 
 std::string CliUsage() {
     return R"(Usage: orvandel-cli [--all-text] [--format FORMAT] [-j N] [--ext EXT]...
-                   [--files-from LIST [-0]] PATH...
+                   [--files-from LIST [-0]]... PATH...
        orvandel-cli --merge [--format FORMAT] SHARD.jsonl...
 
 Prints every e-mail address written in the given presentations, each once, in
@@ -174,9 +176,14 @@ Options:
                The slide counts from 1 in presentation order; the place is
                shape, group, table, diagram, notes, comment or link; name is
                the name of the shape that holds the text, where stored.
-               Control characters from file names and shape names are
-               escaped (jsonl) or replaced by U+FFFD (csv), as are bytes
-               that are not UTF-8.
+               In csv, control characters other than CR and LF, and bytes
+               that are not UTF-8, become U+FFFD; a field holding a comma,
+               a quote, CR or LF is quoted, CR and LF staying inside the
+               quotes; a file or name field that begins with "=", "+", "-"
+               or "@" gets a leading "'", so that a spreadsheet does not
+               take it for a formula. In jsonl, control characters, U+2028,
+               U+2029 and the bidirectional controls are \u escapes, and
+               bytes that are not UTF-8 become U+FFFD.
   --comma      the same as --format comma
   --all-text   besides the text of each slide's top-level shapes, read shapes
                inside groups, table cells, diagram text, the notes page,
@@ -184,9 +191,11 @@ Options:
                that order (shapes, groups and tables as they stand)
   --files-from LIST
                read the paths to read from the file LIST ("-": standard
-               input), one a line, after any PATH arguments
-  -0, --null   the paths in LIST end with a NUL character instead of a line
-               feed, so that any name can be given
+               input), one a line, after any PATH arguments; given more than
+               once, the lists are read in turn. A list with a NUL byte
+               needs -0
+  -0, --null   the paths in the lists end with a NUL character instead of a
+               line feed, so that any name can be given
   --merge      the arguments are JSON Lines outputs of runs over consecutive
                parts of a list, in list order: write what one run over the
                whole list would have written, in the chosen --format, with
@@ -198,6 +207,7 @@ Options:
                EXT also matches longer extensions that begin with it); may be
                given more than once
   -h, --help   print this text
+  --version    print the version
 
 A file that cannot be read gives no address and one line "PATH: reason" on
 stderr; the others are still read. With --all-text, a piece that only it reads
@@ -206,6 +216,10 @@ damaged or over a limit is skipped with one line "PATH: PART skipped: reason",
 and the rest of the file is read. Exit status: 0 when every file was read
 whole, 1 when some file or piece could not be, 2 for a bad command line.
 )";
+}
+
+std::string CliVersion() {
+    return "orvandel-cli " ORVANDEL_VERSION "\n";
 }
 
 } // namespace orv

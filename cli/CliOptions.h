@@ -13,9 +13,10 @@ enum class CliFormat { Text, Comma, Csv, Jsonl };
 // What the command line asks for.
 struct CliOptions {
     bool help = false;
+    bool version = false;
     CliFormat format = CliFormat::Text;
     bool allText = false;                // read every text of each slide, not only its top-level shapes
-    std::string filesFrom;               // a list of paths to read ("-": standard input); empty: none
+    std::vector<std::string> filesFrom;  // lists of paths to read, in turn ("-": standard input)
     bool nulSeparated = false;           // the list's paths end in NUL, not LF
     bool merge = false;                  // the paths are JSON Lines outputs of shards, to be merged
     unsigned jobs = 1;                   // files read at the same time
@@ -40,5 +41,8 @@ std::span<const std::string> DefaultPresentationExtensions();
 
 // The text of --help.
 std::string CliUsage();
+
+// The text of --version: "orvandel-cli VERSION" and a line feed.
+std::string CliVersion();
 
 } // namespace orv

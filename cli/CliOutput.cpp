@@ -17,6 +17,13 @@ bool isControl(long cp) {
     return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F);
 }
 
+// The line and paragraph separators and the bidirectional embeddings,
+// overrides and isolates: text that reorders or breaks what a reader of the
+// output sees.
+bool isInvisibleLayout(long cp) {
+    return cp == 0x2028 || cp == 0x2029 || (cp >= 0x202A && cp <= 0x202E) || (cp >= 0x2066 && cp <= 0x2069);
+}
+
 // A small reader of the flat objects JsonLine writes.
 class JsonReader {
 public:
@@ -167,6 +174,12 @@ std::string CutRecordName(std::string_view name) {
     return std::string(name.substr(0, end));
 }
 
+std::string CsvTextField(std::string_view text) {
+    if (!text.empty() && (text[0] == '=' || text[0] == '+' || text[0] == '-' || text[0] == '@'))
+        return CsvField("'" + std::string(text));
+    return CsvField(text);
+}
+
 std::string CsvField(std::string_view text) {
     std::string out;
     bool quote = false;
@@ -201,11 +214,11 @@ std::string JsonString(std::string_view text) {
             out += "\\r";
         } else if (cp.value == '\t') {
             out += "\\t";
-        } else if (isControl(cp.value)) {
+        } else if (isControl(cp.value) || isInvisibleLayout(cp.value)) {
             static constexpr char digits[] = "0123456789abcdef";
-            out += "\\u00";
-            out += digits[(cp.value >> 4) & 0xF];
-            out += digits[cp.value & 0xF];
+            out += "\\u";
+            for (const int shift : {12, 8, 4, 0})
+                out += digits[(cp.value >> shift) & 0xF];
         } else {
             out.append(text.substr(i, cp.length));
         }
@@ -318,8 +331,8 @@ void AddressWriter::write(const AddressRecord& record) {
         m_out << record.address << ',';
         break;
     case CliFormat::Csv:
-        m_out << CsvField(record.address) << ',' << CsvField(record.file) << ',' << record.slide << ','
-              << TextPlaceName(record.place) << ',' << CsvField(record.name) << "\r\n";
+        m_out << CsvField(record.address) << ',' << CsvTextField(record.file) << ',' << record.slide << ','
+              << TextPlaceName(record.place) << ',' << CsvTextField(record.name) << "\r\n";
         break;
     case CliFormat::Jsonl:
         m_out << JsonLine(record) << '\n';

@@ -46,8 +46,15 @@ std::string CutRecordName(std::string_view name);
 // terminal.
 std::string CsvField(std::string_view text);
 
-// A JSON string literal: quotes, backslashes and control characters (C0, DEL
-// and C1) escaped, bytes that are not UTF-8 replaced by U+FFFD.
+// A field of free text (a file or shape name) that a spreadsheet must not
+// take for a formula: one that begins with "=", "+", "-" or "@" gets a
+// leading "'" (so "=1+2" is written '=1+2), then it is written as CsvField.
+std::string CsvTextField(std::string_view text);
+
+// A JSON string literal: quotes, backslashes, control characters (C0, DEL
+// and C1), the line and paragraph separators (U+2028, U+2029) and the
+// bidirectional controls (U+202A to U+202E, U+2066 to U+2069) escaped, bytes
+// that are not UTF-8 replaced by U+FFFD.
 std::string JsonString(std::string_view text);
 
 // One record as a JSON Lines object, without the line feed: keys address,

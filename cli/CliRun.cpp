@@ -8,10 +8,12 @@
 #include "filelist/FileSystem.h"
 #include "shell/ErrorReport.h"
 
+#include <cerrno>
 #include <chrono>
 #include <fstream>
 #include <iostream>
 #include <ostream>
+#include <system_error>
 
 namespace orv {
 
@@ -71,14 +73,38 @@ private:
     std::chrono::steady_clock::time_point m_last{};
 };
 
-// The paths a --files-from list names, in order; empty entries name nothing
-// and are skipped. False when the list cannot be read.
-bool readFileList(std::istream& in, bool nulSeparated, std::vector<std::string>& paths) {
+// Reads the paths a --files-from list names into `files`, in order; empty
+// entries name nothing and are skipped. A line-separated list that holds a
+// NUL byte is refused: read so, it would name other files than the ones
+// meant. A name read from a line that ends in CR LF keeps its CR (a name may
+// end in one) and is noted in `files`, so that a failure can say so.
+void readFileList(const std::string& list, bool nulSeparated, CliFiles& files, const CliProblem& problem) {
+    std::ifstream file;
+    if (list != "-") {
+        file.open(list, std::ios::binary);
+        if (!file.is_open()) {
+            problem(list,
+                    "The list of files cannot be read: " + std::generic_category().message(errno) + ".");
+            return;
+        }
+    }
+    std::istream& in = list == "-" ? std::cin : file;
     std::string entry;
-    while (std::getline(in, entry, nulSeparated ? '\0' : '\n'))
-        if (!entry.empty())
-            paths.push_back(std::move(entry));
-    return in.eof() && !in.bad();
+    while (std::getline(in, entry, nulSeparated ? '\0' : '\n')) {
+        if (!nulSeparated && entry.find('\0') != std::string::npos) {
+            files.usageError =
+                "the list " + list + " holds a NUL byte: give -0 for a list of NUL-separated names";
+            return;
+        }
+        if (entry.empty())
+            continue;
+        if (!nulSeparated && entry.ends_with('\r'))
+            files.fromCrLfLines.emplace(entry, list);
+        files.files.push_back(std::move(entry));
+    }
+    if (in.bad() || !in.eof())
+        problem(list, "The list of files cannot be read to its end: " +
+                          std::generic_category().message(errno) + ".");
 }
 
 // A line of a shard's output, at most `limit` bytes; false at the end.
@@ -101,7 +127,8 @@ bool readBoundedLine(std::istream& in, std::string& line, std::size_t limit, boo
 
 constexpr std::size_t kMaxShardLine = 1 << 20;
 
-// What an opened input stream stands for: a file, or standard input for "-".
+// What an opened input stream stands for: a file, or standard input for "-"
+// (a shard's output for --merge).
 class InputFile {
 public:
     explicit InputFile(const std::string& path) {
@@ -135,6 +162,11 @@ private:
     std::string m_lowered;
 };
 
+int badUsage(std::ostream& err, const std::string& message) {
+    err << "orvandel-cli: " << PrintableText(message) << "\nTry 'orvandel-cli --help'.\n";
+    return kCliBadUsage;
+}
+
 int finishOutput(AddressWriter& writer, std::ostream& out, std::ostream& err, bool failed) {
     writer.finish();
     if (!out) {
@@ -146,19 +178,19 @@ int finishOutput(AddressWriter& writer, std::ostream& out, std::ostream& err, bo
 
 } // namespace
 
-std::vector<std::string> ExpandCliPaths(const CliOptions& options, const CliProblem& problem) {
+CliFiles ExpandCliPaths(const CliOptions& options, const CliProblem& problem) {
     const std::span<const std::string> extensions = options.extensions.empty()
                                                         ? DefaultPresentationExtensions()
                                                         : std::span<const std::string>(options.extensions);
-    std::vector<std::string> arguments = options.paths;
-    if (!options.filesFrom.empty()) {
-        InputFile list(options.filesFrom);
-        if (!list.good(options.filesFrom) ||
-            !readFileList(list.stream(options.filesFrom), options.nulSeparated, arguments))
-            problem(options.filesFrom, "The list of files cannot be read.");
+    CliFiles input{options.paths, {}, {}};
+    for (const std::string& list : options.filesFrom) {
+        readFileList(list, options.nulSeparated, input, problem);
+        if (!input.usageError.empty())
+            return input;
     }
-    std::vector<std::string> files;
-    for (const auto& path : arguments) {
+    CliFiles expanded{{}, std::move(input.fromCrLfLines), {}};
+    std::vector<std::string>& files = expanded.files;
+    for (const auto& path : input.files) {
         if (!IsDirectory(path)) {
             files.push_back(path);
             continue;
@@ -173,16 +205,23 @@ std::vector<std::string> ExpandCliPaths(const CliOptions& options, const CliProb
         }
         ProblemReporter reporter(problem, path);
         auto rows = CollectFolderFiles(path, extensions, reporter, {});
-        // The scan leaves some folders out by rule; their files would be
-        // missing from the output without a word, so each is named.
-        FindSkippedFolders(path, problem);
+        // The scan leaves some folders and files out by rule; their
+        // addresses would be missing from the output without a word, so each
+        // is named.
+        FindSkippedEntries(path, extensions, problem);
         files.insert(files.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
     }
-    return files;
+    return expanded;
 }
 
 int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err, bool showProgress,
            const PresentationOpenFunction& open) {
+    std::vector<std::pair<std::string, std::string>> expansionProblems;
+    CliFiles input = ExpandCliPaths(options, [&](const std::string& path, const std::string& why) {
+        expansionProblems.emplace_back(path, why);
+    });
+    if (!input.usageError.empty())
+        return badUsage(err, input.usageError);
     AddressWriter writer(out, options.format);
     bool failed = false;
     Progress progress(err, showProgress);
@@ -194,12 +233,10 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err, bool
         writer.write({PrintableDescription(error.error), error.kind, error.file, CutRecordName(error.part)});
         failed = true;
     };
-    std::vector<std::string> files =
-        ExpandCliPaths(options, [&](const std::string& path, const std::string& why) {
-            fail({why, FailureKind::InputOutput, path, {}});
-        });
+    for (const auto& [path, why] : expansionProblems)
+        fail({why, FailureKind::InputOutput, path, {}});
     const unsigned workers = options.jobs > 1 ? options.jobs : 0;
-    CliReadAhead reads(std::move(files), workers, open, ReadOptions{options.allText});
+    CliReadAhead reads(std::move(input.files), workers, open, ReadOptions{options.allText});
 
     FirstOccurrences printer(writer);
     progress.setTotal(reads.size());
@@ -216,9 +253,13 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err, bool
             record.name = result.origins[k].name;
             printer.offer(record);
         }
-        if (result.failed)
-            fail({result.error.empty() ? "The file cannot be read." : result.error, result.kind,
-                  reads.path(i), result.part});
+        if (result.failed) {
+            std::string why = result.error.empty() ? "The file cannot be read." : result.error;
+            if (const auto line = input.fromCrLfLines.find(reads.path(i)); line != input.fromCrLfLines.end())
+                why += " (Its name, from the list " + line->second +
+                       ", ends in CR: the list has CR LF line ends, which name other files.)";
+            fail({why, result.kind, reads.path(i), result.part});
+        }
         for (const SkippedPart& part : result.skipped)
             fail({SkippedPartText(part), part.kind, reads.path(i), part.part});
         writer.flush();
@@ -282,12 +323,10 @@ int RunCliMerge(const CliOptions& options, std::ostream& out, std::ostream& err)
 int RunCliArguments(std::span<const std::string> args, std::ostream& out, std::ostream& err,
                     bool showProgress, const PresentationOpenFunction& open) {
     const CliParseResult parsed = ParseCliArguments(args);
-    if (!parsed.error.empty()) {
-        err << "orvandel-cli: " << PrintableText(parsed.error) << "\nTry 'orvandel-cli --help'.\n";
-        return kCliBadUsage;
-    }
-    if (parsed.options.help) {
-        out << CliUsage();
+    if (!parsed.error.empty())
+        return badUsage(err, parsed.error);
+    if (parsed.options.help || parsed.options.version) {
+        out << (parsed.options.help ? CliUsage() : CliVersion());
         out.flush();
         return kCliAllRead;
     }

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <iosfwd>
+#include <map>
 #include <span>
 #include <string>
 #include <vector>
@@ -19,10 +20,21 @@ inline constexpr int kCliBadUsage = 2;
 // Trouble with a path: the path and what to say of it.
 using CliProblem = std::function<void(const std::string& path, const std::string& description)>;
 
-// The files a command line stands for, in order: a file argument as given, a
-// folder argument as the rows a folder scan of it would add. Trouble while
-// reading the list of files or collecting a folder goes to `problem`.
-std::vector<std::string> ExpandCliPaths(const CliOptions& options, const CliProblem& problem);
+// The files a command line stands for.
+struct CliFiles {
+    std::vector<std::string> files;
+    // Names read from a --files-from line that ends in CR LF -> the list.
+    std::map<std::string, std::string> fromCrLfLines;
+    // Set when a list cannot be taken as given (a line-separated list that
+    // holds a NUL byte): nothing is to be read.
+    std::string usageError;
+};
+
+// The files a command line stands for, in order: a file argument as given,
+// then the names of each --files-from list in turn, a folder as the rows a
+// folder scan of it would add. Trouble while reading a list or collecting a
+// folder goes to `problem`.
+CliFiles ExpandCliPaths(const CliOptions& options, const CliProblem& problem);
 
 // Reads every file and prints the addresses found, each once, in the order a
 // run of the window over the same list would add them. One line per

@@ -39,6 +39,15 @@ std::size_t characterCount(std::string_view text) {
     return count;
 }
 
+// A file the scan adds: not named with a leading "~", still there, and not
+// hidden (a file that vanished after the test has no attributes).
+bool takenByScan(const std::string& path, std::string_view name) {
+    if (name.starts_with('~') || !FileExists(path))
+        return false;
+    const auto attributes = TryReadAttributes(path);
+    return attributes && *attributes != (attr::Hidden | attr::Archive);
+}
+
 bool qualifies(const std::string& folder, std::uint32_t attributes) {
     return IsRootFolder(folder) || (attributes != kHiddenSystemFolder && attributes != kHiddenSystemLink);
 }
@@ -170,6 +179,24 @@ std::vector<std::string> ListFolderFiles(const std::string& folder, std::span<co
     return names;
 }
 
+std::vector<std::string> ListFilesWithoutUtf8Names(const std::string& folder,
+                                                   std::span<const std::string> patterns) {
+    std::string prefix = folder;
+    if (prefix.empty() || prefix.back() != '/')
+        prefix.push_back('/');
+    std::vector<std::string> paths;
+    try {
+        for (const auto& name : ListFolderNames(prefix))
+            if (!isUtf8(name) &&
+                std::any_of(patterns.begin(), patterns.end(),
+                            [&](const std::string& pattern) { return MatchesWildcard(name, pattern); }) &&
+                takenByScan(prefix + name, name))
+                paths.push_back(prefix + name);
+    } catch (const FolderListingFailure&) {
+    }
+    return paths;
+}
+
 std::vector<std::string> ListFolderFiles(const std::string& folder, std::string_view pattern) {
     const std::string single(pattern);
     return ListFolderFiles(folder, std::span<const std::string>(&single, 1));
@@ -199,14 +226,8 @@ std::vector<std::string> CollectFolderFiles(const std::string& folder,
     for (auto entry : folderList) {
         entry.pop_back();
         for (const auto& name : ListFolderFiles(entry, patterns)) {
-            if (name.starts_with('~'))
-                continue;
             const std::string path = entry + "/" + name;
-            if (!FileExists(path))
-                continue;
-            // A file that vanished after the test has no attributes and is skipped.
-            const auto attributes = TryReadAttributes(path);
-            if (attributes && *attributes != (attr::Hidden | attr::Archive))
+            if (takenByScan(path, name))
                 rows.push_back(NormalizePath(path));
         }
         if (progress)

@@ -45,6 +45,11 @@ std::vector<std::string> ListFolderFiles(const std::string& folder, std::string_
 // The same for a file that matches any of several patterns; each name once.
 std::vector<std::string> ListFolderFiles(const std::string& folder, std::span<const std::string> patterns);
 
+// The paths of the files of `folder` that a scan for `patterns` would add but
+// leaves out because their names are not valid UTF-8.
+std::vector<std::string> ListFilesWithoutUtf8Names(const std::string& folder,
+                                                   std::span<const std::string> patterns);
+
 // The rows a folder scan adds for `folder` and everything below it: the folder
 // list collected breadth-first, then per folder the existing files that match
 // "*." + extension (the extension exactly as typed), without names beginning

@@ -27,7 +27,7 @@ bool endsWith(std::string_view text, std::string_view tail) {
 // DrawingML paragraphs, or whose own character data is the text, in document
 // order, each given to `add`.
 void appendTextElements(const XmlTree& xml, std::string_view bodyLocal, std::string_view plainLocal,
-                        TextPlace place, const PlacedTextSink& add) {
+                        TextPlace place, const std::string& name, const PlacedTextSink& add) {
     const auto root = xml.root();
     for (auto node = root; node < xml.subtreeEnd(root);) {
         const auto local = xml.isText(node) ? std::string_view() : xml.local(node);
@@ -39,11 +39,11 @@ void appendTextElements(const XmlTree& xml, std::string_view bodyLocal, std::str
         }
         // What a text element holds is its text: not searched again.
         if (body) {
-            add(place, {}, TextBodyText(xml, node));
+            add(place, name, TextBodyText(xml, node));
         } else {
             std::string text;
             AppendText(xml, node, text);
-            add(place, {}, std::move(text));
+            add(place, name, std::move(text));
         }
         node = xml.subtreeEnd(node);
     }
@@ -63,11 +63,11 @@ SlideRelations ReadSlideRelations(ZipPackage& zip, const std::string& slidePart)
 }
 
 void AppendDiagramTexts(ZipPackage& zip, const std::string& slidePart, const SlideRelations& relations,
-                        const std::vector<std::string>& dataModelIds, const PlacedTextSink& add,
+                        const std::vector<DiagramReference>& diagrams, const PlacedTextSink& add,
                         const PieceReader& piece) {
     std::unordered_set<std::string> done; // a part named twice is read once
-    for (const auto& id : dataModelIds) {
-        const auto it = relations.byId.find(id);
+    for (const auto& diagram : diagrams) {
+        const auto it = relations.byId.find(diagram.dataModelId);
         if (it == relations.byId.end())
             continue;
         const auto name = internalTarget(
@@ -76,7 +76,7 @@ void AppendDiagramTexts(ZipPackage& zip, const std::string& slidePart, const Sli
             continue;
         piece(*name, [&] {
             if (const auto data = ReadXmlPart(zip, *name))
-                appendTextElements(data->tree, "t", {}, TextPlace::Diagram, add);
+                appendTextElements(data->tree, "t", {}, TextPlace::Diagram, diagram.name, add);
         });
     }
 }
@@ -101,7 +101,7 @@ void AppendCommentTexts(ZipPackage& zip, const std::string& slidePart, const Sli
             continue;
         piece(*name, [&] {
             if (const auto comments = ReadXmlPart(zip, *name))
-                appendTextElements(comments->tree, "txBody", "text", TextPlace::Comment, add);
+                appendTextElements(comments->tree, "txBody", "text", TextPlace::Comment, {}, add);
         });
     }
 }

@@ -29,10 +29,17 @@ using PlacedTextSink = std::function<void(TextPlace place, std::string name, std
 // what `read` places is dropped, and the part named, when it fails.
 using PieceReader = std::function<void(const std::string& part, const std::function<void()>& read)>;
 
-// The text of each node of each diagram, diagrams in the order given (their
-// data-model relationship ids, as met in z-order), nodes in document order.
+// A diagram met on a slide: its data-model relationship id and the name of
+// the graphic frame that shows it.
+struct DiagramReference {
+    std::string dataModelId;
+    std::string name;
+};
+
+// The text of each node of each diagram, diagrams in the order given (as met
+// in z-order), nodes in document order, each named after its frame.
 void AppendDiagramTexts(ZipPackage& zip, const std::string& slidePart, const SlideRelations& relations,
-                        const std::vector<std::string>& dataModelIds, const PlacedTextSink& add,
+                        const std::vector<DiagramReference>& diagrams, const PlacedTextSink& add,
                         const PieceReader& piece);
 
 // The slide's notes page, if it has one.

@@ -126,7 +126,7 @@ struct ShapeWalk {
     ShapeBudget& budget;
     bool allText = false;
     bool notesPage = false; // every text then counts as notes, none as a shape
-    std::vector<std::string> diagramIds;
+    std::vector<DiagramReference> diagrams;
 
     void place(TextPlace where, std::string name, std::string text) {
         PlaceText(slide, budget, notesPage, where, std::move(name), std::move(text));
@@ -176,7 +176,7 @@ void readGraphicFrame(const XmlTree& xml, XmlTree::Id frame, const std::string& 
             });
         } else if (local == "relIds") {
             if (const auto id = xml.attribute(child, Ns::Relationships, "dm"); id.found && !id.text.empty())
-                walk.diagramIds.emplace_back(id.text);
+                walk.diagrams.push_back({std::string(id.text), name});
         }
     }
 }
@@ -275,7 +275,7 @@ SlideContent readSlide(ZipPackage& zip, const XmlPart& part, std::size_t number,
     const auto add = [&](TextPlace where, std::string name, std::string text) {
         walk.place(where, std::move(name), std::move(text));
     };
-    AppendDiagramTexts(zip, part.name, relations, walk.diagramIds, add, piece);
+    AppendDiagramTexts(zip, part.name, relations, walk.diagrams, add, piece);
     if (const auto notesName = NotesPartOf(part.name, relations)) {
         piece(*notesName, [&] {
             if (const auto notes = ReadXmlPart(zip, *notesName, shapeTreeRules(true))) {

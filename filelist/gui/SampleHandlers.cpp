@@ -8,6 +8,8 @@
 
 #include <QUrl>
 
+#include <algorithm>
+
 namespace orv {
 
 namespace {
@@ -28,13 +30,24 @@ void Form1::PushButton10_Click() {
     s.run(100, [&] { LoadSampleFiles(); });
 }
 
-void Form1::LoadSampleFiles() {
+QStringList Form1::recordedSamples() {
     const QByteArray stored = m_services.settings.read(QStringLiteral("Snapshot"), QString()).toLatin1();
     const std::string record =
         UnscrambleText(std::string_view(stored.constData(), static_cast<std::size_t>(stored.size())),
                        kSampleKey, [this] { m_services.pump.pump(); });
-    const QString text = QString::fromStdString(record);
-    for (const QString& part : text.split(QLatin1Char('|'))) {
+    return QString::fromStdString(record).split(QLatin1Char('|'));
+}
+
+bool Form1::SamplesNeedRecording() {
+    // A record whose paths are all gone was made by a copy of the program in
+    // another folder (installed since, or moved): it would load nothing.
+    const QStringList parts = recordedSamples();
+    return std::none_of(parts.begin(), parts.end(),
+                        [](const QString& part) { return PathExists(part.toStdString()); });
+}
+
+void Form1::LoadSampleFiles() {
+    for (const QString& part : recordedSamples()) {
         if (!PathExists(part.toStdString()))
             continue; // a sample deleted since it was recorded
         bool listed = false;

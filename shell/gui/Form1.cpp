@@ -26,17 +26,18 @@ struct ControlPlace {
     int number; // push button number, 0 for the lists
     const char* caption;
     int left, top, width, height;
+    const char* description = nullptr; // for a screen reader, where the caption alone is ambiguous
 };
 
 // Push buttons in tab order, after the two lists. Positions in twips.
 constexpr ControlPlace kButtons[] = {
     {3, "Add PowerPoint File(s)", 120, 2650, 3840, 405},
     {6, "Add All PowerPnt File(s) In Folder", 4080, 2650, 3840, 405},
-    {5, "Clear List", 120, 3160, 3840, 405},
+    {5, "Clear List", 120, 3160, 3840, 405, "Clears the PowerPoint File(s) list"},
     {8, "Start Extracting", 120, 3670, 7800, 405},
     {1, "Save Results As Text File", 120, 6200, 3840, 405},
     {2, "Save As Comma Delimited Text File", 4080, 6200, 3840, 405},
-    {9, "Clear List", 4080, 6710, 3840, 405},
+    {9, "Clear List", 4080, 6710, 3840, 405, "Clears the Results list"},
     {7, "Help", 120, 120, 7800, 405},
     {4, "Copy Results To Clipboard", 120, 6710, 3840, 405},
     {10, "Load Sample/Example Files", 4080, 3160, 3840, 405},
@@ -96,6 +97,10 @@ void Form1::createControls() {
     place(m_listView2->widget(), 120, 4170, 7800, 1935);
     m_listView2->widget()->setToolTip(
         QStringLiteral("Move | line to right and out of window to reveal full names."));
+    // A screen reader names each list after its heading, and tells the two
+    // "Clear List" buttons apart by the list each one empties.
+    m_listView1->widget()->setAccessibleName(QStringLiteral("PowerPoint File(s)"));
+    m_listView2->widget()->setAccessibleName(QStringLiteral("Results"));
 
     for (auto* list : {m_listView1.get(), m_listView2.get()}) {
         list->widget()->setFont(arialBold(9));
@@ -111,6 +116,8 @@ void Form1::createControls() {
         button->setFont(arialBold(11.25));
         button->setAutoDefault(false);
         button->setMouseTracking(true);
+        if (b.description)
+            button->setAccessibleDescription(QString::fromUtf8(b.description));
         place(button, b.left, b.top, b.width, b.height);
         m_buttons.at(b.number - 1) = button;
         setTabOrder(previous, button);
@@ -152,8 +159,7 @@ void Form1::Form_Load() {
         if (draw == 7)
             m_services.interaction.openUrl(QString::fromUtf8(kHomePage));
     });
-    if (s.test(108,
-               [&] { return m_services.settings.read(QStringLiteral("Snapshot"), QString()).isEmpty(); }))
+    if (s.test(108, [&] { return SamplesNeedRecording(); }))
         s.run(108, [&] { RecordSampleFiles(); });
     s.run(126, [&] {
         setWindowTitle(title());

@@ -65,6 +65,9 @@ public:
     void PushButton10_Click(); // "Load Sample/Example Files"
     // Records the sample files beside the program in the setting Snapshot.
     void RecordSampleFiles();
+    // True when Snapshot is empty or none of the paths it records exists any
+    // more: start-up then records the samples again.
+    bool SamplesNeedRecording();
     // Adds the recorded samples not yet listed and offers to show their folder.
     void LoadSampleFiles();
     // Files and folders dropped on the file list, in drop order.
@@ -117,6 +120,7 @@ private:
     void harvestFileList(Steps& s);
     void setUpAllTextOption(); // the "all text" opt-in on "Start Extracting" (RunHandler.cpp)
     bool allTextChosen() const;
+    QStringList recordedSamples(); // the paths in Snapshot, unscrambled (SampleHandlers.cpp)
 
     class Reporter : public ErrorReporter {
     public:

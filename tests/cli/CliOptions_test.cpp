@@ -74,12 +74,13 @@ const ParseCase kCases[] = {
 };
 
 TEST(CliParse, NewOptionsLandInTheirFields) {
-    const std::vector<std::string> args = {"--all-text", "--format", "jsonl", "--files-from", "-", "-0", "p"};
+    const std::vector<std::string> args = {"--all-text", "--format", "jsonl",          "--files-from",
+                                           "-",          "-0",       "--files-from=l", "p"};
     const auto parsed = orv::ParseCliArguments(args);
     ASSERT_EQ(parsed.error, "");
     EXPECT_TRUE(parsed.options.allText);
     EXPECT_EQ(parsed.options.format, orv::CliFormat::Jsonl);
-    EXPECT_EQ(parsed.options.filesFrom, "-");
+    EXPECT_EQ(parsed.options.filesFrom, (std::vector<std::string>{"-", "l"}));
     EXPECT_TRUE(parsed.options.nulSeparated);
     EXPECT_FALSE(parsed.options.merge);
     EXPECT_TRUE(orv::ParseCliArguments(std::vector<std::string>{"--merge", "s.jsonl"}).options.merge);

@@ -104,6 +104,9 @@ TEST_F(CliRunTest, BadUsageAndHelp) {
     EXPECT_EQ(help.status, orv::kCliAllRead);
     EXPECT_TRUE(help.out.starts_with("Usage: orvandel-cli")) << help.out;
     EXPECT_EQ(help.err, "");
+    const auto version = run({"--version"});
+    EXPECT_EQ(version.status, orv::kCliAllRead);
+    EXPECT_EQ(version.out, "orvandel-cli 0.1.0\n");
 }
 
 TEST_F(CliRunTest, FoldersStandForTheirPresentationsInScanOrder) {
@@ -127,6 +130,61 @@ TEST_F(CliRunTest, FoldersStandForTheirPresentationsInScanOrder) {
     EXPECT_EQ(run({"--ext", "*", deck}).out,
               "a@example.com\nt@example.com\nv@example.com\nz@example.com\ns@example.com\nt2@example.com\n"
               "u@example.com\nw@example.com\n");
+}
+
+// Nothing given is dropped without a word: each way of losing input is named
+// (or refused as a usage error), and the others are read.
+TEST_F(CliRunTest, NoInputIsLostInSilence) {
+    const auto a = write("a.pptx", "a@example.com");
+    const auto b = write("b.pptx", "b@example.com");
+    write("odd/\xff.pptx", "odd@example.com");
+    write("odd/fine.pptx", "fine@example.com");
+    const auto lines = write("lines", a + "\n" + b + "\n");
+    const auto nul = write("nul", a + std::string(1, '\0') + b + std::string(1, '\0'));
+    const auto crlf = write("crlf", a + "\r\n");
+    const auto missing = (m_dir.path() / "none").string();
+    struct Case {
+        const char* what;
+        std::vector<std::string> args;
+        int status;
+        std::string out;
+        std::string err; // a line of it
+    };
+    const std::vector<Case> cases{
+        {"a file named with bytes that are not UTF-8",
+         {(m_dir.path() / "odd").string()},
+         1,
+         "fine@example.com\n",
+         m_dir.str() + "/odd/\\xFF.pptx: skipped: its name holds bytes that are not UTF-8\n"},
+        {"a NUL-separated list without -0",
+         {"--files-from", nul},
+         2,
+         "",
+         "orvandel-cli: the list " + nul + " holds a NUL byte: give -0 for a list of NUL-separated names\n"},
+        {"two lists, read in turn",
+         {"--files-from", lines, "--files-from=" + crlf},
+         1,
+         "a@example.com\nb@example.com\n",
+         ""},
+        {"a list with CR LF line ends",
+         {"--files-from", crlf},
+         1,
+         "",
+         a + "\\r: The file does not exist. (Its name, from the list " + crlf +
+             ", ends in CR: the list has CR LF line ends, which name other files.)\n"},
+        {"a list that cannot be read",
+         {"--files-from", missing},
+         1,
+         "",
+         missing + ": The list of files cannot be read: No such file or directory.\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto r = run(c.args);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.out, c.out);
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+    }
 }
 
 TEST_F(CliRunTest, ParallelReadsGiveByteIdenticalOutput) {

@@ -1,4 +1,5 @@
 #include "fakes/FormFixture.h"
+#include "filelist/SampleFiles.h"
 
 #include <QTest>
 
@@ -43,12 +44,40 @@ private slots:
         QCOMPARE(f.interaction.openedUrls.size(), 1);
         QVERIFY(f.interaction.openedUrls[0].endsWith("/program/Samples"));
     }
-    void aRecordedSnapshotIsNotRecordedAgain() {
+    // A record is kept while one of its paths exists; one whose paths are all
+    // gone (an older copy's folder) is made again from the samples here.
+    void startUpRecordsAgainOnlyWhenNoRecordedPathExists_data() {
+        QTest::addColumn<QStringList>("recorded"); // "gone/" names a folder that no longer exists
+        QTest::addColumn<QStringList>("samples");  // the files in the samples folder now
+        QTest::addColumn<QStringList>("expected");
+        const QStringList here{"program/Samples/new.pptx"};
+        QTest::newRow("older copy's folder gone")
+            << QStringList{"gone/Samples/a.pptx", "gone/Samples/b.ppt"} << QStringList{"new.pptx"} << here;
+        QTest::newRow("gone, and no samples here either")
+            << QStringList{"gone/Samples/a.pptx"} << QStringList{} << QStringList{};
+        QTest::newRow("one recorded path left")
+            << QStringList{"gone/Samples/a.pptx", "program/Samples/new.pptx"}
+            << QStringList{"new.pptx", "newer.pptx"}
+            << QStringList{"gone/Samples/a.pptx", "program/Samples/new.pptx"};
+    }
+    void startUpRecordsAgainOnlyWhenNoRecordedPathExists() {
+        QFETCH(QStringList, recorded);
+        QFETCH(QStringList, samples);
+        QFETCH(QStringList, expected);
         FormFixture f(false);
-        f.settings.write("Snapshot", "kept as it was");
-        f.dir.write("program/Samples/new.pptx", "x");
+        const QString root = QString::fromStdString(f.dir.str()) + "/";
+        auto full = [&](QStringList paths) {
+            for (QString& p : paths)
+                p.prepend(root);
+            return paths.join('|').toStdString();
+        };
+        f.settings.write("Snapshot", QString::fromLatin1(ScrambleText(full(recorded), kSampleKey)));
+        for (const QString& name : samples)
+            f.dir.write("program/Samples/" + name.toStdString(), "x");
         f.form->Form_Load();
-        QCOMPARE(f.settings.read("Snapshot", ""), QStringLiteral("kept as it was"));
+        const QByteArray stored = f.settings.read("Snapshot", "").toLatin1();
+        QCOMPARE(UnscrambleText(stored.toStdString(), kSampleKey), full(expected));
+        QVERIFY(f.interaction.errorReports().isEmpty());
     }
     void withoutSamplesNothingIsAddedButTheQuestionComes() {
         FormFixture f;

@@ -2,6 +2,7 @@
 #include "fakes/FormFixture.h"
 #include "shell/gui/AppIcon.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QFile>
@@ -34,6 +35,8 @@ private slots:
     void layoutMatchesTheControlsTable_data();
     void layoutMatchesTheControlsTable();
     void windowCaptionFontsTooltipsAndTabOrder();
+    void screenReaderTellsTheListsAndClearButtonsApart_data();
+    void screenReaderTellsTheListsAndClearButtonsApart();
     void iconHasTheFourSizes();
     void startUpWithoutSkinOrCursorStaysPlain();
     void skinFileAppliesStyleAndButtonFace();
@@ -133,6 +136,38 @@ void Form1Test::windowCaptionFontsTooltipsAndTabOrder() {
     QCOMPARE(order, (QStringList{"ListView1", "ListView2", "PushButton3", "PushButton6", "PushButton5",
                                  "PushButton8", "PushButton1", "PushButton2", "PushButton9", "PushButton7",
                                  "PushButton4", "PushButton10"}));
+}
+
+void Form1Test::screenReaderTellsTheListsAndClearButtonsApart_data() {
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("description"); // empty: not looked at
+    QTest::newRow("file list") << "ListView1"
+                               << "PowerPoint File(s)"
+                               << "";
+    QTest::newRow("results list") << "ListView2"
+                                  << "Results"
+                                  << "";
+    QTest::newRow("file-list Clear List") << "PushButton5"
+                                          << "Clear List"
+                                          << "Clears the PowerPoint File(s) list";
+    QTest::newRow("results Clear List") << "PushButton9"
+                                        << "Clear List"
+                                        << "Clears the Results list";
+}
+
+void Form1Test::screenReaderTellsTheListsAndClearButtonsApart() {
+    QFETCH(QString, control);
+    QFETCH(QString, name);
+    QFETCH(QString, description);
+    FormFixture f;
+    auto* w = f.form->findChild<QWidget*>(control);
+    QVERIFY(w);
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+    QVERIFY(a && a->isValid());
+    QCOMPARE(a->text(QAccessible::Name), name);
+    if (!description.isEmpty())
+        QCOMPARE(a->text(QAccessible::Description), description);
 }
 
 void Form1Test::iconHasTheFourSizes() {
