@@ -147,8 +147,7 @@ private:
 };
 
 std::optional<TextPlace> placeNamed(std::string_view name) {
-    for (const TextPlace place : {TextPlace::Shape, TextPlace::Group, TextPlace::Table, TextPlace::Diagram,
-                                  TextPlace::Notes, TextPlace::Comment, TextPlace::Link})
+    for (const TextPlace place : kTextPlaces)
         if (TextPlaceName(place) == name)
             return place;
     return std::nullopt;
@@ -310,7 +309,9 @@ std::optional<ShardRecord> ParseJsonLine(std::string_view line, std::string& err
     }
     const auto place = placeNamed(*field("place"));
     if (!place) {
-        error = "the place is none of shape, group, table, diagram, notes, comment, link";
+        error = "the place is none of";
+        for (const TextPlace known : kTextPlaces)
+            error += std::string(known == kTextPlaces[0] ? " " : ", ") + std::string(TextPlaceName(known));
         return std::nullopt;
     }
     return AddressRecord{*field("address"), *field("file"), *slide, *place,

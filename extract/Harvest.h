@@ -55,7 +55,8 @@ struct UnreportedSteps {
 // The walk of the active presentation, the one both the window and the
 // command-line tool take (steps 108 to 124 of DoItByFile): slide by slide,
 // every top-level shape with a text frame and text; or, with all text, every
-// text of the slide in its documented order (steps 110, 114 and 120 then
+// text of the slide in its documented order, and after the last slide the
+// masters and layouts, handed on as slide 0 (steps 110, 114 and 120 then
 // count, read and hand on the slide's texts, and the pieces it skipped go to
 // `skipped`; there are no text frames to test). Each non-empty text goes to
 // `sink`. When reading a text fails, the text last read in this file is
@@ -68,15 +69,21 @@ void WalkActivePresentation(HarvestDocument& document, bool allText, StepRunner&
     std::string name;
     TextPlace place = TextPlace::Shape;
     int slides = 0;
-    s.run(108, [&] { slides = document.SlideCount(); });
-    for (int i = 1; i <= slides; ++i) {
+    int masterPages = 0;
+    s.run(108, [&] {
+        slides = document.SlideCount();
+        if (allText)
+            masterPages = document.MasterPageCount();
+    });
+    for (int i = 1; i <= slides + masterPages; ++i) {
         int count = 0;
         if (allText) {
+            const int slide = i <= slides ? i : 0; // a master page stands outside the slides
             s.run(110, [&] {
                 count = document.PlacedTextCount(i);
                 if (skipped)
                     for (const SkippedPart& part : document.SkippedParts(i))
-                        skipped(i, part);
+                        skipped(slide, part);
             });
             for (int k = 1; k <= count; ++k) {
                 s.run(114, [&] {
@@ -87,7 +94,7 @@ void WalkActivePresentation(HarvestDocument& document, bool allText, StepRunner&
                 });
                 if (text.empty()) // step 116: nothing to harvest
                     continue;
-                s.run(120, [&] { sink(i, place, name, text); });
+                s.run(120, [&] { sink(slide, place, name, text); });
             }
             continue;
         }

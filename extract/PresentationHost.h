@@ -22,9 +22,12 @@ public:
     virtual std::string Text(int slide, int shape) = 0;
     // The shape's name as stored, empty when it has none.
     virtual std::string ShapeName(int slide, int shape) = 0;
-    // With all text asked for (PresentationHost::SetAllText): every text of
-    // the slide, each with where it stands, in the one documented order
-    // (SlideContent::allText).
+    // With all text asked for (PresentationHost::SetAllText): the masters
+    // and layouts, read after the slides; and every text of a slide, each
+    // with where it stands, in the one documented order
+    // (SlideContent::allText). For these, slide numbers past SlideCount()
+    // stand for the master pages, SlideCount() + 1 the first.
+    virtual int MasterPageCount() = 0;
     virtual int PlacedTextCount(int slide) = 0;
     virtual PlacedText PlacedTextAt(int slide, int index) = 0;
     // The pieces of the slide the "all text" mode could not read and left

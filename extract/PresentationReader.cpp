@@ -57,6 +57,8 @@ PresentationContent readAll(PresentationDocument& document) {
     content.slides.reserve(count);
     for (std::size_t i = 0; i < count; ++i)
         content.slides.push_back(document.readSlide(i));
+    for (std::size_t i = 0; i < document.masterPageCount(); ++i)
+        content.masterPages.push_back(document.readMasterPage(i));
     return content;
 }
 

@@ -10,16 +10,23 @@ int ReaderPresentation::SlideCount() {
     return m_document ? static_cast<int>(m_document->slideCount()) : 0;
 }
 
+int ReaderPresentation::MasterPageCount() {
+    return m_document ? static_cast<int>(m_document->masterPageCount()) : 0;
+}
+
 const SlideContent& ReaderPresentation::slideAt(int slide) {
     if (!m_document)
         throw Failure("No presentation is open.");
-    if (slide < 1 || static_cast<std::size_t>(slide) > m_document->slideCount())
+    const std::size_t slides = m_document->slideCount();
+    if (slide < 1 || static_cast<std::size_t>(slide) > slides + m_document->masterPageCount())
         throw Failure("The slide index is out of range.");
     if (slide != m_slideNumber) {
         m_slide = {}; // the previous slide goes before the next is read
         m_slideNumber = 0;
         try {
-            m_slide = m_document->readSlide(static_cast<std::size_t>(slide) - 1);
+            const auto index = static_cast<std::size_t>(slide) - 1;
+            m_slide =
+                index < slides ? m_document->readSlide(index) : m_document->readMasterPage(index - slides);
         } catch (...) {
             m_failed = true;
             throw;

@@ -22,11 +22,20 @@ struct ShapeContent {
     std::string name;          // the shape's name as stored, empty when none
 };
 
-// Where on a slide a piece of text stands. `Shape` is a top-level shape with
-// a text frame; `Group` a shape inside a group, at any depth; `Table` a table
-// cell; `Diagram` a diagram's node; `Notes` the notes page; `Comment` a
-// comment (or a reply); `Link` the address of a mailto: hyperlink.
-enum class TextPlace { Shape, Group, Table, Diagram, Notes, Comment, Link };
+// Where a piece of text stands. `Shape` is a top-level shape with a text
+// frame; `Group` a shape inside a group, at any depth; `Table` a table cell;
+// `Diagram` a diagram's node; `Notes` the notes page; `Comment` a comment (or
+// a reply); `Link` the address of a mailto: hyperlink; `Chart` a chart's
+// title, category label or series name; `Alt` a shape's alternative text
+// (its title and description); `Master` and `Layout` any text of a master
+// (slide, notes or handout master) or of a layout.
+enum class TextPlace { Shape, Group, Table, Diagram, Notes, Comment, Link, Chart, Alt, Master, Layout };
+
+// Every place, in the order of the enumeration.
+inline constexpr TextPlace kTextPlaces[] = {TextPlace::Shape,   TextPlace::Group, TextPlace::Table,
+                                            TextPlace::Diagram, TextPlace::Notes, TextPlace::Comment,
+                                            TextPlace::Link,    TextPlace::Chart, TextPlace::Alt,
+                                            TextPlace::Master,  TextPlace::Layout};
 
 // The lower-case word a place is written as in structured output.
 std::string_view TextPlaceName(TextPlace place);
@@ -46,12 +55,17 @@ struct SkippedPart {
     FailureKind kind = FailureKind::Damaged;
 };
 
+// A slide, or in the "all text" mode a master page (a master or a layout).
 struct SlideContent {
     std::vector<ShapeContent> shapes;
     // Read only in the "all text" mode (then `allTextRead` is set): every
     // text of the slide in harvest order: the shapes in z-order, entering
-    // groups and tables where they stand, then diagram text, then the notes,
-    // then the comments, then the addresses of mailto: links.
+    // groups and tables where they stand, a chart's text where its frame
+    // stands and each shape's alternative text right after its own text;
+    // then diagram text, then the notes page (its text, then the addresses of
+    // its mailto: links), then the comments, then the addresses of the
+    // slide's mailto: links. A master page gives its texts in the same order
+    // (it has no notes page or comments), each as `Master` or `Layout`.
     bool allTextRead = false;
     std::vector<PlacedText> allText;
     // The pieces the "all text" mode could not read (ReadAllTextPiece), in
@@ -61,6 +75,9 @@ struct SlideContent {
 
 struct PresentationContent {
     std::vector<SlideContent> slides;
+    // In the "all text" mode, after the slides: every master and layout, in
+    // the order the presentation lists them.
+    std::vector<SlideContent> masterPages;
 };
 
 // What to read of each slide. The default reads the top-level shapes only.

@@ -7,12 +7,17 @@
 
 namespace orv {
 
-void PlaceText(SlideContent& slide, ShapeBudget& budget, bool notesPage, TextPlace where, std::string name,
-               std::string text) {
+SlideContent PresentationDocument::readMasterPage(std::size_t) {
+    throw Failure("The presentation has no master pages.");
+}
+
+void PlaceText(SlideContent& slide, ShapeBudget& budget, std::optional<TextPlace> pagePlace, TextPlace where,
+               std::string name, std::string text) {
     if (text.empty())
         return;
     budget.addText(text.size());
-    slide.allText.push_back({notesPage ? TextPlace::Notes : where, std::move(name), std::move(text)});
+    const bool ownPlace = !pagePlace || (*pagePlace == TextPlace::Notes && where == TextPlace::Link);
+    slide.allText.push_back({ownPlace ? where : *pagePlace, std::move(name), std::move(text)});
 }
 
 std::string_view TextPlaceName(TextPlace place) {
@@ -31,6 +36,14 @@ std::string_view TextPlaceName(TextPlace place) {
         return "comment";
     case TextPlace::Link:
         return "link";
+    case TextPlace::Chart:
+        return "chart";
+    case TextPlace::Alt:
+        return "alt";
+    case TextPlace::Master:
+        return "master";
+    case TextPlace::Layout:
+        return "layout";
     }
     return "shape";
 }

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,6 +23,12 @@ public:
     // The top-level shapes of slide `index` (0-based, below slideCount()).
     // Throws orv::Failure when the slide cannot be read.
     virtual SlideContent readSlide(std::size_t index) = 0;
+    // In the "all text" mode, the masters and layouts read after the slides
+    // (PresentationContent::masterPages); none otherwise. A master page that
+    // cannot be read gives its failure as a skipped part, never a Failure:
+    // only what the default walk reads decides whether a file opens.
+    virtual std::size_t masterPageCount() const { return 0; }
+    virtual SlideContent readMasterPage(std::size_t index);
 };
 
 // Counts what the slides of one file build, across slides: refuses a slide
@@ -98,9 +105,16 @@ struct AllTextPieces {
 };
 
 // Adds one text of the "all text" mode to the slide, counted against
-// `budget`. An empty text is left out; while a notes page is walked
-// (`notesPage`), every text counts as notes whatever its place.
-void PlaceText(SlideContent& slide, ShapeBudget& budget, bool notesPage, TextPlace where, std::string name,
-               std::string text);
+// `budget`. An empty text is left out. While a page other than a slide is
+// walked, `pagePlace` is its place (Notes, Master, Layout), and every text
+// counts as that place whatever its own, but for the address of a notes
+// page's link, which stays a link.
+void PlaceText(SlideContent& slide, ShapeBudget& budget, std::optional<TextPlace> pagePlace, TextPlace where,
+               std::string name, std::string text);
+inline void PlaceText(SlideContent& slide, ShapeBudget& budget, bool notesPage, TextPlace where,
+                      std::string name, std::string text) {
+    PlaceText(slide, budget, notesPage ? std::optional(TextPlace::Notes) : std::nullopt, where,
+              std::move(name), std::move(text));
+}
 
 } // namespace orv

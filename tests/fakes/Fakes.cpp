@@ -113,7 +113,13 @@ void FakeHost::Open(const std::string& path) {
 const SlideContent& FakeHost::Document::slideAt(int slide) const {
     if (!content)
         throw Failure("No presentation is open.");
-    return content->slides.at(static_cast<std::size_t>(slide) - 1);
+    const auto index = static_cast<std::size_t>(slide) - 1;
+    return index < content->slides.size() ? content->slides.at(index)
+                                          : content->masterPages.at(index - content->slides.size());
+}
+
+int FakeHost::Document::MasterPageCount() {
+    return content ? static_cast<int>(content->masterPages.size()) : 0;
 }
 
 int FakeHost::Document::SlideCount() {

@@ -19,6 +19,8 @@ public:
     explicit ContentDocument(PresentationContent content) : m_content(std::move(content)) {}
     std::size_t slideCount() const override { return m_content.slides.size(); }
     SlideContent readSlide(std::size_t index) override { return m_content.slides.at(index); }
+    std::size_t masterPageCount() const override { return m_content.masterPages.size(); }
+    SlideContent readMasterPage(std::size_t index) override { return m_content.masterPages.at(index); }
 
 private:
     PresentationContent m_content;
