@@ -68,8 +68,31 @@ private:
     std::mt19937 m_random;
 };
 
+// A master and its eleven layouts as a presentation program writes them:
+// placeholders with their prompts, a footer with an address.
+void addMasterPages(PptxBuilder& b, TextMaker& text) {
+    auto& master = b.master();
+    master.addPlaceholder({"Click to edit Master title style"}, "title");
+    master.addPlaceholder(
+        {"Click to edit Master text styles", "Second level", "Third level", "Fourth level", "Fifth level"},
+        "body");
+    master.addPlaceholder({"12/7/2026"}, "dt");
+    master.addPlaceholder({"contact: " + text.address()}, "ftr");
+    master.addPlaceholder({orv::test::Paragraph{orv::test::TextField("<#>")}}, "sldNum");
+    for (int layout = 1; layout <= 11; ++layout) {
+        auto& page = layout == 1 ? b.layout(1) : b.addLayout();
+        page.addPlaceholder({"Click to edit Master title style"}, "title");
+        for (int body = layout % 3; body > 0; --body)
+            page.addPlaceholder({"Click to edit Master text styles", "Second level", "Third level"}, "body");
+        page.addPlaceholder({"12/7/2026"}, "dt");
+        page.addPlaceholder({text.sentence()}, "ftr");
+        page.addPlaceholder({orv::test::Paragraph{orv::test::TextField("<#>")}}, "sldNum");
+    }
+}
+
 void writeDeck(const std::filesystem::path& path, int deck, TextMaker& text) {
     PptxBuilder b;
+    addMasterPages(b, text);
     const int slides = text.between(20, 40);
     for (int s = 0; s < slides; ++s) {
         auto& slide = b.addSlide();

@@ -24,8 +24,11 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVANDEL_BUIL
     -DORVANDEL_BUILD_TESTS=OFF -DORVANDEL_BUILD_BENCHMARKS=ON >/dev/null
 cmake --build "$build" --parallel 2 --target ooxml_corpus ooxml_throughput xml_engines >/dev/null
 
-if [ ! -f "$corpus/deck0499.pptx" ]; then
+# A corpus written before the decks held masters and layouts is written again.
+if [ ! -f "$corpus/deck0499.pptx" ] || [ ! -f "$corpus.masters" ]; then
+    rm -rf "$corpus" "$corpus.pictures" "$corpus.odp"
     "$build/bench/ooxml_corpus" "$corpus" 500
+    touch "$corpus.masters"
 fi
 pictures="$corpus.pictures"
 mkdir -p "$pictures"
@@ -100,7 +103,7 @@ done
 
 # The "all text" mode against the default one: the same corpus through the
 # command-line tool on one worker, best of three runs each, and the ratio
-# (target: at most 1.5).
+# (target: at most 1.6; the mode also reads every master and layout).
 best() {
     local fastest=""
     for _ in 1 2 3; do
@@ -113,4 +116,4 @@ best() {
 default_s=$(best)
 all_text_s=$(best --all-text)
 awk -v d="$default_s" -v a="$all_text_s" \
-    'BEGIN { printf "all text: %.2f s, default: %.2f s, ratio %.2f (target <= 1.5)\n", a, d, (d > 0 ? a / d : 0) }'
+    'BEGIN { printf "all text: %.2f s, default: %.2f s, ratio %.2f (target <= 1.6)\n", a, d, (d > 0 ? a / d : 0) }'

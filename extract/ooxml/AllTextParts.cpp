@@ -49,6 +49,29 @@ void appendTextElements(const XmlTree& xml, std::string_view bodyLocal, std::str
     }
 }
 
+// The elements of the subtree of `root` named `local` (any namespace), in
+// document order; those inside a found one are not searched.
+template <typename Visit>
+void forEachElement(const XmlTree& xml, XmlTree::Id root, std::string_view local, Visit&& visit) {
+    for (auto node = xml.firstChild(root); node != XmlTree::kNone && node < xml.subtreeEnd(root);) {
+        if (!xml.isText(node) && xml.local(node) == local) {
+            visit(node);
+            node = xml.subtreeEnd(node);
+        } else {
+            ++node;
+        }
+    }
+}
+
+// The cached values (c:v) of a string reference, cache or literal, in order.
+template <typename Visit> void forEachValue(const XmlTree& xml, XmlTree::Id root, Visit&& visit) {
+    forEachElement(xml, root, "v", [&](XmlTree::Id value) {
+        std::string text;
+        AppendText(xml, value, text);
+        visit(std::move(text));
+    });
+}
+
 } // namespace
 
 SlideRelations ReadSlideRelations(ZipPackage& zip, const std::string& slidePart) {
@@ -79,6 +102,47 @@ void AppendDiagramTexts(ZipPackage& zip, const std::string& slidePart, const Sli
                 appendTextElements(data->tree, "t", {}, TextPlace::Diagram, diagram.name, add);
         });
     }
+}
+
+std::optional<std::string> ChartPartOf(const std::string& slidePart, const SlideRelations& relations,
+                                       std::string_view id) {
+    const auto it = relations.byId.find(id);
+    if (it == relations.byId.end())
+        return std::nullopt;
+    return internalTarget(slidePart, *it->second,
+                          [](std::string_view type) { return IsRelationshipType(type, "chart"); });
+}
+
+void AppendChartTexts(ZipPackage& zip, const std::string& chartPart, const std::string& frameName,
+                      const PlacedTextSink& add) {
+    const auto chart = ReadXmlPart(zip, chartPart);
+    if (!chart)
+        return;
+    const XmlTree& xml = chart->tree;
+    std::unordered_set<std::string> done;
+    const auto once = [&](std::string text) {
+        if (!text.empty() && done.insert(text).second)
+            add(TextPlace::Chart, frameName, std::move(text));
+    };
+    // Titles: rich text, or a reference's cached value.
+    forEachElement(xml, xml.root(), "title", [&](XmlTree::Id title) {
+        std::string text;
+        forEachElement(xml, title, "rich", [&](XmlTree::Id rich) { text += TextBodyText(xml, rich); });
+        if (text.empty())
+            forEachValue(xml, title, [&](std::string value) { text += value; });
+        once(std::move(text));
+    });
+    // Category labels as text (numbers and dates are left alone), then the
+    // series names.
+    forEachElement(xml, xml.root(), "cat", [&](XmlTree::Id categories) {
+        for (const std::string_view kind : {"strRef", "strLit", "multiLvlStrRef"})
+            forEachElement(xml, categories, kind, [&](XmlTree::Id list) { forEachValue(xml, list, once); });
+    });
+    forEachElement(xml, xml.root(), "ser", [&](XmlTree::Id series) {
+        for (auto child = xml.firstChild(series); child != XmlTree::kNone; child = xml.nextSibling(child))
+            if (!xml.isText(child) && xml.local(child) == "tx")
+                forEachValue(xml, child, once);
+    });
 }
 
 std::optional<std::string> NotesPartOf(const std::string& slidePart, const SlideRelations& relations) {

@@ -42,6 +42,16 @@ void AppendDiagramTexts(ZipPackage& zip, const std::string& slidePart, const Sli
                         const std::vector<DiagramReference>& diagrams, const PlacedTextSink& add,
                         const PieceReader& piece);
 
+// The chart part a graphic frame's c:chart refers to by relationship id.
+std::optional<std::string> ChartPartOf(const std::string& slidePart, const SlideRelations& relations,
+                                       std::string_view id);
+
+// The texts of a chart part, each named after the frame that shows it: its
+// title and axis titles, then its category labels, then its series names,
+// each text once.
+void AppendChartTexts(ZipPackage& zip, const std::string& chartPart, const std::string& frameName,
+                      const PlacedTextSink& add);
+
 // The slide's notes page, if it has one.
 std::optional<std::string> NotesPartOf(const std::string& slidePart, const SlideRelations& relations);
 

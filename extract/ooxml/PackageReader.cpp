@@ -96,18 +96,24 @@ MainKind kindOfContentType(std::string_view contentType) {
     return MainKind::Unknown;
 }
 
-// The name a shape's non-visual properties give it (cNvPr inside nvSpPr,
-// nvGrpSpPr, nvGraphicFramePr and so on); empty when none.
-std::string shapeName(const XmlTree& xml, XmlTree::Id shape) {
+// A shape's non-visual properties (cNvPr inside nvSpPr, nvGrpSpPr,
+// nvGraphicFramePr and so on), or kNone.
+XmlTree::Id nonVisualProperties(const XmlTree& xml, XmlTree::Id shape) {
     for (auto child = xml.firstChild(shape); child != XmlTree::kNone; child = xml.nextSibling(child)) {
         if (xml.isText(child) || !xml.local(child).starts_with("nv"))
             continue;
         for (auto props = xml.firstChild(child); props != XmlTree::kNone; props = xml.nextSibling(props))
             if (!xml.isText(props) && xml.local(props) == "cNvPr")
-                return std::string(xml.attributeNamed(props, "name").text);
+                return props;
         break;
     }
-    return {};
+    return XmlTree::kNone;
+}
+
+// The name a shape's non-visual properties give it; empty when none.
+std::string shapeName(const XmlTree& xml, XmlTree::Id shape) {
+    const auto props = nonVisualProperties(xml, shape);
+    return props != XmlTree::kNone ? std::string(xml.attributeNamed(props, "name").text) : std::string();
 }
 
 // The text of an auto shape: its p:txBody.
@@ -121,15 +127,28 @@ std::string shapeText(const XmlTree& xml, XmlTree::Id shape) {
 // slide's texts: groups are entered where they stand, tables give their cells
 // row by row, and the diagrams met are noted for later.
 struct ShapeWalk {
+    ZipPackage& zip;
     const XmlPart& part;
     SlideContent& slide;
     ShapeBudget& budget;
     bool allText = false;
-    bool notesPage = false; // every text then counts as notes, none as a shape
+    // While a notes page or a master page is walked, its place: every text
+    // then counts as that place, none as a shape.
+    std::optional<TextPlace> pagePlace;
+    const SlideRelations* relations = nullptr; // the walked part's, in the "all text" mode
     std::vector<DiagramReference> diagrams;
 
     void place(TextPlace where, std::string name, std::string text) {
-        PlaceText(slide, budget, notesPage, where, std::move(name), std::move(text));
+        PlaceText(slide, budget, pagePlace, where, std::move(name), std::move(text));
+    }
+    // The alternative text of a shape (cNvPr's title, then its description),
+    // after all the shape shows.
+    void placeAltText(const XmlTree& xml, XmlTree::Id shape, const std::string& name) {
+        const auto props = nonVisualProperties(xml, shape);
+        if (props == XmlTree::kNone)
+            return;
+        for (const std::string_view attribute : {"title", "descr"})
+            place(TextPlace::Alt, name, std::string(xml.attributeNamed(props, attribute).text));
     }
     // A piece of the shape tree only this mode reads, named after the part
     // it stands in: "ppt/slides/slide1.xml, groups". A group inside one is
@@ -177,6 +196,18 @@ void readGraphicFrame(const XmlTree& xml, XmlTree::Id frame, const std::string& 
         } else if (local == "relIds") {
             if (const auto id = xml.attribute(child, Ns::Relationships, "dm"); id.found && !id.text.empty())
                 walk.diagrams.push_back({std::string(id.text), name});
+        } else if (local == "chart" && walk.relations) {
+            // A chart's part stands alone: when it cannot be read it is
+            // skipped and named, and the frame's other texts are kept.
+            const auto id = xml.attribute(child, Ns::Relationships, "id");
+            if (const auto chart =
+                    id.found ? ChartPartOf(walk.part.name, *walk.relations, id.text) : std::nullopt)
+                ReadAllTextPiece(walk.slide, *chart, [&] {
+                    AppendChartTexts(walk.zip, *chart, name,
+                                     [&](TextPlace where, std::string n, std::string text) {
+                                         walk.place(where, std::move(n), std::move(text));
+                                     });
+                });
         }
     }
 }
@@ -187,7 +218,7 @@ void readGraphicFrame(const XmlTree& xml, XmlTree::Id frame, const std::string& 
 // `groupDepth` counts the groups entered (all-text mode only); only shapes at
 // depth 0 are the slide's shapes.
 void collectShapes(const XmlTree& xml, XmlTree::Id container, int depth, int groupDepth, ShapeWalk& walk) {
-    const bool topLevel = groupDepth == 0 && !walk.notesPage;
+    const bool topLevel = groupDepth == 0 && !walk.pagePlace;
     for (auto child = xml.firstChild(container); child != XmlTree::kNone; child = xml.nextSibling(child)) {
         if (xml.isText(child))
             continue;
@@ -204,8 +235,10 @@ void collectShapes(const XmlTree& xml, XmlTree::Id container, int depth, int gro
             std::string text = shapeText(xml, child);
             std::string name = shapeName(xml, child);
             walk.budget.addShape(text.size(), xml.site(child));
-            if (walk.allText)
+            if (walk.allText) {
                 walk.place(topLevel ? TextPlace::Shape : TextPlace::Group, name, text);
+                walk.placeAltText(xml, child, name);
+            }
             if (topLevel)
                 walk.slide.shapes.push_back({true, std::move(text), std::move(name)});
         } else if (otherShape && ns == Ns::Presentation) {
@@ -224,6 +257,8 @@ void collectShapes(const XmlTree& xml, XmlTree::Id container, int depth, int gro
             } else if (walk.allText && local == "graphicFrame") {
                 walk.piece(", tables", [&] { readGraphicFrame(xml, child, name, walk); });
             }
+            if (walk.allText)
+                walk.placeAltText(xml, child, name);
             if (topLevel)
                 walk.slide.shapes.push_back({false, {}, std::move(name)});
         } else if (alternate && ns == Ns::MarkupCompatibility) {
@@ -256,39 +291,58 @@ void readShapeTree(const XmlPart& part, std::string_view rootName, const std::st
     collectShapes(xml, tree, 0, 0, walk);
 }
 
-SlideContent readSlide(ZipPackage& zip, const XmlPart& part, std::size_t number, ShapeBudget& budget,
-                       bool allText) {
-    SlideContent slide;
-    ShapeWalk walk{part, slide, budget, allText, false, {}, {}};
-    const std::string slideNumber = std::to_string(number);
-    readShapeTree(part, "sld", "slide " + slideNumber + ", is not a slide", walk);
-    if (!allText)
-        return slide;
-    slide.allTextRead = true;
-    // What only this mode reads fails alone: each part is skipped and named
-    // when it cannot be read, and the rest is read.
-    const PieceReader piece = [&](const std::string& name, const std::function<void()>& read) {
-        ReadAllTextPiece(slide, name, read);
-    };
+// What a page is: its root element, how a part whose root is another is
+// refused ("slide 3, is not a slide"), and, for a master page, its place.
+struct PageKind {
+    std::string_view root;
+    std::string listedAs;
+    std::optional<TextPlace> place;
+    std::string notesListedAs; // a slide's
+};
+
+// Reads a slide or, in the "all text" mode, a master page into `page`. The
+// mode reads the page's relationships first, so that a chart's text is
+// placed where its frame stands; then, after the shape tree, the diagrams,
+// the notes page (its text, then its links), the comments and the page's
+// links. What only this mode reads fails alone: each part is skipped and
+// named when it cannot be read, and the rest is read.
+void readPage(ZipPackage& zip, const XmlPart& part, const PageKind& kind, SlideContent& page,
+              ShapeBudget& budget, bool allText) {
+    ShapeWalk walk{zip, part, page, budget, allText, kind.place, nullptr, {}, {}};
     SlideRelations relations;
-    piece(RelationshipsPartName(part.name), [&] { relations = ReadSlideRelations(zip, part.name); });
+    if (allText) {
+        page.allTextRead = true;
+        ReadAllTextPiece(page, RelationshipsPartName(part.name),
+                         [&] { relations = ReadSlideRelations(zip, part.name); });
+        walk.relations = &relations;
+    }
+    readShapeTree(part, kind.root, kind.listedAs, walk);
+    if (!allText)
+        return;
+    const PieceReader piece = [&](const std::string& name, const std::function<void()>& read) {
+        ReadAllTextPiece(page, name, read);
+    };
     const auto add = [&](TextPlace where, std::string name, std::string text) {
         walk.place(where, std::move(name), std::move(text));
     };
     AppendDiagramTexts(zip, part.name, relations, walk.diagrams, add, piece);
-    if (const auto notesName = NotesPartOf(part.name, relations)) {
+    if (const auto notesName = kind.place ? std::nullopt : NotesPartOf(part.name, relations)) {
+        std::optional<XmlPart> notes;
         piece(*notesName, [&] {
-            if (const auto notes = ReadXmlPart(zip, *notesName, shapeTreeRules(true))) {
-                walk.notesPage = true;
-                readShapeTree(*notes, "notes", "the notes page of slide " + slideNumber + ", is not one",
-                              walk);
-            }
+            notes = ReadXmlPart(zip, *notesName, shapeTreeRules(true));
+            if (!notes)
+                return;
+            ShapeWalk notesWalk{zip, *notes, page, budget, true, TextPlace::Notes, nullptr, {}, {}};
+            readShapeTree(*notes, "notes", kind.notesListedAs, notesWalk);
         });
-        walk.notesPage = false;
+        if (notes)
+            piece(*notesName + ", links", [&] {
+                const auto notesRelations = ReadSlideRelations(zip, *notesName);
+                AppendLinkTexts(*notes, notesRelations, add);
+            });
     }
     AppendCommentTexts(zip, part.name, relations, add, piece);
     piece(part.name + ", links", [&] { AppendLinkTexts(part, relations, add); });
-    return slide;
 }
 
 // A package held open: the slide list is resolved when opening, each slide's
@@ -298,6 +352,8 @@ public:
     PackageDocument(std::unique_ptr<ByteSource> source, std::unique_ptr<ZipPackage> zip, ReadOptions options)
         : m_source(std::move(source)), m_ownedZip(std::move(zip)), m_zip(*m_ownedZip), m_options(options) {
         listSlides();
+        if (m_options.allText)
+            listMasterPages(mainPartName());
     }
 
     std::size_t slideCount() const override { return m_slides.size(); }
@@ -308,10 +364,124 @@ public:
         if (!part)
             ThrowDamaged("the slide part " + FileText(name) + " is missing", name);
         m_budget.nextSlide();
-        return ooxml::readSlide(m_zip, *part, index + 1, m_budget, m_options.allText);
+        const std::string number = std::to_string(index + 1);
+        SlideContent slide;
+        readPage(m_zip, *part,
+                 {"sld", "slide " + number + ", is not a slide", std::nullopt,
+                  "the notes page of slide " + number + ", is not one"},
+                 slide, m_budget, m_options.allText);
+        return slide;
+    }
+
+    std::size_t masterPageCount() const override { return m_masterPages.size(); }
+
+    SlideContent readMasterPage(std::size_t index) override {
+        const MasterPage& master = m_masterPages.at(index);
+        SlideContent page;
+        page.allTextRead = true;
+        if (master.unlisted) {
+            page.skipped.push_back(*master.unlisted);
+            return page;
+        }
+        m_budget.nextSlide();
+        ReadAllTextPiece(page, master.part, [&] {
+            const auto part = ReadXmlPart(m_zip, master.part, shapeTreeRules(true));
+            if (!part)
+                ThrowDamaged("the part " + FileText(master.part) + " is missing", master.part);
+            readPage(m_zip, *part, {master.root, master.listedAs, master.place, {}}, page, m_budget, true);
+        });
+        return page;
     }
 
 private:
+    // A master or layout the "all text" mode reads after the slides, or the
+    // fault that kept a list of them from being read.
+    struct MasterPage {
+        std::string part;
+        std::string_view root;
+        std::string listedAs;
+        TextPlace place = TextPlace::Master;
+        std::optional<SkippedPart> unlisted;
+    };
+
+    // Every master in the order the presentation lists them, each slide
+    // master followed by its layouts, then the notes and handout masters;
+    // each part once. A list that cannot be read is a skipped part.
+    void listMasterPages(const std::string& mainName) {
+        std::vector<SkippedPart> faults;
+        std::unordered_set<std::string> seen;
+        const auto add = [&](std::string part, std::string_view root, std::string listedAs, TextPlace place) {
+            if (!seen.insert(lowerAscii(part)).second)
+                return false;
+            if (m_masterPages.size() == limits::kMaxSlides)
+                ThrowOverLimit("it lists more than " + std::to_string(limits::kMaxSlides) +
+                                   " masters and layouts",
+                               mainName);
+            m_masterPages.push_back({std::move(part), root, std::move(listedAs), place, std::nullopt});
+            return true;
+        };
+        ReadOrSkip(faults, mainName + ", masters", [&] {
+            const auto main = ReadXmlPart(m_zip, mainName);
+            if (!main)
+                return;
+            const auto relations = ReadSlideRelations(m_zip, mainName);
+            struct List {
+                std::string_view list, entry, kind, root, what;
+            };
+            for (const List& list :
+                 {List{"sldMasterIdLst", "sldMasterId", "slideMaster", "sldMaster", "a slide master"},
+                  List{"notesMasterIdLst", "notesMasterId", "notesMaster", "notesMaster", "a notes master"},
+                  List{"handoutMasterIdLst", "handoutMasterId", "handoutMaster", "handoutMaster",
+                       "a handout master"}})
+                for (const auto& name : listedParts(*main, relations, list.list, list.entry, list.kind)) {
+                    if (!add(name, list.root, std::string(list.what) + ", is not one", TextPlace::Master) ||
+                        list.kind != "slideMaster")
+                        continue;
+                    ReadOrSkip(faults, name + ", layouts", [&] { listLayouts(name, add); });
+                }
+        });
+        for (auto& fault : faults)
+            m_masterPages.push_back({fault.part, {}, {}, TextPlace::Master, std::move(fault)});
+    }
+
+    // The layouts of a slide master, in the order of its relationships
+    // (which is the order of its own list of them), without parsing the
+    // master: a damaged master keeps its layouts.
+    template <class Add> void listLayouts(const std::string& masterName, Add& add) {
+        for (const auto& r : ReadSlideRelations(m_zip, masterName).list)
+            if (!r.external && IsRelationshipType(r.type, "slideLayout"))
+                if (auto name = ResolvePartName(masterName, r.target))
+                    add(std::move(*name), "sldLayout", "a layout, is not one", TextPlace::Layout);
+    }
+
+    // The parts a list of the root element names through its relationships,
+    // in its order: those of the expected kind that lie inside the package.
+    static std::vector<std::string> listedParts(const XmlPart& part, const SlideRelations& relations,
+                                                std::string_view listName, std::string_view entryName,
+                                                std::string_view kind) {
+        std::vector<std::string> names;
+        const XmlTree& xml = part.tree;
+        RequireDeclarationsInLimit(xml, xml.root());
+        const auto list = ChildElement(xml, xml.root(), Ns::Presentation, listName);
+        if (list == XmlTree::kNone)
+            return names;
+        for (auto entry = xml.firstChild(list); entry != XmlTree::kNone; entry = xml.nextSibling(entry)) {
+            if (xml.isText(entry))
+                continue;
+            RequireDeclarationsInLimit(xml, entry);
+            if (xml.ns(entry) != Ns::Presentation || xml.local(entry) != entryName)
+                continue;
+            const auto id = xml.attribute(entry, Ns::Relationships, "id");
+            const auto it = id.found ? relations.byId.find(id.text) : relations.byId.end();
+            if (it == relations.byId.end() || it->second->external ||
+                !IsRelationshipType(it->second->type, kind))
+                continue;
+            if (auto name = ResolvePartName(part.name, it->second->target))
+                names.push_back(std::move(*name));
+        }
+        return names;
+    }
+
     void listSlides() {
         const std::string mainName = mainPartName();
         const bool typedAsPresentation = checkContentType(mainName);
@@ -444,6 +614,7 @@ private:
     ZipPackage& m_zip;
     ReadOptions m_options;
     std::vector<std::string> m_slides; // part names in presentation order
+    std::vector<MasterPage> m_masterPages;
     ShapeBudget m_budget;
 };
 

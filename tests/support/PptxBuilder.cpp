@@ -208,6 +208,19 @@ std::string ExpectedText(const std::vector<Paragraph>& paragraphs) {
     return out;
 }
 
+std::string WithAltText(std::string shapeXml, std::string_view title, std::string_view description) {
+    const auto at = shapeXml.find("<p:cNvPr ");
+    if (at == std::string::npos)
+        return shapeXml;
+    std::string attributes;
+    if (!title.empty())
+        attributes += "title=\"" + XmlEscape(title) + "\" ";
+    if (!description.empty())
+        attributes += "descr=\"" + XmlEscape(description) + "\" ";
+    shapeXml.insert(at + 9, attributes);
+    return shapeXml;
+}
+
 SlideBuilder& SlideBuilder::addTextBox(const std::vector<Paragraph>& paragraphs) {
     return addRawXml(TextBoxXml(paragraphs, nextShapeId()));
 }
@@ -239,8 +252,7 @@ SlideBuilder& SlideBuilder::addTable(const std::vector<std::vector<std::string>>
 SlideBuilder& SlideBuilder::addPicture(std::string bytes) {
     Media media;
     media.relationshipId = "rId" + std::to_string(m_media.size() + 2); // rId1 is the layout's
-    media.partName =
-        "ppt/media/image" + std::to_string(m_number) + "_" + std::to_string(m_media.size() + 1) + ".png";
+    media.partName = "ppt/media/image_" + m_part + "_" + std::to_string(m_media.size() + 1) + ".png";
     media.bytes = std::move(bytes);
     addRawXml(PictureXml(media.relationshipId, nextShapeId()));
     m_media.push_back(std::move(media));
@@ -251,6 +263,47 @@ SlideBuilder& SlideBuilder::addConnector() {
     return addRawXml(ConnectorXml(nextShapeId()));
 }
 
+SlideBuilder& SlideBuilder::addChart(const ChartText& chart) {
+    Media part;
+    part.relationshipId = "rId" + std::to_string(m_media.size() + 2);
+    part.partName = "ppt/charts/chart_" + m_part + "_" + std::to_string(m_media.size() + 1) + ".xml";
+    part.type = "chart";
+    part.compress = true;
+    const auto cache = [](const std::vector<std::string>& values) {
+        std::string out = "<c:strCache><c:ptCount val=\"" + std::to_string(values.size()) + "\"/>";
+        for (std::size_t i = 0; i < values.size(); ++i)
+            out += "<c:pt idx=\"" + std::to_string(i) + "\"><c:v>" + XmlEscape(values[i]) + "</c:v></c:pt>";
+        return out + "</c:strCache>";
+    };
+    part.bytes = std::string(kXmlHead) +
+                 "<c:chartSpace xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\"" +
+                 std::string(kRootNamespaces) + "><c:chart>";
+    if (!chart.title.empty())
+        part.bytes += "<c:title><c:tx><c:rich><a:bodyPr/><a:lstStyle/>" +
+                      paragraphsXml({Paragraph(chart.title)}) +
+                      "</c:rich></c:tx><c:overlay val=\"0\"/></c:title>";
+    part.bytes += "<c:autoTitleDeleted val=\"0\"/><c:plotArea><c:layout/><c:barChart><c:barDir val=\"col\"/>";
+    for (std::size_t i = 0; i < chart.series.size(); ++i) {
+        part.bytes += "<c:ser><c:idx val=\"" + std::to_string(i) + "\"/><c:order val=\"" + std::to_string(i) +
+                      "\"/><c:tx><c:strRef><c:f>Sheet1!$" + std::string(1, static_cast<char>('B' + i)) +
+                      "$1</c:f>" + cache({chart.series[i]}) +
+                      "</c:strRef></c:tx><c:cat><c:strRef><c:f>Sheet1!$A$2</c:f>" + cache(chart.categories) +
+                      "</c:strRef></c:cat><c:val><c:numRef><c:f>Sheet1!$B$2</c:f>"
+                      "<c:numCache><c:formatCode>General</c:formatCode><c:ptCount val=\"1\"/><c:pt idx=\"0\">"
+                      "<c:v>4.3</c:v></c:pt></c:numCache></c:numRef></c:val></c:ser>";
+    }
+    part.bytes += "<c:axId val=\"1\"/><c:axId val=\"2\"/></c:barChart></c:plotArea></c:chart></c:chartSpace>";
+    const int id = nextShapeId();
+    addRawXml("<p:graphicFrame><p:nvGraphicFramePr>" + cNvPr(id, "Chart") +
+              "<p:cNvGraphicFramePr/><p:nvPr/></p:nvGraphicFramePr><p:xfrm><a:off x=\"0\" y=\"0\"/>"
+              "<a:ext cx=\"8128000\" cy=\"5418667\"/></p:xfrm><a:graphic><a:graphicData "
+              "uri=\"http://schemas.openxmlformats.org/drawingml/2006/chart\"><c:chart "
+              "xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" r:id=\"" +
+              part.relationshipId + "\"/></a:graphicData></a:graphic></p:graphicFrame>");
+    m_media.push_back(std::move(part));
+    return *this;
+}
+
 SlideBuilder& SlideBuilder::addRawXml(std::string xml) {
     m_shapes.push_back(std::move(xml));
     return *this;
@@ -258,22 +311,52 @@ SlideBuilder& SlideBuilder::addRawXml(std::string xml) {
 
 std::string SlideBuilder::xml() const {
     std::string out{kXmlHead};
-    out += "<p:sld" + std::string(kRootNamespaces) + std::string(kExtensionNamespaces) +
+    out += "<p:" + m_root + std::string(kRootNamespaces) + std::string(kExtensionNamespaces) +
            " mc:Ignorable=\"p14 a14\"><p:cSld><p:spTree><p:nvGrpSpPr><p:cNvPr id=\"1\" name=\"\"/>"
            "<p:cNvGrpSpPr/><p:nvPr/></p:nvGrpSpPr><p:grpSpPr><a:xfrm><a:off x=\"0\" y=\"0\"/>"
            "<a:ext cx=\"0\" cy=\"0\"/></a:xfrm></p:grpSpPr>";
     for (const auto& shape : m_shapes)
         out += shape;
-    out += "</p:spTree></p:cSld><p:clrMapOvr><a:masterClrMapping/></p:clrMapOvr></p:sld>";
+    out += "</p:spTree></p:cSld>" + m_tail + "</p:" + m_root + ">";
     return out;
 }
 
-PptxBuilder::PptxBuilder() = default;
+PptxBuilder::PptxBuilder() : m_master(new SlideBuilder("slideMaster1", "sldMaster")) {
+    m_master->m_tail = "<p:clrMap bg1=\"lt1\" tx1=\"dk1\" bg2=\"lt2\" tx2=\"dk2\" accent1=\"accent1\" "
+                       "accent2=\"accent2\" accent3=\"accent3\" accent4=\"accent4\" accent5=\"accent5\" "
+                       "accent6=\"accent6\" hlink=\"hlink\" folHlink=\"folHlink\"/>";
+    addLayout();
+}
 PptxBuilder::~PptxBuilder() = default;
 
 SlideBuilder& PptxBuilder::addSlide() {
-    m_slides.push_back(std::unique_ptr<SlideBuilder>(new SlideBuilder(slideCount() + 1)));
+    m_slides.push_back(
+        std::unique_ptr<SlideBuilder>(new SlideBuilder("slide" + std::to_string(slideCount() + 1), "sld")));
+    m_slides.back()->m_tail = "<p:clrMapOvr><a:masterClrMapping/></p:clrMapOvr>";
     return *m_slides.back();
+}
+
+SlideBuilder& PptxBuilder::addLayout() {
+    m_layouts.push_back(std::unique_ptr<SlideBuilder>(
+        new SlideBuilder("slideLayout" + std::to_string(m_layouts.size() + 1), "sldLayout")));
+    m_layouts.back()->m_tail = "<p:clrMapOvr><a:masterClrMapping/></p:clrMapOvr>";
+    return *m_layouts.back();
+}
+
+SlideBuilder& PptxBuilder::layout(int number) {
+    return *m_layouts.at(static_cast<std::size_t>(number - 1));
+}
+
+SlideBuilder& PptxBuilder::notesMaster() {
+    if (!m_notesMaster)
+        m_notesMaster.reset(new SlideBuilder("notesMaster1", "notesMaster"));
+    return *m_notesMaster;
+}
+
+SlideBuilder& PptxBuilder::handoutMaster() {
+    if (!m_handoutMaster)
+        m_handoutMaster.reset(new SlideBuilder("handoutMaster1", "handoutMaster"));
+    return *m_handoutMaster;
 }
 
 SlideBuilder& PptxBuilder::slide(int number) {
@@ -303,7 +386,11 @@ std::vector<int> PptxBuilder::order() const {
 std::string PptxBuilder::presentationXml() const {
     std::string out{kXmlHead};
     out += "<p:presentation" + std::string(kRootNamespaces) + " saveSubsetFonts=\"1\">";
-    out += "<p:sldMasterIdLst/>";
+    out += "<p:sldMasterIdLst><p:sldMasterId id=\"2147483648\" r:id=\"rIdM1\"/></p:sldMasterIdLst>";
+    if (m_notesMaster)
+        out += "<p:notesMasterIdLst><p:notesMasterId r:id=\"rIdNM\"/></p:notesMasterIdLst>";
+    if (m_handoutMaster)
+        out += "<p:handoutMasterIdLst><p:handoutMasterId r:id=\"rIdHM\"/></p:handoutMasterIdLst>";
     const auto numbers = order();
     if (!numbers.empty()) {
         out += "<p:sldIdLst>";
@@ -324,6 +411,11 @@ std::string PptxBuilder::presentationRelsXml() const {
         rels.emplace_back(slideRelationshipId(i, slideCount()),
                           relationship("slide", "slides/slide" + std::to_string(i) + ".xml"));
     rels.emplace_back("rId1", relationship("theme", "theme/theme1.xml"));
+    rels.emplace_back("rIdM1", relationship("slideMaster", "slideMasters/slideMaster1.xml"));
+    if (m_notesMaster)
+        rels.emplace_back("rIdNM", relationship("notesMaster", "notesMasters/notesMaster1.xml"));
+    if (m_handoutMaster)
+        rels.emplace_back("rIdHM", relationship("handoutMaster", "handoutMasters/handoutMaster1.xml"));
     return relationshipsXml(rels);
 }
 
@@ -340,6 +432,17 @@ std::string PptxBuilder::contentTypesXml() const {
         out +=
             "<Override PartName=\"/ppt/slides/slide" + std::to_string(i) +
             ".xml\" ContentType=\"application/vnd.openxmlformats-officedocument.presentationml.slide+xml\"/>";
+    const auto overrideFor = [&](const SlideBuilder* page, std::string_view folder, std::string_view type) {
+        if (page)
+            out += "<Override PartName=\"/ppt/" + std::string(folder) + "/" + page->m_part +
+                   ".xml\" ContentType=\"application/vnd.openxmlformats-officedocument.presentationml." +
+                   std::string(type) + "+xml\"/>";
+    };
+    overrideFor(m_master.get(), "slideMasters", "slideMaster");
+    for (const auto& layout : m_layouts)
+        overrideFor(layout.get(), "slideLayouts", "slideLayout");
+    overrideFor(m_notesMaster.get(), "notesMasters", "notesMaster");
+    overrideFor(m_handoutMaster.get(), "handoutMasters", "handoutMaster");
     out += "<Override PartName=\"/docProps/app.xml\" "
            "ContentType=\"application/vnd.openxmlformats-officedocument.extended-properties+xml\"/></Types>";
     return out;
@@ -357,17 +460,45 @@ std::vector<ZipEntry> PptxBuilder::entries() const {
                                            std::to_string(slideCount()) + "</Slides></Properties>"});
     out.push_back({"ppt/presentation.xml", presentationXml()});
     out.push_back({"ppt/_rels/presentation.xml.rels", presentationRelsXml()});
-    for (const auto& slide : m_slides) {
-        const auto name = "slide" + std::to_string(slide->m_number) + ".xml";
-        out.push_back({"ppt/slides/" + name, slide->xml()});
-        std::vector<std::pair<std::string, std::string>> rels;
-        rels.emplace_back("rId1", relationship("slideLayout", "../slideLayouts/slideLayout1.xml"));
-        for (const auto& media : slide->m_media) {
-            rels.emplace_back(media.relationshipId, relationship("image", "../" + media.partName.substr(4)));
-            out.push_back({media.partName, media.bytes, false});
+    // A page, its own parts and its relationships (`first`, then its media).
+    const auto writePage = [&](const SlideBuilder& page, std::string_view folder,
+                               std::vector<std::pair<std::string, std::string>> rels) {
+        const std::string name = page.m_part + ".xml";
+        out.push_back({"ppt/" + std::string(folder) + "/" + name, page.xml()});
+        for (const auto& media : page.m_media) {
+            rels.emplace_back(media.relationshipId,
+                              relationship(media.type, "../" + media.partName.substr(4)));
+            out.push_back({media.partName, media.bytes, media.compress});
         }
-        out.push_back({"ppt/slides/_rels/" + name + ".rels", relationshipsXml(rels)});
+        if (!rels.empty())
+            out.push_back(
+                {"ppt/" + std::string(folder) + "/_rels/" + name + ".rels", relationshipsXml(rels)});
+    };
+    for (const auto& slide : m_slides)
+        writePage(*slide, "slides",
+                  {{"rId1", relationship("slideLayout", "../slideLayouts/slideLayout1.xml")}});
+    {
+        // The master lists its layouts in its own part.
+        SlideBuilder master = *m_master;
+        std::vector<std::pair<std::string, std::string>> rels;
+        master.m_tail += "<p:sldLayoutIdLst>";
+        for (std::size_t i = 0; i < m_layouts.size(); ++i) {
+            const std::string id = "rIdL" + std::to_string(i + 1);
+            master.m_tail +=
+                "<p:sldLayoutId id=\"" + std::to_string(2147483649U + i) + "\" r:id=\"" + id + "\"/>";
+            rels.emplace_back(
+                id, relationship("slideLayout", "../slideLayouts/" + m_layouts[i]->m_part + ".xml"));
+        }
+        master.m_tail += "</p:sldLayoutIdLst>";
+        writePage(master, "slideMasters", std::move(rels));
     }
+    for (const auto& layout : m_layouts)
+        writePage(*layout, "slideLayouts",
+                  {{"rId1", relationship("slideMaster", "../slideMasters/slideMaster1.xml")}});
+    if (m_notesMaster)
+        writePage(*m_notesMaster, "notesMasters", {});
+    if (m_handoutMaster)
+        writePage(*m_handoutMaster, "handoutMasters", {});
     for (const auto& name : m_removed)
         std::erase_if(out, [&](const ZipEntry& e) { return e.name == name; });
     for (const auto& replacement : m_overrides) {

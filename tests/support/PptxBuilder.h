@@ -16,6 +16,11 @@
 // otherwise, and its relationship ids never follow the part numbers, so a reader
 // that goes by part names or ids gets the order wrong.
 //
+// Every package holds a slide master (ppt/slideMasters/slideMaster1.xml) and
+// its layouts (ppt/slideLayouts/slideLayout<N>.xml, one at first, which every
+// slide uses), empty until shapes are added to them; a notes master and a
+// handout master are written once asked for.
+//
 // Damaged packages: setPart() replaces or adds any part with raw bytes,
 // removePart() drops one, and entries() / ZipBytes() give full control.
 
@@ -73,6 +78,16 @@ std::string ConnectorXml(int id = 2);
 // fallback leaves mc:Fallback out.
 std::string AlternateContentXml(std::string_view requiredPrefixes, const std::string& choiceXml,
                                 const std::string& fallbackXml);
+// The shape markup with alternative text: `title` and `descr` set on its
+// first cNvPr (an empty one is left out).
+std::string WithAltText(std::string shapeXml, std::string_view title, std::string_view description);
+
+// What a chart shows as text: its title, category labels and series names.
+struct ChartText {
+    std::string title;
+    std::vector<std::string> categories;
+    std::vector<std::string> series;
+};
 
 // The text of a paragraph list written the way a reader should report it:
 // paragraphs joined with CR, breaks as VT.
@@ -92,11 +107,15 @@ public:
     // relationship from this slide.
     SlideBuilder& addPicture(std::string bytes);
     SlideBuilder& addConnector();
+    // A graphic frame named "Chart N" showing a chart part (ppt/charts/) with
+    // a relationship from this page; each series holds one value per category.
+    SlideBuilder& addChart(const ChartText& chart);
     // Raw markup placed as-is into the shape tree (one or more elements).
     SlideBuilder& addRawXml(std::string xml);
 
     int nextShapeId() { return m_nextId++; }
-    // The slide part's XML (prefixes a, r, p, mc, p14, a14 declared on the root).
+    // The page part's XML (prefixes a, r, p, mc, p14, a14 declared on the
+    // root, p:sld for a slide).
     std::string xml() const;
 
 private:
@@ -105,10 +124,14 @@ private:
         std::string relationshipId;
         std::string partName; // e.g. ppt/media/image1.png
         std::string bytes;
+        std::string type = "image"; // the relationship's
+        bool compress = false;
     };
-    explicit SlideBuilder(int number) : m_number(number) {}
+    SlideBuilder(std::string part, std::string root) : m_part(std::move(part)), m_root(std::move(root)) {}
 
-    int m_number;
+    std::string m_part; // e.g. slide3, slideMaster1: what its own parts are named after
+    std::string m_root; // sld, sldMaster, sldLayout, notesMaster, handoutMaster
+    std::string m_tail; // markup after the shape tree
     int m_nextId = 2;
     std::vector<std::string> m_shapes;
     std::vector<Media> m_media;
@@ -136,6 +159,13 @@ public:
     SlideBuilder& addSlide();
     SlideBuilder& slide(int number); // 1-based, creation order
     int slideCount() const { return static_cast<int>(m_slides.size()); }
+    // The slide master, its layouts (layout(1) exists from the start) and the
+    // other masters, written once asked for.
+    SlideBuilder& master() { return *m_master; }
+    SlideBuilder& addLayout();
+    SlideBuilder& layout(int number); // 1-based
+    SlideBuilder& notesMaster();
+    SlideBuilder& handoutMaster();
 
     // Presentation order as slide numbers (1-based, creation order). A number
     // may be left out; repeating one is allowed so that tests can ask for it.
@@ -161,6 +191,10 @@ private:
     std::vector<int> order() const;
 
     std::vector<std::unique_ptr<SlideBuilder>> m_slides;
+    std::unique_ptr<SlideBuilder> m_master;
+    std::vector<std::unique_ptr<SlideBuilder>> m_layouts;
+    std::unique_ptr<SlideBuilder> m_notesMaster;
+    std::unique_ptr<SlideBuilder> m_handoutMaster;
     std::vector<int> m_order;
     std::string m_mainContentType{kPresentationType};
     std::vector<ZipEntry> m_overrides;
