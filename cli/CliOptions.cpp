@@ -173,9 +173,11 @@ Options:
                         kind (damaged, not a presentation, encrypted,
                         over a limit, input/output, unexpected), file,
                         part (of the file, where known)
-               The slide counts from 1 in presentation order; the place is
-               shape, group, table, diagram, notes, comment or link; name is
-               the name of the shape that holds the text, where stored.
+               The slide counts from 1 in presentation order, and is 0 for
+               the masters and layouts; the place is shape, group, table,
+               chart, alt, diagram, notes, comment, link, master or layout;
+               name is the name of the shape that holds the text, where
+               stored.
                In csv, control characters other than CR and LF, and bytes
                that are not UTF-8, become U+FFFD; a field holding a comma,
                a quote, CR or LF is quoted, CR and LF staying inside the
@@ -186,9 +188,13 @@ Options:
                bytes that are not UTF-8 become U+FFFD.
   --comma      the same as --format comma
   --all-text   besides the text of each slide's top-level shapes, read shapes
-               inside groups, table cells, diagram text, the notes page,
-               comments and the addresses of mailto: links; per slide in
-               that order (shapes, groups and tables as they stand)
+               inside groups, table cells, charts (titles, category labels,
+               series names), alternative text, diagram text, the notes page
+               and its mailto: links, comments and the addresses of mailto:
+               links; per slide in that order (shapes, groups, tables and
+               charts as they stand, each shape's alternative text after
+               it); then every master (slide, notes and handout masters)
+               and layout, as slide 0
   --files-from LIST
                read the paths to read from the file LIST ("-": standard
                input), one a line, after any PATH arguments; given more than
@@ -211,7 +217,8 @@ Options:
 
 A file that cannot be read gives no address and one line "PATH: reason" on
 stderr; the others are still read. With --all-text, a piece that only it reads
-(a notes page, a comments part, diagram data, a page's links, a group) that is
+(a notes page, a comments part, diagram data, a chart, a master or layout, a
+page's links, a group) that is
 damaged or over a limit is skipped with one line "PATH: PART skipped: reason",
 and the rest of the file is read. Exit status: 0 when every file was read
 whole, 1 when some file or piece could not be, 2 for a bad command line.

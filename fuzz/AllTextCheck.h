@@ -6,7 +6,9 @@
 // the same in both (the window's harvest relies on it); all text holds no
 // empty entry. What only all text reads decides nothing: it opens every input
 // the default mode opens and reads every slide the default mode reads (a
-// piece it cannot read is skipped and named). Each mode reads the input once.
+// piece it cannot read is skipped and named), and its masters and layouts
+// never fail: each is read or skipped and named. Each mode reads the input
+// once.
 #include "base/Failure.h"
 #include "extract/PresentationReader.h"
 
@@ -47,6 +49,16 @@ inline std::optional<SlideContent> read(PresentationDocument* document, std::siz
     }
 }
 
+// No empty text, and every skipped piece named with its reason.
+inline void checkAllText(const SlideContent& page) {
+    for (const auto& placed : page.allText)
+        if (placed.text.empty())
+            fail("an empty text in all text");
+    for (const auto& part : page.skipped)
+        if (part.part.empty() || part.description.empty() || part.kind == FailureKind::Unexpected)
+            fail("a skipped piece without a name or a reason");
+}
+
 inline void CheckBothModes(std::span<const std::uint8_t> bytes) {
     const auto plainDocument = open(bytes, false);
     const auto allDocument = open(bytes, true);
@@ -69,12 +81,19 @@ inline void CheckBothModes(std::span<const std::uint8_t> bytes) {
                 fail("a top-level shape differs between the modes");
         if (plain->allTextRead || !all->allTextRead)
             fail("the mode flag is wrong");
-        for (const auto& placed : all->allText)
-            if (placed.text.empty())
-                fail("an empty text in all text");
-        for (const auto& part : all->skipped)
-            if (part.part.empty() || part.description.empty() || part.kind == FailureKind::Unexpected)
-                fail("a skipped piece without a name or a reason");
+        checkAllText(*all);
+    }
+    if (plainDocument && plainDocument->masterPageCount() != 0)
+        fail("the default mode reads master pages");
+    for (std::size_t i = 0; allDocument && i < allDocument->masterPageCount(); ++i) {
+        try {
+            const auto page = allDocument->readMasterPage(i);
+            if (!page.allTextRead || !page.shapes.empty())
+                fail("a master page is not read as all text");
+            checkAllText(page);
+        } catch (const Failure&) {
+            fail("a master page fails instead of being skipped");
+        }
     }
 }
 

@@ -40,6 +40,9 @@ Ns ClassifyOpenDocument(std::string_view uri) {
         {"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0", Ns::OdfManifest},
         {"http://openoffice.org/2009/office", Ns::OdfOfficeExt},
         {"http://www.w3.org/1999/xlink", Ns::OdfXLink},
+        {"urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0", Ns::OdfSvg},
+        {"urn:oasis:names:tc:opendocument:xmlns:style:1.0", Ns::OdfStyle},
+        {"urn:oasis:names:tc:opendocument:xmlns:chart:1.0", Ns::OdfChart},
     };
     for (const auto& k : known)
         if (k.uri == uri)

@@ -14,7 +14,9 @@ namespace orv {
 // classifier gives them, so Office Open XML parts never see them.
 // `OdfOfficeExt` is the office application's extension vocabulary
 // (officeooo:), where its comments on a page live; `OdfXLink` the link
-// attributes (xlink:href). Text reading treats both as foreign vocabularies.
+// attributes (xlink:href); `OdfSvg`, `OdfStyle` and `OdfChart` the svg:,
+// style: and chart: vocabularies (alternative text, master pages, charts).
+// Text reading treats these as foreign vocabularies.
 enum class Ns : std::uint8_t {
     Other,
     Presentation,
@@ -31,6 +33,9 @@ enum class Ns : std::uint8_t {
     OdfManifest,
     OdfOfficeExt,
     OdfXLink,
+    OdfSvg,
+    OdfStyle,
+    OdfChart,
 };
 
 // Tells a namespace URI's vocabulary. A part is walked with one classifier,

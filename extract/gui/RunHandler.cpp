@@ -45,7 +45,9 @@ private:
 void Form1::setUpAllTextOption() {
     QPushButton* button = pushButton(8);
     auto* action = new QAction(
-        QStringLiteral("Read All Text (Groups, Tables, Diagrams, Notes, Comments, Links)"), button);
+        QStringLiteral(
+            "Read All Text (Groups, Tables, Charts, Alt Text, Diagrams, Notes, Comments, Links, Masters)"),
+        button);
     action->setObjectName(QStringLiteral("AllTextAction"));
     action->setCheckable(true);
     try {

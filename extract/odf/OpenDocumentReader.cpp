@@ -3,6 +3,7 @@
 #include "base/SafeText.h"
 #include "extract/common/ReadFailure.h"
 #include "extract/common/ReadLimits.h"
+#include "extract/common/Uri.h"
 #include "extract/common/XmlPart.h"
 #include "extract/odf/Page.h"
 
@@ -12,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace orv::odf {
@@ -29,19 +31,22 @@ constexpr std::string_view kPackageMimeTypes[] = {"application/vnd.oasis.opendoc
 constexpr std::string_view kFlatExtensions[] = {"fodp"};
 constexpr std::string_view kFlatMimeTypes[] = {"application/vnd.oasis.opendocument.presentation-flat-xml"};
 constexpr std::string_view kContentPart = "content.xml";
+constexpr std::string_view kStylesPart = "styles.xml";
+constexpr std::string_view kChartType = "application/vnd.oasis.opendocument.chart";
 // What no walk of the content reads: styles, fonts, scripts, settings,
-// metadata, and the geometry of custom shapes.
+// metadata, and the geometry of custom shapes; the master pages but in the
+// "all text" mode.
 constexpr SkippedElement kSkip[] = {
-    {Ns::OdfOffice, "automatic-styles"},
-    {Ns::OdfOffice, "font-face-decls"},
-    {Ns::OdfOffice, "scripts"},
-    {Ns::OdfOffice, "styles"},
-    {Ns::OdfOffice, "master-styles"},
-    {Ns::OdfOffice, "settings"},
-    {Ns::OdfOffice, "meta"},
-    {Ns::OdfDraw, "enhanced-geometry"},
+    {Ns::OdfOffice, "automatic-styles"}, {Ns::OdfOffice, "font-face-decls"}, {Ns::OdfOffice, "scripts"},
+    {Ns::OdfOffice, "styles"},           {Ns::OdfOffice, "settings"},        {Ns::OdfOffice, "meta"},
+    {Ns::OdfDraw, "enhanced-geometry"},  {Ns::OdfOffice, "master-styles"},
 };
+static_assert(std::size(kSkip) > 0 && kSkip[std::size(kSkip) - 1].local == "master-styles");
 const XmlRules kRules{ClassifyOpenDocument, false, {}, kSkip};
+// The same keeping the master pages (the last element skipped). Skipped
+// elements are counted and checked as kept ones are, so a file read by these
+// rules fails where it fails by the others.
+const XmlRules kMasterRules{ClassifyOpenDocument, false, {}, std::span(kSkip).first(std::size(kSkip) - 1)};
 const XmlRules kManifestRules{ClassifyOpenDocument, false, {}, {}};
 // How far into a file a flat document's root element may begin.
 constexpr std::size_t kFlatSniffBytes = 64 << 10;
@@ -76,14 +81,16 @@ void requirePresentationType(std::string_view declared) {
     ThrowNotPresentation("it is an OpenDocument file of the type \"" + FileText(type) + "\"");
 }
 
-// What the manifest says: the package's declared type (its "/" entry) and
-// whether any file of it is encrypted.
+// What the manifest says: the package's declared type (its "/" entry),
+// whether any file of it is encrypted, and with `objects` the types of its
+// sub-documents (entries whose path ends in "/", such as "Object 1/").
 struct Manifest {
     std::optional<std::string> mediaType;
     bool encrypted = false;
+    std::unordered_map<std::string, std::string> objectTypes;
 };
 
-Manifest readManifest(const XmlPart& part) {
+Manifest readManifest(const XmlPart& part, bool objects) {
     Manifest manifest;
     const XmlTree& xml = part.tree;
     const auto root = xml.root();
@@ -100,6 +107,8 @@ Manifest readManifest(const XmlPart& part) {
         const auto type = xml.attribute(entry, Ns::OdfManifest, "media-type");
         if (path.found && type.found && path.text == "/" && !manifest.mediaType)
             manifest.mediaType = std::string(type.text);
+        else if (objects && path.found && type.found && path.text.ends_with('/'))
+            manifest.objectTypes.emplace(path.text, trimmed(type.text));
         if (ChildElement(xml, entry, Ns::OdfManifest, "encryption-data") != XmlTree::kNone)
             manifest.encrypted = true;
     }
@@ -112,8 +121,9 @@ std::string entryText(ZipPackage& zip, std::uint64_t index, std::string_view nam
 }
 
 // An open OpenDocument presentation: the parsed content (content.xml, or the
-// whole flat file) and its draw:page elements.
-class OdfDocument final : public PresentationDocument {
+// whole flat file) and its draw:page elements; in the "all text" mode also
+// its master pages, and the package's charts for the pages' frames.
+class OdfDocument final : public PresentationDocument, private EmbeddedObjects {
 public:
     OdfDocument(std::unique_ptr<ByteSource> source, std::unique_ptr<ZipPackage> zip, ReadOptions options)
         : m_source(std::move(source)), m_zip(std::move(zip)), m_options(options) {}
@@ -127,18 +137,19 @@ public:
             part.name = "META-INF/manifest.xml";
             part.bytes = m_zip->read(*manifestIndex, part.name);
             ParseXmlDocument(part, kManifestRules, "the part " + part.name, kDoctypeRule);
-            manifest = readManifest(part);
+            manifest = readManifest(part, m_options.allText);
         }
         requirePresentationType(mimetype ? entryText(*m_zip, *mimetype, "mimetype")
                                          : manifest.mediaType.value_or(""));
         if (manifest.encrypted)
             throw Failure(FailureKind::Encrypted,
                           "The presentation is password-protected (encrypted) and cannot be read.");
+        m_objectTypes = std::move(manifest.objectTypes);
         const auto content = m_zip->findExact(kContentPart);
         if (!content)
             ThrowDamaged("its content part " + std::string(kContentPart) + " is missing", contentPart());
         m_content = m_zip->read(*content, kContentPart);
-        findPages("the part " + std::string(kContentPart), "document-content");
+        findPages("the part " + std::string(kContentPart), "document-content", kRules);
     }
 
     void openFlat() {
@@ -149,7 +160,8 @@ public:
         m_content.size = static_cast<std::size_t>(size);
         m_content.data.reset(new char[m_content.size + 1]); // no zero fill: read over at once
         m_source->read(0, std::span(reinterpret_cast<std::uint8_t*>(m_content.data.get()), m_content.size));
-        findPages("the file", "document");
+        // The master pages are in the file: kept for the "all text" mode.
+        findPages("the file", "document", m_options.allText ? kMasterRules : kRules);
     }
 
     std::size_t slideCount() const override { return m_pages.size(); }
@@ -159,16 +171,158 @@ public:
         m_budget.nextSlide();
         RequireDeclarationsInLimit(m_xml, page);
         const std::string part = contentPart();
-        return ReadPage(m_xml, page, m_budget, m_options.allText,
-                        (part.empty() ? "" : part + ", ") + "page " + std::to_string(index + 1));
+        return ReadPage(m_xml, page, m_budget,
+                        {m_options.allText,
+                         (part.empty() ? "" : part + ", ") + "page " + std::to_string(index + 1),
+                         std::nullopt, objects()});
+    }
+
+    // In the "all text" mode: every style:master-page of the master styles,
+    // in document order, then the handout master. A package's styles.xml is
+    // read and parsed once, on the first call, and kept for the walk; one
+    // that cannot be read is the one master page, which gives it as a
+    // skipped part.
+    std::size_t masterPageCount() const override {
+        if (!m_options.allText)
+            return 0;
+        findMasters();
+        return m_masters.failure ? 1 : m_masters.pages.size();
+    }
+
+    SlideContent readMasterPage(std::size_t index) override {
+        if (!m_options.allText)
+            return PresentationDocument::readMasterPage(index);
+        findMasters();
+        m_budget.nextSlide();
+        SlideContent page;
+        page.allTextRead = true;
+        if (m_masters.failure) {
+            page.skipped.push_back(*m_masters.failure);
+            return page;
+        }
+        const MasterPage& master = m_masters.pages.at(index);
+        const XmlTree& xml = m_zip ? m_masters.styles.tree : m_xml;
+        std::vector<SkippedPart> skipped;
+        if (ReadOrSkip(skipped, master.where, [&] {
+                page = ReadPage(xml, master.element, m_budget,
+                                {true, master.where, TextPlace::Master, objects()});
+            }))
+            return page;
+        page = {}; // what it read before the fault is dropped
+        page.allTextRead = true;
+        page.skipped = std::move(skipped);
+        return page;
     }
 
 private:
+    struct MasterPage {
+        XmlTree::Id element;
+        std::string where; // "styles.xml, master page Default"
+    };
+    struct MasterPages {
+        bool found = false;
+        XmlPart styles; // a package's styles.xml; a flat file's are in its content
+        std::vector<MasterPage> pages;
+        std::optional<SkippedPart> failure;
+    };
+
+    void findMasters() const {
+        if (m_masters.found)
+            return;
+        m_masters.found = true;
+        std::vector<SkippedPart> skipped;
+        if (!ReadOrSkip(skipped, m_zip ? std::string(kStylesPart) : "master pages", [&] { listMasters(); })) {
+            m_masters.styles = {};
+            m_masters.pages.clear();
+            m_masters.failure = std::move(skipped.front());
+        }
+    }
+
+    void listMasters() const {
+        const XmlTree* xml = &m_xml;
+        std::string prefix;
+        if (m_zip) {
+            const auto index = m_zip->findExact(kStylesPart);
+            if (!index)
+                return;
+            XmlPart& styles = m_masters.styles;
+            styles.name = kStylesPart;
+            styles.bytes = m_zip->read(*index, kStylesPart);
+            ParseXmlDocument(styles, kMasterRules, "the part " + styles.name, kDoctypeRule);
+            xml = &styles.tree;
+            RequireDeclarationsInLimit(*xml, xml->root());
+            if (xml->ns(xml->root()) != Ns::OdfOffice || xml->local(xml->root()) != "document-styles")
+                ThrowDamaged("the part " + styles.name + " holds no OpenDocument styles", styles.name);
+            prefix = styles.name + ", ";
+        }
+        const auto masterStyles = ChildElement(*xml, xml->root(), Ns::OdfOffice, "master-styles");
+        if (masterStyles == XmlTree::kNone)
+            return;
+        XmlTree::Id handout = XmlTree::kNone;
+        for (auto child = xml->firstChild(masterStyles); child != XmlTree::kNone;
+             child = xml->nextSibling(child)) {
+            if (xml->isText(child))
+                continue;
+            RequireDeclarationsInLimit(*xml, child);
+            if (xml->ns(child) != Ns::OdfStyle)
+                continue;
+            if (xml->local(child) == "handout-master" && handout == XmlTree::kNone) {
+                handout = child;
+            } else if (xml->local(child) == "master-page") {
+                if (m_masters.pages.size() == limits::kMaxSlides)
+                    ThrowOverLimit("it holds more than " + std::to_string(limits::kMaxSlides) +
+                                       " master pages",
+                                   FaultSite{m_masters.styles.name, std::nullopt});
+                const std::string_view name = xml->attribute(child, Ns::OdfStyle, "name").text;
+                m_masters.pages.push_back(
+                    {child,
+                     prefix + "master page " +
+                         (name.empty() ? std::to_string(m_masters.pages.size() + 1) : FileText(name))});
+            }
+        }
+        if (handout != XmlTree::kNone)
+            m_masters.pages.push_back({handout, prefix + "handout master"});
+    }
+
+    EmbeddedObjects* objects() { return m_zip && m_options.allText ? this : nullptr; }
+
+    std::optional<std::string> chartPart(std::string_view href) const override {
+        std::string_view path = href;
+        if (path.starts_with("./"))
+            path.remove_prefix(2);
+        while (path.ends_with('/'))
+            path.remove_suffix(1);
+        if (path.empty())
+            return std::nullopt;
+        for (const auto& folder : {std::optional<std::string>(path), PercentDecoded(path)}) {
+            if (!folder)
+                continue;
+            const std::string part = *folder + "/content.xml";
+            const auto type = m_objectTypes.find(*folder + "/");
+            if (type != m_objectTypes.end())
+                return type->second == kChartType ? std::optional(part) : std::nullopt;
+            if (m_zip->findExact(part))
+                return part; // a chart when its body says so
+        }
+        return std::nullopt;
+    }
+
+    XmlPart readPart(const std::string& name) override {
+        XmlPart part;
+        part.name = name;
+        const auto index = m_zip->findExact(name);
+        if (!index)
+            ThrowDamaged("its chart part " + FileText(name) + " is missing", name);
+        part.bytes = m_zip->read(*index, name);
+        ParseXmlDocument(part, kRules, "the part " + FileText(name), kDoctypeRule);
+        return part;
+    }
+
     // Parses the content and lists the slides. `rootName` is the root element
     // the content must have: office:document-content in a package,
     // office:document (which declares its own type) in a flat file.
-    void findPages(const std::string& subject, std::string_view rootName) {
-        m_xml.parse(m_content.data.get(), m_content.size, kRules, {subject, kDoctypeRule, contentPart()});
+    void findPages(const std::string& subject, std::string_view rootName, const XmlRules& rules) {
+        m_xml.parse(m_content.data.get(), m_content.size, rules, {subject, kDoctypeRule, contentPart()});
         if (m_xml.readFromCopy())
             m_content = {}; // UTF-16 content: the tree holds its own UTF-8 copy
         const auto root = m_xml.root();
@@ -223,6 +377,8 @@ private:
     XmlTree m_xml; // points into m_content
     std::vector<XmlTree::Id> m_pages;
     ShapeBudget m_budget;
+    std::unordered_map<std::string, std::string> m_objectTypes; // the manifest's, "Object 1/" to its type
+    mutable MasterPages m_masters;                              // found on the first look
 };
 
 bool isOpenDocumentPackage(const ZipPackage& zip) {

@@ -1,5 +1,6 @@
 #include "extract/odf/Page.h"
 
+#include "base/SafeText.h"
 #include "extract/common/ReadFailure.h"
 #include "extract/common/ReadLimits.h"
 #include "extract/common/Uri.h"
@@ -25,8 +26,12 @@ bool isRawSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
+template <typename T> bool isOneOf(T value, std::initializer_list<T> values) {
+    return std::find(values.begin(), values.end(), value) != values.end();
+}
+
 bool isOneOf(std::string_view local, std::initializer_list<std::string_view> names) {
-    return std::find(names.begin(), names.end(), local) != names.end();
+    return isOneOf<std::string_view>(local, names);
 }
 
 // Writes one paragraph's text, collapsing raw white space as OpenDocument
@@ -158,7 +163,7 @@ std::size_t spaceCount(const XmlTree& xml, XmlTree::Id element) {
 // Vocabularies outside OpenDocument's own, whose elements in text may ask
 // not to be read.
 bool isForeign(Ns ns) {
-    return ns == Ns::Other || ns == Ns::OdfOfficeExt || ns == Ns::OdfXLink;
+    return isOneOf(ns, {Ns::Other, Ns::OdfOfficeExt, Ns::OdfXLink, Ns::OdfSvg, Ns::OdfStyle, Ns::OdfChart});
 }
 
 bool processesContent(const XmlTree& xml, XmlTree::Id foreign) {
@@ -306,7 +311,8 @@ bool isTextPlaceholderClass(std::string_view presentationClass) {
 struct FrameContent {
     bool hasTextFrame = false;
     XmlTree::Id textBox = XmlTree::kNone;
-    XmlTree::Id table = XmlTree::kNone; // when the frame shows a table
+    XmlTree::Id table = XmlTree::kNone;  // when the frame shows a table
+    XmlTree::Id object = XmlTree::kNone; // ... or an embedded object (draw:object)
 };
 
 bool isFrameContent(std::string_view local) {
@@ -324,15 +330,17 @@ FrameContent frameContent(const XmlTree& xml, XmlTree::Id frame) {
         RequireDeclarationsInLimit(xml, child);
         const Ns ns = xml.ns(child);
         if (ns == Ns::OdfDraw && local == "text-box")
-            return {true, child, XmlTree::kNone};
+            return {true, child, XmlTree::kNone, XmlTree::kNone};
         if (ns == Ns::OdfTable && local == "table")
-            return {false, XmlTree::kNone, child};
+            return {false, XmlTree::kNone, child, XmlTree::kNone};
+        if (ns == Ns::OdfDraw && local == "object")
+            return {false, XmlTree::kNone, XmlTree::kNone, child};
         if (ns == Ns::OdfDraw && local != "table")
             return {};
     }
     const auto presentationClass = xml.attribute(frame, Ns::OdfPresentation, "class");
     return {presentationClass.found && isTextPlaceholderClass(presentationClass.text), XmlTree::kNone,
-            XmlTree::kNone};
+            XmlTree::kNone, XmlTree::kNone};
 }
 
 // A placeholder still showing its prompt ("Click to add Title") holds no text.
@@ -355,26 +363,28 @@ bool isNotes(Ns ns, std::string_view local) {
 
 // One walk over a page. The top-level shapes always become the slide's
 // shapes. In the "all text" mode every text also goes, in document order
-// (z-order), to the slide's texts: groups are entered where they stand and
-// tables give their cells row by row.
+// (z-order), to the slide's texts: groups are entered where they stand, tables
+// give their cells row by row and charts their texts.
 struct PageWalk {
     const XmlTree& xml;
     SlideContent& slide;
     ShapeBudget& budget;
-    bool allText = false;
-    bool notesPage = false; // every text then counts as notes, none as a shape
-    std::string where;      // "content.xml, page 3": what skipped pieces are named after
+    const PageReading& how;
+    // The place every text counts as while a page other than a slide is
+    // walked: Notes on the notes page, the page's own on a master page.
+    std::optional<TextPlace> pagePlace;
     AllTextPieces pieces;
 
     void place(TextPlace where, std::string name, std::string text) {
-        PlaceText(slide, budget, notesPage, where, std::move(name), std::move(text));
+        PlaceText(slide, budget, pagePlace, where, std::move(name), std::move(text));
     }
 
     // A piece of the page only the "all text" mode reads: its groups, tables,
-    // notes, comments or links, skipped and named when it cannot be read (a
-    // nesting or a budget overrun). A piece inside another is part of it.
+    // charts, alternative text, notes, comments or links, skipped and named
+    // when it cannot be read (a nesting or a budget overrun). A piece inside
+    // another is part of it.
     template <class Read> void piece(std::string_view what, Read&& read) {
-        pieces.read(slide, where + ", " + std::string(what), std::forward<Read>(read));
+        pieces.read(slide, how.where + ", " + std::string(what), std::forward<Read>(read));
     }
 };
 
@@ -403,6 +413,150 @@ void readTableRows(XmlTree::Id container, int depth, const std::string& name, Pa
         });
 }
 
+// The chart:chart of an embedded document (the root of an object's content
+// part, or office:document inline in a flat file), or kNone when its body is
+// no chart.
+XmlTree::Id chartOf(const XmlTree& xml, XmlTree::Id document) {
+    RequireDeclarationsInLimit(xml, document);
+    if (xml.ns(document) != Ns::OdfOffice)
+        return XmlTree::kNone;
+    const auto body = ChildElement(xml, document, Ns::OdfOffice, "body");
+    const auto chart = body == XmlTree::kNone ? body : ChildElement(xml, body, Ns::OdfOffice, "chart");
+    return chart == XmlTree::kNone ? chart : ChildElement(xml, chart, Ns::OdfChart, "chart");
+}
+
+// A cell of a chart's table that holds a label rather than a number: a
+// string, or text of no value type.
+bool isLabelCell(const XmlTree& xml, XmlTree::Id cell) {
+    const auto type = xml.attribute(cell, Ns::OdfOffice, "value-type");
+    return !type.found || type.text == "string";
+}
+
+// The labels of a chart's table: the series names of its header rows and
+// the categories of its first column.
+void readChartRows(const XmlTree& xml, XmlTree::Id container, int depth, bool header, const std::string& name,
+                   PageWalk& walk) {
+    forEachElement(
+        xml, container, depth,
+        [](std::string_view local) {
+            return isOneOf(local, {"table-row", "table-header-rows", "table-rows", "table-row-group"});
+        },
+        [&](XmlTree::Id child, Ns ns, std::string_view local) {
+            if (ns != Ns::OdfTable)
+                return;
+            if (local != "table-row") {
+                readChartRows(xml, child, depth + 1, header || local == "table-header-rows", name, walk);
+                return;
+            }
+            bool firstColumn = true;
+            forEachElement(
+                xml, child, depth + 1,
+                [](std::string_view cellLocal) {
+                    return isOneOf(cellLocal, {"table-cell", "covered-table-cell"});
+                },
+                [&](XmlTree::Id cell, Ns cellNs, std::string_view cellLocal) {
+                    if (cellNs != Ns::OdfTable)
+                        return;
+                    const bool label =
+                        (header || firstColumn) && cellLocal == "table-cell" && isLabelCell(xml, cell);
+                    firstColumn = false;
+                    if (label)
+                        walk.place(TextPlace::Chart, name, textOf(xml, cell, walk.budget));
+                });
+        });
+}
+
+// A chart's texts, each named after the frame showing it: its title,
+// subtitle and footer, the titles of its axes, then the labels of its table.
+void readChart(const XmlTree& xml, XmlTree::Id chart, const std::string& name, PageWalk& walk) {
+    const auto placeTitles = [&](XmlTree::Id parent, int depth) {
+        forEachElement(
+            xml, parent, depth,
+            [](std::string_view local) {
+                return isOneOf(local, {"title", "subtitle", "footer"});
+            },
+            [&](XmlTree::Id title, Ns ns, std::string_view) {
+                if (ns == Ns::OdfChart)
+                    walk.place(TextPlace::Chart, name, textOf(xml, title, walk.budget));
+            });
+    };
+    placeTitles(chart, 1);
+    forEachElement(
+        xml, chart, 1, [](std::string_view local) { return local == "plot-area"; },
+        [&](XmlTree::Id area, Ns ns, std::string_view) {
+            if (ns != Ns::OdfChart)
+                return;
+            forEachElement(
+                xml, area, 2, [](std::string_view local) { return local == "axis"; },
+                [&](XmlTree::Id axis, Ns axisNs, std::string_view) {
+                    if (axisNs == Ns::OdfChart)
+                        placeTitles(axis, 3);
+                });
+        });
+    forEachElement(
+        xml, chart, 1, [](std::string_view local) { return local == "table"; },
+        [&](XmlTree::Id table, Ns ns, std::string_view) {
+            if (ns == Ns::OdfTable)
+                readChartRows(xml, table, 2, false, name, walk);
+        });
+}
+
+// The chart a frame's draw:object shows, if its sub-document is one: inline
+// (a flat file), or a part of the package, read now and dropped after. A
+// chart part that cannot be read is skipped and named after the part, also
+// inside a group; objects of other kinds are not read.
+void readObject(XmlTree::Id object, const std::string& name, PageWalk& walk) {
+    const XmlTree& xml = walk.xml;
+    const auto document = ChildElement(xml, object, Ns::OdfOffice, "document");
+    if (document != XmlTree::kNone) {
+        walk.piece("charts", [&] {
+            const auto chart = chartOf(xml, document);
+            if (chart != XmlTree::kNone)
+                readChart(xml, chart, name, walk);
+        });
+        return;
+    }
+    const auto href = xml.attribute(object, Ns::OdfXLink, "href");
+    if (walk.how.objects == nullptr || !href.found)
+        return;
+    const auto part = walk.how.objects->chartPart(href.text);
+    if (!part)
+        return;
+    ReadAllTextPiece(walk.slide, FileText(*part), [&] {
+        const XmlPart content = walk.how.objects->readPart(*part);
+        const auto chart = chartOf(content.tree, content.root());
+        if (chart != XmlTree::kNone)
+            readChart(content.tree, chart, name, walk);
+    });
+}
+
+// True when the shape may have alternative text: a child named as its title
+// or description is (the namespace is told when it is read).
+bool mayHaveAltText(const XmlTree& xml, XmlTree::Id shape) {
+    for (auto child = xml.firstChild(shape); child != XmlTree::kNone; child = xml.nextSibling(child))
+        if (!xml.isText(child) && isOneOf(xml.local(child), {"title", "desc"}))
+            return true;
+    return false;
+}
+
+// A shape's alternative text: its svg:title, then its svg:desc.
+void readAltText(XmlTree::Id shape, const std::string& name, PageWalk& walk) {
+    const XmlTree& xml = walk.xml;
+    for (const std::string_view local : {"title", "desc"}) {
+        const auto element = ChildElement(xml, shape, Ns::OdfSvg, local);
+        if (element == XmlTree::kNone)
+            continue;
+        std::string text;
+        for (auto child = xml.firstChild(element); child != XmlTree::kNone; child = xml.nextSibling(child)) {
+            if (!xml.isText(child))
+                continue;
+            walk.budget.checkShapeText(text.size() + xml.text(child).size(), xml.site(child));
+            text += xml.text(child);
+        }
+        walk.place(TextPlace::Alt, name, std::move(text));
+    }
+}
+
 // One shape, or nothing for an element that is no shape. `groupDepth` counts
 // the groups entered (all-text mode only); only shapes at depth 0 of a page
 // are the slide's shapes.
@@ -417,10 +571,11 @@ void collectShapes(XmlTree::Id container, int depth, int groupDepth, PageWalk& w
 
 void addShape(XmlTree::Id element, ShapeKind kind, int depth, int groupDepth, PageWalk& walk) {
     const XmlTree& xml = walk.xml;
-    const bool topLevel = groupDepth == 0 && !walk.notesPage;
+    const bool allText = walk.how.allText;
+    const bool topLevel = groupDepth == 0 && !walk.pagePlace; // notes and master pages hold no slide shapes
     ShapeContent shape;
     std::string name;
-    if (walk.allText && kind != ShapeKind::NotAShape && kind != ShapeKind::Link)
+    if (allText && kind != ShapeKind::NotAShape && kind != ShapeKind::Link)
         name = nameOf(xml, element);
     switch (kind) {
     case ShapeKind::NotAShape:
@@ -435,7 +590,7 @@ void addShape(XmlTree::Id element, ShapeKind kind, int depth, int groupDepth, Pa
     case ShapeKind::WithoutText:
         break;
     case ShapeKind::Group:
-        if (walk.allText) {
+        if (allText) {
             walk.piece("groups", [&] {
                 if (groupDepth >= limits::kMaxGroupDepth)
                     ThrowDamaged("a slide nests groups more than " + std::to_string(limits::kMaxGroupDepth) +
@@ -453,29 +608,36 @@ void addShape(XmlTree::Id element, ShapeKind kind, int depth, int groupDepth, Pa
         shape.hasTextFrame = content.hasTextFrame;
         if (content.textBox != XmlTree::kNone)
             shape.text = textOf(xml, content.textBox, walk.budget);
-        else if (content.table != XmlTree::kNone && walk.allText)
+        else if (content.table != XmlTree::kNone && allText)
             walk.piece("tables", [&] { readTableRows(content.table, depth + 1, name, walk); });
+        else if (content.object != XmlTree::kNone && allText)
+            readObject(content.object, name, walk);
         break;
     }
     }
     if (shape.hasTextFrame && isEmptyPlaceholder(xml, element))
         shape.text.clear();
     walk.budget.addShape(shape.text.size(), xml.site(element));
-    if (walk.allText)
-        walk.place(topLevel ? TextPlace::Shape : TextPlace::Group, std::move(name), shape.text);
+    if (allText) {
+        walk.place(topLevel ? TextPlace::Shape : TextPlace::Group, name, shape.text);
+        if (mayHaveAltText(xml, element))
+            walk.piece("alternative text", [&] { readAltText(element, name, walk); });
+    }
     if (topLevel)
         walk.slide.shapes.push_back(std::move(shape));
 }
 
-// The addresses of the mailto: links (xlink:href of text:a and draw:a) of the
-// page's shapes, at any depth, in document order, each target once; links in
-// the notes and comments are theirs, not the slide's.
+// The addresses of the mailto: links (xlink:href of text:a, draw:a and a
+// shape's presentation:event-listener) under `parent`, at any depth, in
+// document order, each target once; links in the notes and comments are
+// theirs, not the page's.
 void appendLinks(XmlTree::Id parent, int depth, std::unordered_set<std::string_view>& seen, PageWalk& walk) {
     const XmlTree& xml = walk.xml;
     forEachElement(xml, parent, depth, [&](XmlTree::Id child, Ns ns, std::string_view local) {
         if (isNotes(ns, local) || isComment(ns, local))
             return;
-        if ((ns == Ns::OdfText || ns == Ns::OdfDraw) && local == "a") {
+        if (((ns == Ns::OdfText || ns == Ns::OdfDraw) && local == "a") ||
+            (ns == Ns::OdfPresentation && local == "event-listener")) {
             const auto href = xml.attribute(child, Ns::OdfXLink, "href");
             if (href.found && seen.insert(href.text).second) {
                 if (auto address = MailtoAddress(href.text))
@@ -486,21 +648,31 @@ void appendLinks(XmlTree::Id parent, int depth, std::unordered_set<std::string_v
     });
 }
 
-// What the "all text" mode reads after the shapes: the notes' shapes, the
-// comments on the page (the paragraphs of each, not its author or date), then
-// the links.
+// Calls visit(notes) for each presentation:notes of the page.
+template <typename Visit> void forEachNotes(XmlTree::Id page, PageWalk& walk, Visit&& visit) {
+    forEachElement(
+        walk.xml, page, 0, [](std::string_view local) { return local == "notes"; },
+        [&](XmlTree::Id child, Ns ns, std::string_view local) {
+            if (isNotes(ns, local))
+                visit(child);
+        });
+}
+
+// What the "all text" mode reads after the shapes: the notes' shapes and the
+// addresses of their links, the comments on the page (the paragraphs of
+// each, not its author or date), then the page's links.
 void readAllTextAfterShapes(XmlTree::Id page, PageWalk& walk) {
     const XmlTree& xml = walk.xml;
-    walk.notesPage = true;
+    if (!walk.pagePlace)
+        walk.pagePlace = TextPlace::Notes;
     walk.piece("notes", [&] {
-        forEachElement(
-            xml, page, 0, [](std::string_view local) { return local == "notes"; },
-            [&](XmlTree::Id child, Ns ns, std::string_view local) {
-                if (isNotes(ns, local))
-                    collectShapes(child, 1, 0, walk);
-            });
+        forEachNotes(page, walk, [&](XmlTree::Id notes) { collectShapes(notes, 1, 0, walk); });
     });
-    walk.notesPage = false;
+    walk.piece("notes links", [&] {
+        std::unordered_set<std::string_view> seen; // targets in the tree, which outlives the walk
+        forEachNotes(page, walk, [&](XmlTree::Id notes) { appendLinks(notes, 1, seen, walk); });
+    });
+    walk.pagePlace = walk.how.pagePlace;
     walk.piece("comments", [&] {
         forEachElement(
             xml, page, 0, [](std::string_view local) { return local == "annotation"; },
@@ -510,19 +682,18 @@ void readAllTextAfterShapes(XmlTree::Id page, PageWalk& walk) {
             });
     });
     walk.piece("links", [&] {
-        std::unordered_set<std::string_view> seen; // targets in the tree, which outlives the walk
+        std::unordered_set<std::string_view> seen;
         appendLinks(page, 0, seen, walk);
     });
 }
 
 } // namespace
 
-SlideContent ReadPage(const XmlTree& xml, XmlTree::Id page, ShapeBudget& budget, bool allText,
-                      const std::string& where) {
+SlideContent ReadPage(const XmlTree& xml, XmlTree::Id page, ShapeBudget& budget, const PageReading& how) {
     SlideContent slide;
-    PageWalk walk{xml, slide, budget, allText, false, where, {}};
+    PageWalk walk{xml, slide, budget, how, how.pagePlace, {}};
     collectShapes(page, 0, 0, walk);
-    if (allText) {
+    if (how.allText) {
         slide.allTextRead = true;
         readAllTextAfterShapes(page, walk);
     }

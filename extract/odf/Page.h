@@ -1,11 +1,40 @@
 #pragma once
 
+#include "extract/common/XmlPart.h"
 #include "extract/common/XmlTree.h"
 #include "extract/model/PresentationDocument.h"
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace orv::odf {
+
+// The sub-documents of a package that frames show (draw:object), for the
+// "all text" mode, which reads the charts among them. A flat file holds its
+// objects inline and needs none.
+class EmbeddedObjects {
+public:
+    virtual ~EmbeddedObjects() = default;
+    // The content part of the chart that a draw:object's xlink:href names
+    // ("./Object 1" gives "Object 1/content.xml"), or nothing when it names
+    // no chart of the package: an object of another kind, or none at all.
+    virtual std::optional<std::string> chartPart(std::string_view href) const = 0;
+    // The part, read and parsed. Throws orv::Failure when it is missing,
+    // damaged or over a limit.
+    virtual XmlPart readPart(const std::string& name) = 0;
+};
+
+// How a page is read.
+struct PageReading {
+    bool allText = false;
+    // What the pieces only the "all text" mode reads are named after:
+    // "content.xml, page 3", "styles.xml, master page Default".
+    std::string where;
+    // The place of every text of a page that is no slide (TextPlace::Master).
+    std::optional<TextPlace> pagePlace;
+    EmbeddedObjects* objects = nullptr; // a package's, for its charts
+};
 
 // The top-level shapes of one OpenDocument slide (a draw:page element of
 // `xml`), in document order, which is their z-order. Shapes that can hold
@@ -20,19 +49,28 @@ namespace orv::odf {
 // spans, links and fields as the text the file stores; raw white space is
 // collapsed as OpenDocument prescribes. An empty placeholder has no text.
 //
-// With `allText`, the slide's texts (SlideContent::allText) are read too, in
-// the harvest order: the shapes in document order, entering groups (draw:g,
-// at most limits::kMaxGroupDepth deep) and tables (a frame showing
-// table:table, cells row by row) where they stand, each text named by its
-// shape's draw:name; then the shapes of presentation:notes; then the
-// comments on the page (office:annotation, officeooo:annotation); then the
-// addresses of the mailto: targets of text:a and draw:a. The shapes are the
-// same as without it.
+// In the "all text" mode, the slide's texts (SlideContent::allText) are read
+// too, in the harvest order: the shapes in document order, entering groups
+// (draw:g, at most limits::kMaxGroupDepth deep) and tables (a frame showing
+// table:table, cells row by row) where they stand, and a frame's chart (a
+// draw:object whose sub-document is an office:chart: its title, subtitle,
+// footer and axis titles, then the text cells of its table's header rows and
+// first column) where the frame stands; each shape's svg:title and svg:desc
+// right after all the shape shows; each text named by its shape's draw:name.
+// Then the shapes of presentation:notes and the addresses of their mailto:
+// links; then the comments on the page (office:annotation,
+// officeooo:annotation); then the addresses of the page's mailto: targets
+// (text:a, draw:a and the event listeners of its shapes), each once. The
+// shapes are the same as without it.
 //
-// What only the "all text" mode reads (groups, tables, notes, comments,
-// links) is read piece by piece: a piece that overruns a limit is skipped
-// and named after `where` ("content.xml, page 3, links").
-SlideContent ReadPage(const XmlTree& xml, XmlTree::Id page, ShapeBudget& budget, bool allText = false,
-                      const std::string& where = {});
+// A master page (style:master-page, style:handout-master) is read alike with
+// `pagePlace` Master: its notes (the notes master) after its shapes, every
+// text as Master.
+//
+// What only the "all text" mode reads (groups, tables, charts, alternative
+// text, notes, comments, links) is read piece by piece: a piece that
+// overruns a limit is skipped and named after `where` ("content.xml, page 3,
+// links"), a chart part that cannot be read after the part.
+SlideContent ReadPage(const XmlTree& xml, XmlTree::Id page, ShapeBudget& budget, const PageReading& how = {});
 
 } // namespace orv::odf

@@ -7,6 +7,7 @@ namespace orv::ppt {
 namespace {
 
 constexpr std::uint16_t kPropertyName = 0x0380;            // the shape's name, a complex property
+constexpr std::uint16_t kPropertyDescription = 0x0381;     // its alternative text, a complex property
 constexpr std::uint16_t kPropertyTableProperties = 0x03A0; // set on the group that is a table
 constexpr std::uint16_t kComplexFlag = 0x8000;
 constexpr std::uint16_t kIdMask = 0x3FFF;
@@ -31,11 +32,11 @@ void readPropertyTable(const Record& table, ShapeProperties& properties) {
             continue;
         const std::size_t left = table.body.size() - std::min(complexAt, table.body.size());
         const std::size_t size = std::min<std::size_t>(value, left);
-        if (id == kPropertyName) {
-            auto name = Utf16ToUtf8(table.body.subspan(complexAt, size & ~std::size_t{1}));
-            if (const auto end = name.find('\0'); end != std::string::npos)
-                name.resize(end);
-            properties.name = std::move(name);
+        if (id == kPropertyName || id == kPropertyDescription) {
+            auto text = Utf16ToUtf8(table.body.subspan(complexAt, size & ~std::size_t{1}));
+            if (const auto end = text.find('\0'); end != std::string::npos)
+                text.resize(end);
+            (id == kPropertyName ? properties.name : properties.description) = std::move(text);
         }
         complexAt += size;
     }
@@ -46,16 +47,21 @@ std::string cStringText(const Record& r) {
 }
 
 void appendInteractiveLinks(std::span<const std::uint8_t> bytes, std::vector<std::uint32_t>& ids) {
-    for (const Record& r : childRecords(bytes)) {
-        if (r.header.type != kInteractiveInfo)
-            continue;
-        // The atom: a sound id, then the hyperlink id.
-        if (const auto atom = findChild(r.body, kInteractiveInfoAtom); atom && atom->body.size() >= 8)
-            ids.push_back(le32(atom->body, 4));
-    }
+    for (const Record& r : childRecords(bytes))
+        if (r.header.type == kInteractiveInfo)
+            if (const auto id = InteractiveLinkId(r))
+                ids.push_back(*id);
 }
 
 } // namespace
+
+std::optional<std::uint32_t> InteractiveLinkId(const Record& interactiveInfo) {
+    // The atom: a sound id, then the hyperlink id.
+    const auto atom = findChild(interactiveInfo.body, kInteractiveInfoAtom);
+    if (!atom || atom->body.size() < 8)
+        return std::nullopt;
+    return le32(atom->body, 4);
+}
 
 ShapeProperties ReadShapeProperties(const Record& shapeContainer) {
     ShapeProperties properties;
@@ -101,6 +107,13 @@ void ForEachComment(std::span<const std::uint8_t> slideBody, const std::function
                 add(cStringText(*text));
         }
     }
+}
+
+void ForEachHeaderFooter(std::span<const std::uint8_t> headersFooters,
+                         const std::function<void(std::string)>& add) {
+    for (const Record& r : childRecords(headersFooters))
+        if (r.header.type == kCString)
+            add(cStringText(r));
 }
 
 } // namespace orv::ppt

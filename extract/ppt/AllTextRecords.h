@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -14,9 +15,11 @@ namespace orv::ppt {
 // top-level shapes' text.
 
 // The properties of a shape record (OfficeArtSpContainer) that matter here:
-// its name, and whether it is the group that stands for a table.
+// its name, its description (the alternative text; the format keeps no
+// title for it), and whether it is the group that stands for a table.
 struct ShapeProperties {
     std::string name;
+    std::string description;
     bool table = false;
 };
 ShapeProperties ReadShapeProperties(const Record& shapeContainer);
@@ -25,11 +28,20 @@ ShapeProperties ReadShapeProperties(const Record& shapeContainer);
 // box's interactive information), appended in record order.
 void AppendLinkIds(const Record& shapeContainer, std::vector<std::uint32_t>& ids);
 
+// The hyperlink id an interactive-information record (InteractiveInfo)
+// names, if it names one.
+std::optional<std::uint32_t> InteractiveLinkId(const Record& interactiveInfo);
+
 // The document's hyperlinks (its ExObjList record): id -> target.
 std::unordered_map<std::uint32_t, std::string> ReadHyperlinks(std::span<const std::uint8_t> exObjList);
 
 // The text of every comment of a slide (kept in the slide's programmable
 // tags), in record order.
 void ForEachComment(std::span<const std::uint8_t> slideBody, const std::function<void(std::string)>& add);
+
+// The texts of a headers-and-footers record's body (a date typed in, a
+// header, a footer), in record order.
+void ForEachHeaderFooter(std::span<const std::uint8_t> headersFooters,
+                         const std::function<void(std::string)>& add);
 
 } // namespace orv::ppt

@@ -20,6 +20,8 @@ public:
 
     std::size_t slideCount() const override { return m_slides.count(); }
     SlideContent readSlide(std::size_t index) override { return m_slides.read(index); }
+    std::size_t masterPageCount() const override { return m_slides.masterCount(); }
+    SlideContent readMasterPage(std::size_t index) override { return m_slides.readMaster(index); }
 
 private:
     std::unique_ptr<ByteSource> m_source;

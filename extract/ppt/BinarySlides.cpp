@@ -1,14 +1,14 @@
 #include "extract/ppt/BinarySlides.h"
 
-#include "base/Utf8.h"
 #include "extract/common/ReadFailure.h"
 #include "extract/common/ReadLimits.h"
-#include "extract/common/Uri.h"
 #include "extract/ppt/AllTextRecords.h"
+#include "extract/ppt/PageWalk.h"
 #include "extract/ppt/Records.h"
 
 #include <algorithm>
 #include <array>
+#include <initializer_list>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -20,22 +20,6 @@ constexpr std::uint32_t kTokenPlain = 0xE391C05F;
 constexpr std::uint32_t kTokenEncrypted = 0xF3D1C4DF;
 constexpr std::size_t kUserEditMinimum = 0x1C;
 constexpr std::size_t kUserEditWithEncryption = 0x20;
-
-// Shape flags of the drawing's shape record.
-constexpr std::uint32_t kShapeGroup = 0x001;
-constexpr std::uint32_t kShapePatriarch = 0x004;
-constexpr std::uint32_t kShapeDeleted = 0x008;
-constexpr std::uint32_t kShapeOle = 0x010;
-constexpr std::uint32_t kShapeConnector = 0x100;
-constexpr std::uint32_t kShapeBackground = 0x400;
-
-// Shape types that never hold text: the straight line, the connectors and the
-// picture frame (pictures and media).
-constexpr std::uint16_t kTypeLine = 20;
-constexpr std::uint16_t kTypeFirstConnector = 32;
-constexpr std::uint16_t kTypeLastConnector = 40;
-constexpr std::uint16_t kTypePictureFrame = 75;
-constexpr std::uint16_t kTypeHostControl = 201;
 
 [[noreturn]] void olderVersion() {
     throw Failure(FailureKind::NotPresentation, "The file is a presentation from PowerPoint 95 or an older "
@@ -73,21 +57,6 @@ std::uint32_t readCurrentEditOffset(const ByteSource& currentUser) {
         olderVersion();
     return le32(raw, 16);
 }
-
-// Bounds the work a hostile file can cause by naming the same slide or text
-// many times over: every byte read for a slide and every byte delivered counts.
-class Budget {
-public:
-    explicit Budget(std::uint64_t streamSize) : m_left((64ull << 20) + 8 * streamSize) {}
-    void spend(std::uint64_t amount) {
-        if (amount > m_left)
-            damaged("it repeats its slides or texts far more often than a real presentation can");
-        m_left -= amount;
-    }
-
-private:
-    std::uint64_t m_left;
-};
 
 struct DocumentIndex {
     std::unordered_map<std::uint32_t, std::uint32_t> persist; // persist id -> stream offset
@@ -153,14 +122,20 @@ std::uint32_t locate(const DocumentIndex& index, std::uint32_t persistId, const 
 
 // The lists of the document container, read on their own so that the rest of
 // the container (and everything after it) is never loaded: the slide list
-// always, the notes list and the hyperlinks only for all text. Only the slide
-// list decides whether the document opens: the lists only all text reads are
-// sought in a second scan, each on its own, and one that cannot be read is
-// left empty and named among `skipped`.
+// always; for all text, the notes and master lists, the hyperlinks, the
+// document atom (which names the notes and handout masters) and the
+// document's own headers and footers. Only the slide list decides whether the
+// document opens: what only all text reads is sought in later scans, each
+// piece on its own, and a piece that cannot be read is left empty and named
+// among `skipped`.
 struct DocumentLists {
     std::vector<std::uint8_t> slides;
     std::vector<std::uint8_t> notes;
+    std::vector<std::uint8_t> masters;
     std::vector<std::uint8_t> objects;
+    std::vector<std::uint8_t> atom;
+    std::vector<std::uint8_t> slideHeadersFooters; // for slides
+    std::vector<std::uint8_t> notesHeadersFooters; // for notes pages and handouts
     std::vector<SkippedPart> skipped;
 };
 
@@ -195,236 +170,31 @@ DocumentLists readDocumentLists(const ByteSource& stream, std::uint32_t document
     });
     if (!allText)
         return lists;
-    const auto readList = [&](const char* part, std::uint16_t type, std::optional<std::uint16_t> instance,
-                              const char* what, std::vector<std::uint8_t>& into) {
+    // One piece: the first record of each wanted type (and instance), in one scan.
+    struct Wanted {
+        std::uint16_t type;
+        std::optional<std::uint16_t> instance;
+        const char* what;
+        std::vector<std::uint8_t>& into;
+    };
+    const auto readPiece = [&](const char* part, std::initializer_list<Wanted> wanted) {
         ReadOrSkip(lists.skipped, part, [&] {
             scanDocument(stream, documentOffset, [&](const RecordHeader& h, std::uint64_t at) {
-                if (h.type != type || (instance && h.instance != *instance))
-                    return false;
-                into = readRecord(stream, at, type, what);
-                return true;
+                for (const Wanted& w : wanted)
+                    if (h.type == w.type && (!w.instance || h.instance == *w.instance) && w.into.empty())
+                        w.into = readRecord(stream, at, w.type, w.what);
+                return std::ranges::none_of(wanted, [](const Wanted& w) { return w.into.empty(); });
             });
         });
     };
-    readList("notes list", kSlideListWithText, 2, "notes list", lists.notes);
-    readList("list of links", kExObjList, std::nullopt, "list of links and objects", lists.objects);
+    readPiece("notes list", {{kSlideListWithText, 2, "notes list", lists.notes}});
+    readPiece("list of links", {{kExObjList, std::nullopt, "list of links and objects", lists.objects}});
+    readPiece("master list", {{kSlideListWithText, 1, "master list", lists.masters}});
+    readPiece("notes and handout masters", {{kDocumentAtom, std::nullopt, "document atom", lists.atom}});
+    readPiece("headers and footers",
+              {{kHeadersFooters, 3, "headers and footers", lists.slideHeadersFooters},
+               {kHeadersFooters, 4, "headers and footers", lists.notesHeadersFooters}});
     return lists;
-}
-
-struct SlideEntry {
-    std::uint32_t persistId = 0;
-    std::uint32_t slideId = 0;                                   // what a slide's notes reference names
-    std::vector<std::optional<Record>> outline;                  // text atom of each outline text, if any
-    std::vector<std::vector<std::uint32_t>> outlineSlideNumbers; // slide-number field positions of each
-};
-
-std::vector<SlideEntry> slideEntries(std::span<const std::uint8_t> slideList) {
-    std::vector<SlideEntry> slides;
-    if (slideList.size() < kHeaderSize)
-        return slides;
-    for (const Record& r : childRecords(slideList.subspan(kHeaderSize))) {
-        if (r.header.type == kSlidePersistAtom) {
-            slides.push_back(SlideEntry{le32(r.body, 0), r.body.size() >= 16 ? le32(r.body, 12) : 0, {}, {}});
-        } else if (slides.empty()) {
-            continue;
-        } else if (r.header.type == kTextHeaderAtom) {
-            slides.back().outline.emplace_back();
-            slides.back().outlineSlideNumbers.emplace_back();
-        } else if ((r.header.type == kTextCharsAtom || r.header.type == kTextBytesAtom) &&
-                   !slides.back().outline.empty()) {
-            slides.back().outline.back() = r;
-        } else if (r.header.type == kSlideNumberMCAtom && r.body.size() >= 4 &&
-                   !slides.back().outline.empty()) {
-            slides.back().outlineSlideNumbers.back().push_back(le32(r.body, 0));
-        }
-    }
-    // Only positions inside their text matter, each once: a text referenced by
-    // many shapes then costs no more than the text itself.
-    for (SlideEntry& slide : slides)
-        for (std::size_t i = 0; i < slide.outline.size(); ++i) {
-            auto& positions = slide.outlineSlideNumbers[i];
-            const std::size_t length = !slide.outline[i]
-                                           ? 0
-                                           : slide.outline[i]->body.size() /
-                                                 (slide.outline[i]->header.type == kTextCharsAtom ? 2 : 1);
-            std::sort(positions.begin(), positions.end());
-            positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
-            positions.erase(std::lower_bound(positions.begin(), positions.end(), length), positions.end());
-        }
-    return slides;
-}
-
-// The text of a text atom. A slide-number field is stored as a "*" at the
-// position its field record names; the text shows the slide's number there.
-std::string decodeText(const Record& atom, std::vector<std::uint32_t> slideNumberAt, int slideNumber) {
-    // Positions past the text or repeated are ignored below.
-    const std::size_t unit = atom.header.type == kTextCharsAtom ? 2 : 1;
-    const std::size_t count = atom.body.size() / unit;
-    auto decode = [&](std::size_t from, std::size_t to) {
-        const auto part = atom.body.subspan(from * unit, (to - from) * unit);
-        return unit == 2 ? Utf16ToUtf8(part) : latin1ToUtf8(part);
-    };
-    std::sort(slideNumberAt.begin(), slideNumberAt.end());
-    std::string text;
-    std::size_t from = 0;
-    for (const std::uint32_t at : slideNumberAt) {
-        if (at < from || at >= count)
-            continue;
-        const unsigned character =
-            unit == 2 ? atom.body[2 * at] | (atom.body[2 * at + 1] << 8) : atom.body[at];
-        if (character != '*')
-            continue;
-        text += decode(from, at);
-        text += std::to_string(slideNumber);
-        from = at + 1;
-    }
-    text += decode(from, count);
-    return text;
-}
-
-bool canHoldText(std::uint16_t shapeType, std::uint32_t flags) {
-    if (flags & (kShapeGroup | kShapeOle | kShapeConnector))
-        return false;
-    if (shapeType == kTypeLine || shapeType == kTypePictureFrame || shapeType == kTypeHostControl)
-        return false;
-    return shapeType < kTypeFirstConnector || shapeType > kTypeLastConnector;
-}
-
-// One top-level shape; nullopt for records that are not shapes of the slide
-// (deleted shapes, a background shape).
-std::optional<ShapeContent> readShape(const Record& container, const SlideEntry& slide, int slideNumber) {
-    std::optional<Record> fsp;
-    std::optional<Record> textbox;
-    for (const Record& r : childRecords(container.body)) {
-        if (r.header.type == kFsp && !fsp)
-            fsp = r;
-        else if (r.header.type == kClientTextbox && !textbox)
-            textbox = r;
-    }
-    const std::uint16_t shapeType = fsp ? fsp->header.instance : 0;
-    const std::uint32_t flags = (fsp && fsp->body.size() >= 8) ? le32(fsp->body, 4) : 0;
-    if (flags & (kShapeDeleted | kShapeBackground))
-        return std::nullopt;
-
-    ShapeContent shape;
-    if (!textbox) {
-        shape.hasTextFrame = fsp && canHoldText(shapeType, flags);
-        return shape;
-    }
-    shape.hasTextFrame = true;
-    std::optional<Record> own;
-    std::optional<std::uint32_t> outlineRef;
-    std::vector<std::uint32_t> slideNumbers;
-    for (const Record& r : childRecords(textbox->body)) {
-        if ((r.header.type == kTextCharsAtom || r.header.type == kTextBytesAtom) && !own)
-            own = r;
-        else if (r.header.type == kOutlineTextRefAtom && r.body.size() >= 4 && !outlineRef)
-            outlineRef = le32(r.body, 0);
-        else if (r.header.type == kSlideNumberMCAtom && r.body.size() >= 4)
-            slideNumbers.push_back(le32(r.body, 0));
-    }
-    if (own)
-        shape.text = decodeText(*own, std::move(slideNumbers), slideNumber);
-    else if (outlineRef && *outlineRef < slide.outline.size() && slide.outline[*outlineRef])
-        shape.text =
-            decodeText(*slide.outline[*outlineRef], slide.outlineSlideNumbers[*outlineRef], slideNumber);
-    return shape;
-}
-
-// One walk over a drawing's shapes. The top-level shapes of a slide always
-// become its shapes; in the "all text" mode every text also goes, in z-order,
-// to the slide's texts, groups (and the groups that are tables) entered where
-// they stand, and the hyperlinks the shapes use are noted.
-struct ShapeWalk {
-    const SlideEntry& entry;
-    int slideNumber;
-    Budget& budget;
-    ShapeBudget& shapes;
-    SlideContent& slide;
-    bool allText = false;
-    bool notesPage = false;
-    std::vector<std::uint32_t> linkIds;
-    AllTextPieces pieces;
-
-    void place(TextPlace where, std::string name, std::string text) {
-        if (!text.empty())
-            budget.spend(sizeof(PlacedText) + name.size() + text.size());
-        PlaceText(slide, shapes, notesPage, where, std::move(name), std::move(text));
-    }
-    // A piece of the slide only this mode reads, named "slide 3, notes page":
-    // when it fails, its texts and the links its shapes use are dropped. A
-    // piece inside one is part of it.
-    template <class Read> void piece(std::string_view what, Read&& read) {
-        const std::size_t links = linkIds.size();
-        if (!pieces.read(slide, "slide " + std::to_string(slideNumber) + ", " + std::string(what),
-                         std::forward<Read>(read)))
-            linkIds.resize(links);
-    }
-};
-
-// The shapes of a group's record (the drawing's root at depth 0). `inner` is
-// where the texts of a nested group stand, `innerName` the name they carry.
-void walkGroup(const Record& group, int groupDepth, TextPlace inner, const std::string& innerName,
-               ShapeWalk& walk) {
-    const bool topLevel = groupDepth == 0 && !walk.notesPage;
-    bool first = true;
-    for (const Record& r : childRecords(group.body)) {
-        if (first) {
-            first = false;
-            // The first entry of a group describes the group itself (here the
-            // drawing's root), not a shape on the slide.
-            if (r.header.type == kSpContainer) {
-                const auto fsp = findChild(r.body, kFsp);
-                if (!fsp || fsp->body.size() < 8 || (le32(fsp->body, 4) & (kShapeGroup | kShapePatriarch)))
-                    continue;
-            }
-        }
-        std::optional<ShapeContent> shape;
-        if (r.header.type == kSpgrContainer) {
-            shape = ShapeContent{};
-            const auto header = findChild(r.body, kSpContainer);
-            const ShapeProperties properties = header ? ReadShapeProperties(*header) : ShapeProperties{};
-            shape->name = properties.name;
-            if (walk.allText) {
-                // What a group holds is read in this mode only: a group past
-                // the bound, or one whose shapes overrun a limit, is skipped.
-                walk.piece("groups", [&] {
-                    if (groupDepth >= limits::kMaxGroupDepth)
-                        damaged("its slide " + std::to_string(walk.slideNumber) + " nests groups more than " +
-                                std::to_string(limits::kMaxGroupDepth) + " deep");
-                    const bool table = inner != TextPlace::Table && properties.table;
-                    walkGroup(r, groupDepth + 1,
-                              table ? TextPlace::Table : (topLevel ? TextPlace::Group : inner),
-                              table || topLevel ? properties.name : innerName, walk);
-                });
-            }
-        } else if (r.header.type == kSpContainer) {
-            shape = readShape(r, walk.entry, walk.slideNumber);
-            if (shape) {
-                shape->name = ReadShapeProperties(r).name;
-                if (walk.allText) {
-                    walk.place(topLevel ? TextPlace::Shape : inner,
-                               topLevel || inner == TextPlace::Group ? shape->name : innerName, shape->text);
-                    AppendLinkIds(r, walk.linkIds);
-                }
-            }
-        }
-        if (!shape)
-            continue;
-        walk.budget.spend(sizeof(ShapeContent) + shape->text.size());
-        walk.shapes.addShape(shape->text.size());
-        if (topLevel)
-            walk.slide.shapes.push_back(std::move(*shape));
-    }
-}
-
-// The shape tree of a slide's or notes page's drawing.
-void walkDrawing(std::span<const std::uint8_t> body, ShapeWalk& walk) {
-    const auto drawing = findChild(body, kDrawingContainer);
-    const auto dg = drawing ? findChild(drawing->body, kDgContainer) : std::nullopt;
-    const auto root = dg ? findChild(dg->body, kSpgrContainer) : std::nullopt;
-    if (root)
-        walkGroup(*root, 0, TextPlace::Group, {}, walk);
 }
 
 // What all text adds after the slide's shapes: its notes page, comments and
@@ -432,13 +202,14 @@ void walkDrawing(std::span<const std::uint8_t> body, ShapeWalk& walk) {
 struct SlideExtras {
     const ByteSource& stream;
     const DocumentIndex& index;
-    const std::vector<SlideEntry>& notes;
-    const std::unordered_map<std::uint32_t, std::size_t>& notesById; // slide id -> index in `notes`
+    const std::vector<PageEntry>& notes;
+    const std::unordered_map<std::uint32_t, std::size_t>& notesById; // page id -> index in `notes`
     const std::unordered_map<std::uint32_t, std::string>& links;
 };
 
+// The notes page's texts, then the addresses of its mailto: links.
 void readNotes(std::span<const std::uint8_t> slideBody, const SlideExtras& extras, ShapeWalk& walk) {
-    // The slide atom names its notes page by the notes' slide id.
+    // The slide atom names its notes page by the notes' page id.
     const auto atom = findChild(slideBody, kSlideAtom);
     const std::uint32_t notesId = atom && atom->body.size() >= 20 ? le32(atom->body, 16) : 0;
     if (notesId == 0)
@@ -446,24 +217,35 @@ void readNotes(std::span<const std::uint8_t> slideBody, const SlideExtras& extra
     const auto byId = extras.notesById.find(notesId);
     if (byId == extras.notesById.end())
         return;
-    const SlideEntry& page = extras.notes[byId->second];
+    const PageEntry& page = extras.notes[byId->second];
     const auto found = extras.index.persist.find(page.persistId);
     if (found == extras.index.persist.end())
         return;
     const auto bytes = readRecord(extras.stream, found->second, kNotesContainer, "notes page");
     walk.budget.spend(bytes.size());
-    ShapeWalk notes{page, walk.slideNumber, walk.budget, walk.shapes, walk.slide, true, true, {}, {true}};
-    walkDrawing(std::span(bytes).subspan(kHeaderSize), notes);
+    ShapeWalk notes{page,       walk.page, walk.slideNumber, walk.budget, walk.shapes,
+                    walk.slide, true,      TextPlace::Notes, {},          {true}};
+    WalkDrawing(std::span(bytes).subspan(kHeaderSize), notes);
+    notes.placeLinks(extras.links);
 }
 
-SlideContent readSlide(const ByteSource& stream, std::uint32_t offset, const SlideEntry& entry,
+SlideContent readSlide(const ByteSource& stream, std::uint32_t offset, const PageEntry& entry,
                        int slideNumber, Budget& budget, ShapeBudget& shapes, const SlideExtras* extras) {
     SlideContent slide;
     const auto bytes = readRecord(stream, offset, kSlideContainer, "slide record");
     budget.spend(bytes.size());
     const std::span<const std::uint8_t> body = std::span(bytes).subspan(kHeaderSize);
-    ShapeWalk walk{entry, slideNumber, budget, shapes, slide, extras != nullptr, false, {}, {}};
-    walkDrawing(body, walk);
+    ShapeWalk walk{entry,
+                   "slide " + std::to_string(slideNumber),
+                   slideNumber,
+                   budget,
+                   shapes,
+                   slide,
+                   extras != nullptr,
+                   std::nullopt,
+                   {},
+                   {}};
+    WalkDrawing(body, walk);
     if (!extras)
         return slide;
     slide.allTextRead = true;
@@ -471,18 +253,21 @@ SlideContent readSlide(const ByteSource& stream, std::uint32_t offset, const Sli
     walk.piece("comments", [&] {
         ForEachComment(body, [&](std::string text) { walk.place(TextPlace::Comment, {}, std::move(text)); });
     });
-    walk.piece("links", [&] {
-        std::unordered_set<std::uint32_t> done;
-        for (const std::uint32_t id : walk.linkIds) {
-            const auto it = extras->links.find(id);
-            if (it == extras->links.end() || !done.insert(id).second)
-                continue;
-            if (auto address = MailtoAddress(it->second))
-                walk.place(TextPlace::Link, {}, std::move(*address));
-        }
-    });
+    walk.piece("links", [&] { walk.placeLinks(extras->links); });
     return slide;
 }
+
+// A master the "all text" mode reads after the slides: a main or title
+// master of the master list, the notes master or the handout master.
+struct MasterPage {
+    std::string name; // "master 2": what it is named after when skipped
+    const char* what; // what a failure calls it
+    std::uint32_t persistId = 0;
+    std::uint16_t type = 0;                           // its record type
+    std::uint16_t otherType = 0;                      // the other record type it may have (a title master's)
+    std::optional<std::size_t> entry;                 // in the master list
+    const std::vector<std::uint8_t>* shown = nullptr; // the document's headers and footers it shows
+};
 
 } // namespace
 
@@ -490,14 +275,58 @@ struct BinarySlides::State {
     const ByteSource& document;
     Budget budget;
     DocumentIndex index;
-    DocumentLists lists; // the slide and notes entries' texts point into it
-    std::vector<SlideEntry> entries;
+    DocumentLists lists; // the slide, notes and master entries' texts point into it
+    std::vector<PageEntry> entries;
     ShapeBudget shapes;
     bool allText = false;
-    std::vector<SlideEntry> notes;
+    std::vector<PageEntry> notes;
     std::unordered_map<std::uint32_t, std::size_t> notesById;
     std::unordered_map<std::uint32_t, std::string> links;
+    std::vector<PageEntry> masterEntries;
+    std::vector<MasterPage> masters;
+
+    // The document's own pieces that could not be read are named once, with
+    // the first page read.
+    void nameSkippedLists(SlideContent& page) {
+        page.skipped.insert(page.skipped.begin(), lists.skipped.begin(), lists.skipped.end());
+        lists.skipped.clear();
+    }
+    void readMasterLists();
 };
+
+// Every master once, in the order the document lists them: the master list,
+// then the notes master and the handout master. The document's headers and
+// footers for slides are shown through the first master listed, those for
+// notes pages and handouts through the notes master (or, without one, the
+// handout master).
+void BinarySlides::State::readMasterLists() {
+    std::unordered_set<std::uint32_t> seen;
+    const auto add = [&](MasterPage page) {
+        if (page.persistId != 0 && seen.insert(page.persistId).second)
+            masters.push_back(std::move(page));
+    };
+    ReadOrSkip(lists.skipped, "master list", [&] {
+        budget.spend(lists.masters.size());
+        auto entries = ListEntries(lists.masters);
+        if (entries.size() > limits::kMaxSlides)
+            ThrowOverLimit("its master list names more than " + std::to_string(limits::kMaxSlides) +
+                           " masters");
+        masterEntries = std::move(entries);
+    });
+    for (std::size_t i = 0; i < masterEntries.size(); ++i)
+        add({"master " + std::to_string(i + 1), "master", masterEntries[i].persistId, kMainMasterContainer,
+             kSlideContainer, i, masters.empty() ? &lists.slideHeadersFooters : nullptr});
+    // The document atom: sizes and zoom (24 bytes), then the persist ids of
+    // the notes master and of the handout master.
+    const std::span<const std::uint8_t> atom = lists.atom;
+    const std::uint32_t notesMaster = atom.size() >= kHeaderSize + 28 ? le32(atom, kHeaderSize + 24) : 0;
+    const std::uint32_t handoutMaster = atom.size() >= kHeaderSize + 32 ? le32(atom, kHeaderSize + 28) : 0;
+    const std::size_t listed = masters.size();
+    add({"notes master", "notes master", notesMaster, kNotesContainer, kNotesContainer, std::nullopt,
+         &lists.notesHeadersFooters});
+    add({"handout master", "handout master", handoutMaster, kHandoutContainer, kHandoutContainer,
+         std::nullopt, masters.size() == listed ? &lists.notesHeadersFooters : nullptr});
+}
 
 BinarySlides::BinarySlides(const ByteSource& currentUser, const ByteSource& document, ReadOptions options) {
     const std::uint32_t currentEdit = readCurrentEditOffset(currentUser);
@@ -505,7 +334,7 @@ BinarySlides::BinarySlides(const ByteSource& currentUser, const ByteSource& docu
     DocumentIndex index = readEdits(document, currentEdit, budget);
     auto lists = readDocumentLists(document, locate(index, index.documentPersistId, "document record"),
                                    options.allText);
-    auto entries = slideEntries(lists.slides);
+    auto entries = ListEntries(lists.slides);
     if (entries.size() > limits::kMaxSlides)
         ThrowOverLimit("its slide list names more than " + std::to_string(limits::kMaxSlides) + " slides");
     m_state.reset(new State{document,
@@ -515,6 +344,8 @@ BinarySlides::BinarySlides(const ByteSource& currentUser, const ByteSource& docu
                             std::move(entries),
                             {},
                             options.allText,
+                            {},
+                            {},
                             {},
                             {},
                             {}});
@@ -528,18 +359,19 @@ BinarySlides::BinarySlides(const ByteSource& currentUser, const ByteSource& docu
         });
     };
     readList("notes list", state.lists.notes, [&] {
-        auto notes = slideEntries(state.lists.notes);
+        auto notes = ListEntries(state.lists.notes);
         if (notes.size() > limits::kMaxSlides)
             ThrowOverLimit("its notes list names more than " + std::to_string(limits::kMaxSlides) + " pages");
         // The first page with an id wins, as a look-up from the front would find.
         for (std::size_t i = 0; i < notes.size(); ++i)
-            state.notesById.try_emplace(notes[i].slideId, i);
+            state.notesById.try_emplace(notes[i].pageId, i);
         state.notes = std::move(notes);
     });
     readList("list of links", state.lists.objects, [&] {
         if (state.lists.objects.size() >= kHeaderSize)
             state.links = ReadHyperlinks(std::span(state.lists.objects).subspan(kHeaderSize));
     });
+    state.readMasterLists();
 }
 
 BinarySlides::~BinarySlides() = default;
@@ -550,20 +382,58 @@ std::size_t BinarySlides::count() const {
 
 SlideContent BinarySlides::read(std::size_t index) {
     State& s = *m_state;
-    const SlideEntry& entry = s.entries.at(index);
+    const PageEntry& entry = s.entries.at(index);
     s.budget.spend(sizeof(SlideContent));
     s.shapes.nextSlide();
     const SlideExtras extras{s.document, s.index, s.notes, s.notesById, s.links};
     SlideContent slide =
         readSlide(s.document, locate(s.index, entry.persistId, "slide"), entry, static_cast<int>(index) + 1,
                   s.budget, s.shapes, s.allText ? &extras : nullptr);
-    // The document's own lists that could not be read are named once, with
-    // the first slide read.
-    if (!s.lists.skipped.empty()) {
-        slide.skipped.insert(slide.skipped.begin(), s.lists.skipped.begin(), s.lists.skipped.end());
-        s.lists.skipped.clear();
-    }
+    s.nameSkippedLists(slide);
     return slide;
+}
+
+std::size_t BinarySlides::masterCount() const {
+    return m_state->masters.size();
+}
+
+SlideContent BinarySlides::readMaster(std::size_t index) {
+    State& s = *m_state;
+    const MasterPage& master = s.masters.at(index);
+    SlideContent page;
+    page.allTextRead = true;
+    s.shapes.nextSlide();
+    // A master that cannot be read is named and skipped with what it placed;
+    // a piece of it (its groups, its links) on its own.
+    ReadAllTextPiece(page, master.name, [&] {
+        s.budget.spend(sizeof(SlideContent));
+        const std::uint32_t offset = locate(s.index, master.persistId, master.what);
+        const std::uint16_t type = readHeader(s.document, offset).type;
+        const auto bytes =
+            readRecord(s.document, offset, type == master.otherType ? type : master.type, master.what);
+        s.budget.spend(bytes.size());
+        const std::span<const std::uint8_t> body = std::span(bytes).subspan(kHeaderSize);
+        const PageEntry none{};
+        ShapeWalk walk{master.entry ? s.masterEntries[*master.entry] : none,
+                       master.name,
+                       0,
+                       s.budget,
+                       s.shapes,
+                       page,
+                       true,
+                       TextPlace::Master,
+                       {},
+                       {}};
+        WalkDrawing(body, walk);
+        const auto place = [&](std::string text) { walk.place(TextPlace::Master, {}, std::move(text)); };
+        if (const auto own = findChild(body, kHeadersFooters))
+            ForEachHeaderFooter(own->body, place);
+        if (master.shown && master.shown->size() >= kHeaderSize)
+            ForEachHeaderFooter(std::span(*master.shown).subspan(kHeaderSize), place);
+        walk.piece("links", [&] { walk.placeLinks(s.links); });
+    });
+    s.nameSkippedLists(page);
+    return page;
 }
 
 } // namespace orv::ppt

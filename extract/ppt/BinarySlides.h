@@ -11,7 +11,9 @@ namespace orv::ppt {
 // document stream: opening follows the newest edit, merges the persist
 // directory over all older edits and reads the document's slide list; each
 // slide's record is read, with its top-level shapes, when asked for (and, with
-// options.allText, with every text it holds in harvest order). Throws
+// options.allText, with every text it holds in harvest order; the masters are
+// then read after the slides the same way, a master that cannot be read
+// named among its skipped parts). Throws
 // orv::Failure for an encrypted document, one written by PowerPoint 95 or
 // older, and a damaged one. Both streams must outlive the object.
 class BinarySlides {
@@ -23,6 +25,8 @@ public:
 
     std::size_t count() const;
     SlideContent read(std::size_t index);
+    std::size_t masterCount() const; // none unless options.allText
+    SlideContent readMaster(std::size_t index);
 
 private:
     struct State;

@@ -287,8 +287,10 @@ void Form1::PushButton7_Click() {
                            "not PowerPoint Shows like .pps");
         // While the reading of all text is on, the box says so and how to turn it off.
         if (allTextChosen())
-            text += QStringLiteral("\n\nAll text is read: groups, tables, diagrams, notes, comments and "
-                                   "mailto: links too. Right-click \"Start Extracting\" to turn it off.");
+            text +=
+                QStringLiteral("\n\nAll text is read: groups, tables, charts, alternative text, diagrams, "
+                               "notes, comments, mailto: links, masters and layouts too. Right-click "
+                               "\"Start Extracting\" to turn it off.");
         message(text);
     });
 }

@@ -109,11 +109,16 @@ TEST(CliOutput, ShardLinesAreRecordsOrRefusedWithTheirFault) {
                                 "\x01name"};
     const ErrorRecord failure{"notes skipped: \x1b", FailureKind::OverLimit, "/x/\ty", "ppt/notes.xml"};
     std::string error;
-    const auto back = ParseJsonLine(JsonLine(address), error);
-    ASSERT_TRUE(back && std::holds_alternative<AddressRecord>(*back)) << error;
-    const auto& a = std::get<AddressRecord>(*back);
-    EXPECT_EQ(std::tie(a.address, a.file, a.slide, a.place, a.name),
-              std::tie(address.address, address.file, address.slide, address.place, address.name));
+    for (const TextPlace place : kTextPlaces) { // every place, and slide 0 for what is outside the slides
+        AddressRecord record = address;
+        record.place = place;
+        record.slide = place == TextPlace::Master || place == TextPlace::Layout ? 0 : address.slide;
+        const auto back = ParseJsonLine(JsonLine(record), error);
+        ASSERT_TRUE(back && std::holds_alternative<AddressRecord>(*back)) << error;
+        const auto& a = std::get<AddressRecord>(*back);
+        EXPECT_EQ(std::tie(a.address, a.file, a.slide, a.place, a.name),
+                  std::tie(record.address, record.file, record.slide, record.place, record.name));
+    }
     const auto again = ParseJsonLine(JsonLine(failure), error);
     ASSERT_TRUE(again && std::holds_alternative<ErrorRecord>(*again)) << error;
     const auto& f = std::get<ErrorRecord>(*again);

@@ -34,39 +34,76 @@ std::vector<std::string> harvestOrder(const std::string& bytes, bool allText) {
 
 TEST(AllText, PackageGivesEveryPlaceInTheOneOrder) {
     EXPECT_EQ(harvestOrder(test::PackageWithEveryPlace(), true),
-              (std::vector<std::string>{
-                  "shape:TextBox 2:shape1@example.com", "group:TextBox 4:group1@example.com",
-                  "group:TextBox 5:group2@example.com", "table:Table 6:cell11@example.com",
-                  "table:Table 6:cell12@example.com", "table:Table 6:cell21@example.com",
-                  "shape:Linked:Write to us", "shape:TextBox 7:shape2@example.com",
-                  "diagram:Diagram:diagram@example.com", "notes:TextBox 3:notes@example.com",
-                  "comment::modern@example.com", "comment::reply@example.com", "link::link@example.com",
-                  "shape:TextBox 2:second@example.com", "comment::old@example.com"}));
+              (std::vector<std::string>{"shape:TextBox 2:shape1@example.com",
+                                        "group:TextBox 4:group1@example.com",
+                                        "group:TextBox 5:group2@example.com",
+                                        "table:Table 6:cell11@example.com",
+                                        "table:Table 6:cell12@example.com",
+                                        "table:Table 6:cell21@example.com",
+                                        "shape:Linked:Write to us",
+                                        "shape:TextBox 7:shape2@example.com",
+                                        "alt:TextBox 7:Contact",
+                                        "alt:TextBox 7:alt@example.com",
+                                        "chart:Chart 8:chart@example.com",
+                                        "chart:Chart 8:north@example.com",
+                                        "chart:Chart 8:South",
+                                        "chart:Chart 8:series@example.com",
+                                        "diagram:Diagram:diagram@example.com",
+                                        "notes:TextBox 3:notes@example.com",
+                                        "link::noteslink@example.com",
+                                        "comment::modern@example.com",
+                                        "comment::reply@example.com",
+                                        "link::link@example.com",
+                                        "shape:TextBox 2:second@example.com",
+                                        "comment::old@example.com",
+                                        "master:Placeholder 2:master@example.com",
+                                        "layout:Placeholder 2:layout@example.com",
+                                        "master:TextBox 2:notesmaster@example.com",
+                                        "master:TextBox 2:handout@example.com"}));
 }
 
 TEST(AllText, BinaryGivesEveryPlaceInTheOneOrder) {
-    EXPECT_EQ(harvestOrder(test::BinaryWithEveryPlace(), true),
-              (std::vector<std::string>{
-                  "shape:First:shape1@example.com", "group:Inner:group1@example.com",
-                  "group::group2@example.com", "table:Table 5:cell11@example.com",
-                  "table:Table 5:cell12@example.com", "table:Table 5:cell21@example.com",
-                  "shape::Write to us", "shape::shape2@example.com", "notes::notes@example.com",
-                  "comment::comment@example.com", "link::link@example.com", "shape::second@example.com"}));
+    EXPECT_EQ(
+        harvestOrder(test::BinaryWithEveryPlace(), true),
+        (std::vector<std::string>{
+            "shape:First:shape1@example.com", "group:Inner:group1@example.com", "group::group2@example.com",
+            "table:Table 5:cell11@example.com", "table:Table 5:cell12@example.com",
+            "table:Table 5:cell21@example.com", "shape::Write to us", "shape::shape2@example.com",
+            "alt::alt@example.com", "notes::notes@example.com", "link::noteslink@example.com",
+            "comment::comment@example.com", "link::link@example.com", "shape::second@example.com",
+            "master:Logo:masteralt@example.com", "master::master@example.com",
+            "master::notesmaster@example.com", "master::handout@example.com"}));
 }
 
 TEST(AllText, OpenDocumentGivesEveryPlaceInTheOneOrder) {
     const auto deck = test::OpenDocumentWithEveryPlace();
     for (const std::string& bytes : {deck.bytes(), deck.flatBytes()})
-        EXPECT_EQ(
-            harvestOrder(bytes, true),
-            (std::vector<std::string>{"shape:TextBox 1:shape1@example.com", "group:Inner:group1@example.com",
-                                      "group:Deep:group2@example.com", "table:Table 1:cell11@example.com",
-                                      "table:Table 1:cell12@example.com", "table:Table 1:cell21@example.com",
-                                      "shape:Linked:Write to us", "shape:Wrapped:shape2@example.com",
-                                      "notes::notes@example.com", "comment::modern@example.com",
-                                      "comment::old@example.com", "link::link@example.com",
-                                      "link::shapelink@example.com", "shape:TextBox 2:second@example.com",
-                                      "shape::one and web and two", "link::dup@example.com"}));
+        EXPECT_EQ(harvestOrder(bytes, true), (std::vector<std::string>{"shape:TextBox 1:shape1@example.com",
+                                                                       "group:Inner:group1@example.com",
+                                                                       "group:Deep:group2@example.com",
+                                                                       "table:Table 1:cell11@example.com",
+                                                                       "table:Table 1:cell12@example.com",
+                                                                       "table:Table 1:cell21@example.com",
+                                                                       "shape:Linked:Write to us",
+                                                                       "alt:Linked:Contact",
+                                                                       "alt:Linked:alt@example.com",
+                                                                       "chart:Chart 1:chart@example.com",
+                                                                       "chart:Chart 1:series@example.com",
+                                                                       "chart:Chart 1:north@example.com",
+                                                                       "chart:Chart 1:South",
+                                                                       "shape:Wrapped:shape2@example.com",
+                                                                       "notes::notes@example.com",
+                                                                       "notes::Mail us",
+                                                                       "link::noteslink@example.com",
+                                                                       "comment::modern@example.com",
+                                                                       "comment::old@example.com",
+                                                                       "link::click@example.com",
+                                                                       "link::link@example.com",
+                                                                       "link::shapelink@example.com",
+                                                                       "shape:TextBox 2:second@example.com",
+                                                                       "shape::one and web and two",
+                                                                       "link::dup@example.com",
+                                                                       "master:Footer:footer@example.com"}));
 }
 
 TEST(AllText, OffReadsTheTopLevelShapesAsBefore) {
@@ -120,6 +157,12 @@ TEST(AllText, OpenDocumentPlaces) {
         const char* what;
         std::string page;
         std::vector<std::string> expected;
+        std::vector<test::OdfObject> objects = {}; // "Object 1" first
+        std::vector<std::string> masters = {};     // master pages "M1", "M2"...
+        std::string handout = {};
+    };
+    const auto chart = [](std::string title) {
+        return test::OdfObject{test::OdfChartBodyXml({std::move(title)})};
     };
     const auto linked = [](std::string_view address) {
         return R"(<text:p><text:a xlink:href="mailto:)" + std::string(address) + R"(">x</text:a></text:p>)";
@@ -155,13 +198,84 @@ TEST(AllText, OpenDocumentPlaces) {
          R"(<office:annotation><dc:creator>who@example.com</dc:creator><text:p>c1</text:p><text:p>c2</text:p>)"
          R"(</office:annotation>)",
          {"comment::c1\rc2"}},
-        {"links of pictures and groups count, those of notes and comments do not",
+        {"links of pictures, groups and the notes page count, those of comments do not",
          R"(<draw:frame><draw:image><text:p><text:a xlink:href="mailto:pic@example.com">p</text:a></text:p>)"
          R"(</draw:image></draw:frame><presentation:notes><draw:custom-shape>)" +
              linked("notes@example.com") + "</draw:custom-shape></presentation:notes><officeooo:annotation>" +
              linked("comment@example.com") + "</officeooo:annotation>" +
              test::OdfGroupXml({"<draw:custom-shape>" + linked("x@example.com") + "</draw:custom-shape>"}),
-         {"group::x", "notes::x", "comment::x", "link::pic@example.com", "link::x@example.com"}},
+         {"group::x", "notes::x", "link::notes@example.com", "comment::x", "link::pic@example.com",
+          "link::x@example.com"}},
+        {"click actions: each address once, in the order the page first names it",
+         "<draw:custom-shape>" + test::OdfClickXml("mailto:b@example.com") + linked("a@example.com") +
+             R"(</draw:custom-shape><draw:a xlink:href="mailto:c@example.com"><draw:custom-shape>)" +
+             test::OdfClickXml("mailto:b@example.com") + test::OdfClickXml("https://example.com/") +
+             "</draw:custom-shape></draw:a>",
+         {"shape::x", "link::b@example.com", "link::a@example.com", "link::c@example.com"}},
+        {"a chart where its frame stands: titles, then the table's labels, then the frame's alternative text",
+         R"(<draw:custom-shape><text:p>before</text:p></draw:custom-shape>)" +
+             test::OdfObjectFrameXml(1, "C", test::OdfAltTextXml("alt", "")) +
+             R"(<draw:custom-shape><text:p>after</text:p></draw:custom-shape>)",
+         {"shape::before", "chart:C:t@example.com", "chart:C:sub", "chart:C:x axis", "chart:C:y axis",
+          "chart:C:s1", "chart:C:s2", "chart:C:c1", "chart:C:c2", "alt:C:alt", "shape::after"},
+         {{test::OdfChartBodyXml({"t@example.com", {"c1", "c2"}, {"s1", "s2"}, "sub", "x axis", "y axis"})}}},
+        {"a chart's labels: the header rows' and first column's cells that hold no number",
+         test::OdfObjectFrameXml(1, "C"),
+         {"chart:C:title", "chart:C:series", "chart:C:plain"},
+         {{R"(<office:chart><chart:chart><table:table><table:table-header-rows><table:table-row>)"
+           R"(<table:table-cell/><table:table-cell office:value-type="string"><text:p>series</text:p>)"
+           R"(</table:table-cell><table:table-cell office:value-type="float" office:value="1"><text:p>1</text:p>)"
+           R"(</table:table-cell></table:table-row></table:table-header-rows><table:table-rows><table:table-row>)"
+           R"(<table:table-cell><text:p>plain</text:p></table:table-cell><table:table-cell )"
+           R"(office:value-type="string"><text:p>data</text:p></table:table-cell></table:table-row>)"
+           R"(<table:table-row><table:table-cell office:value-type="date"><text:p>1/2/24</text:p>)"
+           R"(</table:table-cell></table:table-row><table:table-row><table:covered-table-cell><text:p>hidden)"
+           R"(</text:p></table:covered-table-cell><table:table-cell><text:p>second</text:p></table:table-cell>)"
+           R"(</table:table-row></table:table-rows></table:table><chart:title><text:p>title</text:p>)"
+           R"(</chart:title></chart:chart></office:chart>)"}}},
+        {"charts in a group and on the notes page; other objects, in the file or not, are not read",
+         test::OdfGroupXml({test::OdfObjectFrameXml(1, "C")}) + test::OdfObjectFrameXml(3, "Text") +
+             R"(<draw:frame><draw:object xlink:href="../elsewhere.odc"/></draw:frame>)" +
+             "<presentation:notes>" + test::OdfObjectFrameXml(2, "N") + "</presentation:notes>",
+         {"chart:C:grouped", "notes:N:noted"},
+         {chart("grouped"),
+          chart("noted"),
+          {"<office:text><text:p>text@example.com</text:p></office:text>",
+           "application/vnd.oasis.opendocument.text"}}},
+        {"alternative text: title, then description, after all the shape shows",
+         R"(<draw:custom-shape draw:name="S"><svg:desc>d1</svg:desc><svg:title>t1</svg:title><text:p>s</text:p>)"
+         R"(</draw:custom-shape>)" +
+             test::OdfGroupXml(
+                 {test::OdfAltTextXml("gt", ""),
+                  R"(<draw:rect draw:name="R"><text:p>r</text:p><svg:title>t2</svg:title></draw:rect>)"},
+                 "G") +
+             R"(<draw:frame draw:name="T"><table:table><table:table-row><table:table-cell><text:p>c</text:p>)"
+             R"(</table:table-cell></table:table-row></table:table><svg:desc>td</svg:desc></draw:frame>)"
+             R"(<draw:frame draw:name="P"><draw:image/><svg:title>pic</svg:title></draw:frame>)"
+             R"(<draw:line draw:name="L"><svg:desc>ld</svg:desc></draw:line>)",
+         {"shape:S:s", "alt:S:t1", "alt:S:d1", "group:R:r", "alt:R:t2", "alt:G:gt", "table:T:c", "alt:T:td",
+          "alt:P:pic", "alt:L:ld"}},
+        {"a master page: its shapes (not an empty placeholder's prompt), then its notes, then its links",
+         "",
+         {"master:F:f@example.com", "master::x", "master:N:n@example.com", "master::m@example.com"},
+         {},
+         {R"(<draw:frame presentation:class="title" presentation:placeholder="true"><draw:text-box><text:p>)"
+          R"(Click to add Title</text:p></draw:text-box></draw:frame><draw:frame draw:name="F" )"
+          R"(presentation:class="footer"><draw:text-box><text:p>f@example.com</text:p></draw:text-box>)"
+          R"(</draw:frame><draw:custom-shape>)" +
+          linked("m@example.com") +
+          R"(</draw:custom-shape><presentation:notes><draw:page-thumbnail/><draw:frame presentation:class=)"
+          R"("notes" presentation:placeholder="true"><draw:text-box><text:p>Click to add Text</text:p>)"
+          R"(</draw:text-box></draw:frame><draw:custom-shape draw:name="N"><text:p>n@example.com</text:p>)"
+          R"(</draw:custom-shape></presentation:notes>)"}},
+        {"master pages in document order, then the handout master; a master's groups, tables and charts",
+         "",
+         {"master::one", "master:G:grouped", "master:T:cell", "master:C:charted", "master::handout"},
+         {chart("charted")},
+         {test::OdfTextBoxXml({"one"}), test::OdfGroupXml({test::OdfTextBoxXml({"grouped"}, "G")}) +
+                                            test::OdfTableXml({{"cell"}}, "T") +
+                                            test::OdfObjectFrameXml(1, "C")},
+         test::OdfTextBoxXml({"handout"})},
         {"targets: one address each, web and empty ones none",
          R"(<draw:a xlink:href="mailto:"><draw:custom-shape/></draw:a>)"
          R"(<draw:a xlink:href="https://example.com/"><draw:custom-shape/></draw:a>)"
@@ -183,7 +297,14 @@ TEST(AllText, OpenDocumentPlaces) {
     for (const auto& c : cases) {
         test::OdpBuilder b;
         b.addSlide().addRawXml(c.page);
+        for (const auto& object : c.objects)
+            b.addObject(object);
+        for (std::size_t i = 0; i < c.masters.size(); ++i)
+            b.addMasterPage("M" + std::to_string(i + 1)).addRawXml(c.masters[i]);
+        if (!c.handout.empty())
+            b.handoutMaster().addRawXml(c.handout);
         EXPECT_EQ(harvestOrder(b.bytes(), true), c.expected) << c.what;
+        EXPECT_EQ(harvestOrder(b.flatBytes(), true), c.expected) << c.what << " (flat)";
     }
 }
 
@@ -232,6 +353,9 @@ TEST(AllText, PiecesItCannotReadAreSkippedAndNamed) {
     test::PptDeck deepBinary;
     deepBinary.slides = {
         test::PptSlide{{PptShape::textBox(u"top@example.com"), binaryGroup}, {}, false, {}, {}, {}}};
+    test::PptDeck deepBinaryMaster = deepBinary;
+    deepBinaryMaster.slides[0].shapes.pop_back();
+    deepBinaryMaster.masters = {test::PptMaster{{binaryGroup}, {}, {}, false}};
     const std::string topBox = test::OdfTextBoxXml({"top@example.com"});
     test::OdpBuilder deepOdf;
     deepOdf.addSlide().addRawXml(topBox).addRawXml(odfGroup);
@@ -257,20 +381,60 @@ TEST(AllText, PiecesItCannotReadAreSkippedAndNamed) {
             R"(<draw:a xlink:href="mailto:a@example.com">)" + test::OdfGroupXml({linkedGroups}) + "</draw:a>";
     test::OdpBuilder linkedOdf;
     linkedOdf.addSlide().addRawXml(linkedGroups);
+    const auto odf = harvestOrder(test::OpenDocumentWithEveryPlace().bytes(), true);
+    auto odfBrokenStyles = test::OpenDocumentWithEveryPlace();
+    odfBrokenStyles.setPart("styles.xml", odfBrokenStyles.stylesXml().substr(0, 300));
+    auto odfBrokenChart = test::OpenDocumentWithEveryPlace();
+    odfBrokenChart.setPart("Object 1/content.xml", "<office:document-content><office:body>");
+    test::OdpBuilder bigMaster;
+    bigMaster.addSlide().addRawXml(topBox);
+    bigMaster.addMasterPage("Big")
+        .addShape({"m@example.com"})
+        .addRawXml("<draw:custom-shape>" + cell + "</draw:custom-shape><draw:custom-shape>" + cell +
+                   "</draw:custom-shape>");
 
     const std::vector<Case> cases{
         {"a notes page cut in half",
          test::PackageWithEveryPlace(cutInHalf("ppt/notesSlides/notesSlide1.xml")),
-         without(package, {"notes:TextBox 3:notes@example.com"}), "ppt/notesSlides/notesSlide1.xml: "},
+         without(package, {"notes:TextBox 3:notes@example.com", "link::noteslink@example.com"}),
+         "ppt/notesSlides/notesSlide1.xml: "},
         {"a damaged comment part", test::PackageWithEveryPlace(cutInHalf("ppt/comments/modern1.xml")),
          without(package, {"comment::modern@example.com", "comment::reply@example.com"}),
          "ppt/comments/modern1.xml: "},
         {"damaged diagram data", test::PackageWithEveryPlace(cutInHalf("ppt/diagrams/data1.xml")),
          without(package, {"diagram:Diagram:diagram@example.com"}), "ppt/diagrams/data1.xml: "},
+        {"a damaged chart part", test::PackageWithEveryPlace(cutInHalf("ppt/charts/chart_slide1_1.xml")),
+         without(package, {"chart:Chart 8:chart@example.com", "chart:Chart 8:north@example.com",
+                           "chart:Chart 8:South", "chart:Chart 8:series@example.com"}),
+         "ppt/charts/chart_slide1_1.xml: "},
+        {"a damaged slide master, whose layouts are read",
+         test::PackageWithEveryPlace(cutInHalf("ppt/slideMasters/slideMaster1.xml")),
+         without(package, {"master:Placeholder 2:master@example.com"}),
+         "ppt/slideMasters/slideMaster1.xml: "},
+        {"a damaged layout", test::PackageWithEveryPlace(cutInHalf("ppt/slideLayouts/slideLayout1.xml")),
+         without(package, {"layout:Placeholder 2:layout@example.com"}),
+         "ppt/slideLayouts/slideLayout1.xml: "},
+        {"a missing handout master", test::PackageWithEveryPlace([](test::PptxBuilder& b) {
+             b.removePart("ppt/handoutMasters/handoutMaster1.xml");
+         }),
+         without(package, {"master:TextBox 2:handout@example.com"}),
+         "ppt/handoutMasters/handoutMaster1.xml: The presentation is damaged: the part "
+         "ppt/handoutMasters/handoutMaster1.xml is missing"},
         {"a damaged binary notes page", test::BinaryWithEveryPlace(overlong({"\x0F\x00\xF0\x03", 4})),
-         without(binary, {"notes::notes@example.com"}), "slide 1, notes page: "},
+         without(binary, {"notes::notes@example.com", "link::noteslink@example.com"}),
+         "slide 1, notes page: "},
+        {"a damaged binary master", test::BinaryWithEveryPlace(overlong({"\x0F\x00\xF8\x03", 4})),
+         without(binary, {"master:Logo:masteralt@example.com", "master::master@example.com"}), "master 1: "},
+        {"a binary handout master missing from the directory",
+         test::BinaryWithEveryPlace([](test::PptStreams& streams) {
+             // The document atom's handout master id: past the document
+             // record's header and the atom's own, sizes and the notes master.
+             streams.document.replace(8 + 8 + 28, 4, "\xE7\x03\x00\x00", 4);
+         }),
+         without(binary, {"master::handout@example.com"}),
+         "handout master: The presentation is damaged: the handout master is missing"},
         {"a damaged binary list of links", test::BinaryWithEveryPlace(overlong({"\x0F\x00\xD7\x0F", 4})),
-         without(binary, {"link::link@example.com"}), "list of links: "},
+         without(binary, {"link::link@example.com", "link::noteslink@example.com"}), "list of links: "},
         {"65 nested groups in a package",
          deepPackage.bytes(),
          {"shape:TextBox 2:top@example.com"},
@@ -280,6 +444,10 @@ TEST(AllText, PiecesItCannotReadAreSkippedAndNamed) {
          test::BuildPpt(deepBinary),
          {"shape::top@example.com"},
          "slide 1, groups: The presentation is damaged: its slide 1 nests groups more than 64 deep"},
+        {"... in a binary master",
+         test::BuildPpt(deepBinaryMaster),
+         {"shape::top@example.com"},
+         "master 1, groups: The presentation is damaged: its master 1 nests groups more than 64 deep"},
         {"65 nested groups in an OpenDocument deck",
          deepOdf.bytes(),
          {"shape::top@example.com"},
@@ -293,6 +461,17 @@ TEST(AllText, PiecesItCannotReadAreSkippedAndNamed) {
          {"shape::top@example.com"},
          "content.xml, page 1, tables: "},
         {"geometry 120 elements deep", deepGeometry.bytes(), {"shape::top@example.com"}, ""},
+        {"a damaged styles.xml", odfBrokenStyles.bytes(), without(odf, {"master:Footer:footer@example.com"}),
+         "styles.xml: The presentation is damaged: "},
+        {"a damaged chart part", odfBrokenChart.bytes(),
+         without(odf, {"chart:Chart 1:chart@example.com", "chart:Chart 1:series@example.com",
+                       "chart:Chart 1:north@example.com", "chart:Chart 1:South"}),
+         "Object 1/content.xml: The presentation is damaged: "},
+        {"a master page over the text budget",
+         bigMaster.bytes(),
+         {"shape::top@example.com"},
+         "styles.xml, master page Big: The presentation is too large to read safely: "},
+        {"... in a flat file", bigMaster.flatBytes(), {"shape::top@example.com"}, "master page Big: "},
         {"50 groups each in a link",
          linkedOdf.bytes(),
          {"group::deep@example.com"},
@@ -302,9 +481,10 @@ TEST(AllText, PiecesItCannotReadAreSkippedAndNamed) {
         SCOPED_TRACE(c.what);
         const auto on = ReadPresentationBytes(BytesOf(c.bytes), ReadOptions{true});
         std::vector<std::string> skipped;
-        for (const SlideContent& slide : on.slides)
-            for (const SkippedPart& part : slide.skipped)
-                skipped.push_back(part.part + ": " + part.description);
+        for (const auto* pages : {&on.slides, &on.masterPages})
+            for (const SlideContent& slide : *pages)
+                for (const SkippedPart& part : slide.skipped)
+                    skipped.push_back(part.part + ": " + part.description);
         ASSERT_EQ(skipped.size(), c.skipped.empty() ? 0u : 1u) << ::testing::PrintToString(skipped);
         if (!skipped.empty()) {
             EXPECT_EQ(skipped[0].substr(0, c.skipped.size()), c.skipped);

@@ -26,6 +26,8 @@ std::vector<std::string> placedTexts(const PresentationContent& content) {
     std::vector<std::string> out;
     int slide = 1;
     for (const auto& placed : HarvestedTexts(content)) {
+        if (placed.slide == 0)
+            continue; // the masters: each conversion writes masters of its own
         for (; slide < placed.slide; ++slide)
             out.emplace_back("|");
         out.push_back(std::string(TextPlaceName(placed.place)) + ":" + placed.text);

@@ -51,15 +51,27 @@ std::string PackageWithEveryPlace(const std::function<void(PptxBuilder&)>& chang
         R"(uri="http://schemas.openxmlformats.org/drawingml/2006/diagram"><dgm:relIds )"
         R"(xmlns:dgm="http://schemas.openxmlformats.org/drawingml/2006/diagram" r:dm="rIdD" r:lo="x"/>)"
         R"(</a:graphicData></a:graphic></p:graphicFrame>)");
-    s.addTextBox({"shape2@example.com"});
+    s.addRawXml(
+        WithAltText(TextBoxXml({"shape2@example.com"}, s.nextShapeId()), "Contact", "alt@example.com"));
+    s.addChart({"chart@example.com", {"north@example.com", "South"}, {"series@example.com"}});
+    b.master().addPlaceholder({"master@example.com"}, "ftr");
+    b.layout(1).addPlaceholder({"layout@example.com"}, "ftr");
+    b.notesMaster().addTextBox({"notesmaster@example.com"});
+    b.handoutMaster().addTextBox({"handout@example.com"});
     b.setPart("ppt/slides/_rels/slide1.xml.rels",
               rels({rel("rIdC2", "comments", "../comments/modern1.xml"),
+                    rel("rId2", "chart", "../charts/chart_slide1_1.xml"),
                     rel("rIdL", "hyperlink", "MAILTO:link%40example.com?subject=Hi", true),
                     rel("rIdN", "notesSlide", "../notesSlides/notesSlide1.xml"),
                     rel("rIdD", "diagramData", "../diagrams/data1.xml")}));
-    b.setPart("ppt/notesSlides/notesSlide1.xml", "<p:notes" + std::string(kNs) + "><p:cSld><p:spTree>" +
-                                                     TextBoxXml({"notes@example.com"}, 3) +
-                                                     "</p:spTree></p:cSld></p:notes>");
+    b.setPart("ppt/notesSlides/notesSlide1.xml",
+              "<p:notes" + std::string(kNs) +
+                  R"(><p:cSld><p:spTree><p:sp><p:nvSpPr><p:cNvPr id="3" name="TextBox 3"/><p:cNvSpPr/>)"
+                  R"(<p:nvPr/></p:nvSpPr><p:spPr/><p:txBody><a:bodyPr/><a:p><a:r><a:rPr>)"
+                  R"(<a:hlinkClick r:id="rIdNL"/></a:rPr><a:t>notes@example.com</a:t></a:r></a:p></p:txBody>)"
+                  "</p:sp></p:spTree></p:cSld></p:notes>");
+    b.setPart("ppt/notesSlides/_rels/notesSlide1.xml.rels",
+              rels({rel("rIdNL", "hyperlink", "mailto:noteslink@example.com", true)}));
     b.setPart("ppt/diagrams/data1.xml",
               R"(<dgm:dataModel xmlns:dgm="http://schemas.openxmlformats.org/drawingml/2006/diagram")" +
                   std::string(kNs.substr(0, kNs.find(" xmlns:r"))) +
@@ -85,7 +97,9 @@ std::string PackageWithEveryPlace(const std::function<void(PptxBuilder&)>& chang
 }
 
 // The same places in a binary presentation. Diagrams are stored there as the
-// groups they draw, so that place has no counterpart.
+// groups they draw and charts as embedded objects, so those places have no
+// counterpart; alternative text has no title there, and a master's footer is
+// kept in its headers and footers, not in a shape.
 std::string BinaryWithEveryPlace(const std::function<void(PptStreams&)>& change) {
     PptDeck deck;
     PptSlide slide;
@@ -100,13 +114,27 @@ std::string BinaryWithEveryPlace(const std::function<void(PptStreams&)>& change)
     table.name = u"Table 5";
     PptShape linked = PptShape::textBox(u"Write to us");
     linked.linkId = 7;
-    slide.shapes = {first, PptShape::of(Kind::Group, {inGroup, nested}), table, linked,
-                    PptShape::textBox(u"shape2@example.com")};
-    slide.notes = {u"notes@example.com"};
+    PptShape described = PptShape::textBox(u"shape2@example.com");
+    described.description = u"alt@example.com";
+    slide.shapes = {first, PptShape::of(Kind::Group, {inGroup, nested}), table, linked, described};
+    PptShape notes = PptShape::textBox(u"notes@example.com");
+    notes.linkId = 9;
+    notes.linkOnText = true;
+    deck.notesShapes[0] = {notes};
     slide.comments = {u"comment@example.com"};
     deck.slides = {slide};
     deck.slides.push_back(PptSlide{{PptShape::textBox(u"second@example.com")}, {}, false, {}, {}, {}});
-    deck.hyperlinks = {{7, u"mailto:link@example.com?subject=Hi"}, {8, u"https://example.com/"}};
+    deck.hyperlinks = {{7, u"mailto:link@example.com?subject=Hi"},
+                       {8, u"https://example.com/"},
+                       {9, u"mailto:noteslink@example.com"}};
+    // A master with a described picture and a footer (kept in its headers
+    // and footers), the notes and handout masters with a text box each.
+    PptShape logo = PptShape::of(Kind::Picture);
+    logo.name = u"Logo";
+    logo.description = u"masteralt@example.com";
+    deck.masters = {PptMaster{{logo}, {}, u"master@example.com", false}};
+    deck.notesMaster = PptMaster{{PptShape::textBox(u"notesmaster@example.com")}, {}, {}, false};
+    deck.handoutMaster = PptMaster{{PptShape::textBox(u"handout@example.com")}, {}, {}, false};
     PptStreams streams = BuildPptStreams(deck);
     if (change)
         change(streams);
@@ -117,16 +145,27 @@ OdpBuilder OpenDocumentWithEveryPlace() {
     OdpBuilder b;
     auto& s = b.addSlide();
     s.addComment({"modern@example.com"});
-    s.addNotes("notes@example.com");
+    s.addRawXml(
+        "<presentation:notes><draw:page-thumbnail/>" + OdfTextBoxXml({"notes@example.com"}) +
+        R"(<draw:custom-shape><text:p><text:a xlink:href="mailto:noteslink@example.com">Mail us</text:a>)"
+        "</text:p></draw:custom-shape></presentation:notes>");
     s.addRawXml(OdfTextBoxXml({"shape1@example.com"}, "TextBox 1"));
     s.addRawXml(OdfGroupXml({OdfTextBoxXml({"group1@example.com"}, "Inner"),
                              OdfGroupXml({OdfTextBoxXml({"group2@example.com"}, "Deep")})},
                             "Group"));
     s.addRawXml(
         OdfTableXml({{"cell11@example.com", "cell12@example.com"}, {"cell21@example.com"}}, "Table 1"));
-    s.addRawXml(R"(<draw:custom-shape draw:name="Linked"><text:p><text:a xlink:type="simple" )"
+    // Alternative text and a click action before the text, as the office
+    // application writes them.
+    s.addRawXml(R"(<draw:custom-shape draw:name="Linked">)" + OdfAltTextXml("Contact", "alt@example.com") +
+                OdfClickXml("mailto:click@example.com") +
+                R"(<text:p><text:a xlink:type="simple" )"
                 R"(xlink:href="MAILTO:link%40example.com?subject=Hi">Write to us</text:a></text:p>)"
                 R"(</draw:custom-shape>)");
+    s.addRawXml(OdfObjectFrameXml(
+        b.addObject(
+            {OdfChartBodyXml({"chart@example.com", {"north@example.com", "South"}, {"series@example.com"}})}),
+        "Chart 1"));
     s.addRawXml(R"(<draw:a xlink:type="simple" xlink:href="mailto:shapelink@example.com">)" +
                 OdfTextBoxXml({"shape2@example.com"}, "Wrapped") + "</draw:a>");
     s.addComment({"old@example.com"}, false);
@@ -136,6 +175,10 @@ OdpBuilder OpenDocumentWithEveryPlace() {
         R"(<draw:custom-shape><text:p><text:a xlink:href="mailto:dup@example.com">one</text:a> and )"
         R"(<text:a xlink:href="https://example.com/">web</text:a> and )"
         R"(<text:a xlink:href="mailto:dup@example.com">two</text:a></text:p></draw:custom-shape>)");
+    b.addMasterPage("Default")
+        .addEmptyPlaceholder("title", "Click to add Title")
+        .addRawXml(R"(<draw:frame draw:name="Footer" presentation:class="footer"><draw:text-box>)"
+                   R"(<text:p>footer@example.com</text:p></draw:text-box></draw:frame>)");
     return b;
 }
 

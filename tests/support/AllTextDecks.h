@@ -24,7 +24,9 @@ std::string BinaryWithEveryPlace(const std::function<void(PptStreams&)>& change 
 // The same places in an OpenDocument presentation (which has no diagrams),
 // write it as a package or a flat file. The comments and the notes come
 // before the shapes in the markup, and the shapes' links are read after the
-// comments. Slide 2: a text box, a mailto: link used twice and a web link.
+// comments; slide 1 also has a chart, alternative text, a click action and a
+// link on its notes page. Slide 2: a text box, a mailto: link used twice and
+// a web link. A master page holds a footer address.
 OdpBuilder OpenDocumentWithEveryPlace();
 
 } // namespace orv::test

@@ -21,6 +21,8 @@ constexpr std::string_view kNamespaces =
     R"( xmlns:dr3d="urn:oasis:names:tc:opendocument:xmlns:dr3d:1.0")"
     R"( xmlns:dc="http://purl.org/dc/elements/1.1/")"
     R"( xmlns:officeooo="http://openoffice.org/2009/office")";
+constexpr std::string_view kChartNamespace =
+    R"( xmlns:chart="urn:oasis:names:tc:opendocument:xmlns:chart:1.0")";
 constexpr std::string_view kGeometry = R"( svg:x="2cm" svg:y="2cm" svg:width="20cm" svg:height="3cm")";
 
 // A run's text with spaces that a reader must keep written as elements.
@@ -64,6 +66,33 @@ std::string frame(std::string_view attributes, const std::string& content) {
 
 std::string textBox(const std::vector<Paragraph>& paragraphs) {
     return "<draw:text-box>" + OdfParagraphsXml(paragraphs) + "</draw:text-box>";
+}
+
+std::string paragraph(std::string_view text) {
+    return "<text:p>" + XmlEscape(text) + "</text:p>";
+}
+
+// What a frame's draw:object is in the package, where object `number` is a
+// sub-document of its own.
+std::string objectReference(int number) {
+    return "<draw:object xlink:href=\"./Object " + std::to_string(number) +
+           "\" xlink:type=\"simple\" xlink:show=\"embed\" xlink:actuate=\"onLoad\"/>";
+}
+
+// The markup with each object reference replaced by the object inline, as a
+// flat file holds it.
+std::string withObjectsInline(std::string xml, const std::vector<OdfObject>& objects) {
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        const std::string reference = objectReference(static_cast<int>(i + 1));
+        const std::string inlined = "<draw:object><office:document" + std::string(kChartNamespace) +
+                                    " office:version=\"1.3\" office:mimetype=\"" +
+                                    XmlEscape(objects[i].mediaType) + "\"><office:body>" +
+                                    objects[i].bodyXml + "</office:body></office:document></draw:object>";
+        for (auto at = xml.find(reference); at != std::string::npos;
+             at = xml.find(reference, at + inlined.size()))
+            xml.replace(at, reference.size(), inlined);
+    }
+    return xml;
 }
 
 } // namespace
@@ -113,6 +142,62 @@ std::string OdfTableXml(const std::vector<std::vector<std::string>>& rowsOfCells
         xml += "</table:table-row>";
     }
     return frame(nameAttribute(name) + " draw:style-name=\"standard\"", xml + "</table:table>");
+}
+
+std::string OdfAltTextXml(std::string_view title, std::string_view description) {
+    return (title.empty() ? "" : "<svg:title>" + XmlEscape(title) + "</svg:title>") +
+           (description.empty() ? "" : "<svg:desc>" + XmlEscape(description) + "</svg:desc>");
+}
+
+std::string OdfClickXml(std::string_view href) {
+    return R"(<office:event-listeners><presentation:event-listener script:event-name="dom:click" )"
+           R"(presentation:action="show" xlink:href=")" +
+           XmlEscape(href) +
+           R"(" xlink:type="simple" xlink:show="embed" xlink:actuate="onRequest" )"
+           R"(xmlns:script="urn:oasis:names:tc:opendocument:xmlns:script:1.0"/></office:event-listeners>)";
+}
+
+std::string OdfChartBodyXml(const OdfChartTexts& chart) {
+    const auto title = [](std::string_view element, std::string_view text) {
+        return text.empty() ? std::string()
+                            : "<chart:" + std::string(element) + ">" + paragraph(text) +
+                                  "</chart:" + std::string(element) + ">";
+    };
+    std::string xml =
+        R"(<office:chart><chart:chart chart:class="chart:bar">)" + title("title", chart.title) +
+        title("subtitle", chart.subtitle) +
+        R"(<chart:plot-area chart:data-source-has-labels="both"><chart:axis chart:dimension="x">)" +
+        title("title", chart.xAxisTitle) + R"(</chart:axis><chart:axis chart:dimension="y">)" +
+        title("title", chart.yAxisTitle) + "</chart:axis>";
+    for (std::size_t i = 0; i < chart.series.size(); ++i)
+        xml += R"(<chart:series chart:class="chart:bar"/>)";
+    xml += R"(</chart:plot-area><table:table table:name="local-table"><table:table-header-columns>)"
+           R"(<table:table-column/></table:table-header-columns><table:table-columns><table:table-column )"
+           R"(table:number-columns-repeated=")" +
+           std::to_string(chart.series.size()) +
+           R"("/></table:table-columns><table:table-header-rows><table:table-row><table:table-cell>)"
+           "<text:p/></table:table-cell>";
+    const auto cell = [](std::string_view text) {
+        return R"(<table:table-cell office:value-type="string">)" + paragraph(text) + "</table:table-cell>";
+    };
+    for (const auto& name : chart.series)
+        xml += cell(name);
+    xml += "</table:table-row></table:table-header-rows><table:table-rows>";
+    for (std::size_t row = 0; row < chart.categories.size(); ++row) {
+        xml += "<table:table-row>" + cell(chart.categories[row]);
+        for (std::size_t column = 0; column < chart.series.size(); ++column) {
+            const std::string value = std::to_string(row * 10 + column);
+            xml += R"(<table:table-cell office:value-type="float" office:value=")" + value + "\">" +
+                   paragraph(value) + "</table:table-cell>";
+        }
+        xml += "</table:table-row>";
+    }
+    return xml + "</table:table-rows></table:table></chart:chart></office:chart>";
+}
+
+std::string OdfObjectFrameXml(int number, std::string_view name, std::string_view afterXml) {
+    return frame(nameAttribute(name) + R"( draw:style-name="gr2")",
+                 objectReference(number) + std::string(afterXml));
 }
 
 OdpSlideBuilder& OdpSlideBuilder::addTextBox(const std::vector<Paragraph>& paragraphs) {
@@ -183,11 +268,15 @@ OdpSlideBuilder& OdpSlideBuilder::addRawXml(std::string xml) {
 }
 
 std::string OdpSlideBuilder::xml(int number) const {
-    std::string out = "<draw:page draw:name=\"page" + std::to_string(number) +
-                      "\" draw:style-name=\"dp1\" draw:master-page-name=\"Default\">";
+    return "<draw:page draw:name=\"page" + std::to_string(number) +
+           "\" draw:style-name=\"dp1\" draw:master-page-name=\"Default\">" + childrenXml() + "</draw:page>";
+}
+
+std::string OdpSlideBuilder::childrenXml() const {
+    std::string out;
     for (const auto& child : m_children)
         out += child;
-    return out + "</draw:page>";
+    return out;
 }
 
 OdpSlideBuilder& OdpBuilder::addSlide() {
@@ -196,6 +285,21 @@ OdpSlideBuilder& OdpBuilder::addSlide() {
 
 OdpSlideBuilder& OdpBuilder::slide(int number) {
     return m_slides.at(static_cast<std::size_t>(number - 1));
+}
+
+OdpSlideBuilder& OdpBuilder::addMasterPage(std::string name) {
+    return m_masters.emplace_back(std::move(name), OdpSlideBuilder()).second;
+}
+
+OdpSlideBuilder& OdpBuilder::handoutMaster() {
+    if (!m_handout)
+        m_handout.emplace();
+    return *m_handout;
+}
+
+int OdpBuilder::addObject(OdfObject object) {
+    m_objects.push_back(std::move(object));
+    return static_cast<int>(m_objects.size());
 }
 
 void OdpBuilder::setPart(const std::string& name, std::string bytes) {
@@ -218,6 +322,25 @@ std::string OdpBuilder::contentXml() const {
            "</office:presentation></office:body></office:document-content>";
 }
 
+std::string OdpBuilder::masterStylesXml() const {
+    if (!hasMasters())
+        return {};
+    std::string xml = "<office:master-styles>";
+    if (m_handout)
+        xml += R"(<style:handout-master style:page-layout-name="PM0">)" + m_handout->childrenXml() +
+               "</style:handout-master>";
+    for (const auto& [name, master] : m_masters)
+        xml += "<style:master-page style:name=\"" + XmlEscape(name) + R"(" style:page-layout-name="PM1">)" +
+               master.childrenXml() + "</style:master-page>";
+    return xml + "</office:master-styles>";
+}
+
+std::string OdpBuilder::stylesXml() const {
+    return std::string(kXmlHead) + "<office:document-styles" + std::string(kNamespaces) +
+           " office:version=\"1.3\"><office:styles/><office:automatic-styles/>" + masterStylesXml() +
+           "</office:document-styles>";
+}
+
 std::string OdpBuilder::manifestXml() const {
     const std::string encryption =
         m_encrypted
@@ -225,6 +348,18 @@ std::string OdpBuilder::manifestXml() const {
               "<manifest:algorithm manifest:algorithm-name=\"Blowfish CFB\" "
               "manifest:initialisation-vector=\"AA==\"/></manifest:encryption-data>"
             : "";
+    std::string otherEntries;
+    const auto entry = [&](const std::string& path, std::string_view type) {
+        otherEntries += "<manifest:file-entry manifest:full-path=\"" + XmlEscape(path) +
+                        "\" manifest:media-type=\"" + XmlEscape(type) + "\"/>";
+    };
+    if (hasMasters())
+        entry("styles.xml", "text/xml");
+    for (std::size_t i = 0; i < m_objects.size(); ++i) {
+        const std::string folder = "Object " + std::to_string(i + 1) + "/";
+        entry(folder + "content.xml", "text/xml");
+        entry(folder, m_objects[i].mediaType);
+    }
     return std::string(kXmlHead) +
            "<manifest:manifest xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0\" "
            "manifest:version=\"1.3\">"
@@ -232,7 +367,7 @@ std::string OdpBuilder::manifestXml() const {
            XmlEscape(m_manifestType) +
            "\"/>"
            "<manifest:file-entry manifest:full-path=\"content.xml\" manifest:media-type=\"text/xml\">" +
-           encryption + "</manifest:file-entry></manifest:manifest>";
+           encryption + "</manifest:file-entry>" + otherEntries + "</manifest:manifest>";
 }
 
 std::string OdpBuilder::bytes() const {
@@ -240,6 +375,14 @@ std::string OdpBuilder::bytes() const {
     if (m_mimeType)
         entries.emplace_back("mimetype", *m_mimeType, false);
     entries.emplace_back("content.xml", contentXml(), !m_stored);
+    if (hasMasters())
+        entries.emplace_back("styles.xml", stylesXml(), !m_stored);
+    for (std::size_t i = 0; i < m_objects.size(); ++i)
+        entries.emplace_back("Object " + std::to_string(i + 1) + "/content.xml",
+                             std::string(kXmlHead) + "<office:document-content" + std::string(kNamespaces) +
+                                 std::string(kChartNamespace) + " office:version=\"1.3\"><office:body>" +
+                                 m_objects[i].bodyXml + "</office:body></office:document-content>",
+                             !m_stored);
     if (m_manifest)
         entries.emplace_back("META-INF/manifest.xml", manifestXml(), !m_stored);
     for (const auto& o : m_overrides) {
@@ -251,8 +394,9 @@ std::string OdpBuilder::bytes() const {
 
 std::string OdpBuilder::flatBytes() const {
     return std::string(kXmlHead) + "<office:document" + std::string(kNamespaces) +
-           " office:version=\"1.3\" office:mimetype=\"" + XmlEscape(m_mimeType.value_or("")) +
-           "\"><office:body><office:presentation>" + pagesXml() +
+           " office:version=\"1.3\" office:mimetype=\"" + XmlEscape(m_mimeType.value_or("")) + "\">" +
+           withObjectsInline(masterStylesXml() + "<office:body><office:presentation>" + pagesXml(),
+                             m_objects) +
            "</office:presentation></office:body></office:document>";
 }
 

@@ -2,7 +2,9 @@
 
 // Writes OpenDocument presentations for tests, fuzz seeds and the benchmark:
 // the zip package (.odp: a stored "mimetype" entry first, the manifest,
-// content.xml) or the flat single XML file (.fodp). Paragraphs are the ones of
+// content.xml, and styles.xml and the embedded objects' parts when there are
+// master pages or objects) or the flat single XML file (.fodp, which holds
+// the master pages and the objects inline). Paragraphs are the ones of
 // PptxBuilder.h, so one deck can be written in both formats and read alike.
 //
 //   orv::test::OdpBuilder b;
@@ -20,6 +22,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace orv::test {
@@ -32,6 +35,36 @@ std::string OdfTextBoxXml(const std::vector<Paragraph>& paragraphs, std::string_
 std::string OdfGroupXml(const std::vector<std::string>& childShapesXml, std::string_view name = {});
 // A frame holding a table, one paragraph per cell.
 std::string OdfTableXml(const std::vector<std::vector<std::string>>& rowsOfCells, std::string_view name = {});
+// svg:title and svg:desc, each left out when empty: a shape's alternative text.
+std::string OdfAltTextXml(std::string_view title, std::string_view description);
+// office:event-listeners of a shape: a click that goes to `href`.
+std::string OdfClickXml(std::string_view href);
+
+// The texts of a bar chart: its titles (each left out when empty), and its
+// table's header row (the series) and first column (the categories), the
+// values being numbers.
+struct OdfChartTexts {
+    std::string title = {};
+    std::vector<std::string> categories = {};
+    std::vector<std::string> series = {};
+    std::string subtitle = {};
+    std::string xAxisTitle = {};
+    std::string yAxisTitle = {};
+};
+// The office:body content of a chart sub-document (office:chart).
+std::string OdfChartBodyXml(const OdfChartTexts& chart);
+
+inline constexpr std::string_view kOdfChartType = "application/vnd.oasis.opendocument.chart";
+
+// An embedded object: its office:body content and its media type.
+struct OdfObject {
+    std::string bodyXml;
+    std::string mediaType{kOdfChartType};
+};
+// A frame (draw:name `name`) showing object `number` (OdpBuilder::addObject),
+// `afterXml` after the object. Its draw:object names "./Object N" in the
+// package and holds the object inline in the flat file.
+std::string OdfObjectFrameXml(int number, std::string_view name = {}, std::string_view afterXml = {});
 
 class OdpSlideBuilder {
 public:
@@ -56,6 +89,7 @@ public:
     OdpSlideBuilder& addRawXml(std::string xml);
 
     std::string xml(int number) const;
+    std::string childrenXml() const;
 
 private:
     std::vector<std::string> m_children;
@@ -65,6 +99,14 @@ class OdpBuilder {
 public:
     OdpSlideBuilder& addSlide();
     OdpSlideBuilder& slide(int number); // 1-based
+    // A style:master-page of the master styles, in order, its children as a
+    // slide's; and the handout master, written before them as the office
+    // application does.
+    OdpSlideBuilder& addMasterPage(std::string name);
+    OdpSlideBuilder& handoutMaster();
+    // An embedded object, numbered from 1: "Object N/content.xml" in the
+    // package, listed in the manifest with its media type.
+    int addObject(OdfObject object);
 
     // The type in the "mimetype" entry, the manifest's root entry and the
     // flat file's office:mimetype; nullopt leaves the mimetype entry out.
@@ -79,6 +121,7 @@ public:
     void setPart(const std::string& name, std::string bytes);
 
     std::string contentXml() const;
+    std::string stylesXml() const; // when there are master pages
     std::string bytes() const;
     std::string flatBytes() const;
     void writeTo(const std::filesystem::path& path) const;
@@ -87,9 +130,14 @@ public:
 
 private:
     std::string pagesXml() const;
+    std::string masterStylesXml() const;
     std::string manifestXml() const;
+    bool hasMasters() const { return m_handout || !m_masters.empty(); }
 
     std::vector<OdpSlideBuilder> m_slides;
+    std::vector<std::pair<std::string, OdpSlideBuilder>> m_masters;
+    std::optional<OdpSlideBuilder> m_handout;
+    std::vector<OdfObject> m_objects;
     std::optional<std::string> m_mimeType{std::string(kPresentationType)};
     std::string m_manifestType{kPresentationType};
     bool m_manifest = true;

@@ -63,16 +63,25 @@ std::string utf16(const std::u16string& text) {
     return out;
 }
 
-// The shape's property tables: its name (a complex property) in the main
-// table, the table mark in the tertiary one.
-std::string properties(const std::u16string& name, bool table) {
+// The shape's property tables: its name and description (complex
+// properties, their data after the entries) in the main table, the table
+// mark in the tertiary one.
+std::string properties(const std::u16string& name, const std::u16string& description, bool table) {
     std::string out;
-    if (!name.empty()) {
-        const std::string data = utf16(name + u'\0');
-        std::string entry;
-        AppendLe16(entry, 0x8380);
-        out += record(3, 1, 0xF00B, entry + u32(static_cast<std::uint32_t>(data.size())) + data);
+    std::string entries;
+    std::string data;
+    std::uint16_t count = 0;
+    for (const auto& [id, text] : {std::pair{0x8380, &name}, std::pair{0x8381, &description}}) {
+        if (text->empty())
+            continue;
+        const std::string bytes = utf16(*text + u'\0');
+        AppendLe16(entries, static_cast<std::uint16_t>(id));
+        entries += u32(static_cast<std::uint32_t>(bytes.size()));
+        data += bytes;
+        ++count;
     }
+    if (count > 0)
+        out += record(3, count, 0xF00B, entries + data);
     if (table) {
         std::string entry;
         AppendLe16(entry, 0x03A0);
@@ -81,27 +90,38 @@ std::string properties(const std::u16string& name, bool table) {
     return out;
 }
 
+std::string interactiveInfo(std::uint32_t linkId) {
+    return container(0x0FF2, atom(0x0FF3, u32(0) + u32(linkId) + std::string(8, '\0')));
+}
+
 std::string linkData(std::uint32_t linkId) {
     if (linkId == 0)
         return {};
-    const std::string info = atom(0x0FF3, u32(0) + u32(linkId) + std::string(8, '\0'));
-    return container(0xF011, container(0x0FF2, info));
+    return container(0xF011, interactiveInfo(linkId));
+}
+
+// A link on the characters `from` to `to` of the text before it.
+std::string textLink(std::uint32_t linkId, std::uint32_t from, std::uint32_t to) {
+    return interactiveInfo(linkId) + atom(0x0FDF, u32(from) + u32(to));
 }
 
 std::string groupHeader(bool top, const PptShape* group = nullptr) {
     const std::string fspgr = record(1, 0, 0xF009, std::string(16, '\0'));
     const std::string props =
-        group ? properties(group->name, group->kind == PptShape::Kind::Table) : std::string();
+        group ? properties(group->name, group->description, group->kind == PptShape::Kind::Table)
+              : std::string();
     return container(0xF004, fspgr + fsp(0, top ? (kGroup | kPatriarch) : (kGroup | kHaveAnchor)) + props);
 }
 
 std::string shape(const PptShape& s) {
-    const std::string anchor =
-        atom(0xF010, std::string(8, '\0')) + properties(s.name, false) + linkData(s.linkId);
+    const std::string anchor = atom(0xF010, std::string(8, '\0')) + properties(s.name, s.description, false) +
+                               linkData(s.linkOnText ? 0 : s.linkId);
     switch (s.kind) {
     case PptShape::Kind::TextBox: {
+        const std::string link =
+            s.linkOnText ? textLink(s.linkId, 0, static_cast<std::uint32_t>(s.text.size())) : std::string();
         const std::string textbox = container(0xF00D, atom(0x0F9F, u32(4)) + textAtom(s.text, s.eightBit) +
-                                                          slideNumberFields(s.slideNumberFields));
+                                                          slideNumberFields(s.slideNumberFields) + link);
         return container(0xF004, fsp(202, kHaveAnchor | kHaveSpt) + anchor + textbox);
     }
     case PptShape::Kind::Placeholder: {
@@ -154,11 +174,36 @@ std::string slideRecord(const PptSlide& slide, std::uint32_t notesId) {
     return container(0x03EE, slideAtom + drawing(slide.shapes) + commentTags(slide.comments));
 }
 
-std::string notesRecord(const PptSlide& slide) {
+std::string notesRecord(const PptSlide& slide, const std::vector<PptShape>& more) {
     std::vector<PptShape> boxes;
     for (const auto& text : slide.notes)
         boxes.push_back(PptShape::textBox(text));
+    boxes.insert(boxes.end(), more.begin(), more.end());
     return container(0x03F0, atom(0x03F1, std::string(8, '\0')) + drawing(boxes));
+}
+
+// A headers-and-footers record holding a footer (instance 0 on a page, 3 and
+// 4 in the document record for slides and for notes pages).
+std::string headersFooters(const std::u16string& footer, std::uint16_t instance) {
+    if (footer.empty())
+        return {};
+    return container(0x0FD9, atom(0x0FDA, u32(0x20)) + atom(0x0FBA, utf16(footer), 2), instance);
+}
+
+// A main master, a title master (a slide record), the notes master or the
+// handout master.
+enum class MasterKind { Listed, Notes, Handout };
+std::string masterRecord(const PptMaster& master, MasterKind kind) {
+    const std::string body = drawing(master.shapes) + headersFooters(master.footer, 0);
+    switch (kind) {
+    case MasterKind::Listed:
+        return container(master.title ? 0x03EE : 0x03F8, atom(0x03EF, std::string(24, '\0')) + body);
+    case MasterKind::Notes:
+        return container(0x03F0, atom(0x03F1, std::string(8, '\0')) + body);
+    case MasterKind::Handout:
+        return container(0x0FC9, body);
+    }
+    return {};
 }
 
 std::uint32_t notesIdOf(std::size_t slideIndex) {
@@ -175,10 +220,32 @@ std::string hyperlinkList(const std::map<std::uint32_t, std::u16string>& links) 
     return container(0x0409, body);
 }
 
+// What the document record holds besides its slides and notes pages.
+struct DocumentExtras {
+    const PptDeck& deck;
+    std::vector<std::uint32_t> masterPersistIds; // of deck.masters
+    std::uint32_t notesMaster = 0;               // persist ids, 0: none
+    std::uint32_t handoutMaster = 0;
+};
+
+// The master list: each master's entry, then its outline texts.
+std::string masterList(const DocumentExtras& extras) {
+    if (extras.deck.masters.empty())
+        return {};
+    std::string list;
+    for (std::size_t i = 0; i < extras.deck.masters.size(); ++i) {
+        const PptMaster& master = extras.deck.masters[i];
+        list += atom(0x03F3, u32(extras.masterPersistIds[i]) + u32(0) + u32(0) +
+                                 u32(0x80000000u + static_cast<std::uint32_t>(i)) + u32(0));
+        for (const auto& text : master.outline)
+            list += atom(0x0F9F, u32(0)) + textAtom(text, false);
+    }
+    return container(0x0FF0, list, 1);
+}
+
 // `notesPersistIds` holds, per slide, the persist id of its notes page (0: none).
 std::string documentRecord(const std::vector<PptSlide>& slides, const std::vector<std::uint32_t>& persistIds,
-                           const std::vector<std::uint32_t>& notesPersistIds = {},
-                           const std::map<std::uint32_t, std::u16string>& links = {}) {
+                           const std::vector<std::uint32_t>& notesPersistIds, const DocumentExtras& extras) {
     std::string list;
     for (std::size_t i = 0; i < slides.size(); ++i) {
         const PptSlide& slide = slides[i];
@@ -191,14 +258,23 @@ std::string documentRecord(const std::vector<PptSlide>& slides, const std::vecto
                 list += textAtom(slide.outline[t], slide.outlineEightBit);
             if (t < slide.outlineSlideNumberFields.size())
                 list += slideNumberFields(slide.outlineSlideNumberFields[t]);
+            if (const auto link = extras.deck.outlineLinks.find({i, t});
+                link != extras.deck.outlineLinks.end())
+                list += textLink(link->second, 0, static_cast<std::uint32_t>(slide.outline[t].size()));
         }
     }
     std::string notes;
     for (std::size_t i = 0; i < notesPersistIds.size(); ++i)
         if (notesPersistIds[i] != 0)
             notes += atom(0x03F3, u32(notesPersistIds[i]) + u32(0) + u32(0) + u32(notesIdOf(i)) + u32(0));
-    const std::string documentAtom = atom(0x03E9, std::string(40, '\0'), 1);
-    return container(0x03E8, documentAtom + hyperlinkList(links) + container(0x0FF0, list, 0) +
+    // Sizes and zoom, then the persist ids of the notes and handout masters.
+    const std::string documentAtom = atom(0x03E9,
+                                          std::string(24, '\0') + u32(extras.notesMaster) +
+                                              u32(extras.handoutMaster) + std::string(8, '\0'),
+                                          1);
+    return container(0x03E8, documentAtom + hyperlinkList(extras.deck.hyperlinks) + masterList(extras) +
+                                 headersFooters(extras.deck.slideFooter, 3) +
+                                 headersFooters(extras.deck.notesFooter, 4) + container(0x0FF0, list, 0) +
                                  (notes.empty() ? std::string() : container(0x0FF0, notes, 2)));
 }
 
@@ -243,11 +319,22 @@ PptStreams BuildPptStreams(const PptDeck& deck) {
     // Notes pages take the persist ids after the slides' and the document's
     // seed, and are stored after the slides.
     std::vector<std::uint32_t> notesIds(n, 0);
-    std::uint32_t nextNotesId = seed + 1;
+    std::uint32_t nextId = seed + 1;
+    const auto hasNotes = [&](std::uint32_t i) {
+        return !deck.slides[i].notes.empty() || deck.notesShapes.contains(i);
+    };
     for (std::uint32_t i = 0; i < n; ++i)
-        if (!deck.slides[i].notes.empty())
-            notesIds[i] = nextNotesId++;
-    out.document = documentRecord(deck.slides, ids, notesIds, deck.hyperlinks);
+        if (hasNotes(i))
+            notesIds[i] = nextId++;
+    // The masters take the ids after the notes pages', and are stored after them.
+    DocumentExtras extras{deck, {}, 0, 0};
+    for (std::size_t i = 0; i < deck.masters.size(); ++i)
+        extras.masterPersistIds.push_back(nextId++);
+    if (deck.notesMaster)
+        extras.notesMaster = nextId++;
+    if (deck.handoutMaster)
+        extras.handoutMaster = nextId++;
+    out.document = documentRecord(deck.slides, ids, notesIds, extras);
     std::vector<std::uint32_t> order(n);
     for (std::uint32_t i = 0; i < n; ++i)
         order[i] = deck.reversedStorage ? n - 1 - i : i;
@@ -258,8 +345,20 @@ PptStreams BuildPptStreams(const PptDeck& deck) {
     for (std::uint32_t i = 0; i < n; ++i)
         if (notesIds[i] != 0) {
             directory[notesIds[i]] = static_cast<std::uint32_t>(out.document.size());
-            out.document += notesRecord(deck.slides[i]);
+            const auto more = deck.notesShapes.find(i);
+            out.document += notesRecord(
+                deck.slides[i], more == deck.notesShapes.end() ? std::vector<PptShape>{} : more->second);
         }
+    const auto addMaster = [&](std::uint32_t id, const PptMaster& master, MasterKind kind) {
+        directory[id] = static_cast<std::uint32_t>(out.document.size());
+        out.document += masterRecord(master, kind);
+    };
+    for (std::size_t i = 0; i < deck.masters.size(); ++i)
+        addMaster(extras.masterPersistIds[i], deck.masters[i], MasterKind::Listed);
+    if (deck.notesMaster)
+        addMaster(extras.notesMaster, *deck.notesMaster, MasterKind::Notes);
+    if (deck.handoutMaster)
+        addMaster(extras.handoutMaster, *deck.handoutMaster, MasterKind::Handout);
     const bool incremental = !deck.revised.empty();
     auto addEdit = [&](std::uint32_t lastEdit, const std::map<std::uint32_t, std::uint32_t>& dir,
                        bool newest) {
@@ -280,7 +379,7 @@ PptStreams BuildPptStreams(const PptDeck& deck) {
             out.document += slideRecord(slide, 0);
         }
         changed[1] = static_cast<std::uint32_t>(out.document.size());
-        out.document += documentRecord(slides, ids, {}, deck.hyperlinks);
+        out.document += documentRecord(slides, ids, {}, extras);
         addEdit(out.editOffsets.back(), changed, true);
     }
 

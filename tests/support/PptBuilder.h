@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace orv::test {
@@ -26,16 +28,27 @@ struct PptShape {
     std::vector<std::uint32_t> slideNumberFields; // text positions of slide-number fields
     std::u16string name;                          // stored as the shape's name property when set
     std::uint32_t linkId = 0;                     // a click on the shape opens this hyperlink (0: none)
+    bool linkOnText = false;                      // the link is on the text box's text instead
+    std::u16string description;                   // the alternative text, stored when set
 
     static PptShape textBox(std::u16string text, bool eightBit = false) {
-        return {Kind::TextBox, std::move(text), eightBit, 0, {}, {}, {}, 0};
+        return {Kind::TextBox, std::move(text), eightBit, 0, {}, {}, {}, 0, false, {}};
     }
     static PptShape placeholder(std::uint32_t outlineIndex) {
-        return {Kind::Placeholder, {}, false, outlineIndex, {}, {}, {}, 0};
+        return {Kind::Placeholder, {}, false, outlineIndex, {}, {}, {}, 0, false, {}};
     }
     static PptShape of(Kind kind, std::vector<PptShape> children = {}) {
-        return {kind, {}, false, 0, std::move(children), {}, {}, 0};
+        return {kind, {}, false, 0, std::move(children), {}, {}, 0, false, {}};
     }
+};
+
+// A master of a binary presentation written by BuildPpt: a main master, a
+// title master (kept in a slide record), the notes or the handout master.
+struct PptMaster {
+    std::vector<PptShape> shapes;
+    std::vector<std::u16string> outline; // its entries in the master list (listed masters only)
+    std::u16string footer;               // in its own headers and footers (none: no such record)
+    bool title = false;
 };
 
 struct PptSlide {
@@ -58,6 +71,17 @@ struct PptDeck {
     bool encryptedEdit = false;                         // the newest edit names an encryption session
     bool encryptedToken = false;                        // the current-user record carries the encrypted token
     std::map<std::uint32_t, std::u16string> hyperlinks; // id -> target, in the document's object list
+    // Written after the slides' and notes pages' records, each under the
+    // persist id after the one before.
+    std::vector<PptMaster> masters; // the master list, in order
+    std::optional<PptMaster> notesMaster;
+    std::optional<PptMaster> handoutMaster;
+    std::u16string slideFooter; // the document's own headers and footers (none: no such record)
+    std::u16string notesFooter;
+    // More shapes of slide i's notes page, after the text boxes of its notes.
+    std::map<std::size_t, std::vector<PptShape>> notesShapes;
+    // (slide, outline entry) -> a hyperlink on that text, kept in the slide list.
+    std::map<std::pair<std::size_t, std::size_t>, std::uint32_t> outlineLinks;
 };
 
 // The two streams of a binary presentation, and where the edits lie.

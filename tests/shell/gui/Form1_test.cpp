@@ -322,8 +322,9 @@ void Form1Test::helpShowsItsMessage() {
     QTest::mouseClick(f.form->pushButton(7), Qt::LeftButton);
     QCOMPARE(f.interaction.messages[1].text,
              designed +
-                 QStringLiteral("\n\nAll text is read: groups, tables, diagrams, notes, comments and "
-                                "mailto: links too. Right-click \"Start Extracting\" to turn it off."));
+                 QStringLiteral("\n\nAll text is read: groups, tables, charts, alternative text, diagrams, "
+                                "notes, comments, mailto: links, masters and layouts too. Right-click "
+                                "\"Start Extracting\" to turn it off."));
 }
 
 void Form1Test::hoverRuleLeavesTheHourglassAlone() {
