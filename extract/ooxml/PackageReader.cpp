@@ -291,6 +291,19 @@ void readShapeTree(const XmlPart& part, std::string_view rootName, const std::st
     collectShapes(xml, tree, 0, 0, walk);
 }
 
+// True when the part holds a link, a chart or a diagram, whose parts and
+// targets its relationships give.
+bool refersThroughRelationships(const XmlTree& xml) {
+    for (auto node = xml.root(); node < xml.subtreeEnd(xml.root()); ++node) {
+        if (xml.isText(node))
+            continue;
+        const auto local = xml.local(node);
+        if (local.starts_with("hlink") || local == "chart" || local == "relIds")
+            return true;
+    }
+    return false;
+}
+
 // What a page is: its root element, how a part whose root is another is
 // refused ("slide 3, is not a slide"), and, for a master page, its place.
 struct PageKind {
@@ -312,8 +325,11 @@ void readPage(ZipPackage& zip, const XmlPart& part, const PageKind& kind, SlideC
     SlideRelations relations;
     if (allText) {
         page.allTextRead = true;
-        ReadAllTextPiece(page, RelationshipsPartName(part.name),
-                         [&] { relations = ReadSlideRelations(zip, part.name); });
+        // A slide's relationships lead to its notes and comments; a master
+        // page's are read only when it holds something they resolve.
+        if (!kind.place || refersThroughRelationships(part.tree))
+            ReadAllTextPiece(page, RelationshipsPartName(part.name),
+                             [&] { relations = ReadSlideRelations(zip, part.name); });
         walk.relations = &relations;
     }
     readShapeTree(part, kind.root, kind.listedAs, walk);
@@ -352,8 +368,6 @@ public:
     PackageDocument(std::unique_ptr<ByteSource> source, std::unique_ptr<ZipPackage> zip, ReadOptions options)
         : m_source(std::move(source)), m_ownedZip(std::move(zip)), m_zip(*m_ownedZip), m_options(options) {
         listSlides();
-        if (m_options.allText)
-            listMasterPages(mainPartName());
     }
 
     std::size_t slideCount() const override { return m_slides.size(); }
@@ -407,7 +421,8 @@ private:
     // Every master in the order the presentation lists them, each slide
     // master followed by its layouts, then the notes and handout masters;
     // each part once. A list that cannot be read is a skipped part.
-    void listMasterPages(const std::string& mainName) {
+    void listMasterPages(const XmlPart& main) {
+        const std::string& mainName = main.name;
         std::vector<SkippedPart> faults;
         std::unordered_set<std::string> seen;
         const auto add = [&](std::string part, std::string_view root, std::string listedAs, TextPlace place) {
@@ -421,9 +436,6 @@ private:
             return true;
         };
         ReadOrSkip(faults, mainName + ", masters", [&] {
-            const auto main = ReadXmlPart(m_zip, mainName);
-            if (!main)
-                return;
             const auto relations = ReadSlideRelations(m_zip, mainName);
             struct List {
                 std::string_view list, entry, kind, root, what;
@@ -433,7 +445,7 @@ private:
                   List{"notesMasterIdLst", "notesMasterId", "notesMaster", "notesMaster", "a notes master"},
                   List{"handoutMasterIdLst", "handoutMasterId", "handoutMaster", "handoutMaster",
                        "a handout master"}})
-                for (const auto& name : listedParts(*main, relations, list.list, list.entry, list.kind)) {
+                for (const auto& name : listedParts(main, relations, list.list, list.entry, list.kind)) {
                     if (!add(name, list.root, std::string(list.what) + ", is not one", TextPlace::Master) ||
                         list.kind != "slideMaster")
                         continue;
@@ -491,6 +503,8 @@ private:
             if (!main)
                 ThrowDamaged("its main part " + FileText(mainName) + " is missing", mainName);
             ids = slideRelationshipIds(*main, typedAsPresentation);
+            if (m_options.allText)
+                listMasterPages(*main);
         }
         if (ids.empty())
             return; // no slides: the relationships are not needed
