@@ -69,13 +69,10 @@ void WalkActivePresentation(HarvestDocument& document, bool allText, StepRunner&
     std::string name;
     TextPlace place = TextPlace::Shape;
     int slides = 0;
-    int masterPages = 0;
-    s.run(108, [&] {
-        slides = document.SlideCount();
-        if (allText)
-            masterPages = document.MasterPageCount();
-    });
-    for (int i = 1; i <= slides + masterPages; ++i) {
+    s.run(108, [&] { slides = document.SlideCount(); });
+    // The pages after the slides are counted again after each page: reading
+    // the slides and master pages finds the documents the deck embeds.
+    for (int i = 1; i <= slides || (allText && i <= slides + document.MasterPageCount()); ++i) {
         int count = 0;
         if (allText) {
             const int slide = i <= slides ? i : 0; // a master page stands outside the slides

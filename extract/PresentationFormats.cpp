@@ -24,6 +24,10 @@ std::span<const PresentationFormat* const> PresentationFormats() {
     return kFormats;
 }
 
+std::span<const PresentationFormat* const> EmbeddedOnlyFormats() {
+    return {};
+}
+
 const std::vector<std::string>& PresentationExtensions() {
     static const std::vector<std::string> extensions = [] {
         std::vector<std::string> list;

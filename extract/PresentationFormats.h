@@ -14,6 +14,11 @@ namespace orv {
 // or installs is made from here.
 std::span<const PresentationFormat* const> PresentationFormats();
 
+// The records read only inside another document, in the "all text" mode (a
+// workbook or word-processing document embedded in a deck): never opened from
+// a list of files, named in no list of the table.
+std::span<const PresentationFormat* const> EmbeddedOnlyFormats();
+
 // Every extension of the table, in table order, each once.
 const std::vector<std::string>& PresentationExtensions();
 

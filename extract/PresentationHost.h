@@ -23,7 +23,9 @@ public:
     // The shape's name as stored, empty when it has none.
     virtual std::string ShapeName(int slide, int shape) = 0;
     // With all text asked for (PresentationHost::SetAllText): the masters
-    // and layouts, read after the slides; and every text of a slide, each
+    // and layouts and the embedded documents, read after the slides (their
+    // count may grow as pages are read: PresentationDocument::
+    // masterPageCount); and every text of a slide, each
     // with where it stands, in the one documented order
     // (SlideContent::allText). For these, slide numbers past SlideCount()
     // stand for the master pages, SlideCount() + 1 the first.

@@ -1,6 +1,7 @@
 #include "extract/PresentationReader.h"
 
 #include "base/Failure.h"
+#include "extract/EmbeddedDocuments.h"
 #include "extract/PresentationFormats.h"
 #include "extract/common/ByteSource.h"
 
@@ -28,16 +29,31 @@ std::string noFormatReason() {
 
 } // namespace
 
-const PresentationFormat& RecognisePresentation(FormatProbe& probe) {
-    const PresentationFormat* best = nullptr;
-    int bestBid = 0;
-    for (const auto* format : PresentationFormats()) {
+namespace {
+
+// The highest bid of the records, the first of equal ones; nullptr when none
+// bids.
+const PresentationFormat* highestBid(FormatProbe& probe, std::span<const PresentationFormat* const> records,
+                                     const PresentationFormat* best = nullptr, int bestBid = 0) {
+    for (const auto* format : records) {
         const int bid = format->bid(probe);
         if (bid > bestBid) {
             best = format;
             bestBid = bid;
         }
     }
+    return best;
+}
+
+} // namespace
+
+const PresentationFormat* RecogniseEmbedded(FormatProbe& probe) {
+    const PresentationFormat* deck = highestBid(probe, PresentationFormats());
+    return highestBid(probe, EmbeddedOnlyFormats(), deck, deck ? deck->bid(probe) : 0);
+}
+
+const PresentationFormat& RecognisePresentation(FormatProbe& probe) {
+    const PresentationFormat* best = highestBid(probe, PresentationFormats());
     if (best == nullptr)
         throw Failure(FailureKind::NotPresentation,
                       "The file is not a presentation: " + noFormatReason() + ".");
@@ -47,6 +63,8 @@ const PresentationFormat& RecognisePresentation(FormatProbe& probe) {
 namespace {
 
 std::unique_ptr<PresentationDocument> openFrom(std::unique_ptr<ByteSource> source, ReadOptions options) {
+    if (options.allText && !options.embedded)
+        options.embedded = MakeEmbeddedReader();
     FormatProbe probe(std::move(source));
     return RecognisePresentation(probe).open(probe, options);
 }

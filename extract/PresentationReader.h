@@ -25,6 +25,11 @@ std::unique_ptr<PresentationDocument> OpenPresentationFile(const std::string& pa
 std::unique_ptr<PresentationDocument> OpenPresentationBytes(std::span<const std::uint8_t> bytes,
                                                             ReadOptions options = {});
 
+// The record that recognises a document embedded in a deck: the highest bid
+// of the table and of the embedded-only records (EmbeddedOnlyFormats);
+// nullptr when none bids.
+const PresentationFormat* RecogniseEmbedded(FormatProbe& probe);
+
 // The record of the table that recognises the probed file by its content
 // alone: the highest bid, the first of equal ones. Throws orv::Failure when
 // none bids.

@@ -40,4 +40,15 @@ inline constexpr std::size_t kMaxTextPerFile = 128ull << 20; // ... for all slid
 // handful deep; the bound keeps the walk's recursion small.
 inline constexpr int kMaxGroupDepth = 64;
 
+// Documents embedded in a deck, read only when all text is read. A deck's
+// own embedded documents are depth 1, theirs depth 2, and none deeper is
+// read. For the whole file: how many are read, and the bytes of each (held
+// whole while it is read). Each is a package of its own, held to tighter
+// bounds than a file, so that the count times its bound stays within what
+// one file may cost; its text counts against the file's.
+inline constexpr int kMaxEmbeddingDepth = 2;
+inline constexpr std::size_t kMaxEmbeddedDocuments = 16;
+inline constexpr std::uint64_t kMaxEmbeddedSize = 16ull << 20;
+inline constexpr std::uint64_t kMaxEmbeddedInflated = 32ull << 20; // all parts read from one
+
 } // namespace orv::limits

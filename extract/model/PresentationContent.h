@@ -2,6 +2,7 @@
 
 #include "base/Failure.h"
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -28,14 +29,28 @@ struct ShapeContent {
 // a reply); `Link` the address of a mailto: hyperlink; `Chart` a chart's
 // title, category label or series name; `Alt` a shape's alternative text
 // (its title and description); `Master` and `Layout` any text of a master
-// (slide, notes or handout master) or of a layout.
-enum class TextPlace { Shape, Group, Table, Diagram, Notes, Comment, Link, Chart, Alt, Master, Layout };
+// (slide, notes or handout master) or of a layout; `Embedded` any text of a
+// document embedded in the deck.
+enum class TextPlace {
+    Shape,
+    Group,
+    Table,
+    Diagram,
+    Notes,
+    Comment,
+    Link,
+    Chart,
+    Alt,
+    Master,
+    Layout,
+    Embedded
+};
 
 // Every place, in the order of the enumeration.
-inline constexpr TextPlace kTextPlaces[] = {TextPlace::Shape,   TextPlace::Group, TextPlace::Table,
-                                            TextPlace::Diagram, TextPlace::Notes, TextPlace::Comment,
-                                            TextPlace::Link,    TextPlace::Chart, TextPlace::Alt,
-                                            TextPlace::Master,  TextPlace::Layout};
+inline constexpr TextPlace kTextPlaces[] = {TextPlace::Shape,   TextPlace::Group,  TextPlace::Table,
+                                            TextPlace::Diagram, TextPlace::Notes,  TextPlace::Comment,
+                                            TextPlace::Link,    TextPlace::Chart,  TextPlace::Alt,
+                                            TextPlace::Master,  TextPlace::Layout, TextPlace::Embedded};
 
 // The lower-case word a place is written as in structured output.
 std::string_view TextPlaceName(TextPlace place);
@@ -81,8 +96,15 @@ struct PresentationContent {
 };
 
 // What to read of each slide. The default reads the top-level shapes only.
+class EmbeddedReader;
+
 struct ReadOptions {
     bool allText = false;
+    // How deep the document being read is embedded (0: the file itself), and
+    // what reads the documents it embeds in the "all text" mode (set by the
+    // opener, shared by every document of one file).
+    int embeddingDepth = 0;
+    std::shared_ptr<EmbeddedReader> embedded;
 };
 
 } // namespace orv

@@ -44,6 +44,8 @@ std::string_view TextPlaceName(TextPlace place) {
         return "master";
     case TextPlace::Layout:
         return "layout";
+    case TextPlace::Embedded:
+        return "embedded";
     }
     return "shape";
 }

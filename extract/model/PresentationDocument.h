@@ -6,11 +6,14 @@
 #include <cstddef>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace orv {
+
+class ShapeBudget;
 
 // An open presentation whose slides are read one at a time: opening reads the
 // container and the slide list, and each slide's part (or record) is read and
@@ -23,12 +26,31 @@ public:
     // The top-level shapes of slide `index` (0-based, below slideCount()).
     // Throws orv::Failure when the slide cannot be read.
     virtual SlideContent readSlide(std::size_t index) = 0;
-    // In the "all text" mode, the masters and layouts read after the slides
-    // (PresentationContent::masterPages); none otherwise. A master page that
-    // cannot be read gives its failure as a skipped part, never a Failure:
-    // only what the default walk reads decides whether a file opens.
+    // In the "all text" mode, the masters and layouts read after the slides,
+    // then the documents the deck embeds (PresentationContent::masterPages);
+    // none otherwise. The count may grow as the slides and master pages are
+    // read, when they are what finds the embedded documents: ask it again
+    // after each. A master page that cannot be read gives its failure as a
+    // skipped part, never a Failure: only what the default walk reads decides
+    // whether a file opens.
     virtual std::size_t masterPageCount() const { return 0; }
     virtual SlideContent readMasterPage(std::size_t index);
+};
+
+// Reads the documents embedded in a file, in the "all text" mode: one for
+// the file and every document in it at any depth (ReadOptions::embedded), so
+// that the bounds on embedded documents hold for the whole file.
+class EmbeddedReader {
+public:
+    virtual ~EmbeddedReader() = default;
+    // Reads the document `part` holds (its whole bytes), embedded in one at
+    // `depth`, placing each of its texts in `page` as Embedded, named after
+    // `part`, counted against `budget` (the embedding file's), and naming in
+    // `page` what it skipped. False when the bytes are of no kind read here
+    // (an OLE payload, a drawing): the part is left unread. Throws
+    // orv::Failure when the document is damaged or over a limit.
+    virtual bool read(const std::string& part, std::span<const std::uint8_t> bytes, int depth,
+                      SlideContent& page, ShapeBudget& budget) = 0;
 };
 
 // Counts what the slides of one file build, across slides: refuses a slide

@@ -7,7 +7,8 @@
 
 namespace orv {
 
-FormatProbe::FormatProbe(std::unique_ptr<ByteSource> source) : m_source(std::move(source)) {
+FormatProbe::FormatProbe(std::unique_ptr<ByteSource> source, ZipLimits limits)
+    : m_source(std::move(source)), m_limits(limits) {
     if (m_source->size() == 0)
         throw Failure(FailureKind::NotPresentation, "The file is empty.");
     m_headSize = static_cast<std::size_t>(std::min<std::uint64_t>(kHeadBytes, m_source->size()));
@@ -26,7 +27,7 @@ ZipPackage* FormatProbe::zip() {
     static constexpr std::uint8_t local[] = {'P', 'K', 3, 4};
     static constexpr std::uint8_t empty[] = {'P', 'K', 5, 6};
     if (!m_zip && (startsWith(local) || startsWith(empty)))
-        m_zip = std::make_unique<ZipPackage>(*m_source);
+        m_zip = std::make_unique<ZipPackage>(*m_source, m_limits);
     return m_zip.get();
 }
 

@@ -20,8 +20,9 @@ public:
     // How many of the first bytes a reader may look at.
     static constexpr std::size_t kHeadBytes = 4096;
 
-    // Reads the first bytes. Throws orv::Failure for an empty file.
-    explicit FormatProbe(std::unique_ptr<ByteSource> source);
+    // Reads the first bytes. Throws orv::Failure for an empty file. A zip
+    // container is opened with `limits`.
+    explicit FormatProbe(std::unique_ptr<ByteSource> source, ZipLimits limits = {});
     ~FormatProbe();
     FormatProbe(const FormatProbe&) = delete;
     FormatProbe& operator=(const FormatProbe&) = delete;
@@ -43,6 +44,7 @@ private:
     std::unique_ptr<std::uint8_t[]> m_head;
     std::size_t m_headSize = 0;
     std::unique_ptr<ZipPackage> m_zip;
+    ZipLimits m_limits;
 };
 
 // One record of the table of formats (extract/PresentationFormats.h): what the

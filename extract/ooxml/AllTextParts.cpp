@@ -3,6 +3,7 @@
 #include "extract/common/Uri.h"
 #include "extract/ooxml/TextBody.h"
 
+#include <algorithm>
 #include <unordered_set>
 
 namespace orv::ooxml {
@@ -143,6 +144,15 @@ void AppendChartTexts(ZipPackage& zip, const std::string& chartPart, const std::
             if (!xml.isText(child) && xml.local(child) == "tx")
                 forEachValue(xml, child, once);
     });
+}
+
+void AppendEmbeddedParts(const std::string& pagePart, const SlideRelations& relations,
+                         std::vector<std::string>& parts) {
+    for (const auto& r : relations.list)
+        if (auto name = internalTarget(
+                pagePart, r, [](std::string_view type) { return IsRelationshipType(type, "package"); });
+            name && std::find(parts.begin(), parts.end(), *name) == parts.end())
+            parts.push_back(std::move(*name));
 }
 
 std::optional<std::string> NotesPartOf(const std::string& slidePart, const SlideRelations& relations) {

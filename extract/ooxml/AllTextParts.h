@@ -52,6 +52,13 @@ std::optional<std::string> ChartPartOf(const std::string& slidePart, const Slide
 void AppendChartTexts(ZipPackage& zip, const std::string& chartPart, const std::string& frameName,
                       const PlacedTextSink& add);
 
+// The packages a page embeds (relationships of the package type: OLE
+// objects that are documents of their own), appended to `parts` in the
+// order of its relationships unless already there. OLE payloads of other
+// kinds are not packages and stay unread.
+void AppendEmbeddedParts(const std::string& pagePart, const SlideRelations& relations,
+                         std::vector<std::string>& parts);
+
 // The slide's notes page, if it has one.
 std::optional<std::string> NotesPartOf(const std::string& slidePart, const SlideRelations& relations);
 

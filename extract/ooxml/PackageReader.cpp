@@ -291,14 +291,15 @@ void readShapeTree(const XmlPart& part, std::string_view rootName, const std::st
     collectShapes(xml, tree, 0, 0, walk);
 }
 
-// True when the part holds a link, a chart or a diagram, whose parts and
+// True when the part holds a link, a chart, a diagram or an embedded object,
+// whose parts and
 // targets its relationships give.
 bool refersThroughRelationships(const XmlTree& xml) {
     for (auto node = xml.root(); node < xml.subtreeEnd(xml.root()); ++node) {
         if (xml.isText(node))
             continue;
         const auto local = xml.local(node);
-        if (local.starts_with("hlink") || local == "chart" || local == "relIds")
+        if (local.starts_with("hlink") || local == "chart" || local == "relIds" || local == "oleObj")
             return true;
     }
     return false;
@@ -320,7 +321,7 @@ struct PageKind {
 // links. What only this mode reads fails alone: each part is skipped and
 // named when it cannot be read, and the rest is read.
 void readPage(ZipPackage& zip, const XmlPart& part, const PageKind& kind, SlideContent& page,
-              ShapeBudget& budget, bool allText) {
+              ShapeBudget& budget, bool allText, std::vector<std::string>* embedded = nullptr) {
     ShapeWalk walk{zip, part, page, budget, allText, kind.place, nullptr, {}, {}};
     SlideRelations relations;
     if (allText) {
@@ -331,6 +332,8 @@ void readPage(ZipPackage& zip, const XmlPart& part, const PageKind& kind, SlideC
             ReadAllTextPiece(page, RelationshipsPartName(part.name),
                              [&] { relations = ReadSlideRelations(zip, part.name); });
         walk.relations = &relations;
+        if (embedded)
+            AppendEmbeddedParts(part.name, relations, *embedded);
     }
     readShapeTree(part, kind.root, kind.listedAs, walk);
     if (!allText)
@@ -383,7 +386,8 @@ public:
         readPage(m_zip, *part,
                  {"sld", "slide " + number + ", is not a slide", std::nullopt,
                   "the notes page of slide " + number + ", is not one"},
-                 slide, m_budget, m_options.allText);
+                 slide, m_budget, m_options.allText, &m_embedded);
+        noteEmbedded();
         return slide;
     }
 
@@ -399,15 +403,45 @@ public:
         }
         m_budget.nextSlide();
         ReadAllTextPiece(page, master.part, [&] {
+            if (master.place == TextPlace::Embedded) {
+                readEmbedded(master.part, page);
+                return;
+            }
             const auto part = ReadXmlPart(m_zip, master.part, shapeTreeRules(true));
             if (!part)
                 ThrowDamaged("the part " + FileText(master.part) + " is missing", master.part);
-            readPage(m_zip, *part, {master.root, master.listedAs, master.place, {}}, page, m_budget, true);
+            readPage(m_zip, *part, {master.root, master.listedAs, master.place, {}}, page, m_budget, true,
+                     &m_embedded);
         });
+        noteEmbedded();
         return page;
     }
 
 private:
+    // The documents the pages read so far embed join the pages after the
+    // slides, each part once, in the order the deck first refers to them.
+    void noteEmbedded() {
+        if (!m_options.embedded)
+            return;
+        for (; m_embeddedNoted < m_embedded.size(); ++m_embeddedNoted) {
+            const std::string& name = m_embedded[m_embeddedNoted];
+            if (m_embeddedSeen.insert(lowerAscii(name)).second)
+                m_masterPages.push_back({name, {}, {}, TextPlace::Embedded, std::nullopt});
+        }
+    }
+
+    // An embedded document, read whole (EmbeddedReader) or left unread when
+    // it is of no kind read.
+    void readEmbedded(const std::string& name, SlideContent& page) {
+        const auto index = FindPart(m_zip, name);
+        if (!index)
+            ThrowDamaged("the part " + FileText(name) + " is missing", name);
+        const PartBytes bytes = m_zip.read(*index, name);
+        m_options.embedded->read(
+            name, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data.get()), bytes.size),
+            m_options.embeddingDepth, page, m_budget);
+    }
+
     // A master or layout the "all text" mode reads after the slides, or the
     // fault that kept a list of them from being read.
     struct MasterPage {
@@ -629,6 +663,9 @@ private:
     ReadOptions m_options;
     std::vector<std::string> m_slides; // part names in presentation order
     std::vector<MasterPage> m_masterPages;
+    std::vector<std::string> m_embedded; // as the pages refer to them
+    std::size_t m_embeddedNoted = 0;
+    std::unordered_set<std::string> m_embeddedSeen;
     ShapeBudget m_budget;
 };
 

@@ -304,6 +304,32 @@ SlideBuilder& SlideBuilder::addChart(const ChartText& chart) {
     return *this;
 }
 
+SlideBuilder& SlideBuilder::addEmbedded(const std::string& name, std::string bytes) {
+    Media part;
+    part.relationshipId = "rId" + std::to_string(m_media.size() + 2);
+    part.partName = "ppt/embeddings/" + name;
+    part.type = "package";
+    part.compress = true;
+    part.bytes = std::move(bytes);
+    const std::string id = part.relationshipId;
+    m_media.push_back(std::move(part));
+    const int shapeId = nextShapeId();
+    return addRawXml("<p:graphicFrame><p:nvGraphicFramePr>" + cNvPr(shapeId, "Object") +
+                     "<p:cNvGraphicFramePr/><p:nvPr/></p:nvGraphicFramePr><p:xfrm/><a:graphic><a:graphicData "
+                     "uri=\"http://schemas.openxmlformats.org/presentationml/2006/ole\"><p:oleObj "
+                     "progId=\"Package\" r:id=\"" +
+                     id + "\"><p:embed/></p:oleObj></a:graphicData></a:graphic></p:graphicFrame>");
+}
+
+SlideBuilder& SlideBuilder::addEmbeddedReference(const std::string& partName) {
+    Media reference;
+    reference.relationshipId = "rId" + std::to_string(m_media.size() + 2);
+    reference.partName = partName;
+    reference.type = "package";
+    m_media.push_back(std::move(reference)); // no bytes: written by the page that embeds it
+    return *this;
+}
+
 SlideBuilder& SlideBuilder::addRawXml(std::string xml) {
     m_shapes.push_back(std::move(xml));
     return *this;
@@ -468,7 +494,8 @@ std::vector<ZipEntry> PptxBuilder::entries() const {
         for (const auto& media : page.m_media) {
             rels.emplace_back(media.relationshipId,
                               relationship(media.type, "../" + media.partName.substr(4)));
-            out.push_back({media.partName, media.bytes, media.compress});
+            if (media.type != "package" || media.compress) // a second reference writes no part
+                out.push_back({media.partName, media.bytes, media.compress});
         }
         if (!rels.empty())
             out.push_back(

@@ -110,6 +110,12 @@ public:
     // A graphic frame named "Chart N" showing a chart part (ppt/charts/) with
     // a relationship from this page; each series holds one value per category.
     SlideBuilder& addChart(const ChartText& chart);
+    // A graphic frame showing an embedded document: an OLE object whose
+    // bytes go to ppt/embeddings/`name` with a package relationship from
+    // this page (or, given `partName` of a part already embedded, one more
+    // reference to it).
+    SlideBuilder& addEmbedded(const std::string& name, std::string bytes);
+    SlideBuilder& addEmbeddedReference(const std::string& partName);
     // Raw markup placed as-is into the shape tree (one or more elements).
     SlideBuilder& addRawXml(std::string xml);
 

@@ -1,0 +1,69 @@
+#include "extract/EmbeddedDocuments.h"
+
+#include "extract/PresentationReader.h"
+#include "extract/common/ByteSource.h"
+#include "extract/common/ReadFailure.h"
+#include "extract/common/ReadLimits.h"
+
+#include <string>
+
+namespace orv {
+
+namespace {
+
+class EmbeddedDocuments final : public EmbeddedReader,
+                                public std::enable_shared_from_this<EmbeddedDocuments> {
+public:
+    bool read(const std::string& part, std::span<const std::uint8_t> bytes, int depth, SlideContent& page,
+              ShapeBudget& budget) override {
+        if (depth >= limits::kMaxEmbeddingDepth)
+            ThrowOverLimit("it nests embedded documents more than " +
+                               std::to_string(limits::kMaxEmbeddingDepth) + " deep",
+                           part);
+        if (bytes.size() > limits::kMaxEmbeddedSize)
+            ThrowOverLimit("an embedded document is larger than " +
+                               std::to_string(limits::kMaxEmbeddedSize >> 20) + " MiB",
+                           part);
+        if (bytes.empty())
+            return false;
+        FormatProbe probe(std::make_unique<MemoryByteSource>(bytes),
+                          ZipLimits{limits::kMaxEmbeddedSize, limits::kMaxEmbeddedInflated});
+        const PresentationFormat* format = RecogniseEmbedded(probe);
+        if (format == nullptr)
+            return false;
+        if (++m_documents > limits::kMaxEmbeddedDocuments)
+            ThrowOverLimit("it embeds more than " + std::to_string(limits::kMaxEmbeddedDocuments) +
+                               " documents in all",
+                           part);
+        std::unique_ptr<PresentationDocument> document;
+        try {
+            document = format->open(probe, ReadOptions{true, depth + 1, shared_from_this()});
+        } catch (const Failure& failure) {
+            if (failure.kind() == FailureKind::NotPresentation)
+                return false; // a package of another kind, such as a drawing
+            throw;
+        }
+        const auto take = [&](const SlideContent& content) {
+            for (const PlacedText& placed : content.allText)
+                PlaceText(page, budget, TextPlace::Embedded, TextPlace::Embedded, part, placed.text);
+            for (const SkippedPart& skipped : content.skipped)
+                page.skipped.push_back({part + ", " + skipped.part, skipped.description, skipped.kind});
+        };
+        for (std::size_t i = 0; i < document->slideCount(); ++i)
+            take(document->readSlide(i));
+        for (std::size_t i = 0; i < document->masterPageCount(); ++i)
+            take(document->readMasterPage(i));
+        return true;
+    }
+
+private:
+    std::size_t m_documents = 0;
+};
+
+} // namespace
+
+std::shared_ptr<EmbeddedReader> MakeEmbeddedReader() {
+    return std::make_shared<EmbeddedDocuments>();
+}
+
+} // namespace orv

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "extract/model/PresentationDocument.h"
+
+#include <memory>
+
+namespace orv {
+
+// What reads the documents embedded in a file in the "all text" mode
+// (ReadOptions::embedded): a deck (any format of the table) read in that
+// mode, or a workbook or word-processing document of the embedded-only
+// records, within the bounds of limits:: on embedded documents.
+std::shared_ptr<EmbeddedReader> MakeEmbeddedReader();
+
+} // namespace orv

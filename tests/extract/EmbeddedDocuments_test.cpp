@@ -1,0 +1,117 @@
+// The "all text" mode reads the documents a deck embeds, after its masters
+// and layouts: each once, in the order the deck refers to them, within the
+// bounds on embedded documents; what it cannot read is skipped and named.
+#include "extract/PresentationReader.h"
+#include "extract/common/ReadLimits.h"
+#include "support/PptxBuilder.h"
+#include "support/ReadBytes.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace orv {
+namespace {
+
+using test::BytesOf;
+using test::PptxBuilder;
+
+// A deck of one slide holding `text`.
+std::string deckWith(const std::string& text) {
+    PptxBuilder b;
+    b.addSlide().addTextBox({text});
+    return b.bytes();
+}
+
+TEST(EmbeddedDocuments, ReadOnceInOrderWithinTheirBounds) {
+    struct Case {
+        const char* what;
+        std::string bytes;
+        std::vector<std::string> texts;   // "slide:place:name:text"
+        std::vector<std::string> skipped; // "part: description", their beginnings
+    };
+    // Two decks on two slides, the first referred to again by the second
+    // slide and by the master: each read once, in the order first met.
+    PptxBuilder two;
+    two.addSlide().addTextBox({"outer@example.com"}).addEmbedded("a.pptx", deckWith("a@example.com"));
+    two.addSlide()
+        .addEmbedded("b.pptx", deckWith("b@example.com"))
+        .addEmbeddedReference("ppt/embeddings/a.pptx");
+    two.master().addEmbeddedReference("ppt/embeddings/a.pptx");
+    // A deck within a deck within a deck within a deck: the third level is
+    // not read, and is named.
+    std::string nested = deckWith("level3@example.com");
+    for (const char* level : {"level2@example.com", "level1@example.com"}) {
+        PptxBuilder b;
+        b.addSlide().addTextBox({level}).addEmbedded("inner.pptx", nested);
+        nested = b.bytes();
+    }
+    PptxBuilder deep;
+    deep.addSlide().addEmbedded("outer.pptx", nested);
+    // What is of no kind read stays unread; what is damaged or too large is
+    // skipped.
+    PptxBuilder odd;
+    odd.addSlide()
+        .addEmbedded("image.png", std::string("\x89PNG\r\n\x1A\n", 8) + std::string(504, '\0'))
+        .addEmbedded("cut.pptx", deckWith("cut@example.com").substr(0, 200))
+        .addEmbedded("bomb.pptx", std::string(limits::kMaxEmbeddedSize + 1, 'x'))
+        .addEmbedded("fine.pptx", deckWith("fine@example.com"));
+    PptxBuilder many;
+    for (std::size_t i = 0; i <= limits::kMaxEmbeddedDocuments; ++i)
+        many.addSlide().addEmbedded("d" + std::to_string(i) + ".pptx",
+                                    deckWith(std::to_string(i) + "@example.com"));
+
+    std::vector<std::string> manyTexts;
+    for (std::size_t i = 0; i < limits::kMaxEmbeddedDocuments; ++i)
+        manyTexts.push_back("0:embedded:ppt/embeddings/d" + std::to_string(i) + ".pptx:" + std::to_string(i) +
+                            "@example.com");
+    const std::vector<Case> cases{
+        {"decks on two slides and the master",
+         two.bytes(),
+         {"1:shape:TextBox 2:outer@example.com", "0:embedded:ppt/embeddings/a.pptx:a@example.com",
+          "0:embedded:ppt/embeddings/b.pptx:b@example.com"},
+         {}},
+        {"nesting past two levels",
+         deep.bytes(),
+         {"0:embedded:ppt/embeddings/outer.pptx:level1@example.com",
+          "0:embedded:ppt/embeddings/outer.pptx:level2@example.com"},
+         {"ppt/embeddings/outer.pptx, ppt/embeddings/inner.pptx, ppt/embeddings/inner.pptx: The presentation "
+          "is "
+          "too large to read safely: it nests embedded documents more than 2 deep"}},
+        {"a picture, a damaged deck, a zip bomb",
+         odd.bytes(),
+         {"0:embedded:ppt/embeddings/fine.pptx:fine@example.com"},
+         {"ppt/embeddings/cut.pptx: The file is damaged",
+          "ppt/embeddings/bomb.pptx: The presentation looks like a zip bomb"}},
+        {"more documents than a file may embed",
+         many.bytes(),
+         manyTexts,
+         {"ppt/embeddings/d16.pptx: The presentation is too large to read safely: it embeds more than 16 "
+          "documents in all"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto content = ReadPresentationBytes(BytesOf(c.bytes), ReadOptions{true});
+        std::vector<std::string> texts;
+        for (const auto& placed : test::HarvestedTexts(content))
+            if (placed.text.find('@') != std::string::npos)
+                texts.push_back(std::to_string(placed.slide) + ":" +
+                                std::string(TextPlaceName(placed.place)) + ":" + placed.name + ":" +
+                                placed.text);
+        EXPECT_EQ(texts, c.texts);
+        std::vector<std::string> skipped;
+        for (const auto* pages : {&content.slides, &content.masterPages})
+            for (const SlideContent& page : *pages)
+                for (const SkippedPart& part : page.skipped)
+                    skipped.push_back(part.part + ": " + part.description);
+        ASSERT_EQ(skipped.size(), c.skipped.size()) << ::testing::PrintToString(skipped);
+        for (std::size_t i = 0; i < skipped.size(); ++i)
+            EXPECT_EQ(skipped[i].substr(0, c.skipped[i].size()), c.skipped[i]);
+        // The default walk reads none of it.
+        EXPECT_TRUE(ReadPresentationBytes(BytesOf(c.bytes)).masterPages.empty());
+    }
+}
+
+} // namespace
+} // namespace orv
