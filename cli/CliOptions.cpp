@@ -174,10 +174,11 @@ Options:
                         over a limit, input/output, unexpected), file,
                         part (of the file, where known)
                The slide counts from 1 in presentation order, and is 0 for
-               the masters and layouts; the place is shape, group, table,
-               chart, alt, diagram, notes, comment, link, master or layout;
-               name is the name of the shape that holds the text, where
-               stored.
+               the masters, layouts and embedded documents; the place is
+               shape, group, table, chart, alt, diagram, notes, comment,
+               link, master, layout or embedded; name is the name of the
+               shape that holds the text, where stored (for an embedded
+               document, its part).
                In csv, control characters other than CR and LF, and bytes
                that are not UTF-8, become U+FFFD; a field holding a comma,
                a quote, CR or LF is quoted, CR and LF staying inside the
@@ -194,7 +195,9 @@ Options:
                links; per slide in that order (shapes, groups, tables and
                charts as they stand, each shape's alternative text after
                it); then every master (slide, notes and handout masters)
-               and layout, as slide 0
+               and layout, then every document the deck embeds (workbooks,
+               word-processing documents, decks; two levels deep at most),
+               as slide 0
   --files-from LIST
                read the paths to read from the file LIST ("-": standard
                input), one a line, after any PATH arguments; given more than
@@ -217,8 +220,8 @@ Options:
 
 A file that cannot be read gives no address and one line "PATH: reason" on
 stderr; the others are still read. With --all-text, a piece that only it reads
-(a notes page, a comments part, diagram data, a chart, a master or layout, a
-page's links, a group) that is
+(a notes page, a comments part, diagram data, a chart, a master or layout, an
+embedded document, a page's links, a group) that is
 damaged or over a limit is skipped with one line "PATH: PART skipped: reason",
 and the rest of the file is read. Exit status: 0 when every file was read
 whole, 1 when some file or piece could not be, 2 for a bad command line.

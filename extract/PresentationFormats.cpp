@@ -3,6 +3,8 @@
 #include "extract/odf/OpenDocumentReader.h"
 #include "extract/ooxml/PackageReader.h"
 #include "extract/ppt/BinaryReader.h"
+#include "extract/sheet/WorkbookReader.h"
+#include "extract/word/WordDocumentReader.h"
 
 #include <algorithm>
 
@@ -12,6 +14,8 @@ namespace {
 
 constexpr const PresentationFormat* kFormats[] = {&ooxml::kFormat, &ppt::kFormat, &odf::kPackageFormat,
                                                   &odf::kFlatFormat};
+
+constexpr const PresentationFormat* kEmbeddedOnly[] = {&sheet::kFormat, &word::kFormat};
 
 void addOnce(std::vector<std::string>& list, std::string_view item) {
     if (std::find(list.begin(), list.end(), item) == list.end())
@@ -25,7 +29,7 @@ std::span<const PresentationFormat* const> PresentationFormats() {
 }
 
 std::span<const PresentationFormat* const> EmbeddedOnlyFormats() {
-    return {};
+    return kEmbeddedOnly;
 }
 
 const std::vector<std::string>& PresentationExtensions() {

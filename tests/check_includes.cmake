@@ -8,7 +8,9 @@ cmake_minimum_required(VERSION 3.25)
 # results above the shell, the command-line tool and the program's main on
 # top. Inside extract/, the readers' common folder and the presentation model
 # include only base/ and what lies below them, and a reader includes base/,
-# the common folder, the model and its own folder, never another reader.
+# the common folder, the model and its own folder, never another reader;
+# the workbook and text document readers (sheet/, word/) may use the package
+# plumbing of ooxml/, their packages being built alike.
 set(rules
     "base|base"
     "shell|base shell"
@@ -21,7 +23,9 @@ set(rules
     "extract/model|base extract/common extract/model"
     "extract/ooxml|base extract/common extract/model extract/ooxml"
     "extract/odf|base extract/common extract/model extract/odf"
-    "extract/ppt|base extract/common extract/model extract/ppt")
+    "extract/ppt|base extract/common extract/model extract/ppt"
+    "extract/sheet|base extract/common extract/model extract/ooxml extract/sheet"
+    "extract/word|base extract/common extract/model extract/ooxml extract/word")
 set(violations "")
 foreach(rule ${rules})
     string(REPLACE "|" ";" parts "${rule}")

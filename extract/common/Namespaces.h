@@ -16,7 +16,9 @@ namespace orv {
 // (officeooo:), where its comments on a page live; `OdfXLink` the link
 // attributes (xlink:href); `OdfSvg`, `OdfStyle` and `OdfChart` the svg:,
 // style: and chart: vocabularies (alternative text, master pages, charts).
-// Text reading treats these as foreign vocabularies.
+// Text reading treats these as foreign vocabularies. `Spreadsheet` and
+// `WordProcessing` are the main vocabularies of workbooks and text documents;
+// only those readers' own classifiers give them.
 enum class Ns : std::uint8_t {
     Other,
     Presentation,
@@ -36,6 +38,8 @@ enum class Ns : std::uint8_t {
     OdfSvg,
     OdfStyle,
     OdfChart,
+    Spreadsheet,
+    WordProcessing,
 };
 
 // Tells a namespace URI's vocabulary. A part is walked with one classifier,

@@ -44,10 +44,9 @@ private:
 // user turns it on, remembered in the settings store as "1" or "0".
 void Form1::setUpAllTextOption() {
     QPushButton* button = pushButton(8);
-    auto* action = new QAction(
-        QStringLiteral(
-            "Read All Text (Groups, Tables, Charts, Alt Text, Diagrams, Notes, Comments, Links, Masters)"),
-        button);
+    auto* action = new QAction(QStringLiteral("Read All Text (Groups, Tables, Charts, Alt Text, Diagrams, "
+                                              "Notes, Comments, Links, Masters, Embedded Documents)"),
+                               button);
     action->setObjectName(QStringLiteral("AllTextAction"));
     action->setCheckable(true);
     try {

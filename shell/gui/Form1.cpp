@@ -289,7 +289,8 @@ void Form1::PushButton7_Click() {
         if (allTextChosen())
             text +=
                 QStringLiteral("\n\nAll text is read: groups, tables, charts, alternative text, diagrams, "
-                               "notes, comments, mailto: links, masters and layouts too. Right-click "
+                               "notes, comments, mailto: links, masters, layouts and embedded documents too. "
+                               "Right-click "
                                "\"Start Extracting\" to turn it off.");
         message(text);
     });

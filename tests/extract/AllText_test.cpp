@@ -59,7 +59,9 @@ TEST(AllText, PackageGivesEveryPlaceInTheOneOrder) {
                                         "master:Placeholder 2:master@example.com",
                                         "layout:Placeholder 2:layout@example.com",
                                         "master:TextBox 2:notesmaster@example.com",
-                                        "master:TextBox 2:handout@example.com"}));
+                                        "master:TextBox 2:handout@example.com",
+                                        "embedded:ppt/embeddings/Sheet.xlsx:sheet@example.com",
+                                        "embedded:ppt/embeddings/Letter.docx:word@example.com"}));
 }
 
 TEST(AllText, BinaryGivesEveryPlaceInTheOneOrder) {
@@ -233,15 +235,15 @@ TEST(AllText, OpenDocumentPlaces) {
            R"(</text:p></table:covered-table-cell><table:table-cell><text:p>second</text:p></table:table-cell>)"
            R"(</table:table-row></table:table-rows></table:table><chart:title><text:p>title</text:p>)"
            R"(</chart:title></chart:chart></office:chart>)"}}},
-        {"charts in a group and on the notes page; other objects, in the file or not, are not read",
+        {"charts in a group and on the notes page; a formula and an object outside the file are not read",
          test::OdfGroupXml({test::OdfObjectFrameXml(1, "C")}) + test::OdfObjectFrameXml(3, "Text") +
              R"(<draw:frame><draw:object xlink:href="../elsewhere.odc"/></draw:frame>)" +
              "<presentation:notes>" + test::OdfObjectFrameXml(2, "N") + "</presentation:notes>",
          {"chart:C:grouped", "notes:N:noted"},
          {chart("grouped"),
           chart("noted"),
-          {"<office:text><text:p>text@example.com</text:p></office:text>",
-           "application/vnd.oasis.opendocument.text"}}},
+          {"<office:formula><text:p>formula@example.com</text:p></office:formula>",
+           "application/vnd.oasis.opendocument.formula"}}},
         {"alternative text: title, then description, after all the shape shows",
          R"(<draw:custom-shape draw:name="S"><svg:desc>d1</svg:desc><svg:title>t1</svg:title><text:p>s</text:p>)"
          R"(</draw:custom-shape>)" +

@@ -3,6 +3,7 @@
 // bounds on embedded documents; what it cannot read is skipped and named.
 #include "extract/PresentationReader.h"
 #include "extract/common/ReadLimits.h"
+#include "support/OfficeDocuments.h"
 #include "support/PptxBuilder.h"
 #include "support/ReadBytes.h"
 
@@ -57,6 +58,18 @@ TEST(EmbeddedDocuments, ReadOnceInOrderWithinTheirBounds) {
         .addEmbedded("cut.pptx", deckWith("cut@example.com").substr(0, 200))
         .addEmbedded("bomb.pptx", std::string(limits::kMaxEmbeddedSize + 1, 'x'))
         .addEmbedded("fine.pptx", deckWith("fine@example.com"));
+    // A workbook and a text document, each with its address.
+    test::Workbook book;
+    book.sharedStrings = {"<t>shared@example.com</t>"};
+    book.sheets = {{"Names", test::RowXml({test::SharedStringCell("A1", 0),
+                                           test::InlineStringCell("B1", "inline@example.com")})}};
+    test::WordDocument letter;
+    letter.body = test::WordParagraph("body@example.com");
+    letter.footers = {test::WordParagraph("footer@example.com")};
+    PptxBuilder office;
+    office.addSlide()
+        .addEmbedded("Sheet.xlsx", test::ZipBytes(test::WorkbookEntries(book)))
+        .addEmbedded("Letter.docx", test::ZipBytes(test::WordDocumentEntries(letter)));
     PptxBuilder many;
     for (std::size_t i = 0; i <= limits::kMaxEmbeddedDocuments; ++i)
         many.addSlide().addEmbedded("d" + std::to_string(i) + ".pptx",
@@ -71,6 +84,13 @@ TEST(EmbeddedDocuments, ReadOnceInOrderWithinTheirBounds) {
          two.bytes(),
          {"1:shape:TextBox 2:outer@example.com", "0:embedded:ppt/embeddings/a.pptx:a@example.com",
           "0:embedded:ppt/embeddings/b.pptx:b@example.com"},
+         {}},
+        {"a workbook and a text document",
+         office.bytes(),
+         {"0:embedded:ppt/embeddings/Sheet.xlsx:shared@example.com",
+          "0:embedded:ppt/embeddings/Sheet.xlsx:inline@example.com",
+          "0:embedded:ppt/embeddings/Letter.docx:body@example.com",
+          "0:embedded:ppt/embeddings/Letter.docx:footer@example.com"},
          {}},
         {"nesting past two levels",
          deep.bytes(),

@@ -1,5 +1,6 @@
 #include "support/AllTextDecks.h"
 
+#include "support/OfficeDocuments.h"
 #include "support/PptBuilder.h"
 #include "support/PptxBuilder.h"
 
@@ -86,8 +87,18 @@ std::string PackageWithEveryPlace(const std::function<void(PptxBuilder&)>& chang
     // The older comment list, on a second slide, beside an ordinary shape.
     auto& second = b.addSlide();
     second.addTextBox({"second@example.com"});
+    // A workbook and a text document embedded on it.
+    Workbook book;
+    book.sharedStrings = {"<t>sheet@example.com</t>"};
+    book.sheets = {{"Sheet1", RowXml({SharedStringCell("A1", 0)})}};
+    WordDocument letter;
+    letter.body = WordParagraph("word@example.com");
+    second.addEmbedded("Sheet.xlsx", ZipBytes(WorkbookEntries(book)))
+        .addEmbedded("Letter.docx", ZipBytes(WordDocumentEntries(letter)));
     b.setPart("ppt/slides/_rels/slide2.xml.rels",
-              rels({rel("rIdC", "comments", "../comments/comment1.xml")}));
+              rels({rel("rIdC", "comments", "../comments/comment1.xml"),
+                    rel("rId2", "package", "../embeddings/Sheet.xlsx"),
+                    rel("rId3", "package", "../embeddings/Letter.docx")}));
     b.setPart("ppt/comments/comment1.xml", "<p:cmLst" + std::string(kNs) +
                                                "><p:cm authorId=\"0\"><p:pos x=\"1\" "
                                                "y=\"1\"/><p:text>old@example.com</p:text></p:cm></p:cmLst>");

@@ -10,7 +10,9 @@ namespace orv::test {
 
 // Slide 1: a text box, a group (with a nested group), a table, a text box
 // linked to a mailto: address, a diagram and another text box; a notes page;
-// threaded comments with a reply. Slide 2: a text box and an older comment.
+// threaded comments with a reply. Slide 2: a text box, an older comment, an
+// embedded workbook and text document. A master, a layout, a notes master
+// and a handout master each hold an address.
 // `change` may alter the package before it is written.
 class PptxBuilder;
 std::string PackageWithEveryPlace(const std::function<void(PptxBuilder&)>& change = {});

@@ -323,8 +323,8 @@ void Form1Test::helpShowsItsMessage() {
     QCOMPARE(f.interaction.messages[1].text,
              designed +
                  QStringLiteral("\n\nAll text is read: groups, tables, charts, alternative text, diagrams, "
-                                "notes, comments, mailto: links, masters and layouts too. Right-click "
-                                "\"Start Extracting\" to turn it off."));
+                                "notes, comments, mailto: links, masters, layouts and embedded documents "
+                                "too. Right-click \"Start Extracting\" to turn it off."));
 }
 
 void Form1Test::hoverRuleLeavesTheHourglassAlone() {
