@@ -1,9 +1,11 @@
 // Writes the fuzzers' seeds for the "all text" mode: a package, a binary
 // presentation and an OpenDocument presentation (package and flat file) with
-// text in every place the mode reads.
+// text in every place the mode reads, and a package embedding decks three
+// levels deep.
 //
 //   all_text_seeds FUZZ_CORPUS_DIR      (fuzz/corpus)
 #include "support/AllTextDecks.h"
+#include "support/HostileFiles.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -28,6 +30,7 @@ int main(int argc, char** argv) {
     const std::filesystem::path corpus = argv[1];
     const bool ok =
         write(corpus / "ooxml_fuzz" / "every_place.pptx", orv::test::PackageWithEveryPlace()) &&
+        write(corpus / "ooxml_fuzz" / "embedded_decks.pptx", orv::test::PackageEmbeddingCopies(2, 3)) &&
         write(corpus / "ppt_fuzz" / "every_place.ppt", orv::test::BinaryWithEveryPlace()) &&
         write(corpus / "odp_fuzz" / "every_place.odp", orv::test::OpenDocumentWithEveryPlace().bytes()) &&
         write(corpus / "odp_fuzz" / "every_place.fodp", orv::test::OpenDocumentWithEveryPlace().flatBytes());

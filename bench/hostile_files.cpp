@@ -144,6 +144,9 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(out);
     const std::vector<Kind> kinds = {
         {"zip-entries-50000.pptx", [] { return PackageWithZipEntries(50'000); }},
+        {"embeds-16-copies-3-deep.pptx", [] { return PackageEmbeddingCopies(16, 3); }},
+        {"embeds-40-decks-of-30MiB.pptx", [] { return PackageEmbeddingLargeDecks(40, 30u << 20); }},
+        {"embeds-40-decks-of-15MiB.pptx", [] { return PackageEmbeddingLargeDecks(40, 15u << 20); }},
         {"shared-records-300x4MiB.pptx", [] { return PackageWithSharedRecords(300, 400'000); }},
         {"shared-records-10000.pptx", [] { return PackageWithSharedRecords(10'000); }},
         {"slide-list-50001.pptx", [] { return PackageWithSlides(50'001); }},

@@ -99,6 +99,9 @@ struct PresentationContent {
 class EmbeddedReader;
 
 struct ReadOptions {
+    ReadOptions(bool readAllText = false, int depth = 0, std::shared_ptr<EmbeddedReader> reader = {})
+        : allText(readAllText), embeddingDepth(depth), embedded(std::move(reader)) {}
+
     bool allText = false;
     // How deep the document being read is embedded (0: the file itself), and
     // what reads the documents it embeds in the "all text" mode (set by the

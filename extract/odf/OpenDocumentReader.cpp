@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace orv::odf {
@@ -33,6 +34,8 @@ constexpr std::string_view kFlatMimeTypes[] = {"application/vnd.oasis.opendocume
 constexpr std::string_view kContentPart = "content.xml";
 constexpr std::string_view kStylesPart = "styles.xml";
 constexpr std::string_view kChartType = "application/vnd.oasis.opendocument.chart";
+// The sub-documents the "all text" mode reads as documents, and their templates.
+constexpr std::string_view kDocumentKinds[] = {"spreadsheet", "text", "presentation", "graphics"};
 // What no walk of the content reads: styles, fonts, scripts, settings,
 // metadata, and the geometry of custom shapes; the master pages but in the
 // "all text" mode.
@@ -115,6 +118,33 @@ Manifest readManifest(const XmlPart& part, bool objects) {
     return manifest;
 }
 
+// True when a manifest's type is that of a document the "all text" mode
+// reads when a deck embeds it.
+bool isDocumentType(std::string_view type) {
+    if (!type.starts_with(kMediaTypePrefix))
+        return false;
+    std::string_view kind = type.substr(kMediaTypePrefix.size());
+    if (kind.ends_with("-template"))
+        kind.remove_suffix(std::string_view("-template").size());
+    return std::find(std::begin(kDocumentKinds), std::end(kDocumentKinds), kind) != std::end(kDocumentKinds);
+}
+
+// The folder or file of the package an object's xlink:href names ("./Object
+// 1" gives "Object 1"): as written, then percent-decoded.
+std::vector<std::string> objectPaths(std::string_view href) {
+    std::string_view path = href;
+    if (path.starts_with("./"))
+        path.remove_prefix(2);
+    while (path.ends_with('/'))
+        path.remove_suffix(1);
+    if (path.empty())
+        return {};
+    std::vector<std::string> paths{std::string(path)};
+    if (auto decoded = PercentDecoded(path); decoded && *decoded != paths.front())
+        paths.push_back(std::move(*decoded));
+    return paths;
+}
+
 std::string entryText(ZipPackage& zip, std::uint64_t index, std::string_view name) {
     const PartBytes bytes = zip.read(index, name);
     return std::string(bytes.data.get(), bytes.size);
@@ -182,11 +212,15 @@ public:
     // read and parsed once, on the first call, and kept for the walk; one
     // that cannot be read is the one master page, which gives it as a
     // skipped part.
+    //
+    // After them, the documents the slides and master pages embed (objects
+    // of no chart), each once, in the order first referred to: the list grows
+    // as the pages are read.
     std::size_t masterPageCount() const override {
         if (!m_options.allText)
             return 0;
         findMasters();
-        return m_masters.failure ? 1 : m_masters.pages.size();
+        return masterCount() + m_embedded.size();
     }
 
     SlideContent readMasterPage(std::size_t index) override {
@@ -196,6 +230,10 @@ public:
         m_budget.nextSlide();
         SlideContent page;
         page.allTextRead = true;
+        if (index >= masterCount()) {
+            readEmbedded(m_embedded.at(index - masterCount()), page);
+            return page;
+        }
         if (m_masters.failure) {
             page.skipped.push_back(*m_masters.failure);
             return page;
@@ -215,6 +253,130 @@ public:
     }
 
 private:
+    // A document a page embeds: a sub-document of the package (its folder),
+    // a package stored whole as a file of it, or a flat file's inline one.
+    struct EmbeddedPage {
+        enum class Kind { SubDocument, Package, Inline } kind;
+        std::string name;                      // what its texts are named after: "Object 2"
+        std::string part;                      // what a failure is named after: "Object 2/content.xml"
+        XmlTree::Id document = XmlTree::kNone; // an inline one's office:document
+    };
+
+    std::size_t masterCount() const { return m_masters.failure ? 1 : m_masters.pages.size(); }
+
+    bool readsEmbedded() const { return m_options.allText && m_options.embedded; }
+
+    void noteEmbedded(EmbeddedPage page) {
+        if (m_embeddedSeen.insert(page.part).second)
+            m_embedded.push_back(std::move(page));
+    }
+
+    void noteObject(std::string_view href) override {
+        if (!m_zip || !readsEmbedded())
+            return;
+        for (const std::string& path : objectPaths(href)) {
+            const std::string content = path + "/content.xml";
+            const auto type = m_objectTypes.find(path + "/");
+            if (type != m_objectTypes.end()) {
+                if (isDocumentType(type->second))
+                    noteEmbedded({EmbeddedPage::Kind::SubDocument, path, content});
+                return;
+            }
+            if (m_zip->findExact(content)) {
+                noteEmbedded({EmbeddedPage::Kind::SubDocument, path, content}); // its body tells
+                return;
+            }
+            if (m_zip->findExact(path)) {
+                noteEmbedded({EmbeddedPage::Kind::Package, path, path});
+                return;
+            }
+        }
+    }
+
+    void noteInlineObject(XmlTree::Id document, std::string name) override {
+        if (m_zip || !readsEmbedded())
+            return;
+        const std::string part = "inline object " + std::to_string(document);
+        if (m_embeddedSeen.insert(part).second)
+            m_embedded.push_back({EmbeddedPage::Kind::Inline, std::move(name), part, document});
+    }
+
+    // One embedded document, its texts placed in `page`; one that cannot be
+    // read is skipped and named after its part. A package is read whole
+    // (ReadOptions::embedded) when it is a zip; other payloads (OLE objects)
+    // are left unread. A document nested deeper than documents are read, or
+    // one past their count, is skipped.
+    void readEmbedded(const EmbeddedPage& embedded, SlideContent& page) {
+        const std::string& skippedAs =
+            embedded.kind == EmbeddedPage::Kind::Inline ? embedded.name : embedded.part;
+        ReadAllTextPiece(page, FileText(skippedAs), [&] {
+            if (embedded.kind == EmbeddedPage::Kind::Package) {
+                readEmbeddedPackage(embedded, page);
+                return;
+            }
+            if (m_options.embeddingDepth >= limits::kMaxEmbeddingDepth)
+                ThrowOverLimit("it nests embedded documents more than " +
+                                   std::to_string(limits::kMaxEmbeddingDepth) + " deep",
+                               embedded.part);
+            if (++m_embeddedRead > limits::kMaxEmbeddedDocuments)
+                ThrowOverLimit("it embeds more than " + std::to_string(limits::kMaxEmbeddedDocuments) +
+                                   " documents",
+                               embedded.part);
+            if (embedded.kind == EmbeddedPage::Kind::Inline) {
+                readEmbeddedBody(m_xml, embedded.document, embedded.name, page);
+                return;
+            }
+            const XmlPart content = readSubPart(embedded.part, kRules);
+            readEmbeddedBody(content.tree, content.root(), embedded.name, page);
+            // The headers and footers of its master pages.
+            const std::string stylesPart = embedded.name + "/" + std::string(kStylesPart);
+            if (!m_zip->findExact(stylesPart))
+                return;
+            ReadAllTextPiece(page, FileText(stylesPart), [&] {
+                const XmlPart styles = readSubPart(stylesPart, kMasterRules);
+                const auto root = styles.root();
+                RequireDeclarationsInLimit(styles.tree, root);
+                const auto masterStyles =
+                    styles.tree.ns(root) == Ns::OdfOffice
+                        ? ChildElement(styles.tree, root, Ns::OdfOffice, "master-styles")
+                        : XmlTree::kNone;
+                if (masterStyles != XmlTree::kNone)
+                    ReadEmbeddedParagraphs(styles.tree, masterStyles, embedded.name, page, m_budget);
+            });
+        });
+    }
+
+    // The paragraphs of an embedded document's body, if it is a document.
+    void readEmbeddedBody(const XmlTree& xml, XmlTree::Id document, const std::string& name,
+                          SlideContent& page) {
+        if (const auto body = EmbeddedDocumentBody(xml, document); body != XmlTree::kNone)
+            ReadEmbeddedParagraphs(xml, body, name, page, m_budget);
+    }
+
+    void readEmbeddedPackage(const EmbeddedPage& embedded, SlideContent& page) {
+        const auto index = m_zip->findExact(embedded.part);
+        if (!index)
+            ThrowDamaged("the part " + FileText(embedded.part) + " is missing", embedded.part);
+        const PartBytes bytes = m_zip->read(*index, embedded.part);
+        static constexpr char kZip[] = {'P', 'K', 3, 4};
+        if (bytes.size < sizeof kZip || std::memcmp(bytes.data.get(), kZip, sizeof kZip) != 0)
+            return; // an OLE object or a picture
+        m_options.embedded->read(
+            embedded.part, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data.get()), bytes.size),
+            m_options.embeddingDepth, page, m_budget);
+    }
+
+    XmlPart readSubPart(const std::string& name, const XmlRules& rules) {
+        XmlPart part;
+        part.name = name;
+        const auto index = m_zip->findExact(name);
+        if (!index)
+            ThrowDamaged("the part " + FileText(name) + " is missing", name);
+        part.bytes = m_zip->read(*index, name);
+        ParseXmlDocument(part, rules, "the part " + FileText(name), kDoctypeRule);
+        return part;
+    }
+
     struct MasterPage {
         XmlTree::Id element;
         std::string where; // "styles.xml, master page Default"
@@ -284,21 +446,15 @@ private:
             m_masters.pages.push_back({handout, prefix + "handout master"});
     }
 
-    EmbeddedObjects* objects() { return m_zip && m_options.allText ? this : nullptr; }
+    // A flat file's objects are inline: it has no parts, but documents to note.
+    EmbeddedObjects* objects() { return (m_zip || readsEmbedded()) && m_options.allText ? this : nullptr; }
 
     std::optional<std::string> chartPart(std::string_view href) const override {
-        std::string_view path = href;
-        if (path.starts_with("./"))
-            path.remove_prefix(2);
-        while (path.ends_with('/'))
-            path.remove_suffix(1);
-        if (path.empty())
+        if (!m_zip)
             return std::nullopt;
-        for (const auto& folder : {std::optional<std::string>(path), PercentDecoded(path)}) {
-            if (!folder)
-                continue;
-            const std::string part = *folder + "/content.xml";
-            const auto type = m_objectTypes.find(*folder + "/");
+        for (const std::string& folder : objectPaths(href)) {
+            const std::string part = folder + "/content.xml";
+            const auto type = m_objectTypes.find(folder + "/");
             if (type != m_objectTypes.end())
                 return type->second == kChartType ? std::optional(part) : std::nullopt;
             if (m_zip->findExact(part))
@@ -379,6 +535,9 @@ private:
     ShapeBudget m_budget;
     std::unordered_map<std::string, std::string> m_objectTypes; // the manifest's, "Object 1/" to its type
     mutable MasterPages m_masters;                              // found on the first look
+    std::vector<EmbeddedPage> m_embedded;                       // as the pages refer to them
+    std::unordered_set<std::string> m_embeddedSeen;             // their parts
+    std::size_t m_embeddedRead = 0;                             // sub-documents read
 };
 
 bool isOpenDocumentPackage(const ZipPackage& zip) {

@@ -333,7 +333,7 @@ FrameContent frameContent(const XmlTree& xml, XmlTree::Id frame) {
             return {true, child, XmlTree::kNone, XmlTree::kNone};
         if (ns == Ns::OdfTable && local == "table")
             return {false, XmlTree::kNone, child, XmlTree::kNone};
-        if (ns == Ns::OdfDraw && local == "object")
+        if (ns == Ns::OdfDraw && (local == "object" || local == "object-ole"))
             return {false, XmlTree::kNone, XmlTree::kNone, child};
         if (ns == Ns::OdfDraw && local != "table")
             return {};
@@ -504,29 +504,37 @@ void readChart(const XmlTree& xml, XmlTree::Id chart, const std::string& name, P
 // The chart a frame's draw:object shows, if its sub-document is one: inline
 // (a flat file), or a part of the package, read now and dropped after. A
 // chart part that cannot be read is skipped and named after the part, also
-// inside a group; objects of other kinds are not read.
+// inside a group. An object of another kind (draw:object-ole among them) is
+// noted, to be read after the master pages if it is a document.
 void readObject(XmlTree::Id object, const std::string& name, PageWalk& walk) {
     const XmlTree& xml = walk.xml;
+    EmbeddedObjects* const objects = walk.how.objects;
     const auto document = ChildElement(xml, object, Ns::OdfOffice, "document");
     if (document != XmlTree::kNone) {
         walk.piece("charts", [&] {
             const auto chart = chartOf(xml, document);
             if (chart != XmlTree::kNone)
                 readChart(xml, chart, name, walk);
+            else if (objects != nullptr && EmbeddedDocumentBody(xml, document) != XmlTree::kNone)
+                objects->noteInlineObject(document, name.empty() ? walk.how.where + ", object" : name);
         });
         return;
     }
     const auto href = xml.attribute(object, Ns::OdfXLink, "href");
-    if (walk.how.objects == nullptr || !href.found)
+    if (objects == nullptr || !href.found)
         return;
-    const auto part = walk.how.objects->chartPart(href.text);
-    if (!part)
+    const auto part = objects->chartPart(href.text);
+    if (!part) {
+        objects->noteObject(href.text);
         return;
+    }
     ReadAllTextPiece(walk.slide, FileText(*part), [&] {
-        const XmlPart content = walk.how.objects->readPart(*part);
+        const XmlPart content = objects->readPart(*part);
         const auto chart = chartOf(content.tree, content.root());
         if (chart != XmlTree::kNone)
             readChart(content.tree, chart, name, walk);
+        else
+            objects->noteObject(href.text);
     });
 }
 
@@ -687,7 +695,40 @@ void readAllTextAfterShapes(XmlTree::Id page, PageWalk& walk) {
     });
 }
 
+// The paragraphs under `parent` (ReadEmbeddedParagraphs): each one's own
+// text, then the paragraphs inside it (in its frames, notes and annotations).
+void placeParagraphs(const XmlTree& xml, XmlTree::Id parent, int depth, const std::string& name,
+                     SlideContent& page, ShapeBudget& budget) {
+    forEachElement(xml, parent, depth, [&](XmlTree::Id child, Ns ns, std::string_view local) {
+        if (ns == Ns::OdfText && isParagraph(local)) {
+            std::string text;
+            ParagraphWriter writer(text, budget);
+            appendInline(xml, child, depth + 1, writer);
+            PlaceText(page, budget, TextPlace::Embedded, TextPlace::Embedded, name, std::move(text));
+        }
+        placeParagraphs(xml, child, depth + 1, name, page, budget);
+    });
+}
+
 } // namespace
+
+XmlTree::Id EmbeddedDocumentBody(const XmlTree& xml, XmlTree::Id document) {
+    RequireDeclarationsInLimit(xml, document);
+    if (xml.ns(document) != Ns::OdfOffice)
+        return XmlTree::kNone;
+    const auto body = ChildElement(xml, document, Ns::OdfOffice, "body");
+    if (body == XmlTree::kNone)
+        return body;
+    for (const std::string_view kind : {"text", "spreadsheet", "presentation", "drawing"})
+        if (const auto held = ChildElement(xml, body, Ns::OdfOffice, kind); held != XmlTree::kNone)
+            return held;
+    return XmlTree::kNone;
+}
+
+void ReadEmbeddedParagraphs(const XmlTree& xml, XmlTree::Id element, const std::string& name,
+                            SlideContent& page, ShapeBudget& budget) {
+    placeParagraphs(xml, element, 0, name, page, budget);
+}
 
 SlideContent ReadPage(const XmlTree& xml, XmlTree::Id page, ShapeBudget& budget, const PageReading& how) {
     SlideContent slide;

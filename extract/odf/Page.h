@@ -11,8 +11,9 @@
 namespace orv::odf {
 
 // The sub-documents of a package that frames show (draw:object), for the
-// "all text" mode, which reads the charts among them. A flat file holds its
-// objects inline and needs none.
+// "all text" mode, which reads the charts among them where their frames
+// stand, and the documents of other kinds after the master pages. A flat
+// file holds its objects inline.
 class EmbeddedObjects {
 public:
     virtual ~EmbeddedObjects() = default;
@@ -23,6 +24,12 @@ public:
     // The part, read and parsed. Throws orv::Failure when it is missing,
     // damaged or over a limit.
     virtual XmlPart readPart(const std::string& name) = 0;
+    // An object that shows no chart (draw:object, draw:object-ole), noted to
+    // be read after the master pages when it is a document: `href` names a
+    // sub-document or a file of the package; `document` is the
+    // office:document a flat file holds inline, named `name`.
+    virtual void noteObject(std::string_view href) = 0;
+    virtual void noteInlineObject(XmlTree::Id document, std::string name) = 0;
 };
 
 // How a page is read.
@@ -72,5 +79,19 @@ struct PageReading {
 // overruns a limit is skipped and named after `where` ("content.xml, page 3,
 // links"), a chart part that cannot be read after the part.
 SlideContent ReadPage(const XmlTree& xml, XmlTree::Id page, ShapeBudget& budget, const PageReading& how = {});
+
+// What an embedded document's office:body holds (office:text, spreadsheet,
+// presentation or drawing), `document` being the root of its content part or
+// the office:document a flat file holds inline; kNone when it is no document
+// of these kinds (a chart, a formula).
+XmlTree::Id EmbeddedDocumentBody(const XmlTree& xml, XmlTree::Id document);
+
+// Every paragraph (text:p, text:h) under `element` at any depth (in table
+// cells, lists, sections, frames, notes and annotations), each its own text
+// in document order, placed in `page` as Embedded and named `name`: the text
+// of a document embedded in the deck. Throws orv::Failure when it nests too
+// deep or overruns the budget.
+void ReadEmbeddedParagraphs(const XmlTree& xml, XmlTree::Id element, const std::string& name,
+                            SlideContent& page, ShapeBudget& budget);
 
 } // namespace orv::odf

@@ -228,6 +228,30 @@ std::string PackageWithSlideText(std::size_t bytes) {
     return RawZipBytes(rawEntriesOf(b, true));
 }
 
+std::string PackageEmbeddingCopies(std::size_t copies, int depth) {
+    PptxBuilder innermost;
+    innermost.addSlide().addTextBox({"deepest@example.com"});
+    std::string deck = innermost.bytes();
+    for (int level = 0; level < depth; ++level) {
+        PptxBuilder b;
+        auto& slide = b.addSlide();
+        slide.addTextBox({"level" + std::to_string(depth - level) + "@example.com"});
+        for (std::size_t i = 0; i < copies; ++i)
+            slide.addEmbedded("copy" + std::to_string(i) + ".pptx", deck);
+        deck = b.bytes();
+    }
+    return deck;
+}
+
+std::string PackageEmbeddingLargeDecks(std::size_t count, std::size_t bytesEach) {
+    const std::string deck = PackageWithTextSlides(4, bytesEach / 4);
+    PptxBuilder b;
+    auto& slide = b.addSlide();
+    for (std::size_t i = 0; i < count; ++i)
+        slide.addEmbedded("large" + std::to_string(i) + ".pptx", deck);
+    return b.bytes();
+}
+
 std::string PackageWithTextSlides(std::size_t slides, std::size_t bytesPerSlide) {
     // A short block of letters repeated, broken by a random letter every
     // kilobyte: deflate shrinks it a hundred times or so, far less than a

@@ -40,7 +40,13 @@ std::string PackageWithCaseMismatchedNames(std::size_t slides); // directory nam
 std::string PackageWithForgedTarget();                          // control characters in a slide target
 std::string PackageWithHugeTarget(std::size_t bytes);           // a slide target of this length
 std::string PackageWithHugePartSize();                          // zip64 size 2^64 - 1 on a slide
-std::string BinaryWithRecordLength(std::uint32_t length);       // newest edit record's length field
+// Embedded documents (read with all text only): `copies` copies of a deck on
+// one slide, each embedding `copies` copies of one ... `depth` levels down.
+std::string PackageEmbeddingCopies(std::size_t copies, int depth);
+// `count` embedded decks, each with slides of text, deflated well, that
+// inflate to `bytesEach` in all.
+std::string PackageEmbeddingLargeDecks(std::size_t count, std::size_t bytesEach);
+std::string BinaryWithRecordLength(std::uint32_t length); // newest edit record's length field
 std::string BinaryWithDamagedCurrentUser();
 std::string BinaryWithShapes(std::size_t perSlide, std::size_t slides);
 
