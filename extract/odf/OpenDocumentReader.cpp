@@ -366,12 +366,13 @@ private:
             m_options.embeddingDepth, page, m_budget);
     }
 
-    XmlPart readSubPart(const std::string& name, const XmlRules& rules) {
+    // A part of the package parsed on its own; `what` names it when missing.
+    XmlPart readSubPart(const std::string& name, const XmlRules& rules, std::string_view what = "the part ") {
         XmlPart part;
         part.name = name;
         const auto index = m_zip->findExact(name);
         if (!index)
-            ThrowDamaged("the part " + FileText(name) + " is missing", name);
+            ThrowDamaged(std::string(what) + FileText(name) + " is missing", name);
         part.bytes = m_zip->read(*index, name);
         ParseXmlDocument(part, rules, "the part " + FileText(name), kDoctypeRule);
         return part;
@@ -464,14 +465,7 @@ private:
     }
 
     XmlPart readPart(const std::string& name) override {
-        XmlPart part;
-        part.name = name;
-        const auto index = m_zip->findExact(name);
-        if (!index)
-            ThrowDamaged("its chart part " + FileText(name) + " is missing", name);
-        part.bytes = m_zip->read(*index, name);
-        ParseXmlDocument(part, kRules, "the part " + FileText(name), kDoctypeRule);
-        return part;
+        return readSubPart(name, kRules, "its chart part ");
     }
 
     // Parses the content and lists the slides. `rootName` is the root element

@@ -155,4 +155,41 @@ std::optional<XmlPart> ReadXmlPart(ZipPackage& zip, const std::string& name, con
     return part;
 }
 
+std::string LowerAscii(std::string_view text) {
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    return out;
+}
+
+std::optional<std::string> FindMainPart(ZipPackage& zip) {
+    const auto rootRels = ReadXmlPart(zip, "_rels/.rels");
+    if (!rootRels)
+        return std::nullopt;
+    for (const auto& r : ParseRelationships(*rootRels))
+        if (!r.external && IsRelationshipType(r.type, "officeDocument"))
+            return ResolvePartName("", r.target);
+    return std::nullopt;
+}
+
+int BidByMainDocument(ZipPackage* zip, std::span<const std::string_view> marks,
+                      bool (*isMain)(ZipPackage& zip, const std::string& mainPart)) {
+    if (zip == nullptr)
+        return 0;
+    const auto main = FindMainPart(*zip);
+    if (!main)
+        return 0;
+    if (const auto types = ReadXmlPart(*zip, "[Content_Types].xml")) {
+        const std::string type = LowerAscii(ContentTypeOf(*types, *main).value_or(""));
+        for (const std::string_view mark : marks)
+            if (type.find(mark) != std::string::npos)
+                return 2;
+        for (const std::string_view office :
+             {"presentationml", "ms-powerpoint", "wordprocessingml", "ms-word", "spreadsheetml", "ms-excel"})
+            if (type.find(office) != std::string::npos)
+                return 0;
+    }
+    return isMain(*zip, *main) ? 2 : 0;
+}
+
 } // namespace orv::ooxml

@@ -4,6 +4,7 @@
 #include "extract/common/ZipPackage.h"
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,6 +44,21 @@ std::optional<std::string> ContentTypeOf(const XmlPart& types, std::string_view 
 
 // The zip entry of a part: the name as given, then with %-escapes decoded.
 std::optional<std::uint64_t> FindPart(const ZipPackage& zip, const std::string& name);
+
+// ASCII letters in lower case, the rest as it is: how part names and content
+// types compare.
+std::string LowerAscii(std::string_view text);
+
+// The package's main document, found through its root relationships (never
+// by its name); nothing when they name none or are missing.
+std::optional<std::string> FindMainPart(ZipPackage& zip);
+
+// How a package of one office kind bids for its record: 2 when the content
+// type of its main document holds one of `marks` (in lower case), 0 when it
+// names another office kind or the zip has no main document, else 2 when
+// `isMain` accepts the main part by its content, 0 otherwise.
+int BidByMainDocument(ZipPackage* zip, std::span<const std::string_view> marks,
+                      bool (*isMain)(ZipPackage& zip, const std::string& mainPart));
 
 // Reads and parses a part by name, or returns nothing when the package has no
 // such part. Tries the name as given, then with %-escapes decoded.

@@ -18,13 +18,6 @@ namespace orv::ooxml {
 
 namespace {
 
-std::string lowerAscii(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-    return out;
-}
-
 // The file types of the format, and the content type each gives its main
 // part (in lower case, as they are compared).
 constexpr std::string_view kExtensions[] = {"pptx", "pptm", "ppsx", "ppsm", "potx", "potm"};
@@ -85,7 +78,7 @@ XmlRules shapeTreeRules(bool allText) {
 enum class MainKind { Presentation, WordProcessing, Spreadsheet, Unknown };
 
 MainKind kindOfContentType(std::string_view contentType) {
-    const std::string type = lowerAscii(contentType);
+    const std::string type = LowerAscii(contentType);
     if (std::find(std::begin(kMainContentTypes), std::end(kMainContentTypes), type) !=
         std::end(kMainContentTypes))
         return MainKind::Presentation;
@@ -425,7 +418,7 @@ private:
             return;
         for (; m_embeddedNoted < m_embedded.size(); ++m_embeddedNoted) {
             const std::string& name = m_embedded[m_embeddedNoted];
-            if (m_embeddedSeen.insert(lowerAscii(name)).second)
+            if (m_embeddedSeen.insert(LowerAscii(name)).second)
                 m_masterPages.push_back({name, {}, {}, TextPlace::Embedded, std::nullopt});
         }
     }
@@ -460,7 +453,7 @@ private:
         std::vector<SkippedPart> faults;
         std::unordered_set<std::string> seen;
         const auto add = [&](std::string part, std::string_view root, std::string listedAs, TextPlace place) {
-            if (!seen.insert(lowerAscii(part)).second)
+            if (!seen.insert(LowerAscii(part)).second)
                 return false;
             if (m_masterPages.size() == limits::kMaxSlides)
                 ThrowOverLimit("it lists more than " + std::to_string(limits::kMaxSlides) +
@@ -568,7 +561,7 @@ private:
                              relsName);
             // A part listed twice would be read twice; a hostile list could
             // repeat one large slide without end.
-            if (!seen.insert(lowerAscii(*name)).second)
+            if (!seen.insert(LowerAscii(*name)).second)
                 ThrowDamaged("the slide list names the part " + FileText(*name) + " more than once",
                              mainName);
             // Found now, so that a package missing a slide is refused before

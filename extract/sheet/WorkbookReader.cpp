@@ -34,13 +34,6 @@ constexpr std::string_view kMimeTypes[] = {
     "application/vnd.ms-excel.sheet.macroEnabled.12",
 };
 
-std::string lowerAscii(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-    return out;
-}
-
 // SpreadsheetML, transitional and strict, beside the package vocabularies.
 Ns classifyWorkbookPart(std::string_view uri) {
     if (uri == "http://schemas.openxmlformats.org/spreadsheetml/2006/main" ||
@@ -106,18 +99,6 @@ std::string stringItemText(const XmlTree& xml, XmlTree::Id item) {
     return text;
 }
 
-// The package's main document, found through its root relationships, or
-// nothing when it names none.
-std::optional<std::string> mainPartName(ZipPackage& zip) {
-    const auto rootRels = ReadXmlPart(zip, "_rels/.rels");
-    if (!rootRels)
-        return std::nullopt;
-    for (const auto& r : ParseRelationships(*rootRels))
-        if (!r.external && IsRelationshipType(r.type, "officeDocument"))
-            return ResolvePartName("", r.target);
-    return std::nullopt;
-}
-
 bool isWorkbookRoot(const XmlTree& xml) {
     RequireDeclarationsInLimit(xml, xml.root());
     return xml.ns(xml.root()) == Ns::Spreadsheet && xml.local(xml.root()) == "workbook";
@@ -126,24 +107,12 @@ bool isWorkbookRoot(const XmlTree& xml) {
 // A zip whose main document is declared a workbook; or, declared as no other
 // office format, whose main document's root is one.
 int bid(FormatProbe& probe) {
-    ZipPackage* zip = probe.zip();
-    if (zip == nullptr)
-        return 0;
-    const auto main = mainPartName(*zip);
-    if (!main)
-        return 0;
-    if (const auto types = ReadXmlPart(*zip, "[Content_Types].xml")) {
-        const std::string type = lowerAscii(ContentTypeOf(*types, *main).value_or(""));
-        if (type.find("spreadsheetml.sheet.main") != std::string::npos ||
-            type.find("ms-excel.sheet.macroenabled.main") != std::string::npos)
-            return 2;
-        for (const std::string_view other :
-             {"presentationml", "ms-powerpoint", "wordprocessingml", "ms-word"})
-            if (type.find(other) != std::string::npos)
-                return 0;
-    }
-    const auto workbook = ReadXmlPart(*zip, *main, workbookRules());
-    return workbook && isWorkbookRoot(workbook->tree) ? 2 : 0;
+    static constexpr std::string_view marks[] = {"spreadsheetml.sheet.main",
+                                                 "ms-excel.sheet.macroenabled.main"};
+    return ooxml::BidByMainDocument(probe.zip(), marks, [](ZipPackage& zip, const std::string& main) {
+        const auto workbook = ReadXmlPart(zip, main, workbookRules());
+        return workbook && isWorkbookRoot(workbook->tree);
+    });
 }
 
 struct Sheet {
@@ -158,7 +127,7 @@ class WorkbookDocument final : public PresentationDocument {
 public:
     WorkbookDocument(std::unique_ptr<ByteSource> source, std::unique_ptr<ZipPackage> zip)
         : m_source(std::move(source)), m_zip(std::move(zip)) {
-        const auto main = mainPartName(*m_zip);
+        const auto main = ooxml::FindMainPart(*m_zip);
         if (!main)
             ThrowNotPresentation("the package names no main document");
         const auto workbook = ReadXmlPart(*m_zip, *main, workbookRules());
@@ -245,7 +214,7 @@ private:
                              workbook.name);
             // A sheet listed twice would be read twice; a hostile list could
             // repeat one large sheet without end.
-            if (!seen.insert(lowerAscii(*name)).second)
+            if (!seen.insert(ooxml::LowerAscii(*name)).second)
                 ThrowDamaged("the sheet list names the part " + FileText(*name) + " more than once",
                              workbook.name);
             if (!FindPart(*m_zip, *name))

@@ -33,13 +33,6 @@ constexpr std::string_view kMimeTypes[] = {
     "application/vnd.ms-word.document.macroEnabled.12",
 };
 
-std::string lowerAscii(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-    return out;
-}
-
 // WordprocessingML, transitional and strict, beside the package
 // vocabularies; the drawing vocabularies of later versions count as
 // understood, so that the alternate content that shows a text box as a
@@ -77,18 +70,6 @@ XmlRules documentRules() {
     return rules;
 }
 
-// The package's main document, found through its root relationships, or
-// nothing when it names none.
-std::optional<std::string> mainPartName(ZipPackage& zip) {
-    const auto rootRels = ReadXmlPart(zip, "_rels/.rels");
-    if (!rootRels)
-        return std::nullopt;
-    for (const auto& r : ParseRelationships(*rootRels))
-        if (!r.external && IsRelationshipType(r.type, "officeDocument"))
-            return ResolvePartName("", r.target);
-    return std::nullopt;
-}
-
 bool hasRoot(const XmlTree& xml, std::string_view local) {
     RequireDeclarationsInLimit(xml, xml.root());
     return xml.ns(xml.root()) == Ns::WordProcessing && xml.local(xml.root()) == local;
@@ -97,23 +78,12 @@ bool hasRoot(const XmlTree& xml, std::string_view local) {
 // A zip whose main document is declared a text document; or, declared as no
 // other office format, whose main document's root is one.
 int bid(FormatProbe& probe) {
-    ZipPackage* zip = probe.zip();
-    if (zip == nullptr)
-        return 0;
-    const auto main = mainPartName(*zip);
-    if (!main)
-        return 0;
-    if (const auto types = ReadXmlPart(*zip, "[Content_Types].xml")) {
-        const std::string type = lowerAscii(ContentTypeOf(*types, *main).value_or(""));
-        if (type.find("wordprocessingml.document.main") != std::string::npos ||
-            type.find("ms-word.document.macroenabled.main") != std::string::npos)
-            return 2;
-        for (const std::string_view other : {"presentationml", "ms-powerpoint", "spreadsheetml", "ms-excel"})
-            if (type.find(other) != std::string::npos)
-                return 0;
-    }
-    const auto document = ReadXmlPart(*zip, *main, documentRules());
-    return document && hasRoot(document->tree, "document") ? 2 : 0;
+    static constexpr std::string_view marks[] = {"wordprocessingml.document.main",
+                                                 "ms-word.document.macroenabled.main"};
+    return ooxml::BidByMainDocument(probe.zip(), marks, [](ZipPackage& zip, const std::string& main) {
+        const auto document = ReadXmlPart(zip, main, documentRules());
+        return document && hasRoot(document->tree, "document");
+    });
 }
 
 // One walk over a part: a text per paragraph, placed in the order the
@@ -242,7 +212,7 @@ class WordDocument final : public PresentationDocument {
 public:
     WordDocument(std::unique_ptr<ByteSource> source, std::unique_ptr<ZipPackage> zip)
         : m_source(std::move(source)), m_zip(std::move(zip)) {
-        const auto mainName = mainPartName(*m_zip);
+        const auto mainName = ooxml::FindMainPart(*m_zip);
         if (!mainName)
             ThrowNotPresentation("the package names no main document");
         m_main = ReadXmlPart(*m_zip, *mainName, documentRules());
@@ -287,13 +257,13 @@ private:
         std::vector<Relationship> relationships;
         if (const auto rels = ReadXmlPart(*m_zip, RelationshipsPartName(mainName)))
             relationships = ParseRelationships(*rels);
-        std::unordered_set<std::string> seen{lowerAscii(mainName)};
+        std::unordered_set<std::string> seen{ooxml::LowerAscii(mainName)};
         for (const PartKind& kind : kTextParts)
             for (const auto& r : relationships) {
                 if (r.external || !IsRelationshipType(r.type, kind.relationship))
                     continue;
                 auto name = ResolvePartName(mainName, r.target);
-                if (name && seen.insert(lowerAscii(*name)).second)
+                if (name && seen.insert(ooxml::LowerAscii(*name)).second)
                     m_parts.push_back({std::move(*name), kind.root, kind.what});
             }
     }
