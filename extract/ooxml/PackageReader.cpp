@@ -38,12 +38,13 @@ constexpr std::string_view kMainContentTypes[] = {
     "application/vnd.ms-powerpoint.template.macroenabled.main+xml",
 };
 
-// What no walk of a slide or notes page reads: first shape, picture and
-// group properties, text body properties, styles, and the slide's colour
-// map, transition and timing, none of which can hold a link's reference;
-// then what only the default walk passes over, reading the shapes' text and
-// names alone: run, paragraph and list properties (where links' references
-// may stand), extensions, and what graphic frames show.
+// What no walk of a page reads: first shape, picture and group properties,
+// text body properties, styles, the slide's colour map, transition and
+// timing, paragraph and list properties, the properties of a paragraph's end
+// and extensions, none of which holds text, alternative text or a link of
+// any run; then what only the default walk passes over, reading the shapes'
+// text and names alone: run properties (where links' references stand) and
+// what graphic frames show.
 constexpr SkippedElement kShapeTreeSkip[] = {
     {Ns::Presentation, "spPr"},
     {Ns::Presentation, "grpSpPr"},
@@ -59,15 +60,15 @@ constexpr SkippedElement kShapeTreeSkip[] = {
     {Ns::Presentation, "transition"},
     {Ns::Presentation, "timing"},
     {Ns::Drawing, "bodyPr"},
-    {Ns::Drawing, "rPr"},
     {Ns::Drawing, "endParaRPr"},
     {Ns::Drawing, "pPr"},
     {Ns::Drawing, "lstStyle"},
     {Ns::Presentation, "extLst"},
     {Ns::Drawing, "extLst"},
+    {Ns::Drawing, "rPr"},
     {Ns::Drawing, "graphic"},
 };
-constexpr std::size_t kAllTextSkips = 14; // the first ones
+constexpr std::size_t kAllTextSkips = 19; // the first ones
 
 XmlRules shapeTreeRules(bool allText) {
     XmlRules rules = PackagePartRules();
