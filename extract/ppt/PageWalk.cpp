@@ -164,11 +164,16 @@ void walkGroup(const Record& group, int groupDepth, TextPlace inner, const std::
                 if (walk.allText) {
                     walk.place(topLevel ? TextPlace::Shape : inner,
                                topLevel || inner == TextPlace::Group ? shape->name : innerName, shape->text);
-                    AppendLinkIds(r, walk.linkIds);
-                    if (outlineLinks) {
-                        walk.budget.spend(outlineLinks->size() * sizeof(std::uint32_t));
-                        walk.linkIds.insert(walk.linkIds.end(), outlineLinks->begin(), outlineLinks->end());
-                    }
+                    // The shape's link records are read in this mode only:
+                    // damaged ones cost the page's links, not the page.
+                    walk.piece("links", [&] {
+                        AppendLinkIds(r, walk.linkIds);
+                        if (outlineLinks) {
+                            walk.budget.spend(outlineLinks->size() * sizeof(std::uint32_t));
+                            walk.linkIds.insert(walk.linkIds.end(), outlineLinks->begin(),
+                                                outlineLinks->end());
+                        }
+                    });
                 }
             }
         }
