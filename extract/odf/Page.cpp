@@ -388,10 +388,11 @@ struct PageWalk {
     }
 };
 
-// The cells of a table, row by row (rows inside header, body and row groups
-// where they stand); covered cells, hidden under a merged one, are left out.
-void readTableRows(XmlTree::Id container, int depth, const std::string& name, PageWalk& walk) {
-    const XmlTree& xml = walk.xml;
+// The rows of a table in order, entering header, body and row groups where
+// they stand; `visit` gets each row, the depth of its children, and whether
+// it is one of the header rows.
+template <class Visit>
+void forEachTableRow(const XmlTree& xml, XmlTree::Id container, int depth, bool header, const Visit& visit) {
     forEachElement(
         xml, container, depth,
         [](std::string_view local) {
@@ -400,17 +401,25 @@ void readTableRows(XmlTree::Id container, int depth, const std::string& name, Pa
         [&](XmlTree::Id child, Ns ns, std::string_view local) {
             if (ns != Ns::OdfTable)
                 return;
-            if (local != "table-row") {
-                readTableRows(child, depth + 1, name, walk);
-                return;
-            }
-            forEachElement(
-                xml, child, depth + 1, [](std::string_view cellLocal) { return cellLocal == "table-cell"; },
-                [&](XmlTree::Id cell, Ns cellNs, std::string_view) {
-                    if (cellNs == Ns::OdfTable)
-                        walk.place(TextPlace::Table, name, textOf(xml, cell, walk.budget));
-                });
+            if (local != "table-row")
+                forEachTableRow(xml, child, depth + 1, header || local == "table-header-rows", visit);
+            else
+                visit(child, depth + 1, header);
         });
+}
+
+// The cells of a table, row by row; covered cells, hidden under a merged
+// one, are left out.
+void readTableRows(XmlTree::Id container, int depth, const std::string& name, PageWalk& walk) {
+    const XmlTree& xml = walk.xml;
+    forEachTableRow(xml, container, depth, false, [&](XmlTree::Id row, int cellDepth, bool) {
+        forEachElement(
+            xml, row, cellDepth, [](std::string_view cellLocal) { return cellLocal == "table-cell"; },
+            [&](XmlTree::Id cell, Ns cellNs, std::string_view) {
+                if (cellNs == Ns::OdfTable)
+                    walk.place(TextPlace::Table, name, textOf(xml, cell, walk.budget));
+            });
+    });
 }
 
 // The chart:chart of an embedded document (the root of an object's content
@@ -434,36 +443,25 @@ bool isLabelCell(const XmlTree& xml, XmlTree::Id cell) {
 
 // The labels of a chart's table: the series names of its header rows and
 // the categories of its first column.
-void readChartRows(const XmlTree& xml, XmlTree::Id container, int depth, bool header, const std::string& name,
+void readChartRows(const XmlTree& xml, XmlTree::Id container, int depth, const std::string& name,
                    PageWalk& walk) {
-    forEachElement(
-        xml, container, depth,
-        [](std::string_view local) {
-            return isOneOf(local, {"table-row", "table-header-rows", "table-rows", "table-row-group"});
-        },
-        [&](XmlTree::Id child, Ns ns, std::string_view local) {
-            if (ns != Ns::OdfTable)
-                return;
-            if (local != "table-row") {
-                readChartRows(xml, child, depth + 1, header || local == "table-header-rows", name, walk);
-                return;
-            }
-            bool firstColumn = true;
-            forEachElement(
-                xml, child, depth + 1,
-                [](std::string_view cellLocal) {
-                    return isOneOf(cellLocal, {"table-cell", "covered-table-cell"});
-                },
-                [&](XmlTree::Id cell, Ns cellNs, std::string_view cellLocal) {
-                    if (cellNs != Ns::OdfTable)
-                        return;
-                    const bool label =
-                        (header || firstColumn) && cellLocal == "table-cell" && isLabelCell(xml, cell);
-                    firstColumn = false;
-                    if (label)
-                        walk.place(TextPlace::Chart, name, textOf(xml, cell, walk.budget));
-                });
-        });
+    forEachTableRow(xml, container, depth, false, [&](XmlTree::Id row, int cellDepth, bool header) {
+        bool firstColumn = true;
+        forEachElement(
+            xml, row, cellDepth,
+            [](std::string_view cellLocal) {
+                return isOneOf(cellLocal, {"table-cell", "covered-table-cell"});
+            },
+            [&](XmlTree::Id cell, Ns cellNs, std::string_view cellLocal) {
+                if (cellNs != Ns::OdfTable)
+                    return;
+                const bool label =
+                    (header || firstColumn) && cellLocal == "table-cell" && isLabelCell(xml, cell);
+                firstColumn = false;
+                if (label)
+                    walk.place(TextPlace::Chart, name, textOf(xml, cell, walk.budget));
+            });
+    });
 }
 
 // A chart's texts, each named after the frame showing it: its title,
@@ -497,7 +495,7 @@ void readChart(const XmlTree& xml, XmlTree::Id chart, const std::string& name, P
         xml, chart, 1, [](std::string_view local) { return local == "table"; },
         [&](XmlTree::Id table, Ns ns, std::string_view) {
             if (ns == Ns::OdfTable)
-                readChartRows(xml, table, 2, false, name, walk);
+                readChartRows(xml, table, 2, name, walk);
         });
 }
 
