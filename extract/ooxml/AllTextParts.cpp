@@ -1,6 +1,5 @@
 #include "extract/ooxml/AllTextParts.h"
 
-#include "extract/common/Uri.h"
 #include "extract/ooxml/TextBody.h"
 
 #include <algorithm>
@@ -75,18 +74,7 @@ template <typename Visit> void forEachValue(const XmlTree& xml, XmlTree::Id root
 
 } // namespace
 
-SlideRelations ReadSlideRelations(ZipPackage& zip, const std::string& slidePart) {
-    SlideRelations relations;
-    const auto rels = ReadXmlPart(zip, RelationshipsPartName(slidePart));
-    if (!rels)
-        return relations;
-    relations.list = ParseRelationships(*rels);
-    for (const auto& r : relations.list)
-        relations.byId.emplace(r.id, &r);
-    return relations;
-}
-
-void AppendDiagramTexts(ZipPackage& zip, const std::string& slidePart, const SlideRelations& relations,
+void AppendDiagramTexts(ZipPackage& zip, const std::string& slidePart, const PartRelations& relations,
                         const std::vector<DiagramReference>& diagrams, const PlacedTextSink& add,
                         const PieceReader& piece) {
     std::unordered_set<std::string> done; // a part named twice is read once
@@ -105,7 +93,7 @@ void AppendDiagramTexts(ZipPackage& zip, const std::string& slidePart, const Sli
     }
 }
 
-std::optional<std::string> ChartPartOf(const std::string& slidePart, const SlideRelations& relations,
+std::optional<std::string> ChartPartOf(const std::string& slidePart, const PartRelations& relations,
                                        std::string_view id) {
     const auto it = relations.byId.find(id);
     if (it == relations.byId.end())
@@ -146,7 +134,7 @@ void AppendChartTexts(ZipPackage& zip, const std::string& chartPart, const std::
     });
 }
 
-void AppendEmbeddedParts(const std::string& pagePart, const SlideRelations& relations,
+void AppendEmbeddedParts(const std::string& pagePart, const PartRelations& relations,
                          std::vector<std::string>& parts) {
     for (const auto& r : relations.list)
         if (auto name = internalTarget(
@@ -155,7 +143,7 @@ void AppendEmbeddedParts(const std::string& pagePart, const SlideRelations& rela
             parts.push_back(std::move(*name));
 }
 
-std::optional<std::string> NotesPartOf(const std::string& slidePart, const SlideRelations& relations) {
+std::optional<std::string> NotesPartOf(const std::string& slidePart, const PartRelations& relations) {
     for (const auto& r : relations.list)
         if (auto name = internalTarget(
                 slidePart, r, [](std::string_view type) { return IsRelationshipType(type, "notesSlide"); }))
@@ -163,7 +151,7 @@ std::optional<std::string> NotesPartOf(const std::string& slidePart, const Slide
     return std::nullopt;
 }
 
-void AppendCommentTexts(ZipPackage& zip, const std::string& slidePart, const SlideRelations& relations,
+void AppendCommentTexts(ZipPackage& zip, const std::string& slidePart, const PartRelations& relations,
                         const PlacedTextSink& add, const PieceReader& piece) {
     std::unordered_set<std::string> done;
     for (const auto& r : relations.list) {
@@ -180,7 +168,7 @@ void AppendCommentTexts(ZipPackage& zip, const std::string& slidePart, const Sli
     }
 }
 
-void AppendLinkTexts(const XmlPart& slide, const SlideRelations& relations, const PlacedTextSink& add) {
+void AppendLinkTexts(const XmlPart& slide, const PartRelations& relations, const PlacedTextSink& add) {
     if (relations.list.empty())
         return;
     std::unordered_set<std::string_view> done; // each link once, however often it is used
@@ -190,14 +178,9 @@ void AppendLinkTexts(const XmlPart& slide, const SlideRelations& relations, cons
             continue;
         for (std::uint32_t i = 0; i < xml.attributeCount(node); ++i) {
             const auto attribute = xml.attributeAt(node, i);
-            if (attribute.local != "id")
+            if (attribute.local != "id" || !done.insert(attribute.value).second)
                 continue;
-            const auto it = relations.byId.find(attribute.value);
-            if (it == relations.byId.end() || !done.insert(it->first).second)
-                continue;
-            if (!IsRelationshipType(it->second->type, "hyperlink"))
-                continue;
-            if (auto address = MailtoAddress(it->second->target))
+            if (auto address = MailtoLinkAddress(relations, attribute.value))
                 add(TextPlace::Link, {}, std::move(*address));
         }
     }

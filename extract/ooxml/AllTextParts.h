@@ -16,13 +16,6 @@ namespace orv::ooxml {
 // its relationships lead to (diagram data, notes page, comments) and the
 // targets of its mailto: links. Each part is read, used and dropped here.
 
-// A slide's relationships with a look-up by id; empty when the slide has none.
-struct SlideRelations {
-    std::vector<Relationship> list;
-    std::unordered_map<std::string_view, const Relationship*> byId;
-};
-SlideRelations ReadSlideRelations(ZipPackage& zip, const std::string& slidePart);
-
 using PlacedTextSink = std::function<void(TextPlace place, std::string name, std::string text)>;
 
 // Reads one part that only the "all text" mode reads (ReadAllTextPiece):
@@ -38,12 +31,12 @@ struct DiagramReference {
 
 // The text of each node of each diagram, diagrams in the order given (as met
 // in z-order), nodes in document order, each named after its frame.
-void AppendDiagramTexts(ZipPackage& zip, const std::string& slidePart, const SlideRelations& relations,
+void AppendDiagramTexts(ZipPackage& zip, const std::string& slidePart, const PartRelations& relations,
                         const std::vector<DiagramReference>& diagrams, const PlacedTextSink& add,
                         const PieceReader& piece);
 
 // The chart part a graphic frame's c:chart refers to by relationship id.
-std::optional<std::string> ChartPartOf(const std::string& slidePart, const SlideRelations& relations,
+std::optional<std::string> ChartPartOf(const std::string& slidePart, const PartRelations& relations,
                                        std::string_view id);
 
 // The texts of a chart part, each named after the frame that shows it: its
@@ -56,21 +49,21 @@ void AppendChartTexts(ZipPackage& zip, const std::string& chartPart, const std::
 // objects that are documents of their own), appended to `parts` in the
 // order of its relationships unless already there. OLE payloads of other
 // kinds are not packages and stay unread.
-void AppendEmbeddedParts(const std::string& pagePart, const SlideRelations& relations,
+void AppendEmbeddedParts(const std::string& pagePart, const PartRelations& relations,
                          std::vector<std::string>& parts);
 
 // The slide's notes page, if it has one.
-std::optional<std::string> NotesPartOf(const std::string& slidePart, const SlideRelations& relations);
+std::optional<std::string> NotesPartOf(const std::string& slidePart, const PartRelations& relations);
 
 // Every comment and reply of every comment part of the slide (the older
 // comment list and the current threaded one alike), parts in relationship
 // order, comments in document order.
-void AppendCommentTexts(ZipPackage& zip, const std::string& slidePart, const SlideRelations& relations,
+void AppendCommentTexts(ZipPackage& zip, const std::string& slidePart, const PartRelations& relations,
                         const PlacedTextSink& add, const PieceReader& piece);
 
 // The addresses of the slide's mailto: links, in the order the slide first
 // refers to them: what follows "mailto:", without any "?" part, with
 // %-escapes decoded.
-void AppendLinkTexts(const XmlPart& slide, const SlideRelations& relations, const PlacedTextSink& add);
+void AppendLinkTexts(const XmlPart& slide, const PartRelations& relations, const PlacedTextSink& add);
 
 } // namespace orv::ooxml

@@ -192,4 +192,22 @@ int BidByMainDocument(ZipPackage* zip, std::span<const std::string_view> marks,
     return isMain(*zip, *main) ? 2 : 0;
 }
 
+PartRelations ReadPartRelations(ZipPackage& zip, const std::string& part) {
+    PartRelations relations;
+    const auto rels = ReadXmlPart(zip, RelationshipsPartName(part));
+    if (!rels)
+        return relations;
+    relations.list = ParseRelationships(*rels);
+    for (const auto& r : relations.list)
+        relations.byId.emplace(r.id, &r);
+    return relations;
+}
+
+std::optional<std::string> MailtoLinkAddress(const PartRelations& relations, std::string_view id) {
+    const auto it = relations.byId.find(id);
+    if (it == relations.byId.end() || !IsRelationshipType(it->second->type, "hyperlink"))
+        return std::nullopt;
+    return MailtoAddress(it->second->target);
+}
+
 } // namespace orv::ooxml

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace orv::ooxml {
@@ -34,6 +35,17 @@ std::string RelationshipsPartName(std::string_view sourcePart);
 // target are skipped, as they can name nothing. Refuses a part with more than
 // limits::kMaxRelationships of them.
 std::vector<Relationship> ParseRelationships(const XmlPart& rels);
+
+// A part's relationships with a look-up by id; empty when the part has none.
+struct PartRelations {
+    std::vector<Relationship> list;
+    std::unordered_map<std::string_view, const Relationship*> byId;
+};
+PartRelations ReadPartRelations(ZipPackage& zip, const std::string& part);
+
+// The address a hyperlink relationship of the part points at, when its
+// target is a mailto: one (MailtoAddress); nothing for any other id.
+std::optional<std::string> MailtoLinkAddress(const PartRelations& relations, std::string_view id);
 
 // True when the type is `kind` in the transitional or strict relationship
 // vocabulary ("officeDocument", "slide").

@@ -129,7 +129,7 @@ struct ShapeWalk {
     // While a notes page or a master page is walked, its place: every text
     // then counts as that place, none as a shape.
     std::optional<TextPlace> pagePlace;
-    const SlideRelations* relations = nullptr; // the walked part's, in the "all text" mode
+    const PartRelations* relations = nullptr; // the walked part's, in the "all text" mode
     std::vector<DiagramReference> diagrams;
 
     void place(TextPlace where, std::string name, std::string text) {
@@ -317,14 +317,14 @@ struct PageKind {
 void readPage(ZipPackage& zip, const XmlPart& part, const PageKind& kind, SlideContent& page,
               ShapeBudget& budget, bool allText, std::vector<std::string>* embedded = nullptr) {
     ShapeWalk walk{zip, part, page, budget, allText, kind.place, nullptr, {}, {}};
-    SlideRelations relations;
+    PartRelations relations;
     if (allText) {
         page.allTextRead = true;
         // A slide's relationships lead to its notes and comments; a master
         // page's are read only when it holds something they resolve.
         if (!kind.place || refersThroughRelationships(part.tree))
             ReadAllTextPiece(page, RelationshipsPartName(part.name),
-                             [&] { relations = ReadSlideRelations(zip, part.name); });
+                             [&] { relations = ReadPartRelations(zip, part.name); });
         walk.relations = &relations;
         if (embedded)
             AppendEmbeddedParts(part.name, relations, *embedded);
@@ -350,7 +350,7 @@ void readPage(ZipPackage& zip, const XmlPart& part, const PageKind& kind, SlideC
         });
         if (notes)
             piece(*notesName + ", links", [&] {
-                const auto notesRelations = ReadSlideRelations(zip, *notesName);
+                const auto notesRelations = ReadPartRelations(zip, *notesName);
                 AppendLinkTexts(*notes, notesRelations, add);
             });
     }
@@ -464,7 +464,7 @@ private:
             return true;
         };
         ReadOrSkip(faults, mainName + ", masters", [&] {
-            const auto relations = ReadSlideRelations(m_zip, mainName);
+            const auto relations = ReadPartRelations(m_zip, mainName);
             struct List {
                 std::string_view list, entry, kind, root, what;
             };
@@ -488,7 +488,7 @@ private:
     // (which is the order of its own list of them), without parsing the
     // master: a damaged master keeps its layouts.
     template <class Add> void listLayouts(const std::string& masterName, Add& add) {
-        for (const auto& r : ReadSlideRelations(m_zip, masterName).list)
+        for (const auto& r : ReadPartRelations(m_zip, masterName).list)
             if (!r.external && IsRelationshipType(r.type, "slideLayout"))
                 if (auto name = ResolvePartName(masterName, r.target))
                     add(std::move(*name), "sldLayout", "a layout, is not one", TextPlace::Layout);
@@ -496,7 +496,7 @@ private:
 
     // The parts a list of the root element names through its relationships,
     // in its order: those of the expected kind that lie inside the package.
-    static std::vector<std::string> listedParts(const XmlPart& part, const SlideRelations& relations,
+    static std::vector<std::string> listedParts(const XmlPart& part, const PartRelations& relations,
                                                 std::string_view listName, std::string_view entryName,
                                                 std::string_view kind) {
         std::vector<std::string> names;

@@ -3,7 +3,6 @@
 #include "base/SafeText.h"
 #include "extract/common/ReadFailure.h"
 #include "extract/common/ReadLimits.h"
-#include "extract/common/Uri.h"
 #include "extract/common/XmlPart.h"
 #include "extract/common/ZipPackage.h"
 #include "extract/ooxml/PackageParts.h"
@@ -11,7 +10,6 @@
 #include <algorithm>
 #include <charconv>
 #include <string>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -19,10 +17,8 @@ namespace orv::sheet {
 
 namespace {
 
-using ooxml::ContentTypeOf;
 using ooxml::FindPart;
 using ooxml::IsRelationshipType;
-using ooxml::ParseRelationships;
 using ooxml::ReadXmlPart;
 using ooxml::Relationship;
 using ooxml::RelationshipsPartName;
@@ -135,7 +131,7 @@ public:
             ThrowDamaged("its main part " + FileText(*main) + " is missing", *main);
         if (!isWorkbookRoot(workbook->tree))
             ThrowNotPresentation("its main document is no workbook");
-        const auto relations = readRelations(*main);
+        const auto relations = ooxml::ReadPartRelations(*m_zip, *main);
         listSheets(*workbook, relations);
         readSharedStrings(*main, relations);
     }
@@ -156,9 +152,9 @@ public:
         SlideContent slide;
         slide.allTextRead = true;
         readCells(*part, sheet, slide);
-        Relations relations;
+        ooxml::PartRelations relations;
         if (!ReadAllTextPiece(slide, RelationshipsPartName(sheet.part),
-                              [&] { relations = readRelations(sheet.part); }))
+                              [&] { relations = ooxml::ReadPartRelations(*m_zip, sheet.part); }))
             return slide;
         for (const auto& r : relations.list) {
             if (r.external || !IsRelationshipType(r.type, "comments"))
@@ -171,24 +167,10 @@ public:
     }
 
 private:
-    struct Relations {
-        std::vector<Relationship> list;
-        std::unordered_map<std::string_view, const Relationship*> byId;
-    };
-
-    Relations readRelations(const std::string& partName) {
-        Relations relations;
-        if (const auto rels = ReadXmlPart(*m_zip, RelationshipsPartName(partName)))
-            relations.list = ParseRelationships(*rels);
-        for (const auto& r : relations.list)
-            relations.byId.emplace(r.id, &r);
-        return relations;
-    }
-
     // The worksheets of the sheet list, in its order. A sheet that names no
     // relationship of the workbook, or a worksheet outside the package or
     // missing from it, is damage; other kinds of sheet are passed over.
-    void listSheets(const XmlPart& workbook, const Relations& relations) {
+    void listSheets(const XmlPart& workbook, const ooxml::PartRelations& relations) {
         const XmlTree& xml = workbook.tree;
         const auto list = ChildElement(xml, xml.root(), Ns::Spreadsheet, "sheets");
         if (list == XmlTree::kNone)
@@ -227,7 +209,7 @@ private:
         });
     }
 
-    void readSharedStrings(const std::string& mainName, const Relations& relations) {
+    void readSharedStrings(const std::string& mainName, const ooxml::PartRelations& relations) {
         for (const auto& r : relations.list) {
             if (r.external || !IsRelationshipType(r.type, "sharedStrings"))
                 continue;
@@ -312,7 +294,8 @@ private:
     }
 
     // The addresses of the sheet's mailto: links, each link once.
-    void readLinks(const XmlPart& part, const Relations& relations, const Sheet& sheet, SlideContent& slide) {
+    void readLinks(const XmlPart& part, const ooxml::PartRelations& relations, const Sheet& sheet,
+                   SlideContent& slide) {
         const XmlTree& xml = part.tree;
         const auto links = ChildElement(xml, xml.root(), Ns::Spreadsheet, "hyperlinks");
         if (links == XmlTree::kNone)
@@ -320,11 +303,9 @@ private:
         std::unordered_set<std::string_view> done;
         forEachChild(xml, links, "hyperlink", [&](XmlTree::Id link) {
             const auto id = xml.attribute(link, Ns::Relationships, "id");
-            const auto it = id.found ? relations.byId.find(id.text) : relations.byId.end();
-            if (it == relations.byId.end() || !done.insert(it->first).second ||
-                !IsRelationshipType(it->second->type, "hyperlink"))
+            if (!id.found || !done.insert(id.text).second)
                 return;
-            if (auto address = MailtoAddress(it->second->target))
+            if (auto address = ooxml::MailtoLinkAddress(relations, id.text))
                 place(slide, TextPlace::Link, sheet, std::move(*address));
         });
     }

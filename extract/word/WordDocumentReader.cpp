@@ -3,7 +3,6 @@
 #include "base/SafeText.h"
 #include "extract/common/ReadFailure.h"
 #include "extract/common/ReadLimits.h"
-#include "extract/common/Uri.h"
 #include "extract/common/XmlPart.h"
 #include "extract/common/ZipPackage.h"
 #include "extract/ooxml/PackageParts.h"
@@ -11,7 +10,6 @@
 
 #include <algorithm>
 #include <string>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -19,12 +17,8 @@ namespace orv::word {
 
 namespace {
 
-using ooxml::ContentTypeOf;
 using ooxml::IsRelationshipType;
-using ooxml::ParseRelationships;
 using ooxml::ReadXmlPart;
-using ooxml::Relationship;
-using ooxml::RelationshipsPartName;
 using ooxml::ResolvePartName;
 
 constexpr std::string_view kExtensions[] = {"docx", "docm"};
@@ -254,9 +248,7 @@ private:
     // The headers and footers in the order of the main document's
     // relationships, then the notes and the comments; each part once.
     void listParts(const std::string& mainName) {
-        std::vector<Relationship> relationships;
-        if (const auto rels = ReadXmlPart(*m_zip, RelationshipsPartName(mainName)))
-            relationships = ParseRelationships(*rels);
+        const auto relationships = ooxml::ReadPartRelations(*m_zip, mainName).list;
         std::unordered_set<std::string> seen{ooxml::LowerAscii(mainName)};
         for (const PartKind& kind : kTextParts)
             for (const auto& r : relationships) {
@@ -270,22 +262,12 @@ private:
 
     // The addresses of the part's mailto: links, each link once.
     void placeLinks(const XmlPart& part, const std::vector<std::string_view>& ids, SlideContent& slide) {
-        const auto rels = ReadXmlPart(*m_zip, RelationshipsPartName(part.name));
-        if (!rels)
-            return;
-        const auto relationships = ParseRelationships(*rels);
-        std::unordered_map<std::string_view, const Relationship*> byId;
-        for (const auto& r : relationships)
-            byId.emplace(r.id, &r);
+        const auto relations = ooxml::ReadPartRelations(*m_zip, part.name);
         std::unordered_set<std::string_view> done;
-        for (const auto id : ids) {
-            const auto it = byId.find(id);
-            if (it == byId.end() || !done.insert(id).second ||
-                !IsRelationshipType(it->second->type, "hyperlink"))
-                continue;
-            if (auto address = MailtoAddress(it->second->target))
-                PlaceText(slide, m_budget, std::nullopt, TextPlace::Link, part.name, std::move(*address));
-        }
+        for (const auto id : ids)
+            if (done.insert(id).second)
+                if (auto address = ooxml::MailtoLinkAddress(relations, id))
+                    PlaceText(slide, m_budget, std::nullopt, TextPlace::Link, part.name, std::move(*address));
     }
 
     std::unique_ptr<ByteSource> m_source;
