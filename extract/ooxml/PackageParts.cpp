@@ -192,15 +192,17 @@ int BidByMainDocument(ZipPackage* zip, std::span<const std::string_view> marks,
     return isMain(*zip, *main) ? 2 : 0;
 }
 
-PartRelations ReadPartRelations(ZipPackage& zip, const std::string& part) {
+PartRelations ParsePartRelations(const XmlPart& rels) {
     PartRelations relations;
-    const auto rels = ReadXmlPart(zip, RelationshipsPartName(part));
-    if (!rels)
-        return relations;
-    relations.list = ParseRelationships(*rels);
+    relations.list = ParseRelationships(rels);
     for (const auto& r : relations.list)
         relations.byId.emplace(r.id, &r);
     return relations;
+}
+
+PartRelations ReadPartRelations(ZipPackage& zip, const std::string& part) {
+    const auto rels = ReadXmlPart(zip, RelationshipsPartName(part));
+    return rels ? ParsePartRelations(*rels) : PartRelations{};
 }
 
 std::optional<std::string> MailtoLinkAddress(const PartRelations& relations, std::string_view id) {

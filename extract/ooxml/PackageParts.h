@@ -41,6 +41,7 @@ struct PartRelations {
     std::vector<Relationship> list;
     std::unordered_map<std::string_view, const Relationship*> byId;
 };
+PartRelations ParsePartRelations(const XmlPart& rels);
 PartRelations ReadPartRelations(ZipPackage& zip, const std::string& part);
 
 // The address a hyperlink relationship of the part points at, when its

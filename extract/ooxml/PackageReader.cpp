@@ -449,7 +449,7 @@ private:
     // Every master in the order the presentation lists them, each slide
     // master followed by its layouts, then the notes and handout masters;
     // each part once. A list that cannot be read is a skipped part.
-    void listMasterPages(const XmlPart& main) {
+    void listMasterPages(const XmlPart& main, const PartRelations* mainRelations) {
         const std::string& mainName = main.name;
         std::vector<SkippedPart> faults;
         std::unordered_set<std::string> seen;
@@ -464,7 +464,11 @@ private:
             return true;
         };
         ReadOrSkip(faults, mainName + ", masters", [&] {
-            const auto relations = ReadPartRelations(m_zip, mainName);
+            // Read here when the slides did not need them: missing or
+            // damaged, they then cost the masters only.
+            PartRelations read;
+            const PartRelations& relations =
+                mainRelations ? *mainRelations : (read = ReadPartRelations(m_zip, mainName));
             struct List {
                 std::string_view list, entry, kind, root, what;
             };
@@ -525,26 +529,22 @@ private:
     void listSlides() {
         const std::string mainName = mainPartName();
         const bool typedAsPresentation = checkContentType(mainName);
-        std::vector<std::string> ids;
-        {
-            const auto main = ReadXmlPart(m_zip, mainName);
-            if (!main)
-                ThrowDamaged("its main part " + FileText(mainName) + " is missing", mainName);
-            ids = slideRelationshipIds(*main, typedAsPresentation);
+        const auto main = ReadXmlPart(m_zip, mainName);
+        if (!main)
+            ThrowDamaged("its main part " + FileText(mainName) + " is missing", mainName);
+        const std::vector<std::string> ids = slideRelationshipIds(*main, typedAsPresentation);
+        if (ids.empty()) { // no slides: the relationships are not needed
             if (m_options.allText)
-                listMasterPages(*main);
+                listMasterPages(*main, nullptr);
+            return;
         }
-        if (ids.empty())
-            return; // no slides: the relationships are not needed
         const std::string relsName = RelationshipsPartName(mainName);
         const auto rels = ReadXmlPart(m_zip, relsName);
         if (!rels)
             ThrowDamaged("the relationships of its main part (" + FileText(relsName) + ") are missing",
                          relsName);
-        const auto relationships = ParseRelationships(*rels);
-        std::unordered_map<std::string_view, const Relationship*> byId;
-        for (const auto& r : relationships)
-            byId.emplace(r.id, &r);
+        const PartRelations relations = ParsePartRelations(*rels);
+        const auto& byId = relations.byId;
         std::unordered_set<std::string> seen;
         for (std::size_t i = 0; i < ids.size(); ++i) {
             const auto number = std::to_string(i + 1);
@@ -571,6 +571,8 @@ private:
                 ThrowDamaged("the slide part " + FileText(*name) + " is missing", *name);
             m_slides.push_back(*name);
         }
+        if (m_options.allText)
+            listMasterPages(*main, &relations);
     }
 
     // The main document, found through the package's root relationships,
