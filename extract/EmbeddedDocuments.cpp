@@ -16,10 +16,7 @@ class EmbeddedDocuments final : public EmbeddedReader,
 public:
     bool read(const std::string& part, std::span<const std::uint8_t> bytes, int depth, SlideContent& page,
               ShapeBudget& budget) override {
-        if (depth >= limits::kMaxEmbeddingDepth)
-            ThrowOverLimit("it nests embedded documents more than " +
-                               std::to_string(limits::kMaxEmbeddingDepth) + " deep",
-                           part);
+        requireDepth(part, depth);
         if (bytes.size() > limits::kMaxEmbeddedSize)
             ThrowOverLimit("an embedded document is larger than " +
                                std::to_string(limits::kMaxEmbeddedSize >> 20) + " MiB",
@@ -31,10 +28,7 @@ public:
         const PresentationFormat* format = RecogniseEmbedded(probe);
         if (format == nullptr)
             return false;
-        if (++m_documents > limits::kMaxEmbeddedDocuments)
-            ThrowOverLimit("it embeds more than " + std::to_string(limits::kMaxEmbeddedDocuments) +
-                               " documents in all",
-                           part);
+        count(part);
         std::unique_ptr<PresentationDocument> document;
         try {
             document = format->open(probe, ReadOptions{true, depth + 1, shared_from_this()});
@@ -56,7 +50,26 @@ public:
         return true;
     }
 
+    void admit(const std::string& part, int depth) override {
+        requireDepth(part, depth);
+        count(part);
+    }
+
 private:
+    static void requireDepth(const std::string& part, int depth) {
+        if (depth >= limits::kMaxEmbeddingDepth)
+            ThrowOverLimit("it nests embedded documents more than " +
+                               std::to_string(limits::kMaxEmbeddingDepth) + " deep",
+                           part);
+    }
+
+    void count(const std::string& part) {
+        if (++m_documents > limits::kMaxEmbeddedDocuments)
+            ThrowOverLimit("it embeds more than " + std::to_string(limits::kMaxEmbeddedDocuments) +
+                               " documents in all",
+                           part);
+    }
+
     std::size_t m_documents = 0;
 };
 

@@ -51,6 +51,10 @@ public:
     // orv::Failure when the document is damaged or over a limit.
     virtual bool read(const std::string& part, std::span<const std::uint8_t> bytes, int depth,
                       SlideContent& page, ShapeBudget& budget) = 0;
+    // Counts one more document that a reader reads itself (an OpenDocument
+    // sub-document, a folder of its package) against the same bounds, embedded
+    // in one at `depth`. Throws orv::Failure when it is past them.
+    virtual void admit(const std::string& part, int depth) = 0;
 };
 
 // Counts what the slides of one file build, across slides: refuses a slide

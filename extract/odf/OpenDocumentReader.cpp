@@ -314,14 +314,7 @@ private:
                 readEmbeddedPackage(embedded, page);
                 return;
             }
-            if (m_options.embeddingDepth >= limits::kMaxEmbeddingDepth)
-                ThrowOverLimit("it nests embedded documents more than " +
-                                   std::to_string(limits::kMaxEmbeddingDepth) + " deep",
-                               embedded.part);
-            if (++m_embeddedRead > limits::kMaxEmbeddedDocuments)
-                ThrowOverLimit("it embeds more than " + std::to_string(limits::kMaxEmbeddedDocuments) +
-                                   " documents",
-                               embedded.part);
+            m_options.embedded->admit(embedded.part, m_options.embeddingDepth);
             if (embedded.kind == EmbeddedPage::Kind::Inline) {
                 readEmbeddedBody(m_xml, embedded.document, embedded.name, page);
                 return;
@@ -531,7 +524,6 @@ private:
     mutable MasterPages m_masters;                              // found on the first look
     std::vector<EmbeddedPage> m_embedded;                       // as the pages refer to them
     std::unordered_set<std::string> m_embeddedSeen;             // their parts
-    std::size_t m_embeddedRead = 0;                             // sub-documents read
 };
 
 bool isOpenDocumentPackage(const ZipPackage& zip) {
