@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -22,6 +23,11 @@ namespace orv {
 struct PartBytes {
     std::unique_ptr<char[]> data;
     std::size_t size = 0;
+
+    // The bytes, as a byte source or a reader of bytes takes them.
+    std::span<const std::uint8_t> bytes() const {
+        return {reinterpret_cast<const std::uint8_t*>(data.get()), size};
+    }
 };
 
 // Limits that keep a hostile package from exhausting memory or time. Every

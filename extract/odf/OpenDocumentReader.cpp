@@ -354,9 +354,7 @@ private:
         static constexpr char kZip[] = {'P', 'K', 3, 4};
         if (bytes.size < sizeof kZip || std::memcmp(bytes.data.get(), kZip, sizeof kZip) != 0)
             return; // an OLE object or a picture
-        m_options.embedded->read(
-            embedded.part, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data.get()), bytes.size),
-            m_options.embeddingDepth, page, m_budget);
+        m_options.embedded->read(embedded.part, bytes.bytes(), m_options.embeddingDepth, page, m_budget);
     }
 
     // A part of the package parsed on its own; `what` names it when missing.

@@ -431,9 +431,7 @@ private:
         if (!index)
             ThrowDamaged("the part " + FileText(name) + " is missing", name);
         const PartBytes bytes = m_zip.read(*index, name);
-        m_options.embedded->read(
-            name, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data.get()), bytes.size),
-            m_options.embeddingDepth, page, m_budget);
+        m_options.embedded->read(name, bytes.bytes(), m_options.embeddingDepth, page, m_budget);
     }
 
     // A master or layout the "all text" mode reads after the slides, or the
