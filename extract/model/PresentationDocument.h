@@ -137,10 +137,5 @@ struct AllTextPieces {
 // page's link, which stays a link.
 void PlaceText(SlideContent& slide, ShapeBudget& budget, std::optional<TextPlace> pagePlace, TextPlace where,
                std::string name, std::string text);
-inline void PlaceText(SlideContent& slide, ShapeBudget& budget, bool notesPage, TextPlace where,
-                      std::string name, std::string text) {
-    PlaceText(slide, budget, notesPage ? std::optional(TextPlace::Notes) : std::nullopt, where,
-              std::move(name), std::move(text));
-}
 
 } // namespace orv
