@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <optional>
 #include <span>
@@ -65,20 +66,39 @@ template <CharClass what> char* skipWhile(char* p) {
     }
 }
 
-// memcmp(a, b, length) == 0 for the short lengths of names, without a call.
+// memcmp(a, b, length) == 0 for the short lengths of names, without a call:
+// from 4 bytes on, two loads that may overlap (and a loop past 16).
 bool sameBytes(const char* a, const char* b, std::size_t length) {
-    for (; length >= 8; length -= 8, a += 8, b += 8) {
-        std::uint64_t x;
-        std::uint64_t y;
+    if (length < 4) {
+        for (; length > 0; --length)
+            if (*a++ != *b++)
+                return false;
+        return true;
+    }
+    if (length <= 8) {
+        std::uint32_t x[2];
+        std::uint32_t y[2];
+        std::memcpy(&x[0], a, 4);
+        std::memcpy(&x[1], a + length - 4, 4);
+        std::memcpy(&y[0], b, 4);
+        std::memcpy(&y[1], b + length - 4, 4);
+        return ((x[0] ^ y[0]) | (x[1] ^ y[1])) == 0;
+    }
+    std::uint64_t x;
+    std::uint64_t y;
+    for (; length > 16; length -= 8, a += 8, b += 8) {
         std::memcpy(&x, a, 8);
         std::memcpy(&y, b, 8);
         if (x != y)
             return false;
     }
-    for (; length > 0; --length)
-        if (*a++ != *b++)
-            return false;
-    return true;
+    std::uint64_t u;
+    std::uint64_t v;
+    std::memcpy(&x, a, 8);
+    std::memcpy(&y, b, 8);
+    std::memcpy(&u, a + length - 8, 8);
+    std::memcpy(&v, b + length - 8, 8);
+    return ((x ^ y) | (u ^ v)) == 0;
 }
 
 // The reference starting at `amp` ('&'), decoded into `out` (never longer than
@@ -218,7 +238,8 @@ XmlTree::~XmlTree() {
 // scan; a part that declares many gets an index.
 class PrefixTable {
 public:
-    explicit PrefixTable(NsClassifier classify) : m_classify(classify) {}
+    // `textEnd`: the end of the text the prefixes stand in.
+    PrefixTable(NsClassifier classify, const char* textEnd) : m_classify(classify), m_textEnd(textEnd) {}
 
     void declare(std::string_view prefix, std::string_view uri) {
         forget();
@@ -239,13 +260,36 @@ public:
     }
 
     Ns resolve(std::string_view prefix) {
-        // Recent answers, good while no binding changes: neighbouring elements
-        // mostly share one or two prefixes, and an element and its attributes
-        // use a handful over and over.
-        for (const Recent* recent : {&m_last[0], &m_last[1]})
-            if (recent->generation == m_generation && recent->prefix.size() == prefix.size() &&
-                sameBytes(recent->prefix.data(), prefix.data(), prefix.size()))
-                return recent->ns;
+        // The last two answers, good while no binding changes: neighbouring
+        // elements mostly share one or two prefixes. A prefix of up to 7
+        // bytes is compared as one number: its bytes and its length.
+        std::uint64_t key = kNoKey;
+        if (std::endian::native == std::endian::little && prefix.size() < 8 &&
+            m_textEnd - prefix.data() >= 8) {
+            std::memcpy(&key, prefix.data(), 8);
+            key = (key & ((std::uint64_t{1} << (8 * prefix.size())) - 1)) | prefix.size() << 56;
+            if (key == m_lastKey[0])
+                return m_lastNs[0];
+            if (key == m_lastKey[1]) {
+                std::swap(m_lastKey[0], m_lastKey[1]);
+                std::swap(m_lastNs[0], m_lastNs[1]);
+                return m_lastNs[0];
+            }
+        }
+        const Ns ns = lookUp(prefix);
+        if (key != kNoKey) {
+            m_lastKey[1] = m_lastKey[0];
+            m_lastNs[1] = m_lastNs[0];
+            m_lastKey[0] = key;
+            m_lastNs[0] = ns;
+        }
+        return ns;
+    }
+
+private:
+    // Recent answers of every prefix, good while no binding changes: an
+    // element and its attributes use a handful over and over.
+    Ns lookUp(std::string_view prefix) {
         std::size_t slot = prefix.size();
         if (!prefix.empty())
             slot += static_cast<unsigned char>(prefix.front()) * 7u +
@@ -262,12 +306,9 @@ public:
                      : m_bindings[static_cast<std::size_t>(m_entries[entry].current)].ns;
             recent = {m_generation, prefix, ns};
         }
-        m_last[1] = m_last[0];
-        m_last[0] = {m_generation, prefix, ns};
         return ns;
     }
 
-private:
     static constexpr std::uint32_t kNoEntry = ~std::uint32_t{0};
     static constexpr std::size_t kScanned = 16; // prefixes found by a scan; more get an index
 
@@ -281,7 +322,10 @@ private:
         Ns ns = Ns::Other;
     };
 
-    void forget() { ++m_generation; }
+    void forget() {
+        ++m_generation;
+        m_lastKey = {kNoKey, kNoKey};
+    }
     struct Binding {
         std::uint32_t entry;
         std::int32_t hidden; // the binding it hides
@@ -313,7 +357,10 @@ private:
     std::vector<Binding> m_bindings;
     std::unordered_map<std::string_view, std::uint32_t> m_index;
     std::array<Recent, 64> m_recent{};
-    std::array<Recent, 2> m_last{};
+    static constexpr std::uint64_t kNoKey = ~std::uint64_t{0}; // no prefix's key
+    std::array<std::uint64_t, 2> m_lastKey{kNoKey, kNoKey};
+    std::array<Ns, 2> m_lastNs{};
+    const char* m_textEnd;
     std::uint64_t m_generation = 0;
 };
 
@@ -324,7 +371,7 @@ public:
     Parser(XmlTree& xml, char* text, std::size_t size, const XmlRules& rules, const XmlSubject& subject,
            bool fromUtf16)
         : m_xml(xml), m_begin(text), m_p(text), m_end(text + size), m_rules(rules), m_subject(subject),
-          m_prefixes(rules.classify), m_fromUtf16(fromUtf16) {
+          m_prefixes(rules.classify, m_end), m_fromUtf16(fromUtf16) {
         // Each entry in the slot of its name's length and last letter, or
         // the next free one; skipping only spares work, so entries past half
         // the table are simply not skipped.
@@ -384,6 +431,8 @@ public:
                 instruction(m_p - 1 == start);
             else
                 startTag();
+            if (m_skipDepth > 0)
+                skipContent();
         }
         if (!m_open.empty())
             fail("Start-end tags mismatch", m_end);
@@ -392,6 +441,8 @@ public:
     }
 
 private:
+    static constexpr std::size_t kSkipSlots = 64; // more than twice the entries any rules give
+
     struct Open {
         Id element; // kNone for an element that is skipped
         Id lastChild;
@@ -534,6 +585,9 @@ private:
             m_skipDepth > 0
                 ? nullptr
                 : skipCandidate({nameStart + colon, static_cast<std::size_t>(nameLength - colon)});
+        if (candidate != nullptr && !m_open.empty() && skipSeenBefore(*candidate, nameStart, prefix))
+            return;
+        const std::size_t countBefore = m_count;
         char* const attributesStart = m_p;
         bool skipped = m_skipDepth > 0 || candidate != nullptr;
         const auto firstAttribute = static_cast<std::uint32_t>(m_xml.m_attributes.size());
@@ -557,9 +611,14 @@ private:
         if (skipped) {
             if (!m_open.empty())
                 m_open.back().hasChild = true;
+            if (candidate != nullptr && !m_open.empty())
+                m_seenStart = {static_cast<std::size_t>(candidate - m_rules.skip.data()), nameStart,
+                               countBefore};
             if (!empty) {
                 m_open.push_back({kNone, kNone, m_prefixes.mark(), nameStart, nameLength});
                 ++m_skipDepth;
+            } else if (candidate != nullptr && !m_open.empty()) {
+                rememberSkipped();
             }
             return;
         }
@@ -590,6 +649,49 @@ private:
         }
     }
 
+    // The content of skipped elements up to the end tag of the outermost one,
+    // or to the end of the text: checked as the main loop checks it, but
+    // with nothing kept and no namespaces resolved.
+    void skipContent() {
+        while (m_skipDepth > 0) {
+            if (*m_p != '<') {
+                auto* lt = static_cast<char*>(std::memchr(m_p, '<', static_cast<std::size_t>(m_end - m_p)));
+                if (lt == nullptr) {
+                    m_p = m_end;
+                    return;
+                }
+                m_p = lt;
+            }
+            ++m_p;
+            const char c = *m_p;
+            if (c == '/')
+                endTag();
+            else if (c == '!')
+                markup();
+            else if (c == '?')
+                instruction(false);
+            else
+                skippedStartTag();
+        }
+    }
+
+    // A start tag inside a skipped element, as startTag reads it there.
+    void skippedStartTag() {
+        char* const nameStart = m_p;
+        if (!is(*m_p, kNameStart))
+            fail("Could not determine tag type", m_p - 1);
+        name("Error parsing start element tag");
+        const auto nameLength = static_cast<std::uint32_t>(m_p - nameStart);
+        std::size_t declarations = 0;
+        const bool empty = attributes<false>(declarations);
+        countNode();
+        m_open.back().hasChild = true;
+        if (!empty) {
+            m_open.push_back({kNone, kNone, m_prefixes.mark(), nameStart, nameLength});
+            ++m_skipDepth;
+        }
+    }
+
     // The attributes of a start tag, up to its end; true for an empty element.
     template <bool record> [[gnu::always_inline]] bool attributes(std::size_t& declarations) {
         for (;;) {
@@ -609,6 +711,54 @@ private:
                 fail("Error parsing start element tag", m_p);
             attribute<record>(declarations);
         }
+    }
+
+    // A skipped element is read alike wherever it stands: from its name to
+    // the end of its end tag, the parser checks the same things, keeps
+    // nothing and counts the same elements and attributes whatever came
+    // before. So an element written byte for byte as the last one skipped
+    // under the same rule (as the run and paragraph properties of a slide
+    // mostly are) is passed over by comparing the bytes; the count grows as
+    // reading it would make it grow, and nearing the limit it is read after all.
+    struct SkippedBefore {
+        const char* name = nullptr; // in the text, which skipping never changes
+        std::size_t length = 0;
+        std::size_t count = 0; // elements and attributes it holds, itself included
+    };
+    struct SkippingStart {
+        std::size_t entry = 0; // in the rules' list
+        const char* name = nullptr;
+        std::size_t countBefore = 0;
+    };
+
+    bool skipSeenBefore(const SkippedElement& candidate, char* nameStart, std::string_view prefix) {
+        const auto entry = static_cast<std::size_t>(&candidate - m_rules.skip.data());
+        if (entry >= m_skippedBefore.size())
+            return false;
+        for (const SkippedBefore& before : m_skippedBefore[entry]) {
+            if (before.name == nullptr || static_cast<std::size_t>(m_end - nameStart) < before.length ||
+                before.count > limits::kMaxXmlNodes - m_count ||
+                std::memcmp(nameStart, before.name, before.length) != 0)
+                continue;
+            if (m_prefixes.resolve(prefix) != candidate.ns)
+                return false;
+            m_count += before.count;
+            m_p = nameStart + before.length;
+            m_open.back().hasChild = true;
+            return true;
+        }
+        return false;
+    }
+
+    // The skipped element that started at m_seenStart has just ended at m_p.
+    void rememberSkipped() {
+        if (m_seenStart.entry < m_skippedBefore.size()) {
+            auto& last = m_skippedBefore[m_seenStart.entry];
+            last[1] = last[0];
+            last[0] = {m_seenStart.name, static_cast<std::size_t>(m_p - m_seenStart.name),
+                       m_count - m_seenStart.countBefore};
+        }
+        m_seenStart.name = nullptr;
     }
 
     // The rules' entry for elements of this local name, if any: one slot of
@@ -785,7 +935,8 @@ private:
         const Open& open = m_open.back();
         closeName(open.name, open.nameLength);
         if (open.element == kNone) {
-            --m_skipDepth;
+            if (--m_skipDepth == 0 && m_seenStart.name != nullptr)
+                rememberSkipped();
         } else {
             m_xml.m_nodes[open.element].end = static_cast<Id>(m_xml.m_nodes.size());
             m_prefixes.release(open.prefixMark);
@@ -867,10 +1018,12 @@ private:
     const XmlSubject& m_subject;
     PrefixTable m_prefixes;
     std::vector<Open> m_open;
-    std::size_t m_skipDepth = 0;                  // skipped elements open
-    static constexpr std::size_t kSkipSlots = 64; // more than twice the entries any rules give
+    std::size_t m_skipDepth = 0; // skipped elements open
     std::array<const SkippedElement*, kSkipSlots> m_skipTable{};
     bool m_skipping = false;
+    // The last two elements skipped under each of the rules' entries.
+    std::array<std::array<SkippedBefore, 2>, kSkipSlots> m_skippedBefore{};
+    SkippingStart m_seenStart;
     std::size_t m_count = 0; // nodes and attributes counted
     bool m_fromUtf16;
 };

@@ -304,11 +304,16 @@ PartBytes ZipPackage::readRaw(std::uint64_t index, std::string_view name, bool d
         throwDamagedPart(name, std::string("cannot be read (") + zip_strerror(m_zip) + ")");
     }
     PartBytes out = allocate(size);
-    std::unique_ptr<char[]> compressed;
     char* raw = out.data.get();
     if (deflated) {
-        compressed.reset(new char[static_cast<std::size_t>(compressedSize)]); // no zero fill
-        raw = compressed.get();
+        // One buffer for the compressed bytes of every part, grown as needed
+        // (no zero fill); kept between parts only while it is small.
+        if (compressedSize > m_compressedRoom) {
+            m_compressed.reset(); // the old room goes before the new is taken
+            m_compressed.reset(new char[static_cast<std::size_t>(compressedSize)]);
+            m_compressedRoom = compressedSize;
+        }
+        raw = m_compressed.get();
     }
     const zip_int64_t got = zip_fread(entry.file, raw, compressedSize);
     if (got < 0 && m_state->readFailure)
@@ -322,6 +327,10 @@ PartBytes ZipPackage::readRaw(std::uint64_t index, std::string_view name, bool d
             throwDamagedPart(name, result == LIBDEFLATE_BAD_DATA
                                        ? "has corrupt compressed data"
                                        : "does not inflate to the size its zip entry declares");
+        if (m_compressedRoom > kKeptCompressedRoom) {
+            m_compressed.reset();
+            m_compressedRoom = 0;
+        }
     }
 #ifndef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION // lets the fuzzer's edits reach the XML
     if (libdeflate_crc32(0, out.data.get(), out.size) != crc)

@@ -81,6 +81,9 @@ private:
     libdeflate_decompressor* m_inflater = nullptr;
     ZipLimits m_limits;
     std::uint64_t m_inflated = 0;
+    static constexpr std::uint64_t kKeptCompressedRoom = 1u << 20;
+    std::unique_ptr<char[]> m_compressed; // the last part's compressed bytes
+    std::uint64_t m_compressedRoom = 0;
     mutable std::optional<std::unordered_map<std::string, std::uint64_t>> m_folded;
     std::unordered_map<std::uint64_t, std::uint64_t> m_recordOwners; // local record offset -> entry
 };

@@ -545,6 +545,13 @@ std::unique_ptr<PresentationDocument> openPackage(FormatProbe& probe, ReadOption
 // document type, which the parser then refuses); they are looked past within
 // the first kFlatSniffBytes of the file, in UTF-8 or UTF-16.
 int bidFlat(FormatProbe& probe) {
+    // Most files are told apart by their first character: a zip container or
+    // a binary file never begins with '<' after white space.
+    const std::string start =
+        XmlTree::Utf8Head(probe.head().first(std::min<std::size_t>(probe.head().size(), 64)));
+    const auto first = start.find_first_not_of(" \t\r\n");
+    if (first != std::string::npos && start[first] != '<')
+        return 0;
     const ByteSource& source = probe.source();
     std::vector<std::uint8_t> bytes(
         static_cast<std::size_t>(std::min<std::uint64_t>(kFlatSniffBytes, source.size())));

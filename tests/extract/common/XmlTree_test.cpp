@@ -241,7 +241,7 @@ TEST(XmlTree, DepthAndSizeAreBoundedByTheInputOnly) {
 }
 
 TEST(XmlTree, SkippedElementsAreCheckedButNotKept) {
-    static constexpr SkippedElement skip[] = {{Ns::Other, "s"}};
+    static constexpr SkippedElement skip[] = {{Ns::Other, "s"}, {Ns::OdfText, "span"}};
     const auto parse = [](std::string text) {
         text.push_back('\0');
         XmlTree xml;
@@ -254,6 +254,19 @@ TEST(XmlTree, SkippedElementsAreCheckedButNotKept) {
     EXPECT_EQ(parse("<r><s a='1'><x>t</x></s>u<s xmlns:q='urn:q'/></r>"), "other:r('u' other:s)");
     EXPECT_THROW(parse("<r><s a=1/></r>"), Failure);
     EXPECT_THROW(parse("<r><s><x></s></r>"), Failure);
+    // Elements written as one skipped before are passed over by their bytes:
+    // still only where the rule's namespace holds, and not past a wrong end.
+    const std::string span = "<t:span a='1'><x/></t:span>";
+    EXPECT_EQ(parse("<r xmlns:t='" + kText + "'>" + span + span + "<q xmlns:t='urn:q'>" + span + "</q>" +
+                    span + "</r>"),
+              "other:r(other:q(other:span(other:x)))");
+    EXPECT_THROW(parse("<r>" + span + "<t:span a='1'><x/></t:span"), Failure);
+    // ... and counted as reading them counts them.
+    std::string many = "<r>";
+    for (std::size_t i = 0; i < (limits::kMaxXmlNodes - 1) / 2; ++i) // each two, with <r>
+        many += "<s a='1'/>";
+    EXPECT_NO_THROW(parse(many + "</r>"));
+    EXPECT_THROW(parse(many + "<s a='1'/></r>"), Failure);
 }
 
 TEST(XmlTree, ChoiceRequirementsAreResolvedInTheirOwnScope) {
