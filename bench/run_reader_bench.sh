@@ -44,11 +44,26 @@ echo "corpus: $(ls "$corpus" | wc -l) files, $(du -sh "$corpus" | cut -f1)"
 export TZ="${TZ:-:/etc/localtime}"
 
 run() { "$build/bench/ooxml_throughput" "$@"; }
+# The best files/s of five runs of one mode: MODE DIR [MAX_FILES [PASSES]].
+bestRate() {
+    for _ in 1 2 3 4 5; do run "$@"; done | awk '{ if ($4 > best) best = $4 } END { print best }'
+}
+# The reader against a floor, best of five runs of each: LABEL FLOOR TARGET DIR [...].
+ratio() {
+    local label="$1" floorMode="$2" target="$3"
+    shift 3
+    local floor reader
+    floor=$(bestRate "$floorMode" "$@")
+    reader=$(bestRate reader "$@")
+    awk -v l="$label" -v m="$floorMode" -v r="$reader" -v f="$floor" -v t="$target" \
+        'BEGIN { printf "%s: reader %.0f files/s, %s floor %.0f files/s, ratio %.2f (target >= %s)\n", l, r, m, f, r / f, t }'
+}
 run zlib "$corpus"
 run libdeflate "$corpus"
 run reader "$corpus"
 run reader "$corpus" 50
 run reader "$pictures"
+ratio packages libdeflate 0.60 "$corpus"
 
 # The XML engine apart from inflating and from the readers: the slide parts
 # parsed (in place, into the tree), and parsed and walked (every element's
@@ -81,15 +96,7 @@ if command -v soffice >/dev/null; then
     run zlib "$odp" "$odpDecks" 20
     run libdeflate "$odp" "$odpDecks" 20
     run reader "$odp" "$odpDecks" 20
-    # The reader against the zlib floor, best of five runs of each (target: at least 0.6).
-    bestRate() {
-        for _ in 1 2 3 4 5; do run "$1" "$odp" "$odpDecks" 20; done |
-            awk '{ if ($4 > best) best = $4 } END { print best }'
-    }
-    floor=$(bestRate zlib)
-    reader=$(bestRate reader)
-    awk -v r="$reader" -v f="$floor" \
-        'BEGIN { printf "odp: reader %.0f files/s, zlib floor %.0f files/s, ratio %.2f (target >= 0.6)\n", r, f, r / f }'
+    ratio odp zlib 0.65 "$odp" "$odpDecks" 20
 else
     echo "odp corpus: skipped (no soffice to convert the decks)"
 fi

@@ -628,7 +628,7 @@ private:
             flags = kTooManyDeclarations; // none of them in force
         else if (declarations > 0)
             declare(firstAttribute, attributeCount);
-        if (attributeCount > 0)
+        if (declarations > 0) // each attribute was resolved as read, outside them
             resolveAttributes(firstAttribute, attributeCount);
         const Id id = newNode();
         if (!m_open.empty())
@@ -720,6 +720,9 @@ private:
     // under the same rule (as the run and paragraph properties of a slide
     // mostly are) is passed over by comparing the bytes; the count grows as
     // reading it would make it grow, and nearing the limit it is read after all.
+    // A comparison never costs more than the element's own bytes: text that
+    // matches a recorded element up to the end of the element at hand is
+    // that element, since both end where the same bytes close them.
     struct SkippedBefore {
         const char* name = nullptr; // in the text, which skipping never changes
         std::size_t length = 0;
@@ -821,6 +824,7 @@ private:
         a.nameLength = nameLength;
         a.valueLength = static_cast<std::uint32_t>(valueEnd - value);
         a.colon = colon;
+        resolveAttribute(a); // in the scope outside the tag, which holds unless it declares a prefix
     }
 
     // "xmlns" or "xmlns:p".
@@ -842,19 +846,20 @@ private:
     }
 
     // The vocabulary of each prefixed attribute, and what the rules' list of
-    // prefixes names.
+    // prefixes names, in the element's own scope.
     void resolveAttributes(std::uint32_t firstAttribute, std::uint32_t count) {
-        for (std::uint32_t i = 0; i < count; ++i) {
-            Attribute& a = m_xml.m_attributes[firstAttribute + i];
-            if (a.colon != 0) {
-                if ((a.flags & kDeclaration) == 0)
-                    a.ns = m_prefixes.resolve({a.name, a.colon - 1});
-            } else if (!m_rules.prefixListAttribute.empty() &&
-                       std::string_view(a.name, a.nameLength) == m_rules.prefixListAttribute) {
-                a.flags |= kPrefixList;
-                if (allPrefixesKnown({a.value, a.valueLength}))
-                    a.flags |= kPrefixListKnown;
-            }
+        for (std::uint32_t i = 0; i < count; ++i)
+            resolveAttribute(m_xml.m_attributes[firstAttribute + i]);
+    }
+
+    void resolveAttribute(Attribute& a) {
+        if (a.colon != 0) {
+            if ((a.flags & kDeclaration) == 0)
+                a.ns = m_prefixes.resolve({a.name, a.colon - 1});
+        } else if (!m_rules.prefixListAttribute.empty() &&
+                   std::string_view(a.name, a.nameLength) == m_rules.prefixListAttribute) {
+            a.flags =
+                allPrefixesKnown({a.value, a.valueLength}) ? kPrefixList | kPrefixListKnown : kPrefixList;
         }
     }
 
