@@ -68,7 +68,7 @@ template <CharClass what> char* skipWhile(char* p) {
 
 // memcmp(a, b, length) == 0 for the short lengths of names, without a call:
 // from 4 bytes on, two loads that may overlap (and a loop past 16).
-bool sameBytes(const char* a, const char* b, std::size_t length) {
+[[gnu::always_inline]] inline bool sameBytes(const char* a, const char* b, std::size_t length) {
     if (length < 4) {
         for (; length > 0; --length)
             if (*a++ != *b++)
@@ -372,17 +372,18 @@ public:
            bool fromUtf16)
         : m_xml(xml), m_begin(text), m_p(text), m_end(text + size), m_rules(rules), m_subject(subject),
           m_prefixes(rules.classify, m_end), m_fromUtf16(fromUtf16) {
-        // Each entry in the slot of its name's length and last letter, or
-        // the next free one; skipping only spares work, so entries past half
-        // the table are simply not skipped.
+        // Each entry in the slot its name hashes to, or the next free one;
+        // skipping only spares work, so entries past half the table are
+        // simply not skipped.
         std::size_t used = 0;
-        for (const auto& entry : rules.skip) {
-            if (entry.local.empty() || used == kSkipSlots / 2)
+        for (std::size_t i = 0; i < rules.skip.size(); ++i) {
+            if (rules.skip[i].local.empty() || used == kSkipSlots / 2 || i >= 255)
                 continue;
-            std::size_t slot = skipSlot(entry.local);
-            while (m_skipTable[slot] != nullptr)
+            std::size_t slot = skipSlot(rules.skip[i].local);
+            while (m_skipTable[slot] != 0)
                 slot = (slot + 1) % kSkipSlots;
-            m_skipTable[slot] = &entry;
+            m_skipTable[slot] = static_cast<std::uint8_t>(i + 1);
+            m_skipLengths |= std::uint64_t{1} << std::min<std::size_t>(rules.skip[i].local.size(), 63);
             ++used;
         }
         m_skipping = used > 0;
@@ -441,7 +442,8 @@ public:
     }
 
 private:
-    static constexpr std::size_t kSkipSlots = 64; // more than twice the entries any rules give
+    static constexpr std::size_t kSkipSlots = 256;    // many times the entries any rules give
+    static constexpr std::size_t kSkippedBefore = 32; // entries whose last elements are remembered
 
     struct Open {
         Id element; // kNone for an element that is skipped
@@ -765,22 +767,31 @@ private:
     }
 
     // The rules' entry for elements of this local name, if any: one slot of
-    // a small table, or the few after it.
+    // a table mostly empty, or the few after it.
     const SkippedElement* skipCandidate(std::string_view local) const {
-        if (!m_skipping || local.empty())
-            return nullptr;
-        for (std::size_t slot = skipSlot(local);; slot = (slot + 1) % m_skipTable.size()) {
-            const SkippedElement* entry = m_skipTable[slot];
-            if (entry == nullptr)
+        if (((m_skipLengths >> std::min<std::size_t>(local.size(), 63)) & 1) == 0 || local.empty())
+            return nullptr; // the most frequent names are short, and no rule names one so short
+        for (std::size_t slot = skipSlot(local);; slot = (slot + 1) % kSkipSlots) {
+            const std::uint8_t index = m_skipTable[slot];
+            if (index == 0)
                 return nullptr;
-            if (entry->local.size() == local.size() &&
-                sameBytes(entry->local.data(), local.data(), local.size()))
-                return entry;
+            const SkippedElement& entry = m_rules.skip[index - 1];
+            if (entry.local.size() == local.size() &&
+                sameBytes(entry.local.data(), local.data(), local.size()))
+                return &entry;
         }
     }
 
+    // A hash of the length and the first, middle and last letters, which
+    // tell the names of a vocabulary apart (many end alike, in "Pr").
     static std::size_t skipSlot(std::string_view local) {
-        return (local.size() * 31 + static_cast<unsigned char>(local.back())) % kSkipSlots;
+        const auto letter = [&](std::size_t at) {
+            return static_cast<std::uint32_t>(static_cast<unsigned char>(local[at]));
+        };
+        const std::uint32_t key = static_cast<std::uint32_t>(local.size() & 0xFF) | letter(0) << 8 |
+                                  letter(local.size() - 1) << 16 | letter(local.size() / 2) << 24;
+        static_assert(kSkipSlots == 256);
+        return (key * 0x9E3779B1u) >> 24;
     }
 
     // Inside a skipped element (`record` false) it is checked alike, but not
@@ -1023,11 +1034,12 @@ private:
     const XmlSubject& m_subject;
     PrefixTable m_prefixes;
     std::vector<Open> m_open;
-    std::size_t m_skipDepth = 0; // skipped elements open
-    std::array<const SkippedElement*, kSkipSlots> m_skipTable{};
+    std::size_t m_skipDepth = 0;                        // skipped elements open
+    std::array<std::uint8_t, kSkipSlots> m_skipTable{}; // an index in the rules' list plus one; 0 for none
+    std::uint64_t m_skipLengths = 0; // bit n: an entry's local name has n bytes (63: or more)
     bool m_skipping = false;
     // The last two elements skipped under each of the rules' entries.
-    std::array<std::array<SkippedBefore, 2>, kSkipSlots> m_skippedBefore{};
+    std::array<std::array<SkippedBefore, 2>, kSkippedBefore> m_skippedBefore{};
     SkippingStart m_seenStart;
     std::size_t m_count = 0; // nodes and attributes counted
     bool m_fromUtf16;
