@@ -21,6 +21,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -350,6 +351,34 @@ void compareUnder(const std::uint8_t* data, std::size_t size, const orv::XmlRule
     comparison.compare(xml.root(), root, 0);
 }
 
+// What parsing by the rules gives: "" for a document taken, else the refusal.
+std::string outcomeUnder(const std::uint8_t* data, std::size_t size, const orv::XmlRules& rules) {
+    std::vector<char> bytes(data, data + size);
+    bytes.push_back('\0');
+    XmlTree xml;
+    try {
+        xml.parse(bytes.data(), size, rules, {"the part", "which is refused", "part"});
+    } catch (const orv::Failure& failure) {
+        return failure.what();
+    }
+    return {};
+}
+
+// Skipped elements are checked as strictly as kept ones, however they are
+// passed over: a document is taken or refused alike, for the same reason at
+// the same byte, with elements to skip and without.
+void compareSkipping(const std::uint8_t* data, std::size_t size, orv::XmlRules rules,
+                     std::span<const orv::SkippedElement> skip) {
+    const std::string kept = outcomeUnder(data, size, rules);
+    rules.skip = skip;
+    const std::string skipped = outcomeUnder(data, size, rules);
+    if (kept != skipped) {
+        std::fprintf(stderr, "skipping changes the outcome: \"%s\" without, \"%s\" with\n", kept.c_str(),
+                     skipped.c_str());
+        std::abort();
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -370,5 +399,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                  common | pugi::parse_ws_pcdata_single);
     compareUnder(data, size, {orv::ClassifyOpenDocument, false, {}, {}}, common | pugi::parse_ws_pcdata);
     compareUnder(data, size, {orv::ClassifyOpenDocument, false, {}, kSkip}, common | pugi::parse_ws_pcdata);
+    compareSkipping(data, size, {orv::ClassifyOfficeOpenXml, true, "Requires", {}}, kSkip);
+    compareSkipping(data, size, {orv::ClassifyOpenDocument, false, {}, {}}, kSkip);
     return 0;
 }
