@@ -386,7 +386,6 @@ public:
             m_skipLengths |= std::uint64_t{1} << std::min<std::size_t>(rules.skip[i].local.size(), 63);
             ++used;
         }
-        m_skipping = used > 0;
     }
 
     void run() {
@@ -1037,7 +1036,6 @@ private:
     std::size_t m_skipDepth = 0;                        // skipped elements open
     std::array<std::uint8_t, kSkipSlots> m_skipTable{}; // an index in the rules' list plus one; 0 for none
     std::uint64_t m_skipLengths = 0; // bit n: an entry's local name has n bytes (63: or more)
-    bool m_skipping = false;
     // The last two elements skipped under each of the rules' entries.
     std::array<std::array<SkippedBefore, 2>, kSkippedBefore> m_skippedBefore{};
     SkippingStart m_seenStart;
