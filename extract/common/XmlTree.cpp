@@ -717,9 +717,9 @@ private:
     // A skipped element is read alike wherever it stands: from its name to
     // the end of its end tag, the parser checks the same things, keeps
     // nothing and counts the same elements and attributes whatever came
-    // before. So an element written byte for byte as the last one skipped
-    // under the same rule (as the run and paragraph properties of a slide
-    // mostly are) is passed over by comparing the bytes; the count grows as
+    // before. So an element written byte for byte as one of the last two
+    // skipped under the same rule (as the run and paragraph properties of a
+    // slide mostly are) is passed over by comparing the bytes; the count grows as
     // reading it would make it grow, and nearing the limit it is read after all.
     // A comparison never costs more than the element's own bytes: text that
     // matches a recorded element up to the end of the element at hand is
@@ -769,7 +769,7 @@ private:
     // a table mostly empty, or the few after it.
     const SkippedElement* skipCandidate(std::string_view local) const {
         if (((m_skipLengths >> std::min<std::size_t>(local.size(), 63)) & 1) == 0 || local.empty())
-            return nullptr; // the most frequent names are short, and no rule names one so short
+            return nullptr; // a length no rule's name has (that of most names met)
         for (std::size_t slot = skipSlot(local);; slot = (slot + 1) % kSkipSlots) {
             const std::uint8_t index = m_skipTable[slot];
             if (index == 0)
