@@ -4,7 +4,9 @@
 //   xml_engines ENGINE MODE CORPUS_DIR [FILES] [PASSES]
 //
 // ENGINE is "pugixml" (its in-place parse, as the readers used it for package
-// parts) or "tree" (the program's own in-place parser, XmlTree). MODE is
+// parts), "tree" (the program's own in-place parser, XmlTree, keeping every
+// element) or "reader" (XmlTree by the rules the readers parse these parts
+// with, skipping what their default walk passes over). MODE is
 // "parse", "walk" (the parse followed by a walk that visits every element,
 // takes its local name, and for XmlTree its namespace, and adds up its
 // character data) or "copy" (neither: only copying each part into the
@@ -16,6 +18,8 @@
 #include "extract/common/XmlPart.h"
 #include "extract/common/XmlTree.h"
 #include "extract/common/ZipPackage.h"
+#include "extract/odf/OpenDocumentReader.h"
+#include "extract/ooxml/PackageReader.h"
 
 #include <pugixml.hpp>
 
@@ -33,6 +37,7 @@ namespace {
 struct Part {
     std::string bytes;
     orv::XmlRules rules;
+    orv::XmlRules readerRules;
 };
 
 std::vector<Part> loadParts(const std::filesystem::path& dir, std::size_t maxFiles) {
@@ -55,7 +60,8 @@ std::vector<Part> loadParts(const std::filesystem::path& dir, std::size_t maxFil
             const auto bytes = zip.read(*index, name);
             parts.push_back(
                 {std::string(bytes.data.get(), bytes.size),
-                 odp ? orv::XmlRules{orv::ClassifyOpenDocument, false, {}, {}} : orv::PackagePartRules()});
+                 odp ? orv::XmlRules{orv::ClassifyOpenDocument, false, {}, {}} : orv::PackagePartRules(),
+                 odp ? orv::odf::ContentRules() : orv::ooxml::ShapeTreeRules(false)});
             if (odp)
                 break;
         }
@@ -92,7 +98,8 @@ std::size_t walkTree(const orv::XmlTree& xml) {
 
 int main(int argc, char** argv) {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: xml_engines pugixml|tree parse|walk|copy CORPUS_DIR [FILES] [PASSES]\n");
+        std::fprintf(stderr,
+                     "usage: xml_engines pugixml|tree|reader parse|walk|copy CORPUS_DIR [FILES] [PASSES]\n");
         return 2;
     }
     const std::string engine = argv[1];
@@ -125,7 +132,8 @@ int main(int argc, char** argv) {
                     checksum += walkPugi(document.document_element());
             } else {
                 orv::XmlTree xml;
-                xml.parse(buffer.data(), buffer.size() - 1, part.rules, {"the part", "no", "part"});
+                xml.parse(buffer.data(), buffer.size() - 1,
+                          engine == "reader" ? part.readerRules : part.rules, {"the part", "no", "part"});
                 if (walk)
                     checksum += walkTree(xml);
             }

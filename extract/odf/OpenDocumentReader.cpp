@@ -607,4 +607,8 @@ const PresentationFormat kFlatFormat{"flat OpenDocument presentation",
                                      bidFlat,
                                      openFlat};
 
+const XmlRules& ContentRules() {
+    return kRules;
+}
+
 } // namespace orv::odf

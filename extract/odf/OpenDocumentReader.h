@@ -1,5 +1,6 @@
 #pragma once
 
+#include "extract/common/XmlTree.h"
 #include "extract/model/PresentationFormat.h"
 
 namespace orv::odf {
@@ -22,5 +23,9 @@ extern const PresentationFormat kPackageFormat;
 // Bids on a file whose first bytes look like XML naming the OpenDocument
 // office vocabulary, as a flat document's root element does.
 extern const PresentationFormat kFlatFormat;
+
+// The rules a package's content part is parsed by: styles, scripts,
+// settings, metadata, the master pages and custom shapes' geometry skipped.
+const XmlRules& ContentRules();
 
 } // namespace orv::odf

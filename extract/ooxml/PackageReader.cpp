@@ -70,12 +70,6 @@ constexpr SkippedElement kShapeTreeSkip[] = {
 };
 constexpr std::size_t kAllTextSkips = 19; // the first ones
 
-XmlRules shapeTreeRules(bool allText) {
-    XmlRules rules = PackagePartRules();
-    rules.skip = std::span(kShapeTreeSkip).first(allText ? kAllTextSkips : std::size(kShapeTreeSkip));
-    return rules;
-}
-
 enum class MainKind { Presentation, WordProcessing, Spreadsheet, Unknown };
 
 MainKind kindOfContentType(std::string_view contentType) {
@@ -342,7 +336,7 @@ void readPage(ZipPackage& zip, const XmlPart& part, const PageKind& kind, SlideC
     if (const auto notesName = kind.place ? std::nullopt : NotesPartOf(part.name, relations)) {
         std::optional<XmlPart> notes;
         piece(*notesName, [&] {
-            notes = ReadXmlPart(zip, *notesName, shapeTreeRules(true));
+            notes = ReadXmlPart(zip, *notesName, ShapeTreeRules(true));
             if (!notes)
                 return;
             ShapeWalk notesWalk{zip, *notes, page, budget, true, TextPlace::Notes, nullptr, {}, {}};
@@ -371,7 +365,7 @@ public:
 
     SlideContent readSlide(std::size_t index) override {
         const std::string& name = m_slides.at(index);
-        const auto part = ReadXmlPart(m_zip, name, shapeTreeRules(m_options.allText));
+        const auto part = ReadXmlPart(m_zip, name, ShapeTreeRules(m_options.allText));
         if (!part)
             ThrowDamaged("the slide part " + FileText(name) + " is missing", name);
         m_budget.nextSlide();
@@ -401,7 +395,7 @@ public:
                 readEmbedded(master.part, page);
                 return;
             }
-            const auto part = ReadXmlPart(m_zip, master.part, shapeTreeRules(true));
+            const auto part = ReadXmlPart(m_zip, master.part, ShapeTreeRules(true));
             if (!part)
                 ThrowDamaged("the part " + FileText(master.part) + " is missing", master.part);
             readPage(m_zip, *part, {master.root, master.listedAs, master.place, {}}, page, m_budget, true,
@@ -677,5 +671,11 @@ std::unique_ptr<PresentationDocument> open(FormatProbe& probe, ReadOptions optio
 
 const PresentationFormat kFormat{
     "presentation package", "presentation package", kExtensions, kMimeTypes, bid, open};
+
+XmlRules ShapeTreeRules(bool allText) {
+    XmlRules rules = PackagePartRules();
+    rules.skip = std::span(kShapeTreeSkip).first(allText ? kAllTextSkips : std::size(kShapeTreeSkip));
+    return rules;
+}
 
 } // namespace orv::ooxml

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "extract/common/XmlTree.h"
 #include "extract/model/PresentationFormat.h"
 
 namespace orv::ooxml {
@@ -13,5 +14,9 @@ namespace orv::ooxml {
 // it is read. With options.allText each slide also gives every text it holds,
 // in harvest order (SlideContent).
 extern const PresentationFormat kFormat;
+
+// The rules a slide, notes, master or layout part is parsed by: the elements
+// the walk of the mode passes over are skipped.
+XmlRules ShapeTreeRules(bool allText);
 
 } // namespace orv::ooxml
