@@ -23,6 +23,7 @@
 #include <map>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -192,6 +193,7 @@ struct Comparison {
             differ("name", std::string(xml.local(ours)), std::string(name));
         std::size_t declarations = 0;
         std::uint32_t index = 0;
+        bool prefixListSeen = false; // of two, the element's list is the first, as attributeNamed's value is
         for (auto a = theirs.first_attribute(); a; a = a.next_attribute(), ++index) {
             const std::string_view attributeName = a.name();
             const auto attributeColon = attributeName.find(':');
@@ -209,7 +211,7 @@ struct Comparison {
                 mine.ns != scope.resolve(attributeName.substr(0, attributeColon)))
                 differ("attribute namespace", std::string(mine.local), std::string(attributeName));
             if (attributeColon == std::string_view::npos && !rules.prefixListAttribute.empty() &&
-                attributeName == rules.prefixListAttribute) {
+                attributeName == rules.prefixListAttribute && !std::exchange(prefixListSeen, true)) {
                 bool known = true;
                 const std::string list = value;
                 std::size_t start = 0;
