@@ -3,6 +3,8 @@
 // bounds on embedded documents; what it cannot read is skipped and named.
 #include "extract/PresentationReader.h"
 #include "extract/common/ReadLimits.h"
+#include "extract/sheet/WorkbookReader.h"
+#include "extract/word/WordDocumentReader.h"
 #include "support/OfficeDocuments.h"
 #include "support/PptxBuilder.h"
 #include "support/ReadBytes.h"
@@ -130,6 +132,47 @@ TEST(EmbeddedDocuments, ReadOnceInOrderWithinTheirBounds) {
             EXPECT_EQ(skipped[i].substr(0, c.skipped[i].size()), c.skipped[i]);
         // The default walk reads none of it.
         EXPECT_TRUE(ReadPresentationBytes(BytesOf(c.bytes)).masterPages.empty());
+    }
+}
+
+// The formats read only inside decks bid on their own kind alone: by the
+// main document's declared type, or by its root when the type is generic.
+TEST(EmbeddedDocuments, EachFormatBidsOnItsOwnKindOnly) {
+    test::Workbook workbook{{}, {{"S", test::RowXml({})}}};
+    test::Workbook macroWorkbook = workbook;
+    macroWorkbook.mainContentType = "application/vnd.ms-excel.sheet.macroEnabled.main+xml";
+    test::Workbook genericWorkbook = workbook;
+    genericWorkbook.mainContentType = "application/xml";
+    test::WordDocument macroDocument;
+    macroDocument.mainContentType = "application/vnd.ms-word.document.macroEnabled.main+xml";
+    test::WordDocument genericDocument;
+    genericDocument.mainContentType = "application/xml";
+    PptxBuilder deck;
+    deck.addSlide();
+    const auto book = [](const test::Workbook& w) { return test::ZipBytes(test::WorkbookEntries(w)); };
+    const auto document = [](const test::WordDocument& d) {
+        return test::ZipBytes(test::WordDocumentEntries(d));
+    };
+    const struct {
+        const char* name;
+        std::string bytes;
+        int workbookBid;
+        int documentBid;
+    } cases[] = {
+        {"workbook", book(workbook), 2, 0},
+        {"macro-enabled workbook", book(macroWorkbook), 2, 0},
+        {"generic type, workbook root", book(genericWorkbook), 2, 0},
+        {"text document", document({}), 0, 2},
+        {"macro-enabled text document", document(macroDocument), 0, 2},
+        {"generic type, document root", document(genericDocument), 0, 2},
+        {"presentation", deck.bytes(), 0, 0},
+        {"empty zip", test::ZipBytes({}), 0, 0},
+        {"no zip, a workbook root", "<workbook/>", 0, 0},
+        {"no zip, a document root", "<w:document/>", 0, 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(test::BidOn(sheet::kFormat, c.bytes), c.workbookBid) << c.name;
+        EXPECT_EQ(test::BidOn(word::kFormat, c.bytes), c.documentBid) << c.name;
     }
 }
 

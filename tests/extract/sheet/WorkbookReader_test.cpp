@@ -115,32 +115,5 @@ TEST(WorkbookReader, ReadsTheTextOfEachSheet) {
         EXPECT_EQ(test::ReadLines(sheet::kFormat, c.bytes), c.expected) << c.name;
 }
 
-TEST(WorkbookReader, BidsOnWorkbooksOnly) {
-    Workbook macros = oneSheet({});
-    macros.mainContentType = "application/vnd.ms-excel.sheet.macroEnabled.main+xml";
-    Workbook generic = oneSheet({});
-    generic.mainContentType = "application/xml";
-    test::WordDocument genericDocument;
-    genericDocument.mainContentType = "application/xml";
-    test::PptxBuilder deck;
-    deck.addSlide();
-    const struct {
-        const char* name;
-        std::string bytes;
-        int bid;
-    } cases[] = {
-        {"workbook", bytesOf(oneSheet({})), 2},
-        {"macro-enabled workbook", bytesOf(macros), 2},
-        {"generic type, workbook root", bytesOf(generic), 2},
-        {"text document", test::ZipBytes(test::WordDocumentEntries({})), 0},
-        {"generic type, text document root", test::ZipBytes(test::WordDocumentEntries(genericDocument)), 0},
-        {"presentation", deck.bytes(), 0},
-        {"empty zip", test::ZipBytes({}), 0},
-        {"no zip", "<workbook/>", 0},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(test::BidOn(sheet::kFormat, c.bytes), c.bid) << c.name;
-}
-
 } // namespace
 } // namespace orv

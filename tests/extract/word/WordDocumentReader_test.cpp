@@ -145,28 +145,5 @@ TEST(WordDocumentReader, ReadsEachPartsParagraphs) {
         EXPECT_EQ(test::ReadLines(word::kFormat, c.bytes), c.expected) << c.name;
 }
 
-TEST(WordDocumentReader, BidsOnTextDocumentsOnly) {
-    WordDocument macros;
-    macros.mainContentType = "application/vnd.ms-word.document.macroEnabled.main+xml";
-    WordDocument generic;
-    generic.mainContentType = "application/xml";
-    test::PptxBuilder deck;
-    deck.addSlide();
-    const struct {
-        const char* name;
-        std::string bytes;
-        int bid;
-    } cases[] = {
-        {"text document", bytesOf({}), 2},
-        {"macro-enabled text document", bytesOf(macros), 2},
-        {"generic type, document root", bytesOf(generic), 2},
-        {"workbook", test::ZipBytes(test::WorkbookEntries({})), 0},
-        {"presentation", deck.bytes(), 0},
-        {"no zip", "<w:document/>", 0},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(test::BidOn(word::kFormat, c.bytes), c.bid) << c.name;
-}
-
 } // namespace
 } // namespace orv
