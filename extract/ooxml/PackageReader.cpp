@@ -159,6 +159,24 @@ void forEachNamed(const XmlTree& xml, XmlTree::Id parent, std::string_view local
     }
 }
 
+// The entries of one of the main part's lists (p:sldIdLst, p:sldMasterIdLst
+// and the like): each p:`entryName` child of the root's p:`listName`, in
+// order, every element of the list checked for its declarations as it is met.
+template <typename Visit>
+void forEachListEntry(const XmlTree& xml, std::string_view listName, std::string_view entryName,
+                      Visit&& visit) {
+    const auto list = ChildElement(xml, xml.root(), Ns::Presentation, listName);
+    if (list == XmlTree::kNone)
+        return;
+    for (auto entry = xml.firstChild(list); entry != XmlTree::kNone; entry = xml.nextSibling(entry)) {
+        if (xml.isText(entry))
+            continue;
+        RequireDeclarationsInLimit(xml, entry);
+        if (xml.ns(entry) == Ns::Presentation && xml.local(entry) == entryName)
+            visit(entry);
+    }
+}
+
 // The cells of a table, row by row, and the data-model reference of a
 // diagram, from a graphic frame's a:graphicData.
 void readGraphicFrame(const XmlTree& xml, XmlTree::Id frame, const std::string& name, ShapeWalk& walk) {
@@ -498,23 +516,15 @@ private:
         std::vector<std::string> names;
         const XmlTree& xml = part.tree;
         RequireDeclarationsInLimit(xml, xml.root());
-        const auto list = ChildElement(xml, xml.root(), Ns::Presentation, listName);
-        if (list == XmlTree::kNone)
-            return names;
-        for (auto entry = xml.firstChild(list); entry != XmlTree::kNone; entry = xml.nextSibling(entry)) {
-            if (xml.isText(entry))
-                continue;
-            RequireDeclarationsInLimit(xml, entry);
-            if (xml.ns(entry) != Ns::Presentation || xml.local(entry) != entryName)
-                continue;
+        forEachListEntry(xml, listName, entryName, [&](XmlTree::Id entry) {
             const auto id = xml.attribute(entry, Ns::Relationships, "id");
             const auto it = id.found ? relations.byId.find(id.text) : relations.byId.end();
             if (it == relations.byId.end() || it->second->external ||
                 !IsRelationshipType(it->second->type, kind))
-                continue;
+                return;
             if (auto name = ResolvePartName(part.name, it->second->target))
                 names.push_back(std::move(*name));
-        }
+        });
         return names;
     }
 
@@ -622,15 +632,7 @@ private:
             ThrowNotPresentation("its main document is no presentation");
         }
         std::vector<std::string> ids;
-        const auto list = ChildElement(xml, root, Ns::Presentation, "sldIdLst");
-        if (list == XmlTree::kNone)
-            return ids;
-        for (auto entry = xml.firstChild(list); entry != XmlTree::kNone; entry = xml.nextSibling(entry)) {
-            if (xml.isText(entry))
-                continue;
-            RequireDeclarationsInLimit(xml, entry);
-            if (xml.ns(entry) != Ns::Presentation || xml.local(entry) != "sldId")
-                continue;
+        forEachListEntry(xml, "sldIdLst", "sldId", [&](XmlTree::Id entry) {
             const auto id = xml.attribute(entry, Ns::Relationships, "id");
             if (!id.found || id.text.empty())
                 ThrowDamaged("slide " + std::to_string(ids.size() + 1) + " in the slide list of " +
@@ -641,7 +643,7 @@ private:
                                    " slides",
                                main.name);
             ids.emplace_back(id.text);
-        }
+        });
         return ids;
     }
 
