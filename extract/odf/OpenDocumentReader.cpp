@@ -296,9 +296,8 @@ private:
     void noteInlineObject(XmlTree::Id document, std::string name) override {
         if (m_zip || !readsEmbedded())
             return;
-        const std::string part = "inline object " + std::to_string(document);
-        if (m_embeddedSeen.insert(part).second)
-            m_embedded.push_back({EmbeddedPage::Kind::Inline, std::move(name), part, document});
+        noteEmbedded({EmbeddedPage::Kind::Inline, std::move(name),
+                      "inline object " + std::to_string(document), document});
     }
 
     // One embedded document, its texts placed in `page`; one that cannot be
@@ -358,7 +357,8 @@ private:
     }
 
     // A part of the package parsed on its own; `what` names it when missing.
-    XmlPart readSubPart(const std::string& name, const XmlRules& rules, std::string_view what = "the part ") {
+    XmlPart readSubPart(const std::string& name, const XmlRules& rules,
+                        std::string_view what = "the part ") const {
         XmlPart part;
         part.name = name;
         const auto index = m_zip->findExact(name);
@@ -396,13 +396,10 @@ private:
         const XmlTree* xml = &m_xml;
         std::string prefix;
         if (m_zip) {
-            const auto index = m_zip->findExact(kStylesPart);
-            if (!index)
+            if (!m_zip->findExact(kStylesPart))
                 return;
             XmlPart& styles = m_masters.styles;
-            styles.name = kStylesPart;
-            styles.bytes = m_zip->read(*index, kStylesPart);
-            ParseXmlDocument(styles, kMasterRules, "the part " + styles.name, kDoctypeRule);
+            styles = readSubPart(std::string(kStylesPart), kMasterRules);
             xml = &styles.tree;
             RequireDeclarationsInLimit(*xml, xml->root());
             if (xml->ns(xml->root()) != Ns::OdfOffice || xml->local(xml->root()) != "document-styles")
