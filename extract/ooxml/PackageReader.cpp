@@ -298,8 +298,7 @@ void readShapeTree(const XmlPart& part, std::string_view rootName, const std::st
 }
 
 // True when the part holds a link, a chart, a diagram or an embedded object,
-// whose parts and
-// targets its relationships give.
+// whose parts and targets its relationships give.
 bool refersThroughRelationships(const XmlTree& xml) {
     for (auto node = xml.root(); node < xml.subtreeEnd(xml.root()); ++node) {
         if (xml.isText(node))
