@@ -147,6 +147,7 @@ int main(int argc, char** argv) {
         {"embeds-16-copies-3-deep.pptx", [] { return PackageEmbeddingCopies(16, 3); }},
         {"embeds-40-decks-of-30MiB.pptx", [] { return PackageEmbeddingLargeDecks(40, 30u << 20); }},
         {"embeds-40-decks-of-15MiB.pptx", [] { return PackageEmbeddingLargeDecks(40, 15u << 20); }},
+        {"embeds-100000-missing-parts.pptx", [] { return PackageReferringToMissingEmbeddings(100'000); }},
         {"shared-records-300x4MiB.pptx", [] { return PackageWithSharedRecords(300, 400'000); }},
         {"shared-records-10000.pptx", [] { return PackageWithSharedRecords(10'000); }},
         {"slide-list-50001.pptx", [] { return PackageWithSlides(50'001); }},

@@ -2,7 +2,6 @@
 
 #include "extract/ooxml/TextBody.h"
 
-#include <algorithm>
 #include <unordered_set>
 
 namespace orv::ooxml {
@@ -138,8 +137,7 @@ void AppendEmbeddedParts(const std::string& pagePart, const PartRelations& relat
                          std::vector<std::string>& parts) {
     for (const auto& r : relations.list)
         if (auto name = internalTarget(
-                pagePart, r, [](std::string_view type) { return IsRelationshipType(type, "package"); });
-            name && std::find(parts.begin(), parts.end(), *name) == parts.end())
+                pagePart, r, [](std::string_view type) { return IsRelationshipType(type, "package"); }))
             parts.push_back(std::move(*name));
 }
 

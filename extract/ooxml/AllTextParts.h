@@ -47,8 +47,9 @@ void AppendChartTexts(ZipPackage& zip, const std::string& chartPart, const std::
 
 // The packages a page embeds (relationships of the package type: OLE
 // objects that are documents of their own), appended to `parts` in the
-// order of its relationships unless already there. OLE payloads of other
-// kinds are not packages and stay unread.
+// order of its relationships, a part as often as it is referred to (the
+// reader takes each once). OLE payloads of other kinds are not packages and
+// stay unread.
 void AppendEmbeddedParts(const std::string& pagePart, const PartRelations& relations,
                          std::vector<std::string>& parts);
 

@@ -252,6 +252,19 @@ std::string PackageEmbeddingLargeDecks(std::size_t count, std::size_t bytesEach)
     return b.bytes();
 }
 
+std::string PackageReferringToMissingEmbeddings(std::size_t count) {
+    PptxBuilder b;
+    b.addSlide().addTextBox({"x@example.com"});
+    std::string body;
+    for (std::size_t i = 0; i < count; ++i)
+        body += "<Relationship Id=\"e" + std::to_string(i) +
+                "\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/package\" "
+                "Target=\"../embeddings/e" +
+                std::to_string(i) + ".pptx\"/>";
+    b.setPart("ppt/slides/_rels/slide1.xml.rels", relationshipsXml(body));
+    return b.bytes();
+}
+
 std::string PackageWithTextSlides(std::size_t slides, std::size_t bytesPerSlide) {
     // A short block of letters repeated, broken by a random letter every
     // kilobyte: deflate shrinks it a hundred times or so, far less than a

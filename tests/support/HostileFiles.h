@@ -46,6 +46,9 @@ std::string PackageEmbeddingCopies(std::size_t copies, int depth);
 // `count` embedded decks, each with slides of text, deflated well, that
 // inflate to `bytesEach` in all.
 std::string PackageEmbeddingLargeDecks(std::size_t count, std::size_t bytesEach);
+// A slide whose relationships name `count` embedded packages, each a part of
+// its own that the package does not hold.
+std::string PackageReferringToMissingEmbeddings(std::size_t count);
 std::string BinaryWithRecordLength(std::uint32_t length); // newest edit record's length field
 std::string BinaryWithDamagedCurrentUser();
 std::string BinaryWithShapes(std::size_t perSlide, std::size_t slides);
