@@ -239,7 +239,11 @@ XmlTree::~XmlTree() {
 class PrefixTable {
 public:
     // `textEnd`: the end of the text the prefixes stand in.
-    PrefixTable(NsClassifier classify, const char* textEnd) : m_classify(classify), m_textEnd(textEnd) {}
+    PrefixTable(NsClassifier classify, const char* textEnd) : m_classify(classify), m_textEnd(textEnd) {
+        // Room for the declarations of a usual document, which its root holds.
+        m_entries.reserve(kUsualDeclarations);
+        m_bindings.reserve(kUsualDeclarations);
+    }
 
     void declare(std::string_view prefix, std::string_view uri) {
         forget();
@@ -310,7 +314,8 @@ private:
     }
 
     static constexpr std::uint32_t kNoEntry = ~std::uint32_t{0};
-    static constexpr std::size_t kScanned = 16; // prefixes found by a scan; more get an index
+    static constexpr std::size_t kScanned = 16;           // prefixes found by a scan; more get an index
+    static constexpr std::size_t kUsualDeclarations = 64; // an OpenDocument root declares 40 or more
 
     struct Entry {
         std::string_view prefix;
@@ -372,6 +377,7 @@ public:
            bool fromUtf16)
         : m_xml(xml), m_begin(text), m_p(text), m_end(text + size), m_rules(rules), m_subject(subject),
           m_prefixes(rules.classify, m_end), m_fromUtf16(fromUtf16) {
+        m_open.reserve(kUsualDepth);
         // Each entry in the slot its name hashes to, or the next free one;
         // skipping only spares work, so entries past half the table are
         // simply not skipped.
@@ -443,6 +449,7 @@ public:
 private:
     static constexpr std::size_t kSkipSlots = 256;    // many times the entries any rules give
     static constexpr std::size_t kSkippedBefore = 32; // entries whose last elements are remembered
+    static constexpr std::size_t kUsualDepth = 32;    // elements open at once, room made at the start
 
     struct Open {
         Id element; // kNone for an element that is skipped
@@ -462,13 +469,13 @@ private:
         const auto offset = static_cast<std::uint64_t>(at - m_begin);
         ThrowDamaged(m_subject.subject + " is not well-formed XML (" + what + " at byte " +
                          std::to_string(offset) + ")",
-                     m_subject.part, m_fromUtf16 ? std::nullopt : std::optional(offset));
+                     std::string(m_subject.part), m_fromUtf16 ? std::nullopt : std::optional(offset));
     }
 
     [[noreturn, gnu::cold, gnu::noinline]] void failEncoding(std::string_view declared) const {
         ThrowDamaged(m_subject.subject + " is not written in UTF-8 or UTF-16 (it declares the encoding \"" +
                          FileText(declared) + "\")",
-                     m_subject.part);
+                     std::string(m_subject.part));
     }
 
     // Elements and attributes, as the limit counts them; text between
@@ -570,6 +577,14 @@ private:
         }
         m_p = p;
         return colon;
+    }
+
+    // The same where the colon is not wanted: a name runs to the first byte
+    // that is no name character, colon or not.
+    void nameOnly(const char* error) {
+        if (!is(*m_p, kNameStart))
+            fail(error, m_p);
+        m_p = skipWhile<kName>(m_p);
     }
 
     void startTag() {
@@ -681,7 +696,7 @@ private:
         char* const nameStart = m_p;
         if (!is(*m_p, kNameStart))
             fail("Could not determine tag type", m_p - 1);
-        name("Error parsing start element tag");
+        nameOnly("Error parsing start element tag");
         const auto nameLength = static_cast<std::uint32_t>(m_p - nameStart);
         std::size_t declarations = 0;
         const bool empty = attributes<false>(declarations);
@@ -798,7 +813,11 @@ private:
     template <bool record> [[gnu::always_inline]] void attribute(std::size_t& declarations) {
         countNode();
         const char* const attributeName = m_p;
-        const std::uint32_t colon = name("Error parsing element attribute");
+        std::uint32_t colon = 0;
+        if constexpr (record)
+            colon = name("Error parsing element attribute");
+        else
+            nameOnly("Error parsing element attribute");
         const auto nameLength = static_cast<std::uint32_t>(m_p - attributeName);
         skipSpace();
         if (*m_p != '=')
@@ -822,7 +841,7 @@ private:
                 plain = false;
         }
         m_p = p + 1;
-        const bool declaration = isDeclaration(attributeName, nameLength, colon);
+        const bool declaration = isDeclaration(attributeName, nameLength);
         declarations += declaration ? 1 : 0;
         if constexpr (!record)
             return;
@@ -838,16 +857,16 @@ private:
     }
 
     // "xmlns" or "xmlns:p".
-    static bool isDeclaration(const char* name, std::uint32_t length, std::uint32_t colon) {
+    static bool isDeclaration(const char* name, std::uint32_t length) {
         return name[0] == 'x' && length >= 5 && std::memcmp(name, "xmlns", 5) == 0 &&
-               (length == 5 || colon == 6);
+               (length == 5 || name[5] == ':');
     }
 
     // Puts the element's declarations in force; the last of one prefix wins.
     void declare(std::uint32_t firstAttribute, std::uint32_t count) {
         for (std::uint32_t i = 0; i < count; ++i) {
             const Attribute& a = m_xml.m_attributes[firstAttribute + i];
-            if (!isDeclaration(a.name, a.nameLength, a.colon))
+            if (!isDeclaration(a.name, a.nameLength))
                 continue;
             const std::string_view prefix =
                 a.nameLength == 5 ? std::string_view() : std::string_view(a.name + 6, a.nameLength - 6);
@@ -964,7 +983,7 @@ private:
         if (rest.starts_with("!DOCTYPE"))
             ThrowDamaged(
                 m_subject.subject + " declares a document type, " + std::string(m_subject.doctypeRule),
-                m_subject.part,
+                std::string(m_subject.part),
                 m_fromUtf16 ? std::nullopt : std::optional(static_cast<std::uint64_t>(m_p - 1 - m_begin)));
         if (rest.starts_with("![CDATA[")) {
             char* const content = m_p + 8;

@@ -41,10 +41,11 @@ struct SkippedElement {
 // What refusals call the text parsed: `subject` ("the part content.xml"),
 // `doctypeRule` ending the refusal of a document type ("which package parts
 // may not do"), and `part`, the failure's part (empty for a whole file).
+// The texts need only outlive the parse.
 struct XmlSubject {
     std::string subject;
     std::string_view doctypeRule;
-    std::string part;
+    std::string_view part;
 };
 
 // An XML part (or a whole flat file) parsed in place into a flat tree:
