@@ -41,6 +41,11 @@ std::string escapeOf(char32_t code) {
 } // namespace
 
 std::string PrintableText(std::string_view text, std::size_t limit) {
+    // Most texts (part names, paths) are printable ASCII throughout and short
+    // enough: they pass as they are.
+    if (text.size() <= limit &&
+        std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F; }))
+        return std::string(text);
     std::string out;
     out.reserve(std::min(text.size(), limit) + 8);
     // Where the text would be cut if it turns out too long: the end of the

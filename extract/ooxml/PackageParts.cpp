@@ -28,10 +28,17 @@ std::string_view attributeValue(const XmlTree& xml, XmlTree::Id element, std::st
 
 std::optional<std::string> ResolvePartName(std::string_view sourcePart, std::string_view target) {
     target = target.substr(0, target.find('#'));
-    std::string path(target);
-    std::replace(path.begin(), path.end(), '\\', '/');
-    std::vector<std::string> segments;
-    if (path.empty() || path.front() != '/') {
+    // The segments joined so far, each a name without a slash: ".." drops
+    // the last one back to its slash.
+    std::string out;
+    out.reserve(sourcePart.size() + target.size());
+    const auto append = [&](std::string_view segment) {
+        if (!out.empty())
+            out += '/';
+        out += segment;
+    };
+    const auto isSlash = [](char c) { return c == '/' || c == '\\'; };
+    if (target.empty() || !isSlash(target.front())) {
         // Relative: start from the folder of the source part.
         const auto lastSlash = sourcePart.rfind('/');
         const std::string_view folder =
@@ -41,32 +48,28 @@ std::optional<std::string> ResolvePartName(std::string_view sourcePart, std::str
             const auto slash = folder.find('/', start);
             const auto end = slash == std::string_view::npos ? folder.size() : slash;
             if (end > start)
-                segments.emplace_back(folder.substr(start, end - start));
+                append(folder.substr(start, end - start));
             start = end + 1;
         }
     }
     std::size_t start = 0;
-    while (start <= path.size()) {
-        const auto slash = path.find('/', start);
-        const auto end = slash == std::string::npos ? path.size() : slash;
-        const std::string_view segment(path.data() + start, end - start);
+    while (start <= target.size()) {
+        std::size_t end = start;
+        while (end < target.size() && !isSlash(target[end]))
+            ++end;
+        const std::string_view segment = target.substr(start, end - start);
         if (segment == "..") {
-            if (segments.empty())
+            if (out.empty())
                 return std::nullopt;
-            segments.pop_back();
+            const auto slash = out.rfind('/');
+            out.resize(slash == std::string::npos ? 0 : slash);
         } else if (!segment.empty() && segment != ".") {
-            segments.emplace_back(segment);
+            append(segment);
         }
         start = end + 1;
     }
-    if (segments.empty() || path.empty() || path.back() == '/')
+    if (out.empty() || target.empty() || isSlash(target.back()))
         return std::nullopt;
-    std::string out;
-    for (const auto& segment : segments) {
-        if (!out.empty())
-            out += '/';
-        out += segment;
-    }
     return out;
 }
 
