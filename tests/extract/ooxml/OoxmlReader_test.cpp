@@ -543,6 +543,8 @@ TEST(OoxmlParts, ResolvePartName) {
         {"", "ppt/presentation.xml", "ppt/presentation.xml"},
         {"ppt/presentation.xml", "../../x.xml", std::nullopt},
         {"ppt/presentation.xml", "slides/", std::nullopt},
+        {"ppt/slides/slide1.xml", "..\\media\\image1.png", "ppt/media/image1.png"},
+        {"ppt/presentation.xml", "\\ppt\\slides\\", std::nullopt},
         {"ppt/presentation.xml", "", std::nullopt},
     };
     for (const auto& row : rows)
