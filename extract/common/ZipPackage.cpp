@@ -31,13 +31,32 @@ struct ZipPackage::SourceState {
         return self->handle(data, length, command);
     }
 
-    // libzip reads a local header, a name and then the data, each with its
-    // own call; parts of a package lie close together. Small reads are served
-    // from one window so that they do not cost a system call each.
-    static constexpr std::size_t kWindow = 64 * 1024;
+    // Parts of a package lie close together, and most packages are smaller
+    // than the window: small reads (libzip's local header, name and data
+    // reads as much as this class's own) are served from one window so that
+    // they do not cost a system call each. The directory's end is read into it
+    // first.
+    static constexpr std::size_t kWindow = 128 * 1024;
     std::unique_ptr<std::uint8_t[]> window;
     std::uint64_t windowStart = 0;
     std::size_t windowSize = 0;
+
+    // The bytes [at, at + n) of the source, n at most kWindow, through the
+    // window. Valid until the next read.
+    const std::uint8_t* view(std::uint64_t at, std::size_t n) {
+        if (at < windowStart || at + n > windowStart + windowSize) {
+            if (!window)
+                window.reset(new std::uint8_t[kWindow]);
+            windowSize = 0; // nothing held if the read fails
+            // Past the end the source refuses the read, as it refuses any.
+            const std::uint64_t left = source->size() - std::min(at, source->size());
+            const auto size = std::max(n, static_cast<std::size_t>(std::min<std::uint64_t>(kWindow, left)));
+            source->read(at, std::span(window.get(), size));
+            windowStart = at;
+            windowSize = size;
+        }
+        return window.get() + (at - windowStart);
+    }
 
     void readAt(std::uint64_t at, std::uint8_t* out, std::size_t n) {
         if (n == 0)
@@ -46,14 +65,7 @@ struct ZipPackage::SourceState {
             source->read(at, std::span(out, n));
             return;
         }
-        if (at < windowStart || at + n > windowStart + windowSize) {
-            if (!window)
-                window.reset(new std::uint8_t[kWindow]);
-            windowSize = static_cast<std::size_t>(std::min<std::uint64_t>(kWindow, source->size() - at));
-            windowStart = at;
-            source->read(at, std::span(window.get(), windowSize));
-        }
-        std::memcpy(out, window.get() + (at - windowStart), n);
+        std::memcpy(out, view(at, n), n);
     }
 
     zip_int64_t handle(void* data, zip_uint64_t length, zip_source_cmd_t command) {
@@ -157,10 +169,22 @@ struct OpenEntry {
 
 } // namespace
 
-ZipPackage::ZipPackage(const ByteSource& source, ZipLimits limits)
+ZipPackage::ZipPackage(const ByteSource& source, ZipLimits limits, ZipDirectoryReader reader)
     : m_state(std::make_unique<SourceState>()), m_limits(limits) {
     m_state->source = &source;
     zip_error_init(&m_state->error);
+    if (reader == ZipDirectoryReader::Libzip || !readOwnDirectory())
+        openLibzip();
+    m_inflater = libdeflate_alloc_decompressor();
+    if (m_inflater == nullptr) {
+        if (m_zip != nullptr)
+            zip_discard(m_zip);
+        zip_error_fini(&m_state->error);
+        throwOutOfMemory();
+    }
+}
+
+void ZipPackage::openLibzip() {
     zip_error_t error;
     zip_error_init(&error);
     zip_source_t* zipSource = zip_source_function_create(&SourceState::callback, m_state.get(), &error);
@@ -181,28 +205,183 @@ ZipPackage::ZipPackage(const ByteSource& source, ZipLimits limits)
     const zip_int64_t entries = zip_get_num_entries(m_zip, 0);
     if (entries < 0 || static_cast<std::uint64_t>(entries) > m_limits.maxEntries) {
         zip_discard(m_zip);
+        m_zip = nullptr;
         ThrowOverLimit("its zip directory lists more than " + std::to_string(m_limits.maxEntries) +
                        " entries");
     }
-    m_inflater = libdeflate_alloc_decompressor();
-    if (m_inflater == nullptr) {
-        zip_discard(m_zip);
-        throwOutOfMemory();
+}
+
+namespace {
+
+std::uint16_t le16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
+
+std::uint32_t le32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+bool hasSignature(const std::uint8_t* p, std::uint8_t third, std::uint8_t fourth) {
+    return p[0] == 'P' && p[1] == 'K' && p[2] == third && p[3] == fourth;
+}
+
+constexpr std::size_t kEndRecord = 22;
+constexpr std::size_t kDirectoryRecord = 46;
+constexpr std::size_t kLocalRecord = 30;
+// The end record with the longest comment, the zip64 locator before it, and
+// some more: no second end record and no zip64 record may lie within reach.
+constexpr std::size_t kTailSearched = kEndRecord + 0xFFFF + 20 + 1024;
+// A plain package's directory is a few kilobytes; a larger one is left to
+// libzip rather than held twice.
+constexpr std::uint64_t kLargestOwnDirectory = 16u << 20;
+
+// A name libzip would report byte for byte whatever encoding it guesses:
+// printable ASCII, not empty.
+bool isPlainName(const std::uint8_t* p, std::size_t n) {
+    if (n == 0)
+        return false;
+    for (std::size_t i = 0; i < n; ++i)
+        if (p[i] < 0x20 || p[i] > 0x7E)
+            return false;
+    return true;
+}
+
+// The extra fields must fill their space exactly and hold none that changes
+// what the entry means: zip64 sizes, a Unicode name, AES encryption.
+bool isPlainExtra(const std::uint8_t* p, std::size_t n) {
+    std::size_t at = 0;
+    while (at < n) {
+        if (n - at < 4)
+            return false;
+        const std::uint16_t id = le16(p + at);
+        const std::size_t length = le16(p + at + 2);
+        if (id == 0x0001 || id == 0x7075 || id == 0x9901 || n - at - 4 < length)
+            return false;
+        at += 4 + length;
     }
+    return true;
+}
+
+} // namespace
+
+// The directory of a plain package: one end record closing the file, a
+// directory right before it, and entries that are all stored or deflated with
+// their sizes in 32 bits. The end record is searched in the last 64 KiB and a
+// bit, the reach of its comment; a second one, or any sign of zip64, or
+// anything else out of the ordinary, and libzip reads the package instead.
+bool ZipPackage::readOwnDirectory() {
+    const ByteSource& source = *m_state->source;
+    const std::uint64_t fileSize = source.size();
+    if (fileSize < kEndRecord)
+        return false;
+    // The window takes the end of the file: all of a small package.
+    const std::size_t windowed =
+        static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, SourceState::kWindow));
+    const std::size_t tailSize = std::min(windowed, kTailSearched);
+    const std::uint64_t tailStart = fileSize - tailSize;
+    const std::uint8_t* const tail = m_state->view(fileSize - windowed, windowed) + (windowed - tailSize);
+    std::optional<std::size_t> end;
+    const std::uint8_t* const tailEnd = tail + tailSize;
+    for (const std::uint8_t* p = tail; tailEnd - p >= 4; ++p) {
+        p = static_cast<const std::uint8_t*>(std::memchr(p, 'P', static_cast<std::size_t>(tailEnd - p - 3)));
+        if (p == nullptr)
+            break;
+        if (p[1] != 'K' || (p[2] != 5 && p[2] != 6))
+            continue;
+        const auto at = static_cast<std::size_t>(p - tail);
+        if (p[2] == 6 && (p[3] == 6 || p[3] == 7))
+            return false; // zip64
+        if (p[2] == 5 && p[3] == 6) {
+            if (end)
+                return false;
+            end = at;
+        }
+    }
+    if (!end || tailSize - *end < kEndRecord)
+        return false;
+    const std::uint8_t* record = tail + *end;
+    const std::uint16_t entries = le16(record + 10);
+    const std::uint32_t directorySize = le32(record + 12);
+    const std::uint32_t directoryStart = le32(record + 16);
+    const std::uint64_t endOffset = tailStart + *end;
+    if (*end + kEndRecord + le16(record + 20) != tailSize || le16(record + 4) != 0 || le16(record + 6) != 0 ||
+        le16(record + 8) != entries || entries == 0 || entries == 0xFFFF || entries > m_limits.maxEntries ||
+        std::uint64_t{directoryStart} + directorySize != endOffset || directorySize > kLargestOwnDirectory)
+        return false;
+
+    std::unique_ptr<std::uint8_t[]> directory(new std::uint8_t[directorySize]);
+    if (directoryStart >= tailStart)
+        std::memcpy(directory.get(), tail + (directoryStart - tailStart), directorySize);
+    else
+        m_state->readAt(directoryStart, directory.get(), directorySize);
+
+    std::vector<Entry> list;
+    list.reserve(entries);
+    std::size_t at = 0;
+    for (std::uint16_t i = 0; i < entries; ++i) {
+        if (directorySize - at < kDirectoryRecord)
+            return false;
+        const std::uint8_t* p = directory.get() + at;
+        const std::uint16_t flags = le16(p + 8);
+        const std::uint16_t method = le16(p + 10);
+        const std::size_t nameLength = le16(p + 28);
+        const std::size_t extraLength = le16(p + 30);
+        const std::size_t commentLength = le16(p + 32);
+        Entry entry{{}, le32(p + 42), le32(p + 20), le32(p + 24), le32(p + 16), method};
+        // Encrypted (traditionally, strongly, or the directory itself), zip64
+        // sizes, another disk, another method: all libzip's.
+        if (!hasSignature(p, 1, 2) || (flags & 0x2041) != 0 || (method != 0 && method != 8) ||
+            entry.compressedSize == 0xFFFFFFFF || entry.size == 0xFFFFFFFF || entry.record == 0xFFFFFFFF ||
+            le16(p + 34) != 0 ||
+            directorySize - at - kDirectoryRecord < nameLength + extraLength + commentLength)
+            return false;
+        const std::uint8_t* name = p + kDirectoryRecord;
+        if (!isPlainName(name, nameLength) || !isPlainExtra(name + nameLength, extraLength))
+            return false;
+        entry.name = std::string_view(reinterpret_cast<const char*>(name), nameLength);
+        list.push_back(entry);
+        at += kDirectoryRecord + nameLength + extraLength + commentLength;
+    }
+    if (at != directorySize)
+        return false;
+    m_names.reserve(list.size());
+    for (std::size_t i = 0; i < list.size(); ++i)
+        m_names.try_emplace(list[i].name, i);
+    m_entries = std::move(list);
+    m_directory = std::move(directory);
+    m_ownDirectory = true;
+    return true;
 }
 
 ZipPackage::~ZipPackage() {
     libdeflate_free_decompressor(m_inflater);
-    zip_discard(m_zip); // read-only: nothing to write back
+    if (m_zip != nullptr)
+        zip_discard(m_zip); // read-only: nothing to write back
     zip_error_fini(&m_state->error);
 }
 
 std::uint64_t ZipPackage::entryCount() const {
+    if (m_ownDirectory)
+        return m_entries.size();
     const zip_int64_t n = zip_get_num_entries(m_zip, 0);
     return n < 0 ? 0 : static_cast<std::uint64_t>(n);
 }
 
+std::string_view ZipPackage::entryName(std::uint64_t index) const {
+    if (m_ownDirectory)
+        return index < m_entries.size() ? m_entries[index].name : std::string_view();
+    const char* name = index < entryCount() ? zip_get_name(m_zip, index, ZIP_FL_ENC_RAW) : nullptr;
+    return name == nullptr ? std::string_view() : std::string_view(name);
+}
+
 std::optional<std::uint64_t> ZipPackage::findExact(std::string_view name) const {
+    if (m_ownDirectory) {
+        const auto found = m_names.find(name);
+        if (found == m_names.end())
+            return std::nullopt;
+        return found->second;
+    }
     const std::string key(name);
     if (key.find('\0') != std::string::npos)
         return std::nullopt;
@@ -215,8 +394,7 @@ std::optional<std::uint64_t> ZipPackage::findExact(std::string_view name) const 
 std::optional<std::uint64_t> ZipPackage::find(std::string_view name) const {
     if (const auto exact = findExact(name))
         return exact;
-    const std::string key(name);
-    if (key.find('\0') != std::string::npos)
+    if (name.find('\0') != std::string_view::npos)
         return std::nullopt;
     if (!m_folded) {
         // The first entry of each folded name wins, as a scan in directory
@@ -225,67 +403,112 @@ std::optional<std::uint64_t> ZipPackage::find(std::string_view name) const {
         const std::uint64_t count = entryCount();
         m_folded->reserve(static_cast<std::size_t>(count));
         for (std::uint64_t i = 0; i < count; ++i)
-            if (const char* entryName = zip_get_name(m_zip, i, ZIP_FL_ENC_RAW))
-                m_folded->try_emplace(foldCase(entryName), i);
+            if (const std::string_view entry = entryName(i); !entry.empty())
+                m_folded->try_emplace(foldCase(entry), i);
     }
-    const auto found = m_folded->find(foldCase(key));
+    const auto found = m_folded->find(foldCase(name));
     if (found == m_folded->end())
         return std::nullopt;
     return found->second;
 }
 
+void ZipPackage::claimRecord(std::uint64_t record, std::uint64_t index, std::string_view name) {
+    // Two entries sharing one local record would be read as two parts from one
+    // stretch of the file: a cheap way to multiply what a small file makes
+    // this reader build.
+    const auto [at, fresh] = m_recordOwners.try_emplace(record, index);
+    if (!fresh && at->second != index)
+        throwDamagedPart(name, "shares its stored data with another part of the zip directory");
+}
+
 void ZipPackage::openEntry(zip_file*& file, std::uint64_t index, std::string_view name, unsigned flags) {
+    if (m_zip == nullptr)
+        openLibzip();
     m_state->watchingOpen = true;
     m_state->openedRecord.reset();
     file = zip_fopen_index(m_zip, index, flags);
     m_state->watchingOpen = false;
-    if (file == nullptr || !m_state->openedRecord)
+    // Where libzip first reads identifies the record (it skips to the lengths
+    // in it); with the own directory the record's offset is known, and every
+    // claim of the package must be made in the same terms.
+    const std::optional<std::uint64_t> record =
+        m_ownDirectory ? std::optional(m_entries[index].record) : m_state->openedRecord;
+    if (file == nullptr || !record)
         return;
-    // Two entries sharing one local record would be read as two parts from one
-    // stretch of the file: a cheap way to multiply what a small file makes
-    // this reader build.
-    const auto [at, fresh] = m_recordOwners.try_emplace(*m_state->openedRecord, index);
-    if (!fresh && at->second != index) {
+    try {
+        claimRecord(*record, index, name);
+    } catch (...) {
         zip_fclose(file);
         file = nullptr;
-        throwDamagedPart(name, "shares its stored data with another part of the zip directory");
+        throw;
     }
 }
 
-PartBytes ZipPackage::read(std::uint64_t index, std::string_view name) {
+ZipPackage::EntryFacts ZipPackage::facts(std::uint64_t index, std::string_view name) const {
+    if (m_ownDirectory) {
+        if (index >= m_entries.size())
+            throwDamagedPart(name, "cannot be found in the zip directory");
+        const Entry& entry = m_entries[index];
+        return {entry.size, entry.compressedSize, entry.crc, entry.method, false};
+    }
     zip_stat_t st;
     if (zip_stat_index(m_zip, index, 0, &st) != 0)
         throwDamagedPart(name, "cannot be found in the zip directory");
     const std::uint64_t needed = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_CRC;
     if ((st.valid & needed) != needed)
         throwDamagedPart(name, "has an incomplete zip directory entry");
-    if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE)
+    const bool encrypted = (st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE;
+    return {st.size, st.comp_size, st.crc, st.comp_method, encrypted};
+}
+
+PartBytes ZipPackage::read(std::uint64_t index, std::string_view name) {
+    const EntryFacts st = facts(index, name);
+    if (st.encrypted)
         throw Failure(FailureKind::Encrypted,
                       "The presentation is password-protected: the part " + FileText(name) + " is encrypted.",
                       std::string(name));
-    if (st.size > kLargestPlausibleSize || st.comp_size > kLargestPlausibleSize)
+    if (st.size > kLargestPlausibleSize || st.compressedSize > kLargestPlausibleSize)
         throwDamagedPart(name, "has a size in the zip directory too large to represent (" +
-                                   std::to_string(std::max(st.size, st.comp_size)) + " bytes)");
+                                   std::to_string(std::max(st.size, st.compressedSize)) + " bytes)");
     if (st.size > m_limits.maxPartSize)
         ThrowOverLimit("the part " + FileText(name) + " would inflate to " + mebibytes(st.size) +
                            ", more than the limit of " + mebibytes(m_limits.maxPartSize),
                        std::string(name));
     if (st.size > m_limits.ratioCheckAbove &&
-        st.size / std::max<std::uint64_t>(st.comp_size, 1) > m_limits.maxRatio)
+        st.size / std::max<std::uint64_t>(st.compressedSize, 1) > m_limits.maxRatio)
         throw Failure(FailureKind::OverLimit,
                       "The presentation looks like a zip bomb: the part " + FileText(name) +
                           " would inflate to " + mebibytes(st.size) + " from " +
-                          std::to_string(st.comp_size) + " bytes.",
+                          std::to_string(st.compressedSize) + " bytes.",
                       std::string(name));
     if (m_inflated + st.size > m_limits.maxTotalInflated)
         ThrowOverLimit("its parts would inflate to more than " + mebibytes(m_limits.maxTotalInflated),
                        std::string(name));
-    if (st.comp_size > m_state->source->size())
+    if (st.compressedSize > m_state->source->size())
         throwDamagedPart(name, "claims to be larger than the whole file");
     m_inflated += st.size;
-    if (st.comp_method == ZIP_CM_DEFLATE || st.comp_method == ZIP_CM_STORE)
-        return readRaw(index, name, st.comp_method == ZIP_CM_DEFLATE, st.comp_size, st.size, st.crc);
+    if (st.method == ZIP_CM_DEFLATE || st.method == ZIP_CM_STORE)
+        return readRaw(index, name, st.method == ZIP_CM_DEFLATE, st.compressedSize, st.size, st.crc);
     return readThroughLibzip(index, name, st.size);
+}
+
+// An entry of the own directory whose local record is sound: its stored bytes
+// follow the record's name and extra field and lie within the file.
+std::optional<std::uint64_t> ZipPackage::ownDataStart(std::uint64_t index) {
+    if (!m_ownDirectory)
+        return std::nullopt;
+    const Entry& entry = m_entries[index];
+    const ByteSource& source = *m_state->source;
+    if (entry.record > source.size() || source.size() - entry.record < kLocalRecord)
+        return std::nullopt;
+    std::uint8_t local[kLocalRecord];
+    m_state->readAt(entry.record, local, kLocalRecord);
+    if (!hasSignature(local, 3, 4))
+        return std::nullopt;
+    const std::uint64_t start = entry.record + kLocalRecord + le16(local + 26) + le16(local + 28);
+    if (start > source.size() || source.size() - start < entry.compressedSize)
+        return std::nullopt;
+    return start;
 }
 
 // Whole-buffer inflate: the central directory gives both sizes, so the raw
@@ -297,11 +520,21 @@ PartBytes ZipPackage::readRaw(std::uint64_t index, std::string_view name, bool d
     if (!deflated && compressedSize != size)
         throwDamagedPart(name, "is stored with two different sizes");
     OpenEntry entry{nullptr};
-    openEntry(entry.file, index, name, ZIP_FL_COMPRESSED);
-    if (entry.file == nullptr) {
-        if (m_state->readFailure)
-            throw *m_state->readFailure;
-        throwDamagedPart(name, std::string("cannot be read (") + zip_strerror(m_zip) + ")");
+    // Nothing stored, nothing read: libzip does not look at such an entry's
+    // local record either, so it is neither checked nor claimed.
+    const bool nothingStored = m_ownDirectory && compressedSize == 0;
+    const std::optional<std::uint64_t> start =
+        nothingStored ? std::optional<std::uint64_t>(0) : ownDataStart(index);
+    if (start) {
+        if (!nothingStored)
+            claimRecord(m_entries[index].record, index, name);
+    } else {
+        openEntry(entry.file, index, name, ZIP_FL_COMPRESSED);
+        if (entry.file == nullptr) {
+            if (m_state->readFailure)
+                throw *m_state->readFailure;
+            throwDamagedPart(name, std::string("cannot be read (") + zip_strerror(m_zip) + ")");
+        }
     }
     PartBytes out = allocate(size);
     char* raw = out.data.get();
@@ -315,11 +548,16 @@ PartBytes ZipPackage::readRaw(std::uint64_t index, std::string_view name, bool d
         }
         raw = m_compressed.get();
     }
-    const zip_int64_t got = zip_fread(entry.file, raw, compressedSize);
-    if (got < 0 && m_state->readFailure)
-        throw *m_state->readFailure;
-    if (got < 0 || static_cast<std::uint64_t>(got) != compressedSize)
-        throwDamagedPart(name, "is cut short");
+    if (start) {
+        m_state->readAt(*start, reinterpret_cast<std::uint8_t*>(raw),
+                        static_cast<std::size_t>(compressedSize));
+    } else {
+        const zip_int64_t got = zip_fread(entry.file, raw, compressedSize);
+        if (got < 0 && m_state->readFailure)
+            throw *m_state->readFailure;
+        if (got < 0 || static_cast<std::uint64_t>(got) != compressedSize)
+            throwDamagedPart(name, "is cut short");
+    }
     if (deflated) {
         const libdeflate_result result = libdeflate_deflate_decompress(
             m_inflater, raw, static_cast<std::size_t>(compressedSize), out.data.get(), out.size, nullptr);

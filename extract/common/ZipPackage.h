@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 struct zip;
 struct zip_file;
@@ -43,18 +44,30 @@ struct ZipLimits {
     std::uint64_t maxEntries = limits::kMaxZipEntries;
 };
 
+// Who reads the zip directory. A plain package (one end record, no zip64, no
+// encryption, stored or deflated entries, printable ASCII names) is read by
+// this class itself; anything else, and every package when `Libzip` is asked
+// for, goes through libzip. Both give the same entries, parts and refusals.
+enum class ZipDirectoryReader { Own, Libzip };
+
 // A read-only zip container over a ByteSource. Only the central directory is
 // read when opening; a part's bytes are read and inflated when asked for, so
 // pictures and media never cost anything. Not shared between threads: each
 // reader opens its own.
 class ZipPackage {
 public:
-    explicit ZipPackage(const ByteSource& source, ZipLimits limits = {});
+    explicit ZipPackage(const ByteSource& source, ZipLimits limits = {},
+                        ZipDirectoryReader reader = ZipDirectoryReader::Own);
     ~ZipPackage();
     ZipPackage(const ZipPackage&) = delete;
     ZipPackage& operator=(const ZipPackage&) = delete;
 
+    // True when this class read the directory itself, not libzip.
+    bool readsDirectoryItself() const { return m_ownDirectory; }
     std::uint64_t entryCount() const;
+    // The entry's name as the directory stores it; empty past the last entry.
+    // The view lasts as long as the package.
+    std::string_view entryName(std::uint64_t index) const;
     // Looks a part up by its name (no leading '/'), exactly first, then
     // ignoring ASCII letter case as package part names do. The second look-up
     // goes through an index of case-folded names built once, on the first
@@ -68,6 +81,34 @@ public:
 
 private:
     struct SourceState;
+    // One entry of a directory this class read itself.
+    struct Entry {
+        std::string_view name; // into m_directory
+        std::uint64_t record;  // where its local record starts
+        std::uint32_t compressedSize;
+        std::uint32_t size;
+        std::uint32_t crc;
+        std::uint16_t method;
+    };
+    // What the directory says of one entry, whoever read it.
+    struct EntryFacts {
+        std::uint64_t size;
+        std::uint64_t compressedSize;
+        std::uint32_t crc;
+        std::uint16_t method;
+        bool encrypted;
+    };
+
+    // Reads a plain directory into m_entries; false leaves it to libzip.
+    bool readOwnDirectory();
+    // Opens the package with libzip, throwing as the constructor does.
+    void openLibzip();
+    EntryFacts facts(std::uint64_t index, std::string_view name) const;
+    // Where the entry's stored bytes start, when its local record is plain;
+    // nullopt leaves the entry to libzip.
+    std::optional<std::uint64_t> ownDataStart(std::uint64_t index);
+    // Refuses an entry whose local record another entry already used.
+    void claimRecord(std::uint64_t record, std::uint64_t index, std::string_view name);
 
     PartBytes readRaw(std::uint64_t index, std::string_view name, bool deflated, std::uint64_t compressedSize,
                       std::uint64_t size, std::uint32_t crc);
@@ -77,7 +118,13 @@ private:
     PartBytes readThroughLibzip(std::uint64_t index, std::string_view name, std::uint64_t size);
 
     std::unique_ptr<SourceState> m_state;
+    // With the own directory, libzip is opened only for an entry whose local
+    // record is out of the ordinary, and only reads that entry.
+    bool m_ownDirectory = false;
     zip* m_zip = nullptr;
+    std::unique_ptr<std::uint8_t[]> m_directory;
+    std::vector<Entry> m_entries;
+    std::unordered_map<std::string_view, std::uint64_t> m_names; // first entry of each name
     libdeflate_decompressor* m_inflater = nullptr;
     ZipLimits m_limits;
     std::uint64_t m_inflated = 0;

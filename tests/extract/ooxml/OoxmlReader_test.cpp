@@ -529,6 +529,46 @@ TEST(OoxmlZipPackage, LimitsAreChecked) {
     EXPECT_NE(failure({.ratioCheckAbove = 1000, .maxRatio = 50}).find("zip bomb"), std::string::npos);
 }
 
+// Plain packages are read without libzip; anything out of the ordinary is left
+// to it, and both read the same parts.
+TEST(OoxmlZipPackage, DirectoryReadItselfOnlyWhenPlain) {
+    const auto endRecord = [](std::string& zip) { return zip.rfind(std::string("PK\5\6", 4)); };
+    const auto firstEntry = [](std::string& zip) { return zip.find(std::string("PK\1\2", 4)); };
+    const auto withComment = [&](std::string comment) {
+        return [&, comment](std::string& zip) {
+            zip[endRecord(zip) + 20] = static_cast<char>(comment.size());
+            zip += comment;
+        };
+    };
+    struct Row {
+        const char* what;
+        std::string name;
+        std::function<void(std::string&)> change;
+        bool itself;
+    };
+    const Row rows[] = {
+        {"plain", "a.xml", [](std::string&) {}, true},
+        {"with a comment", "a.xml", withComment("made by hand"), true},
+        {"a second end record in the comment", "a.xml", withComment(std::string("PK\5\6", 4)), false},
+        {"a zip64 locator in the comment", "a.xml", withComment(std::string("PK\6\7", 4)), false},
+        {"bytes after the end record", "a.xml", [](std::string& zip) { zip += "junk"; }, false},
+        {"a name beyond ASCII", "\xC3\xA9.xml", [](std::string&) {}, false},
+        {"another method", "a.xml", [&](std::string& zip) { zip[firstEntry(zip) + 10] = 12; }, false},
+        {"encrypted", "a.xml", [&](std::string& zip) { zip[firstEntry(zip) + 8] |= 1; }, false},
+    };
+    for (const auto& row : rows) {
+        std::string zip = test::ZipBytes({{row.name, "<x>mail@example.com</x>"}});
+        row.change(zip);
+        const MemoryByteSource source(
+            std::span(reinterpret_cast<const std::uint8_t*>(zip.data()), zip.size()));
+        const ZipPackage own(source);
+        EXPECT_EQ(own.readsDirectoryItself(), row.itself) << row.what;
+        EXPECT_EQ(own.entryCount(), 1u) << row.what;
+        EXPECT_EQ(own.entryName(0), row.name) << row.what;
+        EXPECT_FALSE(ZipPackage(source, {}, ZipDirectoryReader::Libzip).readsDirectoryItself()) << row.what;
+    }
+}
+
 TEST(OoxmlParts, ResolvePartName) {
     struct Row {
         const char* source;
