@@ -492,12 +492,17 @@ PartBytes ZipPackage::read(std::uint64_t index, std::string_view name) {
     return readThroughLibzip(index, name, st.size);
 }
 
-// An entry of the own directory whose local record is sound: its stored bytes
-// follow the record's name and extra field and lie within the file.
-std::optional<std::uint64_t> ZipPackage::ownDataStart(std::uint64_t index) {
+// Where an entry of the own directory has its stored bytes, claimed for it:
+// after its local record's name and extra field, within the file. Nothing
+// stored, nothing read: libzip does not look at such an entry's local record
+// either, so it is neither checked nor claimed. nullopt (a record out of the
+// ordinary) leaves the entry to libzip.
+std::optional<std::uint64_t> ZipPackage::ownDataStart(std::uint64_t index, std::string_view name) {
     if (!m_ownDirectory)
         return std::nullopt;
     const Entry& entry = m_entries[index];
+    if (entry.compressedSize == 0)
+        return 0;
     const ByteSource& source = *m_state->source;
     if (entry.record > source.size() || source.size() - entry.record < kLocalRecord)
         return std::nullopt;
@@ -508,27 +513,22 @@ std::optional<std::uint64_t> ZipPackage::ownDataStart(std::uint64_t index) {
     const std::uint64_t start = entry.record + kLocalRecord + le16(local + 26) + le16(local + 28);
     if (start > source.size() || source.size() - start < entry.compressedSize)
         return std::nullopt;
+    claimRecord(entry.record, index, name);
     return start;
 }
 
 // Whole-buffer inflate: the central directory gives both sizes, so the raw
-// bytes are fetched through libzip and inflated in one call with libdeflate,
-// which also rejects data that inflates to any other size than declared.
-// Stored entries take the same road without the inflate.
+// bytes are fetched (from the file, or through libzip for a package or an
+// entry out of the ordinary) and inflated in one call with libdeflate, which
+// also rejects data that inflates to any other size than declared. Stored
+// entries take the same road without the inflate.
 PartBytes ZipPackage::readRaw(std::uint64_t index, std::string_view name, bool deflated,
                               std::uint64_t compressedSize, std::uint64_t size, std::uint32_t crc) {
     if (!deflated && compressedSize != size)
         throwDamagedPart(name, "is stored with two different sizes");
     OpenEntry entry{nullptr};
-    // Nothing stored, nothing read: libzip does not look at such an entry's
-    // local record either, so it is neither checked nor claimed.
-    const bool nothingStored = m_ownDirectory && compressedSize == 0;
-    const std::optional<std::uint64_t> start =
-        nothingStored ? std::optional<std::uint64_t>(0) : ownDataStart(index);
-    if (start) {
-        if (!nothingStored)
-            claimRecord(m_entries[index].record, index, name);
-    } else {
+    const std::optional<std::uint64_t> start = ownDataStart(index, name);
+    if (!start) {
         openEntry(entry.file, index, name, ZIP_FL_COMPRESSED);
         if (entry.file == nullptr) {
             if (m_state->readFailure)

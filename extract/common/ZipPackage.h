@@ -104,9 +104,9 @@ private:
     // Opens the package with libzip, throwing as the constructor does.
     void openLibzip();
     EntryFacts facts(std::uint64_t index, std::string_view name) const;
-    // Where the entry's stored bytes start, when its local record is plain;
-    // nullopt leaves the entry to libzip.
-    std::optional<std::uint64_t> ownDataStart(std::uint64_t index);
+    // Where the entry's stored bytes start, claimed for it, when its local
+    // record is plain; nullopt leaves the entry to libzip.
+    std::optional<std::uint64_t> ownDataStart(std::uint64_t index, std::string_view name);
     // Refuses an entry whose local record another entry already used.
     void claimRecord(std::uint64_t record, std::uint64_t index, std::string_view name);
 
