@@ -61,7 +61,7 @@ std::vector<Part> loadParts(const std::filesystem::path& dir, std::size_t maxFil
             parts.push_back(
                 {std::string(bytes.data.get(), bytes.size),
                  odp ? orv::XmlRules{orv::ClassifyOpenDocument, false, {}, {}} : orv::PackagePartRules(),
-                 odp ? orv::odf::ContentRules() : orv::ooxml::ShapeTreeRules(false)});
+                 odp ? orv::odf::ContentRules(false) : orv::ooxml::ShapeTreeRules(false)});
             if (odp)
                 break;
         }

@@ -38,18 +38,21 @@ constexpr std::string_view kChartType = "application/vnd.oasis.opendocument.char
 constexpr std::string_view kDocumentKinds[] = {"spreadsheet", "text", "presentation", "graphics"};
 // What no walk of the content reads: styles, fonts, scripts, settings,
 // metadata, and the geometry of custom shapes; the master pages but in the
-// "all text" mode.
+// "all text" mode; and the notes pages (the first element skipped) in the
+// default mode, whose walk takes only the pages' shapes.
 constexpr SkippedElement kSkip[] = {
-    {Ns::OdfOffice, "automatic-styles"}, {Ns::OdfOffice, "font-face-decls"}, {Ns::OdfOffice, "scripts"},
-    {Ns::OdfOffice, "styles"},           {Ns::OdfOffice, "settings"},        {Ns::OdfOffice, "meta"},
-    {Ns::OdfDraw, "enhanced-geometry"},  {Ns::OdfOffice, "master-styles"},
+    {Ns::OdfPresentation, "notes"}, {Ns::OdfOffice, "automatic-styles"}, {Ns::OdfOffice, "font-face-decls"},
+    {Ns::OdfOffice, "scripts"},     {Ns::OdfOffice, "styles"},           {Ns::OdfOffice, "settings"},
+    {Ns::OdfOffice, "meta"},        {Ns::OdfDraw, "enhanced-geometry"},  {Ns::OdfOffice, "master-styles"},
 };
-static_assert(std::size(kSkip) > 0 && kSkip[std::size(kSkip) - 1].local == "master-styles");
-const XmlRules kRules{ClassifyOpenDocument, false, {}, kSkip};
-// The same keeping the master pages (the last element skipped). Skipped
-// elements are counted and checked as kept ones are, so a file read by these
-// rules fails where it fails by the others.
-const XmlRules kMasterRules{ClassifyOpenDocument, false, {}, std::span(kSkip).first(std::size(kSkip) - 1)};
+static_assert(kSkip[0].local == "notes" && kSkip[std::size(kSkip) - 1].local == "master-styles");
+// Skipped elements are counted and checked as kept ones are, so a file read
+// by one of these rules fails where it fails by the others.
+const XmlRules kDefaultRules{ClassifyOpenDocument, false, {}, kSkip};
+const XmlRules kRules{ClassifyOpenDocument, false, {}, std::span(kSkip).subspan(1)};
+// The same keeping the master pages.
+const XmlRules kMasterRules{
+    ClassifyOpenDocument, false, {}, std::span(kSkip).subspan(1, std::size(kSkip) - 2)};
 const XmlRules kManifestRules{ClassifyOpenDocument, false, {}, {}};
 // How far into a file a flat document's root element may begin.
 constexpr std::size_t kFlatSniffBytes = 64 << 10;
@@ -179,7 +182,8 @@ public:
         if (!content)
             ThrowDamaged("its content part " + std::string(kContentPart) + " is missing", contentPart());
         m_content = m_zip->read(*content, kContentPart);
-        findPages("the part " + std::string(kContentPart), "document-content", kRules);
+        findPages("the part " + std::string(kContentPart), "document-content",
+                  ContentRules(m_options.allText));
     }
 
     void openFlat() {
@@ -191,7 +195,7 @@ public:
         m_content.data.reset(new char[m_content.size + 1]); // no zero fill: read over at once
         m_source->read(0, std::span(reinterpret_cast<std::uint8_t*>(m_content.data.get()), m_content.size));
         // The master pages are in the file: kept for the "all text" mode.
-        findPages("the file", "document", m_options.allText ? kMasterRules : kRules);
+        findPages("the file", "document", m_options.allText ? kMasterRules : kDefaultRules);
     }
 
     std::size_t slideCount() const override { return m_pages.size(); }
@@ -604,8 +608,8 @@ const PresentationFormat kFlatFormat{"flat OpenDocument presentation",
                                      bidFlat,
                                      openFlat};
 
-const XmlRules& ContentRules() {
-    return kRules;
+const XmlRules& ContentRules(bool allText) {
+    return allText ? kRules : kDefaultRules;
 }
 
 } // namespace orv::odf

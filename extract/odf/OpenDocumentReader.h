@@ -25,7 +25,8 @@ extern const PresentationFormat kPackageFormat;
 extern const PresentationFormat kFlatFormat;
 
 // The rules a package's content part is parsed by: styles, scripts,
-// settings, metadata, the master pages and custom shapes' geometry skipped.
-const XmlRules& ContentRules();
+// settings, metadata, the master pages and custom shapes' geometry skipped,
+// and the notes pages too but in the "all text" mode.
+const XmlRules& ContentRules(bool allText);
 
 } // namespace orv::odf

@@ -294,7 +294,19 @@ INSTANTIATE_TEST_SUITE_P(
                           "<office:document-content xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:"
                           "office:1.0\"><office:body><office:text/></office:body></office:document-content>");
             },
-            false, "The presentation is damaged: the part content.xml holds no presentation."}),
+            false, "The presentation is damaged: the part content.xml holds no presentation."},
+        // The default mode skips the notes pages, checked all the same.
+        RefusalCase{"NotesNotWellFormed",
+                    [](OdpBuilder& b) {
+                        b.setPart("content.xml",
+                                  "<office:document-content xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:"
+                                  "office:1.0\" xmlns:p=\"urn:oasis:names:tc:opendocument:xmlns:presentation:1.0"
+                                  "\"><office:body><office:presentation><p:notes><a b=\"<\"/></p:notes>"
+                                  "</office:presentation></office:body></office:document-content>");
+                    },
+                    false,
+                    "The presentation is damaged: the part content.xml is not well-formed XML (Error parsing "
+                    "element attribute at byte 203)."}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(OdpReader, ContentInUtf16IsRead) {
