@@ -298,11 +298,12 @@ INSTANTIATE_TEST_SUITE_P(
         // The default mode skips the notes pages, checked all the same.
         RefusalCase{"NotesNotWellFormed",
                     [](OdpBuilder& b) {
-                        b.setPart("content.xml",
-                                  "<office:document-content xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:"
-                                  "office:1.0\" xmlns:p=\"urn:oasis:names:tc:opendocument:xmlns:presentation:1.0"
-                                  "\"><office:body><office:presentation><p:notes><a b=\"<\"/></p:notes>"
-                                  "</office:presentation></office:body></office:document-content>");
+                        b.setPart(
+                            "content.xml",
+                            "<office:document-content xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:"
+                            "office:1.0\" xmlns:p=\"urn:oasis:names:tc:opendocument:xmlns:presentation:1.0"
+                            "\"><office:body><office:presentation><p:notes><a b=\"<\"/></p:notes>"
+                            "</office:presentation></office:body></office:document-content>");
                     },
                     false,
                     "The presentation is damaged: the part content.xml is not well-formed XML (Error parsing "
