@@ -5,6 +5,10 @@
 //                                       holds a few MB of incompressible picture
 //   ooxml_corpus --fuzz-seeds OUT_DIR   a few tiny packages for ooxml_fuzz
 //   ooxml_corpus --odp-fuzz-seeds OUT_DIR   a few OpenDocument decks for odp_fuzz
+//   ooxml_corpus --training OUT_DIR     the decks scripts/build-release trains
+//                                       its profile feedback on: 60 packages
+//                                       of other text than the benchmark's,
+//                                       24 OpenDocument decks and 6 flat ones
 //
 // The output is the same for the same arguments (fixed random seed).
 #include "support/OdpBuilder.h"
@@ -173,9 +177,48 @@ void writeOdpFuzzSeeds(const std::filesystem::path& dir) {
     encrypted.writeTo(dir / "encrypted.odp");
 }
 
+// An OpenDocument deck of the same make as writeDeck's packages.
+void writeOdpDeck(const std::filesystem::path& path, TextMaker& text) {
+    orv::test::OdpBuilder b;
+    for (int s = text.between(20, 40); s > 0; --s) {
+        auto& slide = b.addSlide();
+        slide.addPlaceholder({text.sentence()}, "title");
+        std::vector<orv::test::Paragraph> body;
+        for (int p = text.between(3, 8); p > 0; --p)
+            body.emplace_back(text.sentence());
+        slide.addPlaceholder(body, "outline");
+        for (int box = text.between(1, 4); box > 0; --box)
+            slide.addShape({text.sentence(), text.sentence() + "\v" + text.sentence()});
+        if (s % 5 == 2)
+            slide.addTable({{text.sentence(), text.address()}, {text.sentence(), text.sentence()}});
+        if (s % 7 == 3)
+            slide.addGroup({text.sentence(), text.sentence()});
+        slide.addConnector().addNotes(text.sentence());
+    }
+    b.writeTo(path);
+}
+
+void writeTrainingDecks(const std::filesystem::path& dir) {
+    TextMaker text(7);
+    char name[32];
+    for (int d = 0; d < 60; ++d) {
+        std::snprintf(name, sizeof name, "deck%02d.pptx", d);
+        writeDeck(dir / name, d, text);
+    }
+    for (int d = 0; d < 30; ++d) {
+        std::snprintf(name, sizeof name, d < 24 ? "deck%02d.odp" : "deck%02d.fodp", d);
+        writeOdpDeck(dir / name, text);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 3 && std::string(argv[1]) == "--training") {
+        std::filesystem::create_directories(argv[2]);
+        writeTrainingDecks(argv[2]);
+        return 0;
+    }
     if (argc >= 3 && std::string(argv[1]) == "--odp-fuzz-seeds") {
         std::filesystem::create_directories(argv[2]);
         writeOdpFuzzSeeds(argv[2]);

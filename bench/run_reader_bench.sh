@@ -14,15 +14,21 @@
 #     content parts.
 #
 #   bench/run_reader_bench.sh [CORPUS_DIR]     (default /tmp/orvandel-ooxml-corpus)
-# Build folder: $ORVANDEL_BENCH_BUILD_DIR or build-release.
+# Build folder: $ORVANDEL_BENCH_BUILD_DIR or build-release, built as the
+# package is, with profile feedback (scripts/build-release); with
+# ORVANDEL_BENCH_PROFILE=0, a plain Release build instead.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${ORVANDEL_BENCH_BUILD_DIR:-$root/build-release}"
 corpus="${1:-/tmp/orvandel-ooxml-corpus}"
 
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVANDEL_BUILD_GUI=OFF \
-    -DORVANDEL_BUILD_TESTS=OFF -DORVANDEL_BUILD_BENCHMARKS=ON >/dev/null
-cmake --build "$build" --parallel 2 --target ooxml_corpus ooxml_throughput xml_engines >/dev/null
+options=(-DORVANDEL_BUILD_GUI=OFF -DORVANDEL_BUILD_TESTS=OFF -DORVANDEL_BUILD_BENCHMARKS=ON)
+if [ "${ORVANDEL_BENCH_PROFILE:-1}" = 0 ]; then
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release "${options[@]}" -DORVANDEL_PROFILE= >/dev/null
+    cmake --build "$build" --parallel 2 --target ooxml_corpus ooxml_throughput xml_engines orvandel-cli >/dev/null
+else
+    "$root/scripts/build-release" "$build" "${options[@]}" >/dev/null
+fi
 
 # A corpus written before the decks held masters and layouts is written again.
 if [ ! -f "$corpus/deck0499.pptx" ] || [ ! -f "$corpus.masters" ]; then
@@ -103,7 +109,6 @@ else
 fi
 
 # The command-line tool over the whole corpus folder: one worker, then two.
-cmake --build "$build" --parallel 2 --target orvandel-cli >/dev/null
 for jobs in 1 2; do
     /usr/bin/time -f "orvandel-cli -j $jobs: %e s wall, %M KiB peak" \
         "$build/orvandel-cli" -j "$jobs" "$corpus" >/dev/null
