@@ -350,7 +350,6 @@ bool ZipPackage::readOwnDirectory() {
         m_names.try_emplace(list[i].name, i);
     m_entries = std::move(list);
     m_directory = std::move(directory);
-    m_ownDirectory = true;
     return true;
 }
 
@@ -362,21 +361,21 @@ ZipPackage::~ZipPackage() {
 }
 
 std::uint64_t ZipPackage::entryCount() const {
-    if (m_ownDirectory)
+    if (readsDirectoryItself())
         return m_entries.size();
     const zip_int64_t n = zip_get_num_entries(m_zip, 0);
     return n < 0 ? 0 : static_cast<std::uint64_t>(n);
 }
 
 std::string_view ZipPackage::entryName(std::uint64_t index) const {
-    if (m_ownDirectory)
+    if (readsDirectoryItself())
         return index < m_entries.size() ? m_entries[index].name : std::string_view();
     const char* name = index < entryCount() ? zip_get_name(m_zip, index, ZIP_FL_ENC_RAW) : nullptr;
     return name == nullptr ? std::string_view() : std::string_view(name);
 }
 
 std::optional<std::uint64_t> ZipPackage::findExact(std::string_view name) const {
-    if (m_ownDirectory) {
+    if (readsDirectoryItself()) {
         const auto found = m_names.find(name);
         if (found == m_names.end())
             return std::nullopt;
@@ -432,7 +431,7 @@ void ZipPackage::openEntry(zip_file*& file, std::uint64_t index, std::string_vie
     // in it); with the own directory the record's offset is known, and every
     // claim of the package must be made in the same terms.
     const std::optional<std::uint64_t> record =
-        m_ownDirectory ? std::optional(m_entries[index].record) : m_state->openedRecord;
+        readsDirectoryItself() ? std::optional(m_entries[index].record) : m_state->openedRecord;
     if (file == nullptr || !record)
         return;
     try {
@@ -445,7 +444,7 @@ void ZipPackage::openEntry(zip_file*& file, std::uint64_t index, std::string_vie
 }
 
 ZipPackage::EntryFacts ZipPackage::facts(std::uint64_t index, std::string_view name) const {
-    if (m_ownDirectory) {
+    if (readsDirectoryItself()) {
         if (index >= m_entries.size())
             throwDamagedPart(name, "cannot be found in the zip directory");
         const Entry& entry = m_entries[index];
@@ -498,7 +497,7 @@ PartBytes ZipPackage::read(std::uint64_t index, std::string_view name) {
 // either, so it is neither checked nor claimed. nullopt (a record out of the
 // ordinary) leaves the entry to libzip.
 std::optional<std::uint64_t> ZipPackage::ownDataStart(std::uint64_t index, std::string_view name) {
-    if (!m_ownDirectory)
+    if (!readsDirectoryItself())
         return std::nullopt;
     const Entry& entry = m_entries[index];
     if (entry.compressedSize == 0)

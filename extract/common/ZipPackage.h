@@ -63,7 +63,7 @@ public:
     ZipPackage& operator=(const ZipPackage&) = delete;
 
     // True when this class read the directory itself, not libzip.
-    bool readsDirectoryItself() const { return m_ownDirectory; }
+    bool readsDirectoryItself() const { return m_directory != nullptr; }
     std::uint64_t entryCount() const;
     // The entry's name as the directory stores it; empty past the last entry.
     // The view lasts as long as the package.
@@ -120,9 +120,8 @@ private:
     std::unique_ptr<SourceState> m_state;
     // With the own directory, libzip is opened only for an entry whose local
     // record is out of the ordinary, and only reads that entry.
-    bool m_ownDirectory = false;
     zip* m_zip = nullptr;
-    std::unique_ptr<std::uint8_t[]> m_directory;
+    std::unique_ptr<std::uint8_t[]> m_directory; // set only when read by this class
     std::vector<Entry> m_entries;
     std::unordered_map<std::string_view, std::uint64_t> m_names; // first entry of each name
     libdeflate_decompressor* m_inflater = nullptr;
