@@ -692,15 +692,49 @@ private:
     }
 
     // A start tag inside a skipped element, as startTag reads it there.
-    void skippedStartTag() {
+    // Such tags repeat (a style's properties, a shape's geometry): one
+    // written byte for byte as one of the last two long ones read with the
+    // same first eight bytes is checked alike and counts alike, so only its
+    // bytes are compared. The check of a tag depends on nothing but its
+    // bytes, and a tag matching one up to that one's '>' ends there too.
+    [[gnu::always_inline]] void skippedStartTag() {
         char* const nameStart = m_p;
+        std::uint64_t key = 0; // none when fewer than eight bytes are left
+        std::size_t slot = 0;
+        if (m_end - m_p >= 8) {
+            std::memcpy(&key, m_p, 8);
+            slot = static_cast<std::size_t>((key * 0x9E3779B97F4A7C15u) >> (64 - kSkippedTagBits)) * 2;
+            for (std::size_t i = slot; i < slot + 2; ++i) {
+                const SkippedTag& tag = m_skippedTags[i];
+                if (m_skippedTagKeys[i] != key || static_cast<std::size_t>(m_end - m_p) < tag.length ||
+                    tag.count > limits::kMaxXmlNodes - m_count ||
+                    std::memcmp(m_p, tag.start, tag.length) != 0)
+                    continue;
+                m_p += tag.length;
+                m_count += tag.count;
+                openSkipped(tag.empty, nameStart, tag.nameLength);
+                return;
+            }
+        }
         if (!is(*m_p, kNameStart))
             fail("Could not determine tag type", m_p - 1);
+        const std::size_t countBefore = m_count;
         nameOnly("Error parsing start element tag");
         const auto nameLength = static_cast<std::uint32_t>(m_p - nameStart);
         std::size_t declarations = 0;
         const bool empty = attributes<false>(declarations);
         countNode();
+        if (key != 0 && m_p - nameStart >= kSkippedTagShortest) {
+            m_skippedTagKeys[slot + 1] = m_skippedTagKeys[slot];
+            m_skippedTags[slot + 1] = m_skippedTags[slot];
+            m_skippedTagKeys[slot] = key;
+            m_skippedTags[slot] = {nameStart, static_cast<std::size_t>(m_p - nameStart),
+                                   m_count - countBefore, nameLength, empty};
+        }
+        openSkipped(empty, nameStart, nameLength);
+    }
+
+    void openSkipped(bool empty, char* nameStart, std::uint32_t nameLength) {
         m_open.back().hasChild = true;
         if (!empty) {
             m_open.push_back({kNone, kNone, m_prefixes.mark(), nameStart, nameLength});
@@ -744,6 +778,16 @@ private:
         std::size_t length = 0;
         std::size_t count = 0; // elements and attributes it holds, itself included
     };
+    // A start tag read inside skipped elements; its first eight bytes are kept apart.
+    struct SkippedTag {
+        const char* start;
+        std::size_t length; // from the name to the '>'
+        std::size_t count;  // itself and its attributes
+        std::uint32_t nameLength;
+        bool empty;
+    };
+    static constexpr unsigned kSkippedTagBits = 5;
+    static constexpr std::ptrdiff_t kSkippedTagShortest = 32; // shorter ones are read as quickly as compared
     struct SkippingStart {
         std::size_t entry = 0; // in the rules' list
         const char* name = nullptr;
@@ -1058,6 +1102,10 @@ private:
     // The last two elements skipped under each of the rules' entries.
     std::array<std::array<SkippedBefore, 2>, kSkippedBefore> m_skippedBefore{};
     SkippingStart m_seenStart;
+    // The last two long start tags read inside skipped elements for each
+    // slot their first eight bytes hash to; a key of 0 (eight NULs) is none.
+    std::array<std::uint64_t, std::size_t{2} << kSkippedTagBits> m_skippedTagKeys{};
+    std::array<SkippedTag, std::size_t{2} << kSkippedTagBits> m_skippedTags;
     std::size_t m_count = 0; // nodes and attributes counted
     bool m_fromUtf16;
 };
