@@ -2,6 +2,8 @@
 
 #include "base/SafeText.h"
 
+#include <algorithm>
+
 namespace orv {
 
 XmlRules PackagePartRules() {
@@ -9,7 +11,7 @@ XmlRules PackagePartRules() {
 }
 
 void ParseXmlPart(XmlPart& part, const XmlRules& rules) {
-    ParseXmlDocument(part, rules, "the part " + FileText(part.name), "which package parts may not do");
+    ParseXmlDocument(part, rules, {}, "which package parts may not do"); // "the part " and its name
 }
 
 void ParseXmlDocument(XmlPart& part, const XmlRules& rules, std::string subject,
@@ -28,6 +30,13 @@ XmlTree::Id ChildElement(const XmlTree& xml, XmlTree::Id parent, Ns ns, std::str
             return child;
     }
     return XmlTree::kNone;
+}
+
+std::size_t TextRoom(const XmlTree& xml, XmlTree::Id element, std::size_t limit) {
+    std::size_t room = 0;
+    for (auto node = element + 1; node < xml.subtreeEnd(element) && room < limit; ++node)
+        room += xml.isText(node) ? xml.text(node).size() : 1;
+    return std::min(room, limit);
 }
 
 void AppendText(const XmlTree& xml, XmlTree::Id element, std::string& out) {

@@ -42,4 +42,9 @@ XmlTree::Id ChildElement(const XmlTree& xml, XmlTree::Id parent, Ns ns, std::str
 // The text content of an element: its character data, CDATA included.
 void AppendText(const XmlTree& xml, XmlTree::Id element, std::string& out);
 
+// Room for the text a walk may gather from an element: its character data
+// at any depth and one separator for each element in it, at most `limit`.
+// Made once, it spares the string growing run by run.
+std::size_t TextRoom(const XmlTree& xml, XmlTree::Id element, std::size_t limit = 16u << 10);
+
 } // namespace orv

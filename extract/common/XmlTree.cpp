@@ -231,6 +231,32 @@ XmlTree::~XmlTree() {
     }
 }
 
+// The room of a parser's working vector, kept for the thread's next parse
+// while it is small: parts are parsed one after another, and each would
+// otherwise allocate it anew.
+template <typename T> class SpareRoom : public std::vector<T> {
+public:
+    explicit SpareRoom(std::size_t usual) {
+        this->swap(spare());
+        this->clear();
+        this->reserve(usual);
+    }
+    ~SpareRoom() {
+        if (this->capacity() <= kMostKept)
+            spare().swap(*this);
+    }
+    SpareRoom(const SpareRoom&) = delete;
+    SpareRoom& operator=(const SpareRoom&) = delete;
+
+private:
+    static constexpr std::size_t kMostKept = 1024;
+
+    static std::vector<T>& spare() {
+        thread_local std::vector<T> items;
+        return items;
+    }
+};
+
 // The prefixes in force while a text is parsed: for each prefix ever
 // declared, its binding in force, each binding remembering the one it hides,
 // so that resolving a prefix costs one look-up whatever the number of
@@ -239,11 +265,10 @@ XmlTree::~XmlTree() {
 class PrefixTable {
 public:
     // `textEnd`: the end of the text the prefixes stand in.
-    PrefixTable(NsClassifier classify, const char* textEnd) : m_classify(classify), m_textEnd(textEnd) {
-        // Room for the declarations of a usual document, which its root holds.
-        m_entries.reserve(kUsualDeclarations);
-        m_bindings.reserve(kUsualDeclarations);
-    }
+    // Room for the declarations of a usual document, which its root holds.
+    PrefixTable(NsClassifier classify, const char* textEnd)
+        : m_classify(classify), m_entries(kUsualDeclarations), m_bindings(kUsualDeclarations),
+          m_textEnd(textEnd) {}
 
     void declare(std::string_view prefix, std::string_view uri) {
         forget();
@@ -358,8 +383,8 @@ private:
     }
 
     NsClassifier m_classify;
-    std::vector<Entry> m_entries;
-    std::vector<Binding> m_bindings;
+    SpareRoom<Entry> m_entries;
+    SpareRoom<Binding> m_bindings;
     std::unordered_map<std::string_view, std::uint32_t> m_index;
     std::array<Recent, 64> m_recent{};
     static constexpr std::uint64_t kNoKey = ~std::uint64_t{0}; // no prefix's key
@@ -376,8 +401,7 @@ public:
     Parser(XmlTree& xml, char* text, std::size_t size, const XmlRules& rules, const XmlSubject& subject,
            bool fromUtf16)
         : m_xml(xml), m_begin(text), m_p(text), m_end(text + size), m_rules(rules), m_subject(subject),
-          m_prefixes(rules.classify, m_end), m_fromUtf16(fromUtf16) {
-        m_open.reserve(kUsualDepth);
+          m_prefixes(rules.classify, m_end), m_open(kUsualDepth), m_fromUtf16(fromUtf16) {
         // Each entry in the slot its name hashes to, or the next free one;
         // skipping only spares work, so entries past half the table are
         // simply not skipped.
@@ -464,16 +488,21 @@ private:
         bool hasChild = false;
     };
 
+    // What refusals call the text.
+    std::string subject() const {
+        return m_subject.subject.empty() ? "the part " + FileText(m_subject.part) : m_subject.subject;
+    }
+
     [[noreturn, gnu::cold, gnu::noinline]] void fail(const char* what, const char* at) const {
         // The offset is known in the part's own bytes unless they were converted.
         const auto offset = static_cast<std::uint64_t>(at - m_begin);
-        ThrowDamaged(m_subject.subject + " is not well-formed XML (" + what + " at byte " +
-                         std::to_string(offset) + ")",
+        ThrowDamaged(subject() + " is not well-formed XML (" + what + " at byte " + std::to_string(offset) +
+                         ")",
                      std::string(m_subject.part), m_fromUtf16 ? std::nullopt : std::optional(offset));
     }
 
     [[noreturn, gnu::cold, gnu::noinline]] void failEncoding(std::string_view declared) const {
-        ThrowDamaged(m_subject.subject + " is not written in UTF-8 or UTF-16 (it declares the encoding \"" +
+        ThrowDamaged(subject() + " is not written in UTF-8 or UTF-16 (it declares the encoding \"" +
                          FileText(declared) + "\")",
                      std::string(m_subject.part));
     }
@@ -487,7 +516,7 @@ private:
 
     [[noreturn, gnu::cold, gnu::noinline]] void tooManyNodes() const {
         ThrowOverLimit(
-            m_subject.subject + " holds more than " + std::to_string(limits::kMaxXmlNodes) +
+            subject() + " holds more than " + std::to_string(limits::kMaxXmlNodes) +
                 " elements and attributes",
             FaultSite{m_subject.part,
                       m_fromUtf16 ? std::nullopt : std::optional(static_cast<std::uint64_t>(m_p - m_begin))});
@@ -1025,10 +1054,10 @@ private:
     void markup() {
         const std::string_view rest(m_p, static_cast<std::size_t>(m_end - m_p));
         if (rest.starts_with("!DOCTYPE"))
-            ThrowDamaged(
-                m_subject.subject + " declares a document type, " + std::string(m_subject.doctypeRule),
-                std::string(m_subject.part),
-                m_fromUtf16 ? std::nullopt : std::optional(static_cast<std::uint64_t>(m_p - 1 - m_begin)));
+            ThrowDamaged(subject() + " declares a document type, " + std::string(m_subject.doctypeRule),
+                         std::string(m_subject.part),
+                         m_fromUtf16 ? std::nullopt
+                                     : std::optional(static_cast<std::uint64_t>(m_p - 1 - m_begin)));
         if (rest.starts_with("![CDATA[")) {
             char* const content = m_p + 8;
             const auto close = rest.find("]]>", 8);
@@ -1095,7 +1124,7 @@ private:
     const XmlRules& m_rules;
     const XmlSubject& m_subject;
     PrefixTable m_prefixes;
-    std::vector<Open> m_open;
+    SpareRoom<Open> m_open;
     std::size_t m_skipDepth = 0;                        // skipped elements open
     std::array<std::uint8_t, kSkipSlots> m_skipTable{}; // an index in the rules' list plus one; 0 for none
     std::uint64_t m_skipLengths = 0; // bit n: an entry's local name has n bytes (63: or more)

@@ -38,10 +38,11 @@ struct SkippedElement {
     std::string_view local;
 };
 
-// What refusals call the text parsed: `subject` ("the part content.xml"),
-// `doctypeRule` ending the refusal of a document type ("which package parts
-// may not do"), and `part`, the failure's part (empty for a whole file).
-// The texts need only outlive the parse.
+// What refusals call the text parsed: `subject` ("the part content.xml"; when
+// empty, "the part " and `part`, made only for a refusal), `doctypeRule`
+// ending the refusal of a document type ("which package parts may not do"),
+// and `part`, the failure's part (empty for a whole file). The texts need
+// only outlive the parse.
 struct XmlSubject {
     std::string subject;
     std::string_view doctypeRule;

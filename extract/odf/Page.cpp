@@ -266,6 +266,7 @@ void appendParagraphs(const XmlTree& xml, XmlTree::Id container, int depth, cons
 
 std::string textOf(const XmlTree& xml, XmlTree::Id container, const ShapeBudget& budget) {
     std::string text;
+    text.reserve(TextRoom(xml, container));
     bool first = true;
     appendParagraphs(xml, container, 0, budget, text, first);
     return text;

@@ -71,6 +71,7 @@ XmlTree::Id SelectAlternateBranch(const XmlTree& xml, XmlTree::Id alternate) {
 std::string TextBodyText(const XmlTree& xml, XmlTree::Id body) {
     std::string text;
     RequireDeclarationsInLimit(xml, body);
+    text.reserve(TextRoom(xml, body));
     bool first = true;
     for (auto paragraph = xml.firstChild(body); paragraph != XmlTree::kNone;
          paragraph = xml.nextSibling(paragraph)) {
