@@ -32,6 +32,14 @@ XmlTree::Id ChildElement(const XmlTree& xml, XmlTree::Id parent, Ns ns, std::str
     return XmlTree::kNone;
 }
 
+std::size_t ChildCount(const XmlTree& xml, XmlTree::Id element, std::size_t most) {
+    std::size_t count = 0;
+    for (auto child = xml.firstChild(element); child != XmlTree::kNone && count < most;
+         child = xml.nextSibling(child))
+        ++count;
+    return count;
+}
+
 std::size_t TextRoom(const XmlTree& xml, XmlTree::Id element, std::size_t limit) {
     std::size_t room = 0;
     for (auto node = element + 1; node < xml.subtreeEnd(element) && room < limit; ++node)

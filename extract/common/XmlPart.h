@@ -42,6 +42,10 @@ XmlTree::Id ChildElement(const XmlTree& xml, XmlTree::Id parent, Ns ns, std::str
 // The text content of an element: its character data, CDATA included.
 void AppendText(const XmlTree& xml, XmlTree::Id element, std::string& out);
 
+// The number of children (elements and character data) of `element`,
+// counted up to `most`: room to make at once for what a walk takes from them.
+std::size_t ChildCount(const XmlTree& xml, XmlTree::Id element, std::size_t most);
+
 // Room for the text a walk may gather from an element: its character data
 // at any depth and one separator for each element in it, at most `limit`.
 // Made once, it spares the string growing run by run.

@@ -281,19 +281,23 @@ void collectShapes(const XmlTree& xml, XmlTree::Id container, int depth, int gro
 // The shape tree of a slide (p:sld) or notes page (p:notes); `rootName` is
 // the root element's expected local name, `listedAs` ends the refusal of a
 // part whose root is another ("slide 3, is not a slide").
-void readShapeTree(const XmlPart& part, std::string_view rootName, const std::string& listedAs,
-                   ShapeWalk& walk) {
+constexpr std::size_t kUsualShapes = 256; // room made at once for a slide's shapes, at most
+
+template <typename Listing>
+void readShapeTree(const XmlPart& part, std::string_view rootName, const Listing& listedAs, ShapeWalk& walk) {
     const XmlTree& xml = part.tree;
     const auto root = xml.root();
     RequireDeclarationsInLimit(xml, root);
     if (xml.ns(root) != Ns::Presentation || xml.local(root) != rootName)
-        ThrowDamaged("the part " + FileText(part.name) + ", listed as " + listedAs, part.name);
+        ThrowDamaged("the part " + FileText(part.name) + ", listed as " + listedAs(), part.name);
     const auto common = ChildElement(xml, root, Ns::Presentation, "cSld");
     if (common == XmlTree::kNone)
         return;
     const auto tree = ChildElement(xml, common, Ns::Presentation, "spTree");
     if (tree == XmlTree::kNone)
         return;
+    if (!walk.pagePlace) // room for a usual slide's shapes at once: at most one a child
+        walk.slide.shapes.reserve(walk.slide.shapes.size() + ChildCount(xml, tree, kUsualShapes));
     collectShapes(xml, tree, 0, 0, walk);
 }
 
@@ -314,9 +318,17 @@ bool refersThroughRelationships(const XmlTree& xml) {
 // refused ("slide 3, is not a slide"), and, for a master page, its place.
 struct PageKind {
     std::string_view root;
-    std::string listedAs;
+    std::string_view listedAs; // a master page's; a slide's is made from its number
     std::optional<TextPlace> place;
-    std::string notesListedAs; // a slide's
+    std::size_t slide = 0; // the slide's number, from 1; 0 for a master page
+
+    // What ends the refusal of a part whose root is another, made only for one.
+    std::string listing() const {
+        return slide == 0 ? std::string(listedAs) : "slide " + std::to_string(slide) + ", is not a slide";
+    }
+    std::string notesListing() const {
+        return "the notes page of slide " + std::to_string(slide) + ", is not one";
+    }
 };
 
 // Reads a slide or, in the "all text" mode, a master page into `page`. The
@@ -340,7 +352,8 @@ void readPage(ZipPackage& zip, const XmlPart& part, const PageKind& kind, SlideC
         if (embedded)
             AppendEmbeddedParts(part.name, relations, *embedded);
     }
-    readShapeTree(part, kind.root, kind.listedAs, walk);
+    readShapeTree(
+        part, kind.root, [&] { return kind.listing(); }, walk);
     if (!allText)
         return;
     const PieceReader piece = [&](const std::string& name, const std::function<void()>& read) {
@@ -357,7 +370,8 @@ void readPage(ZipPackage& zip, const XmlPart& part, const PageKind& kind, SlideC
             if (!notes)
                 return;
             ShapeWalk notesWalk{zip, *notes, page, budget, true, TextPlace::Notes, nullptr, {}, {}};
-            readShapeTree(*notes, "notes", kind.notesListedAs, notesWalk);
+            readShapeTree(
+                *notes, "notes", [&] { return kind.notesListing(); }, notesWalk);
         });
         if (notes)
             piece(*notesName + ", links", [&] {
@@ -386,12 +400,9 @@ public:
         if (!part)
             ThrowDamaged("the slide part " + FileText(name) + " is missing", name);
         m_budget.nextSlide();
-        const std::string number = std::to_string(index + 1);
         SlideContent slide;
-        readPage(m_zip, *part,
-                 {"sld", "slide " + number + ", is not a slide", std::nullopt,
-                  "the notes page of slide " + number + ", is not one"},
-                 slide, m_budget, m_options.allText, &m_embedded);
+        readPage(m_zip, *part, {"sld", {}, std::nullopt, index + 1}, slide, m_budget, m_options.allText,
+                 &m_embedded);
         noteEmbedded();
         return slide;
     }
@@ -415,7 +426,7 @@ public:
             const auto part = ReadXmlPart(m_zip, master.part, ShapeTreeRules(true));
             if (!part)
                 ThrowDamaged("the part " + FileText(master.part) + " is missing", master.part);
-            readPage(m_zip, *part, {master.root, master.listedAs, master.place, {}}, page, m_budget, true,
+            readPage(m_zip, *part, {master.root, master.listedAs, master.place}, page, m_budget, true,
                      &m_embedded);
         });
         noteEmbedded();
