@@ -7,6 +7,7 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 
@@ -175,14 +176,26 @@ ZipPackage::ZipPackage(const ByteSource& source, ZipLimits limits, ZipDirectoryR
     zip_error_init(&m_state->error);
     if (reader == ZipDirectoryReader::Libzip || !readOwnDirectory())
         openLibzip();
-    m_inflater = libdeflate_alloc_decompressor();
-    if (m_inflater == nullptr) {
-        if (m_zip != nullptr)
-            zip_discard(m_zip);
-        zip_error_fini(&m_state->error);
-        throwOutOfMemory();
-    }
 }
+
+namespace {
+
+// The thread's decompressor, made once: it keeps nothing from one call to
+// the next, and making one clears some ten kilobytes.
+libdeflate_decompressor* threadInflater() {
+    struct Inflater {
+        libdeflate_decompressor* decompressor = nullptr;
+        ~Inflater() { libdeflate_free_decompressor(decompressor); }
+    };
+    thread_local Inflater inflater;
+    if (inflater.decompressor == nullptr)
+        inflater.decompressor = libdeflate_alloc_decompressor();
+    if (inflater.decompressor == nullptr)
+        throwOutOfMemory();
+    return inflater.decompressor;
+}
+
+} // namespace
 
 void ZipPackage::openLibzip() {
     zip_error_t error;
@@ -345,16 +358,32 @@ bool ZipPackage::readOwnDirectory() {
     }
     if (at != directorySize)
         return false;
-    m_names.reserve(list.size());
-    for (std::size_t i = 0; i < list.size(); ++i)
-        m_names.try_emplace(list[i].name, i);
     m_entries = std::move(list);
+    indexNames();
     m_directory = std::move(directory);
     return true;
 }
 
+// The entries by name in a table of twice as many slots or more (linear
+// probing), each slot an entry's index plus one; the first entry of a name
+// holds it, as a scan in directory order would find it.
+void ZipPackage::indexNames() {
+    m_nameSlots.assign(std::bit_ceil(m_entries.size() * 2), 0);
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        std::size_t slot = nameSlot(m_entries[i].name);
+        for (; m_nameSlots[slot] != 0; slot = (slot + 1) & (m_nameSlots.size() - 1))
+            if (m_entries[m_nameSlots[slot] - 1].name == m_entries[i].name)
+                break;
+        if (m_nameSlots[slot] == 0)
+            m_nameSlots[slot] = static_cast<std::uint32_t>(i + 1);
+    }
+}
+
+std::size_t ZipPackage::nameSlot(std::string_view name) const {
+    return std::hash<std::string_view>{}(name) & (m_nameSlots.size() - 1);
+}
+
 ZipPackage::~ZipPackage() {
-    libdeflate_free_decompressor(m_inflater);
     if (m_zip != nullptr)
         zip_discard(m_zip); // read-only: nothing to write back
     zip_error_fini(&m_state->error);
@@ -376,10 +405,13 @@ std::string_view ZipPackage::entryName(std::uint64_t index) const {
 
 std::optional<std::uint64_t> ZipPackage::findExact(std::string_view name) const {
     if (readsDirectoryItself()) {
-        const auto found = m_names.find(name);
-        if (found == m_names.end())
-            return std::nullopt;
-        return found->second;
+        for (std::size_t slot = nameSlot(name);; slot = (slot + 1) & (m_nameSlots.size() - 1)) {
+            const std::uint32_t at = m_nameSlots[slot];
+            if (at == 0)
+                return std::nullopt;
+            if (m_entries[at - 1].name == name)
+                return at - 1;
+        }
     }
     const std::string key(name);
     if (key.find('\0') != std::string::npos)
@@ -558,8 +590,9 @@ PartBytes ZipPackage::readRaw(std::uint64_t index, std::string_view name, bool d
             throwDamagedPart(name, "is cut short");
     }
     if (deflated) {
-        const libdeflate_result result = libdeflate_deflate_decompress(
-            m_inflater, raw, static_cast<std::size_t>(compressedSize), out.data.get(), out.size, nullptr);
+        const libdeflate_result result =
+            libdeflate_deflate_decompress(threadInflater(), raw, static_cast<std::size_t>(compressedSize),
+                                          out.data.get(), out.size, nullptr);
         if (result != LIBDEFLATE_SUCCESS)
             throwDamagedPart(name, result == LIBDEFLATE_BAD_DATA
                                        ? "has corrupt compressed data"

@@ -15,7 +15,6 @@
 
 struct zip;
 struct zip_file;
-struct libdeflate_decompressor;
 
 namespace orv {
 
@@ -101,6 +100,8 @@ private:
 
     // Reads a plain directory into m_entries; false leaves it to libzip.
     bool readOwnDirectory();
+    void indexNames();
+    std::size_t nameSlot(std::string_view name) const;
     // Opens the package with libzip, throwing as the constructor does.
     void openLibzip();
     EntryFacts facts(std::uint64_t index, std::string_view name) const;
@@ -123,8 +124,7 @@ private:
     zip* m_zip = nullptr;
     std::unique_ptr<std::uint8_t[]> m_directory; // set only when read by this class
     std::vector<Entry> m_entries;
-    std::unordered_map<std::string_view, std::uint64_t> m_names; // first entry of each name
-    libdeflate_decompressor* m_inflater = nullptr;
+    std::vector<std::uint32_t> m_nameSlots; // the entries by name (indexNames)
     ZipLimits m_limits;
     std::uint64_t m_inflated = 0;
     static constexpr std::uint64_t kKeptCompressedRoom = 1u << 20;

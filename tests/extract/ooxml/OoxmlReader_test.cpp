@@ -569,6 +569,27 @@ TEST(OoxmlZipPackage, DirectoryReadItselfOnlyWhenPlain) {
     }
 }
 
+TEST(OoxmlZipPackage, NamesAreFoundAsADirectoryScanFindsThem) {
+    std::vector<test::ZipEntry> entries;
+    for (int i = 0; i < 40; ++i)
+        entries.emplace_back("part" + std::to_string(i) + ".xml", "<x/>");
+    std::string zip = test::ZipBytes(entries);
+    // part1.xml renamed part0.xml, in its local record and the directory:
+    // the first entry of the name is the one found.
+    for (auto at = zip.find("part1.xml"); at != std::string::npos; at = zip.find("part1.xml", at))
+        zip[at + 4] = '0';
+    const MemoryByteSource source(std::span(reinterpret_cast<const std::uint8_t*>(zip.data()), zip.size()));
+    for (const auto reader : {ZipDirectoryReader::Own, ZipDirectoryReader::Libzip}) {
+        const ZipPackage package(source, {}, reader);
+        EXPECT_EQ(package.findExact("part0.xml"), 0u);
+        EXPECT_EQ(package.find("PART0.XML"), 0u);
+        EXPECT_EQ(package.findExact("part1.xml"), std::nullopt);
+        for (std::uint64_t i = 2; i < 40; ++i)
+            EXPECT_EQ(package.findExact("part" + std::to_string(i) + ".xml"), i);
+        EXPECT_EQ(package.findExact("part40.xml"), std::nullopt);
+    }
+}
+
 TEST(OoxmlParts, ResolvePartName) {
     struct Row {
         const char* source;
