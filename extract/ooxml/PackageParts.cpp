@@ -84,6 +84,7 @@ std::string RelationshipsPartName(std::string_view sourcePart) {
 std::vector<Relationship> ParseRelationships(const XmlPart& rels) {
     std::vector<Relationship> out;
     const XmlTree& xml = rels.tree;
+    out.reserve(ChildCount(xml, xml.root(), 1024)); // room for a usual part's at once
     for (auto element = xml.firstChild(xml.root()); element != XmlTree::kNone;
          element = xml.nextSibling(element)) {
         if (xml.isText(element) || xml.local(element) != "Relationship")

@@ -567,7 +567,7 @@ private:
                              relsName);
             if (it->second->external)
                 ThrowDamaged("slide " + number + " points outside the package", relsName);
-            const auto name = ResolvePartName(mainName, it->second->target);
+            auto name = ResolvePartName(mainName, it->second->target);
             if (!name)
                 ThrowDamaged("slide " + number + " points at \"" + FileText(it->second->target) +
                                  "\", which names no part",
@@ -581,7 +581,7 @@ private:
             // any of its slides is read.
             if (!FindPart(m_zip, *name))
                 ThrowDamaged("the slide part " + FileText(*name) + " is missing", *name);
-            m_slides.push_back(*name);
+            m_slides.push_back(std::move(*name));
         }
         if (m_options.allText)
             listMasterPages(*main, &relations);
