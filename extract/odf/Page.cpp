@@ -196,7 +196,7 @@ void appendInline(const XmlTree& xml, XmlTree::Id element, int depth, ParagraphW
                 writer.put('\t');
             else if (local == "line-break")
                 writer.put('\v');
-            else if (!isOneOf(local, {"note-body", "ruby-text", "number"}))
+            else if (local == "span" || !isOneOf(local, {"note-body", "ruby-text", "number"}))
                 // Spans, links, fields and the like read as their text; the
                 // "all text" mode reads links' targets apart.
                 appendInline(xml, child, depth + 1, writer);
