@@ -278,11 +278,11 @@ void collectShapes(const XmlTree& xml, XmlTree::Id container, int depth, int gro
     }
 }
 
-// The shape tree of a slide (p:sld) or notes page (p:notes); `rootName` is
-// the root element's expected local name, `listedAs` ends the refusal of a
-// part whose root is another ("slide 3, is not a slide").
 constexpr std::size_t kUsualShapes = 256; // room made at once for a slide's shapes, at most
 
+// The shape tree of a slide (p:sld) or notes page (p:notes); `rootName` is
+// the root element's expected local name, `listedAs()` makes the end of the
+// refusal of a part whose root is another ("slide 3, is not a slide").
 template <typename Listing>
 void readShapeTree(const XmlPart& part, std::string_view rootName, const Listing& listedAs, ShapeWalk& walk) {
     const XmlTree& xml = part.tree;
