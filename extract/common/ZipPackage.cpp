@@ -369,18 +369,19 @@ bool ZipPackage::readOwnDirectory() {
 // holds it, as a scan in directory order would find it.
 void ZipPackage::indexNames() {
     m_nameSlots.assign(std::bit_ceil(m_entries.size() * 2), 0);
-    for (std::size_t i = 0; i < m_entries.size(); ++i) {
-        std::size_t slot = nameSlot(m_entries[i].name);
-        for (; m_nameSlots[slot] != 0; slot = (slot + 1) & (m_nameSlots.size() - 1))
-            if (m_entries[m_nameSlots[slot] - 1].name == m_entries[i].name)
-                break;
-        if (m_nameSlots[slot] == 0)
-            m_nameSlots[slot] = static_cast<std::uint32_t>(i + 1);
-    }
+    for (std::size_t i = 0; i < m_entries.size(); ++i)
+        if (std::uint32_t& slot = m_nameSlots[nameSlot(m_entries[i].name)]; slot == 0)
+            slot = static_cast<std::uint32_t>(i + 1);
 }
 
+// The slot holding the entry of this name, or the empty one where probing for
+// it stops.
 std::size_t ZipPackage::nameSlot(std::string_view name) const {
-    return std::hash<std::string_view>{}(name) & (m_nameSlots.size() - 1);
+    const std::size_t mask = m_nameSlots.size() - 1;
+    std::size_t slot = std::hash<std::string_view>{}(name)&mask;
+    while (m_nameSlots[slot] != 0 && m_entries[m_nameSlots[slot] - 1].name != name)
+        slot = (slot + 1) & mask;
+    return slot;
 }
 
 ZipPackage::~ZipPackage() {
@@ -405,13 +406,10 @@ std::string_view ZipPackage::entryName(std::uint64_t index) const {
 
 std::optional<std::uint64_t> ZipPackage::findExact(std::string_view name) const {
     if (readsDirectoryItself()) {
-        for (std::size_t slot = nameSlot(name);; slot = (slot + 1) & (m_nameSlots.size() - 1)) {
-            const std::uint32_t at = m_nameSlots[slot];
-            if (at == 0)
-                return std::nullopt;
-            if (m_entries[at - 1].name == name)
-                return at - 1;
-        }
+        const std::uint32_t at = m_nameSlots[nameSlot(name)];
+        if (at == 0)
+            return std::nullopt;
+        return at - 1;
     }
     const std::string key(name);
     if (key.find('\0') != std::string::npos)
