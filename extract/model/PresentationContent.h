@@ -2,6 +2,7 @@
 
 #include "base/Failure.h"
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -69,6 +70,10 @@ struct SkippedPart {
     std::string description; // why, as the failure says it
     FailureKind kind = FailureKind::Damaged;
 };
+
+// The room a reader makes at once for a slide's shapes: a usual slide's, at
+// most; a slide with more grows it as it goes.
+inline constexpr std::size_t kUsualShapesPerSlide = 256;
 
 // A slide, or in the "all text" mode a master page (a master or a layout).
 struct SlideContent {

@@ -22,8 +22,6 @@ namespace {
                    xml.site(element));
 }
 
-constexpr std::size_t kUsualShapes = 256; // room made at once for a page's shapes, at most
-
 bool isRawSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
@@ -733,8 +731,8 @@ void ReadEmbeddedParagraphs(const XmlTree& xml, XmlTree::Id element, const std::
 
 SlideContent ReadPage(const XmlTree& xml, XmlTree::Id page, ShapeBudget& budget, const PageReading& how) {
     SlideContent slide;
-    if (!how.pagePlace) // room for a usual page's shapes at once: at most one a child
-        slide.shapes.reserve(ChildCount(xml, page, kUsualShapes));
+    if (!how.pagePlace) // at most one shape a child
+        slide.shapes.reserve(ChildCount(xml, page, kUsualShapesPerSlide));
     PageWalk walk{xml, slide, budget, how, how.pagePlace, {}};
     collectShapes(page, 0, 0, walk);
     if (how.allText) {

@@ -278,8 +278,6 @@ void collectShapes(const XmlTree& xml, XmlTree::Id container, int depth, int gro
     }
 }
 
-constexpr std::size_t kUsualShapes = 256; // room made at once for a slide's shapes, at most
-
 // The shape tree of a slide (p:sld) or notes page (p:notes); `rootName` is
 // the root element's expected local name, `listedAs()` makes the end of the
 // refusal of a part whose root is another ("slide 3, is not a slide").
@@ -296,8 +294,8 @@ void readShapeTree(const XmlPart& part, std::string_view rootName, const Listing
     const auto tree = ChildElement(xml, common, Ns::Presentation, "spTree");
     if (tree == XmlTree::kNone)
         return;
-    if (!walk.pagePlace) // room for a usual slide's shapes at once: at most one a child
-        walk.slide.shapes.reserve(walk.slide.shapes.size() + ChildCount(xml, tree, kUsualShapes));
+    if (!walk.pagePlace) // at most one shape a child
+        walk.slide.shapes.reserve(walk.slide.shapes.size() + ChildCount(xml, tree, kUsualShapesPerSlide));
     collectShapes(xml, tree, 0, 0, walk);
 }
 
