@@ -11,7 +11,7 @@ XmlRules PackagePartRules() {
 }
 
 void ParseXmlPart(XmlPart& part, const XmlRules& rules) {
-    ParseXmlDocument(part, rules, {}, "which package parts may not do"); // "the part " and its name
+    ParseXmlDocument(part, rules, {}, "which package parts may not do");
 }
 
 void ParseXmlDocument(XmlPart& part, const XmlRules& rules, std::string subject,

@@ -31,7 +31,8 @@ XmlRules PackagePartRules();
 void ParseXmlPart(XmlPart& part, const XmlRules& rules = PackagePartRules());
 
 // The same with other rules and the descriptions' wording given: `subject`
-// names what is parsed, `doctypeRule` ends the refusal of a document type.
+// names what is parsed (empty: "the part " and its name), `doctypeRule` ends
+// the refusal of a document type.
 void ParseXmlDocument(XmlPart& part, const XmlRules& rules, std::string subject,
                       std::string_view doctypeRule);
 

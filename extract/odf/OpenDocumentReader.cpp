@@ -169,7 +169,7 @@ public:
             XmlPart part;
             part.name = "META-INF/manifest.xml";
             part.bytes = m_zip->read(*manifestIndex, part.name);
-            ParseXmlDocument(part, kManifestRules, "the part " + part.name, kDoctypeRule);
+            ParseXmlDocument(part, kManifestRules, {}, kDoctypeRule);
             manifest = readManifest(part, m_options.allText);
         }
         requirePresentationType(mimetype ? entryText(*m_zip, *mimetype, "mimetype")
@@ -369,7 +369,7 @@ private:
         if (!index)
             ThrowDamaged(std::string(what) + FileText(name) + " is missing", name);
         part.bytes = m_zip->read(*index, name);
-        ParseXmlDocument(part, rules, "the part " + FileText(name), kDoctypeRule);
+        ParseXmlDocument(part, rules, {}, kDoctypeRule);
         return part;
     }
 
