@@ -1,5 +1,6 @@
 #include "cli/CliOutput.h"
 
+#include "base/SafeText.h"
 #include "base/Utf8.h"
 
 #include <charconv>
@@ -22,6 +23,16 @@ bool isControl(long cp) {
 // output sees.
 bool isInvisibleLayout(long cp) {
     return cp == 0x2028 || cp == 0x2029 || (cp >= 0x202A && cp <= 0x202E) || (cp >= 0x2066 && cp <= 0x2069);
+}
+
+bool isUtf8(std::string_view text) {
+    for (std::size_t at = 0; at < text.size();) {
+        const auto [value, length] = DecodeUtf8At(text, at);
+        if (value < 0)
+            return false;
+        at += length;
+    }
+    return true;
 }
 
 // A small reader of the flat objects JsonLine writes.
@@ -233,10 +244,17 @@ std::string JsonLine(const AddressRecord& record) {
            "}";
 }
 
+std::string ErrorRecord::shown() const {
+    return shownFile.empty() ? PrintableText(file) : PrintableText(shownFile);
+}
+
 std::string JsonLine(const ErrorRecord& record) {
-    return "{\"error\":" + JsonString(record.error) +
-           ",\"kind\":" + JsonString(FailureKindName(record.kind)) + ",\"file\":" + JsonString(record.file) +
-           ",\"part\":" + JsonString(record.part) + "}";
+    std::string line = "{\"error\":" + JsonString(record.error) +
+                       ",\"kind\":" + JsonString(FailureKindName(record.kind)) +
+                       ",\"file\":" + JsonString(record.file);
+    if (!record.shownFile.empty() || !isUtf8(record.file))
+        line += ",\"file_shown\":" + JsonString(record.shown());
+    return line + ",\"part\":" + JsonString(record.part) + "}";
 }
 
 std::optional<ShardRecord> ParseJsonLine(std::string_view line, std::string& error) {
@@ -301,7 +319,8 @@ std::optional<ShardRecord> ParseJsonLine(std::string_view line, std::string& err
             return std::nullopt;
         }
         return ErrorRecord{*field("error"), *kind, *field("file"),
-                           field("part") ? *field("part") : std::string()};
+                           field("part") ? *field("part") : std::string(),
+                           field("file_shown") ? *field("file_shown") : std::string()};
     }
     if (!field("address") || !field("file") || !slide || !field("place")) {
         error = "the record lacks one of address, file, slide, place";

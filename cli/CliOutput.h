@@ -30,6 +30,11 @@ struct ErrorRecord {
     FailureKind kind = FailureKind::Unexpected;
     std::string file;
     std::string part;
+    // The file's name as stderr shows it, when a record read back carried
+    // one; else it is made from `file`.
+    std::string shownFile;
+
+    std::string shown() const;
 };
 
 // A line of a shard's output: an address or an error.
@@ -58,7 +63,9 @@ std::string CsvTextField(std::string_view text);
 std::string JsonString(std::string_view text);
 
 // One record as a JSON Lines object, without the line feed: keys address,
-// file, slide, place, name; or error, kind, file, part.
+// file, slide, place, name; or error, kind, file, part, and file_shown when
+// the name is not UTF-8 (JSON holds it with U+FFFD for the bytes that are
+// not, so stderr's form, with those bytes escaped, travels beside it).
 std::string JsonLine(const AddressRecord& record);
 std::string JsonLine(const ErrorRecord& record);
 

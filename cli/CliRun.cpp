@@ -294,7 +294,7 @@ int RunCliMerge(const CliOptions& options, std::ostream& out, std::ostream& err)
             auto record = ParseJsonLine(line, error);
             if (const auto* failure = record ? std::get_if<ErrorRecord>(&*record) : nullptr) {
                 // As the run over the whole list said it.
-                writeDiagnostic(err, failure->file, failure->error);
+                writeDiagnostic(err, failure->shown(), failure->error);
                 writer.write(*failure);
                 failed = true;
                 continue;

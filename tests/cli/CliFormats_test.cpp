@@ -225,13 +225,18 @@ TEST_F(CliFormatsTest, FailuresAreWholeNamedAndCarriedThroughShards) {
                   error(notesPage + " skipped: " + broken(notesPage), files[1], notesPage) +
                   address("Shared@example.com", files[2]));
 
+    // A name that is not UTF-8 comes back on stderr as one run shows it,
+    // though JSON can hold it only with U+FFFD.
+    std::vector<std::string> all = files;
+    all.push_back(m_dir.write("bad\xE9.pptx", damaged.bytes()).string());
     for (const char* format : {"text", "csv", "jsonl"}) {
         std::vector<std::string> merge = {"--merge", "--format", format};
-        for (const std::string& file : files)
+        for (const std::string& file : all)
             merge.push_back(
                 m_dir.write(file + ".jsonl", run({"--all-text", "--format", "jsonl", file}).out).string());
         const auto merged = run(merge);
-        const auto one = run({"--all-text", "--format", format, files[0], files[1], files[2]});
+        const auto one = run({"--all-text", "--format", format, all[0], all[1], all[2], all[3]});
+        ASSERT_NE(one.err.find("bad\\xE9.pptx: "), std::string::npos) << one.err;
         EXPECT_EQ(std::tie(merged.status, merged.out, merged.err), std::tie(one.status, one.out, one.err))
             << format;
     }
