@@ -62,6 +62,18 @@ std::unique_ptr<PresentationDocument> open(FormatProbe& probe, ReadOptions optio
                             "whose format cannot be read.");
         auto userStream = file->openStream(*currentUser);
         auto documentStream = file->openStream(*document);
+        if (IsOlderCurrentUser(*userStream)) {
+            // A file saved for both 95 and 97 keeps the newer streams in a
+            // storage of their own, beside the older ones at the root.
+            const auto dual = file->findRootEntry(u"PP97_DUALSTORAGE");
+            const auto newerUser = dual ? file->findChild(*dual, u"Current User") : std::nullopt;
+            const auto newerDocument = dual ? file->findChild(*dual, u"PowerPoint Document") : std::nullopt;
+            if (!newerUser || !newerDocument)
+                notPresentation("The file is a presentation from PowerPoint 95 or an older version, "
+                                "whose format cannot be read.");
+            userStream = file->openStream(*newerUser);
+            documentStream = file->openStream(*newerDocument);
+        }
         return std::make_unique<CompoundDocument>(std::move(source), std::move(file), std::move(userStream),
                                                   std::move(documentStream), options);
     }

@@ -58,6 +58,18 @@ std::uint32_t readCurrentEditOffset(const ByteSource& currentUser) {
     return le32(raw, 16);
 }
 
+} // namespace
+
+bool IsOlderCurrentUser(const ByteSource& currentUser) {
+    std::array<std::uint8_t, kHeaderSize> raw{};
+    if (currentUser.size() < raw.size())
+        return false;
+    currentUser.read(0, raw);
+    return parseHeader(raw.data()).type != kCurrentUserAtom && le32(raw, 0) + 4ull == currentUser.size();
+}
+
+namespace {
+
 struct DocumentIndex {
     std::unordered_map<std::uint32_t, std::uint32_t> persist; // persist id -> stream offset
     std::uint32_t documentPersistId = 0;

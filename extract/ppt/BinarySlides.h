@@ -16,6 +16,11 @@ namespace orv::ppt {
 // named among its skipped parts). Throws
 // orv::Failure for an encrypted document, one written by PowerPoint 95 or
 // older, and a damaged one. Both streams must outlive the object.
+// Whether a Current User stream has the form that PowerPoint 95 and older
+// wrote (the length of the user's name, then the name) rather than the
+// record of 97 and later.
+bool IsOlderCurrentUser(const ByteSource& currentUser);
+
 class BinarySlides {
 public:
     BinarySlides(const ByteSource& currentUser, const ByteSource& document, ReadOptions options = {});

@@ -218,11 +218,16 @@ void CompoundFile::readDirectory() {
 }
 
 void CompoundFile::collectRootChildren() {
+    m_rootChildren = childrenOf(0);
+}
+
+std::vector<std::size_t> CompoundFile::childrenOf(std::size_t storage) const {
     // The children of a storage form a binary tree; walk it without recursion
     // and refuse a tree that leads back to an entry already seen.
+    std::vector<std::size_t> children;
     std::vector<bool> visited(m_entries.size(), false);
-    visited[0] = true;
-    std::vector<std::uint32_t> pending{m_entries.front().child};
+    visited[storage] = true;
+    std::vector<std::uint32_t> pending{m_entries[storage].child};
     while (!pending.empty()) {
         const std::uint32_t id = pending.back();
         pending.pop_back();
@@ -235,14 +240,16 @@ void CompoundFile::collectRootChildren() {
         visited[id] = true;
         const Entry& e = m_entries[id];
         if (e.type == EntryType::Stream || e.type == EntryType::Storage)
-            m_rootChildren.push_back(id);
+            children.push_back(id);
         pending.push_back(e.right);
         pending.push_back(e.left);
     }
+    return children;
 }
 
-std::optional<std::size_t> CompoundFile::findRootEntry(std::u16string_view name) const {
-    for (const std::size_t index : m_rootChildren) {
+std::optional<std::size_t> CompoundFile::findIn(const std::vector<std::size_t>& entries,
+                                                std::u16string_view name) const {
+    for (const std::size_t index : entries) {
         const std::u16string& candidate = m_entries[index].name;
         if (candidate.size() == name.size() &&
             std::equal(candidate.begin(), candidate.end(), name.begin(),
@@ -250,6 +257,16 @@ std::optional<std::size_t> CompoundFile::findRootEntry(std::u16string_view name)
             return index;
     }
     return std::nullopt;
+}
+
+std::optional<std::size_t> CompoundFile::findRootEntry(std::u16string_view name) const {
+    return findIn(m_rootChildren, name);
+}
+
+std::optional<std::size_t> CompoundFile::findChild(std::size_t storage, std::u16string_view name) const {
+    if (m_entries.at(storage).type != EntryType::Storage)
+        return std::nullopt;
+    return findIn(childrenOf(storage), name);
 }
 
 std::unique_ptr<ByteSource> CompoundFile::openStream(std::size_t index) const {

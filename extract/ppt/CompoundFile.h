@@ -45,6 +45,10 @@ public:
     // ignored, as the container does), if there is one.
     std::optional<std::size_t> findRootEntry(std::u16string_view name) const;
 
+    // The index of the entry named so directly under the storage `storage`
+    // (the root's children are found by findRootEntry), if there is one.
+    std::optional<std::size_t> findChild(std::size_t storage, std::u16string_view name) const;
+
     // A stream's bytes, read through this container on demand.
     std::unique_ptr<ByteSource> openStream(std::size_t index) const;
 
@@ -56,6 +60,9 @@ private:
     void readHeaderAndFat();
     void readDirectory();
     void collectRootChildren();
+    std::vector<std::size_t> childrenOf(std::size_t storage) const;
+    std::optional<std::size_t> findIn(const std::vector<std::size_t>& entries,
+                                      std::u16string_view name) const;
 
     const ByteSource& m_file;
     std::uint32_t m_sectorSize = 512;

@@ -85,7 +85,15 @@ std::string CompoundFileBuilder::build(const Options& options) const {
     const std::uint32_t miniStart = chain(fat, sectorsFor(mini.size(), ss));
     const std::uint32_t miniFatCount = sectorsFor(miniFat.size() * 4, ss);
     const std::uint32_t miniFatStart = chain(fat, miniFatCount);
-    const std::size_t entries = m_streams.size() + 1;
+    // A name "Storage/Stream" puts the stream in a storage of the root.
+    std::vector<std::u16string> storages;
+    for (const auto& [name, bytes] : m_streams) {
+        const auto slash = name.find(u'/');
+        if (slash != std::u16string::npos &&
+            std::find(storages.begin(), storages.end(), name.substr(0, slash)) == storages.end())
+            storages.push_back(name.substr(0, slash));
+    }
+    const std::size_t entries = m_streams.size() + storages.size() + 1;
     const std::uint32_t dirCount = sectorsFor(entries * 128, ss);
     const std::uint32_t dirStart = chain(fat, dirCount);
 
@@ -175,14 +183,41 @@ std::string CompoundFileBuilder::build(const Options& options) const {
         PutLe32(out, base + 72, kNone);
         PutLe32(out, base + 76, kNone);
     }
-    writeEntry(0, u"Root Entry", 5, kNone, m_streams.empty() ? kNone : 1, mini.empty() ? kEnd : miniStart,
-               mini.size());
+    // Entries in order: the root, the streams, then the storages; each
+    // storage's children (the root's too) are linked through their right
+    // siblings.
+    std::vector<std::vector<std::uint32_t>> children(storages.size() + 1);
+    auto parentOf = [&](const std::u16string& name) -> std::size_t {
+        const auto slash = name.find(u'/');
+        if (slash == std::u16string::npos)
+            return 0;
+        return static_cast<std::size_t>(std::find(storages.begin(), storages.end(), name.substr(0, slash)) -
+                                        storages.begin()) +
+               1;
+    };
+    for (std::size_t i = 0; i < m_streams.size(); ++i)
+        children[parentOf(m_streams[i].first)].push_back(static_cast<std::uint32_t>(i + 1));
+    for (std::size_t k = 0; k < storages.size(); ++k)
+        children[0].push_back(static_cast<std::uint32_t>(m_streams.size() + 1 + k));
+    auto firstOf = [&](std::size_t parent) { return children[parent].empty() ? kNone : children[parent][0]; };
+    auto rightOf = [&](std::size_t parent, std::uint32_t index) {
+        const auto& list = children[parent];
+        const auto it = std::find(list.begin(), list.end(), index);
+        return it + 1 < list.end() ? *(it + 1) : kNone;
+    };
+    writeEntry(0, u"Root Entry", 5, kNone, firstOf(0), mini.empty() ? kEnd : miniStart, mini.size());
     for (std::size_t i = 0; i < m_streams.size(); ++i) {
         const auto index = static_cast<std::uint32_t>(i + 1);
-        writeEntry(index, m_streams[i].first, 2, i + 1 < m_streams.size() ? index + 1 : kNone, kNone,
-                   starts[i], m_streams[i].second.size());
-        m_layout.streamStart[m_streams[i].first] = starts[i];
-        m_layout.directoryIndex[m_streams[i].first] = index;
+        const std::u16string& name = m_streams[i].first;
+        const std::size_t parent = parentOf(name);
+        writeEntry(index, parent == 0 ? name : name.substr(name.find(u'/') + 1), 2, rightOf(parent, index),
+                   kNone, starts[i], m_streams[i].second.size());
+        m_layout.streamStart[name] = starts[i];
+        m_layout.directoryIndex[name] = index;
+    }
+    for (std::size_t k = 0; k < storages.size(); ++k) {
+        const auto index = static_cast<std::uint32_t>(m_streams.size() + 1 + k);
+        writeEntry(index, storages[k], 1, rightOf(0, index), firstOf(k + 1), 0, 0);
     }
     m_layout.directoryStart = dirStart;
     m_layout.miniFatStart = miniFatStart;

@@ -7,10 +7,10 @@
 
 namespace orv::test {
 
-// Writes a small compound file holding streams at its root, for tests of the
-// binary readers. Streams under 4096 bytes go to the small-stream area, as the
-// format requires. The layout of the last build is kept so that a test can
-// damage the file in a chosen place.
+// Writes a small compound file holding streams at its root, or in storages
+// of the root ("Storage/Stream"), for tests of the binary readers. Streams under 4096 bytes go to the
+// small-stream area, as the format requires. The layout of the last build is kept so that a test can damage
+// the file in a chosen place.
 class CompoundFileBuilder {
 public:
     CompoundFileBuilder& addStream(std::u16string name, std::string bytes);

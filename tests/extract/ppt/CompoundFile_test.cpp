@@ -84,6 +84,55 @@ TEST(CompoundFile, ForeignAndProtectedContents) {
     }
 }
 
+// A file saved for both PowerPoint 95 and 97 keeps the 97 streams in a
+// storage beside the older ones; without that storage the older form is the
+// older version, not damage.
+TEST(CompoundFile, OlderCurrentUserAndDualFormatFiles) {
+    test::PptSlide slide;
+    slide.shapes = {test::PptShape::textBox(u"dual@example.com")};
+    test::PptDeck deck;
+    deck.slides = {slide};
+    const auto streams = test::BuildPptStreams(deck);
+    std::string older;
+    test::AppendLe32(older, 4);
+    older += "User";
+    const std::string oldDocument(600, '\x01');
+    struct Row {
+        const char* name;
+        std::vector<std::pair<std::u16string, std::string>> streams;
+        std::optional<test::Refusal> refusal;
+    };
+    const Row rows[] = {
+        {"dual format",
+         {{u"Current User", older},
+          {u"PowerPoint Document", oldDocument},
+          {u"PP97_DUALSTORAGE/Current User", streams.currentUser},
+          {u"PP97_DUALSTORAGE/PowerPoint Document", streams.document}},
+         std::nullopt},
+        {"PowerPoint 95",
+         {{u"Current User", older}, {u"PowerPoint Document", oldDocument}},
+         test::Refusal{FailureKind::NotPresentation}},
+        {"dual storage without its document",
+         {{u"Current User", older},
+          {u"PowerPoint Document", oldDocument},
+          {u"PP97_DUALSTORAGE/Current User", streams.currentUser}},
+         test::Refusal{FailureKind::NotPresentation}},
+        {"older form cut short",
+         {{u"Current User", older.substr(0, 7)}, {u"PowerPoint Document", streams.document}},
+         test::Refusal{FailureKind::Damaged}},
+    };
+    for (const Row& row : rows) {
+        CompoundFileBuilder builder;
+        for (const auto& [name, bytes] : row.streams)
+            builder.addStream(name, bytes);
+        const std::string bytes = builder.build();
+        EXPECT_EQ(test::RefusalOf(bytes), row.refusal) << row.name << ": " << test::FailureOf(bytes);
+        if (!row.refusal)
+            EXPECT_EQ(test::AddressesIn(test::ReadBytes(bytes)),
+                      std::vector<std::string>{"dual@example.com"});
+    }
+}
+
 // A presentation whose document stream lies in regular sectors, damaged in
 // one place per row; every row must end in a plain failure.
 TEST(CompoundFile, DamagedContainers) {
