@@ -32,7 +32,7 @@ struct ErrorRecord {
     std::string part;
     // The file's name as stderr shows it, when a record read back carried
     // one; else it is made from `file`.
-    std::string shownFile;
+    std::string shownFile = {};
 
     std::string shown() const;
 };
