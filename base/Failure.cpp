@@ -1,5 +1,7 @@
 #include "base/Failure.h"
 
+#include <new>
+
 namespace orv {
 
 std::string_view FailureKindName(FailureKind kind) {
@@ -18,6 +20,18 @@ std::string_view FailureKindName(FailureKind kind) {
         return "input/output";
     }
     return "unexpected";
+}
+
+std::string DescribeCurrentException() {
+    try {
+        throw;
+    } catch (const std::bad_alloc&) {
+        return "Out of memory";
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return "Unknown failure";
+    }
 }
 
 } // namespace orv

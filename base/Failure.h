@@ -22,6 +22,11 @@ enum class FailureKind {
 // The kind in a few plain words ("over a limit"), for diagnostics and tests.
 std::string_view FailureKindName(FailureKind kind);
 
+// The description of the exception in flight (call inside a catch block): a
+// Failure's text, any standard exception's what(), or a plain word for
+// anything else.
+std::string DescribeCurrentException();
+
 // The one exception type of the project. Anything that goes wrong unexpectedly
 // (a file that cannot be read, a list index past the end, a damaged package)
 // travels as a Failure whose description the error report shows verbatim.

@@ -210,7 +210,8 @@ Options:
                whole list would have written, in the chosen --format, with
                the same lines on stderr and the same exit status (--all-text,
                -j and --ext belong to those runs, not to --merge)
-  -j N         read N files at once (1 to 64, default 1); the output is the same
+  -j N         read N files at once (1 to 64; by default one per processor
+               core); the output is the same
   --ext EXT    for folders, take the files matching "*.EXT" (as the window's
                folder scan: case-insensitive, "*" for every file, a three-letter
                EXT also matches longer extensions that begin with it); may be

@@ -19,7 +19,7 @@ struct CliOptions {
     std::vector<std::string> filesFrom;  // lists of paths to read, in turn ("-": standard input)
     bool nulSeparated = false;           // the list's paths end in NUL, not LF
     bool merge = false;                  // the paths are JSON Lines outputs of shards, to be merged
-    unsigned jobs = 1;                   // files read at the same time
+    unsigned jobs = 0;                   // files read at the same time; 0: one per processor core
     std::vector<std::string> extensions; // for folders; empty means the presentation extensions
     std::vector<std::string> paths;      // files and folders, in the order given
 };

@@ -175,15 +175,6 @@ std::optional<FailureKind> kindNamed(std::string_view name) {
 
 } // namespace
 
-std::string CutRecordName(std::string_view name) {
-    if (name.size() <= kMaxRecordNameBytes)
-        return std::string(name);
-    std::size_t end = kMaxRecordNameBytes;
-    while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80)
-        --end; // not inside a character
-    return std::string(name.substr(0, end));
-}
-
 std::string CsvTextField(std::string_view text) {
     if (!text.empty() && (text[0] == '=' || text[0] == '+' || text[0] == '-' || text[0] == '@'))
         return CsvField("'" + std::string(text));

@@ -3,6 +3,7 @@
 #include "base/Failure.h"
 #include "cli/CliOptions.h"
 #include "extract/model/PresentationContent.h"
+#include "extract/run/FileResult.h"
 
 #include <cstddef>
 #include <iosfwd>
@@ -39,11 +40,6 @@ struct ErrorRecord {
 
 // A line of a shard's output: an address or an error.
 using ShardRecord = std::variant<AddressRecord, ErrorRecord>;
-
-// The longest shape name a record carries; longer ones are cut (at a
-// character boundary), so a hostile deck cannot blow up the output.
-inline constexpr std::size_t kMaxRecordNameBytes = 1024;
-std::string CutRecordName(std::string_view name);
 
 // A field of a CSV record (RFC 4180): quoted when it holds a comma, a quote,
 // CR or LF, quotes doubled. Control characters other than CR and LF, and

@@ -1,10 +1,5 @@
 #include "cli/CliReadAhead.h"
 
-#include "base/Failure.h"
-#include "cli/CliOutput.h"
-#include "extract/Harvest.h"
-#include "shell/ErrorReport.h"
-
 #include <utility>
 
 namespace orv {
@@ -28,36 +23,9 @@ CliReadAhead::~CliReadAhead() {
         worker.join();
 }
 
-CliReadResult CliReadAhead::readOne(std::size_t index) const {
-    CliReadResult result;
-    SeenEmails seen; // this file's own; the run's set is applied in list order
-    AddressOrigin origin;
-    const HarvestCallbacks callbacks{{}, [&](std::string_view address) {
-                                         result.addresses.emplace_back(address);
-                                         result.origins.push_back(origin);
-                                     }};
-    try {
-        NativePresentationHost host(m_open);
-        UnreportedSteps steps;
-        HarvestFile(
-            m_paths[index], host, m_options.allText, steps,
-            [&](int slide, TextPlace place, std::string_view name, std::string_view text) {
-                origin = {static_cast<std::size_t>(slide), place, CutRecordName(name)};
-                HarvestEmailsFromText(text, seen, callbacks);
-            },
-            [&](int, const SkippedPart& part) { result.skipped.push_back(part); });
-        return result;
-    } catch (const Failure& failure) {
-        result = {};
-        result.kind = failure.kind();
-        result.part = failure.part();
-        result.error = failure.description();
-    } catch (...) {
-        result = {};
-        result.error = DescribeCurrentException();
-    }
-    result.failed = true;
-    return result;
+FileResult CliReadAhead::readOne(std::size_t index) const {
+    NativePresentationHost host(m_open);
+    return ReadFileResult(m_paths[index], host, m_options.allText);
 }
 
 void CliReadAhead::work() {
@@ -72,7 +40,7 @@ void CliReadAhead::work() {
                 return;
             index = m_nextClaim++;
         }
-        CliReadResult result = readOne(index);
+        FileResult result = readOne(index);
         {
             std::lock_guard lock(m_mutex);
             m_ready.emplace(index, std::move(result));
@@ -81,10 +49,10 @@ void CliReadAhead::work() {
     }
 }
 
-CliReadResult CliReadAhead::take(std::size_t index) {
+FileResult CliReadAhead::take(std::size_t index) {
     if (m_workers.empty())
         return readOne(index);
-    CliReadResult result;
+    FileResult result;
     {
         std::unique_lock lock(m_mutex);
         m_changed.wait(lock, [&] { return m_ready.contains(index); });

@@ -2,6 +2,7 @@
 
 #include "extract/NativePresentationHost.h"
 #include "extract/model/PresentationDocument.h"
+#include "extract/run/FileResult.h"
 
 #include <condition_variable>
 #include <cstddef>
@@ -15,26 +16,6 @@
 #include <vector>
 
 namespace orv {
-
-// Where an address of a file was found.
-struct AddressOrigin {
-    std::size_t slide = 0; // 1-based
-    TextPlace place = TextPlace::Shape;
-    std::string name;
-};
-// One file's outcome: the addresses its slides hold, each once (compared as
-// the run compares them) in the order found, and the pieces the "all text"
-// mode skipped; or, when the file could not be read, why, and nothing else: a
-// file gives all its addresses or none, as in the window.
-struct CliReadResult {
-    std::vector<std::string> addresses;
-    std::vector<AddressOrigin> origins; // where each of `addresses` was found
-    std::vector<SkippedPart> skipped;
-    bool failed = false;
-    std::string error;
-    FailureKind kind = FailureKind::Unexpected;
-    std::string part; // where in the file the failure was found, when known
-};
 
 // Reads a list of files on worker threads and hands the results back strictly
 // in list order, so that whatever is done with them stays sequential. A
@@ -56,13 +37,13 @@ public:
 
     // The result of file `index`; call with 0, 1, 2 and so on. Blocks until
     // that file has been read.
-    CliReadResult take(std::size_t index);
+    FileResult take(std::size_t index);
 
     // Files read and not yet taken, at most; for tests of the bound.
     std::size_t capacity() const { return m_capacity; }
 
 private:
-    CliReadResult readOne(std::size_t index) const;
+    FileResult readOne(std::size_t index) const;
     void work();
 
     std::vector<std::string> m_paths;
@@ -75,7 +56,7 @@ private:
     std::size_t m_nextClaim = 0; // the next file a worker may start on
     std::size_t m_nextTake = 0;  // the next file the caller takes
     bool m_stopping = false;
-    std::map<std::size_t, CliReadResult> m_ready;
+    std::map<std::size_t, FileResult> m_ready;
     std::vector<std::thread> m_workers;
 };
 

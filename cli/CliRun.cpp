@@ -8,12 +8,14 @@
 #include "filelist/FileSystem.h"
 #include "shell/ErrorReport.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <fstream>
 #include <iostream>
 #include <ostream>
 #include <system_error>
+#include <thread>
 
 namespace orv {
 
@@ -142,26 +144,6 @@ private:
     std::ifstream m_file;
 };
 
-// Keeps the first occurrence of each address (compared as the run compares
-// them) and writes it.
-class FirstOccurrences {
-public:
-    explicit FirstOccurrences(AddressWriter& writer) : m_writer(writer) {}
-    void offer(const AddressRecord& record) {
-        m_lowered.assign(record.address);
-        for (char& c : m_lowered)
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
-        if (m_seen.insert(m_lowered).second)
-            m_writer.write(record);
-    }
-
-private:
-    AddressWriter& m_writer;
-    SeenEmails m_seen;
-    std::string m_lowered;
-};
-
 int badUsage(std::ostream& err, const std::string& message) {
     err << "orvandel-cli: " << PrintableText(message) << "\nTry 'orvandel-cli --help'.\n";
     return kCliBadUsage;
@@ -235,30 +217,37 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err, bool
     };
     for (const auto& [path, why] : expansionProblems)
         fail({why, FailureKind::InputOutput, path, {}});
-    const unsigned workers = options.jobs > 1 ? options.jobs : 0;
+    const unsigned jobs =
+        options.jobs ? options.jobs : std::clamp(std::thread::hardware_concurrency(), 1u, kMaxCliJobs);
+    const unsigned workers = jobs > 1 ? jobs : 0;
     CliReadAhead reads(std::move(input.files), workers, open, ReadOptions{options.allText});
 
-    FirstOccurrences printer(writer);
+    FirstOccurrences firsts;
     progress.setTotal(reads.size());
     AddressRecord record;
     for (std::size_t i = 0; i < reads.size(); ++i) {
-        const CliReadResult result = reads.take(i);
-        // Each file's addresses come once each in the order found; the run
-        // keeps those no earlier file gave, exactly as one harvest would.
-        record.file = reads.path(i);
-        for (std::size_t k = 0; k < result.addresses.size(); ++k) {
-            record.address = result.addresses[k];
-            record.slide = result.origins[k].slide;
-            record.place = result.origins[k].place;
-            record.name = result.origins[k].name;
-            printer.offer(record);
-        }
-        if (result.failed) {
-            std::string why = result.error.empty() ? "The file cannot be read." : result.error;
+        const FileResult result = reads.take(i);
+        // A file gives all its addresses or, at its first failure, none;
+        // the run keeps those no earlier file gave, exactly as the window's.
+        if (const StepFailure* failure = result.firstFailure()) {
+            std::string why =
+                failure->description.empty() ? "The file cannot be read." : failure->description;
             if (const auto line = input.fromCrLfLines.find(reads.path(i)); line != input.fromCrLfLines.end())
                 why += " (Its name, from the list " + line->second +
                        ", ends in CR: the list has CR LF line ends, which name other files.)";
-            fail({why, result.kind, reads.path(i), result.part});
+            fail({why, failure->kind, reads.path(i), failure->part});
+            writer.flush();
+            progress.update(i + 1);
+            continue;
+        }
+        record.file = reads.path(i);
+        for (const FoundAddress& found : result.addresses) {
+            record.address = found.address;
+            record.slide = static_cast<std::size_t>(found.slide);
+            record.place = found.place;
+            record.name = found.name;
+            if (firsts.offer(record.address))
+                writer.write(record);
         }
         for (const SkippedPart& part : result.skipped)
             fail({SkippedPartText(part), part.kind, reads.path(i), part.part});
@@ -271,7 +260,7 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err, bool
 
 int RunCliMerge(const CliOptions& options, std::ostream& out, std::ostream& err) {
     AddressWriter writer(out, options.format);
-    FirstOccurrences firsts(writer);
+    FirstOccurrences firsts;
     bool failed = false;
     std::string line;
     std::string error;
@@ -309,7 +298,8 @@ int RunCliMerge(const CliOptions& options, std::ostream& out, std::ostream& err)
                 failed = true;
                 continue;
             }
-            firsts.offer(*address);
+            if (firsts.offer(address->address))
+                writer.write(*address);
         }
         if (in.bad()) {
             writeDiagnostic(err, shard, "The shard's output cannot be read to its end.");

@@ -3,7 +3,6 @@
 #include "extract/EmailExtraction.h"
 #include "extract/PresentationHost.h"
 #include "extract/model/PresentationContent.h"
-#include "shell/ErrorReport.h"
 
 #include <cstdint>
 #include <functional>
@@ -41,9 +40,8 @@ using SkippedPartSink = std::function<void(int slide, const SkippedPart& part)>;
 std::string SkippedPartText(const SkippedPart& part);
 
 // Runs each numbered step as it comes, reporting nothing: the first failure
-// ends the harvest and reaches the caller. The command-line tool's workers
-// read a file so, where the window reports each failing step and goes on
-// (Steps).
+// ends the harvest and reaches the caller. Tests read a file so; a file's
+// result (ReadFileResult) records each failing step and goes on.
 struct UnreportedSteps {
     template <class F> bool run(std::int32_t, F&& statement) {
         std::forward<F>(statement)();
@@ -125,17 +123,5 @@ void HarvestFile(const std::string& path, PresentationHost& host, bool allText, 
     s.run(126, [&] { host.Quit(); });
     host.Release();
 }
-
-// The window's harvest of one presentation: every failing step is reported
-// with its number, the description beginning with the file's path, and the
-// harvest goes on with the next one. A file gives all its addresses or none:
-// they reach the results through `callbacks` (step 120) when its last slide
-// has been read. When the file itself fails while its slides are read
-// (damaged, over a limit: any failure but the program's own), the walk stops,
-// its addresses leave `seen` again and the failure is reported as a failed
-// Open (step 106). The pieces the "all text" mode skipped are reported at
-// step 110, "PATH: PART skipped: WHY", once the file is read.
-void DoItByFile(const std::string& path, PresentationHost& host, ErrorReporter& reporter, SeenEmails& seen,
-                const HarvestCallbacks& callbacks, bool allText = false);
 
 } // namespace orv

@@ -22,16 +22,4 @@ std::string ErrorReportText(std::string_view location, std::int32_t step, std::s
     return text;
 }
 
-std::string DescribeCurrentException() {
-    try {
-        throw;
-    } catch (const std::bad_alloc&) {
-        return "Out of memory";
-    } catch (const std::exception& e) {
-        return e.what();
-    } catch (...) {
-        return "Unknown failure";
-    }
-}
-
 } // namespace orv

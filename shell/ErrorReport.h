@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Failure.h"
+
 #include <cstdint>
 #include <exception>
 #include <string>
@@ -42,10 +44,6 @@ public:
     virtual ~ErrorReporter() = default;
     virtual void report(std::string_view location, std::int32_t step, const std::string& description) = 0;
 };
-
-// The description of whatever was thrown: a Failure's text, any standard
-// exception's what(), or a plain word for anything else.
-std::string DescribeCurrentException();
 
 // Runs one handler's numbered steps under the error report. A step that throws
 // (directly or from any routine it calls) is reported with its own number and

@@ -10,11 +10,15 @@ cmake_minimum_required(VERSION 3.25)
 # include only base/ and what lies below them, and a reader includes base/,
 # the common folder, the model and its own folder, never another reader;
 # the workbook and text document readers (sheet/, word/) may use the package
-# plumbing of ooxml/, their packages being built alike.
+# plumbing of ooxml/, their packages being built alike. The extraction
+# below its window handlers (extract/gui/) needs no shell: a file's result is
+# a value, and the handlers turn its failures into the boxes. A third field
+# names sub-folders a rule leaves to rules of their own.
 set(rules
     "base|base"
     "shell|base shell"
-    "extract|base shell extract"
+    "extract|base extract|extract/gui"
+    "extract/gui|base shell extract"
     "filelist|base shell extract filelist"
     "results|base shell filelist results"
     "cli|base shell filelist extract results cli"
@@ -33,6 +37,14 @@ foreach(rule ${rules})
     list(GET parts 1 allowed)
     string(REPLACE " " ";" allowed "${allowed}")
     file(GLOB_RECURSE sources "${ROOT}/${folder}/*.h" "${ROOT}/${folder}/*.cpp")
+    list(LENGTH parts fields)
+    if(fields GREATER 2)
+        list(GET parts 2 excluded)
+        string(REPLACE " " ";" excluded "${excluded}")
+        foreach(sub ${excluded})
+            list(FILTER sources EXCLUDE REGEX "^${ROOT}/${sub}/")
+        endforeach()
+    endif()
     if(NOT sources)
         list(APPEND violations "${folder}: no sources found")
     endif()

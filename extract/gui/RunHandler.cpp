@@ -1,6 +1,7 @@
 // "Start Extracting": every file-list row, in list order, through the harvest.
 #include "extract/Harvest.h"
 #include "extract/PresentationHost.h"
+#include "extract/gui/FileReports.h"
 #include "shell/gui/Form1.h"
 #include "shell/gui/Interaction.h"
 #include "shell/gui/ListControl.h"
@@ -102,7 +103,7 @@ void Form1::PushButton8_Click() {
 // caption tells how far the run is while it takes long, and shows the title
 // again when the loop ends.
 void Form1::harvestFileList(Steps& s) {
-    SeenEmails seen;
+    FirstOccurrences firsts;
     int n = 0;
     int i = 0;
     int found = 0;
@@ -130,7 +131,7 @@ void Form1::harvestFileList(Steps& s) {
         if (!s.run(116, [&] { path = m_listView1->text(i); }))
             continue; // the row is gone; its harvest would add nothing
         s.run(118,
-              [&] { DoItByFile(path.toStdString(), m_services.host, reporter, seen, callbacks, allText); });
+              [&] { DoItByFile(path.toStdString(), m_services.host, reporter, firsts, callbacks, allText); });
     }
 }
 

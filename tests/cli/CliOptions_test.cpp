@@ -9,7 +9,7 @@ struct ParseCase {
     std::vector<std::string> args;
     bool usable;
     bool comma = false;
-    unsigned jobs = 1;
+    unsigned jobs = 0;
     std::vector<std::string> extensions = {};
     std::vector<std::string> paths = {};
     bool help = false;
@@ -35,19 +35,19 @@ TEST_P(CliParseTable, Parses) {
 }
 
 const ParseCase kCases[] = {
-    {"OnePath", {"a.pptx"}, true, false, 1, {}, {"a.pptx"}},
-    {"PathsKeepTheirOrder", {"b", "a", "b"}, true, false, 1, {}, {"b", "a", "b"}},
-    {"Comma", {"--comma", "a"}, true, true, 1, {}, {"a"}},
+    {"OnePath", {"a.pptx"}, true, false, 0, {}, {"a.pptx"}},
+    {"PathsKeepTheirOrder", {"b", "a", "b"}, true, false, 0, {}, {"b", "a", "b"}},
+    {"Comma", {"--comma", "a"}, true, true, 0, {}, {"a"}},
     {"JobsSeparate", {"-j", "4", "a"}, true, false, 4, {}, {"a"}},
     {"JobsGlued", {"-j8", "a"}, true, false, 8, {}, {"a"}},
     {"JobsLong", {"--jobs=3", "a"}, true, false, 3, {}, {"a"}},
     {"JobsAtLimit", {"-j", "64", "a"}, true, false, 64, {}, {"a"}},
-    {"ExtensionsCollect", {"--ext", "ppt", "--ext=txt", "d"}, true, false, 1, {"ppt", "txt"}, {"d"}},
-    {"OptionsAfterPaths", {"a", "--comma"}, true, true, 1, {}, {"a"}},
-    {"DoubleDashEndsOptions", {"--", "--comma", "-j"}, true, false, 1, {}, {"--comma", "-j"}},
-    {"SingleDashIsAPath", {"-"}, true, false, 1, {}, {"-"}},
-    {"HelpNeedsNoPath", {"--help"}, true, false, 1, {}, {}, true},
-    {"ShortHelp", {"-h", "a"}, true, false, 1, {}, {"a"}, true},
+    {"ExtensionsCollect", {"--ext", "ppt", "--ext=txt", "d"}, true, false, 0, {"ppt", "txt"}, {"d"}},
+    {"OptionsAfterPaths", {"a", "--comma"}, true, true, 0, {}, {"a"}},
+    {"DoubleDashEndsOptions", {"--", "--comma", "-j"}, true, false, 0, {}, {"--comma", "-j"}},
+    {"SingleDashIsAPath", {"-"}, true, false, 0, {}, {"-"}},
+    {"HelpNeedsNoPath", {"--help"}, true, false, 0, {}, {}, true},
+    {"ShortHelp", {"-h", "a"}, true, false, 0, {}, {"a"}, true},
     {"NoPath", {}, false},
     {"OnlyOptions", {"--comma", "-j", "2"}, false},
     {"UnknownOption", {"--fast", "a"}, false},
@@ -62,8 +62,8 @@ const ParseCase kCases[] = {
     {"JobsHuge", {"-j", "99999999999999999999", "a"}, false},
     {"ExtMissing", {"a", "--ext"}, false},
     {"ExtEmpty", {"--ext=", "a"}, false},
-    {"FormatComma", {"--format", "comma", "a"}, true, true, 1, {}, {"a"}},
-    {"FormatGlued", {"--format=csv", "a"}, true, false, 1, {}, {"a"}},
+    {"FormatComma", {"--format", "comma", "a"}, true, true, 0, {}, {"a"}},
+    {"FormatGlued", {"--format=csv", "a"}, true, false, 0, {}, {"a"}},
     {"FormatUnknown", {"--format", "xml", "a"}, false},
     {"FormatMissing", {"a", "--format"}, false},
     {"FilesFromNeedsNoPath", {"--files-from", "list", "-0"}, true},

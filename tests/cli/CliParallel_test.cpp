@@ -62,7 +62,7 @@ TEST(CliParallel, FourShardsThroughGnuParallelMergeToTheBytesOfOneRun) {
     const std::string d = dir.str();
     ASSERT_EQ(shell("cd \"" + d + "\" && split -t \"\\0\" -n l/4 -d list part."), 0);
     ASSERT_EQ(shell("cd \"" + d + "\" && parallel --will-cite -j 4 \"" + cli +
-                    "\" --all-text --format jsonl --files-from {} -0 \">\" {}.jsonl ::: part.0?"),
+                    "\" -j 1 --all-text --format jsonl --files-from {} -0 \">\" {}.jsonl ::: part.0?"),
               0);
     for (const std::string format : {"csv", "jsonl", "text"}) {
         ASSERT_EQ(shell("cd \"" + d + "\" && \"" + cli + "\" --merge --format " + format +

@@ -119,6 +119,8 @@ protected:
     }
 };
 
+// Read one at a time (-j 1), a file's addresses are out before the next file
+// is opened.
 TEST(CliSafety, EachFilesAddressesAreFlushedBeforeTheNextFileIsRead) {
     const test::TempDir dir;
     const auto a = dir.write("a.pptx", "").string();
@@ -134,7 +136,7 @@ TEST(CliSafety, EachFilesAddressesAreFlushedBeforeTheNextFileIsRead) {
         content.slides.emplace_back().shapes.push_back({true, path == a ? "a@example.com" : "b@example.com"});
         return content;
     };
-    const std::vector<std::string> args{a, b};
+    const std::vector<std::string> args{"-j", "1", a, b};
     EXPECT_EQ(RunCliArguments(args, out, err, false, test::OpenerOf(read)), kCliAllRead);
     EXPECT_EQ(flushedBeforeB, "a@example.com\n");
 }

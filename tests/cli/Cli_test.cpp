@@ -231,11 +231,12 @@ TEST(CliReadAhead, StaysWithinItsBoundAndKeepsOrder) {
         EXPECT_LE(static_cast<std::size_t>(started.load()), i + reads.capacity());
         const auto result = reads.take(i);
         if (i == 7) {
-            EXPECT_TRUE(result.failed);
-            EXPECT_EQ(result.error, "seven");
+            ASSERT_NE(result.firstFailure(), nullptr);
+            EXPECT_EQ(result.firstFailure()->description, "seven");
         } else {
-            EXPECT_FALSE(result.failed);
-            EXPECT_EQ(result.addresses, std::vector<std::string>{"u" + paths[i] + "@example.com"});
+            EXPECT_EQ(result.firstFailure(), nullptr);
+            ASSERT_EQ(result.addresses.size(), 1u);
+            EXPECT_EQ(result.addresses[0].address, "u" + paths[i] + "@example.com");
         }
     }
 }

@@ -1,5 +1,6 @@
 #include "extract/Harvest.h"
 #include "extract/NativePresentationHost.h"
+#include "extract/run/FileResult.h"
 
 #include "support/AllTextDecks.h"
 #include "support/PptxBuilder.h"
@@ -7,21 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <tuple>
+
 namespace orv {
 namespace {
-
-struct Report {
-    std::int32_t step;
-    std::string description;
-};
-
-class RecordingReporter : public ErrorReporter {
-public:
-    std::vector<Report> reports;
-    void report(std::string_view, std::int32_t step, const std::string& description) override {
-        reports.push_back({step, description});
-    }
-};
 
 TEST(NativeHost, ReadsSlidesWhenReached) {
     test::PptxBuilder b;
@@ -38,17 +29,17 @@ TEST(NativeHost, ReadsSlidesWhenReached) {
     EXPECT_EQ(host.ActivePresentation().Text(1, 1), "one@example.com");
 }
 
-// The window's harvest of a list of files, one after the other with one set
-// of seen addresses: a file gives all its addresses or none, every report
-// begins with the file's path, and a piece only "all text" reads that cannot
-// be read is named at step 110 while the rest of the file is read.
+// A file's result: all its addresses or none (the file's own failure, with
+// its kind and part, told as a failed Open), every address once per file in
+// the order found with its place, and a piece only "all text" reads that
+// cannot be read skipped while the rest of the file is read.
 TEST(NativeHost, EachFileGivesAllItsAddressesOrNone) {
     test::PptxBuilder damaged;
     damaged.addSlide().addTextBox({"shared@example.com first@example.com"});
     damaged.addSlide().addTextBox({"two@example.com"});
     damaged.setPart("ppt/slides/slide2.xml", "<p:sld><unclosed>");
-    test::PptxBuilder later;
-    later.addSlide().addTextBox({"Shared@example.com"});
+    test::PptxBuilder twice;
+    twice.addSlide().addTextBox({"Shared@example.com shared@example.com"});
     const std::string cutNotes = test::PackageWithEveryPlace([](test::PptxBuilder& deck) {
         deck.setPart("ppt/notesSlides/notesSlide1.xml", "<p:notes><p:cSld>");
     });
@@ -56,19 +47,18 @@ TEST(NativeHost, EachFileGivesAllItsAddressesOrNone) {
         const char* name;
         std::string bytes;
         bool allText;
-        std::vector<std::string> rows;    // what the file adds
-        std::vector<std::string> reports; // "step: description", the description's beginning
+        std::vector<std::string> addresses;
+        std::optional<StepFailure> failure; // step, kind, part
+        std::vector<std::string> skipped;   // parts
     };
-    const test::TempDir dir;
-    const std::string at = dir.str() + "/";
     const std::vector<File> files{
         {"damaged.pptx",
          damaged.bytes(),
          false,
          {},
-         {"106: " + at +
-          "damaged.pptx: The presentation is damaged: the part ppt/slides/slide2.xml is not well-formed"}},
-        {"later.pptx", later.bytes(), false, {"Shared@example.com"}, {}},
+         StepFailure{106, FailureKind::Damaged, {}, "ppt/slides/slide2.xml"},
+         {}},
+        {"twice.pptx", twice.bytes(), false, {"Shared@example.com"}, {}, {}},
         {"notes.pptx",
          cutNotes,
          true,
@@ -78,26 +68,43 @@ TEST(NativeHost, EachFileGivesAllItsAddressesOrNone) {
           "modern@example.com",  "reply@example.com",  "link@example.com",   "second@example.com",
           "old@example.com",     "master@example.com", "layout@example.com", "notesmaster@example.com",
           "handout@example.com", "sheet@example.com",  "word@example.com"},
-         {"110: " + at + "notes.pptx: ppt/notesSlides/notesSlide1.xml skipped: The presentation is damaged"}},
-        {"notes again.pptx", cutNotes, false, {}, {}},
-        {"not a deck\x1b.pptx", "PK\x03\x04 no zip", false, {}, {"106: " + at + "not a deck\\x1b.pptx: "}},
+         {},
+         {"ppt/notesSlides/notesSlide1.xml"}},
+        {"notes default.pptx",
+         cutNotes,
+         false,
+         {"shape1@example.com", "shape2@example.com", "second@example.com"},
+         {},
+         {}},
+        {"not a deck.pptx", "PK\x03\x04 no zip", false, {}, StepFailure{106, FailureKind::Damaged}, {}},
     };
+    const test::TempDir dir;
     NativePresentationHost host;
-    SeenEmails seen;
     for (const File& file : files) {
         SCOPED_TRACE(file.name);
-        RecordingReporter reporter;
-        std::vector<std::string> rows;
-        const HarvestCallbacks callbacks{{}, [&](std::string_view address) { rows.emplace_back(address); }};
-        DoItByFile(dir.write(file.name, file.bytes).string(), host, reporter, seen, callbacks, file.allText);
-        EXPECT_EQ(rows, file.rows);
-        ASSERT_EQ(reporter.reports.size(), file.reports.size());
-        for (std::size_t i = 0; i < file.reports.size(); ++i) {
-            const std::string report =
-                std::to_string(reporter.reports[i].step) + ": " + reporter.reports[i].description;
-            EXPECT_EQ(report.substr(0, file.reports[i].size()), file.reports[i]) << report;
+        const FileResult result =
+            ReadFileResult(dir.write(file.name, file.bytes).string(), host, file.allText);
+        std::vector<std::string> addresses;
+        for (const FoundAddress& found : result.addresses)
+            addresses.push_back(found.address);
+        EXPECT_EQ(addresses, file.addresses);
+        const StepFailure* failure = result.firstFailure();
+        ASSERT_EQ(failure != nullptr, file.failure.has_value());
+        if (failure) {
+            EXPECT_EQ(std::tie(failure->step, failure->kind, failure->part),
+                      std::tie(file.failure->step, file.failure->kind, file.failure->part))
+                << failure->description;
         }
+        std::vector<std::string> skipped;
+        for (const SkippedPart& part : result.skipped)
+            skipped.push_back(part.part);
+        EXPECT_EQ(skipped, file.skipped);
     }
+    const FileResult twiceRead = ReadFileResult(dir.str() + "/twice.pptx", host, false);
+    ASSERT_EQ(twiceRead.addresses.size(), 1u);
+    EXPECT_EQ(
+        std::tie(twiceRead.addresses[0].slide, twiceRead.addresses[0].place, twiceRead.addresses[0].name),
+        std::make_tuple(1, TextPlace::Shape, std::string("TextBox 2")));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "extract/Harvest.h"
 #include "extract/NativePresentationHost.h"
 #include "extract/PresentationReader.h"
+#include "extract/gui/FileReports.h"
 #include "fakes/FormFixture.h"
 #include "shell/gui/QtPlatform.h"
 #include "support/AllTextDecks.h"
@@ -258,7 +259,7 @@ private slots:
         host.files["/a.pptx"] = SlidesOfText({{"x@y.zz", ""}});
         host.files["/a.pptx"].slides[0].shapes.push_back({false, "hidden@y.zz"}); // no text frame: never read
         Recorder reporter;
-        SeenEmails seen;
+        FirstOccurrences seen;
         QStringList found;
         HarvestCallbacks callbacks{
             [] {}, [&](std::string_view a) { found << QString::fromUtf8(a.data(), a.size()); }};
@@ -286,7 +287,7 @@ private slots:
                                      if (++appended == 1)
                                          throw Failure("list refused");
                                  }};
-        SeenEmails fresh;
+        FirstOccurrences fresh;
         DoItByFile("/b.pptx", host, reporter, fresh, failing);
         QCOMPARE(reporter.reports.size(), 1);
         QVERIFY(reporter.reports[0].contains("@120: /b.pptx: list refused"));

@@ -1,0 +1,50 @@
+#include "extract/gui/FileReports.h"
+
+#include "base/SafeText.h"
+#include "extract/Harvest.h"
+
+namespace orv {
+
+namespace {
+
+// Reports of one file, each description beginning with the file's path.
+class FileReporter final : public ErrorReporter {
+public:
+    FileReporter(ErrorReporter& reporter, const std::string& path)
+        : m_reporter(reporter), m_path(PrintableText(path) + ": ") {}
+    void report(std::string_view location, std::int32_t step, const std::string& description) override {
+        m_reporter.report(location, step, m_path + description);
+    }
+
+private:
+    ErrorReporter& m_reporter;
+    std::string m_path;
+};
+
+} // namespace
+
+void ReportFileResult(const std::string& path, const FileResult& result, ErrorReporter& reporter,
+                      FirstOccurrences& firsts, const std::function<void(const FoundAddress&)>& appendRow) {
+    FileReporter fileReporter(reporter, path);
+    for (const StepFailure& failure : result.failures)
+        fileReporter.report(loc::DoItByFile, failure.step, failure.description);
+    if (result.fileFailure) {
+        fileReporter.report(loc::DoItByFile, result.fileFailure->step, result.fileFailure->description);
+        return;
+    }
+    Steps steps(fileReporter, loc::DoItByFile);
+    for (const FoundAddress& found : result.addresses)
+        if (firsts.offer(found.address))
+            steps.run(120, [&] { appendRow(found); });
+    for (const SkippedPart& part : result.skipped)
+        fileReporter.report(loc::DoItByFile, 110, SkippedPartText(part));
+}
+
+void DoItByFile(const std::string& path, PresentationHost& host, ErrorReporter& reporter,
+                FirstOccurrences& firsts, const HarvestCallbacks& callbacks, bool allText) {
+    const FileResult result = ReadFileResult(path, host, allText, callbacks.pumpEvents);
+    ReportFileResult(path, result, reporter, firsts,
+                     [&](const FoundAddress& found) { callbacks.appendRow(found.address); });
+}
+
+} // namespace orv

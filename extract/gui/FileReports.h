@@ -1,0 +1,28 @@
+#pragma once
+
+#include "extract/EmailExtraction.h"
+#include "extract/PresentationHost.h"
+#include "extract/run/FileResult.h"
+#include "shell/ErrorReport.h"
+
+#include <functional>
+#include <string>
+
+namespace orv {
+
+// The window's account of one file's result, in the order the harvest met
+// it: a box for each failing step (the description beginning with the
+// file's path), the failure of the file itself as a failed Open (step 106),
+// else its new addresses through `appendRow` (step 120: only those no
+// earlier file of the run gave), then the pieces the "all text" mode
+// skipped at step 110.
+void ReportFileResult(const std::string& path, const FileResult& result, ErrorReporter& reporter,
+                      FirstOccurrences& firsts, const std::function<void(const FoundAddress&)>& appendRow);
+
+// The window's harvest of one presentation (DoItByFile): the file's result,
+// read through `host` with the event loop pumped once per candidate token,
+// then told as ReportFileResult tells it.
+void DoItByFile(const std::string& path, PresentationHost& host, ErrorReporter& reporter,
+                FirstOccurrences& firsts, const HarvestCallbacks& callbacks, bool allText = false);
+
+} // namespace orv
