@@ -121,6 +121,11 @@ CliParseResult ParseCliArguments(std::span<const std::string> args) {
                 return fail(std::string(name) + " takes a whole number from 1 to " +
                             std::to_string(kMaxCliJobs) + ", not \"" + std::string(text) + "\"");
             readingOption = name;
+        } else if (is("--cache")) {
+            if (!value("--cache", text) || text.empty())
+                return fail("--cache needs the file of remembered results");
+            options.cache = text;
+            readingOption = "--cache";
         } else if (is("--ext")) {
             if (!value("--ext", text))
                 return fail("--ext needs an extension");
@@ -145,7 +150,7 @@ CliParseResult ParseCliArguments(std::span<const std::string> args) {
 
 std::string CliUsage() {
     return R"(Usage: orvandel-cli [--all-text] [--format FORMAT] [-j N] [--ext EXT]...
-                   [--files-from LIST [-0]]... PATH...
+                   [--cache FILE] [--files-from LIST [-0]]... PATH...
        orvandel-cli --merge [--format FORMAT] SHARD.jsonl...
 
 Prints every e-mail address written in the given presentations, each once, in
@@ -216,6 +221,15 @@ Options:
                folder scan: case-insensitive, "*" for every file, a three-letter
                EXT also matches longer extensions that begin with it); may be
                given more than once
+  --cache FILE remember each file's result in FILE (an SQLite database,
+               made when missing; ~/.cache/orvandel/results.sqlite is the
+               window's), and take it from there while the file is as it
+               was: same size, modification and change time, inode and
+               device, read with the same options and by this version of
+               the readers. The output is the same as without it. Failures
+               are remembered too, except where a file could not be read
+               at all. Delete FILE to forget everything; a damaged one is
+               set aside as FILE.bad and made anew
   -h, --help   print this text
   --version    print the version
 

@@ -21,6 +21,7 @@ struct CliOptions {
     bool merge = false;                  // the paths are JSON Lines outputs of shards, to be merged
     unsigned jobs = 0;                   // files read at the same time; 0: one per processor core
     std::vector<std::string> extensions; // for folders; empty means the presentation extensions
+    std::string cache;                   // the file of remembered results; empty: none
     std::vector<std::string> paths;      // files and folders, in the order given
 };
 

@@ -5,8 +5,8 @@
 namespace orv {
 
 CliReadAhead::CliReadAhead(std::vector<std::string> paths, unsigned workers, PresentationOpenFunction open,
-                           ReadOptions options)
-    : m_paths(std::move(paths)), m_open(std::move(open)), m_options(options),
+                           ReadOptions options, ResultCache* cache)
+    : m_paths(std::move(paths)), m_open(std::move(open)), m_options(options), m_cache(cache),
       m_capacity(2 * static_cast<std::size_t>(workers)) {
     m_workers.reserve(workers);
     for (unsigned i = 0; i < workers; ++i)
@@ -23,9 +23,9 @@ CliReadAhead::~CliReadAhead() {
         worker.join();
 }
 
-FileResult CliReadAhead::readOne(std::size_t index) const {
+CachedRead CliReadAhead::readOne(std::size_t index) const {
     NativePresentationHost host(m_open);
-    return ReadFileResult(m_paths[index], host, m_options.allText);
+    return ReadThroughCache(m_paths[index], host, m_options.allText, m_cache);
 }
 
 void CliReadAhead::work() {
@@ -40,7 +40,7 @@ void CliReadAhead::work() {
                 return;
             index = m_nextClaim++;
         }
-        FileResult result = readOne(index);
+        CachedRead result = readOne(index);
         {
             std::lock_guard lock(m_mutex);
             m_ready.emplace(index, std::move(result));
@@ -49,10 +49,10 @@ void CliReadAhead::work() {
     }
 }
 
-FileResult CliReadAhead::take(std::size_t index) {
+CachedRead CliReadAhead::take(std::size_t index) {
     if (m_workers.empty())
         return readOne(index);
-    FileResult result;
+    CachedRead result;
     {
         std::unique_lock lock(m_mutex);
         m_changed.wait(lock, [&] { return m_ready.contains(index); });

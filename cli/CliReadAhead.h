@@ -3,6 +3,7 @@
 #include "extract/NativePresentationHost.h"
 #include "extract/model/PresentationDocument.h"
 #include "extract/run/FileResult.h"
+#include "extract/run/ResultCache.h"
 
 #include <condition_variable>
 #include <cstddef>
@@ -27,7 +28,7 @@ namespace orv {
 class CliReadAhead {
 public:
     CliReadAhead(std::vector<std::string> paths, unsigned workers, PresentationOpenFunction open,
-                 ReadOptions options = {});
+                 ReadOptions options = {}, ResultCache* cache = nullptr);
     ~CliReadAhead();
     CliReadAhead(const CliReadAhead&) = delete;
     CliReadAhead& operator=(const CliReadAhead&) = delete;
@@ -37,18 +38,19 @@ public:
 
     // The result of file `index`; call with 0, 1, 2 and so on. Blocks until
     // that file has been read.
-    FileResult take(std::size_t index);
+    CachedRead take(std::size_t index);
 
     // Files read and not yet taken, at most; for tests of the bound.
     std::size_t capacity() const { return m_capacity; }
 
 private:
-    FileResult readOne(std::size_t index) const;
+    CachedRead readOne(std::size_t index) const;
     void work();
 
     std::vector<std::string> m_paths;
     PresentationOpenFunction m_open;
     ReadOptions m_options;
+    ResultCache* m_cache = nullptr;
     std::size_t m_capacity = 0;
 
     std::mutex m_mutex;
@@ -56,7 +58,7 @@ private:
     std::size_t m_nextClaim = 0; // the next file a worker may start on
     std::size_t m_nextTake = 0;  // the next file the caller takes
     bool m_stopping = false;
-    std::map<std::size_t, FileResult> m_ready;
+    std::map<std::size_t, CachedRead> m_ready;
     std::vector<std::thread> m_workers;
 };
 

@@ -4,6 +4,7 @@
 #include "cli/CliFolders.h"
 #include "cli/CliOutput.h"
 #include "extract/Harvest.h"
+#include "extract/run/ResultCache.h"
 #include "filelist/AddFolder.h"
 #include "filelist/FileSystem.h"
 #include "shell/ErrorReport.h"
@@ -220,13 +221,38 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err, bool
     const unsigned jobs =
         options.jobs ? options.jobs : std::clamp(std::thread::hardware_concurrency(), 1u, kMaxCliJobs);
     const unsigned workers = jobs > 1 ? jobs : 0;
-    CliReadAhead reads(std::move(input.files), workers, open, ReadOptions{options.allText});
+    // The cache's trouble is named once; the run goes on, reading what it
+    // cannot take from the cache, and its output is the same.
+    std::optional<ResultCache::Problem> cacheProblem;
+    const auto tellCacheProblem = [&](const char* what) {
+        progress.clearLine();
+        err << PrintableText(options.cache) << ": the cache could not be " << what << " ("
+            << PrintableDescription(cacheProblem->reason) << "); "
+            << (cacheProblem->setAsideAs.empty() ? "the files are read without it"
+                                                 : "set aside as " + PrintableText(cacheProblem->setAsideAs))
+            << '\n';
+    };
+    std::unique_ptr<ResultCache> cache;
+    if (!options.cache.empty()) {
+        cache = ResultCache::open(options.cache, cacheProblem);
+        if (cacheProblem)
+            tellCacheProblem("used");
+    }
+    CliReadAhead reads(std::move(input.files), workers, open, ReadOptions{options.allText}, cache.get());
 
     FirstOccurrences firsts;
     progress.setTotal(reads.size());
     AddressRecord record;
     for (std::size_t i = 0; i < reads.size(); ++i) {
-        const FileResult result = reads.take(i);
+        const CachedRead read = reads.take(i);
+        const FileResult& result = read.result;
+        if (cache && !read.fromCache && read.stamp && StorableResult(result) &&
+            !cache->store(reads.path(i), OptionsKey(options.allText), *read.stamp, result, cacheProblem)) {
+            // Told once; the cache then stores nothing more.
+            if (cacheProblem)
+                tellCacheProblem("written");
+            cacheProblem.reset();
+        }
         // A file gives all its addresses or, at its first failure, none;
         // the run keeps those no earlier file gave, exactly as the window's.
         if (const StepFailure* failure = result.firstFailure()) {
@@ -255,6 +281,8 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err, bool
         progress.update(i + 1);
     }
     progress.finish();
+    if (cache && !cache->flush(cacheProblem) && cacheProblem)
+        tellCacheProblem("written");
     return finishOutput(writer, out, err, failed);
 }
 

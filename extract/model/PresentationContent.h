@@ -69,6 +69,7 @@ struct SkippedPart {
     std::string part;        // "ppt/notesSlides/notesSlide1.xml", "content.xml, page 3, links"
     std::string description; // why, as the failure says it
     FailureKind kind = FailureKind::Damaged;
+    bool operator==(const SkippedPart&) const = default;
 };
 
 // The room a reader makes at once for a slide's shapes: a usual slide's, at

@@ -29,6 +29,7 @@ struct FoundAddress {
     int slide = 0;       // from 1; 0 for masters, layouts and embedded documents
     TextPlace place = TextPlace::Shape;
     std::string name = {}; // of the shape that holds it, where stored (CutRecordName)
+    bool operator==(const FoundAddress&) const = default;
 };
 
 // A numbered step of a file's harvest that failed: the window reports it in a
@@ -39,6 +40,7 @@ struct StepFailure {
     std::string description = {};
     std::string part = {}; // where in the file, when known
     std::optional<std::uint64_t> offset = {};
+    bool operator==(const StepFailure&) const = default;
 };
 
 // One file's outcome, the same whoever reads it and whenever: the failing

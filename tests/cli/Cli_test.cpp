@@ -229,7 +229,7 @@ TEST(CliReadAhead, StaysWithinItsBoundAndKeepsOrder) {
         // Give the workers time to run as far ahead as they may.
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
         EXPECT_LE(static_cast<std::size_t>(started.load()), i + reads.capacity());
-        const auto result = reads.take(i);
+        const auto result = reads.take(i).result;
         if (i == 7) {
             ASSERT_NE(result.firstFailure(), nullptr);
             EXPECT_EQ(result.firstFailure()->description, "seven");

@@ -1,0 +1,213 @@
+// The cache of read files: a run with it writes the bytes of a run without
+// it, takes a file from it only while the file is as it was, and survives a
+// damaged, foreign, shared or unwritable cache.
+#include "cli/CliRun.h"
+#include "extract/PresentationReader.h"
+#include "extract/run/ResultCache.h"
+
+#include "support/CliInProcess.h"
+#include "support/PptBuilder.h"
+#include "support/PptxBuilder.h"
+#include "support/TempDir.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <tuple>
+
+namespace orv {
+namespace {
+
+namespace fs = std::filesystem;
+
+class CliCacheTest : public testing::Test {
+protected:
+    void SetUp() override {
+        for (const auto& entry : fs::directory_iterator(ORVANDEL_SOURCE_DIR "/tests/data"))
+            if (entry.is_regular_file())
+                m_files.push_back(entry.path().string());
+        std::sort(m_files.begin(), m_files.end());
+        test::PptxBuilder damaged;
+        damaged.addSlide().addTextBox({"lost@example.com"});
+        damaged.setPart("ppt/slides/slide1.xml", "<p:sld><unclosed>");
+        m_files.push_back(m_dir.write("damaged.pptx", damaged.bytes()).string());
+        m_files.push_back(m_dir.str() + "/missing.pptx");
+        m_cache = m_dir.str() + "/cache/results.sqlite";
+    }
+
+    // A run in this process that counts the files it opens.
+    test::CliOutcome run(std::vector<std::string> args) {
+        args.insert(args.end(), m_files.begin(), m_files.end());
+        return test::RunCliInProcess(args, [this](const std::string& path, ReadOptions options) {
+            ++m_opened;
+            return OpenPresentationFile(path, options);
+        });
+    }
+
+    test::TempDir m_dir;
+    std::vector<std::string> m_files;
+    std::string m_cache;
+    std::atomic<int> m_opened{0};
+};
+
+TEST_F(CliCacheTest, GivesTheBytesOfARunWithoutIt) {
+    for (const char* mode : {"--format=text", "--all-text"}) {
+        for (const char* format : {"text", "csv", "jsonl"}) {
+            SCOPED_TRACE(std::string(mode) + " " + format);
+            fs::remove_all(m_dir.str() + "/cache");
+            const auto plain = run({mode, "--format", format, "-j", "2"});
+            m_opened = 0;
+            const auto first = run({mode, "--format", format, "--cache", m_cache, "-j", "2"});
+            const int firstOpened = m_opened.exchange(0);
+            const auto second = run({mode, "--format", format, "--cache", m_cache, "-j", "1"});
+            EXPECT_EQ(std::tie(first.status, first.out, first.err),
+                      std::tie(plain.status, plain.out, plain.err));
+            EXPECT_EQ(std::tie(second.status, second.out, second.err),
+                      std::tie(plain.status, plain.out, plain.err));
+            // Everything but the missing file, which is tried again.
+            EXPECT_EQ(firstOpened, static_cast<int>(m_files.size()));
+            EXPECT_EQ(m_opened.load(), 1);
+        }
+    }
+}
+
+TEST_F(CliCacheTest, AFileChangedInPlaceIsReadAgain) {
+    // Binary decks hold their text as it is, so the same length gives the
+    // same size.
+    const auto deck = [](const std::u16string& text) {
+        test::PptSlide slide;
+        slide.shapes = {test::PptShape::textBox(text)};
+        test::PptDeck d;
+        d.slides = {slide};
+        return test::PackPpt(test::BuildPptStreams(d));
+    };
+    const std::string before = deck(u"before@example.com"), after = deck(u"after1@example.com");
+    ASSERT_EQ(before.size(), after.size());
+    m_files = {m_dir.write("deck.ppt", before).string()};
+    EXPECT_EQ(run({"--cache", m_cache}).out, "before@example.com\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(m_files[0].c_str(), &st), 0);
+    m_dir.write("deck.ppt", after);
+    const timespec times[2] = {st.st_atim, st.st_mtim}; // as touch -d leaves it
+    ASSERT_EQ(::utimensat(AT_FDCWD, m_files[0].c_str(), times, 0), 0);
+    EXPECT_EQ(run({"--cache", m_cache}).out, "after1@example.com\n");
+}
+
+// A stored result stands for a file only under the readers that made it.
+TEST_F(CliCacheTest, AResultOfOtherReadersIsNotUsed) {
+    test::PptxBuilder deck;
+    deck.addSlide().addTextBox({"real@example.com"});
+    m_files = {m_dir.write("deck.pptx", deck.bytes()).string()};
+    ASSERT_EQ(run({"--cache", m_cache}).status, 0);
+    FileResult forged;
+    forged.addresses.push_back({"forged@example.com", 1, TextPlace::Shape, "x"});
+    const std::string blob = EncodeFileResult(forged);
+    for (const auto& [readers, expected] :
+         {std::pair<std::string, std::string>{"other", "real@example.com\n"},
+          {std::string(ReadersVersion()), "forged@example.com\n"}}) {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(m_cache.c_str(), &db), SQLITE_OK);
+        sqlite3_stmt* update = nullptr;
+        ASSERT_EQ(
+            sqlite3_prepare_v2(db, "UPDATE results SET readers = ?1, result = ?2", -1, &update, nullptr),
+            SQLITE_OK);
+        sqlite3_bind_text(update, 1, readers.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_blob(update, 2, blob.data(), static_cast<int>(blob.size()), SQLITE_TRANSIENT);
+        EXPECT_EQ(sqlite3_step(update), SQLITE_DONE);
+        sqlite3_finalize(update);
+        sqlite3_close(db);
+        EXPECT_EQ(run({"--cache", m_cache}).out, expected) << readers;
+    }
+}
+
+TEST_F(CliCacheTest, ADamagedOrForeignCacheIsSetAsideOnce) {
+    const auto plain = run({"--format", "jsonl"});
+    const std::string foreign = [&] {
+        const std::string path = m_dir.str() + "/foreign.sqlite";
+        sqlite3* db = nullptr;
+        sqlite3_open(path.c_str(), &db);
+        sqlite3_exec(db, "CREATE TABLE notes(text); INSERT INTO notes VALUES('mine')", nullptr, nullptr,
+                     nullptr);
+        sqlite3_close(db);
+        return test::ReadFileBytes(path);
+    }();
+    ASSERT_EQ(run({"--cache", m_cache}).status, plain.status);
+    const std::string good = test::ReadFileBytes(m_cache);
+    ASSERT_GT(good.size(), 4096u);
+    const std::pair<const char*, std::string> rows[] = {
+        {"truncated", good.substr(0, good.size() / 2 + 100)},
+        {"not a database", std::string(5000, 'x')},
+        {"another program's database", foreign},
+    };
+    for (const auto& [name, bytes] : rows) {
+        SCOPED_TRACE(name);
+        fs::remove_all(m_dir.str() + "/cache");
+        m_dir.write("cache/results.sqlite", bytes);
+        const auto damaged = run({"--format", "jsonl", "--cache", m_cache});
+        EXPECT_EQ(std::tie(damaged.status, damaged.out), std::tie(plain.status, plain.out));
+        const std::string said = m_cache + ": the cache could not be used (";
+        ASSERT_EQ(damaged.err.substr(0, said.size()), said) << damaged.err;
+        EXPECT_EQ(damaged.err.substr(damaged.err.find('\n') + 1), plain.err);
+        EXPECT_NE(damaged.err.find("); set aside as " + m_cache + ".bad\n"), std::string::npos);
+        EXPECT_EQ(test::ReadFileBytes(m_cache + ".bad"), bytes);
+        const auto again = run({"--format", "jsonl", "--cache", m_cache});
+        EXPECT_EQ(std::tie(again.status, again.out, again.err), std::tie(plain.status, plain.out, plain.err));
+    }
+}
+
+TEST_F(CliCacheTest, ACacheThatCannotBeMadeIsNamedAndTheRunGoesOn) {
+    const auto plain = run({});
+    m_dir.write("file", "not a folder");
+    const std::string cache = m_dir.str() + "/file/results.sqlite";
+    const auto outcome = run({"--cache", cache});
+    EXPECT_EQ(std::tie(outcome.status, outcome.out), std::tie(plain.status, plain.out));
+    const std::string said = cache + ": the cache could not be used (";
+    EXPECT_EQ(outcome.err.substr(0, said.size()), said) << outcome.err;
+    EXPECT_NE(outcome.err.find("); the files are read without it\n"), std::string::npos);
+    EXPECT_EQ(outcome.err.substr(outcome.err.find('\n') + 1), plain.err);
+}
+
+// Two runs at once on one cache each write the bytes of a run without it.
+TEST_F(CliCacheTest, TwoProcessesShareOneCache) {
+    std::vector<std::string> args{"--all-text", "--format", "jsonl"};
+    const auto plain = run(args);
+    std::string command;
+    for (int k = 0; k < 2; ++k) {
+        command += std::string("\"") + ORVANDEL_CLI_PATH + "\" -j 1 --all-text --format jsonl --cache \"" +
+                   m_cache + "\"";
+        for (const std::string& file : m_files)
+            command += " \"" + file + "\"";
+        command += " > \"" + m_dir.str() + "/out" + std::to_string(k) + "\" 2>/dev/null &";
+    }
+    ASSERT_EQ(std::system((command + " wait").c_str()), 0);
+    for (int k = 0; k < 2; ++k)
+        EXPECT_EQ(test::ReadFileBytes(m_dir.str() + "/out" + std::to_string(k)), plain.out) << k;
+    m_opened = 0;
+    EXPECT_EQ(run({"--all-text", "--format", "jsonl", "--cache", m_cache}).out, plain.out);
+    EXPECT_EQ(m_opened.load(), 1); // the missing file
+}
+
+TEST(ResultBlob, RoundTripsAndRefusesEveryCut) {
+    FileResult result;
+    result.failures.push_back({102, FailureKind::Unexpected, "attach \xE9", "", std::nullopt});
+    result.fileFailure =
+        StepFailure{106, FailureKind::Damaged, "cut", "ppt/slides/slide2.xml", 1234567890123};
+    result.failuresBeforeFile = 1;
+    result.addresses.push_back({"a@example.com", 0, TextPlace::Embedded, std::string(300, 'n')});
+    result.skipped.push_back({"ppt/notesSlides/notesSlide1.xml", "damaged", FailureKind::OverLimit});
+    result.candidates = 70000;
+    const std::string blob = EncodeFileResult(result);
+    EXPECT_EQ(DecodeFileResult(blob), result);
+    for (std::size_t cut = 0; cut < blob.size(); ++cut)
+        EXPECT_EQ(DecodeFileResult(blob.substr(0, cut)), std::nullopt) << cut;
+    EXPECT_EQ(DecodeFileResult(blob + "x"), std::nullopt);
+}
+
+} // namespace
+} // namespace orv
