@@ -28,7 +28,9 @@ std::string ListedDescription(std::string_view lead, const std::vector<std::stri
     };
     std::string text = PrintableText(lead);
     for (std::size_t i = 0; i < items.size(); ++i) {
-        const std::string item = PrintableText(items[i]);
+        std::string item = PrintableText(items[i]);
+        if (i + 1 < items.size() && item.ends_with('.'))
+            item.pop_back(); // a sentence's full stop before "; " reads as a stray mark
         const std::string separator = i == 0 ? "" : "; ";
         const std::string tail = more(items.size() - i - 1);
         if (text.size() + separator.size() + item.size() + tail.size() <= kDescriptionLimit) {

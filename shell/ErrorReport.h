@@ -37,7 +37,8 @@ inline constexpr std::string_view DoItByFile = "in Kestrelon2021/08/31.Powerpoin
 std::string ErrorReportText(std::string_view location, std::int32_t step, std::string_view description);
 
 // One description for many like failures, so that they take one box: `lead`,
-// then the items in order, separated by "; ", as many as fit within
+// then the items in order, separated by "; " (an item's closing full stop
+// dropped before it), as many as fit within
 // kDescriptionLimit bytes once made printable, then "; and N more" for the
 // rest. The first item is always named, cut when alone it is too long.
 std::string ListedDescription(std::string_view lead, const std::vector<std::string>& items);

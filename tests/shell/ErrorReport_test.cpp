@@ -113,7 +113,7 @@ TEST(ErrorReport, ListedDescriptionNamesWhatFitsThenHowManyMore) {
     const std::vector<Row> rows{
         {"none", "/d.pptx: ", {}, 0, "/d.pptx: "},
         {"one", "/d.pptx: ", {"a skipped: why"}, 0, "/d.pptx: a skipped: why"},
-        {"three that fit", "/d.pptx: ", {"a", "b\x1b", "c"}, 0, "/d.pptx: a; b\\x1b; c"},
+        {"three that fit", "/d.pptx: ", {"a.", "b\x1b.", "c."}, 0, "/d.pptx: a; b\\x1b; c."},
         // 9 + 7 * 92 - 2 = 651; an eighth would leave no room for the tail
         {"forty-one", "/d.pptx: ", items(41), 7, "; and 34 more"},
         {"exactly seven", "/d.pptx: ", items(7), 7, piece},
