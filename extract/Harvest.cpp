@@ -131,8 +131,9 @@ void DoItByFile(const std::string& path, PresentationHost& host, ErrorReporter& 
     }
     for (const std::string& address : rows)
         steps.run(120, [&] { callbacks.appendRow(address); });
-    for (const std::string& description : skipped)
-        fileReporter.report(loc::DoItByFile, 110, description);
+    // One box for all the pieces of a file, however many a damaged deck has.
+    if (!skipped.empty())
+        reporter.report(loc::DoItByFile, 110, ListedDescription(path + ": ", skipped));
 }
 
 } // namespace orv

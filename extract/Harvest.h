@@ -134,7 +134,9 @@ void HarvestFile(const std::string& path, PresentationHost& host, bool allText, 
 // (damaged, over a limit: any failure but the program's own), the walk stops,
 // its addresses leave `seen` again and the failure is reported as a failed
 // Open (step 106). The pieces the "all text" mode skipped are reported at
-// step 110, "PATH: PART skipped: WHY", once the file is read.
+// step 110 in one report, once the file is read: "PATH: PART skipped: WHY",
+// the pieces separated by "; ", as many as the description holds, then
+// "and N more".
 void DoItByFile(const std::string& path, PresentationHost& host, ErrorReporter& reporter, SeenEmails& seen,
                 const HarvestCallbacks& callbacks, bool allText = false);
 
