@@ -2,6 +2,7 @@
 #include "extract/NativePresentationHost.h"
 #include "shell/ProcessEnvironment.h"
 #include "shell/ResourceFolder.h"
+#include "shell/WindowCommandLine.h"
 #include "shell/gui/ClipboardHandover.h"
 #include "shell/gui/Form1.h"
 #include "shell/gui/QtPlatform.h"
@@ -10,7 +11,17 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <cstdio>
+#include <string>
+#include <vector>
+
 int main(int argc, char** argv) {
+    // --help and --version are answered before the application object is
+    // made: that needs a display, and opening a window is not what was asked.
+    if (const auto answer = orv::WindowCommandLineAnswer(std::vector<std::string>(argv + 1, argv + argc))) {
+        std::fputs(answer->c_str(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
     orv::SettleTimeZone();
     QApplication app(argc, argv);
     orv::QtInteraction interaction;

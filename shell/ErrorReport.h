@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace orv {
 
@@ -36,6 +37,13 @@ inline constexpr std::string_view DoItByFile = "in Kestrelon2021/08/31.Powerpoin
 // UTF-8 escaped, cut to kDescriptionLimit bytes), CR LF, location, "at line ", step,
 // CR CR, and the request to send a screenshot to the support address.
 std::string ErrorReportText(std::string_view location, std::int32_t step, std::string_view description);
+
+// One description for many like failures, so that they take one box: `lead`,
+// then the items in order, separated by "; " (an item's closing full stop
+// dropped before it), as many as fit within
+// kDescriptionLimit bytes once made printable, then "; and N more" for the
+// rest. The first item is always named, cut when alone it is too long.
+std::string ListedDescription(std::string_view lead, const std::vector<std::string>& items);
 
 // Where reports go: a modal box in the window, stderr in the command-line tool,
 // a recording list in tests.

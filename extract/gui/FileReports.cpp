@@ -3,6 +3,8 @@
 #include "base/SafeText.h"
 #include "extract/Harvest.h"
 
+#include <vector>
+
 namespace orv {
 
 namespace {
@@ -36,8 +38,13 @@ void ReportFileResult(const std::string& path, const FileResult& result, ErrorRe
     for (const FoundAddress& found : result.addresses)
         if (firsts.offer(found.address))
             steps.run(120, [&] { appendRow(found); });
-    for (const SkippedPart& part : result.skipped)
-        fileReporter.report(loc::DoItByFile, 110, SkippedPartText(part));
+    // One box for all the pieces of a file, however many a damaged deck has.
+    if (!result.skipped.empty()) {
+        std::vector<std::string> pieces;
+        for (const SkippedPart& part : result.skipped)
+            pieces.push_back(SkippedPartText(part));
+        reporter.report(loc::DoItByFile, 110, ListedDescription(path + ": ", pieces));
+    }
 }
 
 void DoItByFile(const std::string& path, PresentationHost& host, ErrorReporter& reporter,

@@ -15,7 +15,8 @@ namespace orv {
 // file's path), the failure of the file itself as a failed Open (step 106),
 // else its new addresses through `appendRow` (step 120: only those no
 // earlier file of the run gave), then the pieces the "all text" mode
-// skipped at step 110.
+// skipped in one box at step 110: "PATH: PART skipped: WHY", the pieces
+// separated by "; ", as many as the description holds, then "and N more".
 void ReportFileResult(const std::string& path, const FileResult& result, ErrorReporter& reporter,
                       FirstOccurrences& firsts, const std::function<void(const FoundAddress&)>& appendRow);
 

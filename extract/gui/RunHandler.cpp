@@ -2,6 +2,7 @@
 #include "extract/Harvest.h"
 #include "extract/PresentationHost.h"
 #include "extract/gui/FileReports.h"
+#include "extract/gui/ReadingModesMenu.h"
 #include "shell/gui/Form1.h"
 #include "shell/gui/Interaction.h"
 #include "shell/gui/ListControl.h"
@@ -18,9 +19,20 @@ namespace {
 
 const QString kAllTextKey = QStringLiteral("AllText");
 
+// The reading mode's name, as its menu item begins and as the button's
+// accessible description names it.
+const QString kAllTextName = QStringLiteral("Read All Text");
+
 // The opt-in lives on the button itself, so that the window needs no member.
 QAction* allTextAction(const QPushButton* button) {
     return button->findChild<QAction*>(QStringLiteral("AllTextAction"));
+}
+
+// What a screen reader tells about "Start Extracting" beside its name.
+void describeReadingModes(QPushButton* button, bool allText) {
+    button->setAccessibleDescription(QStringLiteral("Reading modes on: ") +
+                                     (allText ? kAllTextName : QStringLiteral("none")) +
+                                     QStringLiteral(". The context menu turns them on and off."));
 }
 
 // Reports of a run: the caption's progress is brought up to date before each
@@ -42,12 +54,19 @@ private:
 } // namespace
 
 // A context menu on "Start Extracting" with one checkable item, off until the
-// user turns it on, remembered in the settings store as "1" or "0".
+// user turns it on, remembered in the settings store as "1" or "0". The menu
+// lives as long as the button, so that assistive technology finds it and its
+// items, and the button's accessible description names the reading modes that
+// are on (the button's text and caption stay as they are).
 void Form1::setUpAllTextOption() {
     QPushButton* button = pushButton(8);
-    auto* action = new QAction(QStringLiteral("Read All Text (Groups, Tables, Charts, Alt Text, Diagrams, "
-                                              "Notes, Comments, Links, Masters, Embedded Documents)"),
-                               button);
+    auto* menu = new QMenu(button);
+    menu->setObjectName(QStringLiteral("StartExtractingMenu"));
+    menu->setAccessibleName(QStringLiteral("Reading modes"));
+    auto* action =
+        new QAction(kAllTextName + QStringLiteral(" (Groups, Tables, Charts, Alt Text, Diagrams, "
+                                                  "Notes, Comments, Links, Masters, Embedded Documents)"),
+                    button);
     action->setObjectName(QStringLiteral("AllTextAction"));
     action->setCheckable(true);
     try {
@@ -55,7 +74,11 @@ void Form1::setUpAllTextOption() {
     } catch (...) {
         action->setChecked(false); // an unreadable store leaves the option off
     }
-    connect(action, &QAction::toggled, this, [this](bool on) {
+    menu->addAction(action);
+    ExposeContextMenu(*button, *menu);
+    describeReadingModes(button, action->isChecked());
+    connect(action, &QAction::toggled, this, [this, button](bool on) {
+        describeReadingModes(button, on);
         try {
             m_services.settings.write(kAllTextKey, on ? QStringLiteral("1") : QStringLiteral("0"));
         } catch (...) {
@@ -63,11 +86,8 @@ void Form1::setUpAllTextOption() {
         }
     });
     button->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(button, &QWidget::customContextMenuRequested, this, [button, action](const QPoint& at) {
-        QMenu menu(button);
-        menu.addAction(action);
-        menu.exec(button->mapToGlobal(at));
-    });
+    connect(button, &QWidget::customContextMenuRequested, menu,
+            [button, menu](const QPoint& at) { menu->popup(button->mapToGlobal(at)); });
 }
 
 bool Form1::allTextChosen() const {
@@ -89,7 +109,7 @@ void Form1::PushButton8_Click() {
         });
         if (!abort) {
             s.run(110, [&] { setMousePointer(PointerHourglass); });
-            harvestFileList(s);
+            harvestFileList();
             s.run(124, [&] { setMousePointer(PointerDefault); });
             s.run(126, [&] { message(QStringLiteral("Done.")); });
         }
@@ -102,7 +122,7 @@ void Form1::PushButton8_Click() {
 // Steps 112 to 122: a new seen set, then each row counted at the start. The
 // caption tells how far the run is while it takes long, and shows the title
 // again when the loop ends.
-void Form1::harvestFileList(Steps& s) {
+void Form1::harvestFileList() {
     FirstOccurrences firsts;
     int n = 0;
     int i = 0;
@@ -121,6 +141,8 @@ void Form1::harvestFileList(Steps& s) {
             showProgress();
         }};
     const bool allText = allTextChosen();
+    // The loop's own failures are boxes of the run too.
+    Steps s(reporter, loc::PushButton8);
     s.run(114, [&] { n = m_listView1->count(); });
     for (i = 1; i <= n; ++i) {
         showProgress();

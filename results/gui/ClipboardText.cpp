@@ -37,9 +37,9 @@ QString ClipboardTableText(const QVector<CopiedRow>& rows, int columnCount) {
     return out;
 }
 
-void CopyListViewToClipboard(ListControl& list, EventPump& pump, Clipboard& clipboard) {
+bool CopyListViewToClipboard(ListControl& list, EventPump& pump, Clipboard& clipboard) {
     if (list.count() <= 0)
-        return;
+        return false;
     const int columns = list.columnCount();
     // The count is taken once: a row removed while the event loop runs makes
     // its read fail, and the failure ends the copy before the clipboard is touched.
@@ -56,6 +56,7 @@ void CopyListViewToClipboard(ListControl& list, EventPump& pump, Clipboard& clip
     const QString text = ClipboardTableText(rows, columns);
     ClearClipboard(clipboard);
     SetClipboardText(clipboard, text, 0);
+    return true;
 }
 
 void ClearClipboard(Clipboard& clipboard) {

@@ -29,9 +29,10 @@ namespace orv {
 
 // Reads the list's cells (letting the event loop run once per row), then puts
 // their table text on the clipboard. A list without rows leaves the clipboard
-// as it was. Throws orv::Failure when a row is gone before it was read (rows
-// removed while the event loop ran); the clipboard then keeps what it held.
-void CopyListViewToClipboard(ListControl& list, EventPump& pump, Clipboard& clipboard);
+// as it was and gives false, so that the caller does not claim a copy. Throws
+// orv::Failure when a row is gone before it was read (rows removed while the
+// event loop ran); the clipboard then keeps what it held.
+bool CopyListViewToClipboard(ListControl& list, EventPump& pump, Clipboard& clipboard);
 
 // Retried up to 1000 times, stopping at the first success.
 void ClearClipboard(Clipboard& clipboard);

@@ -65,13 +65,18 @@ void Form1::saveResults(std::string_view location, bool commaDelimited) {
     s.run(closeStep + 2, [&] { setMousePointer(PointerDefault); });
 }
 
+// With no rows there is nothing to copy, and the clipboard keeps what it
+// held: saying so, rather than that the results were copied.
 void Form1::PushButton4_Click() {
     Steps s(m_reporter, loc::PushButton4);
-    s.run(106, [&] { CopyListViewToClipboard(*m_listView2, m_services.pump, m_services.clipboard); });
+    bool copied = true; // a copy that failed half-way has been reported already
+    s.run(106,
+          [&] { copied = CopyListViewToClipboard(*m_listView2, m_services.pump, m_services.clipboard); });
     s.run(108, [&] {
-        message(QStringLiteral(
-            "Results have been copied to the clipboard.\r\rClick a text area where you normally "
-            "type and press Ctrl+V to paste the clipboard."));
+        message(copied
+                    ? QStringLiteral("Results have been copied to the clipboard.\r\rClick a text area where "
+                                     "you normally type and press Ctrl+V to paste the clipboard.")
+                    : QStringLiteral("There are no results to copy."));
     });
 }
 

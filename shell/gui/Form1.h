@@ -117,7 +117,7 @@ private:
     void applySkin();
     void loadHandCursor();
     void saveResults(std::string_view location, bool commaDelimited);
-    void harvestFileList(Steps& s);
+    void harvestFileList();
     void setUpAllTextOption(); // the "all text" opt-in on "Start Extracting" (RunHandler.cpp)
     bool allTextChosen() const;
     QStringList recordedSamples(); // the paths in Snapshot, unscrambled (SampleHandlers.cpp)

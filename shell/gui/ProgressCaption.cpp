@@ -20,10 +20,7 @@ void ProgressCaption::update(const std::function<QString()>& progress) {
 }
 
 void ProgressCaption::updateNow(const std::function<QString()>& progress) {
-    if (m_shown)
-        show(m_clock(), progress);
-    else
-        update(progress);
+    show(m_clock(), progress);
 }
 
 void ProgressCaption::show(std::int64_t now, const std::function<QString()>& progress) {

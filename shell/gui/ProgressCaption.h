@@ -26,8 +26,9 @@ public:
     // `progress` is asked for its text only when the caption is due for a
     // refresh, so calling this after every small piece of work costs a clock read.
     void update(const std::function<QString()>& progress);
-    // Once shown, the progress at once, whenever last refreshed: before a
-    // box, so that the caption names what the box is about.
+    // The progress at once, however soon after the start or the last
+    // refresh: before a box, so that the caption names what the box is about
+    // even when the operation has only just begun.
     void updateNow(const std::function<QString()>& progress);
 
     // "<progress> — <title>": the title stays last, where the desktop shows

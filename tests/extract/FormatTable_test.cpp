@@ -34,6 +34,19 @@ std::size_t wordCount(const std::string& text, const std::string& word) {
         std::distance(std::sregex_iterator(text.begin(), text.end(), pattern), std::sregex_iterator()));
 }
 
+// The values of a desktop entry's list key ("KEY=a;b;").
+std::vector<std::string> desktopList(const std::string& entry, const std::string& key) {
+    const auto at = entry.find("\n" + key + "=");
+    if (at == std::string::npos)
+        return {};
+    const auto begin = at + key.size() + 2;
+    std::stringstream list(entry.substr(begin, entry.find('\n', begin) - begin));
+    std::vector<std::string> values;
+    for (std::string value; std::getline(list, value, ';');)
+        values.push_back(value);
+    return values;
+}
+
 TEST(FormatTable, EachFormatIsRecognisedByContentWhateverItsName) {
     // A real file of each record, named by the record's name: a record added
     // to the table without a sample fails here.
@@ -94,16 +107,22 @@ TEST(FormatTable, EveryListNamesEachFormatOnce) {
             << "dialog filter " << filter << ", " << extension;
         EXPECT_EQ(wordCount(description, "\\." + extension), 1u) << "package description, " << extension;
     }
-    const auto mimeLine = desktop.find("\nMimeType=");
-    ASSERT_NE(mimeLine, std::string::npos);
-    std::vector<std::string> mimeTypes;
-    std::stringstream mimeList(
-        desktop.substr(mimeLine + 10, desktop.find('\n', mimeLine + 1) - mimeLine - 10));
-    for (std::string type; std::getline(mimeList, type, ';');)
-        mimeTypes.push_back(type);
-    for (const auto* format : PresentationFormats())
-        for (const auto type : format->mimeTypes)
-            EXPECT_EQ(std::count(mimeTypes.begin(), mimeTypes.end(), type), 1) << "desktop entry, " << type;
+    // The desktop entry claims the table's media types and nothing else: no
+    // folders (that would make the program the desktop's folder opener), no
+    // format read only inside a deck.
+    EXPECT_EQ(desktopList(desktop, "MimeType"), PresentationMimeTypes());
+    // One main category, so that menus show the entry once.
+    const std::vector<std::string> mainCategories = {
+        "AudioVideo", "Audio",  "Video",   "Development", "Education", "Game",   "Graphics",
+        "Network",    "Office", "Science", "Settings",    "System",    "Utility"};
+    const auto categories = desktopList(desktop, "Categories");
+    EXPECT_EQ(std::count_if(categories.begin(), categories.end(),
+                            [&](const std::string& c) {
+                                return std::find(mainCategories.begin(), mainCategories.end(), c) !=
+                                       mainCategories.end();
+                            }),
+              1)
+        << desktop;
 }
 
 TEST(FormatTable, DocumentationNamesEveryFormat) {

@@ -1,4 +1,5 @@
 #include "base/Failure.h"
+#include "base/SafeText.h"
 #include "shell/ErrorReport.h"
 
 #include <gtest/gtest.h>
@@ -95,4 +96,41 @@ TEST(Steps, TwoFailuresGiveTwoReportsInOrderAndWorkDoneBeforeAFailureStays) {
     EXPECT_EQ(r.entries[1].step, 136);
     EXPECT_EQ(r.entries[1].description, "Unknown failure");
     EXPECT_EQ(rows, std::vector<std::string>{"kept"});
+}
+
+// Many like failures in one description: as many items as fit within the
+// report's limit, in order, then how many more; the report shows it whole.
+TEST(ErrorReport, ListedDescriptionNamesWhatFitsThenHowManyMore) {
+    const std::string piece(90, 'p'); // with "; ", 92 bytes an item
+    const auto items = [&](std::size_t n) { return std::vector<std::string>(n, piece); };
+    struct Row {
+        const char* name;
+        std::string lead;
+        std::vector<std::string> items;
+        std::size_t named;  // items named in full
+        std::string ending; // how the description ends
+    };
+    const std::vector<Row> rows{
+        {"none", "/d.pptx: ", {}, 0, "/d.pptx: "},
+        {"one", "/d.pptx: ", {"a skipped: why"}, 0, "/d.pptx: a skipped: why"},
+        {"three that fit", "/d.pptx: ", {"a.", "b\x1b.", "c."}, 0, "/d.pptx: a; b\\x1b; c."},
+        // 9 + 7 * 92 - 2 = 651; an eighth would leave no room for the tail
+        {"forty-one", "/d.pptx: ", items(41), 7, "; and 34 more"},
+        {"exactly seven", "/d.pptx: ", items(7), 7, piece},
+        {"a first item too long alone", "/d.pptx: ", {std::string(2000, 'x'), "b"}, 0, "; and 1 more"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string text = ListedDescription(row.lead, row.items);
+        EXPECT_LE(text.size(), kDescriptionLimit);
+        EXPECT_TRUE(text.starts_with(PrintableText(row.lead)));
+        EXPECT_TRUE(text.ends_with(row.ending)) << text;
+        if (row.named > 0) {
+            std::size_t count = 0;
+            for (auto at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1))
+                ++count;
+            EXPECT_EQ(count, row.named);
+        }
+        EXPECT_TRUE(ErrorReportText(loc::DoItByFile, 110, text).starts_with(text + "\r\n"));
+    }
 }

@@ -10,7 +10,9 @@
 #include "support/OdpBuilder.h"
 #include "support/PptxBuilder.h"
 
+#include <QAccessible>
 #include <QAction>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 
@@ -211,14 +213,25 @@ private slots:
                               "Extracting: file 5 of 5, 4 addresses found \u2014 Orvandel", "Orvandel"}));
         QCOMPARE(f.form->windowTitle(), QStringLiteral("Orvandel"));
 
-        // A short run never touches the caption, not even for a box.
+        // A short run leaves the caption alone, except for a box, however
+        // early it comes: the first file's already finds the progress.
         f.clock.now = 0;
         f.host.onOpen = [&](const std::string&) { captionAtOpen << f.form->windowTitle(); };
+        f.files().clearRows();
+        f.files().add("/missing.pptx");
+        f.files().add("/d1.pptx");
         captionAtOpen.clear();
         captionAtBox.clear();
+        f.interaction.onMessage = [&](const ScriptedInteraction::Message&) {
+            captionAtBox << f.form->windowTitle();
+            f.clock.now += 1000; // the user reads the box
+        };
         f.form->PushButton8_Click();
-        QCOMPARE(captionAtOpen, QStringList(5, QStringLiteral("Orvandel")));
-        QCOMPARE(captionAtBox, QStringList(3, QStringLiteral("Orvandel")));
+        QCOMPARE(captionAtOpen,
+                 (QStringList{"Orvandel", "Extracting: file 2 of 2, 0 addresses found \u2014 Orvandel"}));
+        QCOMPARE(captionAtBox,
+                 (QStringList{"Extracting: file 1 of 2, 0 addresses found \u2014 Orvandel",
+                              "Extracting: file 1 of 2, 0 addresses found \u2014 Orvandel", "Orvandel"}));
     }
 
     void aRunningInstanceIsAskedAboutAndNoStopsTheRun() {
@@ -349,6 +362,81 @@ private slots:
             QString::fromStdString(cli.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QVERIFY(lines.size() > 10);
         QCOMPARE(RowTexts(*w.form.ListView2()), lines);
+    }
+
+    // However many pieces "Read All Text" skips in a file, they share one box
+    // at line 110, and the rest of the file is read.
+    void theSkippedPiecesOfAFileShareOneBox() {
+        NativeWindow w;
+        const std::vector<std::string> damaged{"ppt/notesSlides/notesSlide1.xml", "ppt/diagrams/data1.xml",
+                                               "ppt/comments/modern1.xml"};
+        w.dir.write("three.pptx", PackageWithEveryPlace([&](PptxBuilder& deck) {
+                        for (const std::string& part : damaged)
+                            deck.setPart(part, "<p:cut><unclosed>");
+                    }));
+        w.dir.write("one.pptx", PackageWithEveryPlace([&](PptxBuilder& deck) {
+                        deck.setPart(damaged[0], "<p:cut><unclosed>");
+                    }));
+        w.add("three.pptx");
+        w.add("one.pptx");
+        w.form.pushButton(8)->findChild<QAction*>(QStringLiteral("AllTextAction"))->setChecked(true);
+        w.form.PushButton8_Click();
+        const QStringList reports = w.interaction.errorReports();
+        QCOMPARE(reports.size(), 2);
+        const std::vector<std::pair<QString, int>> files{{"three.pptx", 3}, {"one.pptx", 1}};
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            const QString& report = reports[static_cast<qsizetype>(i)];
+            QVERIFY2(
+                report.startsWith(
+                    QString::fromStdString((w.dir.path() / files[i].first.toStdString()).string()) + ": "),
+                qPrintable(report));
+            QVERIFY(report.contains("DoItByFile at line 110"));
+            for (int k = 0; k < 3; ++k)
+                QCOMPARE(report.count(QString::fromStdString(damaged[k]) + " skipped: "),
+                         k < files[i].second ? 1 : 0);
+        }
+        QVERIFY(RowTexts(*w.form.ListView2()).contains("shape1@example.com"));
+        QCOMPARE(w.interaction.texts().last(), QStringLiteral("Done."));
+    }
+
+    // The right-click menu of "Start Extracting", while open, is the button's
+    // accessible child, its item a checkable menu item; the button tells which
+    // reading modes are on.
+    void theReadingModesMenuIsThereForAScreenReader() {
+        FormFixture f;
+        f.form->show();
+        QPushButton* start = f.form->pushButton(8);
+        auto* action = start->findChild<QAction*>(QStringLiteral("AllTextAction"));
+        auto* menu = start->findChild<QMenu*>(QStringLiteral("StartExtractingMenu"));
+        QVERIFY(menu != nullptr);
+        QAccessibleInterface* button = QAccessible::queryAccessibleInterface(start);
+        QCOMPARE(button->role(), QAccessible::PushButton);
+        QCOMPARE(button->text(QAccessible::Name), QStringLiteral("Start Extracting"));
+        QVERIFY(button->state().hasPopup);
+        QCOMPARE(button->childCount(), 0); // closed
+
+        button->actionInterface()->doAction(QAccessibleActionInterface::showMenuAction());
+        QVERIFY(menu->isVisible());
+        QCOMPARE(button->childCount(), 1);
+        QAccessibleInterface* open = button->child(0);
+        QCOMPARE(open->object(), menu);
+        QCOMPARE(button->indexOfChild(open), 0);
+        QCOMPARE(open->role(), QAccessible::PopupMenu);
+        QCOMPARE(open->text(QAccessible::Name), QStringLiteral("Reading modes"));
+        QCOMPARE(open->childCount(), 1);
+        QAccessibleInterface* item = open->child(0);
+        QCOMPARE(item->role(), QAccessible::MenuItem);
+        QCOMPARE(item->text(QAccessible::Name), action->text());
+        for (const bool on : {false, true, false}) {
+            action->setChecked(on);
+            QVERIFY(item->state().checkable);
+            QCOMPARE(bool(item->state().checked), on);
+            QCOMPARE(button->text(QAccessible::Description),
+                     QStringLiteral("Reading modes on: %1. The context menu turns them on and off.")
+                         .arg(on ? QStringLiteral("Read All Text") : QStringLiteral("none")));
+        }
+        menu->hide();
+        QCOMPARE(button->childCount(), 0);
     }
 
     void endToEndOverRealPackagesWithTheNativeReader() {

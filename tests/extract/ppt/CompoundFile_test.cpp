@@ -127,9 +127,10 @@ TEST(CompoundFile, OlderCurrentUserAndDualFormatFiles) {
             builder.addStream(name, bytes);
         const std::string bytes = builder.build();
         EXPECT_EQ(test::RefusalOf(bytes), row.refusal) << row.name << ": " << test::FailureOf(bytes);
-        if (!row.refusal)
+        if (!row.refusal) {
             EXPECT_EQ(test::AddressesIn(test::ReadBytes(bytes)),
                       std::vector<std::string>{"dual@example.com"});
+        }
     }
 }
 

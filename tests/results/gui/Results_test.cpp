@@ -118,17 +118,22 @@ private slots:
         QCOMPARE(QDir(QString::fromStdString(g.dir.str())).entryList(QDir::Files), QStringList{"keep.txt"});
         QCOMPARE(g.form->mousePointer(), Form1::PointerDefault);
     }
-    void clipboardTakesTickedRowsOrAllWhenNoneIsTicked() {
+    void clipboardTakesTickedRowsOrAllAndSaysWhenThereAreNone() {
         FormFixture f;
-        f.form->PushButton4_Click(); // empty list: clipboard untouched, message all the same
+        f.form->PushButton4_Click(); // empty list: the clipboard untouched, and said so
         QCOMPARE(f.clipboard.text, QStringLiteral("previous content"));
-        QCOMPARE(f.interaction.texts(),
-                 QStringList{"Results have been copied to the clipboard.\r\rClick a text area "
-                             "where you normally type and press Ctrl+V to paste the clipboard."});
+        QCOMPARE(f.clipboard.clearAttempts + f.clipboard.setAttempts, 0);
+        QCOMPARE(f.interaction.texts(), QStringList{"There are no results to copy."});
+        QCOMPARE(f.interaction.messages[0].caption, QStringLiteral("Orvandel"));
+        QCOMPARE(f.interaction.messages[0].buttons, Interaction::Buttons::Ok);
+        QCOMPARE(f.interaction.messages[0].icon, Interaction::Icon::None);
 
         f.addResults({"A@x.org", "B@x.org", "C@x.org"});
         f.form->PushButton4_Click();
         QCOMPARE(f.clipboard.text, QStringLiteral("A@x.org\r\nB@x.org\r\nC@x.org\r\n"));
+        QCOMPARE(f.interaction.texts().last(),
+                 QStringLiteral("Results have been copied to the clipboard.\r\rClick a text area "
+                                "where you normally type and press Ctrl+V to paste the clipboard."));
         f.results().setChecked(1, true);
         f.results().setChecked(3, true);
         f.form->PushButton4_Click();
