@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orv::odf {
 
@@ -86,12 +87,22 @@ SlideContent ReadPage(const XmlTree& xml, XmlTree::Id page, ShapeBudget& budget,
 // of these kinds (a chart, a formula).
 XmlTree::Id EmbeddedDocumentBody(const XmlTree& xml, XmlTree::Id document);
 
+// An object (draw:object, draw:object-ole) met in an embedded document, and
+// the name of the frame that shows it (empty when none).
+struct NestedObject {
+    XmlTree::Id object;
+    std::string frame;
+};
+
 // Every paragraph (text:p, text:h) under `element` at any depth (in table
 // cells, lists, sections, frames, notes and annotations), each its own text
 // in document order, placed in `page` as Embedded and named `name`: the text
-// of a document embedded in the deck. Throws orv::Failure when it nests too
-// deep or overruns the budget.
-void ReadEmbeddedParagraphs(const XmlTree& xml, XmlTree::Id element, const std::string& name,
-                            SlideContent& page, ShapeBudget& budget);
+// of a document embedded in the deck. The objects it shows are documents of
+// their own, embedded one level deeper: not entered, but returned in
+// document order. Throws orv::Failure when it nests too deep or overruns
+// the budget.
+std::vector<NestedObject> ReadEmbeddedParagraphs(const XmlTree& xml, XmlTree::Id element,
+                                                 const std::string& name, SlideContent& page,
+                                                 ShapeBudget& budget);
 
 } // namespace orv::odf

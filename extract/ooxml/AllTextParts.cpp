@@ -75,7 +75,7 @@ template <typename Visit> void forEachValue(const XmlTree& xml, XmlTree::Id root
 
 void AppendDiagramTexts(ZipPackage& zip, const std::string& slidePart, const PartRelations& relations,
                         const std::vector<DiagramReference>& diagrams, const PlacedTextSink& add,
-                        const PieceReader& piece) {
+                        const PieceReader& piece, const PieceRules& rules) {
     std::unordered_set<std::string> done; // a part named twice is read once
     for (const auto& diagram : diagrams) {
         const auto it = relations.byId.find(diagram.dataModelId);
@@ -86,7 +86,7 @@ void AppendDiagramTexts(ZipPackage& zip, const std::string& slidePart, const Par
         if (!name || !done.insert(*name).second)
             continue;
         piece(*name, [&] {
-            if (const auto data = ReadXmlPart(zip, *name))
+            if (const auto data = ReadXmlPart(zip, *name, rules(PackagePartRules())))
                 appendTextElements(data->tree, "t", {}, TextPlace::Diagram, diagram.name, add);
         });
     }
@@ -102,8 +102,8 @@ std::optional<std::string> ChartPartOf(const std::string& slidePart, const PartR
 }
 
 void AppendChartTexts(ZipPackage& zip, const std::string& chartPart, const std::string& frameName,
-                      const PlacedTextSink& add) {
-    const auto chart = ReadXmlPart(zip, chartPart);
+                      const XmlRules& rules, const PlacedTextSink& add) {
+    const auto chart = ReadXmlPart(zip, chartPart, rules);
     if (!chart)
         return;
     const XmlTree& xml = chart->tree;
@@ -150,7 +150,7 @@ std::optional<std::string> NotesPartOf(const std::string& slidePart, const PartR
 }
 
 void AppendCommentTexts(ZipPackage& zip, const std::string& slidePart, const PartRelations& relations,
-                        const PlacedTextSink& add, const PieceReader& piece) {
+                        const PlacedTextSink& add, const PieceReader& piece, const PieceRules& rules) {
     std::unordered_set<std::string> done;
     for (const auto& r : relations.list) {
         // The older list and the current threaded comments share the last
@@ -160,7 +160,7 @@ void AppendCommentTexts(ZipPackage& zip, const std::string& slidePart, const Par
         if (!name || !done.insert(*name).second)
             continue;
         piece(*name, [&] {
-            if (const auto comments = ReadXmlPart(zip, *name))
+            if (const auto comments = ReadXmlPart(zip, *name, rules(PackagePartRules())))
                 appendTextElements(comments->tree, "txBody", "text", TextPlace::Comment, {}, add);
         });
     }
