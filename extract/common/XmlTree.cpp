@@ -534,7 +534,8 @@ private:
         const std::size_t limit = m_rules.textLimit;
         ThrowOverLimit(
             subject() + " holds more than " +
-                (limit % (1u << 20) == 0 ? std::to_string(limit >> 20) + " MiB" : std::to_string(limit) + " bytes") +
+                (limit % (1u << 20) == 0 ? std::to_string(limit >> 20) + " MiB"
+                                         : std::to_string(limit) + " bytes") +
                 " of text",
             FaultSite{m_subject.part,
                       m_fromUtf16 ? std::nullopt : std::optional(static_cast<std::uint64_t>(m_p - m_begin))});
@@ -1155,7 +1156,7 @@ private:
     // slot their first eight bytes hash to; a key of 0 (eight NULs) is none.
     std::array<std::uint64_t, std::size_t{2} << kSkippedTagBits> m_skippedTagKeys{};
     std::array<SkippedTag, std::size_t{2} << kSkippedTagBits> m_skippedTags;
-    std::size_t m_count = 0; // nodes and attributes counted
+    std::size_t m_count = 0;                    // nodes and attributes counted
     std::size_t m_textLeft = m_rules.textLimit; // of the text the rules let the tree keep
     bool m_fromUtf16;
 };

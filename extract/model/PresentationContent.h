@@ -107,7 +107,8 @@ class ShapeBudget;
 struct ReadOptions {
     ReadOptions(bool readAllText = false, int depth = 0, std::shared_ptr<EmbeddedReader> reader = {},
                 const ShapeBudget* placedIn = nullptr)
-        : allText(readAllText), embeddingDepth(depth), embedded(std::move(reader)), embeddingBudget(placedIn) {}
+        : allText(readAllText), embeddingDepth(depth), embedded(std::move(reader)),
+          embeddingBudget(placedIn) {}
 
     bool allText = false;
     // How deep the document being read is embedded (0: the file itself), and

@@ -207,10 +207,15 @@ public:
         m_budget.nextSlide();
         RequireDeclarationsInLimit(m_xml, page);
         const std::string part = contentPart();
+        XmlTree::Id footer = XmlTree::kNone;
+        if (m_options.allText)
+            if (const auto name = m_xml.attribute(page, Ns::OdfPresentation, "use-footer-name"); name.found)
+                if (const auto it = m_footers.find(name.text); it != m_footers.end())
+                    footer = it->second;
         return ReadPage(m_xml, page, m_budget,
                         {m_options.allText,
                          (part.empty() ? "" : part + ", ") + "page " + std::to_string(index + 1),
-                         std::nullopt, objects()});
+                         std::nullopt, objects(), footer});
     }
 
     // In the "all text" mode: every style:master-page of the master styles,
@@ -533,7 +538,17 @@ private:
             ThrowDamaged(subject + " holds no presentation", contentPart());
         for (auto child = m_xml.firstChild(presentation); child != XmlTree::kNone;
              child = m_xml.nextSibling(child)) {
-            if (m_xml.isText(child) || m_xml.local(child) != "page" || m_xml.ns(child) != Ns::OdfDraw)
+            if (m_xml.isText(child))
+                continue;
+            if (m_options.allText && m_xml.local(child) == "footer-decl" &&
+                m_xml.ns(child) == Ns::OdfPresentation) {
+                // The first declaration of a name is the one a page shows;
+                // no deck shows more footers than it has slides.
+                if (m_footers.size() < limits::kMaxSlides)
+                    m_footers.emplace(m_xml.attribute(child, Ns::OdfPresentation, "name").text, child);
+                continue;
+            }
+            if (m_xml.local(child) != "page" || m_xml.ns(child) != Ns::OdfDraw)
                 continue;
             if (m_pages.size() == limits::kMaxSlides)
                 ThrowOverLimit("it holds more than " + std::to_string(limits::kMaxSlides) + " slides",
@@ -565,6 +580,7 @@ private:
     PartBytes m_content;
     XmlTree m_xml; // points into m_content
     std::vector<XmlTree::Id> m_pages;
+    std::unordered_map<std::string_view, XmlTree::Id> m_footers; // footer-decl elements by name
     ShapeBudget m_budget;
     std::unordered_map<std::string, std::string> m_objectTypes; // the manifest's, "Object 1/" to its type
     mutable MasterPages m_masters;                              // found on the first look

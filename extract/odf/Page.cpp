@@ -767,6 +767,13 @@ SlideContent ReadPage(const XmlTree& xml, XmlTree::Id page, ShapeBudget& budget,
     collectShapes(page, 0, 0, walk);
     if (how.allText) {
         slide.allTextRead = true;
+        if (how.footer != XmlTree::kNone)
+            walk.piece("footer", [&] {
+                std::string text;
+                ParagraphWriter writer(text, budget, true);
+                appendInline(xml, how.footer, 1, writer);
+                walk.place(TextPlace::Shape, {}, std::move(text));
+            });
         readAllTextAfterShapes(page, walk);
     }
     return slide;

@@ -42,6 +42,9 @@ struct PageReading {
     // The place of every text of a page that is no slide (TextPlace::Master).
     std::optional<TextPlace> pagePlace;
     EmbeddedObjects* objects = nullptr; // a package's, for its charts
+    // The presentation:footer-decl the page names by its
+    // presentation:use-footer-name, if any: the footer set on the slide.
+    XmlTree::Id footer = XmlTree::kNone;
 };
 
 // The top-level shapes of one OpenDocument slide (a draw:page element of
@@ -69,7 +72,8 @@ struct PageReading {
 // links; then the comments on the page (office:annotation,
 // officeooo:annotation); then the addresses of the page's mailto: targets
 // (text:a, draw:a and the event listeners of its shapes), each once. The
-// shapes are the same as without it.
+// footer set on the slide (`footer`) comes right after the shapes, as a
+// shape's text without a name. The shapes are the same as without it.
 //
 // A master page (style:master-page, style:handout-master) is read alike with
 // `pagePlace` Master: its notes (the notes master) after its shapes, every

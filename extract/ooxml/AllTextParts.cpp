@@ -97,8 +97,12 @@ std::optional<std::string> ChartPartOf(const std::string& slidePart, const PartR
     const auto it = relations.byId.find(id);
     if (it == relations.byId.end())
         return std::nullopt;
-    return internalTarget(slidePart, *it->second,
-                          [](std::string_view type) { return IsRelationshipType(type, "chart"); });
+    // The newer chart parts (sunburst, waterfall, funnel and the like) have
+    // a relationship type of their own.
+    return internalTarget(slidePart, *it->second, [](std::string_view type) {
+        return IsRelationshipType(type, "chart") ||
+               type == "http://schemas.microsoft.com/office/2014/relationships/chartEx";
+    });
 }
 
 void AppendChartTexts(ZipPackage& zip, const std::string& chartPart, const std::string& frameName,
@@ -121,16 +125,26 @@ void AppendChartTexts(ZipPackage& zip, const std::string& chartPart, const std::
         once(std::move(text));
     });
     // Category labels as text (numbers and dates are left alone), then the
-    // series names.
+    // series names. A newer chart part keeps its labels as the points of a
+    // string dimension of the categories, and its series as cx:series.
     forEachElement(xml, xml.root(), "cat", [&](XmlTree::Id categories) {
         for (const std::string_view kind : {"strRef", "strLit", "multiLvlStrRef"})
             forEachElement(xml, categories, kind, [&](XmlTree::Id list) { forEachValue(xml, list, once); });
     });
-    forEachElement(xml, xml.root(), "ser", [&](XmlTree::Id series) {
-        for (auto child = xml.firstChild(series); child != XmlTree::kNone; child = xml.nextSibling(child))
-            if (!xml.isText(child) && xml.local(child) == "tx")
-                forEachValue(xml, child, once);
+    forEachElement(xml, xml.root(), "strDim", [&](XmlTree::Id dimension) {
+        if (xml.attributeNamed(dimension, "type").text == "cat")
+            forEachElement(xml, dimension, "pt", [&](XmlTree::Id point) {
+                std::string text;
+                AppendText(xml, point, text);
+                once(std::move(text));
+            });
     });
+    for (const std::string_view local : {"ser", "series"})
+        forEachElement(xml, xml.root(), local, [&](XmlTree::Id series) {
+            for (auto child = xml.firstChild(series); child != XmlTree::kNone; child = xml.nextSibling(child))
+                if (!xml.isText(child) && xml.local(child) == "tx")
+                    forEachValue(xml, child, once);
+        });
 }
 
 void AppendEmbeddedParts(const std::string& pagePart, const PartRelations& relations,

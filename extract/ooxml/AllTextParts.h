@@ -39,13 +39,14 @@ void AppendDiagramTexts(ZipPackage& zip, const std::string& slidePart, const Par
                         const std::vector<DiagramReference>& diagrams, const PlacedTextSink& add,
                         const PieceReader& piece, const PieceRules& rules);
 
-// The chart part a graphic frame's c:chart refers to by relationship id.
+// The chart part a graphic frame's c:chart (or cx:chart, a newer chart part)
+// refers to by relationship id.
 std::optional<std::string> ChartPartOf(const std::string& slidePart, const PartRelations& relations,
                                        std::string_view id);
 
-// The texts of a chart part, each named after the frame that shows it: its
-// title and axis titles, then its category labels, then its series names,
-// each text once.
+// The texts of a chart part (c:chartSpace or cx:chartSpace), each named
+// after the frame that shows it: its title and axis titles, then its
+// category labels, then its series names, each text once.
 void AppendChartTexts(ZipPackage& zip, const std::string& chartPart, const std::string& frameName,
                       const XmlRules& rules, const PlacedTextSink& add);
 

@@ -182,8 +182,9 @@ void walkGroup(const Record& group, int groupDepth, TextPlace inner, const std::
         if (!shape)
             continue;
         if (walk.allText)
-            walk.piece("alternative text",
-                       [&] { walk.place(TextPlace::Alt, properties.name, std::move(properties.description)); });
+            walk.piece("alternative text", [&] {
+                walk.place(TextPlace::Alt, properties.name, std::move(properties.description));
+            });
         walk.budget.spend(sizeof(ShapeContent) + shape->text.size());
         if (topLevel)
             walk.shapes.addShape(shape->text.size());

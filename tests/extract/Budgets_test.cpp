@@ -81,19 +81,19 @@ TEST(Budgets, AllTextPiecesOverALimitAreSkippedAndNamedAndTheSlideIsRead) {
          "ppt/slideLayouts/slideLayout1.xml",
          "the part ppt/slideLayouts/slideLayout1.xml holds more than 16 MiB of text"},
         {"an embedded deck's second slide, past the room its page has left",
-         PackageEmbeddingLargeDecks(1, 2 * (kHalf + 1), 2), "pptx", "",
-         "ppt/embeddings/large0.pptx", "the part ppt/slides/slide2.xml holds more than 8388592 bytes of text"},
+         PackageEmbeddingLargeDecks(1, 2 * (kHalf + 1), 2), "pptx", "", "ppt/embeddings/large0.pptx",
+         "the part ppt/slides/slide2.xml holds more than 8388592 bytes of text"},
         {"a shape's text at the slide's limit, counted once", PackageWithSlideText(limits::kMaxTextPerSlide),
          "pptx", "", "", ""},
         {"alternative text", PackageWithAltText(limits::kMaxTextPerSlide + 1), "pptx",
-         "keep@example.com\nshape@example.com\n",
-         "ppt/slides/slide1.xml, alternative text", "a slide holds more than 16 MiB of text"},
+         "keep@example.com\nshape@example.com\n", "ppt/slides/slide1.xml, alternative text",
+         "a slide holds more than 16 MiB of text"},
         {"inline documents nested past the depth", FlatOdpNestingDocuments(3, 1), "fodp",
-         "keep@example.com\nlevel1@example.com\nlevel2@example.com\n",
-         "L3 Object 1", "it nests embedded documents more than 2 deep"},
+         "keep@example.com\nlevel1@example.com\nlevel2@example.com\n", "L3 Object 1",
+         "it nests embedded documents more than 2 deep"},
         {"inline documents past the count", FlatOdpNestingDocuments(2, limits::kMaxEmbeddedDocuments), "fodp",
-         "keep@example.com\nlevel1@example.com\nlevel2@example.com\n",
-         "L2 Object 16", "it embeds more than 16 documents in all"},
+         "keep@example.com\nlevel1@example.com\nlevel2@example.com\n", "L2 Object 16",
+         "it embeds more than 16 documents in all"},
         {"a sub-document's sub-document, read, and its own past the depth", OdpNestingSubDocuments(3, 1),
          "odp", "keep@example.com\nlevel1@example.com\nlevel2@example.com\n",
          "Object 1/Object 1/Object 1/content.xml", "it nests embedded documents more than 2 deep"},
@@ -115,7 +115,8 @@ TEST(Budgets, AllTextPiecesOverALimitAreSkippedAndNamedAndTheSlideIsRead) {
         const std::string lines = err.str();
         EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), skips ? 1 : 0) << row.name << ": " << lines;
         if (skips) {
-            EXPECT_NE(lines.find(": " + row.skipped + " skipped: "), std::string::npos) << row.name << ": " << lines;
+            EXPECT_NE(lines.find(": " + row.skipped + " skipped: "), std::string::npos)
+                << row.name << ": " << lines;
             EXPECT_NE(lines.find(row.why), std::string::npos) << row.name << ": " << lines;
         }
     }

@@ -331,8 +331,10 @@ std::string PackageWithLayoutText(std::size_t layouts, std::size_t bytes) {
 
 std::string PackageWithAltText(std::size_t bytes) {
     PptxBuilder b;
-    b.addSlide().addTextBox({"keep@example.com"}).addRawXml(
-        WithAltText(TextBoxXml({"shape@example.com"}, 3), "alt@example.com", wellDeflatingText(bytes)));
+    b.addSlide()
+        .addTextBox({"keep@example.com"})
+        .addRawXml(
+            WithAltText(TextBoxXml({"shape@example.com"}, 3), "alt@example.com", wellDeflatingText(bytes)));
     return b.bytes();
 }
 
@@ -348,8 +350,9 @@ std::string FlatOdpNestingDocuments(std::size_t depth, std::size_t width) {
 
 std::string OdpNestingSubDocuments(std::size_t depth, std::size_t width) {
     OdpBuilder b;
-    b.addSlide().addTextBox({"keep@example.com"}).addRawXml(
-        "<draw:frame draw:name=\"L1\"><draw:object xlink:href=\"./Object 1\"/></draw:frame>");
+    b.addSlide()
+        .addTextBox({"keep@example.com"})
+        .addRawXml("<draw:frame draw:name=\"L1\"><draw:object xlink:href=\"./Object 1\"/></draw:frame>");
     addSubDocuments(b, "Object 1", 1, depth, width);
     return b.bytes();
 }
