@@ -130,8 +130,8 @@ struct ShapeWalk {
         PlaceText(slide, budget, pagePlace, where, std::move(name), std::move(text));
     }
     // The alternative text of a shape (cNvPr's title, then its description),
-    // after all the shape shows.
-    // A piece of its own: text over the budget is skipped and named.
+    // after all the shape shows: a piece of its own, skipped and named when
+    // it overruns the budget.
     void placeAltText(const XmlTree& xml, XmlTree::Id shape, const std::string& name) {
         const auto props = nonVisualProperties(xml, shape);
         if (props == XmlTree::kNone)
