@@ -531,12 +531,13 @@ private:
     }
 
     [[noreturn, gnu::cold, gnu::noinline]] void tooMuchText() const {
+        // A bound of whole mebibytes is a rule of its own; any other is what
+        // is left of one.
         const std::size_t limit = m_rules.textLimit;
         ThrowOverLimit(
-            subject() + " holds more than " +
-                (limit % (1u << 20) == 0 ? std::to_string(limit >> 20) + " MiB"
-                                         : std::to_string(limit) + " bytes") +
-                " of text",
+            subject() + (limit % (std::size_t{1} << 20) == 0
+                             ? " holds more than " + std::to_string(limit >> 20) + " MiB of text"
+                             : " holds more text than the " + std::to_string(limit) + " bytes left for it"),
             FaultSite{m_subject.part,
                       m_fromUtf16 ? std::nullopt : std::optional(static_cast<std::uint64_t>(m_p - m_begin))});
     }

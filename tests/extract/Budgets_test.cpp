@@ -82,7 +82,7 @@ TEST(Budgets, AllTextPiecesOverALimitAreSkippedAndNamedAndTheSlideIsRead) {
          "the part ppt/slideLayouts/slideLayout1.xml holds more than 16 MiB of text"},
         {"an embedded deck's second slide, past the room its page has left",
          PackageEmbeddingLargeDecks(1, 2 * (kHalf + 1), 2), "pptx", "", "ppt/embeddings/large0.pptx",
-         "the part ppt/slides/slide2.xml holds more than 8388592 bytes of text"},
+         "the part ppt/slides/slide2.xml holds more text than the 8388592 bytes left for it"},
         {"a shape's text at the slide's limit, counted once", PackageWithSlideText(limits::kMaxTextPerSlide),
          "pptx", "", "", ""},
         {"alternative text", PackageWithAltText(limits::kMaxTextPerSlide + 1), "pptx",
