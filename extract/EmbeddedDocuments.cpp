@@ -31,7 +31,7 @@ public:
         count(part);
         std::unique_ptr<PresentationDocument> document;
         try {
-            document = format->open(probe, ReadOptions{true, depth + 1, shared_from_this()});
+            document = format->open(probe, ReadOptions{true, depth + 1, shared_from_this(), &budget});
         } catch (const Failure& failure) {
             if (failure.kind() == FailureKind::NotPresentation)
                 return false; // a package of another kind, such as a drawing

@@ -8,7 +8,7 @@ namespace orv {
 namespace {
 
 // Kept sorted for the binary search below (a test checks the order).
-constexpr std::array<std::string_view, 51> kUnderstood = {
+constexpr std::array<std::string_view, 59> kUnderstood = {
     "http://schemas.microsoft.com/ink/2010/main",
     "http://schemas.microsoft.com/office/drawing/2007/8/2/chart",
     "http://schemas.microsoft.com/office/drawing/2008/diagram",
@@ -23,8 +23,16 @@ constexpr std::array<std::string_view, 51> kUnderstood = {
     "http://schemas.microsoft.com/office/drawing/2014/chartex",
     "http://schemas.microsoft.com/office/drawing/2014/main",
     "http://schemas.microsoft.com/office/drawing/2015/06/chart",
+    "http://schemas.microsoft.com/office/drawing/2015/10/21/chartex",
+    "http://schemas.microsoft.com/office/drawing/2015/9/8/chartex",
     "http://schemas.microsoft.com/office/drawing/2016/11/main",
     "http://schemas.microsoft.com/office/drawing/2016/12/diagram",
+    "http://schemas.microsoft.com/office/drawing/2016/5/10/chartex",
+    "http://schemas.microsoft.com/office/drawing/2016/5/11/chartex",
+    "http://schemas.microsoft.com/office/drawing/2016/5/12/chartex",
+    "http://schemas.microsoft.com/office/drawing/2016/5/13/chartex",
+    "http://schemas.microsoft.com/office/drawing/2016/5/14/chartex",
+    "http://schemas.microsoft.com/office/drawing/2016/5/9/chartex",
     "http://schemas.microsoft.com/office/drawing/2016/SVG/main",
     "http://schemas.microsoft.com/office/drawing/2016/ink",
     "http://schemas.microsoft.com/office/drawing/2017/03/chart",

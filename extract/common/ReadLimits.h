@@ -30,7 +30,12 @@ inline constexpr std::size_t kMaxRelationships = 100'000;       // in one relati
 inline constexpr std::uint64_t kMaxFlatDocumentSize = kMaxPartSize;
 inline constexpr int kMaxTextNesting = 100;
 
-// Presentation content, for packages and binary presentations alike.
+// Presentation content, for packages and binary presentations alike. The
+// bounds on shapes and text hold twice over (ShapeBudget): for the slides'
+// top-level shapes, and apart for what only the "all text" mode reads, so
+// that its pieces never take room from the slides; a part read only in that
+// mode is also stopped while it is parsed once it keeps more text than its
+// page has room for (XmlRules::textLimit).
 inline constexpr std::size_t kMaxSlides = 50'000;
 inline constexpr std::size_t kMaxShapesPerSlide = 100'000;
 inline constexpr std::size_t kMaxShapesPerFile = 1'000'000;

@@ -522,6 +522,26 @@ private:
                       m_fromUtf16 ? std::nullopt : std::optional(static_cast<std::uint64_t>(m_p - m_begin))});
     }
 
+    // Character data or an attribute value kept in the tree, as the rules'
+    // textLimit counts them.
+    void keepText(std::size_t bytes) {
+        if (bytes > m_textLeft)
+            tooMuchText();
+        m_textLeft -= bytes;
+    }
+
+    [[noreturn, gnu::cold, gnu::noinline]] void tooMuchText() const {
+        // A bound of whole mebibytes is a rule of its own; any other is what
+        // is left of one.
+        const std::size_t limit = m_rules.textLimit;
+        ThrowOverLimit(
+            subject() + (limit % (std::size_t{1} << 20) == 0
+                             ? " holds more than " + std::to_string(limit >> 20) + " MiB of text"
+                             : " holds more text than the " + std::to_string(limit) + " bytes left for it"),
+            FaultSite{m_subject.part,
+                      m_fromUtf16 ? std::nullopt : std::optional(static_cast<std::uint64_t>(m_p - m_begin))});
+    }
+
     // A node linked as the last child of the open element (or the document
     // element when none is open), its fields left for the caller.
     Id newNode() {
@@ -563,6 +583,7 @@ private:
             end = raw ? normaliseLineEnds(begin, end) : decodeInPlace(begin, end, lineEnds);
         if (end == begin)
             return;
+        keepText(static_cast<std::size_t>(end - begin));
         Node& node = m_xml.m_nodes[newNode()];
         node.name = begin;
         node.nameLength = static_cast<std::uint32_t>(end - begin);
@@ -919,6 +940,7 @@ private:
         if constexpr (!record)
             return;
         char* const valueEnd = plain ? p : decodeInPlace(value, p, true);
+        keepText(static_cast<std::size_t>(valueEnd - value));
         Attribute& a = m_xml.m_attributes.emplace_back();
         a.flags = declaration ? kDeclaration : 0;
         a.name = attributeName;
@@ -1135,7 +1157,8 @@ private:
     // slot their first eight bytes hash to; a key of 0 (eight NULs) is none.
     std::array<std::uint64_t, std::size_t{2} << kSkippedTagBits> m_skippedTagKeys{};
     std::array<SkippedTag, std::size_t{2} << kSkippedTagBits> m_skippedTags;
-    std::size_t m_count = 0; // nodes and attributes counted
+    std::size_t m_count = 0;                    // nodes and attributes counted
+    std::size_t m_textLeft = m_rules.textLimit; // of the text the rules let the tree keep
     bool m_fromUtf16;
 };
 

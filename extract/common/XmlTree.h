@@ -31,6 +31,10 @@ struct XmlRules {
     // they and all they hold are checked as strictly as the rest but not
     // kept in the tree.
     std::span<const struct SkippedElement> skip;
+    // The bytes of character data and attribute values the tree may keep: a
+    // part read only for its text is stopped here while it is parsed, not
+    // parsed whole and refused after.
+    std::size_t textLimit = ~std::size_t{0};
 };
 
 struct SkippedElement {
@@ -81,8 +85,9 @@ public:
 
     // Parses text[0, size). text[size] must exist (it is the end sentinel and
     // is overwritten). Throws orv::Failure for a document that is not
-    // well-formed or that holds more than limits::kMaxXmlNodes elements and
-    // attributes. The text must outlive the tree.
+    // well-formed, that holds more than limits::kMaxXmlNodes elements and
+    // attributes, or more text than the rules' textLimit. The text must
+    // outlive the tree.
     void parse(char* text, std::size_t size, const XmlRules& rules, const XmlSubject& subject);
 
     // The first bytes of a text as the parser reads them: UTF-16 as UTF-8, a

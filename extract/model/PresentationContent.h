@@ -103,10 +103,13 @@ struct PresentationContent {
 
 // What to read of each slide. The default reads the top-level shapes only.
 class EmbeddedReader;
+class ShapeBudget;
 
 struct ReadOptions {
-    ReadOptions(bool readAllText = false, int depth = 0, std::shared_ptr<EmbeddedReader> reader = {})
-        : allText(readAllText), embeddingDepth(depth), embedded(std::move(reader)) {}
+    ReadOptions(bool readAllText = false, int depth = 0, std::shared_ptr<EmbeddedReader> reader = {},
+                const ShapeBudget* placedIn = nullptr)
+        : allText(readAllText), embeddingDepth(depth), embedded(std::move(reader)),
+          embeddingBudget(placedIn) {}
 
     bool allText = false;
     // How deep the document being read is embedded (0: the file itself), and
@@ -114,6 +117,10 @@ struct ReadOptions {
     // opener, shared by every document of one file).
     int embeddingDepth = 0;
     std::shared_ptr<EmbeddedReader> embedded;
+    // For an embedded document, the budget of the page its texts are placed
+    // on: what that page has room for bounds each of its parts while it is
+    // parsed (PartTextLimit).
+    const ShapeBudget* embeddingBudget = nullptr;
 };
 
 } // namespace orv

@@ -3,6 +3,7 @@
 #include "extract/common/ReadFailure.h"
 #include "extract/common/ReadLimits.h"
 
+#include <algorithm>
 #include <string>
 
 namespace orv {
@@ -18,6 +19,11 @@ void PlaceText(SlideContent& slide, ShapeBudget& budget, std::optional<TextPlace
     budget.addText(text.size());
     const bool ownPlace = !pagePlace || (*pagePlace == TextPlace::Notes && where == TextPlace::Link);
     slide.allText.push_back({ownPlace ? where : *pagePlace, std::move(name), std::move(text)});
+}
+
+void PlaceShapeText(SlideContent& slide, std::string name, std::string text) {
+    if (!text.empty())
+        slide.allText.push_back({TextPlace::Shape, std::move(name), std::move(text)});
 }
 
 std::string_view TextPlaceName(TextPlace place) {
@@ -50,37 +56,69 @@ std::string_view TextPlaceName(TextPlace place) {
     return "shape";
 }
 
-void ShapeBudget::addShape(std::size_t textBytes, FaultSite site) {
-    if (++m_slideShapes > limits::kMaxShapesPerSlide)
+void ShapeBudget::Ledger::addShape(FaultSite site) {
+    if (++slideShapes > limits::kMaxShapesPerSlide)
         ThrowOverLimit("a slide holds more than " + std::to_string(limits::kMaxShapesPerSlide) + " shapes",
                        site);
-    if (++m_fileShapes > limits::kMaxShapesPerFile)
+    if (++fileShapes > limits::kMaxShapesPerFile)
         ThrowOverLimit("its slides hold more than " + std::to_string(limits::kMaxShapesPerFile) +
                            " shapes in all",
                        site);
-    addText(textBytes, site);
 }
 
-void ShapeBudget::addText(std::size_t bytes, FaultSite site) {
-    checkShapeText(bytes, site);
-    m_slideText += bytes;
-    m_fileText += bytes;
+void ShapeBudget::Ledger::addText(std::size_t bytes, FaultSite site) {
+    check(bytes, site);
+    slideText += bytes;
+    fileText += bytes;
 }
 
-void ShapeBudget::checkShapeText(std::size_t shapeTextBytes, FaultSite site) const {
-    if (shapeTextBytes > limits::kMaxTextPerSlide || m_slideText > limits::kMaxTextPerSlide - shapeTextBytes)
+void ShapeBudget::Ledger::check(std::size_t textBytes, FaultSite site) const {
+    if (textBytes > limits::kMaxTextPerSlide || slideText > limits::kMaxTextPerSlide - textBytes)
         ThrowOverLimit("a slide holds more than " + std::to_string(limits::kMaxTextPerSlide >> 20) +
                            " MiB of text",
                        site);
-    if (m_fileText > limits::kMaxTextPerFile - shapeTextBytes)
+    if (fileText > limits::kMaxTextPerFile - textBytes)
         ThrowOverLimit("its slides hold more than " + std::to_string(limits::kMaxTextPerFile >> 20) +
                            " MiB of text in all",
                        site);
 }
 
+void ShapeBudget::addShape(std::size_t textBytes, FaultSite site) {
+    m_shapes.addShape(site);
+    m_shapes.addText(textBytes, site);
+}
+
+void ShapeBudget::checkShapeText(std::size_t shapeTextBytes, FaultSite site) const {
+    m_shapes.check(shapeTextBytes, site);
+}
+
+void ShapeBudget::addPieceShape(FaultSite site) {
+    m_allText.addShape(site);
+}
+
+void ShapeBudget::addText(std::size_t bytes, FaultSite site) {
+    m_allText.addText(bytes, site);
+}
+
+void ShapeBudget::checkText(std::size_t textBytes, FaultSite site) const {
+    m_allText.check(textBytes, site);
+}
+
+std::size_t ShapeBudget::textRoom() const {
+    return std::min(limits::kMaxTextPerSlide - m_allText.slideText,
+                    limits::kMaxTextPerFile - m_allText.fileText);
+}
+
+std::size_t PartTextLimit(const ShapeBudget& budget, const ReadOptions& options) {
+    const std::size_t room = budget.textRoom();
+    return options.embeddingBudget ? std::min(room, options.embeddingBudget->textRoom()) : room;
+}
+
 void ShapeBudget::nextSlide() {
-    m_slideShapes = 0;
-    m_slideText = 0;
+    for (Ledger* ledger : {&m_shapes, &m_allText}) {
+        ledger->slideShapes = 0;
+        ledger->slideText = 0;
+    }
 }
 
 } // namespace orv

@@ -62,26 +62,54 @@ public:
 // shapes or text in all than any real presentation. The readers call it as
 // they go, and check text that a file can ask for in a few bytes before it is
 // built.
+//
+// Two ledgers, each with the same bounds: the slides' top-level shapes and
+// their text (what the default walk reads), and what only the "all text"
+// mode reads (the texts it places, the shapes of groups, notes and master
+// pages). A piece of the second kind never takes room from the first, so
+// reading all text never refuses a slide that the default walk reads; a
+// top-level shape's text, placed again in that mode, is counted once.
 class ShapeBudget {
 public:
-    // One more shape with `textBytes` of text on the slide being read.
+    // One more top-level shape with `textBytes` of text on the slide being read.
     void addShape(std::size_t textBytes, FaultSite site = {});
-    // Text appended to the slide being read.
-    void addText(std::size_t bytes, FaultSite site = {});
-    // Refuses, before it is built, a shape whose text would reach
+    // Refuses, before it is built, a top-level shape whose text would reach
     // `shapeTextBytes` on the slide being read, or take the file's text past
     // its bound (text that a file can ask for in a few bytes, such as a
     // count of spaces). `site` is where the text comes from, for the refusal.
     void checkShapeText(std::size_t shapeTextBytes, FaultSite site = {}) const;
-    // Starts counting a new slide.
+    // The same for what only the "all text" mode reads: a shape met inside a
+    // piece (a group, a notes or master page), a text placed, and the check
+    // of a text before it is built.
+    void addPieceShape(FaultSite site = {});
+    void addText(std::size_t bytes, FaultSite site = {});
+    void checkText(std::size_t textBytes, FaultSite site = {}) const;
+    // The bytes of text the "all text" mode may still place on the page being
+    // read: what a part read only for it may hold (XmlRules::textLimit).
+    std::size_t textRoom() const;
+    // Starts counting a new slide (or master page).
     void nextSlide();
 
 private:
-    std::size_t m_slideShapes = 0;
-    std::size_t m_slideText = 0;
-    std::size_t m_fileShapes = 0;
-    std::size_t m_fileText = 0;
+    struct Ledger {
+        std::size_t slideShapes = 0;
+        std::size_t slideText = 0;
+        std::size_t fileShapes = 0;
+        std::size_t fileText = 0;
+
+        void addShape(FaultSite site);
+        void addText(std::size_t bytes, FaultSite site);
+        void check(std::size_t textBytes, FaultSite site) const;
+    };
+    Ledger m_shapes;
+    Ledger m_allText;
 };
+
+// What a part read only for the "all text" mode may keep of text while it
+// is parsed (XmlRules::textLimit): the room `budget` has left on the page it
+// is read for and, in an embedded document, the room left on the page of
+// the embedding one. Past it the part is stopped while it is read.
+std::size_t PartTextLimit(const ShapeBudget& budget, const ReadOptions& options);
 
 // Runs `read`, a piece that only the "all text" mode reads. When the file's
 // kind of failure (damaged, over a limit) stops it, the piece is named in
@@ -137,5 +165,10 @@ struct AllTextPieces {
 // page's link, which stays a link.
 void PlaceText(SlideContent& slide, ShapeBudget& budget, std::optional<TextPlace> pagePlace, TextPlace where,
                std::string name, std::string text);
+
+// Adds a top-level shape's text to the slide's texts of the "all text" mode,
+// as Shape: counted already with the shape (ShapeBudget::addShape), so not
+// again. An empty text is left out.
+void PlaceShapeText(SlideContent& slide, std::string name, std::string text);
 
 } // namespace orv

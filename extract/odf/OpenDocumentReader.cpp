@@ -182,8 +182,10 @@ public:
         if (!content)
             ThrowDamaged("its content part " + std::string(kContentPart) + " is missing", contentPart());
         m_content = m_zip->read(*content, kContentPart);
-        findPages("the part " + std::string(kContentPart), "document-content",
-                  ContentRules(m_options.allText));
+        XmlRules rules = ContentRules(m_options.allText);
+        if (m_options.embeddingDepth > 0) // all of an embedded deck is read for all text only
+            rules.textLimit = PartTextLimit(m_budget, m_options);
+        findPages("the part " + std::string(kContentPart), "document-content", rules);
     }
 
     void openFlat() {
@@ -205,10 +207,15 @@ public:
         m_budget.nextSlide();
         RequireDeclarationsInLimit(m_xml, page);
         const std::string part = contentPart();
+        XmlTree::Id footer = XmlTree::kNone;
+        if (m_options.allText)
+            if (const auto name = m_xml.attribute(page, Ns::OdfPresentation, "use-footer-name"); name.found)
+                if (const auto it = m_footers.find(name.text); it != m_footers.end())
+                    footer = it->second;
         return ReadPage(m_xml, page, m_budget,
                         {m_options.allText,
                          (part.empty() ? "" : part + ", ") + "page " + std::to_string(index + 1),
-                         std::nullopt, objects()});
+                         std::nullopt, objects(), footer});
     }
 
     // In the "all text" mode: every style:master-page of the master styles,
@@ -278,23 +285,32 @@ private:
     void noteObject(std::string_view href) override {
         if (!m_zip || !readsEmbedded())
             return;
-        for (const std::string& path : objectPaths(href)) {
+        if (auto page = objectPage(href, {}))
+            noteEmbedded(std::move(*page));
+    }
+
+    // The document an object's xlink:href names in the folder of the
+    // document that shows it ("" for the deck's own, "Object 1" for a
+    // sub-document's): a sub-document when the manifest gives its folder a
+    // document's type (or, unlisted, when it has a content part), or a file
+    // of the package; nothing for an object of another kind or none.
+    std::optional<EmbeddedPage> objectPage(std::string_view href, std::string_view folder) const {
+        const std::string base = folder.empty() ? std::string() : std::string(folder) + "/";
+        for (const std::string& relative : objectPaths(href)) {
+            const std::string path = base + relative;
             const std::string content = path + "/content.xml";
             const auto type = m_objectTypes.find(path + "/");
             if (type != m_objectTypes.end()) {
                 if (isDocumentType(type->second))
-                    noteEmbedded({EmbeddedPage::Kind::SubDocument, path, content});
-                return;
+                    return EmbeddedPage{EmbeddedPage::Kind::SubDocument, path, content};
+                return std::nullopt;
             }
-            if (m_zip->findExact(content)) {
-                noteEmbedded({EmbeddedPage::Kind::SubDocument, path, content}); // its body tells
-                return;
-            }
-            if (m_zip->findExact(path)) {
-                noteEmbedded({EmbeddedPage::Kind::Package, path, path});
-                return;
-            }
+            if (m_zip->findExact(content))
+                return EmbeddedPage{EmbeddedPage::Kind::SubDocument, path, content}; // its body tells
+            if (m_zip->findExact(path))
+                return EmbeddedPage{EmbeddedPage::Kind::Package, path, path};
         }
+        return std::nullopt;
     }
 
     void noteInlineObject(XmlTree::Id document, std::string name) override {
@@ -310,26 +326,33 @@ private:
     // are left unread. A document nested deeper than documents are read, or
     // one past their count, is skipped.
     void readEmbedded(const EmbeddedPage& embedded, SlideContent& page) {
+        readEmbeddedAt(embedded, m_options.embeddingDepth, m_xml, page);
+    }
+
+    // The same for one embedded in a document at `depth`; an inline one
+    // stands in `xml`. The documents it shows in turn are read right after
+    // it, one level deeper, each a piece of its own.
+    void readEmbeddedAt(const EmbeddedPage& embedded, int depth, const XmlTree& xml, SlideContent& page) {
         const std::string& skippedAs =
             embedded.kind == EmbeddedPage::Kind::Inline ? embedded.name : embedded.part;
         ReadAllTextPiece(page, FileText(skippedAs), [&] {
             if (embedded.kind == EmbeddedPage::Kind::Package) {
-                readEmbeddedPackage(embedded, page);
+                readEmbeddedPackage(embedded, depth, page);
                 return;
             }
-            m_options.embedded->admit(embedded.part, m_options.embeddingDepth);
+            m_options.embedded->admit(embedded.part, depth);
             if (embedded.kind == EmbeddedPage::Kind::Inline) {
-                readEmbeddedBody(m_xml, embedded.document, embedded.name, page);
+                readEmbeddedBody(xml, embedded.document, embedded.name, {}, depth, page);
                 return;
             }
-            const XmlPart content = readSubPart(embedded.part, kRules);
-            readEmbeddedBody(content.tree, content.root(), embedded.name, page);
+            const XmlPart content = readSubPart(embedded.part, pieceRules(kRules));
+            readEmbeddedBody(content.tree, content.root(), embedded.name, embedded.name, depth, page);
             // The headers and footers of its master pages.
             const std::string stylesPart = embedded.name + "/" + std::string(kStylesPart);
             if (!m_zip->findExact(stylesPart))
                 return;
             ReadAllTextPiece(page, FileText(stylesPart), [&] {
-                const XmlPart styles = readSubPart(stylesPart, kMasterRules);
+                const XmlPart styles = readSubPart(stylesPart, pieceRules(kMasterRules));
                 const auto root = styles.root();
                 RequireDeclarationsInLimit(styles.tree, root);
                 const auto masterStyles =
@@ -342,14 +365,33 @@ private:
         });
     }
 
-    // The paragraphs of an embedded document's body, if it is a document.
+    // The paragraphs of an embedded document's body, if it is a document,
+    // then the documents it shows. `folder` is a sub-document's, in which
+    // its objects' names are resolved.
     void readEmbeddedBody(const XmlTree& xml, XmlTree::Id document, const std::string& name,
-                          SlideContent& page) {
-        if (const auto body = EmbeddedDocumentBody(xml, document); body != XmlTree::kNone)
-            ReadEmbeddedParagraphs(xml, body, name, page, m_budget);
+                          std::string_view folder, int depth, SlideContent& page) {
+        const auto body = EmbeddedDocumentBody(xml, document);
+        if (body == XmlTree::kNone)
+            return;
+        for (const NestedObject& object : ReadEmbeddedParagraphs(xml, body, name, page, m_budget)) {
+            const std::string objectName = object.frame.empty() ? name + ", object" : object.frame;
+            if (const auto inner = ChildElement(xml, object.object, Ns::OdfOffice, "document");
+                inner != XmlTree::kNone) {
+                if (EmbeddedDocumentBody(xml, inner) != XmlTree::kNone)
+                    readEmbeddedAt({EmbeddedPage::Kind::Inline, objectName,
+                                    "inline object " + std::to_string(inner), inner},
+                                   depth + 1, xml, page);
+                continue;
+            }
+            const auto href = xml.attribute(object.object, Ns::OdfXLink, "href");
+            if (!m_zip || !href.found)
+                continue;
+            if (const auto nested = objectPage(href.text, folder))
+                readEmbeddedAt(*nested, depth + 1, xml, page);
+        }
     }
 
-    void readEmbeddedPackage(const EmbeddedPage& embedded, SlideContent& page) {
+    void readEmbeddedPackage(const EmbeddedPage& embedded, int depth, SlideContent& page) {
         const auto index = m_zip->findExact(embedded.part);
         if (!index)
             ThrowDamaged("the part " + FileText(embedded.part) + " is missing", embedded.part);
@@ -357,7 +399,14 @@ private:
         static constexpr char kZip[] = {'P', 'K', 3, 4};
         if (bytes.size < sizeof kZip || std::memcmp(bytes.data.get(), kZip, sizeof kZip) != 0)
             return; // an OLE object or a picture
-        m_options.embedded->read(embedded.part, bytes.bytes(), m_options.embeddingDepth, page, m_budget);
+        m_options.embedded->read(embedded.part, bytes.bytes(), depth, page, m_budget);
+    }
+
+    // The rules of a part only the "all text" mode reads: it is stopped while
+    // it is parsed once it holds more text than the page has room for.
+    XmlRules pieceRules(XmlRules rules) const {
+        rules.textLimit = PartTextLimit(m_budget, m_options);
+        return rules;
     }
 
     // A part of the package parsed on its own; `what` names it when missing.
@@ -403,7 +452,10 @@ private:
             if (!m_zip->findExact(kStylesPart))
                 return;
             XmlPart& styles = m_masters.styles;
-            styles = readSubPart(std::string(kStylesPart), kMasterRules);
+            // Every master page's text is in it: bounded by what the file's may be.
+            XmlRules rules = kMasterRules;
+            rules.textLimit = limits::kMaxTextPerFile;
+            styles = readSubPart(std::string(kStylesPart), rules);
             xml = &styles.tree;
             RequireDeclarationsInLimit(*xml, xml->root());
             if (xml->ns(xml->root()) != Ns::OdfOffice || xml->local(xml->root()) != "document-styles")
@@ -457,7 +509,7 @@ private:
     }
 
     XmlPart readPart(const std::string& name) override {
-        return readSubPart(name, kRules, "its chart part ");
+        return readSubPart(name, pieceRules(kRules), "its chart part ");
     }
 
     // Parses the content and lists the slides. `rootName` is the root element
@@ -486,7 +538,17 @@ private:
             ThrowDamaged(subject + " holds no presentation", contentPart());
         for (auto child = m_xml.firstChild(presentation); child != XmlTree::kNone;
              child = m_xml.nextSibling(child)) {
-            if (m_xml.isText(child) || m_xml.local(child) != "page" || m_xml.ns(child) != Ns::OdfDraw)
+            if (m_xml.isText(child))
+                continue;
+            if (m_options.allText && m_xml.local(child) == "footer-decl" &&
+                m_xml.ns(child) == Ns::OdfPresentation) {
+                // The first declaration of a name is the one a page shows;
+                // no deck shows more footers than it has slides.
+                if (m_footers.size() < limits::kMaxSlides)
+                    m_footers.emplace(m_xml.attribute(child, Ns::OdfPresentation, "name").text, child);
+                continue;
+            }
+            if (m_xml.local(child) != "page" || m_xml.ns(child) != Ns::OdfDraw)
                 continue;
             if (m_pages.size() == limits::kMaxSlides)
                 ThrowOverLimit("it holds more than " + std::to_string(limits::kMaxSlides) + " slides",
@@ -518,6 +580,7 @@ private:
     PartBytes m_content;
     XmlTree m_xml; // points into m_content
     std::vector<XmlTree::Id> m_pages;
+    std::unordered_map<std::string_view, XmlTree::Id> m_footers; // footer-decl elements by name
     ShapeBudget m_budget;
     std::unordered_map<std::string, std::string> m_objectTypes; // the manifest's, "Object 1/" to its type
     mutable MasterPages m_masters;                              // found on the first look

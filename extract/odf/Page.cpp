@@ -42,10 +42,13 @@ bool isOneOf(std::string_view local, std::initializer_list<std::string_view> nam
 // never is.
 class ParagraphWriter {
 public:
-    ParagraphWriter(std::string& out, const ShapeBudget& budget) : m_out(out), m_budget(budget) {}
+    // `piece`: the text is one only the "all text" mode reads, checked
+    // against its own budget rather than the slide's shapes'.
+    ParagraphWriter(std::string& out, const ShapeBudget& budget, bool piece)
+        : m_out(out), m_budget(budget), m_piece(piece) {}
 
     void characters(std::string_view data, FaultSite site) {
-        m_budget.checkShapeText(m_out.size() + data.size() + 1, site);
+        check(m_out.size() + data.size() + 1, site);
         if (onlyLoneSpaces(data))
             appendLoneSpaced(data);
         else
@@ -54,10 +57,10 @@ public:
 
     void spaces(std::size_t count, FaultSite site) {
         flush();
-        m_budget.checkShapeText(m_out.size() < std::numeric_limits<std::size_t>::max() - count
-                                    ? m_out.size() + count
-                                    : std::numeric_limits<std::size_t>::max(),
-                                site);
+        check(m_out.size() < std::numeric_limits<std::size_t>::max() - count
+                  ? m_out.size() + count
+                  : std::numeric_limits<std::size_t>::max(),
+              site);
         m_out.append(count, ' ');
     }
 
@@ -139,6 +142,14 @@ private:
 
     std::string& m_out;
     const ShapeBudget& m_budget;
+    bool m_piece;
+
+    void check(std::size_t bytes, FaultSite site) const {
+        if (m_piece)
+            m_budget.checkText(bytes, site);
+        else
+            m_budget.checkShapeText(bytes, site);
+    }
     bool m_atStart = true;
     bool m_pendingSpace = false;
 };
@@ -245,7 +256,7 @@ bool isParagraphContainer(std::string_view local) {
 // The paragraphs of a text box or shape, at any depth of lists and sections,
 // joined with CR. Tables inside a text box are not read.
 void appendParagraphs(const XmlTree& xml, XmlTree::Id container, int depth, const ShapeBudget& budget,
-                      std::string& text, bool& first) {
+                      bool piece, std::string& text, bool& first) {
     forEachElement(
         xml, container, depth,
         [](std::string_view local) { return isParagraph(local) || isParagraphContainer(local); },
@@ -256,19 +267,20 @@ void appendParagraphs(const XmlTree& xml, XmlTree::Id container, int depth, cons
                 if (!first)
                     text += '\r';
                 first = false;
-                ParagraphWriter writer(text, budget);
+                ParagraphWriter writer(text, budget, piece);
                 appendInline(xml, child, depth + 1, writer);
             } else {
-                appendParagraphs(xml, child, depth + 1, budget, text, first);
+                appendParagraphs(xml, child, depth + 1, budget, piece, text, first);
             }
         });
 }
 
-std::string textOf(const XmlTree& xml, XmlTree::Id container, const ShapeBudget& budget) {
+// `piece` as for ParagraphWriter: true unless it is a top-level shape's text.
+std::string textOf(const XmlTree& xml, XmlTree::Id container, const ShapeBudget& budget, bool piece = true) {
     std::string text;
     text.reserve(TextRoom(xml, container));
     bool first = true;
-    appendParagraphs(xml, container, 0, budget, text, first);
+    appendParagraphs(xml, container, 0, budget, piece, text, first);
     return text;
 }
 
@@ -557,7 +569,7 @@ void readAltText(XmlTree::Id shape, const std::string& name, PageWalk& walk) {
         for (auto child = xml.firstChild(element); child != XmlTree::kNone; child = xml.nextSibling(child)) {
             if (!xml.isText(child))
                 continue;
-            walk.budget.checkShapeText(text.size() + xml.text(child).size(), xml.site(child));
+            walk.budget.checkText(text.size() + xml.text(child).size(), xml.site(child));
             text += xml.text(child);
         }
         walk.place(TextPlace::Alt, name, std::move(text));
@@ -608,13 +620,13 @@ void addShape(XmlTree::Id element, ShapeKind kind, int depth, int groupDepth, Pa
         break;
     case ShapeKind::WithText:
         shape.hasTextFrame = true;
-        shape.text = textOf(xml, element, walk.budget);
+        shape.text = textOf(xml, element, walk.budget, !topLevel);
         break;
     case ShapeKind::Frame: {
         const FrameContent content = frameContent(xml, element);
         shape.hasTextFrame = content.hasTextFrame;
         if (content.textBox != XmlTree::kNone)
-            shape.text = textOf(xml, content.textBox, walk.budget);
+            shape.text = textOf(xml, content.textBox, walk.budget, !topLevel);
         else if (content.table != XmlTree::kNone && allText)
             walk.piece("tables", [&] { readTableRows(content.table, depth + 1, name, walk); });
         else if (content.object != XmlTree::kNone && allText)
@@ -624,9 +636,15 @@ void addShape(XmlTree::Id element, ShapeKind kind, int depth, int groupDepth, Pa
     }
     if (shape.hasTextFrame && isEmptyPlaceholder(xml, element))
         shape.text.clear();
-    walk.budget.addShape(shape.text.size(), xml.site(element));
+    if (topLevel)
+        walk.budget.addShape(shape.text.size(), xml.site(element));
+    else
+        walk.budget.addPieceShape(xml.site(element));
     if (allText) {
-        walk.place(topLevel ? TextPlace::Shape : TextPlace::Group, name, shape.text);
+        if (topLevel)
+            PlaceShapeText(walk.slide, name, shape.text);
+        else
+            walk.place(TextPlace::Group, name, shape.text);
         if (mayHaveAltText(xml, element))
             walk.piece("alternative text", [&] { readAltText(element, name, walk); });
     }
@@ -696,16 +714,25 @@ void readAllTextAfterShapes(XmlTree::Id page, PageWalk& walk) {
 
 // The paragraphs under `parent` (ReadEmbeddedParagraphs): each one's own
 // text, then the paragraphs inside it (in its frames, notes and annotations).
+// The objects met are noted in `objects`, not entered; `frame` is the name
+// of the frame being walked.
 void placeParagraphs(const XmlTree& xml, XmlTree::Id parent, int depth, const std::string& name,
-                     SlideContent& page, ShapeBudget& budget) {
+                     SlideContent& page, ShapeBudget& budget, std::string_view frame,
+                     std::vector<NestedObject>& objects) {
     forEachElement(xml, parent, depth, [&](XmlTree::Id child, Ns ns, std::string_view local) {
+        if (ns == Ns::OdfDraw && (local == "object" || local == "object-ole")) {
+            objects.push_back({child, std::string(frame)});
+            return;
+        }
         if (ns == Ns::OdfText && isParagraph(local)) {
             std::string text;
-            ParagraphWriter writer(text, budget);
+            ParagraphWriter writer(text, budget, true);
             appendInline(xml, child, depth + 1, writer);
             PlaceText(page, budget, TextPlace::Embedded, TextPlace::Embedded, name, std::move(text));
         }
-        placeParagraphs(xml, child, depth + 1, name, page, budget);
+        const bool isFrame = ns == Ns::OdfDraw && local == "frame";
+        placeParagraphs(xml, child, depth + 1, name, page, budget,
+                        isFrame ? xml.attribute(child, Ns::OdfDraw, "name").text : frame, objects);
     });
 }
 
@@ -724,9 +751,12 @@ XmlTree::Id EmbeddedDocumentBody(const XmlTree& xml, XmlTree::Id document) {
     return XmlTree::kNone;
 }
 
-void ReadEmbeddedParagraphs(const XmlTree& xml, XmlTree::Id element, const std::string& name,
-                            SlideContent& page, ShapeBudget& budget) {
-    placeParagraphs(xml, element, 0, name, page, budget);
+std::vector<NestedObject> ReadEmbeddedParagraphs(const XmlTree& xml, XmlTree::Id element,
+                                                 const std::string& name, SlideContent& page,
+                                                 ShapeBudget& budget) {
+    std::vector<NestedObject> objects;
+    placeParagraphs(xml, element, 0, name, page, budget, {}, objects);
+    return objects;
 }
 
 SlideContent ReadPage(const XmlTree& xml, XmlTree::Id page, ShapeBudget& budget, const PageReading& how) {
@@ -737,6 +767,13 @@ SlideContent ReadPage(const XmlTree& xml, XmlTree::Id page, ShapeBudget& budget,
     collectShapes(page, 0, 0, walk);
     if (how.allText) {
         slide.allTextRead = true;
+        if (how.footer != XmlTree::kNone)
+            walk.piece("footer", [&] {
+                std::string text;
+                ParagraphWriter writer(text, budget, true);
+                appendInline(xml, how.footer, 1, writer);
+                walk.place(TextPlace::Shape, {}, std::move(text));
+            });
         readAllTextAfterShapes(page, walk);
     }
     return slide;

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orv::odf {
 
@@ -41,6 +42,9 @@ struct PageReading {
     // The place of every text of a page that is no slide (TextPlace::Master).
     std::optional<TextPlace> pagePlace;
     EmbeddedObjects* objects = nullptr; // a package's, for its charts
+    // The presentation:footer-decl the page names by its
+    // presentation:use-footer-name, if any: the footer set on the slide.
+    XmlTree::Id footer = XmlTree::kNone;
 };
 
 // The top-level shapes of one OpenDocument slide (a draw:page element of
@@ -68,7 +72,8 @@ struct PageReading {
 // links; then the comments on the page (office:annotation,
 // officeooo:annotation); then the addresses of the page's mailto: targets
 // (text:a, draw:a and the event listeners of its shapes), each once. The
-// shapes are the same as without it.
+// footer set on the slide (`footer`) comes right after the shapes, as a
+// shape's text without a name. The shapes are the same as without it.
 //
 // A master page (style:master-page, style:handout-master) is read alike with
 // `pagePlace` Master: its notes (the notes master) after its shapes, every
@@ -86,12 +91,22 @@ SlideContent ReadPage(const XmlTree& xml, XmlTree::Id page, ShapeBudget& budget,
 // of these kinds (a chart, a formula).
 XmlTree::Id EmbeddedDocumentBody(const XmlTree& xml, XmlTree::Id document);
 
+// An object (draw:object, draw:object-ole) met in an embedded document, and
+// the name of the frame that shows it (empty when none).
+struct NestedObject {
+    XmlTree::Id object;
+    std::string frame;
+};
+
 // Every paragraph (text:p, text:h) under `element` at any depth (in table
 // cells, lists, sections, frames, notes and annotations), each its own text
 // in document order, placed in `page` as Embedded and named `name`: the text
-// of a document embedded in the deck. Throws orv::Failure when it nests too
-// deep or overruns the budget.
-void ReadEmbeddedParagraphs(const XmlTree& xml, XmlTree::Id element, const std::string& name,
-                            SlideContent& page, ShapeBudget& budget);
+// of a document embedded in the deck. The objects it shows are documents of
+// their own, embedded one level deeper: not entered, but returned in
+// document order. Throws orv::Failure when it nests too deep or overruns
+// the budget.
+std::vector<NestedObject> ReadEmbeddedParagraphs(const XmlTree& xml, XmlTree::Id element,
+                                                 const std::string& name, SlideContent& page,
+                                                 ShapeBudget& budget);
 
 } // namespace orv::odf

@@ -75,7 +75,7 @@ template <typename Visit> void forEachValue(const XmlTree& xml, XmlTree::Id root
 
 void AppendDiagramTexts(ZipPackage& zip, const std::string& slidePart, const PartRelations& relations,
                         const std::vector<DiagramReference>& diagrams, const PlacedTextSink& add,
-                        const PieceReader& piece) {
+                        const PieceReader& piece, const PieceRules& rules) {
     std::unordered_set<std::string> done; // a part named twice is read once
     for (const auto& diagram : diagrams) {
         const auto it = relations.byId.find(diagram.dataModelId);
@@ -86,7 +86,7 @@ void AppendDiagramTexts(ZipPackage& zip, const std::string& slidePart, const Par
         if (!name || !done.insert(*name).second)
             continue;
         piece(*name, [&] {
-            if (const auto data = ReadXmlPart(zip, *name))
+            if (const auto data = ReadXmlPart(zip, *name, rules(PackagePartRules())))
                 appendTextElements(data->tree, "t", {}, TextPlace::Diagram, diagram.name, add);
         });
     }
@@ -97,13 +97,17 @@ std::optional<std::string> ChartPartOf(const std::string& slidePart, const PartR
     const auto it = relations.byId.find(id);
     if (it == relations.byId.end())
         return std::nullopt;
-    return internalTarget(slidePart, *it->second,
-                          [](std::string_view type) { return IsRelationshipType(type, "chart"); });
+    // The newer chart parts (sunburst, waterfall, funnel and the like) have
+    // a relationship type of their own.
+    return internalTarget(slidePart, *it->second, [](std::string_view type) {
+        return IsRelationshipType(type, "chart") ||
+               type == "http://schemas.microsoft.com/office/2014/relationships/chartEx";
+    });
 }
 
 void AppendChartTexts(ZipPackage& zip, const std::string& chartPart, const std::string& frameName,
-                      const PlacedTextSink& add) {
-    const auto chart = ReadXmlPart(zip, chartPart);
+                      const XmlRules& rules, const PlacedTextSink& add) {
+    const auto chart = ReadXmlPart(zip, chartPart, rules);
     if (!chart)
         return;
     const XmlTree& xml = chart->tree;
@@ -121,16 +125,26 @@ void AppendChartTexts(ZipPackage& zip, const std::string& chartPart, const std::
         once(std::move(text));
     });
     // Category labels as text (numbers and dates are left alone), then the
-    // series names.
+    // series names. A newer chart part keeps its labels as the points of a
+    // string dimension of the categories, and its series as cx:series.
     forEachElement(xml, xml.root(), "cat", [&](XmlTree::Id categories) {
         for (const std::string_view kind : {"strRef", "strLit", "multiLvlStrRef"})
             forEachElement(xml, categories, kind, [&](XmlTree::Id list) { forEachValue(xml, list, once); });
     });
-    forEachElement(xml, xml.root(), "ser", [&](XmlTree::Id series) {
-        for (auto child = xml.firstChild(series); child != XmlTree::kNone; child = xml.nextSibling(child))
-            if (!xml.isText(child) && xml.local(child) == "tx")
-                forEachValue(xml, child, once);
+    forEachElement(xml, xml.root(), "strDim", [&](XmlTree::Id dimension) {
+        if (xml.attributeNamed(dimension, "type").text == "cat")
+            forEachElement(xml, dimension, "pt", [&](XmlTree::Id point) {
+                std::string text;
+                AppendText(xml, point, text);
+                once(std::move(text));
+            });
     });
+    for (const std::string_view local : {"ser", "series"})
+        forEachElement(xml, xml.root(), local, [&](XmlTree::Id series) {
+            for (auto child = xml.firstChild(series); child != XmlTree::kNone; child = xml.nextSibling(child))
+                if (!xml.isText(child) && xml.local(child) == "tx")
+                    forEachValue(xml, child, once);
+        });
 }
 
 void AppendEmbeddedParts(const std::string& pagePart, const PartRelations& relations,
@@ -150,7 +164,7 @@ std::optional<std::string> NotesPartOf(const std::string& slidePart, const PartR
 }
 
 void AppendCommentTexts(ZipPackage& zip, const std::string& slidePart, const PartRelations& relations,
-                        const PlacedTextSink& add, const PieceReader& piece) {
+                        const PlacedTextSink& add, const PieceReader& piece, const PieceRules& rules) {
     std::unordered_set<std::string> done;
     for (const auto& r : relations.list) {
         // The older list and the current threaded comments share the last
@@ -160,7 +174,7 @@ void AppendCommentTexts(ZipPackage& zip, const std::string& slidePart, const Par
         if (!name || !done.insert(*name).second)
             continue;
         piece(*name, [&] {
-            if (const auto comments = ReadXmlPart(zip, *name))
+            if (const auto comments = ReadXmlPart(zip, *name, rules(PackagePartRules())))
                 appendTextElements(comments->tree, "txBody", "text", TextPlace::Comment, {}, add);
         });
     }

@@ -22,6 +22,10 @@ using PlacedTextSink = std::function<void(TextPlace place, std::string name, std
 // what `read` places is dropped, and the part named, when it fails.
 using PieceReader = std::function<void(const std::string& part, const std::function<void()>& read)>;
 
+// The rules of a part only the "all text" mode reads, made when it is read
+// from the package rules: they bound its text by the room left on the page.
+using PieceRules = std::function<XmlRules(const XmlRules& rules)>;
+
 // A diagram met on a slide: its data-model relationship id and the name of
 // the graphic frame that shows it.
 struct DiagramReference {
@@ -33,17 +37,18 @@ struct DiagramReference {
 // in z-order), nodes in document order, each named after its frame.
 void AppendDiagramTexts(ZipPackage& zip, const std::string& slidePart, const PartRelations& relations,
                         const std::vector<DiagramReference>& diagrams, const PlacedTextSink& add,
-                        const PieceReader& piece);
+                        const PieceReader& piece, const PieceRules& rules);
 
-// The chart part a graphic frame's c:chart refers to by relationship id.
+// The chart part a graphic frame's c:chart (or cx:chart, a newer chart part)
+// refers to by relationship id.
 std::optional<std::string> ChartPartOf(const std::string& slidePart, const PartRelations& relations,
                                        std::string_view id);
 
-// The texts of a chart part, each named after the frame that shows it: its
-// title and axis titles, then its category labels, then its series names,
-// each text once.
+// The texts of a chart part (c:chartSpace or cx:chartSpace), each named
+// after the frame that shows it: its title and axis titles, then its
+// category labels, then its series names, each text once.
 void AppendChartTexts(ZipPackage& zip, const std::string& chartPart, const std::string& frameName,
-                      const PlacedTextSink& add);
+                      const XmlRules& rules, const PlacedTextSink& add);
 
 // The packages a page embeds (relationships of the package type: OLE
 // objects that are documents of their own), appended to `parts` in the
@@ -60,7 +65,7 @@ std::optional<std::string> NotesPartOf(const std::string& slidePart, const PartR
 // comment list and the current threaded one alike), parts in relationship
 // order, comments in document order.
 void AppendCommentTexts(ZipPackage& zip, const std::string& slidePart, const PartRelations& relations,
-                        const PlacedTextSink& add, const PieceReader& piece);
+                        const PlacedTextSink& add, const PieceReader& piece, const PieceRules& rules);
 
 // The addresses of the slide's mailto: links, in the order the slide first
 // refers to them: what follows "mailto:", without any "?" part, with

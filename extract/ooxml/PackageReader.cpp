@@ -130,13 +130,25 @@ struct ShapeWalk {
         PlaceText(slide, budget, pagePlace, where, std::move(name), std::move(text));
     }
     // The alternative text of a shape (cNvPr's title, then its description),
-    // after all the shape shows.
+    // after all the shape shows: a piece of its own, skipped and named when
+    // it overruns the budget.
     void placeAltText(const XmlTree& xml, XmlTree::Id shape, const std::string& name) {
         const auto props = nonVisualProperties(xml, shape);
         if (props == XmlTree::kNone)
             return;
-        for (const std::string_view attribute : {"title", "descr"})
-            place(TextPlace::Alt, name, std::string(xml.attributeNamed(props, attribute).text));
+        piece(", alternative text", [&] {
+            for (const std::string_view attribute : {"title", "descr"})
+                place(TextPlace::Alt, name, std::string(xml.attributeNamed(props, attribute).text));
+        });
+    }
+    // A shape met: a top-level one of a slide counts as the default walk
+    // counts it, any other (in a group, on a notes or master page) as a
+    // piece of the "all text" mode.
+    void addShape(bool topLevel, std::size_t textBytes, FaultSite site) {
+        if (topLevel)
+            budget.addShape(textBytes, site);
+        else
+            budget.addPieceShape(site);
     }
     // A piece of the shape tree only this mode reads, named after the part
     // it stands in: "ppt/slides/slide1.xml, groups". A group inside one is
@@ -145,6 +157,14 @@ struct ShapeWalk {
         pieces.read(slide, part.name + std::string(what), std::forward<Read>(read));
     }
     AllTextPieces pieces;
+    const ReadOptions* options = nullptr; // in the "all text" mode
+
+    // The rules of a part only this mode reads: it is stopped while it is
+    // parsed once it holds more text than the page has room for.
+    XmlRules pieceRules(XmlRules rules) const {
+        rules.textLimit = PartTextLimit(budget, *options);
+        return rules;
+    }
 };
 
 // The child elements of `parent` named `local` (any namespace), each checked
@@ -209,7 +229,7 @@ void readGraphicFrame(const XmlTree& xml, XmlTree::Id frame, const std::string& 
             if (const auto chart =
                     id.found ? ChartPartOf(walk.part.name, *walk.relations, id.text) : std::nullopt)
                 ReadAllTextPiece(walk.slide, *chart, [&] {
-                    AppendChartTexts(walk.zip, *chart, name,
+                    AppendChartTexts(walk.zip, *chart, name, walk.pieceRules(PackagePartRules()),
                                      [&](TextPlace where, std::string n, std::string text) {
                                          walk.place(where, std::move(n), std::move(text));
                                      });
@@ -240,15 +260,18 @@ void collectShapes(const XmlTree& xml, XmlTree::Id container, int depth, int gro
         if (autoShape && ns == Ns::Presentation) {
             std::string text = shapeText(xml, child);
             std::string name = shapeName(xml, child);
-            walk.budget.addShape(text.size(), xml.site(child));
+            walk.addShape(topLevel, text.size(), xml.site(child));
             if (walk.allText) {
-                walk.place(topLevel ? TextPlace::Shape : TextPlace::Group, name, text);
+                if (topLevel)
+                    PlaceShapeText(walk.slide, name, text);
+                else
+                    walk.place(TextPlace::Group, name, text);
                 walk.placeAltText(xml, child, name);
             }
             if (topLevel)
                 walk.slide.shapes.push_back({true, std::move(text), std::move(name)});
         } else if (otherShape && ns == Ns::Presentation) {
-            walk.budget.addShape(0, xml.site(child));
+            walk.addShape(topLevel, 0, xml.site(child));
             std::string name = shapeName(xml, child);
             if (walk.allText && local == "grpSp") {
                 // What a group holds is read in this mode only: a group past
@@ -336,8 +359,9 @@ struct PageKind {
 // links. What only this mode reads fails alone: each part is skipped and
 // named when it cannot be read, and the rest is read.
 void readPage(ZipPackage& zip, const XmlPart& part, const PageKind& kind, SlideContent& page,
-              ShapeBudget& budget, bool allText, std::vector<std::string>* embedded = nullptr) {
-    ShapeWalk walk{zip, part, page, budget, allText, kind.place, nullptr, {}, {}};
+              ShapeBudget& budget, const ReadOptions& options, std::vector<std::string>* embedded = nullptr) {
+    const bool allText = options.allText;
+    ShapeWalk walk{zip, part, page, budget, allText, kind.place, nullptr, {}, {}, &options};
     PartRelations relations;
     if (allText) {
         page.allTextRead = true;
@@ -360,14 +384,15 @@ void readPage(ZipPackage& zip, const XmlPart& part, const PageKind& kind, SlideC
     const auto add = [&](TextPlace where, std::string name, std::string text) {
         walk.place(where, std::move(name), std::move(text));
     };
-    AppendDiagramTexts(zip, part.name, relations, walk.diagrams, add, piece);
+    const auto pieceRules = [&](const XmlRules& rules) { return walk.pieceRules(rules); };
+    AppendDiagramTexts(zip, part.name, relations, walk.diagrams, add, piece, pieceRules);
     if (const auto notesName = kind.place ? std::nullopt : NotesPartOf(part.name, relations)) {
         std::optional<XmlPart> notes;
         piece(*notesName, [&] {
-            notes = ReadXmlPart(zip, *notesName, ShapeTreeRules(true));
+            notes = ReadXmlPart(zip, *notesName, pieceRules(ShapeTreeRules(true)));
             if (!notes)
                 return;
-            ShapeWalk notesWalk{zip, *notes, page, budget, true, TextPlace::Notes, nullptr, {}, {}};
+            ShapeWalk notesWalk{zip, *notes, page, budget, true, TextPlace::Notes, nullptr, {}, {}, &options};
             readShapeTree(
                 *notes, "notes", [&] { return kind.notesListing(); }, notesWalk);
         });
@@ -377,7 +402,7 @@ void readPage(ZipPackage& zip, const XmlPart& part, const PageKind& kind, SlideC
                 AppendLinkTexts(*notes, notesRelations, add);
             });
     }
-    AppendCommentTexts(zip, part.name, relations, add, piece);
+    AppendCommentTexts(zip, part.name, relations, add, piece, pieceRules);
     piece(part.name + ", links", [&] { AppendLinkTexts(part, relations, add); });
 }
 
@@ -394,13 +419,15 @@ public:
 
     SlideContent readSlide(std::size_t index) override {
         const std::string& name = m_slides.at(index);
-        const auto part = ReadXmlPart(m_zip, name, ShapeTreeRules(m_options.allText));
+        m_budget.nextSlide();
+        XmlRules rules = ShapeTreeRules(m_options.allText);
+        if (m_options.embeddingDepth > 0) // all of an embedded deck is read for all text only
+            rules.textLimit = PartTextLimit(m_budget, m_options);
+        const auto part = ReadXmlPart(m_zip, name, rules);
         if (!part)
             ThrowDamaged("the slide part " + FileText(name) + " is missing", name);
-        m_budget.nextSlide();
         SlideContent slide;
-        readPage(m_zip, *part, {"sld", {}, std::nullopt, index + 1}, slide, m_budget, m_options.allText,
-                 &m_embedded);
+        readPage(m_zip, *part, {"sld", {}, std::nullopt, index + 1}, slide, m_budget, m_options, &m_embedded);
         noteEmbedded();
         return slide;
     }
@@ -421,10 +448,12 @@ public:
                 readEmbedded(master.part, page);
                 return;
             }
-            const auto part = ReadXmlPart(m_zip, master.part, ShapeTreeRules(true));
+            XmlRules rules = ShapeTreeRules(true);
+            rules.textLimit = PartTextLimit(m_budget, m_options);
+            const auto part = ReadXmlPart(m_zip, master.part, rules);
             if (!part)
                 ThrowDamaged("the part " + FileText(master.part) + " is missing", master.part);
-            readPage(m_zip, *part, {master.root, master.listedAs, master.place}, page, m_budget, true,
+            readPage(m_zip, *part, {master.root, master.listedAs, master.place}, page, m_budget, m_options,
                      &m_embedded);
         });
         noteEmbedded();

@@ -261,6 +261,13 @@ SlideContent readSlide(const ByteSource& stream, std::uint32_t offset, const Pag
     if (!extras)
         return slide;
     slide.allTextRead = true;
+    // The footer (and date, header) set on this slide alone, in its own
+    // headers and footers, after the shapes that show it.
+    walk.piece("headers and footers", [&] {
+        if (const auto own = findChild(body, kHeadersFooters))
+            ForEachHeaderFooter(own->body,
+                                [&](std::string text) { walk.place(TextPlace::Shape, {}, std::move(text)); });
+    });
     walk.piece("notes page", [&] { readNotes(body, *extras, walk); });
     walk.piece("comments", [&] {
         ForEachComment(body, [&](std::string text) { walk.place(TextPlace::Comment, {}, std::move(text)); });

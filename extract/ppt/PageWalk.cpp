@@ -162,8 +162,10 @@ void walkGroup(const Record& group, int groupDepth, TextPlace inner, const std::
                 properties = ReadShapeProperties(r);
                 shape->name = properties.name;
                 if (walk.allText) {
-                    walk.place(topLevel ? TextPlace::Shape : inner,
-                               topLevel || inner == TextPlace::Group ? shape->name : innerName, shape->text);
+                    if (topLevel)
+                        walk.placeShape(shape->name, shape->text);
+                    else
+                        walk.place(inner, inner == TextPlace::Group ? shape->name : innerName, shape->text);
                     // The shape's link records are read in this mode only:
                     // damaged ones cost the page's links, not the page.
                     walk.piece("links", [&] {
@@ -180,9 +182,14 @@ void walkGroup(const Record& group, int groupDepth, TextPlace inner, const std::
         if (!shape)
             continue;
         if (walk.allText)
-            walk.place(TextPlace::Alt, properties.name, std::move(properties.description));
+            walk.piece("alternative text", [&] {
+                walk.place(TextPlace::Alt, properties.name, std::move(properties.description));
+            });
         walk.budget.spend(sizeof(ShapeContent) + shape->text.size());
-        walk.shapes.addShape(shape->text.size());
+        if (topLevel)
+            walk.shapes.addShape(shape->text.size());
+        else
+            walk.shapes.addPieceShape();
         if (topLevel)
             walk.slide.shapes.push_back(std::move(*shape));
     }

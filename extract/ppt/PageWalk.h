@@ -67,6 +67,12 @@ struct ShapeWalk {
             budget.spend(sizeof(PlacedText) + name.size() + text.size());
         PlaceText(slide, shapes, pagePlace, where, std::move(name), std::move(text));
     }
+    // A top-level shape's text, counted with the shape (ShapeBudget::addShape).
+    void placeShape(std::string name, std::string text) {
+        if (!text.empty())
+            budget.spend(sizeof(PlacedText) + name.size() + text.size());
+        PlaceShapeText(slide, std::move(name), std::move(text));
+    }
     // A piece of the page only this mode reads, named "slide 3, notes page":
     // when it fails, its texts and the links its shapes use are dropped. A
     // piece inside one is part of it.

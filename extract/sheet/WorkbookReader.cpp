@@ -121,8 +121,8 @@ struct Sheet {
 // for.
 class WorkbookDocument final : public PresentationDocument {
 public:
-    WorkbookDocument(std::unique_ptr<ByteSource> source, std::unique_ptr<ZipPackage> zip)
-        : m_source(std::move(source)), m_zip(std::move(zip)) {
+    WorkbookDocument(std::unique_ptr<ByteSource> source, std::unique_ptr<ZipPackage> zip, ReadOptions options)
+        : m_source(std::move(source)), m_zip(std::move(zip)), m_options(std::move(options)) {
         const auto main = ooxml::FindMainPart(*m_zip);
         if (!main)
             ThrowNotPresentation("the package names no main document");
@@ -136,11 +136,20 @@ public:
         readSharedStrings(*main, relations);
     }
 
+    // The rules of a part read for the page after it: its text is bounded,
+    // while it is parsed, by what the page it is placed on has room for.
+    XmlRules workbookRulesWithRoom() {
+        m_budget.nextSlide();
+        XmlRules rules = workbookRules();
+        rules.textLimit = PartTextLimit(m_budget, m_options);
+        return rules;
+    }
+
     std::size_t slideCount() const override { return m_sheets.size(); }
 
     SlideContent readSlide(std::size_t index) override {
         const Sheet& sheet = m_sheets.at(index);
-        const auto part = ReadXmlPart(*m_zip, sheet.part, workbookRules());
+        const auto part = ReadXmlPart(*m_zip, sheet.part, workbookRulesWithRoom());
         if (!part)
             ThrowDamaged("the worksheet part " + FileText(sheet.part) + " is missing", sheet.part);
         const XmlTree& xml = part->tree;
@@ -260,7 +269,7 @@ private:
                 const std::string& shared = sharedString(text, part, xml.site(cell));
                 // Counted before it is copied: a hostile sheet can name one
                 // long string in every cell.
-                m_budget.checkShapeText(shared.size(), xml.site(cell));
+                m_budget.checkText(shared.size(), xml.site(cell));
                 place(slide, TextPlace::Shape, sheet, shared);
             });
         });
@@ -315,13 +324,14 @@ private:
     std::vector<Sheet> m_sheets;
     std::vector<std::string> m_sharedStrings;
     ShapeBudget m_budget;
+    ReadOptions m_options; // the embedding page's budget bounds each part's text
 };
 
-std::unique_ptr<PresentationDocument> open(FormatProbe& probe, ReadOptions) {
+std::unique_ptr<PresentationDocument> open(FormatProbe& probe, ReadOptions options) {
     auto zip = probe.takeZip();
     if (!zip)
         ThrowNotPresentation("it is no zip archive");
-    return std::make_unique<WorkbookDocument>(probe.takeSource(), std::move(zip));
+    return std::make_unique<WorkbookDocument>(probe.takeSource(), std::move(zip), std::move(options));
 }
 
 } // namespace

@@ -149,7 +149,7 @@ private:
             // Refused before it is all built: one paragraph can hold a
             // whole part's text.
             m_pending += text.size() - before;
-            m_budget.checkShapeText(m_pending, m_xml.site(node));
+            m_budget.checkText(m_pending, m_xml.site(node));
             if (local == "t")
                 return m_xml.subtreeEnd(node);
         }
@@ -204,8 +204,8 @@ constexpr PartKind kTextParts[] = {
 // parsed when opening, is kept until then).
 class WordDocument final : public PresentationDocument {
 public:
-    WordDocument(std::unique_ptr<ByteSource> source, std::unique_ptr<ZipPackage> zip)
-        : m_source(std::move(source)), m_zip(std::move(zip)) {
+    WordDocument(std::unique_ptr<ByteSource> source, std::unique_ptr<ZipPackage> zip, ReadOptions options)
+        : m_source(std::move(source)), m_zip(std::move(zip)), m_options(std::move(options)) {
         const auto mainName = ooxml::FindMainPart(*m_zip);
         if (!mainName)
             ThrowNotPresentation("the package names no main document");
@@ -218,6 +218,15 @@ public:
         listParts(*mainName);
     }
 
+    // The rules of a part read for the page after it: its text is bounded,
+    // while it is parsed, by what the page it is placed on has room for.
+    XmlRules documentRulesWithRoom() {
+        m_budget.nextSlide();
+        XmlRules rules = documentRules();
+        rules.textLimit = PartTextLimit(m_budget, m_options);
+        return rules;
+    }
+
     std::size_t slideCount() const override { return m_parts.size(); }
 
     SlideContent readSlide(std::size_t index) override {
@@ -226,7 +235,7 @@ public:
         if (index == 0 && m_main)
             part.swap(m_main);
         else
-            part = ReadXmlPart(*m_zip, listed.name, documentRules());
+            part = ReadXmlPart(*m_zip, listed.name, documentRulesWithRoom());
         if (!part)
             ThrowDamaged("the part " + FileText(listed.name) + " is missing", listed.name);
         if (!hasRoot(part->tree, listed.root))
@@ -275,13 +284,14 @@ private:
     std::optional<XmlPart> m_main; // until it is read
     std::vector<DocumentPart> m_parts;
     ShapeBudget m_budget;
+    ReadOptions m_options; // the embedding page's budget bounds each part's text
 };
 
-std::unique_ptr<PresentationDocument> open(FormatProbe& probe, ReadOptions) {
+std::unique_ptr<PresentationDocument> open(FormatProbe& probe, ReadOptions options) {
     auto zip = probe.takeZip();
     if (!zip)
         ThrowNotPresentation("it is no zip archive");
-    return std::make_unique<WordDocument>(probe.takeSource(), std::move(zip));
+    return std::make_unique<WordDocument>(probe.takeSource(), std::move(zip), std::move(options));
 }
 
 } // namespace

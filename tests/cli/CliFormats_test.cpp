@@ -39,9 +39,9 @@ protected:
         m_package = m_dir.write("deck, \"one\"\né.pptx", b.bytes()).string();
         test::PptDeck deck;
         deck.slides = {
-            test::PptSlide{{test::PptShape::textBox(u"bin@example.com")}, {}, false, {}, {}, {}},
+            test::PptSlide{{test::PptShape::textBox(u"bin@example.com")}, {}, false, {}, {}, {}, {}},
             test::PptSlide{
-                {test::PptShape::textBox(u"ann@example.com last@example.com")}, {}, false, {}, {}, {}}};
+                {test::PptShape::textBox(u"ann@example.com last@example.com")}, {}, false, {}, {}, {}, {}}};
         m_binary = m_dir.write("two.ppt", test::BuildPpt(deck)).string();
     }
     test::TempDir m_dir;

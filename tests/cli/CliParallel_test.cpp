@@ -34,6 +34,7 @@ std::string writeDecks(const orv::test::TempDir& dir, int count) {
                                                false,
                                                {},
                                                {std::u16string(own.begin(), own.end())},
+                                               {},
                                                {}}};
             bytes = orv::test::BuildPpt(deck);
             name += ".ppt";

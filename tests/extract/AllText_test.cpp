@@ -55,6 +55,10 @@ TEST(AllText, PackageGivesEveryPlaceInTheOneOrder) {
                                         "comment::reply@example.com",
                                         "link::link@example.com",
                                         "shape:TextBox 2:second@example.com",
+                                        "chart:Sunburst:sunburst@example.com",
+                                        "chart:Sunburst:east@example.com",
+                                        "chart:Sunburst:West",
+                                        "chart:Sunburst:cxseries@example.com",
                                         "comment::old@example.com",
                                         "master:Placeholder 2:master@example.com",
                                         "layout:Placeholder 2:layout@example.com",
@@ -71,9 +75,9 @@ TEST(AllText, BinaryGivesEveryPlaceInTheOneOrder) {
             "shape:First:shape1@example.com", "group:Inner:group1@example.com", "group::group2@example.com",
             "table:Table 5:cell11@example.com", "table:Table 5:cell12@example.com",
             "table:Table 5:cell21@example.com", "shape::Write to us", "shape::shape2@example.com",
-            "alt::alt@example.com", "notes::notes@example.com", "link::noteslink@example.com",
-            "comment::comment@example.com", "link::link@example.com", "shape::second@example.com",
-            "master:Logo:masteralt@example.com", "master::master@example.com",
+            "alt::alt@example.com", "shape::slidefooter@example.com", "notes::notes@example.com",
+            "link::noteslink@example.com", "comment::comment@example.com", "link::link@example.com",
+            "shape::second@example.com", "master:Logo:masteralt@example.com", "master::master@example.com",
             "master::notesmaster@example.com", "master::handout@example.com"}));
 }
 
@@ -94,6 +98,7 @@ TEST(AllText, OpenDocumentGivesEveryPlaceInTheOneOrder) {
                                                                        "chart:Chart 1:north@example.com",
                                                                        "chart:Chart 1:South",
                                                                        "shape:Wrapped:shape2@example.com",
+                                                                       "shape::slidefooter@example.com",
                                                                        "notes::notes@example.com",
                                                                        "notes::Mail us",
                                                                        "link::noteslink@example.com",
@@ -147,7 +152,7 @@ TEST(AllText, HarvestKeepsFirstOccurrenceAcrossPlaces) {
     test::PptDeck deck;
     test::PptShape linked = PptShape::textBox(u"Write to us");
     linked.linkId = 1;
-    deck.slides = {test::PptSlide{{linked}, {}, false, {}, {u"Mail LINK@example.com"}, {}}};
+    deck.slides = {test::PptSlide{{linked}, {}, false, {}, {u"Mail LINK@example.com"}, {}, {}}};
     deck.hyperlinks = {{1, u"mailto:link@example.com"}};
     EXPECT_EQ(test::AddressesIn(ReadPresentationBytes(BytesOf(test::BuildPpt(deck)), ReadOptions{true})),
               std::vector<std::string>{"LINK@example.com"});
@@ -354,7 +359,7 @@ TEST(AllText, PiecesItCannotReadAreSkippedAndNamed) {
     deepPackage.addSlide().addTextBox({"top@example.com"}).addRawXml(packageGroup);
     test::PptDeck deepBinary;
     deepBinary.slides = {
-        test::PptSlide{{PptShape::textBox(u"top@example.com"), binaryGroup}, {}, false, {}, {}, {}}};
+        test::PptSlide{{PptShape::textBox(u"top@example.com"), binaryGroup}, {}, false, {}, {}, {}, {}}};
     test::PptDeck deepBinaryMaster = deepBinary;
     deepBinaryMaster.slides[0].shapes.pop_back();
     deepBinaryMaster.masters = {test::PptMaster{{binaryGroup}, {}, {}, false}};

@@ -87,6 +87,29 @@ std::string PackageWithEveryPlace(const std::function<void(PptxBuilder&)>& chang
     // The older comment list, on a second slide, beside an ordinary shape.
     auto& second = b.addSlide();
     second.addTextBox({"second@example.com"});
+    // A newer chart (a sunburst), shown as the presentation application
+    // writes it: in alternate content whose fallback is a plain shape.
+    second.addRawXml(
+        R"(<mc:AlternateContent><mc:Choice Requires="cx1" )"
+        R"(xmlns:cx1="http://schemas.microsoft.com/office/drawing/2015/9/8/chartex"><p:graphicFrame>)"
+        R"(<p:nvGraphicFramePr><p:cNvPr id="50" name="Sunburst"/><p:cNvGraphicFramePr/><p:nvPr/>)"
+        R"(</p:nvGraphicFramePr><p:xfrm/><a:graphic><a:graphicData )"
+        R"(uri="http://schemas.microsoft.com/office/drawing/2014/chartex"><cx:chart )"
+        R"(xmlns:cx="http://schemas.microsoft.com/office/drawing/2014/chartex" r:id="rIdX"/>)"
+        R"(</a:graphicData></a:graphic></p:graphicFrame></mc:Choice><mc:Fallback><p:sp><p:nvSpPr>)"
+        R"(<p:cNvPr id="50" name="Sunburst"/><p:cNvSpPr/><p:nvPr/></p:nvSpPr><p:spPr/></p:sp>)"
+        R"(</mc:Fallback></mc:AlternateContent>)");
+    b.setPart("ppt/charts/chartEx1.xml",
+              R"(<cx:chartSpace xmlns:cx="http://schemas.microsoft.com/office/drawing/2014/chartex">)"
+              R"(<cx:chartData><cx:data id="0"><cx:strDim type="cat"><cx:f>Sheet1!$A$2:$A$3</cx:f>)"
+              R"(<cx:lvl ptCount="2"><cx:pt idx="0">east@example.com</cx:pt><cx:pt idx="1">West</cx:pt>)"
+              R"(</cx:lvl></cx:strDim><cx:numDim type="size"><cx:lvl ptCount="2"><cx:pt idx="0">1</cx:pt>)"
+              R"(<cx:pt idx="1">2</cx:pt></cx:lvl></cx:numDim></cx:data></cx:chartData><cx:chart>)"
+              R"(<cx:title><cx:tx><cx:txData><cx:v>sunburst@example.com</cx:v></cx:txData></cx:tx>)"
+              R"(</cx:title><cx:plotArea><cx:plotAreaRegion><cx:series layoutId="sunburst"><cx:tx>)"
+              R"(<cx:txData><cx:f>Sheet1!$B$1</cx:f><cx:v>cxseries@example.com</cx:v></cx:txData></cx:tx>)"
+              R"(<cx:dataId val="0"/></cx:series></cx:plotAreaRegion></cx:plotArea></cx:chart>)"
+              R"(</cx:chartSpace>)");
     // A workbook and a text document embedded on it.
     Workbook book;
     book.sharedStrings = {"<t>sheet@example.com</t>"};
@@ -98,7 +121,9 @@ std::string PackageWithEveryPlace(const std::function<void(PptxBuilder&)>& chang
     b.setPart("ppt/slides/_rels/slide2.xml.rels",
               rels({rel("rIdC", "comments", "../comments/comment1.xml"),
                     rel("rId2", "package", "../embeddings/Sheet.xlsx"),
-                    rel("rId3", "package", "../embeddings/Letter.docx")}));
+                    rel("rId3", "package", "../embeddings/Letter.docx"),
+                    "<Relationship Id=\"rIdX\" Type=\"http://schemas.microsoft.com/office/2014/relationships/"
+                    "chartEx\" Target=\"../charts/chartEx1.xml\"/>"}));
     b.setPart("ppt/comments/comment1.xml", "<p:cmLst" + std::string(kNs) +
                                                "><p:cm authorId=\"0\"><p:pos x=\"1\" "
                                                "y=\"1\"/><p:text>old@example.com</p:text></p:cm></p:cmLst>");
@@ -133,8 +158,9 @@ std::string BinaryWithEveryPlace(const std::function<void(PptStreams&)>& change)
     notes.linkOnText = true;
     deck.notesShapes[0] = {notes};
     slide.comments = {u"comment@example.com"};
+    slide.footer = u"slidefooter@example.com"; // set on this slide alone
     deck.slides = {slide};
-    deck.slides.push_back(PptSlide{{PptShape::textBox(u"second@example.com")}, {}, false, {}, {}, {}});
+    deck.slides.push_back(PptSlide{{PptShape::textBox(u"second@example.com")}, {}, false, {}, {}, {}, {}});
     deck.hyperlinks = {{7, u"mailto:link@example.com?subject=Hi"},
                        {8, u"https://example.com/"},
                        {9, u"mailto:noteslink@example.com"}};
@@ -180,6 +206,7 @@ OdpBuilder OpenDocumentWithEveryPlace() {
     s.addRawXml(R"(<draw:a xlink:type="simple" xlink:href="mailto:shapelink@example.com">)" +
                 OdfTextBoxXml({"shape2@example.com"}, "Wrapped") + "</draw:a>");
     s.addComment({"old@example.com"}, false);
+    s.setFooter("slidefooter@example.com");
     auto& second = b.addSlide();
     second.addRawXml(OdfTextBoxXml({"second@example.com"}, "TextBox 2"));
     second.addRawXml(

@@ -1,6 +1,7 @@
 #include "support/HostileFiles.h"
 
 #include "support/CompoundFileBuilder.h"
+#include "support/OdpBuilder.h"
 #include "support/PptBuilder.h"
 #include "support/PptxBuilder.h"
 
@@ -243,8 +244,8 @@ std::string PackageEmbeddingCopies(std::size_t copies, int depth) {
     return deck;
 }
 
-std::string PackageEmbeddingLargeDecks(std::size_t count, std::size_t bytesEach) {
-    const std::string deck = PackageWithTextSlides(4, bytesEach / 4);
+std::string PackageEmbeddingLargeDecks(std::size_t count, std::size_t bytesEach, std::size_t slides) {
+    const std::string deck = PackageWithTextSlides(slides, bytesEach / slides);
     PptxBuilder b;
     auto& slide = b.addSlide();
     for (std::size_t i = 0; i < count; ++i)
@@ -265,20 +266,99 @@ std::string PackageReferringToMissingEmbeddings(std::size_t count) {
     return b.bytes();
 }
 
-std::string PackageWithTextSlides(std::size_t slides, std::size_t bytesPerSlide) {
-    // A short block of letters repeated, broken by a random letter every
-    // kilobyte: deflate shrinks it a hundred times or so, far less than a
-    // run of one letter, so no part looks like a bomb.
+namespace {
+
+// A short block of letters repeated, broken by a random letter every
+// kilobyte: deflate shrinks it a hundred times or so, far less than a run of
+// one letter, so no part looks like a bomb.
+std::string wellDeflatingText(std::size_t bytes) {
     const std::string block = lowEntropyText(64);
-    const std::string breaks = lowEntropyText(bytesPerSlide / 1024 + 1);
+    const std::string breaks = lowEntropyText(bytes / 1024 + 1);
     std::string text;
-    text.reserve(bytesPerSlide + 1024);
-    for (std::size_t k = 0; text.size() < bytesPerSlide; ++k) {
+    text.reserve(bytes + 1024);
+    for (std::size_t k = 0; text.size() < bytes; ++k) {
         for (int i = 0; i < 16; ++i)
             text += block;
         text.back() = breaks[k] == 'a' ? 'c' : 'd';
     }
-    text.resize(bytesPerSlide);
+    text.resize(bytes);
+    return text;
+}
+
+// An OpenDocument text document's office:body, `depth` levels of documents
+// from `level` on, each showing `width` of the next, as a flat file holds
+// them inline or, with `href`, as a package's sub-document refers to its own.
+std::string nestedBody(std::size_t level, std::size_t depth, std::size_t width, bool href) {
+    std::string body = "<office:text><text:p>level" + std::to_string(level) + "@example.com</text:p>";
+    if (level < depth)
+        for (std::size_t i = 1; i <= width; ++i) {
+            const std::string name = "Object " + std::to_string(i);
+            body += "<text:p><draw:frame draw:name=\"L" + std::to_string(level + 1) + " " + name + "\">";
+            body += href ? "<draw:object xlink:href=\"./" + name + "\"/>"
+                         : "<draw:object><office:document office:mimetype=\"application/"
+                           "vnd.oasis.opendocument.text\"><office:body>" +
+                               nestedBody(level + 1, depth, width, false) +
+                               "</office:body></office:document></draw:object>";
+            body += "</draw:frame></text:p>";
+        }
+    return body + "</office:text>";
+}
+
+// The sub-documents under `folder` ("Object 1"), level `level` of `depth`.
+void addSubDocuments(OdpBuilder& b, const std::string& folder, std::size_t level, std::size_t depth,
+                     std::size_t width) {
+    b.setPart(folder + "/content.xml",
+              "<office:document-content xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+              "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+              "xmlns:draw=\"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0\" "
+              "xmlns:xlink=\"http://www.w3.org/1999/xlink\"><office:body>" +
+                  nestedBody(level, depth, width, true) + "</office:body></office:document-content>");
+    if (level < depth)
+        for (std::size_t i = 1; i <= width; ++i)
+            addSubDocuments(b, folder + "/Object " + std::to_string(i), level + 1, depth, width);
+}
+
+} // namespace
+
+std::string PackageWithLayoutText(std::size_t layouts, std::size_t bytes) {
+    PptxBuilder b;
+    b.addSlide().addTextBox({"keep@example.com"});
+    const std::string text = wellDeflatingText(bytes);
+    for (std::size_t i = 1; i <= layouts; ++i)
+        (i == 1 ? b.layout(1) : b.addLayout()).addTextBox({text});
+    return b.bytes();
+}
+
+std::string PackageWithAltText(std::size_t bytes) {
+    PptxBuilder b;
+    b.addSlide()
+        .addTextBox({"keep@example.com"})
+        .addRawXml(
+            WithAltText(TextBoxXml({"shape@example.com"}, 3), "alt@example.com", wellDeflatingText(bytes)));
+    return b.bytes();
+}
+
+std::string FlatOdpNestingDocuments(std::size_t depth, std::size_t width) {
+    OdpBuilder b;
+    b.addSlide().addTextBox({"keep@example.com"});
+    b.slide(1).addRawXml("<draw:frame draw:name=\"L1\"><draw:object><office:document "
+                         "office:mimetype=\"application/vnd.oasis.opendocument.text\"><office:body>" +
+                         nestedBody(1, depth, width, false) +
+                         "</office:body></office:document></draw:object></draw:frame>");
+    return b.flatBytes();
+}
+
+std::string OdpNestingSubDocuments(std::size_t depth, std::size_t width) {
+    OdpBuilder b;
+    b.addSlide()
+        .addTextBox({"keep@example.com"})
+        .addRawXml("<draw:frame draw:name=\"L1\"><draw:object xlink:href=\"./Object 1\"/></draw:frame>");
+    addSubDocuments(b, "Object 1", 1, depth, width);
+    return b.bytes();
+}
+
+std::string PackageWithTextSlides(std::size_t slides, std::size_t bytesPerSlide) {
+    const std::string text = wellDeflatingText(bytesPerSlide);
     PptxBuilder b;
     for (std::size_t i = 1; i <= slides; ++i) {
         b.addSlide();

@@ -43,12 +43,23 @@ std::string PackageWithHugePartSize();                          // zip64 size 2^
 // Embedded documents (read with all text only): `copies` copies of a deck on
 // one slide, each embedding `copies` copies of one ... `depth` levels down.
 std::string PackageEmbeddingCopies(std::size_t copies, int depth);
-// `count` embedded decks, each with slides of text, deflated well, that
-// inflate to `bytesEach` in all.
-std::string PackageEmbeddingLargeDecks(std::size_t count, std::size_t bytesEach);
+// `count` embedded decks, each with `slides` slides of text, deflated well,
+// that inflate to `bytesEach` in all.
+std::string PackageEmbeddingLargeDecks(std::size_t count, std::size_t bytesEach, std::size_t slides = 4);
 // A slide whose relationships name `count` embedded packages, each a part of
 // its own that the package does not hold.
 std::string PackageReferringToMissingEmbeddings(std::size_t count);
+// What only all text reads, each beside a slide showing keep@example.com:
+// `layouts` layouts, each one shape of `bytes` of text, deflated well;
+std::string PackageWithLayoutText(std::size_t layouts, std::size_t bytes);
+// a shape whose alternative text (its description) is `bytes` long.
+std::string PackageWithAltText(std::size_t bytes);
+// OpenDocument documents embedded in one another, `depth` levels, each
+// showing `width` documents of its own (level N's text "levelN@example.com"):
+// inline in a flat file, or as sub-documents in sub-documents of a package
+// ("Object 1/Object 1/content.xml").
+std::string FlatOdpNestingDocuments(std::size_t depth, std::size_t width);
+std::string OdpNestingSubDocuments(std::size_t depth, std::size_t width);
 std::string BinaryWithRecordLength(std::uint32_t length); // newest edit record's length field
 std::string BinaryWithDamagedCurrentUser();
 std::string BinaryWithShapes(std::size_t perSlide, std::size_t slides);

@@ -268,8 +268,12 @@ OdpSlideBuilder& OdpSlideBuilder::addRawXml(std::string xml) {
 }
 
 std::string OdpSlideBuilder::xml(int number) const {
+    const std::string footer = m_footer.empty()
+                                   ? std::string()
+                                   : " presentation:use-footer-name=\"ftr" + std::to_string(number) + "\"";
     return "<draw:page draw:name=\"page" + std::to_string(number) +
-           "\" draw:style-name=\"dp1\" draw:master-page-name=\"Default\">" + childrenXml() + "</draw:page>";
+           "\" draw:style-name=\"dp1\" draw:master-page-name=\"Default\"" + footer + ">" + childrenXml() +
+           "</draw:page>";
 }
 
 std::string OdpSlideBuilder::childrenXml() const {
@@ -309,6 +313,10 @@ void OdpBuilder::setPart(const std::string& name, std::string bytes) {
 
 std::string OdpBuilder::pagesXml() const {
     std::string out;
+    for (std::size_t i = 0; i < m_slides.size(); ++i)
+        if (!m_slides[i].footer().empty())
+            out += "<presentation:footer-decl presentation:name=\"ftr" + std::to_string(i + 1) + "\">" +
+                   XmlEscape(m_slides[i].footer()) + "</presentation:footer-decl>";
     for (std::size_t i = 0; i < m_slides.size(); ++i)
         out += m_slides[i].xml(static_cast<int>(i + 1));
     return out;

@@ -87,12 +87,20 @@ public:
     OdpSlideBuilder& addComment(const std::vector<Paragraph>& paragraphs, bool extension = true);
     // Raw markup placed as-is into the page (one or more elements).
     OdpSlideBuilder& addRawXml(std::string xml);
+    // A footer set on this page: a presentation:footer-decl before the pages
+    // that the page names by presentation:use-footer-name.
+    OdpSlideBuilder& setFooter(std::string text) {
+        m_footer = std::move(text);
+        return *this;
+    }
+    const std::string& footer() const { return m_footer; }
 
     std::string xml(int number) const;
     std::string childrenXml() const;
 
 private:
     std::vector<std::string> m_children;
+    std::string m_footer;
 };
 
 class OdpBuilder {

@@ -168,10 +168,19 @@ std::string commentTags(const std::vector<std::u16string>& comments) {
     return container(0x1388, tag);
 }
 
+// A headers-and-footers record holding a footer (instance 0 on a page, 3 and
+// 4 in the document record for slides and for notes pages).
+std::string headersFooters(const std::u16string& footer, std::uint16_t instance) {
+    if (footer.empty())
+        return {};
+    return container(0x0FD9, atom(0x0FDA, u32(0x20)) + atom(0x0FBA, utf16(footer), 2), instance);
+}
+
 // `notesId` is the slide id of the slide's notes page (0: none).
 std::string slideRecord(const PptSlide& slide, std::uint32_t notesId) {
     const std::string slideAtom = atom(0x03EF, std::string(16, '\0') + u32(notesId) + u32(0));
-    return container(0x03EE, slideAtom + drawing(slide.shapes) + commentTags(slide.comments));
+    return container(0x03EE, slideAtom + drawing(slide.shapes) + headersFooters(slide.footer, 0) +
+                                 commentTags(slide.comments));
 }
 
 std::string notesRecord(const PptSlide& slide, const std::vector<PptShape>& more) {
@@ -180,14 +189,6 @@ std::string notesRecord(const PptSlide& slide, const std::vector<PptShape>& more
         boxes.push_back(PptShape::textBox(text));
     boxes.insert(boxes.end(), more.begin(), more.end());
     return container(0x03F0, atom(0x03F1, std::string(8, '\0')) + drawing(boxes));
-}
-
-// A headers-and-footers record holding a footer (instance 0 on a page, 3 and
-// 4 in the document record for slides and for notes pages).
-std::string headersFooters(const std::u16string& footer, std::uint16_t instance) {
-    if (footer.empty())
-        return {};
-    return container(0x0FD9, atom(0x0FDA, u32(0x20)) + atom(0x0FBA, utf16(footer), 2), instance);
 }
 
 // A main master, a title master (a slide record), the notes master or the

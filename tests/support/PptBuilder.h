@@ -58,6 +58,7 @@ struct PptSlide {
     std::vector<std::vector<std::uint32_t>> outlineSlideNumberFields; // per outline entry
     std::vector<std::u16string> notes;    // text boxes of the slide's notes page (none: no notes page)
     std::vector<std::u16string> comments; // comment texts, kept in the slide's tags
+    std::u16string footer;                // in its own headers and footers (none: no such record)
 };
 
 struct PptDeck {

@@ -58,7 +58,7 @@ PptShape named(PptShape shape, std::u16string name, std::u16string description =
 
 PptDeck oneSlide() {
     PptDeck deck;
-    deck.slides = {PptSlide{{PptShape::textBox(u"slide")}, {}, false, {}, {}, {}}};
+    deck.slides = {PptSlide{{PptShape::textBox(u"slide")}, {}, false, {}, {}, {}, {}}};
     return deck;
 }
 
@@ -167,7 +167,7 @@ TEST(PptAllText, AlternativeTextRightAfterWhatTheShapeShows) {
     };
     for (const Row& row : rows) {
         PptDeck deck;
-        deck.slides = {PptSlide{{row.shape}, {}, false, {}, {}, {}}};
+        deck.slides = {PptSlide{{row.shape}, {}, false, {}, {}, {}, {}}};
         EXPECT_EQ(slideTexts(readAllText(test::BuildPpt(deck))), row.expected) << row.what;
     }
     // On a notes page it counts as notes.
@@ -200,7 +200,7 @@ TEST(PptAllText, LinksOfNotesPagesAfterTheirTextBeforeTheComments) {
     };
     for (const Row& row : rows) {
         PptDeck deck;
-        deck.slides = {PptSlide{{PptShape::textBox(u"slide")}, {}, false, {}, {}, {u"comment"}}};
+        deck.slides = {PptSlide{{PptShape::textBox(u"slide")}, {}, false, {}, {}, {u"comment"}, {}}};
         deck.notesShapes[0] = row.notes;
         deck.hyperlinks = {{1, u"mailto:a@example.com"}, {2, u"mailto:b@example.com"}};
         Texts expected{"shape::slide"};
