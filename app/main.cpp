@@ -9,6 +9,7 @@
 #include "shell/gui/Settings.h"
 
 #include <QApplication>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include <cstdio>
@@ -35,8 +36,13 @@ int main(int argc, char** argv) {
     // clipboard, which the clipboard manager takes over.
     const QString resources =
         QString::fromStdString(orv::ResourceFolder(QApplication::applicationDirPath().toStdString()));
+    // "Remember Read Files" keeps its results in the user's cache folder
+    // ($XDG_CACHE_HOME, ~/.cache by default).
+    const QString cacheFile = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+                              QStringLiteral("/orvandel/results.sqlite");
     orv::Form1 form({interaction, pump, clipboard, random, host, settings, resources, orv::EndProgramAtOnce,
-                     orv::SteadyMilliseconds, [&host] { return orv::CheckPowerPointInstalled(host); }});
+                     orv::SteadyMilliseconds, [&host] { return orv::CheckPowerPointInstalled(host); },
+                     cacheFile});
     interaction.setParentWindow(&form);
     form.Form_Load();
     form.showCentred();

@@ -14,9 +14,15 @@ every file of its tree. Anything else is ignored; after "--" every argument
 is a PATH.
 
 The window keeps its settings (the last extension typed, the last folder
-scanned, the "Read All Text" choice and the record of the example files) in
+scanned, the "Read All Text" and "Remember Read Files" choices and the record of the example files) in
 the section [Orvandel] of $XDG_CONFIG_HOME/Quillmoor.ini, by default
 ~/.config/Quillmoor.ini.
+
+With "Remember Read Files" checked (right-click "Start Extracting"), each
+file's result is kept in $XDG_CACHE_HOME/orvandel/results.sqlite, by default
+~/.cache/orvandel/results.sqlite, under its path with its size, times, inode
+and device and the reading options; a later run takes it from there while
+the file is as it was. Delete that file to forget them all.
 
 orvandel-cli reads the same presentations without a window, for scripts and
 pipelines: see orvandel-cli --help and orvandel-cli(1).

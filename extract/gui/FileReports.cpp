@@ -48,9 +48,16 @@ void ReportFileResult(const std::string& path, const FileResult& result, ErrorRe
 }
 
 void DoItByFile(const std::string& path, PresentationHost& host, ErrorReporter& reporter,
-                FirstOccurrences& firsts, const HarvestCallbacks& callbacks, bool allText) {
-    const FileResult result = ReadFileResult(path, host, allText, callbacks.pumpEvents);
-    ReportFileResult(path, result, reporter, firsts,
+                FirstOccurrences& firsts, const HarvestCallbacks& callbacks, bool allText, ResultCache* cache,
+                std::optional<ResultCache::Problem>* cacheProblem) {
+    const CachedRead read = ReadThroughCache(path, host, allText, cache, callbacks.pumpEvents);
+    if (cache && !read.fromCache && read.stamp && StorableResult(read.result)) {
+        std::optional<ResultCache::Problem> problem;
+        if (!cache->store(path, OptionsKey(allText), *read.stamp, read.result, problem) && problem &&
+            cacheProblem)
+            *cacheProblem = std::move(problem);
+    }
+    ReportFileResult(path, read.result, reporter, firsts,
                      [&](const FoundAddress& found) { callbacks.appendRow(found.address); });
 }
 

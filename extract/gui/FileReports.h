@@ -3,9 +3,11 @@
 #include "extract/EmailExtraction.h"
 #include "extract/PresentationHost.h"
 #include "extract/run/FileResult.h"
+#include "extract/run/ResultCache.h"
 #include "shell/ErrorReport.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace orv {
@@ -21,9 +23,12 @@ void ReportFileResult(const std::string& path, const FileResult& result, ErrorRe
                       FirstOccurrences& firsts, const std::function<void(const FoundAddress&)>& appendRow);
 
 // The window's harvest of one presentation (DoItByFile): the file's result,
-// read through `host` with the event loop pumped once per candidate token,
-// then told as ReportFileResult tells it.
+// read through `host` with the event loop pumped once per candidate token
+// (or taken from `cache`, which then keeps what was read), then told as
+// ReportFileResult tells it. A cache that cannot be written says why in
+// `cacheProblem`, once.
 void DoItByFile(const std::string& path, PresentationHost& host, ErrorReporter& reporter,
-                FirstOccurrences& firsts, const HarvestCallbacks& callbacks, bool allText = false);
+                FirstOccurrences& firsts, const HarvestCallbacks& callbacks, bool allText = false,
+                ResultCache* cache = nullptr, std::optional<ResultCache::Problem>* cacheProblem = nullptr);
 
 } // namespace orv

@@ -1,8 +1,10 @@
 // "Start Extracting": every file-list row, in list order, through the harvest.
+#include "base/SafeText.h"
 #include "extract/Harvest.h"
 #include "extract/PresentationHost.h"
 #include "extract/gui/FileReports.h"
 #include "extract/gui/ReadingModesMenu.h"
+#include "extract/run/ResultCache.h"
 #include "shell/gui/Form1.h"
 #include "shell/gui/Interaction.h"
 #include "shell/gui/ListControl.h"
@@ -13,19 +15,34 @@
 #include <QMenu>
 #include <QPushButton>
 
+#include <memory>
+#include <optional>
+
 namespace orv {
 
 namespace {
 
 const QString kAllTextKey = QStringLiteral("AllText");
+const QString kRememberKey = QStringLiteral("RememberReadFiles");
 
 // The reading mode's name, as its menu item begins and as the button's
 // accessible description names it.
 const QString kAllTextName = QStringLiteral("Read All Text");
 
-// The opt-in lives on the button itself, so that the window needs no member.
+// The opt-ins live on the button itself, so that the window needs no member.
 QAction* allTextAction(const QPushButton* button) {
     return button->findChild<QAction*>(QStringLiteral("AllTextAction"));
+}
+QAction* rememberAction(const QPushButton* button) {
+    return button->findChild<QAction*>(QStringLiteral("RememberAction"));
+}
+
+// The box that names what went wrong with the file of remembered results.
+QString cacheProblemText(const ResultCache::Problem& problem) {
+    return QStringLiteral("The file of remembered results could not be used (%1). %2")
+        .arg(QString::fromStdString(PrintableDescription(problem.reason)),
+             problem.setAsideAs.empty() ? QStringLiteral("The files are read without it.")
+                                        : QStringLiteral("It was set aside and the files are read again."));
 }
 
 // What a screen reader tells about "Start Extracting" beside its name.
@@ -75,6 +92,24 @@ void Form1::setUpAllTextOption() {
         action->setChecked(false); // an unreadable store leaves the option off
     }
     menu->addAction(action);
+    // Results kept from run to run: a file as it was is not read again.
+    auto* remember = new QAction(QStringLiteral("Remember Read Files"), button);
+    remember->setObjectName(QStringLiteral("RememberAction"));
+    remember->setCheckable(true);
+    try {
+        remember->setChecked(m_services.settings.read(kRememberKey, QStringLiteral("0")) ==
+                             QStringLiteral("1"));
+    } catch (...) {
+        remember->setChecked(false);
+    }
+    connect(remember, &QAction::toggled, this, [this](bool on) {
+        try {
+            m_services.settings.write(kRememberKey, on ? QStringLiteral("1") : QStringLiteral("0"));
+        } catch (...) {
+            // The choice still holds for this session.
+        }
+    });
+    menu->addAction(remember);
     ExposeContextMenu(*button, *menu);
     describeReadingModes(button, action->isChecked());
     connect(action, &QAction::toggled, this, [this, button](bool on) {
@@ -141,6 +176,21 @@ void Form1::harvestFileList() {
             showProgress();
         }};
     const bool allText = allTextChosen();
+    // The file of remembered results: its trouble is told once, in a box of
+    // its own, and the run goes on reading what it cannot take from it.
+    std::optional<ResultCache::Problem> cacheProblem;
+    const auto tellCacheProblem = [&] {
+        if (!cacheProblem)
+            return;
+        caption.updateNow(progress);
+        message(cacheProblemText(*cacheProblem));
+    };
+    std::unique_ptr<ResultCache> cache;
+    if (rememberAction(pushButton(8))->isChecked() && !m_services.resultCacheFile.isEmpty()) {
+        cache = ResultCache::open(m_services.resultCacheFile.toStdString(), cacheProblem);
+        tellCacheProblem();
+        cacheProblem.reset();
+    }
     // The loop's own failures are boxes of the run too.
     Steps s(reporter, loc::PushButton8);
     s.run(114, [&] { n = m_listView1->count(); });
@@ -152,9 +202,17 @@ void Form1::harvestFileList() {
         QString path;
         if (!s.run(116, [&] { path = m_listView1->text(i); }))
             continue; // the row is gone; its harvest would add nothing
-        s.run(118,
-              [&] { DoItByFile(path.toStdString(), m_services.host, reporter, firsts, callbacks, allText); });
+        s.run(118, [&] {
+            DoItByFile(path.toStdString(), m_services.host, reporter, firsts, callbacks, allText, cache.get(),
+                       &cacheProblem);
+        });
+        if (cacheProblem) {
+            tellCacheProblem();
+            cacheProblem.reset();
+        }
     }
+    if (cache && !cache->flush(cacheProblem))
+        tellCacheProblem();
 }
 
 } // namespace orv

@@ -53,6 +53,9 @@ struct Services {
     // (put together where the program is: the window knows no harvest).
     // None given counts as started.
     std::function<bool()> presentationAppStarts = {};
+    // The file of remembered results ("Remember Read Files"); none given,
+    // the item remembers nothing.
+    QString resultCacheFile = {};
 };
 
 } // namespace orv

@@ -30,6 +30,7 @@ TEST(WindowCommandLine, HelpAndVersionAreAnsweredAndEverythingElseIsLeftToTheWin
         EXPECT_EQ(WindowCommandLineAnswer(row.args), row.answer);
     }
     EXPECT_TRUE(WindowVersion().starts_with("orvandel "));
-    for (const char* told : {"[PATH]", "Quillmoor.ini", "[Orvandel]", "orvandel-cli", "--version"})
+    for (const char* told :
+         {"[PATH]", "Quillmoor.ini", "[Orvandel]", "orvandel-cli", "--version", "results.sqlite"})
         EXPECT_NE(WindowUsage().find(told), std::string::npos) << told;
 }

@@ -12,6 +12,7 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QFile>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -39,11 +40,18 @@ struct NativeWindow {
     CountingPump pump;
     FakeClipboard clipboard;
     FixedRandom random;
-    NativePresentationHost host;
+    int opened = 0; // files the host opened
+    NativePresentationHost host{[this](const std::string& path, ReadOptions options) {
+        ++opened;
+        return OpenPresentationFile(path, options);
+    }};
     Settings settings{QString::fromStdString(dir.str()) + "/settings.ini"};
+    QString cacheFile = QString::fromStdString(dir.str()) + "/cache/results.sqlite";
     Services services() {
-        return {interaction, pump, clipboard, random, host, settings, QString::fromStdString(dir.str()),
-                [] {}};
+        Services s{interaction, pump, clipboard, random, host, settings, QString::fromStdString(dir.str()),
+                   [] {}};
+        s.resultCacheFile = cacheFile;
+        return s;
     }
     Form1 form{services()};
     NativeWindow() { form.Form_Load(); }
@@ -340,6 +348,48 @@ private slots:
         QCOMPARE(settings.read(QStringLiteral("AllText"), {}), QStringLiteral("0"));
     }
 
+    // With "Remember Read Files" on, a second run takes the decks from the
+    // cache and shows the same rows and boxes; a cache that is no cache is
+    // named in one box, set aside, and the decks are read again.
+    void rememberReadFilesGivesTheRowsAndBoxesOfAReadingRun() {
+        NativeWindow w;
+        PptxBuilder deck, damaged;
+        deck.addSlide().addTextBox({"top@example.com Top@example.com"});
+        damaged.addSlide().addTextBox({"lost@example.com"});
+        damaged.setPart("ppt/slides/slide1.xml", "<p:sld><unclosed>");
+        deck.writeTo(w.dir.path() / "deck.pptx");
+        damaged.writeTo(w.dir.path() / "damaged.pptx");
+        w.add("damaged.pptx");
+        w.add("deck.pptx");
+        auto* remember = w.form.pushButton(8)->findChild<QAction*>(QStringLiteral("RememberAction"));
+        QVERIFY(remember != nullptr && remember->isCheckable() && !remember->isChecked());
+        const auto run = [&] {
+            w.form.ListView2()->clearRows();
+            w.interaction.messages.clear();
+            w.form.PushButton8_Click();
+            return std::make_pair(RowTexts(*w.form.ListView2()), w.interaction.texts());
+        };
+        const auto reading = run();
+        QCOMPARE(reading.first, QStringList{"top@example.com"});
+        QCOMPARE(reading.second.size(), 2); // the damaged deck, then "Done."
+        remember->trigger();
+        QCOMPARE(w.settings.read(QStringLiteral("RememberReadFiles"), {}), QStringLiteral("1"));
+        QCOMPARE(run(), reading);
+        const int opened = w.opened;
+        QCOMPARE(run(), reading);
+        QCOMPARE(w.opened, opened); // both decks came from the cache
+
+        w.dir.write("cache/results.sqlite", std::string(5000, 'x'));
+        const auto aside = run();
+        QCOMPARE(aside.first, reading.first);
+        QCOMPARE(aside.second.size(), 3);
+        QVERIFY(aside.second[0].startsWith("The file of remembered results could not be used ("));
+        QVERIFY(aside.second[0].endsWith("). It was set aside and the files are read again."));
+        QCOMPARE(aside.second.mid(1), reading.second);
+        QCOMPARE(w.opened, opened + 2);
+        QVERIFY(QFile::exists(w.cacheFile + ".bad"));
+    }
+
     // One harvest: with "Read All Text" on, the window lists what the
     // command-line tool prints with --all-text, over decks of every format
     // with groups, tables, diagrams, notes, comments and links.
@@ -423,7 +473,9 @@ private slots:
         QCOMPARE(button->indexOfChild(open), 0);
         QCOMPARE(open->role(), QAccessible::PopupMenu);
         QCOMPARE(open->text(QAccessible::Name), QStringLiteral("Reading modes"));
-        QCOMPARE(open->childCount(), 1);
+        QCOMPARE(open->childCount(), 2);
+        QCOMPARE(open->child(1)->text(QAccessible::Name), QStringLiteral("Remember Read Files"));
+        QVERIFY(open->child(1)->state().checkable);
         QAccessibleInterface* item = open->child(0);
         QCOMPARE(item->role(), QAccessible::MenuItem);
         QCOMPARE(item->text(QAccessible::Name), action->text());
