@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
                               QStringLiteral("/orvandel/results.sqlite");
     orv::Form1 form({interaction, pump, clipboard, random, host, settings, resources, orv::EndProgramAtOnce,
                      orv::SteadyMilliseconds, [&host] { return orv::CheckPowerPointInstalled(host); },
-                     cacheFile});
+                     cacheFile, [] { return std::make_unique<orv::NativePresentationHost>(); }});
     interaction.setParentWindow(&form);
     form.Form_Load();
     form.showCentred();

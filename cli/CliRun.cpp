@@ -238,7 +238,8 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err, bool
         if (cacheProblem)
             tellCacheProblem("used");
     }
-    CliReadAhead reads(std::move(input.files), workers, open, ReadOptions{options.allText}, cache.get());
+    ReadAhead reads(std::move(input.files), workers,
+                    ReadingWith(open, ReadOptions{options.allText}, cache.get()));
 
     FirstOccurrences firsts;
     progress.setTotal(reads.size());

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cli/CliOptions.h"
-#include "cli/CliReadAhead.h"
+#include "extract/run/ReadAhead.h"
 
 #include <functional>
 #include <iosfwd>

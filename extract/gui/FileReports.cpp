@@ -49,8 +49,9 @@ void ReportFileResult(const std::string& path, const FileResult& result, ErrorRe
 
 void DoItByFile(const std::string& path, PresentationHost& host, ErrorReporter& reporter,
                 FirstOccurrences& firsts, const HarvestCallbacks& callbacks, bool allText, ResultCache* cache,
-                std::optional<ResultCache::Problem>* cacheProblem) {
-    const CachedRead read = ReadThroughCache(path, host, allText, cache, callbacks.pumpEvents);
+                std::optional<ResultCache::Problem>* cacheProblem, const CachedRead* ahead) {
+    const CachedRead read =
+        ahead ? *ahead : ReadThroughCache(path, host, allText, cache, callbacks.pumpEvents);
     if (cache && !read.fromCache && read.stamp && StorableResult(read.result)) {
         std::optional<ResultCache::Problem> problem;
         if (!cache->store(path, OptionsKey(allText), *read.stamp, read.result, problem) && problem &&

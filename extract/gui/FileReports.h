@@ -27,8 +27,11 @@ void ReportFileResult(const std::string& path, const FileResult& result, ErrorRe
 // (or taken from `cache`, which then keeps what was read), then told as
 // ReportFileResult tells it. A cache that cannot be written says why in
 // `cacheProblem`, once.
+// `ahead`, when given, is the file's result already read on another thread:
+// it is told as it is, and kept in the cache as if read here.
 void DoItByFile(const std::string& path, PresentationHost& host, ErrorReporter& reporter,
                 FirstOccurrences& firsts, const HarvestCallbacks& callbacks, bool allText = false,
-                ResultCache* cache = nullptr, std::optional<ResultCache::Problem>* cacheProblem = nullptr);
+                ResultCache* cache = nullptr, std::optional<ResultCache::Problem>* cacheProblem = nullptr,
+                const CachedRead* ahead = nullptr);
 
 } // namespace orv

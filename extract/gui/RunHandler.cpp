@@ -4,6 +4,7 @@
 #include "extract/PresentationHost.h"
 #include "extract/gui/FileReports.h"
 #include "extract/gui/ReadingModesMenu.h"
+#include "extract/run/ReadAhead.h"
 #include "extract/run/ResultCache.h"
 #include "shell/gui/Form1.h"
 #include "shell/gui/Interaction.h"
@@ -15,8 +16,12 @@
 #include <QMenu>
 #include <QPushButton>
 
+#include <algorithm>
+#include <chrono>
 #include <memory>
 #include <optional>
+#include <thread>
+#include <vector>
 
 namespace orv {
 
@@ -194,6 +199,7 @@ void Form1::harvestFileList() {
     // The loop's own failures are boxes of the run too.
     Steps s(reporter, loc::PushButton8);
     s.run(114, [&] { n = m_listView1->count(); });
+    const std::unique_ptr<ReadAhead> ahead = readAhead(n, allText, cache.get());
     for (i = 1; i <= n; ++i) {
         showProgress();
         // Let the window repaint and answer between files, also when a file
@@ -203,8 +209,9 @@ void Form1::harvestFileList() {
         if (!s.run(116, [&] { path = m_listView1->text(i); }))
             continue; // the row is gone; its harvest would add nothing
         s.run(118, [&] {
+            const std::optional<CachedRead> read = takeReadAhead(ahead.get(), i - 1, path.toStdString());
             DoItByFile(path.toStdString(), m_services.host, reporter, firsts, callbacks, allText, cache.get(),
-                       &cacheProblem);
+                       &cacheProblem, read ? &*read : nullptr);
         });
         if (cacheProblem) {
             tellCacheProblem();
@@ -213,6 +220,45 @@ void Form1::harvestFileList() {
     }
     if (cache && !cache->flush(cacheProblem))
         tellCacheProblem();
+}
+
+// The rows' files read ahead on the other cores while the window tells the
+// results in list order; none when the window has no hosts to spare.
+std::unique_ptr<ReadAhead> Form1::readAhead(int n, bool allText, ResultCache* cache) {
+    if (!m_services.readerHost || n <= 0)
+        return nullptr;
+    std::vector<std::string> paths;
+    for (int k = 1; k <= n; ++k) {
+        try {
+            paths.push_back(m_listView1->text(k).toStdString());
+        } catch (...) {
+            paths.emplace_back(); // read when reached, as any row that changed
+        }
+    }
+    const unsigned workers = std::max(1u, std::thread::hardware_concurrency());
+    return std::make_unique<ReadAhead>(
+        std::move(paths), workers,
+        [makeHost = m_services.readerHost, allText, cache](const std::string& path) {
+            const std::unique_ptr<PresentationHost> host = makeHost();
+            return ReadThroughCache(path, *host, allText, cache);
+        });
+}
+
+// File `index`'s result read ahead, waited for while the window answers;
+// none when the row no longer holds the file that was read (a row dragged
+// during the run), which is then read now. The event loop runs once per
+// candidate address the file held, as it would have while the window read it.
+std::optional<CachedRead> Form1::takeReadAhead(ReadAhead* ahead, int index, const std::string& path) {
+    if (!ahead)
+        return std::nullopt;
+    std::optional<CachedRead> read;
+    while (!(read = ahead->tryTake(static_cast<std::size_t>(index), std::chrono::milliseconds(20))))
+        m_services.pump.pump();
+    if (ahead->path(static_cast<std::size_t>(index)) != path)
+        return std::nullopt;
+    for (std::size_t k = 0; k < read->result.candidates; ++k)
+        m_services.pump.pump();
+    return read;
 }
 
 } // namespace orv

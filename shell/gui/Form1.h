@@ -10,6 +10,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <string>
 
 class QMimeData;
 class QPushButton;
@@ -17,6 +18,9 @@ class QPushButton;
 namespace orv {
 
 class ListControl;
+class ReadAhead;
+class ResultCache;
+struct CachedRead;
 
 // The local file paths a drag carries, in order; empty for anything else.
 QStringList DroppedPaths(const QMimeData* data);
@@ -118,6 +122,8 @@ private:
     void loadHandCursor();
     void saveResults(std::string_view location, bool commaDelimited);
     void harvestFileList();
+    std::unique_ptr<ReadAhead> readAhead(int n, bool allText, ResultCache* cache);
+    std::optional<CachedRead> takeReadAhead(ReadAhead* ahead, int index, const std::string& path);
     void setUpAllTextOption(); // the "all text" opt-in on "Start Extracting" (RunHandler.cpp)
     bool allTextChosen() const;
     QStringList recordedSamples(); // the paths in Snapshot, unscrambled (SampleHandlers.cpp)

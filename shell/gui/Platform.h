@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 namespace orv {
 
@@ -56,6 +57,10 @@ struct Services {
     // The file of remembered results ("Remember Read Files"); none given,
     // the item remembers nothing.
     QString resultCacheFile = {};
+    // A presentation host of its own for each thread that reads files ahead
+    // of the run on the other cores; none given, the run reads each file
+    // through `host` when it reaches it.
+    std::function<std::unique_ptr<PresentationHost>()> readerHost = {};
 };
 
 } // namespace orv

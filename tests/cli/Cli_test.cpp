@@ -210,48 +210,4 @@ TEST_F(CliRunTest, ParallelReadsGiveByteIdenticalOutput) {
     EXPECT_EQ(one.status, orv::kCliSomeUnreadable);
 }
 
-TEST(CliReadAhead, StaysWithinItsBoundAndKeepsOrder) {
-    std::vector<std::string> paths;
-    for (int i = 0; i < 30; ++i)
-        paths.push_back(std::to_string(i));
-    std::atomic<int> started{0};
-    const auto read = [&](const std::string& path) {
-        ++started;
-        if (path == "7")
-            throw orv::Failure("seven");
-        orv::PresentationContent content;
-        content.slides.emplace_back().shapes.push_back({true, "u" + path + "@example.com"});
-        return content;
-    };
-    orv::CliReadAhead reads(paths, 3, orv::test::OpenerOf(read));
-    ASSERT_EQ(reads.capacity(), 6u);
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-        // Give the workers time to run as far ahead as they may.
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        EXPECT_LE(static_cast<std::size_t>(started.load()), i + reads.capacity());
-        const auto result = reads.take(i).result;
-        if (i == 7) {
-            ASSERT_NE(result.firstFailure(), nullptr);
-            EXPECT_EQ(result.firstFailure()->description, "seven");
-        } else {
-            EXPECT_EQ(result.firstFailure(), nullptr);
-            ASSERT_EQ(result.addresses.size(), 1u);
-            EXPECT_EQ(result.addresses[0].address, "u" + paths[i] + "@example.com");
-        }
-    }
-}
-
-TEST(CliReadAhead, StopsCleanlyWhenAbandoned) {
-    std::vector<std::string> paths(100, "x");
-    std::atomic<int> started{0};
-    {
-        orv::CliReadAhead reads(paths, 4, orv::test::OpenerOf([&](const std::string&) {
-                                    ++started;
-                                    return orv::PresentationContent{};
-                                }));
-        reads.take(0);
-    }
-    EXPECT_LE(started.load(), 1 + 8);
-}
-
 } // namespace

@@ -390,6 +390,57 @@ private slots:
         QVERIFY(QFile::exists(w.cacheFile + ".bad"));
     }
 
+    // Files read ahead on the other cores give the rows and boxes of a run
+    // that reads each file when it reaches it, in list order, also when rows
+    // are dragged while the run goes on.
+    void readAheadGivesTheRowsAndBoxesOfAOneCoreRun() {
+        NativeWindow w;
+        PptxBuilder first, damaged, later;
+        first.addSlide().addTextBox({"one@example.com shared@example.com"});
+        damaged.addSlide().addTextBox({"lost@example.com"});
+        damaged.setPart("ppt/slides/slide1.xml", "<p:sld><unclosed>");
+        later.addSlide().addTextBox({"Shared@example.com three@example.com"});
+        const std::vector<std::pair<const char*, std::string>> files{
+            {"first.pptx", first.bytes()},
+            {"damaged.pptx", damaged.bytes()},
+            {"notes.pptx", PackageWithEveryPlace([](PptxBuilder& deck) {
+                 deck.setPart("ppt/notesSlides/notesSlide1.xml", "<p:notes><p:cSld>");
+             })},
+            {"later.pptx", later.bytes()},
+            {"first again.pptx", first.bytes()},
+        };
+        for (const auto& [name, bytes] : files)
+            w.dir.write(name, bytes);
+        Services withReadAhead = w.services();
+        withReadAhead.readerHost = [] { return std::make_unique<NativePresentationHost>(); };
+        Form1 reading(withReadAhead);
+        reading.Form_Load();
+        const auto run = [&](Form1& form, bool drag) {
+            form.pushButton(8)->findChild<QAction*>(QStringLiteral("AllTextAction"))->setChecked(true);
+            form.ListView1()->clearRows();
+            form.ListView2()->clearRows();
+            for (const auto& file : files)
+                form.ListView1()->add(QString::fromStdString((w.dir.path() / file.first).string()));
+            w.interaction.messages.clear();
+            w.pump.count = 0;
+            w.pump.at.clear();
+            if (drag) // the second and the fourth row change places as the run starts
+                w.pump.at[1] = [&form] {
+                    const QString second = form.ListView1()->text(2);
+                    form.ListView1()->setText(2, form.ListView1()->text(4));
+                    form.ListView1()->setText(4, second);
+                };
+            form.PushButton8_Click();
+            return std::make_pair(RowTexts(*form.ListView2()), w.interaction.texts());
+        };
+        for (const bool drag : {false, true}) {
+            const auto oneCore = run(w.form, drag);
+            QVERIFY(oneCore.first.size() > 20);
+            QCOMPARE(oneCore.second.size(), 3); // the damaged deck, the notes, "Done."
+            QCOMPARE(run(reading, drag), oneCore);
+        }
+    }
+
     // One harvest: with "Read All Text" on, the window lists what the
     // command-line tool prints with --all-text, over decks of every format
     // with groups, tables, diagrams, notes, comments and links.

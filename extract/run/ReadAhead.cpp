@@ -1,19 +1,24 @@
-#include "cli/CliReadAhead.h"
+#include "extract/run/ReadAhead.h"
 
 #include <utility>
 
 namespace orv {
 
-CliReadAhead::CliReadAhead(std::vector<std::string> paths, unsigned workers, PresentationOpenFunction open,
-                           ReadOptions options, ResultCache* cache)
-    : m_paths(std::move(paths)), m_open(std::move(open)), m_options(options), m_cache(cache),
-      m_capacity(2 * static_cast<std::size_t>(workers)) {
+FileReadFunction ReadingWith(PresentationOpenFunction open, ReadOptions options, ResultCache* cache) {
+    return [open = std::move(open), options, cache](const std::string& path) {
+        NativePresentationHost host(open);
+        return ReadThroughCache(path, host, options.allText, cache);
+    };
+}
+
+ReadAhead::ReadAhead(std::vector<std::string> paths, unsigned workers, FileReadFunction read)
+    : m_paths(std::move(paths)), m_read(std::move(read)), m_capacity(2 * static_cast<std::size_t>(workers)) {
     m_workers.reserve(workers);
     for (unsigned i = 0; i < workers; ++i)
         m_workers.emplace_back([this] { work(); });
 }
 
-CliReadAhead::~CliReadAhead() {
+ReadAhead::~ReadAhead() {
     {
         std::lock_guard lock(m_mutex);
         m_stopping = true;
@@ -23,12 +28,11 @@ CliReadAhead::~CliReadAhead() {
         worker.join();
 }
 
-CachedRead CliReadAhead::readOne(std::size_t index) const {
-    NativePresentationHost host(m_open);
-    return ReadThroughCache(m_paths[index], host, m_options.allText, m_cache);
+CachedRead ReadAhead::readOne(std::size_t index) const {
+    return m_read(m_paths[index]);
 }
 
-void CliReadAhead::work() {
+void ReadAhead::work() {
     for (;;) {
         std::size_t index = 0;
         {
@@ -49,13 +53,29 @@ void CliReadAhead::work() {
     }
 }
 
-CachedRead CliReadAhead::take(std::size_t index) {
+CachedRead ReadAhead::take(std::size_t index) {
     if (m_workers.empty())
         return readOne(index);
     CachedRead result;
     {
         std::unique_lock lock(m_mutex);
         m_changed.wait(lock, [&] { return m_ready.contains(index); });
+        auto node = m_ready.extract(index);
+        result = std::move(node.mapped());
+        m_nextTake = index + 1;
+    }
+    m_changed.notify_all();
+    return result;
+}
+
+std::optional<CachedRead> ReadAhead::tryTake(std::size_t index, std::chrono::milliseconds wait) {
+    if (m_workers.empty())
+        return readOne(index);
+    std::optional<CachedRead> result;
+    {
+        std::unique_lock lock(m_mutex);
+        if (!m_changed.wait_for(lock, wait, [&] { return m_ready.contains(index); }))
+            return std::nullopt;
         auto node = m_ready.extract(index);
         result = std::move(node.mapped());
         m_nextTake = index + 1;
