@@ -84,8 +84,11 @@ struct Window {
 
     explicit Window(const orv::test::TempDir& dir)
         : settings(QString::fromStdString(dir.str()) + QStringLiteral("/Quillmoor.ini")) {
-        form = std::make_unique<orv::Form1>(orv::Services{
-            interaction, pump, clipboard, random, host, settings, QString::fromStdString(dir.str()), [] {}});
+        // Put together as the program is: files read ahead on the other cores.
+        orv::Services services{
+            interaction, pump, clipboard, random, host, settings, QString::fromStdString(dir.str()), [] {}};
+        services.readerHost = [] { return std::make_unique<orv::NativePresentationHost>(); };
+        form = std::make_unique<orv::Form1>(services);
         form->Form_Load();
         form->showCentred();
         QApplication::processEvents();
