@@ -2,6 +2,7 @@
 
 #include "extract/common/Namespaces.h"
 #include "extract/common/ReadFailure.h"
+#include "extract/common/ReadLimits.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -31,6 +32,10 @@ struct XmlRules {
     // they and all they hold are checked as strictly as the rest but not
     // kept in the tree.
     std::span<const struct SkippedElement> skip;
+    // The most nodes the text may hold: elements, attributes, runs of
+    // character data and CDATA sections, each counted as written (skipped,
+    // white space alone or after the document element alike).
+    std::size_t maxNodes = limits::kMaxXmlNodes;
 };
 
 struct SkippedElement {
@@ -81,8 +86,8 @@ public:
 
     // Parses text[0, size). text[size] must exist (it is the end sentinel and
     // is overwritten). Throws orv::Failure for a document that is not
-    // well-formed or that holds more than limits::kMaxXmlNodes elements and
-    // attributes. The text must outlive the tree.
+    // well-formed or that holds more nodes than the rules' maxNodes. The
+    // text must outlive the tree.
     void parse(char* text, std::size_t size, const XmlRules& rules, const XmlSubject& subject);
 
     // The first bytes of a text as the parser reads them: UTF-16 as UTF-8, a
