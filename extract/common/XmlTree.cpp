@@ -192,6 +192,11 @@ Utf16 utf16Form(const char* text, std::size_t size, std::size_t& skip) {
     return Utf16::No;
 }
 
+// What refusals call the text.
+std::string subjectOf(const XmlSubject& subject) {
+    return subject.subject.empty() ? "the part " + FileText(subject.part) : subject.subject;
+}
+
 bool isUtf8Name(std::string_view encoding) {
     std::string lower(encoding);
     std::transform(lower.begin(), lower.end(), lower.begin(),
@@ -491,9 +496,7 @@ private:
     };
 
     // What refusals call the text.
-    std::string subject() const {
-        return m_subject.subject.empty() ? "the part " + FileText(m_subject.part) : m_subject.subject;
-    }
+    std::string subject() const { return subjectOf(m_subject); }
 
     [[noreturn, gnu::cold, gnu::noinline]] void fail(const char* what, const char* at) const {
         // The offset is known in the part's own bytes unless they were converted.
@@ -1102,10 +1105,16 @@ void XmlTree::parse(char* text, std::size_t size, const XmlRules& rules, const X
         Parser(*this, text, size, rules, subject, false).run();
         return;
     }
-    // Room for the longest UTF-8 the units can make (three bytes for two);
-    // pages never written cost no memory.
+    // The text is parsed as UTF-8, which may take half as much again as the
+    // UTF-16 (three bytes for two): the bound on a part's size holds for
+    // what the parser reads, before any of it is made.
     const std::span bytes(reinterpret_cast<const std::uint8_t*>(text) + skip, size - skip);
-    m_converted.reset(new char[bytes.size() / 2 * 3 + 4]);
+    const std::size_t utf8Size = Utf16AsUtf8Size(bytes, form == Utf16::BigEndian) + (bytes.size() % 2) * 3;
+    if (utf8Size > limits::kMaxPartSize)
+        ThrowOverLimit(subjectOf(subject) + " holds more than " + std::to_string(limits::kMaxPartSize >> 20) +
+                           " MiB of XML once read as UTF-8",
+                       std::string(subject.part));
+    m_converted.reset(new char[utf8Size + 1]); // and the parser's sentinel
     char* out = PutUtf16AsUtf8(m_converted.get(), bytes, form == Utf16::BigEndian);
     if (bytes.size() % 2 != 0)
         out = PutUtf8(out, 0xFFFD); // an odd last byte

@@ -37,6 +37,7 @@ TEST(Budgets, JustOverEachLimitGivesItsOwnRefusalAndTheNextFileIsRead) {
         {"attributes counted as nodes", PackageWithAttributes(limits::kMaxXmlNodes), kNodes},
         {"runs of text counted as nodes", PackageWithTextRuns(1, limits::kMaxXmlNodes, false), kNodes},
         {"CDATA sections counted as nodes", PackageWithTextRuns(1, limits::kMaxXmlNodes, true), kNodes},
+        {"UTF-16 part as UTF-8", PackageWithUtf16Slide(limits::kMaxPartSize / 3 + 1), "64 MiB of XML"},
         {"start tags after the document element", PackageWithTagsAfterRoot(limits::kMaxXmlNodes), kNodes},
         {"relationships in one part", PackageWithRelationships(limits::kMaxRelationships + 1),
          "more than 100000 relationships"},
