@@ -191,6 +191,7 @@ int main(int argc, char** argv) {
         {"attributes-12000000.pptx", [] { return PackageWithAttributes(12'000'000); }},
         {"text-runs-8x6000000.pptx", [] { return PackageWithTextRuns(8, 6'000'000, false); }},
         {"text-runs-8x1499900.pptx", [] { return PackageWithTextRuns(8, 1'499'900, false); }},
+        {"text-runs-58x1499900.pptx", [] { return PackageWithTextRuns(58, 1'499'900, false); }},
         {"cdata-runs-8x1499900.pptx", [] { return PackageWithTextRuns(8, 1'499'900, true); }},
         {"tags-after-root-7000000.pptx", [] { return PackageWithTagsAfterRoot(7'000'000); }},
         {"utf16-cjk-slide-63MiB.pptx", [] { return PackageWithUtf16Slide(33'000'000); }},

@@ -433,9 +433,12 @@ public:
         m_xml.m_attributes.clear();
         m_xml.m_root = kNone;
         const auto size = static_cast<std::size_t>(m_end - m_begin);
-        // Office documents hold an element or an attribute for every 30 to 40
-        // bytes; growing the vectors costs more than room never used.
-        const std::size_t expected = std::min(size / 24, m_rules.maxNodes);
+        // Room for a node every four bytes, as many as short elements,
+        // attributes or runs of text can make, up to the limit: pages never
+        // written cost no memory, while a vector grown by copying takes its
+        // old and new room at once, and the page faults of both, for each
+        // large part of a file.
+        const std::size_t expected = std::min(size / 4, m_rules.maxNodes);
         m_xml.m_nodes.reserve(expected);
         m_xml.m_attributes.reserve(expected);
         // XML holds no NUL character anywhere; the one at the end is the
