@@ -66,5 +66,7 @@ std::string Utf16ToUtf8(std::span<const std::uint8_t> bytes, bool bigEndian = fa
 // The same, written at `out`, which must have room for three bytes a unit;
 // returns the end.
 char* PutUtf16AsUtf8(char* out, std::span<const std::uint8_t> bytes, bool bigEndian = false);
+// The bytes it writes.
+std::size_t Utf16AsUtf8Size(std::span<const std::uint8_t> bytes, bool bigEndian = false);
 
 } // namespace orv
