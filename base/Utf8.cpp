@@ -2,6 +2,16 @@
 
 namespace orv {
 
+bool IsUtf8(std::string_view text) {
+    for (std::size_t at = 0; at < text.size();) {
+        const auto [value, length] = DecodeUtf8At(text, at);
+        if (value < 0)
+            return false;
+        at += length;
+    }
+    return true;
+}
+
 char* PutUtf8(char* out, std::uint32_t cp) {
     if (cp < 0x80) {
         *out++ = static_cast<char>(cp);

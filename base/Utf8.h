@@ -53,6 +53,9 @@ inline DecodedCodePoint DecodeUtf8At(std::string_view text, std::size_t pos) {
     return {value, length};
 }
 
+// Whether the whole text is valid UTF-8.
+bool IsUtf8(std::string_view text);
+
 // Writes the code point (below 0x110000) as UTF-8 at `out`, at most four
 // bytes; returns the end.
 char* PutUtf8(char* out, std::uint32_t cp);
