@@ -53,6 +53,9 @@ inline DecodedCodePoint DecodeUtf8At(std::string_view text, std::size_t pos) {
     return {value, length};
 }
 
+// Whether the whole text is valid UTF-8.
+bool IsUtf8(std::string_view text);
+
 // Writes the code point (below 0x110000) as UTF-8 at `out`, at most four
 // bytes; returns the end.
 char* PutUtf8(char* out, std::uint32_t cp);
@@ -66,5 +69,7 @@ std::string Utf16ToUtf8(std::span<const std::uint8_t> bytes, bool bigEndian = fa
 // The same, written at `out`, which must have room for three bytes a unit;
 // returns the end.
 char* PutUtf16AsUtf8(char* out, std::span<const std::uint8_t> bytes, bool bigEndian = false);
+// The bytes it writes.
+std::size_t Utf16AsUtf8Size(std::span<const std::uint8_t> bytes, bool bigEndian = false);
 
 } // namespace orv

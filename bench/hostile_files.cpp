@@ -133,6 +133,36 @@ std::string odpUtf16Content(std::size_t chars) {
     return b.bytes();
 }
 
+// Runs of text and CDATA sections by turns in one shape.
+std::string odpCdataRuns(std::size_t runs) {
+    std::string text;
+    for (std::size_t i = 0; i < runs; ++i) {
+        text += i % 2 == 0 ? "a" : "<![CDATA[b]]>";
+        if (i % 100 == 0)
+            text += std::to_string(i * 7919 % 1'000'003);
+    }
+    return odpWith("<draw:custom-shape><text:p>" + text + "</text:p></draw:custom-shape>");
+}
+
+// Start tags never closed after the content's document element.
+std::string odpTagsAfterRoot(std::size_t tags) {
+    OdpBuilder b;
+    b.addSlide().addTextBox({"x@example.com"});
+    std::string content = b.contentXml();
+    for (std::size_t i = 0; i < tags; ++i)
+        content += "<a" + std::to_string(i % 1000) + ">";
+    b.setPart("content.xml", std::move(content));
+    return b.bytes();
+}
+
+// An element named as the skipped notes but in the drawing namespace.
+std::string odpForeignNotes(std::size_t attributes) {
+    std::string notes = "<draw:notes";
+    for (std::size_t i = 0; i < attributes; ++i)
+        notes += " a" + std::to_string(i) + "=\"\"";
+    return odpWith(notes + "/><draw:custom-shape><text:p>keep@example.com</text:p></draw:custom-shape>");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -167,6 +197,14 @@ int main(int argc, char** argv) {
         {"text-40x12MiB.pptx", [] { return PackageWithTextSlides(40, 12u << 20); }},
         {"attributes-1400000.pptx", [] { return PackageWithAttributes(1'400'000); }},
         {"attributes-12000000.pptx", [] { return PackageWithAttributes(12'000'000); }},
+        {"text-runs-8x6000000.pptx", [] { return PackageWithTextRuns(8, 6'000'000, false); }},
+        {"text-runs-8x1499900.pptx", [] { return PackageWithTextRuns(8, 1'499'900, false); }},
+        {"text-runs-58x1499900.pptx", [] { return PackageWithTextRuns(58, 1'499'900, false); }},
+        {"cdata-runs-8x1499900.pptx", [] { return PackageWithTextRuns(8, 1'499'900, true); }},
+        {"tags-after-root-7000000.pptx", [] { return PackageWithTagsAfterRoot(7'000'000); }},
+        {"utf16-cjk-slide-63MiB.pptx", [] { return PackageWithUtf16Slide(33'000'000); }},
+        {"utf16-cjk-slide-43MiB.pptx", [] { return PackageWithUtf16Slide(22'300'000); }},
+        {"foreign-rPr-800000.pptx", [] { return PackageWithForeignRunProperties(800'000); }},
         {"relationships-100001.pptx", [] { return PackageWithRelationships(100'001); }},
         {"namespaces-996x2000.pptx", [] { return PackageWithNamespaces(996, 2000); }},
         {"case-mismatched-3000.pptx", [] { return PackageWithCaseMismatchedNames(3000); }},
@@ -199,6 +237,9 @@ int main(int argc, char** argv) {
         {"odp-spaces-50000-pages.odp", [] { return odpSpacesOnEveryPage(50'000, 16'777'152); }},
         {"odp-links-100000.odp", [] { return odpLinks(100'000); }},
         {"odp-utf16-content-63MiB.odp", [] { return odpUtf16Content(33'000'000); }},
+        {"odp-cdata-runs-1499900.odp", [] { return odpCdataRuns(1'499'900); }},
+        {"odp-tags-after-root-7000000.odp", [] { return odpTagsAfterRoot(7'000'000); }},
+        {"odp-foreign-notes-800000.odp", [] { return odpForeignNotes(800'000); }},
         {"odp-references-7000000.odp",
          [] {
              return odpWith("<draw:rect><text:p>" + repeated("&#x1F600;", 7'000'000) +

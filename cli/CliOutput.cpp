@@ -25,16 +25,6 @@ bool isInvisibleLayout(long cp) {
     return cp == 0x2028 || cp == 0x2029 || (cp >= 0x202A && cp <= 0x202E) || (cp >= 0x2066 && cp <= 0x2069);
 }
 
-bool isUtf8(std::string_view text) {
-    for (std::size_t at = 0; at < text.size();) {
-        const auto [value, length] = DecodeUtf8At(text, at);
-        if (value < 0)
-            return false;
-        at += length;
-    }
-    return true;
-}
-
 // A small reader of the flat objects JsonLine writes.
 class JsonReader {
 public:
@@ -243,7 +233,7 @@ std::string JsonLine(const ErrorRecord& record) {
     std::string line = "{\"error\":" + JsonString(record.error) +
                        ",\"kind\":" + JsonString(FailureKindName(record.kind)) +
                        ",\"file\":" + JsonString(record.file);
-    if (!record.shownFile.empty() || !isUtf8(record.file))
+    if (!record.shownFile.empty() || !IsUtf8(record.file))
         line += ",\"file_shown\":" + JsonString(record.shown());
     return line + ",\"part\":" + JsonString(record.part) + "}";
 }

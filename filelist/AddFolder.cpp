@@ -20,18 +20,6 @@ constexpr std::size_t kPathLimit = 260;
 constexpr std::uint32_t kHiddenSystemFolder = attr::Directory | attr::Hidden | attr::System;
 constexpr std::uint32_t kHiddenSystemLink = kHiddenSystemFolder | attr::ReparsePoint;
 
-// Names that are not valid UTF-8 cannot be shown or handed on as text: such a
-// row would name no file.
-bool isUtf8(std::string_view name) {
-    for (std::size_t pos = 0; pos < name.size();) {
-        const auto [code, length] = DecodeUtf8At(name, pos);
-        if (code < 0)
-            return false;
-        pos += length;
-    }
-    return true;
-}
-
 std::size_t characterCount(std::string_view text) {
     std::size_t count = 0;
     for (std::size_t pos = 0; pos < text.size(); ++count)
@@ -174,7 +162,9 @@ std::vector<std::string> ListFolderFiles(const std::string& folder, std::span<co
                            [&](const std::string& pattern) { return MatchesWildcard(name, pattern); });
     };
     std::erase_if(names, [&](const std::string& name) {
-        return !isUtf8(name) || !matches(name) || !FileExists(prefix + name);
+        // A name that is not valid UTF-8 cannot be shown or handed on as
+        // text: such a row would name no file.
+        return !IsUtf8(name) || !matches(name) || !FileExists(prefix + name);
     });
     return names;
 }
@@ -187,7 +177,7 @@ std::vector<std::string> ListFilesWithoutUtf8Names(const std::string& folder,
     std::vector<std::string> paths;
     try {
         for (const auto& name : ListFolderNames(prefix))
-            if (!isUtf8(name) &&
+            if (!IsUtf8(name) &&
                 std::any_of(patterns.begin(), patterns.end(),
                             [&](const std::string& pattern) { return MatchesWildcard(name, pattern); }) &&
                 takenByScan(prefix + name, name))

@@ -6,8 +6,9 @@
 // document, the trees must agree (elements the rules skip left out of
 // pugixml's): elements with their vocabularies and local names, every prefixed attribute with its vocabulary
 // and value, what a Choice's required prefixes name, character data (merged runs, with the package rules for
-// white space and line ends), and the tree's own links. Seeds: fuzz/corpus/xml_fuzz (parts of the test
-// decks).
+// white space and line ends), and the tree's own links. The limit on nodes counts
+// them as pugixml's tree holds them, once whether skipped or kept. Seeds: fuzz/corpus/xml_fuzz (parts of the
+// test decks).
 #include "base/Failure.h"
 #include "base/Utf8.h"
 #include "extract/common/ReadLimits.h"
@@ -20,7 +21,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <map>
+#include <optional>
 #include <span>
 #include <string>
 #include <utility>
@@ -381,6 +384,68 @@ void compareSkipping(const std::uint8_t* data, std::size_t size, orv::XmlRules r
     }
 }
 
+// The nodes the limit counts, as pugixml reads the document: every element
+// and attribute, and every run of character data (white space alone too) and
+// CDATA section inside an element. None when pugixml refuses the document.
+std::optional<std::size_t> nodesAsCounted(const std::uint8_t* data, std::size_t size) {
+    std::vector<char> bytes(data, data + size);
+    pugi::xml_document document;
+    if (!document.load_buffer_inplace(bytes.data(), bytes.size(), pugi::parse_cdata | pugi::parse_ws_pcdata))
+        return std::nullopt;
+    std::size_t count = 0;
+    for (auto top = document.first_child(); top; top = top.next_sibling()) {
+        if (top.type() != pugi::node_element)
+            continue;
+        // Document order without recursion: down, else across, else up and across.
+        for (pugi::xml_node node = top; node;) {
+            if (node.type() == pugi::node_element)
+                count += 1 + static_cast<std::size_t>(
+                                 std::distance(node.attributes_begin(), node.attributes_end()));
+            else if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata)
+                ++count;
+            if (node.first_child()) {
+                node = node.first_child();
+                continue;
+            }
+            while (node != top && !node.next_sibling())
+                node = node.parent();
+            node = node == top ? pugi::xml_node() : node.next_sibling();
+        }
+    }
+    return count;
+}
+
+// The counting rule: a document both parsers take is taken with a limit of
+// exactly its nodes as pugixml counts them and refused for its size with one
+// fewer, at the same byte whether elements are skipped or not.
+void compareCounts(const std::uint8_t* data, std::size_t size, orv::XmlRules rules,
+                   std::span<const orv::SkippedElement> skip) {
+    if (std::memchr(data, '\0', size) != nullptr || !outcomeUnder(data, size, rules).empty())
+        return;
+    const auto counted = nodesAsCounted(data, size);
+    if (!counted)
+        return;
+    for (const auto& rulesSkip : {std::span<const orv::SkippedElement>(), skip}) {
+        rules.skip = rulesSkip;
+        rules.maxNodes = *counted;
+        const std::string within = outcomeUnder(data, size, rules);
+        if (!within.empty()) {
+            std::fprintf(stderr, "refused within the limit of %zu nodes: \"%s\"\n", *counted, within.c_str());
+            std::abort();
+        }
+        if (*counted == 0)
+            return;
+        rules.maxNodes = *counted - 1;
+        const std::string over = outcomeUnder(data, size, rules);
+        if (over.find("elements, attributes and runs of text") == std::string::npos) {
+            std::fprintf(stderr, "taken over the limit of %zu nodes: \"%s\"\n", *counted - 1, over.c_str());
+            std::abort();
+        }
+    }
+    rules.skip = {};
+    compareSkipping(data, size, rules, skip);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -403,5 +468,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     compareUnder(data, size, {orv::ClassifyOpenDocument, false, {}, kSkip}, common | pugi::parse_ws_pcdata);
     compareSkipping(data, size, {orv::ClassifyOfficeOpenXml, true, "Requires", {}}, kSkip);
     compareSkipping(data, size, {orv::ClassifyOpenDocument, false, {}, {}}, kSkip);
+    compareCounts(data, size, {orv::ClassifyOfficeOpenXml, true, "Requires", {}}, kSkip);
+    compareCounts(data, size, {orv::ClassifyOpenDocument, false, {}, {}}, kSkip);
     return 0;
 }

@@ -18,8 +18,11 @@ inline constexpr std::uint64_t kMaxTotalInflated = 512ull << 20; // all parts re
 inline constexpr std::uint64_t kRatioCheckAbove = 4ull << 20;    // bomb test for parts above this
 inline constexpr std::uint64_t kMaxCompressionRatio = 1000;      // deflate's honest ceiling
 
-// XML parts: elements and attributes together, so that a part of short
-// elements or one of many attributes costs no more than the bound allows.
+// XML parts: elements, attributes, runs of character data and CDATA sections
+// together, each counted as written wherever it stands (kept or skipped,
+// white space alone, past the document element), so that a part of short
+// elements, of many attributes or of text broken into pieces costs no more
+// than the bound allows.
 inline constexpr std::size_t kMaxXmlNodes = 1'500'000;
 inline constexpr std::size_t kMaxNamespaceDeclarations = 1'000; // on one element
 inline constexpr std::size_t kMaxRelationships = 100'000;       // in one relationships part

@@ -18,6 +18,8 @@ void ParseXmlDocument(XmlPart& part, const XmlRules& rules, std::string subject,
                       std::string_view doctypeRule) {
     part.tree.parse(part.bytes.data.get(), part.bytes.size, rules,
                     {std::move(subject), doctypeRule, part.name});
+    if (part.tree.readFromCopy())
+        part.bytes = {}; // UTF-16: the tree holds its own UTF-8 copy
 }
 
 XmlTree::Id ChildElement(const XmlTree& xml, XmlTree::Id parent, Ns ns, std::string_view local) {

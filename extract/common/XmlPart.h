@@ -9,7 +9,8 @@
 namespace orv {
 
 // One parsed XML part of a zip package. The tree points into `bytes`, so both
-// live together.
+// live together; once a UTF-16 part is parsed, into its own UTF-8 copy, and
+// `bytes` is let go.
 struct XmlPart {
     std::string name;
     PartBytes bytes;
@@ -25,9 +26,8 @@ XmlRules PackagePartRules();
 
 // Parses the bytes in place by the package rules (or others, such as the
 // package rules with elements to skip). A part that is not well-formed,
-// declares a document type (packages may not), or holds more elements and
-// attributes than limits::kMaxXmlNodes fails with a description that names
-// the part.
+// declares a document type (packages may not), or holds more nodes than the
+// rules' maxNodes fails with a description that names the part.
 void ParseXmlPart(XmlPart& part, const XmlRules& rules = PackagePartRules());
 
 // The same with other rules and the descriptions' wording given: `subject`

@@ -192,6 +192,11 @@ Utf16 utf16Form(const char* text, std::size_t size, std::size_t& skip) {
     return Utf16::No;
 }
 
+// What refusals call the text.
+std::string subjectOf(const XmlSubject& subject) {
+    return subject.subject.empty() ? "the part " + FileText(subject.part) : subject.subject;
+}
+
 bool isUtf8Name(std::string_view encoding) {
     std::string lower(encoding);
     std::transform(lower.begin(), lower.end(), lower.begin(),
@@ -428,9 +433,12 @@ public:
         m_xml.m_attributes.clear();
         m_xml.m_root = kNone;
         const auto size = static_cast<std::size_t>(m_end - m_begin);
-        // Office documents hold an element or an attribute for every 30 to 40
-        // bytes; growing the vectors costs more than room never used.
-        const std::size_t expected = std::min(size / 24, limits::kMaxXmlNodes);
+        // Room for a node every four bytes, as many as short elements,
+        // attributes or runs of text can make, up to the limit: pages never
+        // written cost no memory, while a vector grown by copying takes its
+        // old and new room at once, and the page faults of both, for each
+        // large part of a file.
+        const std::size_t expected = std::min(size / 4, m_rules.maxNodes);
         m_xml.m_nodes.reserve(expected);
         m_xml.m_attributes.reserve(expected);
         // XML holds no NUL character anywhere; the one at the end is the
@@ -445,6 +453,8 @@ public:
         while (m_p < m_end) {
             if (*m_p != '<') { // most tags follow one another
                 char* const textStart = m_p;
+                if (!m_open.empty())
+                    countNode();
                 auto* lt = static_cast<char*>(std::memchr(m_p, '<', static_cast<std::size_t>(m_end - m_p)));
                 m_p = lt != nullptr ? lt : m_end;
                 if (!m_open.empty())
@@ -489,9 +499,7 @@ private:
     };
 
     // What refusals call the text.
-    std::string subject() const {
-        return m_subject.subject.empty() ? "the part " + FileText(m_subject.part) : m_subject.subject;
-    }
+    std::string subject() const { return subjectOf(m_subject); }
 
     [[noreturn, gnu::cold, gnu::noinline]] void fail(const char* what, const char* at) const {
         // The offset is known in the part's own bytes unless they were converted.
@@ -507,17 +515,21 @@ private:
                      std::string(m_subject.part));
     }
 
-    // Elements and attributes, as the limit counts them; text between
-    // elements is bounded by their number.
+    // One node as the limit counts them: an element, an attribute, a run of
+    // character data inside an element or a CDATA section, each as written,
+    // whether it is kept, skipped or past the document element; counted at
+    // the same byte on every path.
     void countNode() {
-        if (++m_count > limits::kMaxXmlNodes)
+        if (++m_count > m_rules.maxNodes)
             tooManyNodes();
     }
+    // Room for `count` more nodes.
+    bool roomFor(std::size_t count) const { return count <= m_rules.maxNodes - m_count; }
 
     [[noreturn, gnu::cold, gnu::noinline]] void tooManyNodes() const {
         ThrowOverLimit(
-            subject() + " holds more than " + std::to_string(limits::kMaxXmlNodes) +
-                " elements and attributes",
+            subject() + " holds more than " + std::to_string(m_rules.maxNodes) +
+                " elements, attributes and runs of text",
             FaultSite{m_subject.part,
                       m_fromUtf16 ? std::nullopt : std::optional(static_cast<std::uint64_t>(m_p - m_begin))});
     }
@@ -644,46 +656,42 @@ private:
         const std::uint32_t colon = name("Error parsing start element tag");
         const auto nameLength = static_cast<std::uint32_t>(m_p - nameStart);
         const std::string_view prefix(nameStart, colon == 0 ? 0 : colon - 1);
-        // An element whose local name the rules skip is skipped when its
-        // namespace is the one they name; its own declarations (rare) make it
-        // read after all, attributes read again.
+        // A second document element is not read, as nothing after the first
+        // one is: it is skipped. Below the document element, an element
+        // whose local name the rules skip is skipped when its namespace is
+        // the one they name; its own declarations (rare) make it read after
+        // all, its attributes read again and counted once.
+        const bool afterRoot = m_open.empty() && m_xml.m_root != kNone;
         const SkippedElement* candidate =
-            m_skipDepth > 0
-                ? nullptr
-                : skipCandidate({nameStart + colon, static_cast<std::size_t>(nameLength - colon)});
-        if (candidate != nullptr && !m_open.empty() && skipSeenBefore(*candidate, nameStart, prefix))
+            m_open.empty() ? nullptr
+                           : skipCandidate({nameStart + colon, static_cast<std::size_t>(nameLength - colon)});
+        if (candidate != nullptr && skipSeenBefore(*candidate, nameStart, prefix))
             return;
         const std::size_t countBefore = m_count;
         char* const attributesStart = m_p;
-        bool skipped = m_skipDepth > 0 || candidate != nullptr;
+        bool skipped = afterRoot || candidate != nullptr;
         const auto firstAttribute = static_cast<std::uint32_t>(m_xml.m_attributes.size());
         std::size_t declarations = 0;
         bool empty = skipped ? attributes<false>(declarations) : attributes<true>(declarations);
         if (candidate != nullptr && (declarations > 0 || m_prefixes.resolve(prefix) != candidate->ns)) {
             skipped = false;
             m_p = attributesStart;
+            m_count = countBefore;
             declarations = 0;
             empty = attributes<true>(declarations);
         }
         const auto attributeCount = static_cast<std::uint32_t>(m_xml.m_attributes.size()) - firstAttribute;
-        if (m_open.empty() && m_xml.m_root != kNone) {
-            // A second document element: not read, as nothing after the
-            // first one is.
-            m_xml.m_attributes.resize(firstAttribute);
-            skipElement(empty, nameStart, nameLength);
-            return;
-        }
         countNode();
         if (skipped) {
             if (!m_open.empty())
                 m_open.back().hasChild = true;
-            if (candidate != nullptr && !m_open.empty())
+            if (candidate != nullptr)
                 m_seenStart = {static_cast<std::size_t>(candidate - m_rules.skip.data()), nameStart,
                                countBefore};
             if (!empty) {
                 m_open.push_back({kNone, kNone, m_prefixes.mark(), nameStart, nameLength});
                 ++m_skipDepth;
-            } else if (candidate != nullptr && !m_open.empty()) {
+            } else if (candidate != nullptr) {
                 rememberSkipped();
             }
             return;
@@ -721,6 +729,9 @@ private:
     void skipContent() {
         while (m_skipDepth > 0) {
             if (*m_p != '<') {
+                if (m_p == m_end)
+                    return;
+                countNode();
                 auto* lt = static_cast<char*>(std::memchr(m_p, '<', static_cast<std::size_t>(m_end - m_p)));
                 if (lt == nullptr) {
                     m_p = m_end;
@@ -757,8 +768,7 @@ private:
             for (std::size_t i = slot; i < slot + 2; ++i) {
                 const SkippedTag& tag = m_skippedTags[i];
                 if (m_skippedTagKeys[i] != key || static_cast<std::size_t>(m_end - m_p) < tag.length ||
-                    tag.count > limits::kMaxXmlNodes - m_count ||
-                    std::memcmp(m_p, tag.start, tag.length) != 0)
+                    !roomFor(tag.count) || std::memcmp(m_p, tag.start, tag.length) != 0)
                     continue;
                 m_p += tag.length;
                 m_count += tag.count;
@@ -850,8 +860,7 @@ private:
             return false;
         for (const SkippedBefore& before : m_skippedBefore[entry]) {
             if (before.name == nullptr || static_cast<std::size_t>(m_end - nameStart) < before.length ||
-                before.count > limits::kMaxXmlNodes - m_count ||
-                std::memcmp(nameStart, before.name, before.length) != 0)
+                !roomFor(before.count) || std::memcmp(nameStart, before.name, before.length) != 0)
                 continue;
             if (m_prefixes.resolve(prefix) != candidate.ns)
                 return false;
@@ -998,52 +1007,6 @@ private:
         return true;
     }
 
-    // Skips the content of an element that is not kept, checking that it nests.
-    [[gnu::cold, gnu::noinline]] void skipElement(bool empty, const char* nameStart,
-                                                  std::uint32_t nameLength) {
-        if (empty)
-            return;
-        std::vector<std::pair<const char*, std::uint32_t>> names{{nameStart, nameLength}};
-        while (!names.empty()) {
-            auto* lt = static_cast<char*>(std::memchr(m_p, '<', static_cast<std::size_t>(m_end - m_p)));
-            if (lt == nullptr)
-                fail("Start-end tags mismatch", m_end);
-            m_p = lt + 1;
-            if (*m_p == '/') {
-                ++m_p;
-                closeName(names.back().first, names.back().second);
-                names.pop_back();
-            } else if (*m_p == '!' || *m_p == '?') {
-                skipMarkup();
-            } else {
-                const char* const start = m_p;
-                name("Error parsing start element tag");
-                const auto length = static_cast<std::uint32_t>(m_p - start);
-                const char* close = findTagEnd();
-                if (close[-1] != '/')
-                    names.emplace_back(start, length);
-            }
-        }
-    }
-
-    // The '>' ending the tag at m_p, past quoted values; m_p moves past it.
-    const char* findTagEnd() {
-        for (;; ++m_p) {
-            const char c = *m_p;
-            if (c == '>')
-                return m_p++;
-            if (c == '"' || c == '\'') {
-                const auto* q = static_cast<const char*>(
-                    std::memchr(m_p + 1, c, static_cast<std::size_t>(m_end - m_p - 1)));
-                if (q == nullptr)
-                    fail("Error parsing start element tag", m_p);
-                m_p = const_cast<char*>(q);
-            } else if (c == '\0' && m_p == m_end) {
-                fail("Error parsing start element tag", m_p);
-            }
-        }
-    }
-
     // After "</": the name must be the open element's, then '>'.
     void closeName(const char* openName, std::uint32_t length) {
         const char* const start = m_p;
@@ -1085,6 +1048,8 @@ private:
             const auto close = rest.find("]]>", 8);
             if (close == std::string_view::npos)
                 fail("Error parsing CDATA section", m_p - 1);
+            if (!m_open.empty())
+                countNode();
             m_p += close + 3;
             if (!m_open.empty())
                 addText(content, m_p - 3, true);
@@ -1093,7 +1058,8 @@ private:
         skipMarkup();
     }
 
-    // At '!' or '?': a comment or a processing instruction, skipped.
+    // At '!' or '?': a comment or a processing instruction, skipped (markup
+    // has taken CDATA sections and document types).
     void skipMarkup() {
         const std::string_view rest(m_p, static_cast<std::size_t>(m_end - m_p));
         if (rest.starts_with("!--")) {
@@ -1106,13 +1072,6 @@ private:
             if (close == std::string_view::npos)
                 fail("Error parsing document declaration/processing instruction", m_p - 1);
             m_p += close + 2;
-        } else if (rest.starts_with("![CDATA[")) {
-            const auto close = rest.find("]]>", 8);
-            if (close == std::string_view::npos)
-                fail("Error parsing CDATA section", m_p - 1);
-            m_p += close + 3;
-        } else if (rest.starts_with("!DOCTYPE")) {
-            markup();
         } else {
             fail("Could not determine tag type", m_p - 1);
         }
@@ -1172,10 +1131,16 @@ void XmlTree::parse(char* text, std::size_t size, const XmlRules& rules, const X
         Parser(*this, text, size, rules, subject, false).run();
         return;
     }
-    // Room for the longest UTF-8 the units can make (three bytes for two);
-    // pages never written cost no memory.
+    // The text is parsed as UTF-8, which may take half as much again as the
+    // UTF-16 (three bytes for two): the bound on a part's size holds for
+    // what the parser reads, before any of it is made.
     const std::span bytes(reinterpret_cast<const std::uint8_t*>(text) + skip, size - skip);
-    m_converted.reset(new char[bytes.size() / 2 * 3 + 4]);
+    const std::size_t utf8Size = Utf16AsUtf8Size(bytes, form == Utf16::BigEndian) + (bytes.size() % 2) * 3;
+    if (utf8Size > limits::kMaxPartSize)
+        ThrowOverLimit(subjectOf(subject) + " holds more than " + std::to_string(limits::kMaxPartSize >> 20) +
+                           " MiB of XML once read as UTF-8",
+                       std::string(subject.part));
+    m_converted.reset(new char[utf8Size + 1]); // and the parser's sentinel
     char* out = PutUtf16AsUtf8(m_converted.get(), bytes, form == Utf16::BigEndian);
     if (bytes.size() % 2 != 0)
         out = PutUtf8(out, 0xFFFD); // an odd last byte

@@ -2,6 +2,7 @@
 
 #include "extract/common/Namespaces.h"
 #include "extract/common/ReadFailure.h"
+#include "extract/common/ReadLimits.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -35,6 +36,10 @@ struct XmlRules {
     // part read only for its text is stopped here while it is parsed, not
     // parsed whole and refused after.
     std::size_t textLimit = ~std::size_t{0};
+    // The most nodes the text may hold: elements, attributes, runs of
+    // character data and CDATA sections, each counted as written (skipped,
+    // white space alone or after the document element alike).
+    std::size_t maxNodes = limits::kMaxXmlNodes;
 };
 
 struct SkippedElement {
@@ -85,9 +90,8 @@ public:
 
     // Parses text[0, size). text[size] must exist (it is the end sentinel and
     // is overwritten). Throws orv::Failure for a document that is not
-    // well-formed, that holds more than limits::kMaxXmlNodes elements and
-    // attributes, or more text than the rules' textLimit. The text must
-    // outlive the tree.
+    // well-formed, that holds more nodes than the rules' maxNodes, or more
+    // text than the rules' textLimit. The text must outlive the tree.
     void parse(char* text, std::size_t size, const XmlRules& rules, const XmlSubject& subject);
 
     // The first bytes of a text as the parser reads them: UTF-16 as UTF-8, a

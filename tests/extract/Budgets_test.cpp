@@ -7,6 +7,8 @@
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include <sstream>
 
 namespace orv {
@@ -16,6 +18,7 @@ namespace {
 // that name that limit, and the good deck after it must still be read.
 TEST(Budgets, JustOverEachLimitGivesItsOwnRefusalAndTheNextFileIsRead) {
     using namespace test;
+    const std::string kNodes = "elements, attributes and runs of text";
     struct Row {
         const char* name;
         std::string bytes;
@@ -31,8 +34,11 @@ TEST(Budgets, JustOverEachLimitGivesItsOwnRefusalAndTheNextFileIsRead) {
         {"shapes in one file", PackageWithShapes(limits::kMaxShapesPerSlide, 11),
          "more than 1000000 shapes in all"},
         {"text on one slide", PackageWithSlideText(limits::kMaxTextPerSlide + 1), "more than 16 MiB of text"},
-        {"attributes counted as nodes", PackageWithAttributes(limits::kMaxXmlNodes),
-         "elements and attributes"},
+        {"attributes counted as nodes", PackageWithAttributes(limits::kMaxXmlNodes), kNodes},
+        {"runs of text counted as nodes", PackageWithTextRuns(1, limits::kMaxXmlNodes, false), kNodes},
+        {"CDATA sections counted as nodes", PackageWithTextRuns(1, limits::kMaxXmlNodes, true), kNodes},
+        {"UTF-16 part as UTF-8", PackageWithUtf16Slide(limits::kMaxPartSize / 3 + 1), "64 MiB of XML"},
+        {"start tags after the document element", PackageWithTagsAfterRoot(limits::kMaxXmlNodes), kNodes},
         {"relationships in one part", PackageWithRelationships(limits::kMaxRelationships + 1),
          "more than 100000 relationships"},
         {"namespace declarations on one element",
@@ -133,6 +139,13 @@ TEST(Budgets, FilesJustUnderTheLimitsStillRead) {
                   .shapes.size(),
               50u);
     EXPECT_EQ(ReadBytes(PackageWithCaseMismatchedNames(500)).slides.size(), 500u);
+    // Nodes are counted once, whichever way the parser reads them.
+    const std::size_t nearLimit = limits::kMaxXmlNodes - 100;
+    const std::string runs =
+        ReadBytes(PackageWithTextRuns(1, nearLimit, false)).slides.at(0).shapes.at(0).text;
+    EXPECT_EQ(static_cast<std::size_t>(std::count(runs.begin(), runs.end(), 'a')), nearLimit);
+    EXPECT_EQ(ReadBytes(PackageWithForeignRunProperties(nearLimit)).slides.at(0).shapes.at(0).text,
+              "keep@example.com");
     EXPECT_EQ(ReadBytes(PackageWithZipEntries(70'000)).slides.size(), 1u) << "zip64 directory";
 }
 

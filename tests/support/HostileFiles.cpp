@@ -7,6 +7,7 @@
 
 #include <libdeflate.h>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 
@@ -414,6 +415,78 @@ std::string PackageWithNamespaces(std::size_t declarations, std::size_t choices)
     PptxBuilder b;
     b.addSlide();
     b.setPart("ppt/slides/slide1.xml", slideXml(bindings, repeated(alternate, choices)));
+    return RawZipBytes(rawEntriesOf(b, true));
+}
+
+std::string PackageWithTextRuns(std::size_t slides, std::size_t runs, bool cdata) {
+    // A number every hundred runs keeps a large part from looking like a bomb.
+    std::string text;
+    for (std::size_t i = 0; i < runs; ++i) {
+        text += cdata ? (i % 2 == 0 ? "a" : "<![CDATA[b]]>") : "a<?\?>";
+        if (i % 100 == 0)
+            text += std::to_string(i * 7919 % 1'000'003);
+    }
+    PptxBuilder b;
+    for (std::size_t i = 1; i <= slides; ++i) {
+        b.addSlide();
+        b.setPart(
+            "ppt/slides/slide" + std::to_string(i) + ".xml",
+            slideXml("", "<p:sp><p:txBody><a:p><a:r><a:t>" + text + "</a:t></a:r></a:p></p:txBody></p:sp>"));
+    }
+    return RawZipBytes(rawEntriesOf(b, true));
+}
+
+std::string PackageWithTagsAfterRoot(std::size_t tags) {
+    std::string after;
+    for (std::size_t i = 0; i < tags; ++i)
+        after += "<a" + std::to_string(i % 1000) + ">";
+    PptxBuilder b;
+    b.addSlide();
+    b.setPart("ppt/slides/slide1.xml", slideXml("", "") + after);
+    return RawZipBytes(rawEntriesOf(b, true));
+}
+
+std::string PackageWithUtf16Slide(std::size_t characters) {
+    // A few thousand characters over and over, as a suite would compress them.
+    std::u16string pattern;
+    for (std::size_t i = 0; i < 3000; ++i)
+        pattern += static_cast<char16_t>(0x4E00 + (i * 7919 + i / 13) % 20'000);
+    const std::string xml =
+        slideXml("", "<p:sp><p:txBody><a:p><a:r><a:t>\x01</a:t></a:r></a:p></p:txBody></p:sp>");
+    std::u16string utf16 = u"\uFEFF";
+    for (const char c : xml) {
+        if (c != '\x01') {
+            utf16 += static_cast<char16_t>(c);
+            continue;
+        }
+        for (std::size_t left = characters; left > 0;) {
+            const std::size_t take = std::min(left, pattern.size());
+            utf16.append(pattern, 0, take);
+            left -= take;
+        }
+    }
+    std::string bytes;
+    bytes.reserve(utf16.size() * 2);
+    for (const char16_t unit : utf16) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    PptxBuilder b;
+    b.addSlide();
+    b.setPart("ppt/slides/slide1.xml", std::move(bytes));
+    return RawZipBytes(rawEntriesOf(b, true));
+}
+
+std::string PackageWithForeignRunProperties(std::size_t attributes) {
+    std::string properties = "<x:rPr";
+    for (std::size_t i = 0; i < attributes; ++i)
+        properties += " a" + std::to_string(i) + "=\"\"";
+    PptxBuilder b;
+    b.addSlide();
+    b.setPart(
+        "ppt/slides/slide1.xml",
+        slideXml(" xmlns:x=\"urn:x\"", "<p:sp><p:txBody><a:p><a:r>" + properties +
+                                           "/><a:t>keep@example.com</a:t></a:r></a:p></p:txBody></p:sp>"));
     return RawZipBytes(rawEntriesOf(b, true));
 }
 

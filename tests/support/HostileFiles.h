@@ -36,6 +36,15 @@ std::string PackageWithDeepNesting(std::size_t depth);           // nested eleme
 std::string PackageWithAttributes(std::size_t attributes);       // on empty shapes of one slide
 std::string PackageWithRelationships(std::size_t relationships); // in the main part's relationships
 std::string PackageWithNamespaces(std::size_t declarations, std::size_t choices); // on the root with 4 more
+// Runs of character data in one text of a shape, `runs` on each of
+// `slides` slides: letters between processing instructions, or (`cdata`)
+// letters and CDATA sections by turns.
+std::string PackageWithTextRuns(std::size_t slides, std::size_t runs, bool cdata);
+std::string PackageWithTagsAfterRoot(std::size_t tags);    // start tags never closed, after the slide's
+std::string PackageWithUtf16Slide(std::size_t characters); // CJK text on a slide written in UTF-16
+// A run's properties in a namespace no walk skips, with this many
+// attributes, beside the address keep@example.com.
+std::string PackageWithForeignRunProperties(std::size_t attributes);
 std::string PackageWithCaseMismatchedNames(std::size_t slides); // directory names in other letter case
 std::string PackageWithForgedTarget();                          // control characters in a slide target
 std::string PackageWithHugeTarget(std::size_t bytes);           // a slide target of this length

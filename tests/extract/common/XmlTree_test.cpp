@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <span>
 #include <string>
 
 namespace orv {
@@ -235,12 +236,57 @@ TEST(XmlTree, DepthAndSizeAreBoundedByTheInputOnly) {
         many += "<a/>";
     EXPECT_EQ(failureOf(many + "</r>"),
               "The presentation is too large to read safely: the part content.xml holds more than 1500000 "
-              "elements and attributes.");
-    // Only elements and attributes count, not what looks like them in text.
+              "elements, attributes and runs of text.");
+    // A run of text counts once, however long and whatever it looks like.
     EXPECT_NO_THROW(Parsed("<r>" + std::string(limits::kMaxXmlNodes + 1, '=') + "</r>"));
 }
 
 constexpr SkippedElement kSkipped[] = {{Ns::Other, "s"}, {Ns::OdfText, "span"}};
+
+// Each document holds exactly `nodes` nodes by the limit's count, under the
+// rules of both formats, with elements skipped and without: it is taken
+// with a limit of that many and refused for its size with one fewer.
+TEST(XmlTree, EveryNodeCountsOnceWhereverItStands) {
+    const struct {
+        const char* text;
+        std::size_t nodes;
+    } rows[] = {
+        {"<r a='1' xmlns:q='urn:q'/>", 3},
+        {" <r>a<?pi?>b<!--c-->d</r> ", 4},                  // runs apart, none outside the root
+        {"<r>a<![CDATA[b]]><![CDATA[]]>c</r>", 5},          // CDATA sections, empty ones too
+        {"<r> <x/>\n<x/> </r>", 6},                         // white space alone, dropped or kept
+        {"<r/><r a='1'><x>t</x><x/></r>", 6},               // past the document element
+        {"<r><s a='1'>x<y/></s><s a='1'>x<y/></s></r>", 9}, // skipped, the second by its bytes
+        {"<r><s xmlns:q='urn:q' a='1'>x</s></r>", 5},       // named as skipped, read after all
+        {"<r xmlns:t='urn:q'><t:span a='1'/></r>", 4},      // in another namespace
+    };
+    for (const auto& row : rows) {
+        for (XmlRules rules : {XmlRules{ClassifyOfficeOpenXml, true, "Requires", {}},
+                               XmlRules{ClassifyOpenDocument, false, {}, {}}}) {
+            for (const std::span<const SkippedElement> skip :
+                 {std::span<const SkippedElement>(), std::span<const SkippedElement>(kSkipped)}) {
+                rules.skip = skip;
+                const auto parse = [&](std::size_t limit) {
+                    std::string text = row.text;
+                    text.push_back('\0');
+                    rules.maxNodes = limit;
+                    XmlTree xml;
+                    try {
+                        xml.parse(text.data(), text.size() - 1, rules, {"the part", "", "part"});
+                    } catch (const Failure& failure) {
+                        return std::string(failure.what());
+                    }
+                    return std::string();
+                };
+                EXPECT_EQ(parse(row.nodes), "") << row.text;
+                EXPECT_NE(
+                    parse(row.nodes - 1).find("more than " + std::to_string(row.nodes - 1) + " elements"),
+                    std::string::npos)
+                    << row.text << " skipping " << skip.size();
+            }
+        }
+    }
+}
 
 TEST(XmlTree, SkippedElementsAreCheckedButNotKept) {
     const auto parse = [](std::string text, std::span<const SkippedElement> rules = kSkipped) {
