@@ -115,6 +115,12 @@ void Form1::setUpAllTextOption() {
         }
     });
     menu->addAction(remember);
+    // Shown only while a run goes on: it ends the run after the file it is
+    // at, as if the list ended there.
+    auto* stop = new QAction(QStringLiteral("Stop"), button);
+    stop->setObjectName(QStringLiteral("StopAction"));
+    stop->setVisible(false);
+    menu->addAction(stop);
     ExposeContextMenu(*button, *menu);
     describeReadingModes(button, action->isChecked());
     connect(action, &QAction::toggled, this, [this, button](bool on) {
@@ -200,7 +206,12 @@ void Form1::harvestFileList() {
     Steps s(reporter, loc::PushButton8);
     s.run(114, [&] { n = m_listView1->count(); });
     const std::unique_ptr<ReadAhead> ahead = readAhead(n, allText, cache.get());
-    for (i = 1; i <= n; ++i) {
+    QAction* stopAction = pushButton(8)->findChild<QAction*>(QStringLiteral("StopAction"));
+    bool stopped = false;
+    const QMetaObject::Connection stopping =
+        connect(stopAction, &QAction::triggered, this, [&stopped] { stopped = true; });
+    stopAction->setVisible(true);
+    for (i = 1; i <= n && !stopped; ++i) {
         showProgress();
         // Let the window repaint and answer between files, also when a file
         // holds no candidate address at all.
@@ -218,6 +229,8 @@ void Form1::harvestFileList() {
             cacheProblem.reset();
         }
     }
+    stopAction->setVisible(false);
+    disconnect(stopping);
     if (cache && !cache->flush(cacheProblem))
         tellCacheProblem();
 }

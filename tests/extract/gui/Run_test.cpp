@@ -390,6 +390,28 @@ private slots:
         QVERIFY(QFile::exists(w.cacheFile + ".bad"));
     }
 
+    // "Stop", in the menu only while a run goes on, ends the run after the
+    // file it is at.
+    void stopEndsTheRunAfterTheFileItIsAt() {
+        NativeWindow w;
+        for (const char* name : {"a.pptx", "b.pptx", "c.pptx"}) {
+            PptxBuilder deck;
+            deck.addSlide().addTextBox({std::string(1, name[0]) + "@example.com"});
+            deck.writeTo(w.dir.path() / name);
+            w.add(name);
+        }
+        auto* stop = w.form.pushButton(8)->findChild<QAction*>(QStringLiteral("StopAction"));
+        QVERIFY(stop != nullptr && !stop->isVisible());
+        bool shownDuringRun = false;
+        w.pump.at[1] = [&] { shownDuringRun = stop->isVisible(); };
+        w.pump.at[2] = [&] { stop->trigger(); }; // while the first file is read
+        w.form.PushButton8_Click();
+        QVERIFY(shownDuringRun);
+        QVERIFY(!stop->isVisible());
+        QCOMPARE(RowTexts(*w.form.ListView2()), QStringList{"a@example.com"});
+        QCOMPARE(w.interaction.texts(), QStringList{"Done."});
+    }
+
     // Files read ahead on the other cores give the rows and boxes of a run
     // that reads each file when it reaches it, in list order, also when rows
     // are dragged while the run goes on.
@@ -524,9 +546,11 @@ private slots:
         QCOMPARE(button->indexOfChild(open), 0);
         QCOMPARE(open->role(), QAccessible::PopupMenu);
         QCOMPARE(open->text(QAccessible::Name), QStringLiteral("Reading modes"));
-        QCOMPARE(open->childCount(), 2);
+        QCOMPARE(open->childCount(), 3);
         QCOMPARE(open->child(1)->text(QAccessible::Name), QStringLiteral("Remember Read Files"));
         QVERIFY(open->child(1)->state().checkable);
+        QCOMPARE(open->child(2)->text(QAccessible::Name), QStringLiteral("Stop"));
+        QVERIFY(open->child(2)->state().invisible); // no run goes on
         QAccessibleInterface* item = open->child(0);
         QCOMPARE(item->role(), QAccessible::MenuItem);
         QCOMPARE(item->text(QAccessible::Name), action->text());
