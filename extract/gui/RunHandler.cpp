@@ -2,7 +2,7 @@
 #include "extract/Harvest.h"
 #include "extract/PresentationHost.h"
 #include "extract/gui/FileReports.h"
-#include "extract/gui/ReadingModesMenu.h"
+#include "shell/gui/ButtonMenu.h"
 #include "shell/gui/Form1.h"
 #include "shell/gui/Interaction.h"
 #include "shell/gui/ListControl.h"
@@ -133,13 +133,13 @@ void Form1::harvestFileList() {
     };
     const auto showProgress = [&] { caption.update(progress); };
     RunReporter reporter(m_reporter, [&] { caption.updateNow(progress); });
-    const HarvestCallbacks callbacks{
-        [this] { m_services.pump.pump(); },
-        [&](std::string_view address) {
-            m_listView2->add(QString::fromUtf8(address.data(), static_cast<qsizetype>(address.size())));
-            ++found;
-            showProgress();
-        }};
+    const FileRowCallbacks callbacks{[this] { m_services.pump.pump(); },
+                                     [&](const std::string& file, const FoundAddress& address) {
+                                         m_listView2->add(QString::fromStdString(address.address),
+                                                          SourceOf(file, address));
+                                         ++found;
+                                         showProgress();
+                                     }};
     const bool allText = allTextChosen();
     // The loop's own failures are boxes of the run too.
     Steps s(reporter, loc::PushButton8);
