@@ -165,31 +165,6 @@ std::optional<FailureKind> kindNamed(std::string_view name) {
 
 } // namespace
 
-std::string CsvTextField(std::string_view text) {
-    if (!text.empty() && (text[0] == '=' || text[0] == '+' || text[0] == '-' || text[0] == '@'))
-        return CsvField("'" + std::string(text));
-    return CsvField(text);
-}
-
-std::string CsvField(std::string_view text) {
-    std::string out;
-    bool quote = false;
-    for (std::size_t i = 0; i < text.size();) {
-        const DecodedCodePoint cp = DecodeUtf8At(text, i);
-        const char c = text[i];
-        if (cp.value < 0 || (isControl(cp.value) && c != '\r' && c != '\n')) {
-            out += kReplacement;
-        } else {
-            quote = quote || c == ',' || c == '"' || c == '\r' || c == '\n';
-            if (c == '"')
-                out += '"';
-            out.append(text.substr(i, cp.length));
-        }
-        i += cp.length;
-    }
-    return quote ? '"' + out + '"' : out;
-}
-
 std::string JsonString(std::string_view text) {
     std::string out = "\"";
     for (std::size_t i = 0; i < text.size();) {
@@ -320,7 +295,7 @@ std::optional<ShardRecord> ParseJsonLine(std::string_view line, std::string& err
 
 AddressWriter::AddressWriter(std::ostream& out, CliFormat format) : m_out(out), m_format(format) {
     if (m_format == CliFormat::Csv)
-        m_out << "address,file,slide,place,name\r\n";
+        m_out << kCsvHeader;
 }
 
 void AddressWriter::write(const AddressRecord& record) {
@@ -332,8 +307,8 @@ void AddressWriter::write(const AddressRecord& record) {
         m_out << record.address << ',';
         break;
     case CliFormat::Csv:
-        m_out << CsvField(record.address) << ',' << CsvTextField(record.file) << ',' << record.slide << ','
-              << TextPlaceName(record.place) << ',' << CsvTextField(record.name) << "\r\n";
+        m_out << CsvRecord(record.address, RowSource{record.file, record.slide,
+                                                     std::string(TextPlaceName(record.place)), record.name});
         break;
     case CliFormat::Jsonl:
         m_out << JsonLine(record) << '\n';

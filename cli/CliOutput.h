@@ -4,6 +4,7 @@
 #include "cli/CliOptions.h"
 #include "extract/model/PresentationContent.h"
 #include "extract/run/FileResult.h"
+#include "results/Exports.h"
 
 #include <cstddef>
 #include <iosfwd>
@@ -41,17 +42,6 @@ struct ErrorRecord {
 // A line of a shard's output: an address or an error.
 using ShardRecord = std::variant<AddressRecord, ErrorRecord>;
 
-// A field of a CSV record (RFC 4180): quoted when it holds a comma, a quote,
-// CR or LF, quotes doubled. Control characters other than CR and LF, and
-// bytes that are not UTF-8, become U+FFFD, so that no name can drive a
-// terminal.
-std::string CsvField(std::string_view text);
-
-// A field of free text (a file or shape name) that a spreadsheet must not
-// take for a formula: one that begins with "=", "+", "-" or "@" gets a
-// leading "'" (so "=1+2" is written '=1+2), then it is written as CsvField.
-std::string CsvTextField(std::string_view text);
-
 // A JSON string literal: quotes, backslashes, control characters (C0, DEL
 // and C1), the line and paragraph separators (U+2028, U+2029) and the
 // bidirectional controls (U+202A to U+202E, U+2066 to U+2069) escaped, bytes
@@ -70,7 +60,8 @@ std::string JsonLine(const ErrorRecord& record);
 std::optional<ShardRecord> ParseJsonLine(std::string_view line, std::string& error);
 
 // Writes records in one of the output formats. Text and comma formats write
-// the address alone; CSV starts with its header line.
+// the address alone; CSV starts with its header line and writes each record
+// as the window's save with sources does (CsvRecord).
 class AddressWriter {
 public:
     AddressWriter(std::ostream& out, CliFormat format);

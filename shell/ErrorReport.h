@@ -19,6 +19,7 @@ inline constexpr std::string_view kSupportAddress = "support@quillmoor.example";
 namespace loc {
 inline constexpr std::string_view FormLoad = "in Kestrelon2021/08/31.Form1.Form_Load ";
 inline constexpr std::string_view PushButton1 = "in Kestrelon2021/08/31.Form1.PushButton1_Click ";
+inline constexpr std::string_view SaveWithSources = "in Kestrelon2021/08/31.Form1.SaveWithSources_Click ";
 inline constexpr std::string_view PushButton2 = "in Kestrelon2021/08/31.Form1.PushButton2_Click ";
 inline constexpr std::string_view PushButton3 = "in Kestrelon2021/08/31.Form1.PushButton3_Click ";
 inline constexpr std::string_view PushButton4 = "in Kestrelon2021/08/31.Form1.PushButton4_Click ";

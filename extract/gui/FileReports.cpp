@@ -25,8 +25,12 @@ private:
 
 } // namespace
 
+RowSource SourceOf(const std::string& path, const FoundAddress& found) {
+    return {path, static_cast<std::size_t>(found.slide), std::string(TextPlaceName(found.place)), found.name};
+}
+
 void ReportFileResult(const std::string& path, const FileResult& result, ErrorReporter& reporter,
-                      FirstOccurrences& firsts, const std::function<void(const FoundAddress&)>& appendRow) {
+                      FirstOccurrences& firsts, const FileRowAppender& appendRow) {
     FileReporter fileReporter(reporter, path);
     for (const StepFailure& failure : result.failures)
         fileReporter.report(loc::DoItByFile, failure.step, failure.description);
@@ -37,7 +41,7 @@ void ReportFileResult(const std::string& path, const FileResult& result, ErrorRe
     Steps steps(fileReporter, loc::DoItByFile);
     for (const FoundAddress& found : result.addresses)
         if (firsts.offer(found.address))
-            steps.run(120, [&] { appendRow(found); });
+            steps.run(120, [&] { appendRow(path, found); });
     // One box for all the pieces of a file, however many a damaged deck has.
     if (!result.skipped.empty()) {
         std::vector<std::string> pieces;
@@ -48,7 +52,7 @@ void ReportFileResult(const std::string& path, const FileResult& result, ErrorRe
 }
 
 void DoItByFile(const std::string& path, PresentationHost& host, ErrorReporter& reporter,
-                FirstOccurrences& firsts, const HarvestCallbacks& callbacks, bool allText, ResultCache* cache,
+                FirstOccurrences& firsts, const FileRowCallbacks& callbacks, bool allText, ResultCache* cache,
                 std::optional<ResultCache::Problem>* cacheProblem, const CachedRead* ahead) {
     const CachedRead read =
         ahead ? *ahead : ReadThroughCache(path, host, allText, cache, callbacks.pumpEvents);
@@ -58,8 +62,7 @@ void DoItByFile(const std::string& path, PresentationHost& host, ErrorReporter& 
             cacheProblem)
             *cacheProblem = std::move(problem);
     }
-    ReportFileResult(path, read.result, reporter, firsts,
-                     [&](const FoundAddress& found) { callbacks.appendRow(found.address); });
+    ReportFileResult(path, read.result, reporter, firsts, callbacks.appendRow);
 }
 
 } // namespace orv

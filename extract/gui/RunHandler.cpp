@@ -3,9 +3,9 @@
 #include "extract/Harvest.h"
 #include "extract/PresentationHost.h"
 #include "extract/gui/FileReports.h"
-#include "extract/gui/ReadingModesMenu.h"
 #include "extract/run/ReadAhead.h"
 #include "extract/run/ResultCache.h"
+#include "shell/gui/ButtonMenu.h"
 #include "shell/gui/Form1.h"
 #include "shell/gui/Interaction.h"
 #include "shell/gui/ListControl.h"
@@ -179,13 +179,13 @@ void Form1::harvestFileList() {
     };
     const auto showProgress = [&] { caption.update(progress); };
     RunReporter reporter(m_reporter, [&] { caption.updateNow(progress); });
-    const HarvestCallbacks callbacks{
-        [this] { m_services.pump.pump(); },
-        [&](std::string_view address) {
-            m_listView2->add(QString::fromUtf8(address.data(), static_cast<qsizetype>(address.size())));
-            ++found;
-            showProgress();
-        }};
+    const FileRowCallbacks callbacks{[this] { m_services.pump.pump(); },
+                                     [&](const std::string& file, const FoundAddress& address) {
+                                         m_listView2->add(QString::fromStdString(address.address),
+                                                          SourceOf(file, address));
+                                         ++found;
+                                         showProgress();
+                                     }};
     const bool allText = allTextChosen();
     // The file of remembered results: its trouble is told once, in a box of
     // its own, and the run goes on reading what it cannot take from it.

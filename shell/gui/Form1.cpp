@@ -145,6 +145,7 @@ void Form1::wire() {
     hookRowDragging();
     hookDrops();
     hookResultsKeys();
+    setUpResultSources();
     setUpAllTextOption();
 }
 

@@ -37,6 +37,10 @@ public:
     static constexpr int PointerHourglass = 11;
     static constexpr int PointerCustom = 99;
 
+    // What a save of the results writes: the text file, the comma-delimited
+    // line, or the CSV with each address's source.
+    enum class SaveFormat { Text, CommaDelimited, WithSources };
+
     explicit Form1(Services services, QWidget* parent = nullptr);
     ~Form1() override;
 
@@ -57,16 +61,17 @@ public:
     bool extractRunning() const { return m_extractRunning; }
 
     // Button handlers.
-    void PushButton1_Click();  // "Save Results As Text File"
-    void PushButton2_Click();  // "Save As Comma Delimited Text File"
-    void PushButton3_Click();  // "Add PowerPoint File(s)"
-    void PushButton4_Click();  // "Copy Results To Clipboard"
-    void PushButton5_Click();  // file-list "Clear List"
-    void PushButton6_Click();  // "Add All PowerPnt File(s) In Folder"
-    void PushButton7_Click();  // "Help"
-    void PushButton8_Click();  // "Start Extracting"
-    void PushButton9_Click();  // results "Clear List"
-    void PushButton10_Click(); // "Load Sample/Example Files"
+    void PushButton1_Click();     // "Save Results As Text File"
+    void SaveWithSources_Click(); // its context menu's "Save With Sources..."
+    void PushButton2_Click();     // "Save As Comma Delimited Text File"
+    void PushButton3_Click();     // "Add PowerPoint File(s)"
+    void PushButton4_Click();     // "Copy Results To Clipboard"
+    void PushButton5_Click();     // file-list "Clear List"
+    void PushButton6_Click();     // "Add All PowerPnt File(s) In Folder"
+    void PushButton7_Click();     // "Help"
+    void PushButton8_Click();     // "Start Extracting"
+    void PushButton9_Click();     // results "Clear List"
+    void PushButton10_Click();    // "Load Sample/Example Files"
     // Records the sample files beside the program in the setting Snapshot.
     void RecordSampleFiles();
     // True when Snapshot is empty or none of the paths it records exists any
@@ -116,11 +121,13 @@ private:
     void hookRowDragging(); // pressing, moving and releasing on the file list
     void hookDrops();       // files and folders dragged onto the file list
     void hookResultsKeys(); // the Delete key on the results list
+    // The results rows' sources: their tool tips and "Save With Sources...".
+    void setUpResultSources();
     // The caption while nothing long is going on.
     QString title() const;
     void applySkin();
     void loadHandCursor();
-    void saveResults(std::string_view location, bool commaDelimited);
+    void saveResults(std::string_view location, SaveFormat format);
     void harvestFileList();
     std::unique_ptr<ReadAhead> readAhead(int n, bool allText, ResultCache* cache);
     std::optional<CachedRead> takeReadAhead(ReadAhead* ahead, int index, const std::string& path);

@@ -86,6 +86,25 @@ void ListControl::add(const QString& text) {
     m_model->append(text);
 }
 
+void ListControl::add(const QString& text, RowSource source) {
+    m_model->append(text, std::make_unique<const RowSource>(std::move(source)));
+}
+
+const RowSource* ListControl::source(int index) const {
+    return m_model->sourceAt(row(index));
+}
+
+void ListControl::setSourceToolTip(std::function<QString(const RowSource&)> tip) {
+    m_model->setSourceToolTip(std::move(tip));
+}
+
+QString ListControl::toolTip(int index) const {
+    const int r = row(index);
+    m_model->announce();
+    const QVariant own = m_model->data(m_model->index(r, 0), Qt::ToolTipRole);
+    return own.isValid() ? own.toString() : m_view->toolTip();
+}
+
 void ListControl::remove(int index) {
     m_model->removeAt(row(index));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/RowSource.h"
+
 #include <QCursor>
 #include <QPoint>
 #include <QRect>
@@ -44,6 +46,17 @@ public:
     void setText(int index, const QString& text);
     // Appends a row holding only `text`, unticked.
     void add(const QString& text);
+    // Appends a row holding `text`, unticked, that keeps where it was found:
+    // not a sub-item, so nothing that reads the cells sees it. The source
+    // goes wherever the row goes, and with it.
+    void add(const QString& text, RowSource source);
+    // Where row `index` was found; null for a row added without a source.
+    const RowSource* source(int index) const;
+    // What a row with a source shows as its tool tip; other rows show the
+    // list's own.
+    void setSourceToolTip(std::function<QString(const RowSource&)> tip);
+    // The tool tip shown over row `index`.
+    QString toolTip(int index) const;
     void remove(int index);
     void clearRows();
 

@@ -21,9 +21,10 @@ void ListModel::setCheckedAt(int row, bool on) {
     rowChanged(row, Qt::CheckStateRole);
 }
 
-void ListModel::append(const QString& text) {
+void ListModel::append(const QString& text, std::unique_ptr<const RowSource> source) {
     m_texts.push_back(text);
     m_checked.push_back(0);
+    m_sources.push_back(std::move(source));
     if (!m_announceQueued) {
         m_announceQueued = true;
         QMetaObject::invokeMethod(this, &ListModel::announce, Qt::QueuedConnection);
@@ -44,6 +45,7 @@ void ListModel::removeAt(int row) {
     beginRemoveRows(QModelIndex(), row, row);
     m_texts.erase(m_texts.begin() + row);
     m_checked.erase(m_checked.begin() + row);
+    m_sources.erase(m_sources.begin() + row);
     m_announced = size();
     endRemoveRows();
 }
@@ -52,6 +54,7 @@ void ListModel::removeAll() {
     beginResetModel();
     m_texts.clear();
     m_checked.clear();
+    m_sources.clear();
     m_announced = 0;
     endResetModel();
 }
@@ -81,6 +84,10 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
     case Qt::CheckStateRole:
         if (m_checkable)
             return checkedAt(index.row()) ? Qt::Checked : Qt::Unchecked;
+        return {};
+    case Qt::ToolTipRole:
+        if (const RowSource* source = sourceAt(index.row()); source && m_sourceToolTip)
+            return m_sourceToolTip(*source);
         return {};
     default:
         return {};

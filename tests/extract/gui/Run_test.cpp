@@ -282,10 +282,12 @@ private slots:
         Recorder reporter;
         FirstOccurrences seen;
         QStringList found;
-        HarvestCallbacks callbacks{
-            [] {}, [&](std::string_view a) { found << QString::fromUtf8(a.data(), a.size()); }};
+        FileRowCallbacks callbacks{[] {},
+                                   [&](const std::string& path, const FoundAddress& a) {
+                                       found << QString::fromStdString(path + " " + a.address);
+                                   }};
         DoItByFile("/a.pptx", host, reporter, seen, callbacks);
-        QCOMPARE(found, QStringList{"x@y.zz"});
+        QCOMPARE(found, QStringList{"/a.pptx x@y.zz"});
         QVERIFY(reporter.reports.isEmpty());
         QCOMPARE(host.calls,
                  (QStringList{"Create", "Attach", "Show", "Open /a.pptx", "Text 1.1", "Text 1.2", "Quit"}));
@@ -303,8 +305,8 @@ private slots:
         reporter.reports.clear();
         host.files["/b.pptx"] = SlidesOfText({{"first@y.zz"}, {"second@y.zz"}});
         int appended = 0;
-        HarvestCallbacks failing{[] {},
-                                 [&](std::string_view) {
+        FileRowCallbacks failing{[] {},
+                                 [&](const std::string&, const FoundAddress&) {
                                      if (++appended == 1)
                                          throw Failure("list refused");
                                  }};
@@ -485,6 +487,39 @@ private slots:
             QString::fromStdString(cli.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QVERIFY(lines.size() > 10);
         QCOMPARE(RowTexts(*w.form.ListView2()), lines);
+    }
+
+    // "Save With Sources..." after a run writes what the command-line tool
+    // prints as CSV, byte for byte, also for files whose names a CSV must
+    // quote or guard; the rows' tool tips name the same sources.
+    void savedSourcesAreTheCommandLinesCsv() {
+        NativeWindow w;
+        const std::vector<std::string> names{"=sum(1),\"x\".pptx", "-binary\nline.ppt", "@open.odp",
+                                             "flat.fodp"};
+        w.dir.write(names[0], PackageWithEveryPlace());
+        w.dir.write(names[1], BinaryWithEveryPlace());
+        w.dir.write(names[2], OpenDocumentWithEveryPlace().bytes());
+        w.dir.write(names[3], OpenDocumentWithEveryPlace().flatBytes());
+        std::vector<std::string> args{"--all-text", "--format", "csv"};
+        for (const std::string& name : names) {
+            w.add(name.c_str());
+            args.push_back((w.dir.path() / name).string());
+        }
+        w.form.pushButton(8)->findChild<QAction*>(QStringLiteral("AllTextAction"))->setChecked(true);
+        w.form.PushButton8_Click();
+        const QString saved = QString::fromStdString((w.dir.path() / "sources.csv").string());
+        w.interaction.saveAnswers.push_back(saved);
+        w.form.SaveWithSources_Click();
+        const CliOutcome cli = RunCliInProcess(args, OpenPresentationFile);
+        QCOMPARE(cli.status, 0);
+        QVERIFY(w.form.ListView2()->count() > 10);
+        QCOMPARE(QByteArray::fromStdString(ReadFileBytes(w.dir.path() / "sources.csv")),
+                 QByteArray::fromStdString(cli.out));
+        const RowSource* first = w.form.ListView2()->source(1);
+        QVERIFY(first);
+        QCOMPARE(first->file, (w.dir.path() / names[0]).string());
+        QVERIFY(w.form.ListView2()->toolTip(1).contains("\nFile: " + QString::fromStdString(w.dir.str()) +
+                                                        "/=sum(1),\"x\".pptx\nSlide: 1\nPlace: "));
     }
 
     // However many pieces "Read All Text" skips in a file, they share one box

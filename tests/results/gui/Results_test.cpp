@@ -2,8 +2,11 @@
 #include "fakes/FormFixture.h"
 #include "results/gui/ClipboardText.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QMenu>
+#include <QPushButton>
 #include <QTest>
 
 using namespace orv;
@@ -18,6 +21,14 @@ void writeAll(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(bytes);
+}
+const QString kListTip = QStringLiteral("Move | line to right and out of window to reveal full names.");
+
+// Rows as a run adds them, each with where it was found.
+void addSourcedResults(FormFixture& f) {
+    f.results().add("a@b.cc", RowSource{"/d/one.pptx", 2, "table", "Table 1"});
+    f.results().add("m@n.oo", RowSource{"/d/two\x1b.odp", 0, "master", ""});
+    f.results().add("z@y.xx", RowSource{"/d/=three,x.ppt", 1, "shape", "-Title 1"});
 }
 } // namespace
 
@@ -151,6 +162,64 @@ private slots:
         QCOMPARE(f.interaction.texts().last(),
                  QStringLiteral("Results have been copied to the clipboard.\r\rClick a text area "
                                 "where you normally type and press Ctrl+V to paste the clipboard."));
+    }
+    // A row keeps where it was found, beside its cells, through Delete; Clear
+    // takes the sources with the rows. The tool tip is the list's own text,
+    // then the source, file text escaped.
+    void rowsKeepTheirSourcesAndShowThemInTheirToolTips() {
+        FormFixture f;
+        addSourcedResults(f);
+        QCOMPARE(f.results().toolTip(1),
+                 kListTip + "\nFile: /d/one.pptx\nSlide: 2\nPlace: table\nShape: Table 1");
+        QCOMPARE(f.results().toolTip(2),
+                 kListTip + "\nFile: /d/two\\x1b.odp\nSlide: none (a master, a layout or an embedded "
+                            "document)\nPlace: master");
+        QCOMPARE(f.results().cell(1, 1), QStringLiteral("a@b.cc"));
+        f.results().select(2);
+        QTest::keyClick(f.form->ListView2()->widget(), Qt::Key_Delete);
+        QCOMPARE(RowTexts(f.results()), (QStringList{"a@b.cc", "z@y.xx"}));
+        QCOMPARE(*f.results().source(1), (RowSource{"/d/one.pptx", 2, "table", "Table 1"}));
+        QCOMPARE(*f.results().source(2), (RowSource{"/d/=three,x.ppt", 1, "shape", "-Title 1"}));
+        QVERIFY(f.results().toolTip(2).endsWith("\nShape: -Title 1"));
+        f.results().setChecked(2, true); // the copy takes the cells alone
+        f.form->PushButton4_Click();
+        QCOMPARE(f.clipboard.text, QStringLiteral("z@y.xx\r\n"));
+        f.form->PushButton9_Click();
+        f.addResults({"bare@b.cc"}); // a row without a source shows the list's text alone
+        QCOMPARE(f.results().source(1), nullptr);
+        QCOMPARE(f.results().toolTip(1), kListTip);
+    }
+    // "Save With Sources..." in the menu of "Save Results As Text File":
+    // the save's dialog and question, and the command line's CSV.
+    void saveWithSourcesWritesTheCsv() {
+        FormFixture f;
+        addSourcedResults(f);
+        f.addResults({"bare@b.cc"});
+        const QString path = QString::fromStdString(f.dir.str()) + "/old.csv";
+        writeAll(path, "precious");
+        f.interaction.saveAnswers.push_back(path);
+        f.interaction.answers.push_back(Interaction::Answer::Yes);
+        auto* action = f.form->pushButton(1)->findChild<QAction*>(QStringLiteral("SaveWithSourcesAction"));
+        QVERIFY(action);
+        QCOMPARE(action->text(), QStringLiteral("Save With Sources..."));
+        QVERIFY(f.form->pushButton(1)->findChild<QMenu*>()->actions().contains(action));
+        action->trigger();
+        QCOMPARE(f.interaction.texts(), QStringList{"Are you sure you wish to overwrite " + path + " ?"});
+        QCOMPARE(f.interaction.dialogTitles, QStringList{"Save"});
+        QCOMPARE(readAll(path), QByteArray("address,file,slide,place,name\r\n"
+                                           "a@b.cc,/d/one.pptx,2,table,Table 1\r\n"
+                                           "m@n.oo,/d/two\xEF\xBF\xBD.odp,0,master,\r\n"
+                                           "z@y.xx,\"/d/=three,x.ppt\",1,shape,'-Title 1\r\n"
+                                           "bare@b.cc,,,,\r\n"));
+        QCOMPARE(f.pump.count, 4); // one pump per row
+        QCOMPARE(f.form->mousePointer(), Form1::PointerDefault);
+
+        // A failure is reported under the save's own name, with the text save's steps.
+        f.interaction.saveAnswers.push_back(QString::fromStdString(f.dir.str()) + "/missing/out.csv");
+        f.form->SaveWithSources_Click();
+        QCOMPARE(f.interaction.errorReports().size(), 1);
+        QVERIFY(f.interaction.errorReports()[0].contains(
+            "in Kestrelon2021/08/31.Form1.SaveWithSources_Click at line 130"));
     }
     void clipboardTableIsPaddedAndTabbed() {
         QVector<CopiedRow> rows{{{"ab", "x"}, true}, {{"abcd", "yz"}, true}};

@@ -1,4 +1,4 @@
-#include "extract/gui/ReadingModesMenu.h"
+#include "shell/gui/ButtonMenu.h"
 
 #include "shell/gui/EventHook.h"
 
