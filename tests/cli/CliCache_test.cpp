@@ -161,16 +161,25 @@ TEST_F(CliCacheTest, ADamagedOrForeignCacheIsSetAsideOnce) {
     }
 }
 
+// A cache under a file, or in a folder that cannot be written (which root
+// can write all the same, so that row is left to other users).
 TEST_F(CliCacheTest, ACacheThatCannotBeMadeIsNamedAndTheRunGoesOn) {
     const auto plain = run({});
     m_dir.write("file", "not a folder");
-    const std::string cache = m_dir.str() + "/file/results.sqlite";
-    const auto outcome = run({"--cache", cache});
-    EXPECT_EQ(std::tie(outcome.status, outcome.out), std::tie(plain.status, plain.out));
-    const std::string said = cache + ": the cache could not be used (";
-    EXPECT_EQ(outcome.err.substr(0, said.size()), said) << outcome.err;
-    EXPECT_NE(outcome.err.find("); the files are read without it\n"), std::string::npos);
-    EXPECT_EQ(outcome.err.substr(outcome.err.find('\n') + 1), plain.err);
+    fs::create_directories(m_dir.path() / "read-only");
+    fs::permissions(m_dir.path() / "read-only", fs::perms::owner_read | fs::perms::owner_exec);
+    std::vector<std::string> caches{m_dir.str() + "/file/results.sqlite"};
+    if (::geteuid() != 0)
+        caches.push_back(m_dir.str() + "/read-only/results.sqlite");
+    for (const std::string& cache : caches) {
+        const auto outcome = run({"--cache", cache});
+        EXPECT_EQ(std::tie(outcome.status, outcome.out), std::tie(plain.status, plain.out));
+        const std::string said = cache + ": the cache could not be used (";
+        EXPECT_EQ(outcome.err.substr(0, said.size()), said) << outcome.err;
+        EXPECT_NE(outcome.err.find("); the files are read without it\n"), std::string::npos);
+        EXPECT_EQ(outcome.err.substr(outcome.err.find('\n') + 1), plain.err);
+    }
+    fs::permissions(m_dir.path() / "read-only", fs::perms::owner_all);
 }
 
 // Two runs at once on one cache each write the bytes of a run without it.

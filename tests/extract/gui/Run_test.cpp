@@ -19,6 +19,8 @@
 
 #include <QTest>
 
+#include <tuple>
+
 using namespace orv;
 using namespace orv::test;
 
@@ -455,13 +457,19 @@ private slots:
                     form.ListView1()->setText(4, second);
                 };
             form.PushButton8_Click();
-            return std::make_pair(RowTexts(*form.ListView2()), w.interaction.texts());
+            QStringList tips;
+            for (int row = 1; row <= form.ListView2()->count(); ++row)
+                tips << form.ListView2()->toolTip(row);
+            return std::make_tuple(RowTexts(*form.ListView2()), w.interaction.texts(), tips);
         };
         for (const bool drag : {false, true}) {
             const auto oneCore = run(w.form, drag);
-            QVERIFY(oneCore.first.size() > 20);
-            QCOMPARE(oneCore.second.size(), 3); // the damaged deck, the notes, "Done."
-            QCOMPARE(run(reading, drag), oneCore);
+            QVERIFY(std::get<0>(oneCore).size() > 20);
+            QCOMPARE(std::get<1>(oneCore).size(), 3); // the damaged deck, the notes, "Done."
+            const auto ahead = run(reading, drag);
+            QCOMPARE(std::get<0>(ahead), std::get<0>(oneCore));
+            QCOMPARE(std::get<1>(ahead), std::get<1>(oneCore));
+            QCOMPARE(std::get<2>(ahead), std::get<2>(oneCore));
         }
     }
 
