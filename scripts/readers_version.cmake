@@ -2,8 +2,8 @@
 # every source under SOURCE_DIR (the extraction and its readers, limits
 # included; the window handlers under gui/ left out) and of LIBRARIES, the
 # versions of the libraries that read. A stored result is used only by the
-# build that would give it again. The file is rewritten only when the hash
-# changes, so that an unchanged build stays built.
+# build that would give it again. The file's text changes only when the hash
+# does.
 #   cmake -DOUTPUT=... -DSOURCE_DIR=... -DLIBRARIES=... -P scripts/readers_version.cmake
 file(GLOB_RECURSE sources RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/*.cpp" "${SOURCE_DIR}/*.h")
 list(FILTER sources EXCLUDE REGEX "^gui/")
@@ -19,6 +19,8 @@ set(text "// Written by scripts/readers_version.cmake at build time.\n#include \
 if(EXISTS "${OUTPUT}")
     file(READ "${OUTPUT}" old)
     if(old STREQUAL text)
+        # Newer than its inputs, so that the build does not run this again.
+        file(TOUCH_NOCREATE "${OUTPUT}")
         return()
     endif()
 endif()
