@@ -247,8 +247,7 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err, bool
     for (std::size_t i = 0; i < reads.size(); ++i) {
         const CachedRead read = reads.take(i);
         const FileResult& result = read.result;
-        if (cache && !read.fromCache && read.stamp && StorableResult(result) &&
-            !cache->store(reads.path(i), OptionsKey(options.allText), *read.stamp, result, cacheProblem)) {
+        if (!KeepRead(cache.get(), reads.path(i), options.allText, read, cacheProblem)) {
             // Told once; the cache then stores nothing more.
             if (cacheProblem)
                 tellCacheProblem("written");

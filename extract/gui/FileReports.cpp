@@ -54,14 +54,13 @@ void ReportFileResult(const std::string& path, const FileResult& result, ErrorRe
 void DoItByFile(const std::string& path, PresentationHost& host, ErrorReporter& reporter,
                 FirstOccurrences& firsts, const FileRowCallbacks& callbacks, bool allText, ResultCache* cache,
                 std::optional<ResultCache::Problem>* cacheProblem, const CachedRead* ahead) {
-    const CachedRead read =
-        ahead ? *ahead : ReadThroughCache(path, host, allText, cache, callbacks.pumpEvents);
-    if (cache && !read.fromCache && read.stamp && StorableResult(read.result)) {
-        std::optional<ResultCache::Problem> problem;
-        if (!cache->store(path, OptionsKey(allText), *read.stamp, read.result, problem) && problem &&
-            cacheProblem)
-            *cacheProblem = std::move(problem);
-    }
+    std::optional<CachedRead> readHere;
+    if (!ahead)
+        readHere = ReadThroughCache(path, host, allText, cache, callbacks.pumpEvents);
+    const CachedRead& read = ahead ? *ahead : *readHere;
+    std::optional<ResultCache::Problem> problem;
+    if (!KeepRead(cache, path, allText, read, problem) && problem && cacheProblem)
+        *cacheProblem = std::move(problem);
     ReportFileResult(path, read.result, reporter, firsts, callbacks.appendRow);
 }
 

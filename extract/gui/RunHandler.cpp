@@ -75,46 +75,24 @@ private:
 
 } // namespace
 
-// A context menu on "Start Extracting" with one checkable item, off until the
-// user turns it on, remembered in the settings store as "1" or "0". The menu
-// lives as long as the button, so that assistive technology finds it and its
-// items, and the button's accessible description names the reading modes that
-// are on (the button's text and caption stay as they are).
+// A context menu on "Start Extracting": the checked items "Read All Text" and
+// "Remember Read Files", each off until the user turns it on and remembered
+// in the settings store, and "Stop" while a run goes on. The menu lives as
+// long as the button, so that assistive technology finds it and its items,
+// and the button's accessible description names the reading modes that are
+// on (the button's text and caption stay as they are).
 void Form1::setUpAllTextOption() {
     QPushButton* button = pushButton(8);
     auto* menu = new QMenu(button);
     menu->setObjectName(QStringLiteral("StartExtractingMenu"));
     menu->setAccessibleName(QStringLiteral("Reading modes"));
-    auto* action =
-        new QAction(kAllTextName + QStringLiteral(" (Groups, Tables, Charts, Alt Text, Diagrams, "
-                                                  "Notes, Comments, Links, Masters, Embedded Documents)"),
-                    button);
-    action->setObjectName(QStringLiteral("AllTextAction"));
-    action->setCheckable(true);
-    try {
-        action->setChecked(m_services.settings.read(kAllTextKey, QStringLiteral("0")) == QStringLiteral("1"));
-    } catch (...) {
-        action->setChecked(false); // an unreadable store leaves the option off
-    }
-    menu->addAction(action);
+    QAction* allText = settingItem(*menu,
+                                   kAllTextName + QStringLiteral(" (Groups, Tables, Charts, Alt Text, "
+                                                                 "Diagrams, Notes, Comments, Links, "
+                                                                 "Masters, Embedded Documents)"),
+                                   QStringLiteral("AllTextAction"), kAllTextKey);
     // Results kept from run to run: a file as it was is not read again.
-    auto* remember = new QAction(QStringLiteral("Remember Read Files"), button);
-    remember->setObjectName(QStringLiteral("RememberAction"));
-    remember->setCheckable(true);
-    try {
-        remember->setChecked(m_services.settings.read(kRememberKey, QStringLiteral("0")) ==
-                             QStringLiteral("1"));
-    } catch (...) {
-        remember->setChecked(false);
-    }
-    connect(remember, &QAction::toggled, this, [this](bool on) {
-        try {
-            m_services.settings.write(kRememberKey, on ? QStringLiteral("1") : QStringLiteral("0"));
-        } catch (...) {
-            // The choice still holds for this session.
-        }
-    });
-    menu->addAction(remember);
+    settingItem(*menu, QStringLiteral("Remember Read Files"), QStringLiteral("RememberAction"), kRememberKey);
     // Shown only while a run goes on: it ends the run after the file it is
     // at, as if the list ended there.
     auto* stop = new QAction(QStringLiteral("Stop"), button);
@@ -122,18 +100,34 @@ void Form1::setUpAllTextOption() {
     stop->setVisible(false);
     menu->addAction(stop);
     ExposeContextMenu(*button, *menu);
-    describeReadingModes(button, action->isChecked());
-    connect(action, &QAction::toggled, this, [this, button](bool on) {
-        describeReadingModes(button, on);
+    describeReadingModes(button, allText->isChecked());
+    connect(allText, &QAction::toggled, this, [button](bool on) { describeReadingModes(button, on); });
+    button->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(button, &QWidget::customContextMenuRequested, menu,
+            [button, menu](const QPoint& at) { menu->popup(button->mapToGlobal(at)); });
+}
+
+// A checked item of `menu`, its action a child of the menu's button, kept in
+// the settings store under `key` as "1" or "0": an unreadable store leaves it
+// off, and one that cannot be written keeps the choice for this session.
+QAction* Form1::settingItem(QMenu& menu, const QString& text, const QString& objectName, const QString& key) {
+    auto* action = new QAction(text, menu.parentWidget());
+    action->setObjectName(objectName);
+    action->setCheckable(true);
+    try {
+        action->setChecked(m_services.settings.read(key, QStringLiteral("0")) == QStringLiteral("1"));
+    } catch (...) {
+        action->setChecked(false);
+    }
+    connect(action, &QAction::toggled, this, [this, key](bool on) {
         try {
-            m_services.settings.write(kAllTextKey, on ? QStringLiteral("1") : QStringLiteral("0"));
+            m_services.settings.write(key, on ? QStringLiteral("1") : QStringLiteral("0"));
         } catch (...) {
             // The choice still holds for this session.
         }
     });
-    button->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(button, &QWidget::customContextMenuRequested, menu,
-            [button, menu](const QPoint& at) { menu->popup(button->mapToGlobal(at)); });
+    menu.addAction(action);
+    return action;
 }
 
 bool Form1::allTextChosen() const {
@@ -195,12 +189,12 @@ void Form1::harvestFileList() {
             return;
         caption.updateNow(progress);
         message(cacheProblemText(*cacheProblem));
+        cacheProblem.reset();
     };
     std::unique_ptr<ResultCache> cache;
     if (rememberAction(pushButton(8))->isChecked() && !m_services.resultCacheFile.isEmpty()) {
         cache = ResultCache::open(m_services.resultCacheFile.toStdString(), cacheProblem);
         tellCacheProblem();
-        cacheProblem.reset();
     }
     // The loop's own failures are boxes of the run too.
     Steps s(reporter, loc::PushButton8);
@@ -224,10 +218,7 @@ void Form1::harvestFileList() {
             DoItByFile(path.toStdString(), m_services.host, reporter, firsts, callbacks, allText, cache.get(),
                        &cacheProblem, read ? &*read : nullptr);
         });
-        if (cacheProblem) {
-            tellCacheProblem();
-            cacheProblem.reset();
-        }
+        tellCacheProblem();
     }
     stopAction->setVisible(false);
     disconnect(stopping);
@@ -249,12 +240,8 @@ std::unique_ptr<ReadAhead> Form1::readAhead(int n, bool allText, ResultCache* ca
         }
     }
     const unsigned workers = std::max(1u, std::thread::hardware_concurrency());
-    return std::make_unique<ReadAhead>(
-        std::move(paths), workers,
-        [makeHost = m_services.readerHost, allText, cache](const std::string& path) {
-            const std::unique_ptr<PresentationHost> host = makeHost();
-            return ReadThroughCache(path, *host, allText, cache);
-        });
+    return std::make_unique<ReadAhead>(std::move(paths), workers,
+                                       ReadingWith(m_services.readerHost, ReadOptions{allText}, cache));
 }
 
 // File `index`'s result read ahead, waited for while the window answers;

@@ -4,11 +4,16 @@
 
 namespace orv {
 
-FileReadFunction ReadingWith(PresentationOpenFunction open, ReadOptions options, ResultCache* cache) {
-    return [open = std::move(open), options, cache](const std::string& path) {
-        NativePresentationHost host(open);
-        return ReadThroughCache(path, host, options.allText, cache);
+FileReadFunction ReadingWith(PresentationHostMaker makeHost, ReadOptions options, ResultCache* cache) {
+    return [makeHost = std::move(makeHost), options, cache](const std::string& path) {
+        const std::unique_ptr<PresentationHost> host = makeHost();
+        return ReadThroughCache(path, *host, options.allText, cache);
     };
+}
+
+FileReadFunction ReadingWith(PresentationOpenFunction open, ReadOptions options, ResultCache* cache) {
+    return ReadingWith([open = std::move(open)] { return std::make_unique<NativePresentationHost>(open); },
+                       options, cache);
 }
 
 ReadAhead::ReadAhead(std::vector<std::string> paths, unsigned workers, FileReadFunction read)

@@ -23,8 +23,12 @@ namespace orv {
 // may come from another thread.
 using FileReadFunction = std::function<CachedRead(const std::string& path)>;
 
-// Reads with a presentation host of its own for each file, opening with
-// `open`, through `cache` when there is one.
+// Reads with a presentation host of its own for each file, made by
+// `makeHost`, through `cache` when there is one.
+using PresentationHostMaker = std::function<std::unique_ptr<PresentationHost>()>;
+FileReadFunction ReadingWith(PresentationHostMaker makeHost, ReadOptions options,
+                             ResultCache* cache = nullptr);
+// The same with the program's own reader, opening with `open`.
 FileReadFunction ReadingWith(PresentationOpenFunction open, ReadOptions options,
                              ResultCache* cache = nullptr);
 

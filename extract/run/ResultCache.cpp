@@ -10,6 +10,21 @@ namespace orv {
 
 namespace {
 
+bool storable(const FileResult& result) {
+    const auto passing = [](FailureKind kind) {
+        return kind == FailureKind::InputOutput || kind == FailureKind::Unexpected;
+    };
+    for (const StepFailure& f : result.failures)
+        if (passing(f.kind))
+            return false;
+    if (result.fileFailure && passing(result.fileFailure->kind))
+        return false;
+    for (const SkippedPart& part : result.skipped)
+        if (passing(part.kind))
+            return false;
+    return true;
+}
+
 // "ORVD": the mark of this program's cache, so that another program's
 // database is never taken for it.
 constexpr int kApplicationId = 0x4F525644;
@@ -403,21 +418,6 @@ bool ResultCache::flush(std::optional<Problem>& problem) {
     return true;
 }
 
-bool StorableResult(const FileResult& result) {
-    const auto passing = [](FailureKind kind) {
-        return kind == FailureKind::InputOutput || kind == FailureKind::Unexpected;
-    };
-    for (const StepFailure& f : result.failures)
-        if (passing(f.kind))
-            return false;
-    if (result.fileFailure && passing(result.fileFailure->kind))
-        return false;
-    for (const SkippedPart& part : result.skipped)
-        if (passing(part.kind))
-            return false;
-    return true;
-}
-
 CachedRead ReadThroughCache(const std::string& path, PresentationHost& host, bool allText, ResultCache* cache,
                             const std::function<void()>& pump) {
     CachedRead read;
@@ -434,6 +434,13 @@ CachedRead ReadThroughCache(const std::string& path, PresentationHost& host, boo
     if (before && StampOf(path) == before)
         read.stamp = before;
     return read;
+}
+
+bool KeepRead(ResultCache* cache, const std::string& path, bool allText, const CachedRead& read,
+              std::optional<ResultCache::Problem>& problem) {
+    if (!cache || read.fromCache || !read.stamp || !storable(read.result))
+        return true;
+    return cache->store(path, OptionsKey(allText), *read.stamp, read.result, problem);
 }
 
 } // namespace orv

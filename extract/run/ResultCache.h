@@ -90,12 +90,6 @@ private:
     bool m_broken = false;
 };
 
-// Whether a result may be stored: read whole or failing for the file's own
-// sake (damaged, encrypted, of another kind, over a limit), not for want of
-// reading something or for a fault of the program's own, which the next run
-// may not meet.
-bool StorableResult(const FileResult& result);
-
 // A file read through the cache: its stored result when the file is as it
 // was, else read anew. `stamp` is the file's before reading, and is kept
 // only when the file was the same after reading, so that a result stored
@@ -107,5 +101,14 @@ struct CachedRead {
 };
 CachedRead ReadThroughCache(const std::string& path, PresentationHost& host, bool allText, ResultCache* cache,
                             const std::function<void()>& pump = {});
+
+// Stores what ReadThroughCache read anew, when it may be stored: the file was
+// the same after reading, and the result was read whole or failed for the
+// file's own sake (damaged, encrypted, of another kind, over a limit), not
+// for want of reading something or for a fault of the program's own, which
+// the next run may not meet. From the run's one thread. False, with
+// `problem` set once, when writing fails; nothing to store is no failure.
+bool KeepRead(ResultCache* cache, const std::string& path, bool allText, const CachedRead& read,
+              std::optional<ResultCache::Problem>& problem);
 
 } // namespace orv

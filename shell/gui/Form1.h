@@ -12,6 +12,8 @@
 #include <optional>
 #include <string>
 
+class QAction;
+class QMenu;
 class QMimeData;
 class QPushButton;
 
@@ -129,6 +131,7 @@ private:
     void loadHandCursor();
     void saveResults(std::string_view location, SaveFormat format);
     void harvestFileList();
+    QAction* settingItem(QMenu& menu, const QString& text, const QString& objectName, const QString& key);
     std::unique_ptr<ReadAhead> readAhead(int n, bool allText, ResultCache* cache);
     std::optional<CachedRead> takeReadAhead(ReadAhead* ahead, int index, const std::string& path);
     void setUpAllTextOption(); // the "all text" opt-in on "Start Extracting" (RunHandler.cpp)
