@@ -119,7 +119,7 @@ struct ReadOptions {
     std::shared_ptr<EmbeddedReader> embedded;
     // For an embedded document, the budget of the page its texts are placed
     // on: what that page has room for bounds each of its parts while it is
-    // parsed (PartTextLimit).
+    // parsed (PartRules).
     const ShapeBudget* embeddingBudget = nullptr;
 };
 

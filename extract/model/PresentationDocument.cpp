@@ -2,6 +2,7 @@
 
 #include "extract/common/ReadFailure.h"
 #include "extract/common/ReadLimits.h"
+#include "extract/common/XmlTree.h"
 
 #include <algorithm>
 #include <string>
@@ -109,9 +110,10 @@ std::size_t ShapeBudget::textRoom() const {
                     limits::kMaxTextPerFile - m_allText.fileText);
 }
 
-std::size_t PartTextLimit(const ShapeBudget& budget, const ReadOptions& options) {
+XmlRules PartRules(XmlRules rules, const ShapeBudget& budget, const ReadOptions& options) {
     const std::size_t room = budget.textRoom();
-    return options.embeddingBudget ? std::min(room, options.embeddingBudget->textRoom()) : room;
+    rules.textLimit = options.embeddingBudget ? std::min(room, options.embeddingBudget->textRoom()) : room;
+    return rules;
 }
 
 void ShapeBudget::nextSlide() {

@@ -13,6 +13,8 @@
 
 namespace orv {
 
+struct XmlRules;
+
 class ShapeBudget;
 
 // An open presentation whose slides are read one at a time: opening reads the
@@ -105,11 +107,11 @@ private:
     Ledger m_allText;
 };
 
-// What a part read only for the "all text" mode may keep of text while it
-// is parsed (XmlRules::textLimit): the room `budget` has left on the page it
-// is read for and, in an embedded document, the room left on the page of
-// the embedding one. Past it the part is stopped while it is read.
-std::size_t PartTextLimit(const ShapeBudget& budget, const ReadOptions& options);
+// `rules` for a part read only for the "all text" mode, its text bounded
+// while it is parsed (XmlRules::textLimit) by the room `budget` has left on
+// the page it is read for and, in an embedded document, by the room left on
+// the page of the embedding one. Past it the part is stopped while it is read.
+XmlRules PartRules(XmlRules rules, const ShapeBudget& budget, const ReadOptions& options);
 
 // Runs `read`, a piece that only the "all text" mode reads. When the file's
 // kind of failure (damaged, over a limit) stops it, the piece is named in

@@ -184,7 +184,7 @@ public:
         m_content = m_zip->read(*content, kContentPart);
         XmlRules rules = ContentRules(m_options.allText);
         if (m_options.embeddingDepth > 0) // all of an embedded deck is read for all text only
-            rules.textLimit = PartTextLimit(m_budget, m_options);
+            rules = PartRules(rules, m_budget, m_options);
         findPages("the part " + std::string(kContentPart), "document-content", rules);
     }
 
@@ -404,10 +404,7 @@ private:
 
     // The rules of a part only the "all text" mode reads: it is stopped while
     // it is parsed once it holds more text than the page has room for.
-    XmlRules pieceRules(XmlRules rules) const {
-        rules.textLimit = PartTextLimit(m_budget, m_options);
-        return rules;
-    }
+    XmlRules pieceRules(XmlRules rules) const { return PartRules(rules, m_budget, m_options); }
 
     // A part of the package parsed on its own; `what` names it when missing.
     XmlPart readSubPart(const std::string& name, const XmlRules& rules,

@@ -161,10 +161,7 @@ struct ShapeWalk {
 
     // The rules of a part only this mode reads: it is stopped while it is
     // parsed once it holds more text than the page has room for.
-    XmlRules pieceRules(XmlRules rules) const {
-        rules.textLimit = PartTextLimit(budget, *options);
-        return rules;
-    }
+    XmlRules pieceRules(XmlRules rules) const { return PartRules(rules, budget, *options); }
 };
 
 // The child elements of `parent` named `local` (any namespace), each checked
@@ -422,7 +419,7 @@ public:
         m_budget.nextSlide();
         XmlRules rules = ShapeTreeRules(m_options.allText);
         if (m_options.embeddingDepth > 0) // all of an embedded deck is read for all text only
-            rules.textLimit = PartTextLimit(m_budget, m_options);
+            rules = PartRules(rules, m_budget, m_options);
         const auto part = ReadXmlPart(m_zip, name, rules);
         if (!part)
             ThrowDamaged("the slide part " + FileText(name) + " is missing", name);
@@ -448,9 +445,8 @@ public:
                 readEmbedded(master.part, page);
                 return;
             }
-            XmlRules rules = ShapeTreeRules(true);
-            rules.textLimit = PartTextLimit(m_budget, m_options);
-            const auto part = ReadXmlPart(m_zip, master.part, rules);
+            const auto part =
+                ReadXmlPart(m_zip, master.part, PartRules(ShapeTreeRules(true), m_budget, m_options));
             if (!part)
                 ThrowDamaged("the part " + FileText(master.part) + " is missing", master.part);
             readPage(m_zip, *part, {master.root, master.listedAs, master.place}, page, m_budget, m_options,

@@ -136,20 +136,14 @@ public:
         readSharedStrings(*main, relations);
     }
 
-    // The rules of a part read for the page after it: its text is bounded,
-    // while it is parsed, by what the page it is placed on has room for.
-    XmlRules workbookRulesWithRoom() {
-        m_budget.nextSlide();
-        XmlRules rules = workbookRules();
-        rules.textLimit = PartTextLimit(m_budget, m_options);
-        return rules;
-    }
-
     std::size_t slideCount() const override { return m_sheets.size(); }
 
     SlideContent readSlide(std::size_t index) override {
         const Sheet& sheet = m_sheets.at(index);
-        const auto part = ReadXmlPart(*m_zip, sheet.part, workbookRulesWithRoom());
+        m_budget.nextSlide();
+        // Its text bounded, while it is parsed, by what the page it is placed
+        // on has room for.
+        const auto part = ReadXmlPart(*m_zip, sheet.part, PartRules(workbookRules(), m_budget, m_options));
         if (!part)
             ThrowDamaged("the worksheet part " + FileText(sheet.part) + " is missing", sheet.part);
         const XmlTree& xml = part->tree;
@@ -157,7 +151,6 @@ public:
             ThrowDamaged("the part " + FileText(sheet.part) + ", listed as the sheet " +
                              FileText(sheet.name) + ", is not a worksheet",
                          sheet.part);
-        m_budget.nextSlide();
         SlideContent slide;
         slide.allTextRead = true;
         readCells(*part, sheet, slide);

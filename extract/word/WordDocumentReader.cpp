@@ -218,31 +218,22 @@ public:
         listParts(*mainName);
     }
 
-    // The rules of a part read for the page after it: its text is bounded,
-    // while it is parsed, by what the page it is placed on has room for.
-    XmlRules documentRulesWithRoom() {
-        m_budget.nextSlide();
-        XmlRules rules = documentRules();
-        rules.textLimit = PartTextLimit(m_budget, m_options);
-        return rules;
-    }
-
     std::size_t slideCount() const override { return m_parts.size(); }
 
     SlideContent readSlide(std::size_t index) override {
         const DocumentPart& listed = m_parts.at(index);
+        m_budget.nextSlide();
         std::optional<XmlPart> part;
         if (index == 0 && m_main)
             part.swap(m_main);
-        else
-            part = ReadXmlPart(*m_zip, listed.name, documentRulesWithRoom());
+        else // its text bounded, while it is parsed, by what its page has room for
+            part = ReadXmlPart(*m_zip, listed.name, PartRules(documentRules(), m_budget, m_options));
         if (!part)
             ThrowDamaged("the part " + FileText(listed.name) + " is missing", listed.name);
         if (!hasRoot(part->tree, listed.root))
             ThrowDamaged("the part " + FileText(listed.name) + ", listed as " + std::string(listed.what) +
                              ", is not one",
                          listed.name);
-        m_budget.nextSlide();
         SlideContent slide;
         slide.allTextRead = true;
         ParagraphWalk walk(*part, slide, m_budget);
