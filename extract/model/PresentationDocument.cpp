@@ -93,8 +93,11 @@ void ShapeBudget::checkShapeText(std::size_t shapeTextBytes, FaultSite site) con
     m_shapes.check(shapeTextBytes, site);
 }
 
-void ShapeBudget::addPieceShape(FaultSite site) {
-    m_allText.addShape(site);
+void ShapeBudget::countShape(bool topLevel, std::size_t textBytes, FaultSite site) {
+    if (topLevel)
+        addShape(textBytes, site);
+    else
+        m_allText.addShape(site);
 }
 
 void ShapeBudget::addText(std::size_t bytes, FaultSite site) {

@@ -75,15 +75,17 @@ class ShapeBudget {
 public:
     // One more top-level shape with `textBytes` of text on the slide being read.
     void addShape(std::size_t textBytes, FaultSite site = {});
+    // A shape met by a walk: a top-level one of a slide as addShape counts
+    // it, any other (in a group, on a notes or master page) on the ledger of
+    // the "all text" mode, its text counted when it is placed.
+    void countShape(bool topLevel, std::size_t textBytes, FaultSite site = {});
     // Refuses, before it is built, a top-level shape whose text would reach
     // `shapeTextBytes` on the slide being read, or take the file's text past
     // its bound (text that a file can ask for in a few bytes, such as a
     // count of spaces). `site` is where the text comes from, for the refusal.
     void checkShapeText(std::size_t shapeTextBytes, FaultSite site = {}) const;
-    // The same for what only the "all text" mode reads: a shape met inside a
-    // piece (a group, a notes or master page), a text placed, and the check
-    // of a text before it is built.
-    void addPieceShape(FaultSite site = {});
+    // The same for what only the "all text" mode reads: a text placed, and
+    // the check of a text before it is built.
     void addText(std::size_t bytes, FaultSite site = {});
     void checkText(std::size_t textBytes, FaultSite site = {}) const;
     // The bytes of text the "all text" mode may still place on the page being

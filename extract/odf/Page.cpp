@@ -636,10 +636,7 @@ void addShape(XmlTree::Id element, ShapeKind kind, int depth, int groupDepth, Pa
     }
     if (shape.hasTextFrame && isEmptyPlaceholder(xml, element))
         shape.text.clear();
-    if (topLevel)
-        walk.budget.addShape(shape.text.size(), xml.site(element));
-    else
-        walk.budget.addPieceShape(xml.site(element));
+    walk.budget.countShape(topLevel, shape.text.size(), xml.site(element));
     if (allText) {
         if (topLevel)
             PlaceShapeText(walk.slide, name, shape.text);

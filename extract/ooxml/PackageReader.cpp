@@ -141,15 +141,6 @@ struct ShapeWalk {
                 place(TextPlace::Alt, name, std::string(xml.attributeNamed(props, attribute).text));
         });
     }
-    // A shape met: a top-level one of a slide counts as the default walk
-    // counts it, any other (in a group, on a notes or master page) as a
-    // piece of the "all text" mode.
-    void addShape(bool topLevel, std::size_t textBytes, FaultSite site) {
-        if (topLevel)
-            budget.addShape(textBytes, site);
-        else
-            budget.addPieceShape(site);
-    }
     // A piece of the shape tree only this mode reads, named after the part
     // it stands in: "ppt/slides/slide1.xml, groups". A group inside one is
     // part of it.
@@ -257,7 +248,7 @@ void collectShapes(const XmlTree& xml, XmlTree::Id container, int depth, int gro
         if (autoShape && ns == Ns::Presentation) {
             std::string text = shapeText(xml, child);
             std::string name = shapeName(xml, child);
-            walk.addShape(topLevel, text.size(), xml.site(child));
+            walk.budget.countShape(topLevel, text.size(), xml.site(child));
             if (walk.allText) {
                 if (topLevel)
                     PlaceShapeText(walk.slide, name, text);
@@ -268,7 +259,7 @@ void collectShapes(const XmlTree& xml, XmlTree::Id container, int depth, int gro
             if (topLevel)
                 walk.slide.shapes.push_back({true, std::move(text), std::move(name)});
         } else if (otherShape && ns == Ns::Presentation) {
-            walk.addShape(topLevel, 0, xml.site(child));
+            walk.budget.countShape(topLevel, 0, xml.site(child));
             std::string name = shapeName(xml, child);
             if (walk.allText && local == "grpSp") {
                 // What a group holds is read in this mode only: a group past

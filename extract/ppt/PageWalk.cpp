@@ -186,10 +186,7 @@ void walkGroup(const Record& group, int groupDepth, TextPlace inner, const std::
                 walk.place(TextPlace::Alt, properties.name, std::move(properties.description));
             });
         walk.budget.spend(sizeof(ShapeContent) + shape->text.size());
-        if (topLevel)
-            walk.shapes.addShape(shape->text.size());
-        else
-            walk.shapes.addPieceShape();
+        walk.shapes.countShape(topLevel, shape->text.size());
         if (topLevel)
             walk.slide.shapes.push_back(std::move(*shape));
     }
