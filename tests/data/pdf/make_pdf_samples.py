@@ -6,7 +6,9 @@
 # (Liberation Sans, 18 pt) breaks each long address where its comment says.
 import os
 import sys
-from fodp_writer import comment, frame, group, link, para, presentation, table, text_document
+
+sys.dont_write_bytecode = True
+from fodp_writer import comment, frame, group, link, para, presentation, table, text_document  # noqa: E402
 
 SHY = '\u00ad'
 
