@@ -4,10 +4,11 @@
 #   bench/run_pdf_bench.sh [DECKS [ROUNDS]]       (60 decks, 5 rounds)
 #
 # Writes DECKS decks of 5-20 slides with bench/pdf_corpus.py (addresses in
-# titles, text boxes, tables and groups, and long ones in narrow frames that
-# the export breaks across lines) and exports them to PDF with soffice, once:
-# the folder ($ORVANDEL_PDF_CORPUS, default /tmp/orvandel-pdf-corpus) is
-# reused while the generator and DECKS stay the same. Then prints:
+# titles, text boxes, tables and groups, some with a soft hyphen, and long
+# ones in narrow frames that the export breaks across lines) and exports
+# them to PDF with soffice, once: the folder ($ORVANDEL_PDF_CORPUS, default
+# /tmp/orvandel-pdf-corpus) is reused while the generator and DECKS stay the
+# same. Then prints:
 #   - how many addresses pdftotext -layout shows on one line or broken as the
 #     generator laid them out (the classes below come from the generator);
 #   - for the extractor and for pdftotext with a grep for addresses (one
@@ -52,8 +53,10 @@ build="${ORVANDEL_BUILD_DIR:-$root/build}"
 corpus="${ORVANDEL_PDF_CORPUS:-/tmp/orvandel-pdf-corpus}"
 extractor="${ORVANDEL_PDF_EXTRACTOR:-$build/orvandel-cli --pdf}"
 read -r -a command <<<"$extractor"
-if [ -z "${ORVANDEL_PDF_EXTRACTOR:-}" ]; then
-    cmake --build "$build" --target orvandel-cli >/dev/null
+if [ -z "${ORVANDEL_PDF_EXTRACTOR:-}" ] && ! cmake --build "$build" --target orvandel-cli >/dev/null; then
+    echo "run_pdf_bench: cannot build orvandel-cli in $build (configure it, set ORVANDEL_BUILD_DIR" \
+        "or ORVANDEL_PDF_EXTRACTOR)" >&2
+    exit 1
 fi
 
 stamp="$decks $(cat "$root/bench/pdf_corpus.py" "$root/tests/data/pdf/fodp_writer.py" | sha256sum | cut -c1-16)"
@@ -86,10 +89,11 @@ if [ -s "$work/errors" ]; then
     echo "  $(wc -l <"$work/errors") lines on standard error, the first:" "$(head -1 "$work/errors" | cut -c1-200 | tr -c '[:print:]\n' '?')"
 fi
 
-# Prints "wall user+sys" of a command.
+# Prints "wall user+sys" of a command (the last line: a failed command's
+# status comes before it).
 measure() {
     /usr/bin/time -f '%e %U %S' -o "$work/time" "$@" >/dev/null 2>&1 || true
-    awk '{ printf "%s %.3f\n", $1, $2 + $3 }' "$work/time"
+    tail -1 "$work/time" | awk '{ printf "%s %.3f\n", $1, $2 + $3 }'
 }
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
 for ((r = 1; r <= rounds; r++)); do

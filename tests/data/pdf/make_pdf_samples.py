@@ -23,10 +23,12 @@ def one_line():
     ]
     slide2 = [
         frame(1, 0.5, 26, 2, [para('Second slide')], cls='title'),
-        frame(1, 3, 20, 4, [para('Grüße: müller@example.de'), para('Sales sales@example.co.uk today')]),
+        frame(1, 3, 20, 4, [para('Grüße: müller@example.de'), para('Sales sales@example.co.uk today'),
+                            # A soft hyphen where the line does not break: not drawn, but in the text.
+                            para(f'Desk: front{SHY}desk@example.com')]),
     ]
     addresses = ['title@example.com', 'box@example.org', 'cell@example.net', 'grouped@example.com',
-                 'müller@example.de', 'sales@example.co.uk']
+                 'müller@example.de', 'sales@example.co.uk', 'frontdesk@example.com']
     return presentation([slide1, slide2]), addresses
 
 

@@ -46,8 +46,10 @@ fi
     echo "# The addresses each sample's pages show, in page order (a link's target"
     echo "# and a comment after the page's text), or why the file cannot be read."
     echo "# Written by make_pdf_samples.sh; tab-separated: file, then addresses."
-    echo "# registrationoffice@example.com is written with a soft hyphen (U+00AD)"
-    echo "# after \"registration\"; the export draws it as a hyphen where it breaks."
+    echo "# frontdesk@example.com (one_line.pdf) and registrationoffice@example.com"
+    echo "# (broken.pdf) are written with a soft hyphen (U+00AD) after \"front\" and"
+    echo "# \"registration\". The export keeps it in the text: not drawn where the"
+    echo "# line goes on, drawn as a hyphen where it breaks."
     echo "# pdftotext $(pdftotext -v 2>&1 | head -1 | awk '{print $3}') of broken.pdf, line by line (default mode, which joins"
     echo "# a line ending in a hyphen to the next):"
     pdftotext "$here/broken.pdf" - | sed -e '/^\s*$/d' -e 's/\f//' -e 's/\xc2\xad/<U+00AD>/g' -e 's/^/#   /'
