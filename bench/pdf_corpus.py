@@ -8,7 +8,9 @@ their slides show; then checks the exports and scores extractors.
                                              text of DIR/*.pdf by pdftotext -layout
     bench/pdf_corpus.py --score DIR LABEL FOUND
                                              the addresses in the file FOUND (one
-                                             a line) against DIR/shown.tsv
+                                             a line, or records of --format jsonl,
+                                             whose file and page are checked too)
+                                             against DIR/shown.tsv
 
 Each slide holds some of: a title, text boxes of realistic text, a table, a
 group, and long addresses in narrow frames. The text is Liberation Sans at
@@ -26,6 +28,7 @@ OUT_DIR/shown.tsv gets one row per address: deck file, page, address,
 (joined by "|"), which the benchmark checks against pdftotext. Every address
 is used once in the whole corpus. The output is the same for the same
 arguments (fixed random seed)."""
+import json
 import os
 import random
 import sys
@@ -280,9 +283,28 @@ def check(folder):
 
 def score(folder, label, found_file):
     rows = shown_rows(folder)
-    with open(found_file, encoding='utf-8', errors='replace') as f:
-        found = {line.strip().lower() for line in f if line.strip()}
+    found, placed, misplaced = set(), 0, 0
     shown = {r[2].lower(): r for r in rows}
+    with open(found_file, encoding='utf-8', errors='replace') as f:
+        for line in f:
+            line = line.strip()
+            if not line.startswith('{'):
+                if line:
+                    found.add(line.lower())
+                continue
+            # A record of --format jsonl: its page is checked too.
+            try:
+                record = json.loads(line)
+                address = str(record['address']).lower()
+            except (ValueError, KeyError, TypeError):
+                found.add(line.lower())
+                continue
+            found.add(address)
+            row = shown.get(address)
+            if row and 'file' in record and 'slide' in record:
+                right = os.path.basename(str(record['file'])) == row[0] and str(record['slide']) == row[1]
+                placed += right
+                misplaced += not right
     counts = {}
     for deck, page, address, cls, kind, lines in rows:
         for key in (cls, f'{cls}/{kind}'):
@@ -299,6 +321,8 @@ def score(folder, label, found_file):
     print(f'{label}:\n  on one line {of("line")}\n  broken {of("broken")}\n  shown by no slide: {len(extra)}')
     if extra:
         print('    for example: ' + ' '.join(printable(e) for e in extra[:4]))
+    if placed or misplaced:
+        print(f'  records naming the file and page that show the address: {placed} of {placed + misplaced}')
 
 
 def main():

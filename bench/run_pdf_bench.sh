@@ -20,7 +20,8 @@
 #     ratios and their medians.
 # The extractor is $ORVANDEL_PDF_EXTRACTOR (default "build/orvandel-cli
 # --pdf"), given "-j N" after its first word, then the files; it prints the
-# addresses it finds, one a line. "bench/run_pdf_bench.sh --reference" is
+# addresses it finds, one a line (or records of --format jsonl, whose file
+# and page are then checked too). "bench/run_pdf_bench.sh --reference" is
 # the pdftotext one, taking the same arguments. Needs soffice (only to write
 # the corpus), pdftotext, python3 and /usr/bin/time (Debian package "time").
 set -euo pipefail
