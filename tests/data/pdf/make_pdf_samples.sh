@@ -50,6 +50,8 @@ fi
     echo "# (broken.pdf) are written with a soft hyphen (U+00AD) after \"front\" and"
     echo "# \"registration\". The export keeps it in the text: not drawn where the"
     echo "# line goes on, drawn as a hyphen where it breaks."
+    echo "# owner_only.pdf and user_password.pdf are one_line.pdf encrypted (AES-256),"
+    echo "# with the owner password \"owner\"; user_password.pdf opens with \"secret\"."
     echo "# pdftotext $(pdftotext -v 2>&1 | head -1 | awk '{print $3}') of broken.pdf, line by line (default mode, which joins"
     echo "# a line ending in a hyphen to the next):"
     pdftotext "$here/broken.pdf" - | sed -e '/^\s*$/d' -e 's/\f//' -e 's/\xc2\xad/<U+00AD>/g' -e 's/^/#   /'
