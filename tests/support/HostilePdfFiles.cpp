@@ -30,8 +30,9 @@ std::string shown(std::string_view address, int y = 700) {
 constexpr std::string_view kHelvetica =
     "<</Type/Font/Subtype/Type1/BaseFont/Helvetica/Encoding/WinAnsiEncoding>>";
 
-// A catalog (object 1) and a page tree (object 2) whose one page draws
-// `content` in Helvetica as /F1; `pageEntries` go into the page's dictionary.
+// A catalog (object 1) and a page tree (object 2) whose one page (object 5)
+// draws `content` in Helvetica as /F1; `pageEntries` go into the page's
+// dictionary and may refer to object 6, the next one added.
 PdfObjects onePage(const std::string& content, const std::string& pageEntries = {},
                    std::string_view font = kHelvetica) {
     PdfObjects objects;
