@@ -3,9 +3,11 @@
 //
 //   hostile_files OUT_DIR
 //
-// Next to them it writes good.pptx, the deck the script reads after each one.
+// Next to them it writes good.pptx and good.pdf, which the script reads after
+// each one.
 #include "support/HostileFiles.h"
 #include "support/OdpBuilder.h"
+#include "support/PdfBuilder.h"
 #include "support/PptxBuilder.h"
 
 #include <cstdio>
@@ -245,6 +247,19 @@ int main(int argc, char** argv) {
              return odpWith("<draw:rect><text:p>" + repeated("&#x1F600;", 7'000'000) +
                             "</text:p></draw:rect>");
          }},
+        {"pdf-nested-objects-100000.pdf", [] { return PdfWithNestedObjects(100'000); }},
+        {"pdf-nested-content-arrays-100000.pdf", [] { return PdfWithNestedContentArrays(100'000); }},
+        {"pdf-page-tree-kids-itself.pdf", [] { return PdfWithLoopingPageTree(false); }},
+        {"pdf-page-tree-kids-ancestor.pdf", [] { return PdfWithLoopingPageTree(true); }},
+        {"pdf-pages-100000.pdf", [] { return PdfWithPages(100'000); }},
+        {"pdf-links-100000.pdf", [] { return PdfWithLinks(100'000); }},
+        {"pdf-text-operators-100MiB.pdf", [] { return PdfWithTextOperators(100u << 20); }},
+        {"pdf-tounicode-all-at-20MiB.pdf", [] { return PdfWithOneCharacterFont('@', 20u << 20); }},
+        {"pdf-tounicode-all-a-20MiB.pdf", [] { return PdfWithOneCharacterFont('a', 20u << 20); }},
+        {"pdf-xref-into-itself.pdf", [] { return PdfWithXrefIntoItself(); }},
+        {"pdf-xref-prev-cycle.pdf", [] { return PdfWithXrefChain(1, true); }},
+        {"pdf-xref-prev-loop-50000.pdf", [] { return PdfWithXrefChain(50'000, true); }},
+        {"pdf-xref-prev-chain-50000.pdf", [] { return PdfWithXrefChain(50'000, false); }},
     };
     for (const Kind& kind : kinds) {
         const std::string bytes = kind.make();
@@ -255,6 +270,9 @@ int main(int argc, char** argv) {
     PptxBuilder good;
     good.addSlide().addTextBox({"good@example.com"});
     good.writeTo(out / "good.pptx");
+    PdfBuilder goodPdf;
+    goodPdf.addPage().text(72, 700, 12, "pdf.good@example.com");
+    goodPdf.writeTo(out / "good.pdf");
     // A name that would forge a line if printed raw, holding an empty file.
     std::ofstream(out / "evil.pptx\nquarterly.pptx");
     return 0;

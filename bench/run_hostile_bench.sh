@@ -3,6 +3,8 @@
 # by a good deck, and prints per file: CPU seconds (user + system), peak
 # memory, exit status, whether the good deck's address came out, and the
 # longest diagnostic line with whether every diagnostic line was printable.
+# Where the CLI reads PDFs (its --help names --pdf), it is given --pdf and a
+# good PDF after the good deck, and "good" means both addresses came out.
 #
 #   bench/run_hostile_bench.sh [JOBS [OPTION...]]   (JOBS for -j, default 1;
 #                                                    OPTIONs such as --all-text go to orvandel-cli)
@@ -21,6 +23,13 @@ cmake --build "$build" --parallel 2 --target orvandel-cli hostile_files >/dev/nu
 rm -rf "$out"
 "$build/bench/hostile_files" "$out" >/dev/null
 cli="$build/orvandel-cli"
+goods=("$out/good.pptx")
+expected=(good@example.com)
+if grep -q -- '--pdf' <<<"$("$cli" --help)"; then
+    options+=(--pdf)
+    goods+=("$out/good.pdf")
+    expected+=(pdf.good@example.com)
+fi
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
 
@@ -29,14 +38,16 @@ worst_cpu=0
 worst_mem=0
 while IFS= read -r -d '' file; do
     name="${file#"$out"/}"
-    [ "$name" = good.pptx ] && continue
-    /usr/bin/time -f '%U %S %M' -o "$scratch/time" "$cli" -j "$jobs" "${options[@]}" "$file" "$out/good.pptx" \
+    case "$name" in good.pptx | good.pdf) continue ;; esac
+    /usr/bin/time -f '%U %S %M' -o "$scratch/time" "$cli" -j "$jobs" "${options[@]}" "$file" "${goods[@]}" \
         >"$scratch/out" 2>"$scratch/err" && status=0 || status=$?
     read -r user sys kib < <(tail -n 1 "$scratch/time")
     cpu=$(awk -v u="$user" -v s="$sys" 'BEGIN { printf "%.2f", u + s }')
     mib=$(awk -v k="$kib" 'BEGIN { printf "%.0f", k / 1024 }')
-    good=no
-    grep -qx 'good@example.com' "$scratch/out" && good=yes
+    good=yes
+    for address in "${expected[@]}"; do
+        grep -qxF "$address" "$scratch/out" || good=no
+    done
     longest=$(awk '{ if (length($0) > n) n = length($0) } END { print n + 0 }' "$scratch/err")
     printable=yes
     LC_ALL=C grep -q '[[:cntrl:]]' "$scratch/err" && printable=no

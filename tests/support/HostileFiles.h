@@ -73,4 +73,26 @@ std::string BinaryWithRecordLength(std::uint32_t length); // newest edit record'
 std::string BinaryWithDamagedCurrentUser();
 std::string BinaryWithShapes(std::size_t perSlide, std::size_t slides);
 
+// PDF files (HostilePdfFiles.cpp), each with a page showing an address
+// unless the kind is about having none.
+std::string PdfWithNestedObjects(std::size_t depth);       // arrays and dictionaries by turns, in the page
+std::string PdfWithNestedContentArrays(std::size_t depth); // arrays in one operand of the page's text
+// A page tree node whose kids hold the node itself, or (`throughAncestor`)
+// a node below it whose kids hold it.
+std::string PdfWithLoopingPageTree(bool throughAncestor);
+std::string PdfWithPages(std::size_t count); // in object streams, sharing one content stream
+std::string PdfWithLinks(std::size_t count); // on one page, each to another address
+// One page whose content stream inflates to `inflatedBytes` of text shown
+// line by line, a few hundred KB deflated.
+std::string PdfWithTextOperators(std::size_t inflatedBytes);
+// A font whose ToUnicode map sends every code to `target`, showing
+// `textBytes` of addresses.
+std::string PdfWithOneCharacterFont(char target, std::size_t textBytes);
+// Every object's cross-reference offset points at the table itself, as does
+// the trailer's /Prev.
+std::string PdfWithXrefIntoItself();
+// `sections` empty cross-reference sections after the real one, each the
+// next one's /Prev; with `loop`, the real one's /Prev is the newest.
+std::string PdfWithXrefChain(std::size_t sections, bool loop);
+
 } // namespace orv::test
