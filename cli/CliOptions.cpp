@@ -54,6 +54,13 @@ std::span<const std::string> DefaultPresentationExtensions() {
     return PresentationExtensions();
 }
 
+std::vector<std::string> PresentationExtensionsWithPdf() {
+    std::vector<std::string> list = PresentationExtensions();
+    for (std::string& extension : OnRequestExtensions())
+        list.push_back(std::move(extension));
+    return list;
+}
+
 CliParseResult ParseCliArguments(std::span<const std::string> args) {
     CliParseResult result;
     CliOptions& options = result.options;
@@ -105,6 +112,9 @@ CliParseResult ParseCliArguments(std::span<const std::string> args) {
         } else if (arg == "--all-text") {
             options.allText = true;
             readingOption = "--all-text";
+        } else if (arg == "--pdf") {
+            options.pdf = true;
+            readingOption = "--pdf";
         } else if (is("--files-from")) {
             if (!value("--files-from", text) || text.empty())
                 return fail("--files-from needs a file (\"-\" for standard input)");
@@ -149,7 +159,7 @@ CliParseResult ParseCliArguments(std::span<const std::string> args) {
 }
 
 std::string CliUsage() {
-    return R"(Usage: orvandel-cli [--all-text] [--format FORMAT] [-j N] [--ext EXT]...
+    return R"(Usage: orvandel-cli [--all-text] [--pdf] [--format FORMAT] [-j N] [--ext EXT]...
                    [--cache FILE] [--files-from LIST [-0]]... PATH...
        orvandel-cli --merge [--format FORMAT] SHARD.jsonl...
 
@@ -160,6 +170,8 @@ A PATH that is a folder stands for the files of its whole tree (breadth-first,
 names sorted within each folder) whose extension matches, skipping names that
 begin with "~" and hidden files. Without --ext a folder gives its presentations:
 )" + extensionLines() +
+           R"(
+PDF documents (.pdf) are read on request only: with --pdf.)" +
            R"(
 
 Options:
@@ -181,7 +193,8 @@ Options:
                The slide counts from 1 in presentation order, and is 0 for
                the masters, layouts and embedded documents; the place is
                shape, group, table, chart, alt, diagram, notes, comment,
-               link, master, layout or embedded; name is the name of the
+               link, master, layout, embedded or page (the text of a page
+               of a PDF document); name is the name of the
                shape that holds the text, where stored (for an embedded
                document, its part).
                In csv, control characters other than CR and LF, and bytes
@@ -202,7 +215,13 @@ Options:
                it); then every master (slide, notes and handout masters)
                and layout, then every document the deck embeds (workbooks,
                word-processing documents, decks; two levels deep at most),
-               as slide 0
+               as slide 0. In a PDF document: each page's text, then the
+               addresses of its mailto: links and the text of its comments
+               (text annotations)
+  --pdf        read PDF documents too (exported or printed decks), each page
+               as a slide, in a reader process of its own; folders then also
+               give their .pdf files. With --all-text, a PDF document a deck
+               embeds is read as any embedded document
   --files-from LIST
                read the paths to read from the file LIST ("-": standard
                input), one a line, after any PATH arguments; given more than
@@ -214,7 +233,7 @@ Options:
                parts of a list, in list order: write what one run over the
                whole list would have written, in the chosen --format, with
                the same lines on stderr and the same exit status (--all-text,
-               -j and --ext belong to those runs, not to --merge)
+               --pdf, -j and --ext belong to those runs, not to --merge)
   -j N         read N files at once (1 to 64; by default one per processor
                core); the output is the same
   --ext EXT    for folders, take the files matching "*.EXT" (as the window's

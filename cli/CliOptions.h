@@ -16,6 +16,7 @@ struct CliOptions {
     bool version = false;
     CliFormat format = CliFormat::Text;
     bool allText = false;                // read every text of each slide, not only its top-level shapes
+    bool pdf = false;                    // read PDF documents too (folders then give .pdf files)
     std::vector<std::string> filesFrom;  // lists of paths to read, in turn ("-": standard input)
     bool nulSeparated = false;           // the list's paths end in NUL, not LF
     bool merge = false;                  // the paths are JSON Lines outputs of shards, to be merged
@@ -39,6 +40,9 @@ CliParseResult ParseCliArguments(std::span<const std::string> args);
 // The extensions a folder stands for when no --ext is given: those the
 // presentation readers know.
 std::span<const std::string> DefaultPresentationExtensions();
+
+// The same with the formats read on request (--pdf): PDF documents too.
+std::vector<std::string> PresentationExtensionsWithPdf();
 
 // The text of --help.
 std::string CliUsage();

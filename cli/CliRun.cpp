@@ -162,9 +162,12 @@ int finishOutput(AddressWriter& writer, std::ostream& out, std::ostream& err, bo
 } // namespace
 
 CliFiles ExpandCliPaths(const CliOptions& options, const CliProblem& problem) {
-    const std::span<const std::string> extensions = options.extensions.empty()
-                                                        ? DefaultPresentationExtensions()
-                                                        : std::span<const std::string>(options.extensions);
+    const std::vector<std::string> withPdf =
+        options.pdf ? PresentationExtensionsWithPdf() : std::vector<std::string>();
+    const std::span<const std::string> extensions = !options.extensions.empty()
+                                                        ? std::span<const std::string>(options.extensions)
+                                                    : options.pdf ? std::span<const std::string>(withPdf)
+                                                                  : DefaultPresentationExtensions();
     CliFiles input{options.paths, {}, {}};
     for (const std::string& list : options.filesFrom) {
         readFileList(list, options.nulSeparated, input, problem);
@@ -238,8 +241,9 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err, bool
         if (cacheProblem)
             tellCacheProblem("used");
     }
-    ReadAhead reads(std::move(input.files), workers,
-                    ReadingWith(open, ReadOptions{options.allText}, cache.get()));
+    ReadOptions readOptions{options.allText};
+    readOptions.pdf = options.pdf;
+    ReadAhead reads(std::move(input.files), workers, ReadingWith(open, readOptions, cache.get()));
 
     FirstOccurrences firsts;
     progress.setTotal(reads.size());
@@ -247,7 +251,7 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err, bool
     for (std::size_t i = 0; i < reads.size(); ++i) {
         const CachedRead read = reads.take(i);
         const FileResult& result = read.result;
-        if (!KeepRead(cache.get(), reads.path(i), options.allText, read, cacheProblem)) {
+        if (!KeepRead(cache.get(), reads.path(i), readOptions, read, cacheProblem)) {
             // Told once; the cache then stores nothing more.
             if (cacheProblem)
                 tellCacheProblem("written");

@@ -14,6 +14,8 @@ namespace {
 class EmbeddedDocuments final : public EmbeddedReader,
                                 public std::enable_shared_from_this<EmbeddedDocuments> {
 public:
+    explicit EmbeddedDocuments(bool pdf) : m_pdf(pdf) {}
+
     bool read(const std::string& part, std::span<const std::uint8_t> bytes, int depth, SlideContent& page,
               ShapeBudget& budget) override {
         requireDepth(part, depth);
@@ -26,12 +28,14 @@ public:
         FormatProbe probe(std::make_unique<MemoryByteSource>(bytes),
                           ZipLimits{limits::kMaxEmbeddedSize, limits::kMaxEmbeddedInflated});
         const PresentationFormat* format = RecogniseEmbedded(probe);
-        if (format == nullptr)
+        if (format == nullptr || (format->onRequest && !m_pdf))
             return false;
         count(part);
         std::unique_ptr<PresentationDocument> document;
         try {
-            document = format->open(probe, ReadOptions{true, depth + 1, shared_from_this(), &budget});
+            ReadOptions options{true, depth + 1, shared_from_this(), &budget};
+            options.pdf = m_pdf;
+            document = format->open(probe, options);
         } catch (const Failure& failure) {
             if (failure.kind() == FailureKind::NotPresentation)
                 return false; // a package of another kind, such as a drawing
@@ -70,13 +74,14 @@ private:
                            part);
     }
 
+    bool m_pdf;
     std::size_t m_documents = 0;
 };
 
 } // namespace
 
-std::shared_ptr<EmbeddedReader> MakeEmbeddedReader() {
-    return std::make_shared<EmbeddedDocuments>();
+std::shared_ptr<EmbeddedReader> MakeEmbeddedReader(bool pdf) {
+    return std::make_shared<EmbeddedDocuments>(pdf);
 }
 
 } // namespace orv

@@ -10,6 +10,8 @@ namespace orv {
 // (ReadOptions::embedded): a deck (any format of the table) read in that
 // mode, or a workbook or word-processing document of the embedded-only
 // records, within the bounds of limits:: on embedded documents.
-std::shared_ptr<EmbeddedReader> MakeEmbeddedReader();
+// With `pdf`, PDF documents are read too (ReadOptions::pdf); without, they
+// are left unread.
+std::shared_ptr<EmbeddedReader> MakeEmbeddedReader(bool pdf = false);
 
 } // namespace orv

@@ -99,7 +99,7 @@ void WalkActivePresentation(HarvestDocument& document, bool allText, StepRunner&
                 continue;
             s.run(114, [&] {
                 text = document.Text(i, j);
-                place = TextPlace::Shape;
+                place = document.ShapePlace(i, j);
                 name = document.ShapeName(i, j);
             });
             if (text.empty()) // step 116: nothing to harvest

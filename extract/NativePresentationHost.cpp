@@ -22,7 +22,9 @@ void NativePresentationHost::Open(const std::string& path) {
     if (!m_running)
         throw Failure("The presentation reader is not running.");
     m_active = ReaderPresentation(); // the last file goes before the next is opened
-    m_active = ReaderPresentation(m_open(path, ReadOptions{m_allText}));
+    ReadOptions options{m_allText};
+    options.pdf = m_readPdf;
+    m_active = ReaderPresentation(m_open(path, options));
 }
 
 void NativePresentationHost::Quit() {

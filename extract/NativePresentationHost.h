@@ -34,6 +34,7 @@ public:
     void Quit() override;
     std::string Name() override;
     void SetAllText(bool allText) override { m_allText = allText; }
+    void SetReadPdf(bool readPdf) override { m_readPdf = readPdf; }
     // Dropping the references ends the in-process instance.
     void Release() override {
         m_attached = false;
@@ -46,6 +47,7 @@ private:
     bool m_running = false;
     bool m_attached = false;
     bool m_allText = false;
+    bool m_readPdf = false;
     ReaderPresentation m_active;
 };
 

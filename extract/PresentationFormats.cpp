@@ -2,6 +2,7 @@
 
 #include "extract/odf/OpenDocumentReader.h"
 #include "extract/ooxml/PackageReader.h"
+#include "extract/pdf/PdfFormat.h"
 #include "extract/ppt/BinaryReader.h"
 #include "extract/sheet/WorkbookReader.h"
 #include "extract/word/WordDocumentReader.h"
@@ -13,7 +14,7 @@ namespace orv {
 namespace {
 
 constexpr const PresentationFormat* kFormats[] = {&ooxml::kFormat, &ppt::kFormat, &odf::kPackageFormat,
-                                                  &odf::kFlatFormat};
+                                                  &odf::kFlatFormat, &pdf::kFormat};
 
 constexpr const PresentationFormat* kEmbeddedOnly[] = {&sheet::kFormat, &word::kFormat};
 
@@ -36,25 +37,37 @@ const std::vector<std::string>& PresentationExtensions() {
     static const std::vector<std::string> extensions = [] {
         std::vector<std::string> list;
         for (const auto* format : kFormats)
-            for (const auto extension : format->extensions)
-                addOnce(list, extension);
+            if (!format->onRequest)
+                for (const auto extension : format->extensions)
+                    addOnce(list, extension);
         return list;
     }();
     return extensions;
 }
 
-std::vector<std::string> PresentationMimeTypes() {
+std::vector<std::string> OnRequestExtensions() {
     std::vector<std::string> list;
     for (const auto* format : kFormats)
-        for (const auto type : format->mimeTypes)
-            addOnce(list, type);
+        if (format->onRequest)
+            for (const auto extension : format->extensions)
+                addOnce(list, extension);
     return list;
 }
 
-std::vector<std::string> PresentationFamilies() {
+std::vector<std::string> PresentationMimeTypes() {
     std::vector<std::string> list;
     for (const auto* format : kFormats)
-        addOnce(list, format->family);
+        if (!format->onRequest)
+            for (const auto type : format->mimeTypes)
+                addOnce(list, type);
+    return list;
+}
+
+std::vector<std::string> PresentationFamilies(bool onRequest) {
+    std::vector<std::string> list;
+    for (const auto* format : kFormats)
+        if (format->onRequest == onRequest)
+            addOnce(list, format->family);
     return list;
 }
 

@@ -19,15 +19,22 @@ std::span<const PresentationFormat* const> PresentationFormats();
 // a list of files, named in no list of the table.
 std::span<const PresentationFormat* const> EmbeddedOnlyFormats();
 
-// Every extension of the table, in table order, each once.
+// Every extension of the table, in table order, each once, but for the
+// records read on request (PresentationFormat::onRequest): what a folder
+// gives by default.
 const std::vector<std::string>& PresentationExtensions();
 
-// Every media type of the table, in table order, each once.
+// The extensions of the records read on request, in table order.
+std::vector<std::string> OnRequestExtensions();
+
+// Every media type of the table, in table order, each once, but for the
+// records read on request: what the desktop may open with the program.
 std::vector<std::string> PresentationMimeTypes();
 
 // The families of the table, in table order, each once ("presentation
-// package", "binary presentation", "OpenDocument presentation").
-std::vector<std::string> PresentationFamilies();
+// package", "binary presentation", "OpenDocument presentation"): those
+// read by default, or with `onRequest` those read on request ("PDF document").
+std::vector<std::string> PresentationFamilies(bool onRequest = false);
 
 // The extensions of one family, in table order.
 std::vector<std::string> FamilyExtensions(std::string_view family);

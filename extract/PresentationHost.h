@@ -22,6 +22,8 @@ public:
     virtual std::string Text(int slide, int shape) = 0;
     // The shape's name as stored, empty when it has none.
     virtual std::string ShapeName(int slide, int shape) = 0;
+    // Where the shape's text stands: a shape, or a PDF page's whole text.
+    virtual TextPlace ShapePlace(int /*slide*/, int /*shape*/) { return TextPlace::Shape; }
     // With all text asked for (PresentationHost::SetAllText): the masters
     // and layouts and the embedded documents, read after the slides (their
     // count may grow as pages are read: PresentationDocument::
@@ -60,6 +62,9 @@ public:
     // (HarvestDocument::PlacedTextCount). A host that cannot give them gives
     // none.
     virtual void SetAllText(bool /*allText*/) {}
+    // Asks for PDF documents to be read (ReadOptions::pdf) from now on. A
+    // host that cannot read them refuses them.
+    virtual void SetReadPdf(bool /*readPdf*/) {}
 };
 
 } // namespace orv

@@ -52,6 +52,12 @@ const PresentationFormat* RecogniseEmbedded(FormatProbe& probe) {
     return highestBid(probe, EmbeddedOnlyFormats(), deck, deck ? deck->bid(probe) : 0);
 }
 
+std::string OnRequestRefusal(const PresentationFormat& format) {
+    return "The file is a " + std::string(format.family) +
+           ", which is read only when asked for: run orvandel-cli with --pdf, or check \"Read PDF Files\" "
+           "in the menu of \"Start Extracting\".";
+}
+
 const PresentationFormat& RecognisePresentation(FormatProbe& probe) {
     const PresentationFormat* best = highestBid(probe, PresentationFormats());
     if (best == nullptr)
@@ -64,9 +70,12 @@ namespace {
 
 std::unique_ptr<PresentationDocument> openFrom(std::unique_ptr<ByteSource> source, ReadOptions options) {
     if (options.allText && !options.embedded)
-        options.embedded = MakeEmbeddedReader();
+        options.embedded = MakeEmbeddedReader(options.pdf);
     FormatProbe probe(std::move(source));
-    return RecognisePresentation(probe).open(probe, options);
+    const PresentationFormat& format = RecognisePresentation(probe);
+    if (format.onRequest && !options.pdf)
+        throw Failure(FailureKind::NotPresentation, OnRequestRefusal(format));
+    return format.open(probe, options);
 }
 
 PresentationContent readAll(PresentationDocument& document) {

@@ -30,6 +30,10 @@ std::unique_ptr<PresentationDocument> OpenPresentationBytes(std::span<const std:
 // nullptr when none bids.
 const PresentationFormat* RecogniseEmbedded(FormatProbe& probe);
 
+// Why a file of a record read on request is refused when it was not asked
+// for, with the ways to ask.
+std::string OnRequestRefusal(const PresentationFormat& format);
+
 // The record of the table that recognises the probed file by its content
 // alone: the highest bid, the first of equal ones. Throws orv::Failure when
 // none bids.

@@ -64,6 +64,10 @@ std::string ReaderPresentation::ShapeName(int slide, int shape) {
     return shapeAt(slide, shape).name;
 }
 
+TextPlace ReaderPresentation::ShapePlace(int slide, int shape) {
+    return shapeAt(slide, shape).place;
+}
+
 int ReaderPresentation::PlacedTextCount(int slide) {
     if (m_failed)
         return 0;

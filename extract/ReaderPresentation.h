@@ -24,6 +24,7 @@ public:
     bool HasTextFrame(int slide, int shape) override;
     std::string Text(int slide, int shape) override;
     std::string ShapeName(int slide, int shape) override;
+    TextPlace ShapePlace(int slide, int shape) override;
     int MasterPageCount() override;
     int PlacedTextCount(int slide) override;
     PlacedText PlacedTextAt(int slide, int index) override;

@@ -4,7 +4,8 @@
 #   - the window, started under the offscreen platform, opens its skin and
 #     hand cursor and lists its samples from share/orvandel, and records the
 #     samples in its settings;
-#   - the command-line tool finds the right addresses in the installed samples;
+#   - the command-line tool finds the right addresses in the installed samples,
+#     and with --pdf, through the installed PDF reader, in a PDF sample;
 #   - the desktop entry and the AppStream metadata validate; the icons and
 #     the manual pages are there.
 # Prints one line per failed check and exits 1 when any failed.
@@ -54,6 +55,13 @@ M.Okafor@harbor-tools.example
 escalation-desk@harbor-tools.example"
 actual="$("$prefix/bin/orvandel-cli" "$share/Samples")" || fail "orvandel-cli exited $?"
 [ "$actual" = "$expected" ] || fail "orvandel-cli found: $(echo "$actual" | tr '\n' ' ')"
+
+# PDF documents, read on request by the reader installed beside the tool
+# (a copy of the sample, so that no reader of the source tree is near it).
+cp "$(dirname "$0")/../tests/data/pdf/links.pdf" "$work/"
+actual="$(env -u ORVANDEL_PDF_READER "$prefix/bin/orvandel-cli" --pdf "$work/links.pdf")" ||
+    fail "orvandel-cli --pdf exited $?"
+[ "$actual" = "shown@example.com" ] || fail "orvandel-cli --pdf found: $actual"
 
 # Desktop integration.
 desktop-file-validate "$prefix/share/applications/$id.desktop" || fail "desktop-file-validate"

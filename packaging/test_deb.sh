@@ -14,8 +14,9 @@ else
     deb="$(ls "$work"/package/orvandel_*.deb)"
 fi
 depends="$(dpkg-deb -f "$deb" Depends)"
-# pugixml is linked statically (CMakeLists.txt), so it is no dependency.
-for library in libqt6widgets6 libzip4 libdeflate0 libc6; do
+# pugixml is linked statically (CMakeLists.txt), so it is no dependency; the
+# PDF reader process brings Qt PDF and qpdf.
+for library in libqt6widgets6 libqt6pdf6 libqpdf29 libzip4 libdeflate0 libc6; do
     case "$depends" in
     *"$library "*) ;;
     *) echo "FAILED: Depends lacks $library: $depends"; exit 1 ;;

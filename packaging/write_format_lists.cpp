@@ -3,7 +3,8 @@
 //   write_format_lists [--wrap] TEMPLATE OUT
 // @MIME_TYPES@ becomes every media type of the table, each followed by ";";
 // @FORMATS@ becomes "presentation packages (.pptx, ...), binary presentations
-// (...) and ...". With --wrap every paragraph is wrapped at 76 columns.
+// (...) and ..."; @ON_REQUEST@ the same of the formats read on request. With --wrap every paragraph is
+// wrapped at 76 columns.
 #include "extract/PresentationFormats.h"
 
 #include <cstdio>
@@ -21,8 +22,10 @@ std::string mimeTypes() {
     return out;
 }
 
-std::string formats() {
-    const auto families = orv::PresentationFamilies();
+// "presentation packages (.pptx, ...), ... and ...", of the records read by
+// default or, with `onRequest`, of those read on request.
+std::string formats(bool onRequest = false) {
+    const auto families = orv::PresentationFamilies(onRequest);
     std::string out;
     for (std::size_t i = 0; i < families.size(); ++i) {
         if (i > 0)
@@ -94,6 +97,7 @@ int main(int argc, char** argv) {
     }
     replaceAll(text, "@MIME_TYPES@", mimeTypes());
     replaceAll(text, "@FORMATS@", formats());
+    replaceAll(text, "@ON_REQUEST@", formats(true));
     if (wrap)
         text = wrapped(text, 76);
     std::ofstream out(argv[argc - 1], std::ios::binary);

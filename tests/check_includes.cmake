@@ -29,7 +29,9 @@ set(rules
     "extract/odf|base extract/common extract/model extract/odf"
     "extract/ppt|base extract/common extract/model extract/ppt"
     "extract/sheet|base extract/common extract/model extract/ooxml extract/sheet"
-    "extract/word|base extract/common extract/model extract/ooxml extract/word")
+    "extract/word|base extract/common extract/model extract/ooxml extract/word"
+    "extract/pdf|base extract/common extract/model extract/pdf"
+    "pdfreader|base extract/common extract/pdf pdfreader")
 set(violations "")
 foreach(rule ${rules})
     string(REPLACE "|" ";" parts "${rule}")

@@ -52,14 +52,15 @@ void ReportFileResult(const std::string& path, const FileResult& result, ErrorRe
 }
 
 void DoItByFile(const std::string& path, PresentationHost& host, ErrorReporter& reporter,
-                FirstOccurrences& firsts, const FileRowCallbacks& callbacks, bool allText, ResultCache* cache,
-                std::optional<ResultCache::Problem>* cacheProblem, const CachedRead* ahead) {
+                FirstOccurrences& firsts, const FileRowCallbacks& callbacks, const ReadOptions& options,
+                ResultCache* cache, std::optional<ResultCache::Problem>* cacheProblem,
+                const CachedRead* ahead) {
     std::optional<CachedRead> readHere;
     if (!ahead)
-        readHere = ReadThroughCache(path, host, allText, cache, callbacks.pumpEvents);
+        readHere = ReadThroughCache(path, host, options, cache, callbacks.pumpEvents);
     const CachedRead& read = ahead ? *ahead : *readHere;
     std::optional<ResultCache::Problem> problem;
-    if (!KeepRead(cache, path, allText, read, problem) && problem && cacheProblem)
+    if (!KeepRead(cache, path, options, read, problem) && problem && cacheProblem)
         *cacheProblem = std::move(problem);
     ReportFileResult(path, read.result, reporter, firsts, callbacks.appendRow);
 }

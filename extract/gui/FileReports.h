@@ -44,7 +44,7 @@ void ReportFileResult(const std::string& path, const FileResult& result, ErrorRe
 // `ahead`, when given, is the file's result already read on another thread:
 // it is told as it is, and kept in the cache as if read here.
 void DoItByFile(const std::string& path, PresentationHost& host, ErrorReporter& reporter,
-                FirstOccurrences& firsts, const FileRowCallbacks& callbacks, bool allText = false,
+                FirstOccurrences& firsts, const FileRowCallbacks& callbacks, const ReadOptions& options = {},
                 ResultCache* cache = nullptr, std::optional<ResultCache::Problem>* cacheProblem = nullptr,
                 const CachedRead* ahead = nullptr);
 

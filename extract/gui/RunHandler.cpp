@@ -29,14 +29,19 @@ namespace {
 
 const QString kAllTextKey = QStringLiteral("AllText");
 const QString kRememberKey = QStringLiteral("RememberReadFiles");
+const QString kReadPdfKey = QStringLiteral("ReadPdf");
 
 // The reading mode's name, as its menu item begins and as the button's
 // accessible description names it.
 const QString kAllTextName = QStringLiteral("Read All Text");
+const QString kReadPdfName = QStringLiteral("Read PDF Files");
 
 // The opt-ins live on the button itself, so that the window needs no member.
 QAction* allTextAction(const QPushButton* button) {
     return button->findChild<QAction*>(QStringLiteral("AllTextAction"));
+}
+QAction* readPdfAction(const QPushButton* button) {
+    return button->findChild<QAction*>(QStringLiteral("ReadPdfAction"));
 }
 QAction* rememberAction(const QPushButton* button) {
     return button->findChild<QAction*>(QStringLiteral("RememberAction"));
@@ -51,9 +56,14 @@ QString cacheProblemText(const ResultCache::Problem& problem) {
 }
 
 // What a screen reader tells about "Start Extracting" beside its name.
-void describeReadingModes(QPushButton* button, bool allText) {
+void describeReadingModes(QPushButton* button) {
+    QStringList on;
+    if (allTextAction(button)->isChecked())
+        on << kAllTextName;
+    if (readPdfAction(button)->isChecked())
+        on << kReadPdfName;
     button->setAccessibleDescription(QStringLiteral("Reading modes on: ") +
-                                     (allText ? kAllTextName : QStringLiteral("none")) +
+                                     (on.isEmpty() ? QStringLiteral("none") : on.join(QStringLiteral(", "))) +
                                      QStringLiteral(". The context menu turns them on and off."));
 }
 
@@ -75,8 +85,8 @@ private:
 
 } // namespace
 
-// A context menu on "Start Extracting": the checked items "Read All Text" and
-// "Remember Read Files", each off until the user turns it on and remembered
+// A context menu on "Start Extracting": the checked items "Read All Text",
+// "Read PDF Files" and "Remember Read Files", each off until the user turns it on and remembered
 // in the settings store, and "Stop" while a run goes on. The menu lives as
 // long as the button, so that assistive technology finds it and its items,
 // and the button's accessible description names the reading modes that are
@@ -91,6 +101,9 @@ void Form1::setUpAllTextOption() {
                                                                  "Diagrams, Notes, Comments, Links, "
                                                                  "Masters, Embedded Documents)"),
                                    QStringLiteral("AllTextAction"), kAllTextKey);
+    // PDF documents (exported decks) are read only when asked for: the
+    // program is no PDF reader of the desktop's.
+    QAction* readPdf = settingItem(*menu, kReadPdfName, QStringLiteral("ReadPdfAction"), kReadPdfKey);
     // Results kept from run to run: a file as it was is not read again.
     settingItem(*menu, QStringLiteral("Remember Read Files"), QStringLiteral("RememberAction"), kRememberKey);
     // Shown only while a run goes on: it ends the run after the file it is
@@ -100,8 +113,9 @@ void Form1::setUpAllTextOption() {
     stop->setVisible(false);
     menu->addAction(stop);
     ExposeContextMenu(*button, *menu);
-    describeReadingModes(button, allText->isChecked());
-    connect(allText, &QAction::toggled, this, [button](bool on) { describeReadingModes(button, on); });
+    describeReadingModes(button);
+    for (QAction* mode : {allText, readPdf})
+        connect(mode, &QAction::toggled, this, [button] { describeReadingModes(button); });
     button->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(button, &QWidget::customContextMenuRequested, menu,
             [button, menu](const QPoint& at) { menu->popup(button->mapToGlobal(at)); });
@@ -132,6 +146,16 @@ QAction* Form1::settingItem(QMenu& menu, const QString& text, const QString& obj
 
 bool Form1::allTextChosen() const {
     return allTextAction(pushButton(8))->isChecked();
+}
+
+bool Form1::readPdfChosen() const {
+    return readPdfAction(pushButton(8))->isChecked();
+}
+
+ReadOptions Form1::readOptionsChosen() const {
+    ReadOptions options{allTextChosen()};
+    options.pdf = readPdfChosen();
+    return options;
 }
 
 void Form1::PushButton8_Click() {
@@ -180,7 +204,7 @@ void Form1::harvestFileList() {
                                          ++found;
                                          showProgress();
                                      }};
-    const bool allText = allTextChosen();
+    const ReadOptions options = readOptionsChosen();
     // The file of remembered results: its trouble is told once, in a box of
     // its own, and the run goes on reading what it cannot take from it.
     std::optional<ResultCache::Problem> cacheProblem;
@@ -199,7 +223,7 @@ void Form1::harvestFileList() {
     // The loop's own failures are boxes of the run too.
     Steps s(reporter, loc::PushButton8);
     s.run(114, [&] { n = m_listView1->count(); });
-    const std::unique_ptr<ReadAhead> ahead = readAhead(n, allText, cache.get());
+    const std::unique_ptr<ReadAhead> ahead = readAhead(n, options, cache.get());
     QAction* stopAction = pushButton(8)->findChild<QAction*>(QStringLiteral("StopAction"));
     bool stopped = false;
     const QMetaObject::Connection stopping =
@@ -215,7 +239,7 @@ void Form1::harvestFileList() {
             continue; // the row is gone; its harvest would add nothing
         s.run(118, [&] {
             const std::optional<CachedRead> read = takeReadAhead(ahead.get(), i - 1, path.toStdString());
-            DoItByFile(path.toStdString(), m_services.host, reporter, firsts, callbacks, allText, cache.get(),
+            DoItByFile(path.toStdString(), m_services.host, reporter, firsts, callbacks, options, cache.get(),
                        &cacheProblem, read ? &*read : nullptr);
         });
         tellCacheProblem();
@@ -228,7 +252,7 @@ void Form1::harvestFileList() {
 
 // The rows' files read ahead on the other cores while the window tells the
 // results in list order; none when the window has no hosts to spare.
-std::unique_ptr<ReadAhead> Form1::readAhead(int n, bool allText, ResultCache* cache) {
+std::unique_ptr<ReadAhead> Form1::readAhead(int n, const ReadOptions& options, ResultCache* cache) {
     if (!m_services.readerHost || n <= 0)
         return nullptr;
     std::vector<std::string> paths;
@@ -241,7 +265,7 @@ std::unique_ptr<ReadAhead> Form1::readAhead(int n, bool allText, ResultCache* ca
     }
     const unsigned workers = std::max(1u, std::thread::hardware_concurrency());
     return std::make_unique<ReadAhead>(std::move(paths), workers,
-                                       ReadingWith(m_services.readerHost, ReadOptions{allText}, cache));
+                                       ReadingWith(m_services.readerHost, options, cache));
 }
 
 // File `index`'s result read ahead, waited for while the window answers;

@@ -11,19 +11,6 @@
 
 namespace orv {
 
-// What a presentation reader delivers: the slides in presentation order, each
-// with its top-level shapes in z-order. Text is UTF-8, paragraphs joined by
-// CR (13), a line break inside a paragraph is VT (11), field text included.
-struct ShapeContent {
-    ShapeContent() = default;
-    ShapeContent(bool frame, std::string shapeText, std::string shapeName = {})
-        : hasTextFrame(frame), text(std::move(shapeText)), name(std::move(shapeName)) {}
-
-    bool hasTextFrame = false; // auto shapes, text boxes, placeholders
-    std::string text;          // empty when the shape has no text frame
-    std::string name;          // the shape's name as stored, empty when none
-};
-
 // Where a piece of text stands. `Shape` is a top-level shape with a text
 // frame; `Group` a shape inside a group, at any depth; `Table` a table cell;
 // `Diagram` a diagram's node; `Notes` the notes page; `Comment` a comment (or
@@ -31,7 +18,8 @@ struct ShapeContent {
 // title, category label or series name; `Alt` a shape's alternative text
 // (its title and description); `Master` and `Layout` any text of a master
 // (slide, notes or handout master) or of a layout; `Embedded` any text of a
-// document embedded in the deck.
+// document embedded in the deck; `Page` the text of a page of a PDF
+// document, in reading order.
 enum class TextPlace {
     Shape,
     Group,
@@ -44,14 +32,30 @@ enum class TextPlace {
     Alt,
     Master,
     Layout,
-    Embedded
+    Embedded,
+    Page
 };
 
 // Every place, in the order of the enumeration.
-inline constexpr TextPlace kTextPlaces[] = {TextPlace::Shape,   TextPlace::Group,  TextPlace::Table,
-                                            TextPlace::Diagram, TextPlace::Notes,  TextPlace::Comment,
-                                            TextPlace::Link,    TextPlace::Chart,  TextPlace::Alt,
-                                            TextPlace::Master,  TextPlace::Layout, TextPlace::Embedded};
+inline constexpr TextPlace kTextPlaces[] = {
+    TextPlace::Shape,   TextPlace::Group,    TextPlace::Table, TextPlace::Diagram, TextPlace::Notes,
+    TextPlace::Comment, TextPlace::Link,     TextPlace::Chart, TextPlace::Alt,     TextPlace::Master,
+    TextPlace::Layout,  TextPlace::Embedded, TextPlace::Page};
+
+// What a presentation reader delivers: the slides in presentation order, each
+// with its top-level shapes in z-order. Text is UTF-8, paragraphs joined by
+// CR (13), a line break inside a paragraph is VT (11), field text included.
+struct ShapeContent {
+    ShapeContent() = default;
+    ShapeContent(bool frame, std::string shapeText, std::string shapeName = {})
+        : hasTextFrame(frame), text(std::move(shapeText)), name(std::move(shapeName)) {}
+
+    bool hasTextFrame = false; // auto shapes, text boxes, placeholders
+    std::string text;          // empty when the shape has no text frame
+    std::string name;          // the shape's name as stored, empty when none
+    // Where the text stands: a shape, or the whole text of a PDF page.
+    TextPlace place = TextPlace::Shape;
+};
 
 // The lower-case word a place is written as in structured output.
 std::string_view TextPlaceName(TextPlace place);
@@ -112,6 +116,9 @@ struct ReadOptions {
           embeddingBudget(placedIn) {}
 
     bool allText = false;
+    // Whether PDF documents are read (the record read on request): as files,
+    // and in the "all text" mode as documents embedded in a deck.
+    bool pdf = false;
     // How deep the document being read is embedded (0: the file itself), and
     // what reads the documents it embeds in the "all text" mode (set by the
     // opener, shared by every document of one file).

@@ -53,6 +53,8 @@ std::string_view TextPlaceName(TextPlace place) {
         return "layout";
     case TextPlace::Embedded:
         return "embedded";
+    case TextPlace::Page:
+        return "page";
     }
     return "shape";
 }

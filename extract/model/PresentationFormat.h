@@ -65,6 +65,10 @@ struct PresentationFormat {
     int (*bid)(FormatProbe& probe);
     // Opens the probed file. Throws orv::Failure.
     std::unique_ptr<PresentationDocument> (*open)(FormatProbe& probe, ReadOptions options);
+    // Read only when asked for (ReadOptions::pdf): left out of every list
+    // made from the table (the desktop's media types, the default
+    // extensions), and a file it recognises is refused with the way to ask.
+    bool onRequest = false;
 };
 
 } // namespace orv

@@ -84,7 +84,7 @@ const StepFailure* FileResult::firstFailure() const {
     return fileFailure ? &*fileFailure : nullptr;
 }
 
-FileResult ReadFileResult(const std::string& path, PresentationHost& host, bool allText,
+FileResult ReadFileResult(const std::string& path, PresentationHost& host, const ReadOptions& options,
                           const std::function<void()>& pump) {
     FileResult result;
     RecordingSteps steps(result);
@@ -99,8 +99,9 @@ FileResult ReadFileResult(const std::string& path, PresentationHost& host, bool 
                                          where.address = address;
                                          result.addresses.push_back(where);
                                      }};
+    host.SetReadPdf(options.pdf);
     HarvestFile(
-        path, host, allText, steps,
+        path, host, options.allText, steps,
         [&](int slide, TextPlace place, std::string_view name, std::string_view text) {
             where.slide = slide;
             where.place = place;

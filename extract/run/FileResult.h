@@ -65,10 +65,11 @@ struct FileResult {
 };
 
 // Reads one file through `host` and the one harvest walk (steps 100 to 126),
-// in the "all text" mode or not. Nothing is thrown: every failure lands in
+// with the options' mode ("all text" or not) and formats (PDF documents
+// read or refused). Nothing is thrown: every failure lands in
 // the result. `pump`, when given, runs once per candidate token, as the
 // harvest lets the window answer while it reads.
-FileResult ReadFileResult(const std::string& path, PresentationHost& host, bool allText,
+FileResult ReadFileResult(const std::string& path, PresentationHost& host, const ReadOptions& options,
                           const std::function<void()>& pump = {});
 
 // The run's record of addresses given so far: each file's addresses are

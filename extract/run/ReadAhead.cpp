@@ -7,7 +7,7 @@ namespace orv {
 FileReadFunction ReadingWith(PresentationHostMaker makeHost, ReadOptions options, ResultCache* cache) {
     return [makeHost = std::move(makeHost), options, cache](const std::string& path) {
         const std::unique_ptr<PresentationHost> host = makeHost();
-        return ReadThroughCache(path, *host, options.allText, cache);
+        return ReadThroughCache(path, *host, options, cache);
     };
 }
 

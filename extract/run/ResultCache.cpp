@@ -230,8 +230,8 @@ std::optional<FileStamp> StampOf(const std::string& path) {
                      static_cast<std::uint64_t>(st.st_ino), static_cast<std::uint64_t>(st.st_dev)};
 }
 
-std::uint32_t OptionsKey(bool allText) {
-    return allText ? 1u : 0u;
+std::uint32_t OptionsKey(const ReadOptions& options) {
+    return (options.allText ? 1u : 0u) | (options.pdf ? 2u : 0u);
 }
 
 std::string EncodeFileResult(const FileResult& result) {
@@ -418,29 +418,29 @@ bool ResultCache::flush(std::optional<Problem>& problem) {
     return true;
 }
 
-CachedRead ReadThroughCache(const std::string& path, PresentationHost& host, bool allText, ResultCache* cache,
-                            const std::function<void()>& pump) {
+CachedRead ReadThroughCache(const std::string& path, PresentationHost& host, const ReadOptions& options,
+                            ResultCache* cache, const std::function<void()>& pump) {
     CachedRead read;
     const std::optional<FileStamp> before = cache ? StampOf(path) : std::nullopt;
     if (before) {
-        if (auto stored = cache->find(path, OptionsKey(allText), *before)) {
+        if (auto stored = cache->find(path, OptionsKey(options), *before)) {
             read.result = std::move(*stored);
             read.fromCache = true;
             read.stamp = before;
             return read;
         }
     }
-    read.result = ReadFileResult(path, host, allText, pump);
+    read.result = ReadFileResult(path, host, options, pump);
     if (before && StampOf(path) == before)
         read.stamp = before;
     return read;
 }
 
-bool KeepRead(ResultCache* cache, const std::string& path, bool allText, const CachedRead& read,
+bool KeepRead(ResultCache* cache, const std::string& path, const ReadOptions& options, const CachedRead& read,
               std::optional<ResultCache::Problem>& problem) {
     if (!cache || read.fromCache || !read.stamp || !storable(read.result))
         return true;
-    return cache->store(path, OptionsKey(allText), *read.stamp, read.result, problem);
+    return cache->store(path, OptionsKey(options), *read.stamp, read.result, problem);
 }
 
 } // namespace orv

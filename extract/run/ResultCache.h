@@ -34,8 +34,9 @@ struct FileStamp {
 };
 std::optional<FileStamp> StampOf(const std::string& path);
 
-// The options a result was read with, as one number (all text: 1).
-std::uint32_t OptionsKey(bool allText);
+// The options a result was read with, as one number (all text: 1, PDF
+// documents read: 2).
+std::uint32_t OptionsKey(const ReadOptions& options);
 
 // A file's result in bytes and back; a blob that is not one gives nothing.
 std::string EncodeFileResult(const FileResult& result);
@@ -99,8 +100,8 @@ struct CachedRead {
     bool fromCache = false;
     std::optional<FileStamp> stamp;
 };
-CachedRead ReadThroughCache(const std::string& path, PresentationHost& host, bool allText, ResultCache* cache,
-                            const std::function<void()>& pump = {});
+CachedRead ReadThroughCache(const std::string& path, PresentationHost& host, const ReadOptions& options,
+                            ResultCache* cache, const std::function<void()>& pump = {});
 
 // Stores what ReadThroughCache read anew, when it may be stored: the file was
 // the same after reading, and the result was read whole or failed for the
@@ -108,7 +109,7 @@ CachedRead ReadThroughCache(const std::string& path, PresentationHost& host, boo
 // for want of reading something or for a fault of the program's own, which
 // the next run may not meet. From the run's one thread. False, with
 // `problem` set once, when writing fails; nothing to store is no failure.
-bool KeepRead(ResultCache* cache, const std::string& path, bool allText, const CachedRead& read,
+bool KeepRead(ResultCache* cache, const std::string& path, const ReadOptions& options, const CachedRead& read,
               std::optional<ResultCache::Problem>& problem);
 
 } // namespace orv

@@ -293,6 +293,9 @@ void Form1::PushButton7_Click() {
                                "notes, comments, mailto: links, masters, layouts and embedded documents too. "
                                "Right-click "
                                "\"Start Extracting\" to turn it off.");
+        if (readPdfChosen())
+            text += QStringLiteral("\n\nPDF files are read too, each page as a slide. Right-click "
+                                   "\"Start Extracting\" to turn it off.");
         message(text);
     });
 }

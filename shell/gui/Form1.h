@@ -23,6 +23,7 @@ class ListControl;
 class ReadAhead;
 class ResultCache;
 struct CachedRead;
+struct ReadOptions;
 
 // The local file paths a drag carries, in order; empty for anything else.
 QStringList DroppedPaths(const QMimeData* data);
@@ -132,10 +133,13 @@ private:
     void saveResults(std::string_view location, SaveFormat format);
     void harvestFileList();
     QAction* settingItem(QMenu& menu, const QString& text, const QString& objectName, const QString& key);
-    std::unique_ptr<ReadAhead> readAhead(int n, bool allText, ResultCache* cache);
+    std::unique_ptr<ReadAhead> readAhead(int n, const ReadOptions& options, ResultCache* cache);
     std::optional<CachedRead> takeReadAhead(ReadAhead* ahead, int index, const std::string& path);
     void setUpAllTextOption(); // the "all text" opt-in on "Start Extracting" (RunHandler.cpp)
+    // The reading options the menu of "Start Extracting" has on.
     bool allTextChosen() const;
+    bool readPdfChosen() const;
+    ReadOptions readOptionsChosen() const;
     QStringList recordedSamples(); // the paths in Snapshot, unscrambled (SampleHandlers.cpp)
 
     class Reporter : public ErrorReporter {

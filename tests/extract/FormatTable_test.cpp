@@ -5,6 +5,7 @@
 #include "extract/PresentationReader.h"
 #include "filelist/FileSelection.h"
 #include "filelist/Wildcard.h"
+#include "support/PdfReader.h"
 #include "support/ReadBytes.h"
 #include "support/TempDir.h"
 
@@ -55,31 +56,57 @@ TEST(FormatTable, EachFormatIsRecognisedByContentWhateverItsName) {
         {"binary presentation", "three_slides.ppt"},
         {"OpenDocument presentation", "three_slides.odp"},
         {"flat OpenDocument presentation", "placeholders.fodp"},
+        {"PDF document", "pdf/one_line.pdf"},
     };
-    std::vector<std::string> names = {"deck", "deck.txt", "deck.PPTX."};
+    test::UseBuiltPdfReader();
+    std::vector<std::string> names = {"deck", "deck.txt", "deck.PPTX.", "deck.pdf"};
     for (const auto& extension : PresentationExtensions())
         names.push_back("deck." + extension);
     test::TempDir dir;
+    ReadOptions withPdf;
+    withPdf.pdf = true;
     for (const auto* format : PresentationFormats()) {
         const auto sample = samples.find(std::string(format->name));
         ASSERT_NE(sample, samples.end()) << "no sample for " << format->name;
         const std::string bytes = fileText(ORVANDEL_SOURCE_DIR "/tests/data/" + sample->second);
         FormatProbe probe(std::make_unique<MemoryByteSource>(test::BytesOf(bytes)));
         EXPECT_EQ(&RecognisePresentation(probe), format) << sample->second;
-        const std::size_t slides = ReadPresentationBytes(test::BytesOf(bytes)).slides.size();
+        const std::size_t slides = ReadPresentationBytes(test::BytesOf(bytes), withPdf).slides.size();
         ASSERT_GT(slides, 0u) << sample->second;
-        for (const auto& name : names)
-            EXPECT_EQ(ReadPresentationFile(dir.write(name, bytes).string()).slides.size(), slides)
+        for (const auto& name : names) {
+            const std::string path = dir.write(name, bytes).string();
+            EXPECT_EQ(ReadPresentationFile(path, withPdf).slides.size(), slides)
                 << sample->second << " as " << name;
+            // A record read on request refuses its files unless asked, saying how to ask.
+            if (!format->onRequest)
+                continue;
+            try {
+                ReadPresentationFile(path);
+                ADD_FAILURE() << name << " was read without being asked for";
+            } catch (const Failure& failure) {
+                EXPECT_EQ(failure.kind(), FailureKind::NotPresentation);
+                EXPECT_EQ(failure.description(), OnRequestRefusal(*format));
+                EXPECT_NE(failure.description().find("--pdf"), std::string::npos);
+                EXPECT_NE(failure.description().find("\"Read PDF Files\""), std::string::npos);
+            }
+        }
     }
 }
 
 TEST(FormatTable, EveryListNamesEachFormatOnce) {
     const auto& extensions = PresentationExtensions();
     ASSERT_FALSE(extensions.empty());
+    // A record read on request is named in none of the lists made by
+    // default: a folder, the desktop and the dialog's lists leave it out.
     for (const auto* format : PresentationFormats())
         for (const auto extension : format->extensions)
-            EXPECT_EQ(std::count(extensions.begin(), extensions.end(), extension), 1) << extension;
+            EXPECT_EQ(std::count(extensions.begin(), extensions.end(), extension), format->onRequest ? 0 : 1)
+                << extension;
+    const auto onRequest = OnRequestExtensions();
+    EXPECT_EQ(onRequest, std::vector<std::string>{"pdf"});
+    const auto withPdf = PresentationExtensionsWithPdf();
+    EXPECT_EQ(withPdf.back(), "pdf");
+    EXPECT_EQ(withPdf.size(), extensions.size() + 1);
     const auto defaults = DefaultPresentationExtensions();
     EXPECT_TRUE(std::equal(defaults.begin(), defaults.end(), extensions.begin(), extensions.end()));
 
@@ -111,6 +138,13 @@ TEST(FormatTable, EveryListNamesEachFormatOnce) {
     // folders (that would make the program the desktop's folder opener), no
     // format read only inside a deck.
     EXPECT_EQ(desktopList(desktop, "MimeType"), PresentationMimeTypes());
+    for (const std::string& type : desktopList(desktop, "MimeType"))
+        EXPECT_NE(type, "application/pdf");
+    // What is read on request is said so, with the way to ask.
+    EXPECT_NE(help.find("PDF documents (.pdf) are read on request only: with --pdf."), std::string::npos);
+    std::string flowing = description;
+    std::replace(flowing.begin(), flowing.end(), '\n', ' ');
+    EXPECT_NE(flowing.find("PDF documents (.pdf) on request"), std::string::npos) << description;
     // One main category, so that menus show the entry once.
     const std::vector<std::string> mainCategories = {
         "AudioVideo", "Audio",  "Video",   "Development", "Education", "Game",   "Graphics",
@@ -132,6 +166,8 @@ TEST(FormatTable, DocumentationNamesEveryFormat) {
         const std::string text = fileText(std::string(ORVANDEL_SOURCE_DIR "/") + document);
         for (const auto& extension : PresentationExtensions())
             EXPECT_GE(wordCount(text, extension), 1u) << document << " does not name " << extension;
+        EXPECT_GE(wordCount(text, "PDF"), 1u) << document;
+        EXPECT_GE(wordCount(text, "on request"), 1u) << document << " does not say PDF is read on request";
     }
     // The README's recipes that list decks with find(1) must find every format.
     const std::string readme = fileText(ORVANDEL_SOURCE_DIR "/README.md");

@@ -83,7 +83,7 @@ def letter():
     doc = text_document([
         'Orchard Lane 4', '1234 Sampleton', '', 'Dear customer,',
         'thank you for your order of the printed slides. Should anything be missing, '
-        'please write to letters@example.com. We answer within two working days.',
+        'please write to letters@example.com and we answer within two working days.',
         'Kind regards,', 'The print shop'])
     return doc, ['letters@example.com']
 

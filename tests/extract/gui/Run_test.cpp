@@ -589,21 +589,34 @@ private slots:
         QCOMPARE(button->indexOfChild(open), 0);
         QCOMPARE(open->role(), QAccessible::PopupMenu);
         QCOMPARE(open->text(QAccessible::Name), QStringLiteral("Reading modes"));
-        QCOMPARE(open->childCount(), 3);
-        QCOMPARE(open->child(1)->text(QAccessible::Name), QStringLiteral("Remember Read Files"));
-        QVERIFY(open->child(1)->state().checkable);
-        QCOMPARE(open->child(2)->text(QAccessible::Name), QStringLiteral("Stop"));
-        QVERIFY(open->child(2)->state().invisible); // no run goes on
-        QAccessibleInterface* item = open->child(0);
-        QCOMPARE(item->role(), QAccessible::MenuItem);
-        QCOMPARE(item->text(QAccessible::Name), action->text());
-        for (const bool on : {false, true, false}) {
-            action->setChecked(on);
-            QVERIFY(item->state().checkable);
-            QCOMPARE(bool(item->state().checked), on);
+        QCOMPARE(open->childCount(), 4);
+        QCOMPARE(open->child(1)->text(QAccessible::Name), QStringLiteral("Read PDF Files"));
+        QCOMPARE(open->child(2)->text(QAccessible::Name), QStringLiteral("Remember Read Files"));
+        QCOMPARE(open->child(3)->text(QAccessible::Name), QStringLiteral("Stop"));
+        QVERIFY(open->child(3)->state().invisible); // no run goes on
+        auto* pdf = start->findChild<QAction*>(QStringLiteral("ReadPdfAction"));
+        // Each reading mode a checkable item; the button names those on.
+        const struct {
+            bool allText;
+            bool pdf;
+            const char* on;
+        } modes[] = {{false, false, "none"},
+                     {true, false, "Read All Text"},
+                     {true, true, "Read All Text, Read PDF Files"},
+                     {false, true, "Read PDF Files"},
+                     {false, false, "none"}};
+        for (const auto& mode : modes) {
+            action->setChecked(mode.allText);
+            pdf->setChecked(mode.pdf);
+            for (int k = 0; k < 3; ++k)
+                QVERIFY(open->child(k)->state().checkable);
+            QCOMPARE(open->child(0)->role(), QAccessible::MenuItem);
+            QCOMPARE(open->child(0)->text(QAccessible::Name), action->text());
+            QCOMPARE(bool(open->child(0)->state().checked), mode.allText);
+            QCOMPARE(bool(open->child(1)->state().checked), mode.pdf);
             QCOMPARE(button->text(QAccessible::Description),
                      QStringLiteral("Reading modes on: %1. The context menu turns them on and off.")
-                         .arg(on ? QStringLiteral("Read All Text") : QStringLiteral("none")));
+                         .arg(QString::fromUtf8(mode.on)));
         }
         menu->hide();
         QCOMPARE(button->childCount(), 0);

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace orv::pdf {
+
+// A box on a page, in points, y growing downwards.
+struct Box {
+    double left = 0;
+    double top = 0;
+    double right = 0;
+    double bottom = 0;
+    double height() const { return bottom - top; }
+};
+
+// The boxes of two neighbouring lines of a page's text, asked for by their
+// ranges in it (UTF-16 units); nothing when they cannot be told.
+struct LinePair {
+    Box first;
+    Box second;
+};
+using LineBoxes = std::function<std::optional<LinePair>(std::size_t firstStart, std::size_t firstLength,
+                                                        std::size_t secondStart, std::size_t secondLength)>;
+
+// How many line breaks of one page are looked at on the page: past them,
+// lines are left as they are.
+inline constexpr std::size_t kMaxJoinLookups = 256;
+
+// The text of a page as the harvest reads it, from the text the PDF library
+// gives (UTF-16, lines ended by CR LF; a hyphen the library took for a word
+// broken at a line end as U+FFFE, with no line end): UTF-8 with each line
+// ended by CR, so that a line end parts tokens as a paragraph end does.
+//
+// A line end that the export put inside an address, when a long address no
+// longer fit its box, is taken out so that the address comes out whole. A
+// line ends inside an address when the letters at both sides of the break
+// belong to it (together they hold one "@", and not each its own), the next
+// line stands right below in the same size and alignment, and either the
+// line ends at a hyphen (kept; a soft hyphen is dropped) or the broken piece
+// fills its line as a word too long for the box does: it starts the line,
+// the line is at least as wide as the next, and no neighbouring line of the
+// same block, from `pageLines` (the boxes of the page's lines of text), is
+// wider by a letter or more. Anything else stays a break, so that a join
+// never makes an address that the page does not show. `boxes` is asked at
+// most kMaxJoinLookups times.
+std::string PageText(std::u16string_view text, std::span<const Box> pageLines, const LineBoxes& boxes);
+
+} // namespace orv::pdf

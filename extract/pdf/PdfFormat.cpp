@@ -1,0 +1,94 @@
+#include "extract/pdf/PdfFormat.h"
+
+#include "extract/common/ReadFailure.h"
+#include "extract/common/ReadLimits.h"
+#include "extract/pdf/ReaderProcess.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace orv::pdf {
+
+namespace {
+
+constexpr std::string_view kExtensions[] = {"pdf"};
+constexpr std::string_view kMimeTypes[] = {"application/pdf"};
+
+// "%PDF-" within the first 1,024 bytes, where readers look for it.
+int bid(FormatProbe& probe) {
+    const auto head = probe.head();
+    const auto window = head.subspan(0, std::min<std::size_t>(head.size(), 1024));
+    constexpr std::string_view signature = "%PDF-";
+    const auto found = std::search(window.begin(), window.end(), signature.begin(), signature.end(),
+                                   [](std::uint8_t a, char b) { return a == static_cast<std::uint8_t>(b); });
+    return found == window.end() ? 0 : 100;
+}
+
+class PdfDocument final : public PresentationDocument {
+public:
+    PdfDocument(ReaderProcess& reader, std::uint32_t pages, const ReadOptions& options)
+        : m_reader(reader), m_generation(reader.generation()), m_pages(pages), m_allText(options.allText) {}
+
+    std::size_t slideCount() const override { return m_pages; }
+
+    SlideContent readSlide(std::size_t index) override {
+        if (index >= m_pages)
+            throw Failure("The slide index is out of range.");
+        PageAnswer answer = m_reader.page(m_generation, static_cast<std::uint32_t>(index));
+        const std::string site = "page " + std::to_string(index + 1);
+        m_budget.nextSlide();
+        m_budget.addShape(answer.text.size(), FaultSite{site, std::nullopt});
+        SlideContent slide;
+        slide.allTextRead = m_allText;
+        if (m_allText) {
+            if (!answer.text.empty())
+                slide.allText.push_back({TextPlace::Page, {}, answer.text});
+            ReadAllTextPiece(slide, site + ", links and comments", [&] {
+                for (std::string& link : answer.links)
+                    PlaceText(slide, m_budget, std::nullopt, TextPlace::Link, {}, std::move(link));
+                for (std::string& comment : answer.comments)
+                    PlaceText(slide, m_budget, std::nullopt, TextPlace::Comment, {}, std::move(comment));
+            });
+            if (!answer.skipped.empty())
+                slide.skipped.push_back(
+                    {site + ", links and comments", answer.skipped, FailureKind::Damaged});
+        }
+        slide.shapes.push_back({true, std::move(answer.text)});
+        slide.shapes.back().place = TextPlace::Page;
+        return slide;
+    }
+
+private:
+    ReaderProcess& m_reader;
+    std::uint64_t m_generation;
+    std::uint32_t m_pages;
+    bool m_allText;
+    ShapeBudget m_budget;
+};
+
+std::unique_ptr<PresentationDocument> open(FormatProbe& probe, ReadOptions options) {
+    OpenRequest request;
+    request.allText = options.allText;
+    request.cpuSeconds = kCpuSecondsPerDocument;
+    const ByteSource& source = probe.source();
+    if (const auto* file = dynamic_cast<const FileByteSource*>(&source)) {
+        request.path = file->path();
+    } else {
+        if (source.size() > limits::kMaxEmbeddedSize)
+            ThrowOverLimit("an embedded document is larger than " +
+                           std::to_string(limits::kMaxEmbeddedSize >> 20) + " MiB");
+        request.bytes.resize(static_cast<std::size_t>(source.size()));
+        source.read(0, request.bytes);
+    }
+    ReaderProcess& reader = ReaderProcess::ForThisThread();
+    const std::uint32_t pages = reader.open(request);
+    if (pages > limits::kMaxSlides)
+        ThrowOverLimit("it has more than " + std::to_string(limits::kMaxSlides) + " pages");
+    return std::make_unique<PdfDocument>(reader, pages, options);
+}
+
+} // namespace
+
+const PresentationFormat kFormat{"PDF document", "PDF document", kExtensions, kMimeTypes, bid, open, true};
+
+} // namespace orv::pdf

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "base/Failure.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace orv::pdf {
+
+// What the PDF reader process (pdfreader/) and the core say to each other
+// over the reader's standard input and output: one frame per request and per
+// answer, a 32-bit little-endian length, then the payload. The core opens a
+// document (by path, or by its bytes when it is embedded in a deck), then
+// asks for its pages one at a time, so that what travels at once is one
+// page's text.
+
+// The longest payload either side accepts: a page's text at its bound, its
+// annotations, or an embedded document's bytes.
+inline constexpr std::size_t kMaxFrameBytes = 80u << 20;
+
+enum class Request : std::uint8_t { OpenPath = 'O', OpenBytes = 'B', Page = 'P' };
+enum class Answer : std::uint8_t { Failed = 'F', Opened = 'D', PageText = 'T' };
+
+struct OpenRequest {
+    bool allText = false;                 // read link and text annotations too
+    std::uint32_t cpuSeconds = 0;         // the document's budget of processor time
+    std::string path = {};                // for OpenPath
+    std::vector<std::uint8_t> bytes = {}; // for OpenBytes
+};
+
+// A page as the reader gives it: its text in reading order, lines and
+// paragraphs ending in CR, and in the "all text" mode the addresses of its
+// mailto: links and the texts of its text annotations, in page order.
+struct PageAnswer {
+    std::string text = {};
+    std::vector<std::string> links = {};
+    std::vector<std::string> comments = {};
+    // What of the page could not be read (its annotations, when the file is
+    // too damaged for them): the description, empty when all was read.
+    std::string skipped = {};
+    bool operator==(const PageAnswer&) const = default;
+};
+
+// Builds a payload field by field.
+class FrameWriter {
+public:
+    void byte(std::uint8_t value) { m_bytes.push_back(value); }
+    void u32(std::uint32_t value);
+    void text(std::string_view value);
+    void blob(std::span<const std::uint8_t> value);
+    const std::vector<std::uint8_t>& bytes() const { return m_bytes; }
+
+private:
+    std::vector<std::uint8_t> m_bytes;
+};
+
+// Reads a payload field by field; throws orv::Failure (damaged) past its end.
+class FrameReader {
+public:
+    explicit FrameReader(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
+    std::uint8_t byte();
+    std::uint32_t u32();
+    std::string text();
+    std::vector<std::uint8_t> blob();
+    bool atEnd() const { return m_at == m_bytes.size(); }
+
+private:
+    std::span<const std::uint8_t> take(std::size_t count);
+    std::span<const std::uint8_t> m_bytes;
+    std::size_t m_at = 0;
+};
+
+std::vector<std::uint8_t> EncodeOpen(const OpenRequest& request);
+std::vector<std::uint8_t> EncodePageRequest(std::uint32_t index);
+std::vector<std::uint8_t> EncodeFailure(FailureKind kind, std::string_view description);
+std::vector<std::uint8_t> EncodeOpened(std::uint32_t pages);
+std::vector<std::uint8_t> EncodePage(const PageAnswer& page);
+
+// Reads an answer: the page count of an opened document, or a page. Throws
+// the Failure a Failed answer carries, and orv::Failure for a payload that is
+// no answer of the kind expected.
+std::uint32_t DecodeOpened(std::span<const std::uint8_t> payload);
+PageAnswer DecodePage(std::span<const std::uint8_t> payload);
+
+// Whole frames on a descriptor: false at the end of the stream; throws
+// orv::Failure when the descriptor fails or a frame is longer than
+// kMaxFrameBytes. Writing never raises SIGPIPE.
+bool ReadFrame(int fd, std::vector<std::uint8_t>& payload);
+void WriteFrame(int fd, std::span<const std::uint8_t> payload);
+
+} // namespace orv::pdf

@@ -1,0 +1,216 @@
+#include "extract/pdf/ReaderProcess.h"
+
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <functional>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace orv::pdf {
+
+namespace {
+
+bool isProgram(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
+}
+
+std::string ownFolder() {
+    char buffer[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (length <= 0)
+        return {};
+    std::string path(buffer, static_cast<std::size_t>(length));
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+// What the reader's exit says: codes the reader gives itself (pdfreader/).
+constexpr int kExitOverMemory = 3;
+
+constexpr std::string_view kOverLimit = "The presentation is too large to read safely: ";
+
+} // namespace
+
+std::string ReaderProgramPath() {
+    if (const char* set = std::getenv("ORVANDEL_PDF_READER"); set != nullptr && *set != '\0')
+        return isProgram(set) ? std::string(set) : std::string();
+    const std::string folder = ownFolder();
+    for (const std::string& candidate :
+         {folder + "/orvandel-pdf", folder + "/../libexec/orvandel/orvandel-pdf"})
+        if (isProgram(candidate))
+            return candidate;
+    return {};
+}
+
+ReaderProcess& ReaderProcess::ForThisThread() {
+    thread_local ReaderProcess process;
+    return process;
+}
+
+ReaderProcess::~ReaderProcess() {
+    stop();
+}
+
+void ReaderProcess::start() {
+    const std::string program = ReaderProgramPath();
+    if (program.empty())
+        throw Failure(
+            FailureKind::InputOutput,
+            "The PDF reader (orvandel-pdf) is not installed beside Orvandel: install Orvandel again.");
+    int pair[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0)
+        throw Failure(FailureKind::InputOutput,
+                      std::string("The PDF reader could not be started: ") + std::strerror(errno) + ".");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pair[1], 0);
+    posix_spawn_file_actions_adddup2(&actions, pair[1], 1);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    const std::string memory = std::to_string(kReaderMemoryMiB);
+    char* const argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>("--memory-mib"),
+                          const_cast<char*>(memory.c_str()), nullptr};
+    pid_t pid = -1;
+    const int spawned = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pair[1]);
+    if (spawned != 0) {
+        ::close(pair[0]);
+        throw Failure(FailureKind::InputOutput,
+                      std::string("The PDF reader could not be started: ") + std::strerror(spawned) + ".");
+    }
+    m_pid = pid;
+    m_fd = pair[0];
+}
+
+void ReaderProcess::stop() {
+    if (m_fd >= 0)
+        ::close(m_fd); // the reader ends at the end of its input
+    m_fd = -1;
+    if (m_pid <= 0)
+        return;
+    for (int i = 0; i < 50; ++i) {
+        if (::waitpid(m_pid, nullptr, WNOHANG) != 0) {
+            m_pid = -1;
+            return;
+        }
+        ::usleep(2000);
+    }
+    ::kill(m_pid, SIGKILL);
+    ::waitpid(m_pid, nullptr, 0);
+    m_pid = -1;
+}
+
+void ReaderProcess::fail(bool timedOut) {
+    int status = 0;
+    if (m_pid > 0) {
+        if (timedOut)
+            ::kill(m_pid, SIGKILL);
+        else if (::waitpid(m_pid, &status, WNOHANG) == 0) {
+            // Alive but out of turn: end it.
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, &status, 0);
+        }
+        if (timedOut)
+            ::waitpid(m_pid, &status, 0);
+    }
+    ::close(m_fd);
+    m_fd = -1;
+    m_pid = -1;
+    ++m_generation;
+    const std::string seconds = std::to_string(m_cpuSeconds);
+    if (timedOut)
+        throw Failure(FailureKind::OverLimit,
+                      std::string(kOverLimit) + "reading it takes longer than any real PDF document takes.");
+    if (WIFSIGNALED(status) && WTERMSIG(status) == SIGXCPU)
+        throw Failure(FailureKind::OverLimit, std::string(kOverLimit) + "reading it takes more than " +
+                                                  seconds + " seconds of processor time.");
+    if (WIFEXITED(status) && WEXITSTATUS(status) == kExitOverMemory)
+        throw Failure(FailureKind::OverLimit, std::string(kOverLimit) + "reading it takes more than " +
+                                                  std::to_string(kReaderMemoryMiB) + " MiB of memory.");
+    if (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
+        throw Failure(FailureKind::OverLimit,
+                      std::string(kOverLimit) + "the PDF reader was stopped while reading it.");
+    throw Failure(FailureKind::Damaged, "The presentation is damaged: the PDF reader failed on it.");
+}
+
+std::vector<std::uint8_t> ReaderProcess::exchange(const std::vector<std::uint8_t>& request) {
+    if (m_fd < 0)
+        start();
+    try {
+        WriteFrame(m_fd, request);
+    } catch (const Failure&) {
+        fail(false);
+    }
+    // Processor time is the reader's own bound; this one only catches a
+    // reader that waits rather than works.
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::seconds(4 * static_cast<int>(m_cpuSeconds) + 20);
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            fail(true);
+        pollfd ready{m_fd, POLLIN, 0};
+        const int got = ::poll(&ready, 1, static_cast<int>(std::min<long long>(left.count(), 1000)));
+        if (got < 0 && errno != EINTR)
+            fail(false);
+        if (got > 0)
+            break;
+    }
+    std::vector<std::uint8_t> answer;
+    try {
+        if (ReadFrame(m_fd, answer))
+            return answer;
+    } catch (const Failure&) {
+    }
+    fail(false);
+}
+
+namespace {
+
+// An answer that is no answer ends the process: what it says next cannot be
+// trusted. A failure the reader reports leaves it running.
+template <class Decode>
+auto decodeOrEnd(const std::vector<std::uint8_t>& answer, Decode decode, const std::function<void()>& end) {
+    if (!answer.empty() && answer[0] == static_cast<std::uint8_t>(Answer::Failed))
+        return decode(answer);
+    try {
+        return decode(answer);
+    } catch (...) {
+        end();
+        throw;
+    }
+}
+
+} // namespace
+
+std::uint32_t ReaderProcess::open(const OpenRequest& request) {
+    ++m_generation;
+    m_cpuSeconds = request.cpuSeconds;
+    const std::vector<std::uint8_t> answer = exchange(EncodeOpen(request));
+    return decodeOrEnd(answer, DecodeOpened, [this] { stop(); });
+}
+
+PageAnswer ReaderProcess::page(std::uint64_t generation, std::uint32_t index) {
+    if (generation != m_generation)
+        throw Failure("The PDF document was closed before its pages were read.");
+    const std::vector<std::uint8_t> answer = exchange(EncodePageRequest(index));
+    return decodeOrEnd(answer, DecodePage, [this] {
+        stop();
+        ++m_generation;
+    });
+}
+
+} // namespace orv::pdf

@@ -1,0 +1,152 @@
+// PDF documents, read on request through the reader process: the samples an
+// office suite exported, with the addresses the pages show or the refusal.
+#include "extract/EmailExtraction.h"
+#include "extract/PresentationReader.h"
+#include "extract/pdf/ReaderProcess.h"
+#include "support/PdfBuilder.h"
+#include "support/PdfReader.h"
+#include "support/PptxBuilder.h"
+#include "support/ReadBytes.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <string>
+#include <vector>
+
+namespace orv {
+namespace {
+
+using test::BytesOf;
+
+// "slide:place:text" of each address-bearing text harvested, or the failure.
+std::vector<std::string> harvest(const std::string& path, bool allText, const std::string& bytes = {}) {
+    ReadOptions options{allText};
+    options.pdf = true;
+    std::vector<std::string> texts;
+    try {
+        const auto content = bytes.empty() ? ReadPresentationFile(path, options)
+                                           : ReadPresentationBytes(BytesOf(bytes), options);
+        SeenEmails seen;
+        for (const auto& placed : test::HarvestedTexts(content))
+            HarvestEmailsFromText(placed.text, seen,
+                                  {{}, [&](std::string_view address) {
+                                       texts.push_back(std::to_string(placed.slide) + ":" +
+                                                       std::string(TextPlaceName(placed.place)) + ":" +
+                                                       std::string(address));
+                                   }});
+    } catch (const Failure& failure) {
+        texts.push_back(std::string(FailureKindName(failure.kind())));
+    }
+    return texts;
+}
+
+class PdfReader : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { test::UseBuiltPdfReader(); }
+};
+
+TEST_F(PdfReader, SamplesGiveTheAddressesTheirPagesShow) {
+    const struct {
+        const char* file;
+        bool allText;
+        std::vector<std::string> texts;
+    } cases[] = {
+        // "müller@..." breaks the address rules, as in any deck.
+        {"one_line.pdf",
+         false,
+         {"1:page:title@example.com", "1:page:box@example.org", "1:page:cell@example.net",
+          "1:page:grouped@example.com", "2:page:sales@example.co.uk", "2:page:frontdesk@example.com"}},
+        {"owner_only.pdf",
+         false,
+         {"1:page:title@example.com", "1:page:box@example.org", "1:page:cell@example.net",
+          "1:page:grouped@example.com", "2:page:sales@example.co.uk", "2:page:frontdesk@example.com"}},
+        {"user_password.pdf", false, {"encrypted"}},
+        {"damaged.pdf", false, {"damaged"}},
+        // Broken mid-word, after a dot, before the "@", at a hyphen; and the
+        // lines that stay apart. The soft hyphen is told as a hyphen by the
+        // library, so the address keeps the hyphen the page shows.
+        {"broken.pdf",
+         false,
+         {"1:page:maximilianschwarzenegger@example.com", "1:page:ann@mail.verylongdepartmentname.example.com",
+          "2:page:support@department.example.com", "2:page:firstname.lastname@example.com",
+          "3:page:first-last@example.com", "3:page:jean-baptiste-lefebvre@example.com",
+          "3:page:registration-office@example.com", "4:page:bob@example.com", "4:page:ann@example.com",
+          "4:page:carl@example.org", "4:page:dave@example.com"}},
+        {"links.pdf", false, {"1:page:shown@example.com"}},
+        {"links.pdf",
+         true,
+         {"1:page:shown@example.com", "1:link:hidden@example.org", "2:comment:reviewer@example.net"}},
+        {"letter.pdf", false, {"1:page:letters@example.com"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(harvest(ORVANDEL_SOURCE_DIR "/tests/data/pdf/" + std::string(c.file), c.allText), c.texts)
+            << c.file << (c.allText ? " (all text)" : "");
+}
+
+TEST_F(PdfReader, LinesLaidOutByHand) {
+    // Helvetica 12 on 14-point lines: what the joins look at, exactly.
+    test::PdfBuilder b;
+    b.addPage()
+        .text(72, 700, 12, "Contact")
+        .text(72, 686, 12, "bob@example.com")
+        .text(72, 640, 12, "verylongfirstname.la")
+        .text(72, 626, 12, "st@example.com")
+        .text(72, 580, 12, "john-")
+        .text(72, 566, 12, "doe@example.com")
+        .text(300, 580, 12, "one@example.com")
+        .text(300, 566, 12, "two@example.com")
+        .link({72, 500, 200, 514}, "mailto:linked@example.com?subject=Hi")
+        .link({72, 480, 200, 494}, "https://example.com/not@mail")
+        .note({72, 460, 90, 474}, "ask noted@example.com");
+    b.addPage(); // empty
+    EXPECT_EQ(harvest({}, true, b.bytes()),
+              (std::vector<std::string>{"1:page:bob@example.com", "1:page:verylongfirstname.last@example.com",
+                                        "1:page:john-doe@example.com", "1:page:one@example.com",
+                                        "1:page:two@example.com", "1:link:linked@example.com",
+                                        "1:comment:noted@example.com"}));
+    b.setCompressed(true);
+    EXPECT_EQ(harvest({}, false, b.bytes()).size(), 5u);
+}
+
+TEST_F(PdfReader, EmbeddedInADeckWhenAskedFor) {
+    test::PdfBuilder pdf;
+    pdf.addPage().text(72, 700, 12, "inside@example.com");
+    test::PptxBuilder deck;
+    deck.addSlide().addTextBox({"outer@example.com"}).addEmbedded("handout.pdf", pdf.bytes());
+    const std::string bytes = deck.bytes();
+    EXPECT_EQ(harvest({}, true, bytes),
+              (std::vector<std::string>{"1:shape:outer@example.com", "0:embedded:inside@example.com"}));
+    // Without PDF documents the part is left unread, and no failure.
+    const auto content = ReadPresentationBytes(BytesOf(bytes), ReadOptions{true});
+    for (const auto& placed : test::HarvestedTexts(content))
+        EXPECT_EQ(placed.text.find("inside@"), std::string::npos);
+}
+
+TEST_F(PdfReader, AReaderThatDiesFailsItsDocumentAndTheNextStartsAfresh) {
+    const std::string path = ORVANDEL_SOURCE_DIR "/tests/data/pdf/broken.pdf";
+    ReadOptions options;
+    options.pdf = true;
+    auto document = OpenPresentationFile(path, options);
+    ASSERT_EQ(document->slideCount(), 4u);
+    document->readSlide(0);
+    pdf::ReaderProcess& reader = pdf::ReaderProcess::ForThisThread();
+    ASSERT_GT(reader.pid(), 0);
+    ::kill(reader.pid(), SIGKILL);
+    try {
+        document->readSlide(1);
+        ADD_FAILURE() << "a page was read from a reader that was killed";
+    } catch (const Failure& failure) {
+        EXPECT_EQ(failure.kind(), FailureKind::OverLimit) << failure.description();
+    }
+    // The next document, and even the same one, reads whole.
+    EXPECT_EQ(harvest(path, false).size(), 11u);
+    // A document opened since leaves the older one's pages unread.
+    auto first = OpenPresentationFile(path, options);
+    auto second = OpenPresentationFile(ORVANDEL_SOURCE_DIR "/tests/data/pdf/letter.pdf", options);
+    EXPECT_THROW(first->readSlide(0), Failure);
+    EXPECT_EQ(second->readSlide(0).shapes.size(), 1u);
+}
+
+} // namespace
+} // namespace orv
