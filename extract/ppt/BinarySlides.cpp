@@ -3,6 +3,7 @@
 #include "extract/common/ReadFailure.h"
 #include "extract/common/ReadLimits.h"
 #include "extract/ppt/AllTextRecords.h"
+#include "extract/ppt/OleObjects.h"
 #include "extract/ppt/PageWalk.h"
 #include "extract/ppt/Records.h"
 
@@ -303,6 +304,13 @@ struct BinarySlides::State {
     std::unordered_map<std::uint32_t, std::string> links;
     std::vector<PageEntry> masterEntries;
     std::vector<MasterPage> masters;
+    // The OLE objects, read as embedded documents after the masters when the
+    // options give an embedded-document reader.
+    std::shared_ptr<EmbeddedReader> embedded = {};
+    int embeddingDepth = 0;
+    std::vector<OleObject> objects = {};
+    std::unordered_set<std::uint32_t> storagesRead =
+        {}; // their offsets: one storage named twice is read once
 
     // The document's own pieces that could not be read are named once, with
     // the first page read.
@@ -311,6 +319,7 @@ struct BinarySlides::State {
         lists.skipped.clear();
     }
     void readMasterLists();
+    void readObject(const OleObject& object, SlideContent& page);
 };
 
 // Every master once, in the order the document lists them: the master list,
@@ -367,6 +376,10 @@ BinarySlides::BinarySlides(const ByteSource& currentUser, const ByteSource& docu
                             {},
                             {},
                             {},
+                            {},
+                            options.embedded,
+                            options.embeddingDepth,
+                            {},
                             {}});
     if (!options.allText)
         return;
@@ -386,10 +399,16 @@ BinarySlides::BinarySlides(const ByteSource& currentUser, const ByteSource& docu
             state.notesById.try_emplace(notes[i].pageId, i);
         state.notes = std::move(notes);
     });
-    readList("list of links", state.lists.objects, [&] {
-        if (state.lists.objects.size() >= kHeaderSize)
-            state.links = ReadHyperlinks(std::span(state.lists.objects).subspan(kHeaderSize));
+    const std::span<const std::uint8_t> objects = state.lists.objects;
+    const bool listed = ReadOrSkip(state.lists.skipped, "list of links", [&] {
+        state.budget.spend(objects.size());
+        if (objects.size() >= kHeaderSize)
+            state.links = ReadHyperlinks(objects.subspan(kHeaderSize));
     });
+    // A list too damaged for its links is named once, under their name.
+    if (listed && state.embedded && objects.size() >= kHeaderSize)
+        ReadOrSkip(state.lists.skipped, "list of embedded objects",
+                   [&] { state.objects = ReadOleObjects(objects.subspan(kHeaderSize)); });
     state.readMasterLists();
 }
 
@@ -413,15 +432,41 @@ SlideContent BinarySlides::read(std::size_t index) {
 }
 
 std::size_t BinarySlides::masterCount() const {
-    return m_state->masters.size();
+    return m_state->masters.size() + m_state->objects.size();
+}
+
+// An OLE object's storage, inflated if need be; the document it holds, if
+// of a kind read, placed as embedded. One that cannot be read is named and
+// skipped.
+void BinarySlides::State::readObject(const OleObject& object, SlideContent& page) {
+    ReadAllTextPiece(page, object.name, [&] {
+        budget.spend(sizeof(SlideContent));
+        const std::uint32_t offset = locate(index, object.persistId, "storage of an embedded object");
+        if (!storagesRead.insert(offset).second)
+            return;
+        const RecordHeader header = readHeader(document, offset);
+        if (header.type == kExOleObjStg)
+            CheckOleStorageSize(header.length);
+        const auto bytes = readRecord(document, offset, kExOleObjStg, "storage of an embedded object");
+        budget.spend(bytes.size());
+        const auto storage = OleStorage({header, std::span(bytes).subspan(kHeaderSize)});
+        budget.spend(storage.size());
+        if (const auto payload = OlePayload(storage))
+            embedded->read(object.name, *payload, embeddingDepth, page, shapes);
+    });
 }
 
 SlideContent BinarySlides::readMaster(std::size_t index) {
     State& s = *m_state;
-    const MasterPage& master = s.masters.at(index);
     SlideContent page;
     page.allTextRead = true;
     s.shapes.nextSlide();
+    if (index >= s.masters.size()) {
+        s.readObject(s.objects.at(index - s.masters.size()), page);
+        s.nameSkippedLists(page);
+        return page;
+    }
+    const MasterPage& master = s.masters.at(index);
     // A master that cannot be read is named and skipped with what it placed;
     // a piece of it (its groups, its links) on its own.
     ReadAllTextPiece(page, master.name, [&] {
