@@ -309,8 +309,9 @@ struct BinarySlides::State {
     std::shared_ptr<EmbeddedReader> embedded = {};
     int embeddingDepth = 0;
     std::vector<OleObject> objects = {};
-    std::unordered_set<std::uint32_t> storagesRead =
-        {}; // their offsets: one storage named twice is read once
+    // The offsets of the storages read: one named twice is read once.
+    std::unordered_set<std::uint32_t> storagesRead = {};
+    std::uint64_t inflated = 0; // bytes of the compressed storages read
 
     // The document's own pieces that could not be read are named once, with
     // the first page read.
@@ -380,7 +381,8 @@ BinarySlides::BinarySlides(const ByteSource& currentUser, const ByteSource& docu
                             options.embedded,
                             options.embeddingDepth,
                             {},
-                            {}});
+                            {},
+                            0});
     if (!options.allText)
         return;
     State& state = *m_state;
@@ -444,13 +446,17 @@ void BinarySlides::State::readObject(const OleObject& object, SlideContent& page
         const std::uint32_t offset = locate(index, object.persistId, "storage of an embedded object");
         if (!storagesRead.insert(offset).second)
             return;
-        const RecordHeader header = readHeader(document, offset);
-        if (header.type == kExOleObjStg)
-            CheckOleStorageSize(header.length);
-        const auto bytes = readRecord(document, offset, kExOleObjStg, "storage of an embedded object");
+        if (const RecordHeader header = readHeader(document, offset); header.type == kExOleObjStg)
+            CheckOleStorageSize(header.length); // before it is read
+        auto bytes = readRecord(document, offset, kExOleObjStg, "storage of an embedded object");
         budget.spend(bytes.size());
-        const auto storage = OleStorage({header, std::span(bytes).subspan(kHeaderSize)});
-        budget.spend(storage.size());
+        // Each storage is read once, so only inflating can make more of the
+        // stream than it holds: bounded for the whole file.
+        const bool compressed = parseHeader(bytes.data()).instance != 0;
+        const auto storage = OleStorage(std::move(bytes));
+        if (compressed && (inflated += storage.size()) > limits::kMaxTotalInflated)
+            ThrowOverLimit("its embedded objects would inflate to more than " +
+                           std::to_string(limits::kMaxTotalInflated >> 20) + " MiB in all");
         if (const auto payload = OlePayload(storage))
             embedded->read(object.name, *payload, embeddingDepth, page, shapes);
     });

@@ -148,13 +148,17 @@ void CheckOleStorageSize(std::uint64_t bodySize) {
         tooLarge();
 }
 
-std::vector<std::uint8_t> OleStorage(const Record& storageRecord) {
-    CheckOleStorageSize(storageRecord.body.size());
-    switch (storageRecord.header.instance) {
+std::vector<std::uint8_t> OleStorage(std::vector<std::uint8_t> record) {
+    if (record.size() < kHeaderSize)
+        damaged("the storage of an embedded object is cut short");
+    const RecordHeader header = parseHeader(record.data());
+    CheckOleStorageSize(record.size() - kHeaderSize);
+    switch (header.instance) {
     case 0:
-        return {storageRecord.body.begin(), storageRecord.body.end()};
+        record.erase(record.begin(), record.begin() + kHeaderSize);
+        return record;
     case 1:
-        return inflateStorage(storageRecord.body);
+        return inflateStorage(std::span(record).subspan(kHeaderSize));
     default:
         damaged("the storage of an embedded object is of an unknown kind");
     }

@@ -32,12 +32,12 @@ std::vector<OleObject> ReadOleObjects(std::span<const std::uint8_t> exObjList);
 // before it is read.
 void CheckOleStorageSize(std::uint64_t bodySize);
 
-// The storage of an ExOleObjStg record (its body and instance), inflated if
-// it is compressed, to the size it states: refused when that is above
+// The storage an ExOleObjStg record (header included) keeps, inflated if it
+// is compressed, to the size it states: refused when that is above
 // limits::kMaxEmbeddedSize, or above limits::kRatioCheckAbove and
 // limits::kMaxCompressionRatio times the compressed size (a bomb); damaged
 // when the stream gives less. Memory grows with what the stream gives.
-std::vector<std::uint8_t> OleStorage(const Record& storageRecord);
+std::vector<std::uint8_t> OleStorage(std::vector<std::uint8_t> record);
 
 // The document an OLE storage holds, for the embedded-document reader: the
 // zip package of its Package stream, its CONTENTS stream (a document saved

@@ -278,7 +278,7 @@ TEST(PptAllText, OleObjectsAsEmbeddedDocuments) {
             manyTexts.push_back("0:embedded:OLE object " + std::to_string(i) + ":" + std::to_string(i) +
                                 "@example.com");
     }
-    const std::string level3 =
+    const std::string level2 =
         pptStorage({PptOleObject::stored(1, u"Slide", storage(u"Package", pptx("level3@example.com")))},
                    u"level2@example.com");
 
@@ -317,7 +317,7 @@ TEST(PptAllText, OleObjectsAsEmbeddedDocuments) {
           "OLE object 8: The file is damaged"}},
         {"presentations within presentations, past two levels",
          {PptOleObject::compressed(
-             1, u"Slide", pptStorage({PptOleObject::stored(1, u"Slide", level3)}, u"level1@example.com"))},
+             1, u"Slide", pptStorage({PptOleObject::stored(1, u"Slide", level2)}, u"level1@example.com"))},
          {"0:embedded:OLE object 1 (Slide):level1@example.com",
           "0:embedded:OLE object 1 (Slide):level2@example.com"},
          {"OLE object 1 (Slide), OLE object 1 (Slide), OLE object 1 (Slide): The presentation is too large "
