@@ -3,6 +3,7 @@
 #include "extract/common/ReadFailure.h"
 #include "extract/common/ReadLimits.h"
 #include "extract/ppt/AllTextRecords.h"
+#include "extract/ppt/OleObjects.h"
 #include "extract/ppt/PageWalk.h"
 #include "extract/ppt/Records.h"
 
@@ -303,6 +304,14 @@ struct BinarySlides::State {
     std::unordered_map<std::uint32_t, std::string> links;
     std::vector<PageEntry> masterEntries;
     std::vector<MasterPage> masters;
+    // The OLE objects, read as embedded documents after the masters when the
+    // options give an embedded-document reader.
+    std::shared_ptr<EmbeddedReader> embedded = {};
+    int embeddingDepth = 0;
+    std::vector<OleObject> objects = {};
+    // The offsets of the storages read: one named twice is read once.
+    std::unordered_set<std::uint32_t> storagesRead = {};
+    std::uint64_t inflated = 0; // bytes of the compressed storages read
 
     // The document's own pieces that could not be read are named once, with
     // the first page read.
@@ -311,6 +320,7 @@ struct BinarySlides::State {
         lists.skipped.clear();
     }
     void readMasterLists();
+    void readObject(const OleObject& object, SlideContent& page);
 };
 
 // Every master once, in the order the document lists them: the master list,
@@ -367,7 +377,12 @@ BinarySlides::BinarySlides(const ByteSource& currentUser, const ByteSource& docu
                             {},
                             {},
                             {},
-                            {}});
+                            {},
+                            options.embedded,
+                            options.embeddingDepth,
+                            {},
+                            {},
+                            0});
     if (!options.allText)
         return;
     State& state = *m_state;
@@ -386,10 +401,16 @@ BinarySlides::BinarySlides(const ByteSource& currentUser, const ByteSource& docu
             state.notesById.try_emplace(notes[i].pageId, i);
         state.notes = std::move(notes);
     });
-    readList("list of links", state.lists.objects, [&] {
-        if (state.lists.objects.size() >= kHeaderSize)
-            state.links = ReadHyperlinks(std::span(state.lists.objects).subspan(kHeaderSize));
+    const std::span<const std::uint8_t> objects = state.lists.objects;
+    const bool listed = ReadOrSkip(state.lists.skipped, "list of links", [&] {
+        state.budget.spend(objects.size());
+        if (objects.size() >= kHeaderSize)
+            state.links = ReadHyperlinks(objects.subspan(kHeaderSize));
     });
+    // A list too damaged for its links is named once, under their name.
+    if (listed && state.embedded && objects.size() >= kHeaderSize)
+        ReadOrSkip(state.lists.skipped, "list of embedded objects",
+                   [&] { state.objects = ReadOleObjects(objects.subspan(kHeaderSize)); });
     state.readMasterLists();
 }
 
@@ -413,15 +434,45 @@ SlideContent BinarySlides::read(std::size_t index) {
 }
 
 std::size_t BinarySlides::masterCount() const {
-    return m_state->masters.size();
+    return m_state->masters.size() + m_state->objects.size();
+}
+
+// An OLE object's storage, inflated if need be; the document it holds, if
+// of a kind read, placed as embedded. One that cannot be read is named and
+// skipped.
+void BinarySlides::State::readObject(const OleObject& object, SlideContent& page) {
+    ReadAllTextPiece(page, object.name, [&] {
+        budget.spend(sizeof(SlideContent));
+        const std::uint32_t offset = locate(index, object.persistId, "storage of an embedded object");
+        if (!storagesRead.insert(offset).second)
+            return;
+        if (const RecordHeader header = readHeader(document, offset); header.type == kExOleObjStg)
+            CheckOleStorageSize(header.length); // before it is read
+        auto bytes = readRecord(document, offset, kExOleObjStg, "storage of an embedded object");
+        budget.spend(bytes.size());
+        // Each storage is read once, so only inflating can make more of the
+        // stream than it holds: bounded for the whole file.
+        const bool compressed = parseHeader(bytes.data()).instance != 0;
+        const auto storage = OleStorage(std::move(bytes));
+        if (compressed && (inflated += storage.size()) > limits::kMaxTotalInflated)
+            ThrowOverLimit("its embedded objects would inflate to more than " +
+                           std::to_string(limits::kMaxTotalInflated >> 20) + " MiB in all");
+        if (const auto payload = OlePayload(storage))
+            embedded->read(object.name, *payload, embeddingDepth, page, shapes);
+    });
 }
 
 SlideContent BinarySlides::readMaster(std::size_t index) {
     State& s = *m_state;
-    const MasterPage& master = s.masters.at(index);
     SlideContent page;
     page.allTextRead = true;
     s.shapes.nextSlide();
+    if (index >= s.masters.size()) {
+        s.readObject(s.objects.at(index - s.masters.size()), page);
+        s.nameSkippedLists(page);
+        return page;
+    }
+    const MasterPage& master = s.masters.at(index);
     // A master that cannot be read is named and skipped with what it placed;
     // a piece of it (its groups, its links) on its own.
     ReadAllTextPiece(page, master.name, [&] {

@@ -1,5 +1,6 @@
 #include "support/AllTextDecks.h"
 
+#include "support/CompoundFileBuilder.h"
 #include "support/OfficeDocuments.h"
 #include "support/PptBuilder.h"
 #include "support/PptxBuilder.h"
@@ -134,8 +135,9 @@ std::string PackageWithEveryPlace(const std::function<void(PptxBuilder&)>& chang
 
 // The same places in a binary presentation. Diagrams are stored there as the
 // groups they draw and charts as embedded objects, so those places have no
-// counterpart; alternative text has no title there, and a master's footer is
-// kept in its headers and footers, not in a shape.
+// counterpart; alternative text has no title there, a master's footer is
+// kept in its headers and footers, not in a shape, and the workbook and the
+// text document are OLE objects, the one compressed.
 std::string BinaryWithEveryPlace(const std::function<void(PptStreams&)>& change) {
     PptDeck deck;
     PptSlide slide;
@@ -172,6 +174,16 @@ std::string BinaryWithEveryPlace(const std::function<void(PptStreams&)>& change)
     deck.masters = {PptMaster{{logo}, {}, u"master@example.com", false}};
     deck.notesMaster = PptMaster{{PptShape::textBox(u"notesmaster@example.com")}, {}, {}, false};
     deck.handoutMaster = PptMaster{{PptShape::textBox(u"handout@example.com")}, {}, {}, false};
+    Workbook book;
+    book.sharedStrings = {"<t>sheet@example.com</t>"};
+    book.sheets = {{"Sheet1", RowXml({SharedStringCell("A1", 0)})}};
+    WordDocument letter;
+    letter.body = WordParagraph("word@example.com");
+    const auto storage = [](const std::string& package) {
+        return CompoundFileBuilder().addStream(u"Package", package).build();
+    };
+    deck.oleObjects = {PptOleObject::compressed(1, u"Worksheet", storage(ZipBytes(WorkbookEntries(book)))),
+                       PptOleObject::stored(2, u"Document", storage(ZipBytes(WordDocumentEntries(letter))))};
     PptStreams streams = BuildPptStreams(deck);
     if (change)
         change(streams);

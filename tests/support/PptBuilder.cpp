@@ -2,6 +2,8 @@
 
 #include "support/CompoundFileBuilder.h"
 
+#include <zlib.h>
+
 #include <algorithm>
 
 namespace orv::test {
@@ -211,13 +213,24 @@ std::uint32_t notesIdOf(std::size_t slideIndex) {
     return 0x100 + 0x1000 + static_cast<std::uint32_t>(slideIndex);
 }
 
-std::string hyperlinkList(const std::map<std::uint32_t, std::u16string>& links) {
-    if (links.empty())
+// The hyperlinks, then the OLE objects, each naming its storage's persist id.
+std::string objectList(const PptDeck& deck, const std::vector<std::uint32_t>& olePersistIds) {
+    if (deck.hyperlinks.empty() && deck.oleObjects.empty())
         return {};
-    std::string body = atom(0x040A, u32(static_cast<std::uint32_t>(links.size())));
-    for (const auto& [id, target] : links)
+    std::string body = atom(0x040A, u32(static_cast<std::uint32_t>(deck.hyperlinks.size())));
+    for (const auto& [id, target] : deck.hyperlinks)
         body += container(0x0FD7, atom(0x0FD3, u32(id)) + atom(0x0FBA, utf16(u"Link"), 0) +
                                       atom(0x0FBA, utf16(target), 1));
+    for (std::size_t i = 0; i < deck.oleObjects.size(); ++i) {
+        const PptOleObject& object = deck.oleObjects[i];
+        // How it is drawn, its kind, its id, its sub-kind, its storage, unused.
+        const std::string objectAtom = atom(0x0FC3, u32(1) + u32(object.link ? 1 : 0) + u32(object.id) +
+                                                        u32(0) + u32(olePersistIds[i]) + u32(0));
+        const std::string own =
+            object.link ? atom(0x0FD1, u32(0) + u32(0) + u32(0)) : atom(0x0FCD, u32(0) + u32(0));
+        body += container(object.link ? 0x0FCE : 0x0FCC,
+                          objectAtom + own + atom(0x0FBA, utf16(object.menuName), 1));
+    }
     return container(0x0409, body);
 }
 
@@ -227,6 +240,7 @@ struct DocumentExtras {
     std::vector<std::uint32_t> masterPersistIds; // of deck.masters
     std::uint32_t notesMaster = 0;               // persist ids, 0: none
     std::uint32_t handoutMaster = 0;
+    std::vector<std::uint32_t> olePersistIds; // of deck.oleObjects' storages
 };
 
 // The master list: each master's entry, then its outline texts.
@@ -273,8 +287,8 @@ std::string documentRecord(const std::vector<PptSlide>& slides, const std::vecto
                                           std::string(24, '\0') + u32(extras.notesMaster) +
                                               u32(extras.handoutMaster) + std::string(8, '\0'),
                                           1);
-    return container(0x03E8, documentAtom + hyperlinkList(extras.deck.hyperlinks) + masterList(extras) +
-                                 headersFooters(extras.deck.slideFooter, 3) +
+    return container(0x03E8, documentAtom + objectList(extras.deck, extras.olePersistIds) +
+                                 masterList(extras) + headersFooters(extras.deck.slideFooter, 3) +
                                  headersFooters(extras.deck.notesFooter, 4) + container(0x0FF0, list, 0) +
                                  (notes.empty() ? std::string() : container(0x0FF0, notes, 2)));
 }
@@ -307,6 +321,19 @@ std::string userEdit(std::uint32_t lastEdit, std::uint32_t directory, std::uint3
 
 } // namespace
 
+PptOleObject PptOleObject::stored(std::uint32_t id, std::u16string menuName, const std::string& storage) {
+    return {id, std::move(menuName), storage, 0, false};
+}
+
+PptOleObject PptOleObject::compressed(std::uint32_t id, std::u16string menuName, const std::string& storage) {
+    uLongf size = compressBound(storage.size());
+    std::string deflated(size, '\0');
+    compress(reinterpret_cast<Bytef*>(deflated.data()), &size, reinterpret_cast<const Bytef*>(storage.data()),
+             storage.size());
+    deflated.resize(size);
+    return {id, std::move(menuName), u32(static_cast<std::uint32_t>(storage.size())) + deflated, 1, false};
+}
+
 PptStreams BuildPptStreams(const PptDeck& deck) {
     PptStreams out;
     const auto n = static_cast<std::uint32_t>(deck.slides.size());
@@ -328,13 +355,15 @@ PptStreams BuildPptStreams(const PptDeck& deck) {
         if (hasNotes(i))
             notesIds[i] = nextId++;
     // The masters take the ids after the notes pages', and are stored after them.
-    DocumentExtras extras{deck, {}, 0, 0};
+    DocumentExtras extras{deck, {}, 0, 0, {}};
     for (std::size_t i = 0; i < deck.masters.size(); ++i)
         extras.masterPersistIds.push_back(nextId++);
     if (deck.notesMaster)
         extras.notesMaster = nextId++;
     if (deck.handoutMaster)
         extras.handoutMaster = nextId++;
+    for (std::size_t i = 0; i < deck.oleObjects.size(); ++i)
+        extras.olePersistIds.push_back(nextId++);
     out.document = documentRecord(deck.slides, ids, notesIds, extras);
     std::vector<std::uint32_t> order(n);
     for (std::uint32_t i = 0; i < n; ++i)
@@ -360,6 +389,10 @@ PptStreams BuildPptStreams(const PptDeck& deck) {
         addMaster(extras.notesMaster, *deck.notesMaster, MasterKind::Notes);
     if (deck.handoutMaster)
         addMaster(extras.handoutMaster, *deck.handoutMaster, MasterKind::Handout);
+    for (std::size_t i = 0; i < deck.oleObjects.size(); ++i) {
+        directory[extras.olePersistIds[i]] = static_cast<std::uint32_t>(out.document.size());
+        out.document += atom(0x1011, deck.oleObjects[i].body, deck.oleObjects[i].instance);
+    }
     const bool incremental = !deck.revised.empty();
     auto addEdit = [&](std::uint32_t lastEdit, const std::map<std::uint32_t, std::uint32_t>& dir,
                        bool newest) {

@@ -61,6 +61,20 @@ struct PptSlide {
     std::u16string footer;                // in its own headers and footers (none: no such record)
 };
 
+// An OLE object of the document's object list and the body of its storage
+// record (ExOleObjStg), as stored: `instance` 1 marks a compressed one.
+struct PptOleObject {
+    std::uint32_t id = 0;
+    std::u16string menuName = {};
+    std::string body = {};
+    std::uint16_t instance = 0;
+    bool link = false; // a linked object (which keeps a copy) rather than an embedded one
+
+    // `storage` stored as is, or compressed (its size stated, then zlib).
+    static PptOleObject stored(std::uint32_t id, std::u16string menuName, const std::string& storage);
+    static PptOleObject compressed(std::uint32_t id, std::u16string menuName, const std::string& storage);
+};
+
 struct PptDeck {
     std::vector<PptSlide> slides; // in presentation order
     // Store the slide records, and number their persist ids, in the reverse of
@@ -83,6 +97,9 @@ struct PptDeck {
     std::map<std::size_t, std::vector<PptShape>> notesShapes;
     // (slide, outline entry) -> a hyperlink on that text, kept in the slide list.
     std::map<std::pair<std::size_t, std::size_t>, std::uint32_t> outlineLinks;
+    // After the hyperlinks in the object list; their storages stored after
+    // the masters, each under the persist id after the one before.
+    std::vector<PptOleObject> oleObjects = {};
 };
 
 // The two streams of a binary presentation, and where the edits lie.

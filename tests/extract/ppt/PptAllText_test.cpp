@@ -1,8 +1,12 @@
 // What the "all text" mode reads of a binary presentation beyond its slides'
-// shapes: the masters, alternative text and the links of notes pages.
+// shapes: the masters, alternative text, the links of notes pages and the
+// documents its OLE objects hold.
 #include "extract/PresentationReader.h"
+#include "extract/common/ReadLimits.h"
 #include "support/CompoundFileBuilder.h"
+#include "support/OfficeDocuments.h"
 #include "support/PptBuilder.h"
+#include "support/PptxBuilder.h"
 #include "support/ReadBytes.h"
 
 #include <gtest/gtest.h>
@@ -217,6 +221,140 @@ TEST(PptAllText, LinksOfNotesPagesAfterTheirTextBeforeTheComments) {
     deck.hyperlinks = {{1, u"mailto:t@example.com"}};
     EXPECT_EQ(slideTexts(readAllText(test::BuildPpt(deck))),
               (Texts{"shape::slide", "shape::Title", "link::t@example.com"}));
+}
+
+// Each OLE object is read once after the masters, as an embedded document
+// named after its id and menu name, within the bounds on embedded documents;
+// one that cannot be read is skipped and named, and the rest is read.
+TEST(PptAllText, OleObjectsAsEmbeddedDocuments) {
+    using test::PptOleObject;
+    const auto storage = [](std::u16string stream, const std::string& bytes) {
+        return test::CompoundFileBuilder().addStream(std::move(stream), bytes).build();
+    };
+    const auto pptx = [](const std::string& text) {
+        test::PptxBuilder b;
+        b.addSlide().addTextBox({text});
+        return b.bytes();
+    };
+    test::Workbook book;
+    book.sharedStrings = {"<t>sheet@example.com</t>"};
+    book.sheets = {{"Names", test::RowXml({test::SharedStringCell("A1", 0)})}};
+    const std::string xlsx = test::ZipBytes(test::WorkbookEntries(book));
+    // The packager's stream: size, kind, label, path, two words, a temporary
+    // path with its length, the file with its size.
+    const std::string packaged = pptx("packaged@example.com");
+    std::string native = std::string("\x02\x00", 2) + "deck.pptx" + '\0' + "C:\\deck.pptx" + '\0' +
+                         std::string("\x00\x00\x03\x00", 4);
+    test::AppendLe32(native, 4);
+    native += std::string("C:\\t", 3) + '\0';
+    test::AppendLe32(native, static_cast<std::uint32_t>(packaged.size()));
+    native += packaged;
+    std::string nativeStream;
+    test::AppendLe32(nativeStream, static_cast<std::uint32_t>(native.size()));
+    nativeStream += native;
+    // A binary presentation as an object: its streams in the object's storage.
+    const auto pptStorage = [](std::vector<PptOleObject> objects, std::u16string text) {
+        PptDeck deck;
+        deck.slides = {PptSlide{{PptShape::textBox(std::move(text))}, {}, false, {}, {}, {}, {}}};
+        deck.oleObjects = std::move(objects);
+        return test::BuildPpt(deck);
+    };
+
+    PptOleObject damagedZlib = PptOleObject::compressed(4, u"Worksheet", storage(u"Package", xlsx));
+    damagedZlib.body.replace(8, 8, 8, '\xFF');
+    PptOleObject oversize = PptOleObject::compressed(5, u"Worksheet", storage(u"Package", xlsx));
+    test::PutLe32(oversize.body, 0, limits::kMaxEmbeddedSize + 1);
+    PptOleObject bomb = PptOleObject::compressed(6, u"Worksheet", storage(u"Package", xlsx));
+    test::PutLe32(bomb.body, 0, 8u << 20);
+    PptOleObject linked =
+        PptOleObject::stored(7, u"Presentation", storage(u"Package", pptx("link@example.com")));
+    linked.link = true;
+    std::vector<PptOleObject> many;
+    Texts manyTexts;
+    for (std::uint32_t i = 1; i <= limits::kMaxEmbeddedDocuments + 1; ++i) {
+        many.push_back(
+            PptOleObject::stored(i, {}, storage(u"Package", pptx(std::to_string(i) + "@example.com"))));
+        if (i <= limits::kMaxEmbeddedDocuments)
+            manyTexts.push_back("0:embedded:OLE object " + std::to_string(i) + ":" + std::to_string(i) +
+                                "@example.com");
+    }
+    const std::string level2 =
+        pptStorage({PptOleObject::stored(1, u"Slide", storage(u"Package", pptx("level3@example.com")))},
+                   u"level2@example.com");
+
+    struct Row {
+        const char* what;
+        std::vector<PptOleObject> objects;
+        Texts texts;   // "slide:place:name:text" of the addresses
+        Texts skipped; // "part: description", their beginnings
+    };
+    const std::vector<Row> rows{
+        {"a package, compressed or not, a packaged file, a linked copy",
+         {PptOleObject::compressed(1, u"Worksheet", storage(u"Package", xlsx)),
+          PptOleObject::stored(2, {}, storage(u"Package", pptx("deck@example.com"))),
+          PptOleObject::compressed(3, u"Package", storage(u"\u0001Ole10Native", nativeStream)), linked},
+         {"0:embedded:OLE object 1 (Worksheet):sheet@example.com", "0:embedded:OLE object 2:deck@example.com",
+          "0:embedded:OLE object 3 (Package):packaged@example.com",
+          "0:embedded:OLE object 7 (Presentation):link@example.com"},
+         {}},
+        {"a workbook storage and an unknown document stay unread",
+         {PptOleObject::stored(1, u"Worksheet", storage(u"Workbook", std::string(600, '\0'))),
+          PptOleObject::stored(2, u"Image", storage(u"CONTENTS", "\x89PNG\r\n")),
+          PptOleObject::stored(3, {}, storage(u"Package", pptx("after@example.com")))},
+         {"0:embedded:OLE object 3:after@example.com"},
+         {}},
+        {"a damaged stream, an object too large, a bomb, a storage that is none",
+         {damagedZlib, oversize, bomb, PptOleObject::stored(8, {}, "not a compound file"),
+          PptOleObject::compressed(9, {}, storage(u"Package", pptx("rest@example.com")))},
+         {"0:embedded:OLE object 9:rest@example.com"},
+         {"OLE object 4 (Worksheet): The presentation is damaged: the compressed storage of an embedded "
+          "object",
+          "OLE object 5 (Worksheet): The presentation is too large to read safely: an embedded object is "
+          "larger "
+          "than 16 MiB",
+          "OLE object 6 (Worksheet): The presentation is too large to read safely: an embedded object looks "
+          "like a zip bomb",
+          "OLE object 8: The file is damaged"}},
+        {"presentations within presentations, past two levels",
+         {PptOleObject::compressed(
+             1, u"Slide", pptStorage({PptOleObject::stored(1, u"Slide", level2)}, u"level1@example.com"))},
+         {"0:embedded:OLE object 1 (Slide):level1@example.com",
+          "0:embedded:OLE object 1 (Slide):level2@example.com"},
+         {"OLE object 1 (Slide), OLE object 1 (Slide), OLE object 1 (Slide): The presentation is too large "
+          "to "
+          "read safely: it nests embedded documents more than 2 deep"}},
+        {"more documents than a file may embed",
+         many,
+         manyTexts,
+         {"OLE object 17: The presentation is too large to read safely: it embeds more than 16 documents"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        PptDeck deck = oneSlide();
+        deck.masters = {PptMaster{{PptShape::textBox(u"master")}, {}, {}, false}};
+        deck.oleObjects = row.objects;
+        const std::string bytes = test::BuildPpt(deck);
+        const auto content = readAllText(bytes);
+        Texts texts;
+        for (const auto& placed : test::HarvestedTexts(content))
+            if (placed.text.find('@') != std::string::npos)
+                texts.push_back(std::to_string(placed.slide) + ":" +
+                                std::string(TextPlaceName(placed.place)) + ":" + placed.name + ":" +
+                                placed.text);
+        EXPECT_EQ(texts, row.texts);
+        // The master first, then one page an object.
+        ASSERT_EQ(content.masterPages.size(), 1 + row.objects.size());
+        EXPECT_EQ(describe(content.masterPages[0].allText.at(0)), "master::master");
+        Texts skipped;
+        for (const SlideContent& page : content.masterPages)
+            for (const SkippedPart& part : page.skipped)
+                skipped.push_back(part.part + ": " + part.description);
+        ASSERT_EQ(skipped.size(), row.skipped.size()) << ::testing::PrintToString(skipped);
+        for (std::size_t i = 0; i < skipped.size(); ++i)
+            EXPECT_EQ(skipped[i].substr(0, row.skipped[i].size()), row.skipped[i]);
+        // The default walk reads none of it.
+        EXPECT_TRUE(ReadPresentationBytes(test::BytesOf(bytes)).masterPages.empty());
+    }
 }
 
 } // namespace
