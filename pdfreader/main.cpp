@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -28,9 +29,11 @@ constexpr int kExitFault = 4;
 
 std::size_t g_memoryLimit = 0;
 
-// A fault of the library: when the address space is near its bound, the
-// cause was memory; either way the process ends at once.
+// A fault of the library: when an allocation failed or the address space is
+// near its bound, the cause was memory; either way the process ends at once.
 void onFault(int) {
+    // An allocation the library could not get leaves ENOMEM behind.
+    const bool allocationFailed = errno == ENOMEM;
     int fd = ::open("/proc/self/statm", O_RDONLY);
     char buffer[64] = {};
     std::size_t pages = 0;
@@ -41,7 +44,8 @@ void onFault(int) {
             pages = pages * 10 + static_cast<std::size_t>(buffer[i] - '0');
     }
     const std::size_t size = pages * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-    ::_exit(g_memoryLimit > 0 && size + (32u << 20) >= g_memoryLimit ? kExitOverMemory : kExitFault);
+    const bool nearBound = g_memoryLimit > 0 && size + (32u << 20) >= g_memoryLimit;
+    ::_exit(allocationFailed || nearBound ? kExitOverMemory : kExitFault);
 }
 
 void setUpBounds(std::size_t memoryMiB) {

@@ -396,9 +396,15 @@ private:
         if (!index)
             ThrowDamaged("the part " + FileText(embedded.part) + " is missing", embedded.part);
         const PartBytes bytes = m_zip->read(*index, embedded.part);
+        // A package, or a PDF document (read when PDF documents are): not an
+        // OLE object or a picture.
         static constexpr char kZip[] = {'P', 'K', 3, 4};
-        if (bytes.size < sizeof kZip || std::memcmp(bytes.data.get(), kZip, sizeof kZip) != 0)
-            return; // an OLE object or a picture
+        static constexpr char kPdf[] = {'%', 'P', 'D', 'F', '-'};
+        const auto startsWith = [&](const char* signature, std::size_t size) {
+            return bytes.size >= size && std::memcmp(bytes.data.get(), signature, size) == 0;
+        };
+        if (!startsWith(kZip, sizeof kZip) && !startsWith(kPdf, sizeof kPdf))
+            return;
         m_options.embedded->read(embedded.part, bytes.bytes(), depth, page, m_budget);
     }
 

@@ -3,8 +3,11 @@
 #include "extract/EmailExtraction.h"
 #include "extract/PresentationReader.h"
 #include "extract/pdf/ReaderProcess.h"
+#include "support/CompoundFileBuilder.h"
+#include "support/OdpBuilder.h"
 #include "support/PdfBuilder.h"
 #include "support/PdfReader.h"
+#include "support/PptBuilder.h"
 #include "support/PptxBuilder.h"
 #include "support/ReadBytes.h"
 
@@ -114,13 +117,24 @@ TEST_F(PdfReader, EmbeddedInADeckWhenAskedFor) {
     pdf.addPage().text(72, 700, 12, "inside@example.com");
     test::PptxBuilder deck;
     deck.addSlide().addTextBox({"outer@example.com"}).addEmbedded("handout.pdf", pdf.bytes());
-    const std::string bytes = deck.bytes();
-    EXPECT_EQ(harvest({}, true, bytes),
-              (std::vector<std::string>{"1:shape:outer@example.com", "0:embedded:inside@example.com"}));
-    // Without PDF documents the part is left unread, and no failure.
-    const auto content = ReadPresentationBytes(BytesOf(bytes), ReadOptions{true});
-    for (const auto& placed : test::HarvestedTexts(content))
-        EXPECT_EQ(placed.text.find("inside@"), std::string::npos);
+    // And in a binary deck, an OLE object's CONTENTS stream.
+    test::PptDeck binary;
+    binary.slides = {
+        test::PptSlide{{test::PptShape::textBox(u"outer@example.com")}, {}, false, {}, {}, {}, {}}};
+    binary.oleObjects = {test::PptOleObject::compressed(
+        1, u"Acrobat Document", test::CompoundFileBuilder().addStream(u"CONTENTS", pdf.bytes()).build())};
+    // And in an OpenDocument deck, an object of the package.
+    test::OdpBuilder odp;
+    odp.addSlide().addTextBox({"outer@example.com"}).addRawXml(test::OdfObjectFrameXml(1, "Handout"));
+    odp.setPart("Object 1", pdf.bytes());
+    for (const std::string& bytes : {deck.bytes(), test::BuildPpt(binary), odp.bytes()}) {
+        EXPECT_EQ(harvest({}, true, bytes),
+                  (std::vector<std::string>{"1:shape:outer@example.com", "0:embedded:inside@example.com"}));
+        // Without PDF documents the part is left unread, and no failure.
+        const auto content = ReadPresentationBytes(BytesOf(bytes), ReadOptions{true});
+        for (const auto& placed : test::HarvestedTexts(content))
+            EXPECT_EQ(placed.text.find("inside@"), std::string::npos);
+    }
 }
 
 TEST_F(PdfReader, AReaderThatDiesFailsItsDocumentAndTheNextStartsAfresh) {
