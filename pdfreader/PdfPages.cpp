@@ -16,6 +16,7 @@
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -126,9 +127,27 @@ PageAnswer PdfPages::page(std::uint32_t index) {
     lines.reserve(static_cast<std::size_t>(all.bounds().size()));
     for (const QPolygonF& polygon : all.bounds())
         lines.push_back(boxOf(polygon));
+    // The lines' boxes come from the page's own when they match its lines;
+    // otherwise each pair a join looks at is asked for, which costs a
+    // reading of the page each time.
+    const std::u16string_view text16 = utf16(text);
+    const std::vector<TextLine> textLines = PageLines(text16);
+    const std::optional<std::vector<Box>> matched = LineBoxesOf(textLines, lines);
+    const auto lineAt = [&](std::size_t start) -> std::optional<Box> {
+        const auto at = std::lower_bound(textLines.begin(), textLines.end(), start,
+                                         [](const TextLine& line, std::size_t s) { return line.start < s; });
+        if (!matched || at == textLines.end() || at->start != start || at->length == 0)
+            return std::nullopt;
+        return (*matched)[static_cast<std::size_t>(at - textLines.begin())];
+    };
     PageAnswer answer;
-    answer.text = PageText(utf16(text), lines,
-                           [&](std::size_t firstStart, std::size_t, std::size_t secondStart, std::size_t secondLength) {
+    answer.text = PageText(text16, lines,
+                           [&](std::size_t firstStart, std::size_t, std::size_t secondStart,
+                               std::size_t secondLength) -> std::optional<LinePair> {
+                               const auto first = lineAt(firstStart);
+                               const auto second = lineAt(secondStart);
+                               if (first && second)
+                                   return LinePair{*first, *second};
                                const QPdfSelection both = m->document.getSelectionAtIndex(
                                    number, static_cast<int>(firstStart),
                                    static_cast<int>(secondStart + secondLength - firstStart));

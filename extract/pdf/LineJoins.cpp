@@ -281,6 +281,48 @@ private:
 
 } // namespace
 
+std::vector<TextLine> PageLines(std::u16string_view text) {
+    std::vector<TextLine> out;
+    for (const Line& line : splitLines(text))
+        out.push_back({line.start, line.length});
+    return out;
+}
+
+std::optional<std::vector<Box>> LineBoxesOf(std::span<const TextLine> lines,
+                                            std::span<const Box> rectangles) {
+    std::vector<Box> merged;
+    for (const Box& r : rectangles) {
+        if (!merged.empty()) {
+            Box& last = merged.back();
+            const double h = std::min(last.height(), r.height());
+            if (std::fabs(r.top - last.top) < 0.5 * h && r.left >= last.right - 0.5 * h) {
+                last = {last.left, std::min(last.top, r.top), std::max(last.right, r.right),
+                        std::max(last.bottom, r.bottom)};
+                continue;
+            }
+        }
+        merged.push_back(r);
+    }
+    // An empty line (two line ends in a row) has no box: match those with text.
+    std::vector<Box> boxes(lines.size());
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].length == 0)
+            continue;
+        if (next == merged.size())
+            return std::nullopt;
+        const Box& b = merged[next++];
+        const double h = b.height();
+        const double perLetter = (b.right - b.left) / static_cast<double>(lines[i].length);
+        if (!(h > 0) || perLetter < 0.1 * h || perLetter > 1.5 * h)
+            return std::nullopt;
+        boxes[i] = b;
+    }
+    if (next != merged.size())
+        return std::nullopt;
+    return boxes;
+}
+
 std::string PageText(std::u16string_view text, std::span<const Box> pageLines, const LineBoxes& boxes) {
     Breaks breaks(text, pageLines, boxes);
     breaks.decide();

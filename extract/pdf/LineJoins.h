@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orv::pdf {
 
@@ -26,6 +27,22 @@ struct LinePair {
 };
 using LineBoxes = std::function<std::optional<LinePair>(std::size_t firstStart, std::size_t firstLength,
                                                         std::size_t secondStart, std::size_t secondLength)>;
+
+// The lines of a page's text (UTF-16 ranges, without their line ends), as
+// PageText parts it: at CR LF, a lone CR or LF, U+2028, U+2029, and after the
+// library's U+FFFE.
+struct TextLine {
+    std::size_t start = 0;
+    std::size_t length = 0;
+};
+std::vector<TextLine> PageLines(std::u16string_view text);
+
+// The box of each line of `lines` from the boxes the library gives for the
+// page's text (`rectangles`, in text order, one for each run of a line):
+// runs side by side on one band are one line's. Nothing when they cannot be
+// matched one to one, or a line's box is implausible for its letters; then
+// the lines' boxes are to be asked for one by one.
+std::optional<std::vector<Box>> LineBoxesOf(std::span<const TextLine> lines, std::span<const Box> rectangles);
 
 // How many line breaks of one page are looked at on the page: past them,
 // lines are left as they are.

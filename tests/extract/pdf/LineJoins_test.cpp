@@ -129,3 +129,34 @@ TEST(LineJoins, BoundedLookupsAndWellFormedText) {
 
 } // namespace
 } // namespace orv::pdf
+
+namespace orv::pdf {
+namespace {
+
+TEST(LineJoins, LineBoxesFromThePageRuns) {
+    const std::u16string text = u"Write to us\r\n\r\nbob@exa\xFFFEmple.com";
+    const auto lines = PageLines(text);
+    ASSERT_EQ(lines.size(), 4u); // "Write to us", "", "bob@exa\xFFFE", "mple.com"
+    const Box a1{72, 100, 110, 112}, a2{112, 100, 140, 112}, b{72, 130, 150, 142}, c{72, 145, 130, 157};
+    const struct {
+        const char* name;
+        std::vector<Box> runs;
+        bool matched;
+    } cases[] = {
+        {"two runs of one line, one run each after", {a1, a2, b, c}, true},
+        {"a run too few", {a1, a2, b}, false},
+        {"a run too many", {a1, a2, b, c, c}, false},
+        {"a line far too narrow for its letters", {a1, a2, {72, 130, 74, 142}, c}, false},
+    };
+    for (const auto& c2 : cases) {
+        const auto boxes = LineBoxesOf(lines, c2.runs);
+        EXPECT_EQ(boxes.has_value(), c2.matched) << c2.name;
+        if (boxes && c2.matched) {
+            EXPECT_EQ((*boxes)[0].right, 140) << c2.name;
+            EXPECT_EQ((*boxes)[2].top, 130) << c2.name;
+        }
+    }
+}
+
+} // namespace
+} // namespace orv::pdf
