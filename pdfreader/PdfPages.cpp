@@ -3,6 +3,7 @@
 #include "extract/common/ReadLimits.h"
 #include "extract/common/Uri.h"
 #include "extract/pdf/LineJoins.h"
+#include "pdfreader/ShownText.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -71,12 +72,20 @@ struct PdfPages::Impl {
     QPdfDocument document;
     std::uint32_t pages = 0;
     std::size_t fileText = 0;
-    // The annotations, read with qpdf on the first page that asks for them.
-    bool annotationsTried = false;
+    // The document as qpdf reads it, opened on the first page that needs
+    // it: for the annotations, and for what a page shows where the library
+    // leaves soft hyphens out.
+    bool qpdfTried = false;
+    std::string qpdfFailure;
+    std::unique_ptr<QPDF> qpdf;
+    std::vector<QPDFPageObjectHelper> qpdfPages;
+    bool annotationsRead = false;
     std::string annotationsFailure;
     std::vector<PageAnswer> annotations;
 
+    bool openQpdf();
     void readAnnotations();
+    std::u16string shown(std::uint32_t index, const QString& text);
 };
 
 PdfPages::PdfPages(const OpenRequest& request) : m(std::make_unique<Impl>()) {
@@ -140,6 +149,7 @@ PageAnswer PdfPages::page(std::uint32_t index) {
             return std::nullopt;
         return (*matched)[static_cast<std::size_t>(at - textLines.begin())];
     };
+    const std::u16string shown = m->shown(index, text);
     PageAnswer answer;
     answer.text = PageText(text16, lines,
                            [&](std::size_t firstStart, std::size_t, std::size_t secondStart,
@@ -152,7 +162,8 @@ PageAnswer PdfPages::page(std::uint32_t index) {
                                    number, static_cast<int>(firstStart),
                                    static_cast<int>(secondStart + secondLength - firstStart));
                                return splitLines(both.bounds());
-                           });
+                           },
+                           shown);
     const std::string where = " (page " + std::to_string(index + 1) + ")";
     if (answer.text.size() > limits::kMaxTextPerSlide)
         refuse(FailureKind::OverLimit, "The presentation is too large to read safely: a slide holds more than " +
@@ -173,28 +184,65 @@ PageAnswer PdfPages::page(std::uint32_t index) {
     return answer;
 }
 
-void PdfPages::Impl::readAnnotations() {
-    if (annotationsTried)
-        return;
-    annotationsTried = true;
+bool PdfPages::Impl::openQpdf() {
+    if (qpdfTried)
+        return qpdf != nullptr;
+    qpdfTried = true;
     try {
-        QPDF pdf;
-        pdf.setSuppressWarnings(true);
-        pdf.setAttemptRecovery(true);
+        auto opened = std::make_unique<QPDF>();
+        opened->setSuppressWarnings(true);
+        opened->setAttemptRecovery(true);
         if (bytes.isEmpty())
-            pdf.processFile(request.path.c_str());
+            opened->processFile(request.path.c_str());
         else
-            pdf.processMemoryFile("embedded document", bytes.constData(), static_cast<std::size_t>(bytes.size()));
-        std::vector<QPDFPageObjectHelper> all = QPDFPageDocumentHelper(pdf).getAllPages();
-        if (all.size() != pages) {
-            annotationsFailure = "its pages cannot be matched to its links and comments";
-            return;
+            opened->processMemoryFile("embedded document", bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        qpdfPages = QPDFPageDocumentHelper(*opened).getAllPages();
+        if (qpdfPages.size() != pages) {
+            qpdfFailure = "its pages cannot be matched to its links and comments";
+            qpdfPages.clear();
+            return false;
         }
-        annotations.resize(all.size());
+        qpdf = std::move(opened);
+        return true;
+    } catch (const std::exception&) {
+        qpdfFailure = "its links and comments are damaged";
+        qpdfPages.clear();
+        return false;
+    }
+}
+
+std::u16string PdfPages::Impl::shown(std::uint32_t index, const QString& text) {
+    // Only a page whose text the library may have left a soft hyphen out of
+    // near an address is worth it: one with an "@" and a line end between
+    // letters, or a hyphen the library marked.
+    if (!text.contains(u'@'))
+        return {};
+    bool worth = text.contains(QChar(0xFFFE));
+    for (qsizetype i = 1; !worth && i + 2 < text.size(); ++i)
+        worth = text[i] == u'\r' && text[i - 1].isLetterOrNumber() && text[i + 2].isLetterOrNumber();
+    if (!worth || !openQpdf() || index >= qpdfPages.size())
+        return {};
+    try {
+        return ShownText(qpdfPages[index], limits::kMaxTextPerSlide / 2);
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+void PdfPages::Impl::readAnnotations() {
+    if (annotationsRead)
+        return;
+    annotationsRead = true;
+    if (!openQpdf()) {
+        annotationsFailure = qpdfFailure;
+        return;
+    }
+    try {
+        annotations.resize(qpdfPages.size());
         std::size_t count = 0;
         std::size_t bytesRead = 0;
-        for (std::size_t i = 0; i < all.size(); ++i) {
-            for (QPDFAnnotationObjectHelper& annotation : all[i].getAnnotations()) {
+        for (std::size_t i = 0; i < qpdfPages.size(); ++i) {
+            for (QPDFAnnotationObjectHelper& annotation : qpdfPages[i].getAnnotations()) {
                 if (++count > limits::kMaxShapesPerFile) {
                     annotationsFailure = "its pages hold more than " + std::to_string(limits::kMaxShapesPerFile) +
                                          " annotations in all";

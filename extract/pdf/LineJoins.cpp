@@ -132,8 +132,9 @@ namespace {
 // The breaks between the lines of one page, and which of them are joined.
 class Breaks {
 public:
-    Breaks(std::u16string_view text, std::span<const Box> pageLines, const LineBoxes& boxes)
-        : m_text(text), m_lines(splitLines(text)), m_pageLines(pageLines), m_boxes(boxes),
+    Breaks(std::u16string_view text, std::span<const Box> pageLines, const LineBoxes& boxes,
+           std::u16string_view shown)
+        : m_text(text), m_lines(splitLines(text)), m_pageLines(pageLines), m_boxes(boxes), m_shown(shown),
           m_join(m_lines.size(), false) {}
 
     // Joins the breaks inside addresses: first by their letters alone, then,
@@ -144,7 +145,11 @@ public:
         std::string out;
         out.reserve(m_text.size() + m_text.size() / 2);
         for (std::size_t i = 0; i < m_lines.size(); ++i) {
-            appendText(out, line(i));
+            std::u16string_view a = line(i);
+            // A soft hyphen the page drew at a joined break goes with it.
+            if (m_join[i] && !a.empty() && a.back() == kBrokenHyphen && softHyphenAt(i))
+                a.remove_suffix(1);
+            appendText(out, a);
             if (!m_join[i])
                 out += '\r';
         }
@@ -163,7 +168,27 @@ private:
     }
     bool hyphenated(std::size_t i) const {
         const std::u16string_view a = line(i);
-        return !a.empty() && (a.back() == kSoftHyphen || a.back() == u'-' || m_lines[i].brokenHyphen);
+        return (!a.empty() && (a.back() == kSoftHyphen || a.back() == u'-' || m_lines[i].brokenHyphen)) ||
+               softHyphenAt(i);
+    }
+
+    // Whether the page's shown characters hold the letters around break `i`
+    // with a soft hyphen between them: the library reports such a hyphen at
+    // a line end as it does a hyphen (U+FFFE), or not at all.
+    bool softHyphenAt(std::size_t i) const {
+        if (m_shown.empty() || i + 1 >= m_lines.size())
+            return false;
+        std::u16string_view a = line(i);
+        if (!a.empty() && (a.back() == kBrokenHyphen || a.back() == kSoftHyphen))
+            a.remove_suffix(1);
+        const std::u16string_view end = a.substr(piecesAround(a, {}).endStart);
+        const std::u16string_view begin = beginPiece(i);
+        if (end.empty() || begin.empty())
+            return false;
+        std::u16string needle(end);
+        needle += kSoftHyphen;
+        needle += begin;
+        return m_shown.find(needle) != std::u16string_view::npos;
     }
     bool allAddress(std::size_t i) const {
         const std::u16string_view a = kept(i);
@@ -186,7 +211,7 @@ private:
         const std::u16string_view end = endPiece(i);
         const std::u16string_view begin = beginPiece(i);
         const bool hyphen = hyphenated(i);
-        const bool hardHyphen = hyphen && line(i).back() != kSoftHyphen;
+        const bool hardHyphen = hyphen && line(i).back() != kSoftHyphen && !softHyphenAt(i);
         if (begin.empty() || end.size() <= (hardHyphen ? 1u : 0u))
             return Kind::None;
         if (hyphen)
@@ -275,6 +300,7 @@ private:
     std::vector<Line> m_lines;
     std::span<const Box> m_pageLines;
     const LineBoxes& m_boxes;
+    std::u16string_view m_shown;
     std::vector<bool> m_join;
     std::size_t m_lookups = 0;
 };
@@ -323,8 +349,9 @@ std::optional<std::vector<Box>> LineBoxesOf(std::span<const TextLine> lines,
     return boxes;
 }
 
-std::string PageText(std::u16string_view text, std::span<const Box> pageLines, const LineBoxes& boxes) {
-    Breaks breaks(text, pageLines, boxes);
+std::string PageText(std::u16string_view text, std::span<const Box> pageLines, const LineBoxes& boxes,
+                     std::u16string_view shown) {
+    Breaks breaks(text, pageLines, boxes, shown);
     breaks.decide();
     return breaks.text();
 }

@@ -58,13 +58,20 @@ inline constexpr std::size_t kMaxJoinLookups = 256;
 // line ends inside an address when the letters at both sides of the break
 // belong to it (together they hold one "@", and not each its own), the next
 // line stands right below in the same size and alignment, and either the
-// line ends at a hyphen (kept; a soft hyphen is dropped) or the broken piece
-// fills its line as a word too long for the box does: it starts the line,
-// the line is at least as wide as the next, and no neighbouring line of the
-// same block, from `pageLines` (the boxes of the page's lines of text), is
-// wider by a letter or more. Anything else stays a break, so that a join
-// never makes an address that the page does not show. `boxes` is asked at
-// most kMaxJoinLookups times.
-std::string PageText(std::u16string_view text, std::span<const Box> pageLines, const LineBoxes& boxes);
+// line ends at a hyphen (kept; a soft hyphen is dropped), a dot or around
+// the "@" (where a line may end early), or the broken piece fills its line
+// as a word too long for the box does: it is the whole line, the line is at
+// least as wide as the next, and neither line right above nor right below
+// it in `pageLines` (the boxes of the page's lines of text) is wider by a
+// letter or more. A run of joined pieces that holds no "@" stays apart. Anything else stays a break, so that
+// a join never makes an address that the page does not show. `boxes` is asked at most kMaxJoinLookups times.
+//
+// `shown`, when known, is every character the page shows, in the order its
+// content draws them (a soft hyphen where it is drawn, with no line ends):
+// a break whose letters stand there around a soft hyphen is a soft hyphen's,
+// whether the library marked it as a hyphen or not at all, and is joined
+// without it.
+std::string PageText(std::u16string_view text, std::span<const Box> pageLines, const LineBoxes& boxes,
+                     std::u16string_view shown = {});
 
 } // namespace orv::pdf

@@ -113,6 +113,24 @@ TEST(LineJoins, JoinOnlyWhereTheExportBrokeAnAddress) {
         EXPECT_EQ(read(c), c.expected) << c.name;
 }
 
+TEST(LineJoins, SoftHyphensByWhatThePageShows) {
+    // The library marks a soft hyphen at a line end as a hyphen, or leaves
+    // it out; what the page's content shows there tells.
+    const std::u16string marked = u"registration\xFFFEoffice@example.com";
+    const std::u16string dropped = u"write to karl\r\na.hiro@example.com now";
+    const auto noBoxes = [](std::size_t, std::size_t, std::size_t, std::size_t) {
+        return std::optional<LinePair>(LinePair{{72, 100, 200, 112}, {72, 114, 190, 126}});
+    };
+    EXPECT_EQ(PageText(marked, {}, noBoxes), "registration-office@example.com\r");
+    EXPECT_EQ(PageText(marked, {}, noBoxes, u"registration\xADoffice@example.com"),
+              "registrationoffice@example.com\r");
+    EXPECT_EQ(PageText(marked, {}, noBoxes, u"registration-office@example.com"),
+              "registration-office@example.com\r");
+    EXPECT_EQ(PageText(dropped, {}, noBoxes), "write to karl\ra.hiro@example.com now\r");
+    EXPECT_EQ(PageText(dropped, {}, noBoxes, u"write to karl\u00ADa.hiro@example.com now"),
+              "write to karla.hiro@example.com now\r");
+}
+
 TEST(LineJoins, BoundedLookupsAndWellFormedText) {
     // Every line a candidate: past the bound, lines stay apart, and text
     // that is no UTF-16 (a lone surrogate) comes out as U+FFFD.
