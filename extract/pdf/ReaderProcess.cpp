@@ -197,6 +197,13 @@ auto decodeOrEnd(const std::vector<std::uint8_t>& answer, Decode decode, const s
 } // namespace
 
 std::uint32_t ReaderProcess::open(const OpenRequest& request) {
+    // A reader that ended while it waited (ended by someone, or by the
+    // system) is replaced, so that the next document does not pay for it.
+    if (m_pid > 0 && ::waitpid(m_pid, nullptr, WNOHANG) == m_pid) {
+        ::close(m_fd);
+        m_fd = -1;
+        m_pid = -1;
+    }
     ++m_generation;
     m_cpuSeconds = request.cpuSeconds;
     const std::vector<std::uint8_t> answer = exchange(EncodeOpen(request));

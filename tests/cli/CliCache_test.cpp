@@ -6,6 +6,7 @@
 #include "extract/run/ResultCache.h"
 
 #include "support/CliInProcess.h"
+#include "support/PdfReader.h"
 #include "support/PptBuilder.h"
 #include "support/PptxBuilder.h"
 #include "support/TempDir.h"
@@ -75,6 +76,27 @@ TEST_F(CliCacheTest, GivesTheBytesOfARunWithoutIt) {
             EXPECT_EQ(m_opened.load(), 1);
         }
     }
+}
+
+TEST_F(CliCacheTest, EachReadingOptionKeepsItsOwnResults) {
+    // A PDF document refused without --pdf is read with it, and the other
+    // way round, whatever the cache holds; each run as one without a cache.
+    test::UseBuiltPdfReader();
+    m_files = {ORVANDEL_SOURCE_DIR "/tests/data/pdf/links.pdf"};
+    const std::vector<std::vector<std::string>> modes = {
+        {}, {"--pdf"}, {"--pdf", "--all-text"}, {"--all-text"}, {}};
+    for (const auto& mode : modes) {
+        const auto plain = run(mode);
+        auto args = mode;
+        args.insert(args.end(), {"--cache", m_cache});
+        const auto cached = run(args);
+        EXPECT_EQ(std::tie(cached.status, cached.out, cached.err),
+                  std::tie(plain.status, plain.out, plain.err))
+            << ::testing::PrintToString(mode);
+    }
+    EXPECT_EQ(run({"--pdf", "--all-text", "--cache", m_cache}).out,
+              "shown@example.com\nhidden@example.org\nreviewer@example.net\n");
+    EXPECT_NE(run({"--cache", m_cache}).err.find("--pdf"), std::string::npos);
 }
 
 TEST_F(CliCacheTest, AFileChangedInPlaceIsReadAgain) {

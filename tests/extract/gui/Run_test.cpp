@@ -8,7 +8,9 @@
 #include "support/AllTextDecks.h"
 #include "support/CliInProcess.h"
 #include "support/OdpBuilder.h"
+#include "support/PdfReader.h"
 #include "support/PptxBuilder.h"
+#include "support/ReadBytes.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -620,6 +622,30 @@ private slots:
         }
         menu->hide();
         QCOMPARE(button->childCount(), 0);
+    }
+
+    // "Read PDF Files", off at first: a PDF is refused with a box that says
+    // how to read it; checked (and kept), it is read, each page a slide.
+    void readPdfFilesReadsThemOnRequest() {
+        test::UseBuiltPdfReader();
+        NativeWindow w;
+        w.dir.write("links.pdf", test::ReadFileBytes(ORVANDEL_SOURCE_DIR "/tests/data/pdf/links.pdf"));
+        auto* readPdf = w.form.pushButton(8)->findChild<QAction*>(QStringLiteral("ReadPdfAction"));
+        QVERIFY(readPdf != nullptr && readPdf->isCheckable() && !readPdf->isChecked());
+        w.add("links.pdf");
+        QTest::mouseClick(w.form.pushButton(8), Qt::LeftButton);
+        QVERIFY(RowTexts(*w.form.ListView2()).isEmpty());
+        const auto reports = w.interaction.errorReports();
+        QCOMPARE(reports.size(), 1);
+        QVERIFY(reports[0].contains("\"Read PDF Files\""));
+
+        readPdf->trigger();
+        QCOMPARE(w.settings.read(QStringLiteral("ReadPdf"), {}), QStringLiteral("1"));
+        QTest::mouseClick(w.form.pushButton(8), Qt::LeftButton);
+        QCOMPARE(RowTexts(*w.form.ListView2()), QStringList{"shown@example.com"});
+        QCOMPARE(w.interaction.errorReports().size(), 1);
+        Form1 next(w.services()); // a later start finds it on
+        QVERIFY(next.pushButton(8)->findChild<QAction*>(QStringLiteral("ReadPdfAction"))->isChecked());
     }
 
     void endToEndOverRealPackagesWithTheNativeReader() {

@@ -14,7 +14,9 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace orv {
@@ -42,6 +44,15 @@ std::vector<std::string> harvest(const std::string& path, bool allText, const st
         texts.push_back(std::string(FailureKindName(failure.kind())));
     }
     return texts;
+}
+
+// Whether the process has ended (and waits to be reaped).
+bool ended(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    const auto close = line.rfind(')');
+    return close == std::string::npos || (close + 2 < line.size() && line[close + 2] == 'Z');
 }
 
 class PdfReader : public ::testing::Test {
@@ -153,7 +164,13 @@ TEST_F(PdfReader, AReaderThatDiesFailsItsDocumentAndTheNextStartsAfresh) {
     } catch (const Failure& failure) {
         EXPECT_EQ(failure.kind(), FailureKind::OverLimit) << failure.description();
     }
-    // The next document, and even the same one, reads whole.
+    // The next document, and even the same one, reads whole; also after a
+    // reader that ended between documents.
+    EXPECT_EQ(harvest(path, false).size(), 11u);
+    const pid_t idle = reader.pid();
+    ::kill(idle, SIGKILL);
+    for (int i = 0; i < 5000 && !ended(idle); ++i)
+        ::usleep(1000);
     EXPECT_EQ(harvest(path, false).size(), 11u);
     // A document opened since leaves the older one's pages unread.
     auto first = OpenPresentationFile(path, options);
