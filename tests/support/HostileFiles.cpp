@@ -56,14 +56,6 @@ std::string slideXml(std::string_view attributes, const std::string& tree) {
            "</p:spTree></p:cSld></p:sld>";
 }
 
-std::string repeated(std::string_view unit, std::size_t times) {
-    std::string out;
-    out.reserve(unit.size() * times);
-    for (std::size_t i = 0; i < times; ++i)
-        out += unit;
-    return out;
-}
-
 // Text that deflates only a few times over, so that a large slide of it is
 // not taken for a zip bomb: random letters from a two-letter alphabet.
 std::string lowEntropyText(std::size_t bytes) {
@@ -183,7 +175,7 @@ std::string PackageWithSharedRecords(std::size_t slides, std::size_t shapes) {
     PptxBuilder b;
     for (std::size_t i = 0; i < slides; ++i)
         b.addSlide();
-    b.setPart("ppt/slides/slide1.xml", slideXml("", repeated("<p:cxnSp/>", shapes)));
+    b.setPart("ppt/slides/slide1.xml", slideXml("", Repeated("<p:cxnSp/>", shapes)));
     auto raw = rawEntriesOf(b, true);
     std::optional<std::size_t> first;
     for (std::size_t i = 0; i < raw.size(); ++i) {
@@ -213,7 +205,7 @@ std::string PackageWithSlides(std::size_t slides) {
 
 std::string PackageWithShapes(std::size_t perSlide, std::size_t slides) {
     PptxBuilder b;
-    const std::string xml = slideXml("", repeated("<p:cxnSp/>", perSlide));
+    const std::string xml = slideXml("", Repeated("<p:cxnSp/>", perSlide));
     for (std::size_t i = 1; i <= slides; ++i) {
         b.addSlide();
         b.setPart("ppt/slides/slide" + std::to_string(i) + ".xml", xml);
@@ -375,7 +367,7 @@ std::string PackageWithDeepNesting(std::size_t depth) {
     b.addSlide();
     b.setPart("ppt/slides/slide1.xml",
               slideXml(" xmlns:x=\"urn:x\"",
-                       "<p:sp>" + repeated("<x:e>", depth) + repeated("</x:e>", depth) + "</p:sp>"));
+                       "<p:sp>" + Repeated("<x:e>", depth) + Repeated("</x:e>", depth) + "</p:sp>"));
     return RawZipBytes(rawEntriesOf(b, true));
 }
 
@@ -388,7 +380,7 @@ std::string PackageWithAttributes(std::size_t attributes) {
         element += " a" + std::to_string(i) + "=\"\"";
     element += "/>";
     b.setPart("ppt/slides/slide1.xml",
-              slideXml(" xmlns:x=\"urn:x\"", repeated(element, attributes / perElement + 1)));
+              slideXml(" xmlns:x=\"urn:x\"", Repeated(element, attributes / perElement + 1)));
     return RawZipBytes(rawEntriesOf(b, true));
 }
 
@@ -414,7 +406,7 @@ std::string PackageWithNamespaces(std::size_t declarations, std::size_t choices)
                                   "\"><p:cxnSp/></mc:Choice></mc:AlternateContent>";
     PptxBuilder b;
     b.addSlide();
-    b.setPart("ppt/slides/slide1.xml", slideXml(bindings, repeated(alternate, choices)));
+    b.setPart("ppt/slides/slide1.xml", slideXml(bindings, Repeated(alternate, choices)));
     return RawZipBytes(rawEntriesOf(b, true));
 }
 
@@ -543,6 +535,14 @@ std::string BinaryWithShapes(std::size_t perSlide, std::size_t slides) {
     slide.shapes.assign(perSlide, PptShape::of(PptShape::Kind::Line));
     deck.slides.assign(slides, slide);
     return BuildPpt(deck);
+}
+
+std::string Repeated(std::string_view unit, std::size_t times) {
+    std::string out;
+    out.reserve(unit.size() * times);
+    for (std::size_t i = 0; i < times; ++i)
+        out += unit;
+    return out;
 }
 
 } // namespace orv::test

@@ -9,9 +9,13 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace orv::test {
+
+// `unit` `times` over, made at once: the bulk of a hostile file.
+std::string Repeated(std::string_view unit, std::size_t times);
 
 // A zip written byte by byte, every entry stored (no compression), so that
 // its directory can say what no honest writer would.

@@ -15,14 +15,6 @@ std::string ref(int object) {
     return std::to_string(object) + " 0 R";
 }
 
-std::string repeated(std::string_view unit, std::size_t times) {
-    std::string out;
-    out.reserve(unit.size() * times);
-    for (std::size_t i = 0; i < times; ++i)
-        out += unit;
-    return out;
-}
-
 std::string shown(std::string_view address, int y = 700) {
     return "BT /F1 12 Tf 72 " + std::to_string(y) + " Td " + PdfString(address) + " Tj ET\n";
 }
@@ -67,12 +59,12 @@ std::string tenDigits(std::size_t value) {
 
 std::string PdfWithNestedObjects(std::size_t depth) {
     return written(onePage(shown("nested@example.com"),
-                           "/Nested " + repeated("[<</A ", depth / 2) + "null" + repeated(">>]", depth / 2)));
+                           "/Nested " + Repeated("[<</A ", depth / 2) + "null" + Repeated(">>]", depth / 2)));
 }
 
 std::string PdfWithNestedContentArrays(std::size_t depth) {
-    return written(onePage(shown("before@example.com") + "BT /F1 12 Tf 72 650 Td " + repeated("[", depth) +
-                           "(deep@example.com)" + repeated("]", depth) + " TJ ET\n"));
+    return written(onePage(shown("before@example.com") + "BT /F1 12 Tf 72 650 Td " + Repeated("[", depth) +
+                           "(deep@example.com)" + Repeated("]", depth) + " TJ ET\n"));
 }
 
 std::string PdfWithLoopingPageTree(bool throughAncestor) {
