@@ -174,8 +174,12 @@ PageAnswer PdfPages::page(std::uint32_t index) {
                                            std::to_string(limits::kMaxTextPerFile >> 20) + " MiB of text.");
     if (m->request.allText) {
         m->readAnnotations();
-        if (!m->annotationsFailure.empty())
-            answer.skipped = m->annotationsFailure;
+        // The annotations are read for the whole document at once: what
+        // stops them is told once, with the first page.
+        if (!m->annotationsFailure.empty()) {
+            if (index == 0)
+                answer.skipped = m->annotationsFailure;
+        }
         else if (index < m->annotations.size()) {
             answer.links = std::move(m->annotations[index].links);
             answer.comments = std::move(m->annotations[index].comments);

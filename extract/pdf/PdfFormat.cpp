@@ -49,9 +49,10 @@ public:
                 for (std::string& comment : answer.comments)
                     PlaceText(slide, m_budget, std::nullopt, TextPlace::Comment, {}, std::move(comment));
             });
+            // Told once for the document: its links and comments are read
+            // all at once.
             if (!answer.skipped.empty())
-                slide.skipped.push_back(
-                    {site + ", links and comments", answer.skipped, FailureKind::Damaged});
+                slide.skipped.push_back({"links and comments", answer.skipped, FailureKind::Damaged});
         }
         slide.shapes.push_back({true, std::move(answer.text)});
         slide.shapes.back().place = TextPlace::Page;

@@ -38,8 +38,9 @@ struct PageAnswer {
     std::string text = {};
     std::vector<std::string> links = {};
     std::vector<std::string> comments = {};
-    // What of the page could not be read (its annotations, when the file is
-    // too damaged for them): the description, empty when all was read.
+    // What could not be read (the document's annotations, when it is too
+    // damaged for them, told with its first page): the description, empty
+    // when all was read.
     std::string skipped = {};
     bool operator==(const PageAnswer&) const = default;
 };
