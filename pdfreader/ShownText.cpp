@@ -164,8 +164,12 @@ private:
         QPDFObjectHandle toUnicode = font.getKey("/ToUnicode");
         if (toUnicode.isStream()) {
             try {
+                // Real maps hold a few hundred kilobytes at most.
+                constexpr std::size_t kMaxMapBytes = 4u << 20;
                 const auto data = toUnicode.getStreamData(qpdf_dl_generalized);
-                readToUnicode(std::string(reinterpret_cast<const char*>(data->getBuffer()), data->getSize()), map);
+                if (data->getSize() <= kMaxMapBytes)
+                    readToUnicode(std::string(reinterpret_cast<const char*>(data->getBuffer()), data->getSize()),
+                                  map);
             } catch (const std::exception&) {
                 map.text.clear();
             }
