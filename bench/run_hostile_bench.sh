@@ -20,6 +20,8 @@ shift || true
 options=("$@")
 out="${TMPDIR:-/tmp}/orvandel-hostile"
 cmake --build "$build" --parallel 2 --target orvandel-cli hostile_files >/dev/null
+# The PDF reader, where the build has one (Qt PDF and qpdf installed).
+cmake --build "$build" --parallel 2 --target orvandel-pdf >/dev/null 2>&1 || true
 rm -rf "$out"
 "$build/bench/hostile_files" "$out" >/dev/null
 cli="$build/orvandel-cli"

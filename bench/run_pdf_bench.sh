@@ -54,7 +54,7 @@ build="${ORVANDEL_BUILD_DIR:-$root/build}"
 corpus="${ORVANDEL_PDF_CORPUS:-/tmp/orvandel-pdf-corpus}"
 extractor="${ORVANDEL_PDF_EXTRACTOR:-$build/orvandel-cli --pdf}"
 read -r -a command <<<"$extractor"
-if [ -z "${ORVANDEL_PDF_EXTRACTOR:-}" ] && ! cmake --build "$build" --target orvandel-cli >/dev/null; then
+if [ -z "${ORVANDEL_PDF_EXTRACTOR:-}" ] && ! cmake --build "$build" --target orvandel-cli orvandel-pdf >/dev/null; then
     echo "run_pdf_bench: cannot build orvandel-cli in $build (configure it, set ORVANDEL_BUILD_DIR" \
         "or ORVANDEL_PDF_EXTRACTOR)" >&2
     exit 1
