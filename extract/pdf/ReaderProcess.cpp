@@ -115,15 +115,20 @@ void ReaderProcess::stop() {
 void ReaderProcess::fail(bool timedOut) {
     int status = 0;
     if (m_pid > 0) {
-        if (timedOut)
-            ::kill(m_pid, SIGKILL);
-        else if (::waitpid(m_pid, &status, WNOHANG) == 0) {
-            // Alive but out of turn: end it.
+        // A reader that is ending closes its end of the socket a moment
+        // before its status can be read: wait for that moment, so that the
+        // cause is told right. One still alive after it, or one that took
+        // too long, is ended.
+        bool ended = false;
+        for (int i = 0; !timedOut && !ended && i < 100; ++i) {
+            ended = ::waitpid(m_pid, &status, WNOHANG) == m_pid;
+            if (!ended)
+                ::usleep(2000);
+        }
+        if (!ended) {
             ::kill(m_pid, SIGKILL);
             ::waitpid(m_pid, &status, 0);
         }
-        if (timedOut)
-            ::waitpid(m_pid, &status, 0);
     }
     ::close(m_fd);
     m_fd = -1;
