@@ -4,6 +4,7 @@
 #include "extract/PresentationReader.h"
 #include "extract/pdf/ReaderProcess.h"
 #include "support/CompoundFileBuilder.h"
+#include "support/HostileFiles.h"
 #include "support/OdpBuilder.h"
 #include "support/PdfBuilder.h"
 #include "support/PdfReader.h"
@@ -177,6 +178,27 @@ TEST_F(PdfReader, AReaderThatDiesFailsItsDocumentAndTheNextStartsAfresh) {
     auto second = OpenPresentationFile(ORVANDEL_SOURCE_DIR "/tests/data/pdf/letter.pdf", options);
     EXPECT_THROW(first->readSlide(0), Failure);
     EXPECT_EQ(second->readSlide(0).shapes.size(), 1u);
+}
+
+TEST_F(PdfReader, AReaderPastItsProcessorTimeIsEndedAndTheNextStartsAfresh) {
+    // A cross-reference table of 200,000 sections takes the library seconds
+    // to follow; with one second for the document, the kernel ends the
+    // reader, and the refusal says why.
+    pdf::ReaderProcess& reader = pdf::ReaderProcess::ForThisThread();
+    pdf::OpenRequest request;
+    request.cpuSeconds = 1;
+    const std::string bytes = test::PdfWithXrefChain(200'000, false);
+    request.bytes.assign(bytes.begin(), bytes.end());
+    try {
+        reader.open(request);
+        ADD_FAILURE() << "the document was read within a second";
+    } catch (const Failure& failure) {
+        EXPECT_EQ(failure.kind(), FailureKind::OverLimit);
+        EXPECT_NE(failure.description().find("seconds of processor time"), std::string::npos)
+            << failure.description();
+    }
+    EXPECT_EQ(harvest(ORVANDEL_SOURCE_DIR "/tests/data/pdf/letter.pdf", false),
+              std::vector<std::string>{"1:page:letters@example.com"});
 }
 
 } // namespace
