@@ -1,5 +1,6 @@
 #include "pdfreader/PdfPages.h"
 
+#include "extract/common/ReadFailure.h"
 #include "extract/common/ReadLimits.h"
 #include "extract/common/Uri.h"
 #include "extract/pdf/LineJoins.h"
@@ -49,17 +50,13 @@ std::optional<LinePair> splitLines(const QList<QPolygonF>& bounds) {
         const Box b = boxOf(bounds[i]);
         if (b.top >= pair.first.top + 0.5 * pair.first.height())
             break;
-        pair.first = {std::min(pair.first.left, b.left), std::min(pair.first.top, b.top),
-                      std::max(pair.first.right, b.right), std::max(pair.first.bottom, b.bottom)};
+        pair.first = pair.first.united(b);
     }
     if (i == bounds.size())
         return std::nullopt;
     pair.second = boxOf(bounds[i]);
-    for (++i; i < bounds.size(); ++i) {
-        const Box b = boxOf(bounds[i]);
-        pair.second = {std::min(pair.second.left, b.left), std::min(pair.second.top, b.top),
-                       std::max(pair.second.right, b.right), std::max(pair.second.bottom, b.bottom)};
-    }
+    for (++i; i < bounds.size(); ++i)
+        pair.second = pair.second.united(boxOf(bounds[i]));
     return pair;
 }
 
@@ -71,7 +68,6 @@ struct PdfPages::Impl {
     QBuffer buffer;
     QPdfDocument document;
     std::uint32_t pages = 0;
-    std::size_t fileText = 0;
     // The document as qpdf reads it, opened on the first page that needs
     // it: for the annotations, and for what a page shows where the library
     // leaves soft hyphens out.
@@ -112,10 +108,10 @@ PdfPages::PdfPages(const OpenRequest& request) : m(std::make_unique<Impl>()) {
     case QPdfDocument::Error::FileNotFound:
         refuse(FailureKind::InputOutput, "The file cannot be opened.");
     default:
-        refuse(FailureKind::Damaged, "The file is damaged: the PDF library cannot read it.");
+        ThrowDamagedFile("the PDF library cannot read it");
     }
     if (m->document.status() != QPdfDocument::Status::Ready)
-        refuse(FailureKind::Damaged, "The file is damaged: the PDF library cannot read it.");
+        ThrowDamagedFile("the PDF library cannot read it");
     const int count = m->document.pageCount();
     m->pages = count > 0 ? static_cast<std::uint32_t>(count) : 0;
 }
@@ -164,22 +160,16 @@ PageAnswer PdfPages::page(std::uint32_t index) {
                                return splitLines(both.bounds());
                            },
                            shown);
-    const std::string where = " (page " + std::to_string(index + 1) + ")";
+    // The core's budget holds the page and the file to their bounds; a page
+    // past its own is refused here already, so that it never fills a frame.
     if (answer.text.size() > limits::kMaxTextPerSlide)
-        refuse(FailureKind::OverLimit, "The presentation is too large to read safely: a slide holds more than " +
-                                           std::to_string(limits::kMaxTextPerSlide >> 20) + " MiB of text.");
-    m->fileText += answer.text.size();
-    if (m->fileText > limits::kMaxTextPerFile)
-        refuse(FailureKind::OverLimit, "The presentation is too large to read safely: its slides hold more than " +
-                                           std::to_string(limits::kMaxTextPerFile >> 20) + " MiB of text.");
+        ThrowOverLimit("a slide holds more than " + std::to_string(limits::kMaxTextPerSlide >> 20) + " MiB of text");
     if (m->request.allText) {
         m->readAnnotations();
         // The annotations are read for the whole document at once: what
         // stops them is told once, with the first page.
-        if (!m->annotationsFailure.empty()) {
-            if (index == 0)
-                answer.skipped = m->annotationsFailure;
-        }
+        if (!m->annotationsFailure.empty())
+            answer.skipped = index == 0 ? m->annotationsFailure : std::string();
         else if (index < m->annotations.size()) {
             answer.links = std::move(m->annotations[index].links);
             answer.comments = std::move(m->annotations[index].comments);

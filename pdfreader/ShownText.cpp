@@ -134,10 +134,8 @@ public:
             // The glyphs of marked content with an ActualText stand for it.
         } else if (op == "Tf" && !m_operands.empty() && m_operands.front().isName()) {
             m_font = &fontNamed(m_operands.front().getName());
-        } else if ((op == "Tj" || op == "'") && !m_operands.empty()) {
-            show(m_operands.back());
-        } else if (op == "\"" && !m_operands.empty()) {
-            show(m_operands.back());
+        } else if ((op == "Tj" || op == "'" || op == "\"") && !m_operands.empty()) {
+            show(m_operands.back()); // the string is the last operand of each
         } else if (op == "TJ" && !m_operands.empty() && m_operands.back().isArray()) {
             for (QPDFObjectHandle item : m_operands.back().aitems())
                 show(item);

@@ -322,8 +322,7 @@ std::optional<std::vector<Box>> LineBoxesOf(std::span<const TextLine> lines,
             Box& last = merged.back();
             const double h = std::min(last.height(), r.height());
             if (std::fabs(r.top - last.top) < 0.5 * h && r.left >= last.right - 0.5 * h) {
-                last = {last.left, std::min(last.top, r.top), std::max(last.right, r.right),
-                        std::max(last.bottom, r.bottom)};
+                last = last.united(r);
                 continue;
             }
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <functional>
 #include <optional>
@@ -17,6 +18,11 @@ struct Box {
     double right = 0;
     double bottom = 0;
     double height() const { return bottom - top; }
+    // The smallest box holding both.
+    Box united(const Box& other) const {
+        return {std::min(left, other.left), std::min(top, other.top), std::max(right, other.right),
+                std::max(bottom, other.bottom)};
+    }
 };
 
 // The boxes of two neighbouring lines of a page's text, asked for by their

@@ -1,5 +1,7 @@
 #include "extract/pdf/ReaderProcess.h"
 
+#include "extract/common/ReadFailure.h"
+
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -38,8 +40,6 @@ std::string ownFolder() {
 
 // What the reader's exit says: codes the reader gives itself (pdfreader/).
 constexpr int kExitOverMemory = 3;
-
-constexpr std::string_view kOverLimit = "The presentation is too large to read safely: ";
 
 } // namespace
 
@@ -94,33 +94,19 @@ void ReaderProcess::start() {
     m_fd = pair[0];
 }
 
-void ReaderProcess::stop() {
+int ReaderProcess::end(bool now) {
+    // Closing the socket ends a reader that waits for its next request; a
+    // reader that is ending closes its end a moment before its status can
+    // be read. Either is waited for a moment, so that the cause is told
+    // right; one still alive after it, or one not to be waited for, is
+    // ended.
     if (m_fd >= 0)
-        ::close(m_fd); // the reader ends at the end of its input
+        ::close(m_fd);
     m_fd = -1;
-    if (m_pid <= 0)
-        return;
-    for (int i = 0; i < 50; ++i) {
-        if (::waitpid(m_pid, nullptr, WNOHANG) != 0) {
-            m_pid = -1;
-            return;
-        }
-        ::usleep(2000);
-    }
-    ::kill(m_pid, SIGKILL);
-    ::waitpid(m_pid, nullptr, 0);
-    m_pid = -1;
-}
-
-void ReaderProcess::fail(bool timedOut) {
     int status = 0;
     if (m_pid > 0) {
-        // A reader that is ending closes its end of the socket a moment
-        // before its status can be read: wait for that moment, so that the
-        // cause is told right. One still alive after it, or one that took
-        // too long, is ended.
         bool ended = false;
-        for (int i = 0; !timedOut && !ended && i < 100; ++i) {
+        for (int i = 0; !now && !ended && i < 100; ++i) {
             ended = ::waitpid(m_pid, &status, WNOHANG) == m_pid;
             if (!ended)
                 ::usleep(2000);
@@ -130,24 +116,27 @@ void ReaderProcess::fail(bool timedOut) {
             ::waitpid(m_pid, &status, 0);
         }
     }
-    ::close(m_fd);
-    m_fd = -1;
     m_pid = -1;
+    return status;
+}
+
+void ReaderProcess::stop() {
+    end(false);
+}
+
+void ReaderProcess::fail(bool timedOut) {
+    const int status = end(timedOut);
     ++m_generation;
-    const std::string seconds = std::to_string(m_cpuSeconds);
     if (timedOut)
-        throw Failure(FailureKind::OverLimit,
-                      std::string(kOverLimit) + "reading it takes longer than any real PDF document takes.");
+        ThrowOverLimit("reading it takes longer than any real PDF document takes");
     if (WIFSIGNALED(status) && WTERMSIG(status) == SIGXCPU)
-        throw Failure(FailureKind::OverLimit, std::string(kOverLimit) + "reading it takes more than " +
-                                                  seconds + " seconds of processor time.");
+        ThrowOverLimit("reading it takes more than " + std::to_string(m_cpuSeconds) +
+                       " seconds of processor time");
     if (WIFEXITED(status) && WEXITSTATUS(status) == kExitOverMemory)
-        throw Failure(FailureKind::OverLimit, std::string(kOverLimit) + "reading it takes more than " +
-                                                  std::to_string(kReaderMemoryMiB) + " MiB of memory.");
+        ThrowOverLimit("reading it takes more than " + std::to_string(kReaderMemoryMiB) + " MiB of memory");
     if (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
-        throw Failure(FailureKind::OverLimit,
-                      std::string(kOverLimit) + "the PDF reader was stopped while reading it.");
-    throw Failure(FailureKind::Damaged, "The presentation is damaged: the PDF reader failed on it.");
+        ThrowOverLimit("the PDF reader was stopped while reading it");
+    ThrowDamaged("the PDF reader failed on it");
 }
 
 std::vector<std::uint8_t> ReaderProcess::exchange(const std::vector<std::uint8_t>& request) {

@@ -47,6 +47,9 @@ public:
 
 private:
     void start();
+    // Ends the process: at once, or after a moment for it to end by itself.
+    // Its exit status.
+    int end(bool now);
     void stop();
     std::vector<std::uint8_t> exchange(const std::vector<std::uint8_t>& request);
     [[noreturn]] void fail(bool timedOut);
