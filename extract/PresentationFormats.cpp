@@ -1,5 +1,6 @@
 #include "extract/PresentationFormats.h"
 
+#include "extract/keynote/KeynoteFormat.h"
 #include "extract/odf/OpenDocumentReader.h"
 #include "extract/ooxml/PackageReader.h"
 #include "extract/pdf/PdfFormat.h"
@@ -13,8 +14,8 @@ namespace orv {
 
 namespace {
 
-constexpr const PresentationFormat* kFormats[] = {&ooxml::kFormat, &ppt::kFormat, &odf::kPackageFormat,
-                                                  &odf::kFlatFormat, &pdf::kFormat};
+constexpr const PresentationFormat* kFormats[] = {&ooxml::kFormat,   &ppt::kFormat,     &odf::kPackageFormat,
+                                                  &odf::kFlatFormat, &keynote::kFormat, &pdf::kFormat};
 
 constexpr const PresentationFormat* kEmbeddedOnly[] = {&sheet::kFormat, &word::kFormat};
 
@@ -27,6 +28,13 @@ void addOnce(std::vector<std::string>& list, std::string_view item) {
 
 std::span<const PresentationFormat* const> PresentationFormats() {
     return kFormats;
+}
+
+const PresentationFormat* PackageFolderFormat(const std::string& path) {
+    for (const auto* format : kFormats)
+        if (format->isPackageFolder && format->isPackageFolder(path))
+            return format;
+    return nullptr;
 }
 
 std::span<const PresentationFormat* const> EmbeddedOnlyFormats() {

@@ -14,6 +14,11 @@ namespace orv {
 // or installs is made from here.
 std::span<const PresentationFormat* const> PresentationFormats();
 
+// The record whose documents may be stored as a folder (a macOS package) and
+// that takes the folder at `path` for one of them, or nullptr: such a folder
+// is one file to folder scans, never entered.
+const PresentationFormat* PackageFolderFormat(const std::string& path);
+
 // The records read only inside another document, in the "all text" mode (a
 // workbook or word-processing document embedded in a deck): never opened from
 // a list of files, named in no list of the table.

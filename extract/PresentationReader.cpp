@@ -92,6 +92,11 @@ PresentationContent readAll(PresentationDocument& document) {
 } // namespace
 
 std::unique_ptr<PresentationDocument> OpenPresentationFile(const std::string& path, ReadOptions options) {
+    if (const PresentationFormat* format = PackageFolderFormat(path)) {
+        if (options.allText && !options.embedded)
+            options.embedded = MakeEmbeddedReader(options.pdf);
+        return format->openFolder(path, options);
+    }
     return openFrom(std::make_unique<FileByteSource>(path), options);
 }
 

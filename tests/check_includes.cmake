@@ -31,6 +31,7 @@ set(rules
     "extract/sheet|base extract/common extract/model extract/ooxml extract/sheet"
     "extract/word|base extract/common extract/model extract/ooxml extract/word"
     "extract/pdf|base extract/common extract/model extract/pdf"
+    "extract/keynote|base extract/common extract/model extract/keynote"
     "pdfreader|base extract/common extract/pdf pdfreader")
 set(violations "")
 foreach(rule ${rules})

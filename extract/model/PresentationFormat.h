@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace orv {
@@ -69,6 +70,13 @@ struct PresentationFormat {
     // made from the table (the desktop's media types, the default
     // extensions), and a file it recognises is refused with the way to ask.
     bool onRequest = false;
+    // For a format also stored as a folder (a macOS package): whether the
+    // folder at `path` is one of its documents, which folder scans then take
+    // as one file, and opening it. Both throw nothing for a folder that is not
+    // one; opening throws orv::Failure.
+    bool (*isPackageFolder)(const std::string& path) = nullptr;
+    std::unique_ptr<PresentationDocument> (*openFolder)(const std::string& path,
+                                                        ReadOptions options) = nullptr;
 };
 
 } // namespace orv
