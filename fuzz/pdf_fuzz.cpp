@@ -12,8 +12,8 @@
 #include "base/Failure.h"
 #include "base/Utf8.h"
 #include "extract/PresentationReader.h"
+#include "extract/common/ReaderProtocol.h"
 #include "extract/pdf/LineJoins.h"
-#include "extract/pdf/PdfProtocol.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -27,6 +27,7 @@ namespace {
 
 using namespace orv;
 using namespace orv::pdf;
+using namespace orv::reader;
 
 std::string withoutLineEnds(std::string text) {
     text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());

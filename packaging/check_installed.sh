@@ -63,6 +63,12 @@ actual="$(env -u ORVANDEL_PDF_READER "$prefix/bin/orvandel-cli" --pdf "$work/lin
     fail "orvandel-cli --pdf exited $?"
 [ "$actual" = "shown@example.com" ] || fail "orvandel-cli --pdf found: $actual"
 
+# Keynote decks, read by the reader installed beside the tool.
+cp "$(dirname "$0")/../tests/data/keynote/planted2018.key" "$work/"
+actual="$(env -u ORVANDEL_KEYNOTE_READER "$prefix/bin/orvandel-cli" "$work/planted2018.key")" ||
+    fail "orvandel-cli over a Keynote deck exited $?"
+[ "$actual" = "listitem@paragraphs.com" ] || fail "orvandel-cli over a Keynote deck found: $actual"
+
 # Desktop integration.
 desktop-file-validate "$prefix/share/applications/$id.desktop" || fail "desktop-file-validate"
 appstreamcli validate --no-net --pedantic "$prefix/share/metainfo/$id.metainfo.xml" >"$work/as.out" 2>&1 ||

@@ -50,21 +50,30 @@ std::string wrapped(const std::string& text, std::size_t width) {
     std::istringstream lines(text);
     std::string line;
     std::string paragraph;
+    // A line never starts with a dot, which a Debian description reads as
+    // a control statement: the word before it goes down with it.
     const auto flush = [&] {
         std::istringstream words(paragraph);
         std::string word;
-        std::size_t column = 0;
+        std::string current;
+        std::size_t lastWord = 0;
         while (words >> word) {
-            if (column > 0 && column + 1 + word.size() > width) {
-                out += "\n";
-                column = 0;
-            } else if (column > 0) {
-                out += " ";
-                ++column;
+            if (!current.empty() && current.size() + 1 + word.size() > width) {
+                if (word.front() == '.' && lastWord > 0) {
+                    out += current.substr(0, lastWord - 1) + "\n";
+                    current.erase(0, lastWord);
+                } else {
+                    out += current + "\n";
+                    current.clear();
+                }
             }
-            out += word;
-            column += word.size();
+            if (!current.empty())
+                current += " ";
+            lastWord = current.size();
+            current += word;
         }
+        if (!current.empty())
+            out += current;
         if (!paragraph.empty())
             out += "\n";
         paragraph.clear();

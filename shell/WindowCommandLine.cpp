@@ -6,7 +6,8 @@ std::string WindowUsage() {
     return R"(Usage: orvandel [PATH]...
 Opens the Orvandel window, which collects the e-mail addresses written in
 presentations: packages (.pptx and its kin), binary presentations (.ppt and
-its kin) and OpenDocument presentations (.odp, .fodp and their kin).
+its kin), OpenDocument presentations (.odp, .fodp and their kin) and Keynote
+presentations (.key).
 
 Each PATH that names an existing file or folder joins the file list once the
 window shows, as if it had been dropped there: a file as it is, a folder as

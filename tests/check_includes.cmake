@@ -32,7 +32,8 @@ set(rules
     "extract/word|base extract/common extract/model extract/ooxml extract/word"
     "extract/pdf|base extract/common extract/model extract/pdf"
     "extract/keynote|base extract/common extract/model extract/keynote"
-    "pdfreader|base extract/common extract/pdf pdfreader")
+    "pdfreader|base extract/common extract/pdf pdfreader"
+    "keynotereader|base extract/common extract/model keynotereader")
 set(violations "")
 foreach(rule ${rules})
     string(REPLACE "|" ";" parts "${rule}")

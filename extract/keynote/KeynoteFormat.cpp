@@ -3,12 +3,19 @@
 #include "base/Failure.h"
 #include "extract/common/ByteSource.h"
 #include "extract/common/ReadFailure.h"
+#include "extract/common/ReadLimits.h"
+#include "extract/common/ReaderProcess.h"
+#include "extract/common/Uri.h"
 #include "extract/common/ZipPackage.h"
+#include "extract/keynote/IwaMasters.h"
 
 #include <string_view>
 #include <sys/stat.h>
 
 namespace orv::keynote {
+
+const reader::ReaderProgram kReaderProgram{"orvandel-keynote", "ORVANDEL_KEYNOTE_READER", "Keynote reader",
+                                           "Keynote deck"};
 
 namespace {
 
@@ -85,12 +92,194 @@ bool isKind(const std::string& path, bool folder) {
     return ::stat(path.c_str(), &info) == 0 && (folder ? S_ISDIR(info.st_mode) : S_ISREG(info.st_mode));
 }
 
-std::unique_ptr<PresentationDocument> open(FormatProbe&, ReadOptions) {
-    throw Failure(FailureKind::NotPresentation, "Keynote decks cannot be read yet.");
+constexpr std::string_view kMasterSlides = "master slides";
+
+// A deck read by the reader process. The master slides of the current
+// format, which the library gives empty, are read here from the parts.
+class KeynoteDocument final : public PresentationDocument {
+public:
+    KeynoteDocument(reader::ReaderProcess& reader, reader::Opened opened, const ReadOptions& options)
+        : m_reader(reader), m_generation(reader.generation()), m_opened(opened), m_allText(options.allText) {}
+
+    // The master slides' texts, read here rather than asked for.
+    void setOwnMasters(std::vector<MasterText> masters) {
+        m_ownMasters = std::move(masters);
+        m_ownMastersRead = true;
+    }
+    // The master slides could not be read here: named once as skipped.
+    void setOwnMastersFailed(const Failure& failure) {
+        m_ownMastersRead = true;
+        m_mastersSkipped = SkippedPart{std::string(kMasterSlides), failure.description(), failure.kind()};
+    }
+
+    std::size_t slideCount() const override { return m_opened.pages; }
+
+    SlideContent readSlide(std::size_t index) override {
+        if (index >= m_opened.pages)
+            throw Failure("The slide index is out of range.");
+        reader::PageAnswer answer = m_reader.page(m_generation, static_cast<std::uint32_t>(index));
+        const std::string site = "slide " + std::to_string(index + 1);
+        m_budget.nextSlide();
+        SlideContent slide;
+        slide.allTextRead = m_allText;
+        for (reader::TextPiece& piece : answer.pieces) {
+            const auto where = static_cast<TextPlace>(piece.place);
+            if (where == TextPlace::Shape) {
+                m_budget.addShape(piece.text.size(), FaultSite{site, std::nullopt});
+                if (m_allText)
+                    PlaceShapeText(slide, piece.name, piece.text);
+                slide.shapes.emplace_back(true, std::move(piece.text), std::move(piece.name));
+            } else if (m_allText) {
+                place(slide, std::nullopt, where, std::move(piece));
+            }
+        }
+        return slide;
+    }
+
+    std::size_t masterPageCount() const override {
+        if (!m_allText)
+            return 0;
+        if (!m_ownMastersRead)
+            return m_opened.masters;
+        return m_mastersSkipped ? 1 : m_ownMasters.size();
+    }
+
+    SlideContent readMasterPage(std::size_t index) override {
+        if (index >= masterPageCount())
+            throw Failure("The master page index is out of range.");
+        m_budget.nextSlide();
+        SlideContent page;
+        page.allTextRead = true;
+        if (m_mastersSkipped) {
+            page.skipped.push_back(*m_mastersSkipped);
+        } else if (m_ownMastersRead) {
+            for (std::string& text : m_ownMasters[index].texts)
+                PlaceText(page, m_budget, TextPlace::Master, TextPlace::Shape, m_ownMasters[index].name,
+                          std::move(text));
+        } else {
+            ReadAllTextPiece(page, "master slide " + std::to_string(index + 1), [&] {
+                reader::PageAnswer answer =
+                    m_reader.page(m_generation, m_opened.pages + static_cast<std::uint32_t>(index));
+                for (reader::TextPiece& piece : answer.pieces)
+                    place(page, TextPlace::Master, static_cast<TextPlace>(piece.place), std::move(piece));
+            });
+        }
+        return page;
+    }
+
+private:
+    // A text of the "all text" mode; a link's target gives its address.
+    void place(SlideContent& slide, std::optional<TextPlace> pagePlace, TextPlace where,
+               reader::TextPiece piece) {
+        if (where == TextPlace::Link) {
+            if (auto address = MailtoAddress(piece.text))
+                PlaceText(slide, m_budget, pagePlace, TextPlace::Link, {}, std::move(*address));
+            return;
+        }
+        PlaceText(slide, m_budget, pagePlace, where, std::move(piece.name), std::move(piece.text));
+    }
+
+    reader::ReaderProcess& m_reader;
+    std::uint64_t m_generation;
+    reader::Opened m_opened;
+    bool m_allText;
+    ShapeBudget m_budget;
+    bool m_ownMastersRead = false;
+    std::vector<MasterText> m_ownMasters;
+    std::optional<SkippedPart> m_mastersSkipped;
+};
+
+// A password-protected deck keeps a hint beside its encrypted parts.
+void refuseEncrypted(const ZipPackage& zip) {
+    for (std::uint64_t i = 0; i < zip.entryCount(); ++i)
+        if (endsWithNoCase(zip.entryName(i), ".iwph"))
+            throw Failure(FailureKind::Encrypted,
+                          "The presentation is password-protected (encrypted) and cannot be read.");
 }
 
-std::unique_ptr<PresentationDocument> openFolder(const std::string&, ReadOptions) {
-    throw Failure(FailureKind::NotPresentation, "Keynote decks cannot be read yet.");
+// Opens the deck in the reader process; `readMasters` reads the current
+// format's master slides here, in the "all text" mode.
+template <class ReadMasters>
+std::unique_ptr<PresentationDocument> openWith(reader::OpenRequest request, const ReadOptions& options,
+                                               ReadMasters&& readMasters) {
+    request.allText = options.allText;
+    request.cpuSeconds = reader::kCpuSecondsPerDocument;
+    reader::ReaderProcess& process = reader::ReaderProcess::ForThisThread(kReaderProgram);
+    const reader::Opened opened = process.open(request);
+    auto document = std::make_unique<KeynoteDocument>(process, opened, options);
+    if (options.allText) {
+        try {
+            if (auto masters = readMasters())
+                document->setOwnMasters(std::move(*masters));
+        } catch (const Failure& failure) {
+            if (failure.kind() == FailureKind::Unexpected)
+                throw;
+            document->setOwnMastersFailed(failure);
+        }
+    }
+    return document;
+}
+
+// The master slides of the current format in a zip: its own parts, or those
+// of the Index.zip it holds. None for Keynote '09, whose master slides the
+// library gives.
+std::optional<std::vector<MasterText>> zipMasters(ZipPackage& zip) {
+    switch (zipForm(zip)) {
+    case ZipForm::Index:
+        return ReadMasterTexts(zip);
+    case ZipForm::IndexZip:
+        for (std::uint64_t i = 0; i < zip.entryCount(); ++i) {
+            const std::string name(zip.entryName(i));
+            if (baseName(name) == "Index.zip") {
+                const PartBytes bytes = zip.read(i, name);
+                MemoryByteSource inner(bytes.bytes());
+                ZipPackage index(inner);
+                return ReadMasterTexts(index);
+            }
+        }
+        return std::nullopt;
+    default:
+        return std::nullopt;
+    }
+}
+
+std::unique_ptr<PresentationDocument> open(FormatProbe& probe, ReadOptions options) {
+    ZipPackage* zip = probe.zip();
+    if (!zip)
+        ThrowDamaged("it is no zip");
+    refuseEncrypted(*zip);
+    reader::OpenRequest request;
+    const ByteSource& source = probe.source();
+    if (const auto* file = dynamic_cast<const FileByteSource*>(&source)) {
+        request.path = file->path();
+    } else {
+        if (source.size() > limits::kMaxEmbeddedSize)
+            ThrowOverLimit("an embedded document is larger than " +
+                           std::to_string(limits::kMaxEmbeddedSize >> 20) + " MiB");
+        request.bytes.resize(static_cast<std::size_t>(source.size()));
+        source.read(0, request.bytes);
+    }
+    return openWith(std::move(request), options, [&] { return zipMasters(*zip); });
+}
+
+std::unique_ptr<PresentationDocument> openFolder(const std::string& path, ReadOptions options) {
+    const Storage storage = PackageFolderStorage(path);
+    reader::OpenRequest request;
+    request.path = path;
+    return openWith(std::move(request), options, [&]() -> std::optional<std::vector<MasterText>> {
+        switch (storage) {
+        case Storage::IndexZip: {
+            FileByteSource source(path + "/Index.zip");
+            ZipPackage index(source);
+            refuseEncrypted(index);
+            return ReadMasterTexts(index);
+        }
+        case Storage::IndexFolder:
+            return ReadMasterTextsInFolder(path + "/Index");
+        default:
+            return std::nullopt;
+        }
+    });
 }
 
 bool isPackageFolder(const std::string& path) {

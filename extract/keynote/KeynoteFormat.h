@@ -1,5 +1,6 @@
 #pragma once
 
+#include "extract/common/ReaderProcess.h"
 #include "extract/model/PresentationFormat.h"
 
 #include <string>
@@ -12,6 +13,9 @@ namespace orv::keynote {
 // libetonyek in a reader process of its own; the text of the current
 // format's master slides, which that library leaves out, is read here.
 extern const PresentationFormat kFormat;
+
+// The reader process of Keynote decks (keynotereader/).
+extern const reader::ReaderProgram kReaderProgram;
 
 // How a Keynote document is stored: the forms a package folder may take, or
 // a zip of one of them.

@@ -2,12 +2,19 @@
 
 #include "extract/common/ReadFailure.h"
 #include "extract/common/ReadLimits.h"
-#include "extract/pdf/ReaderProcess.h"
+#include "extract/common/ReaderProcess.h"
 
 #include <algorithm>
 #include <string_view>
 
 namespace orv::pdf {
+
+using reader::OpenRequest;
+using reader::PageAnswer;
+using reader::ReaderProcess;
+
+const reader::ReaderProgram kReaderProgram{"orvandel-pdf", "ORVANDEL_PDF_READER", "PDF reader",
+                                           "PDF document"};
 
 namespace {
 
@@ -70,7 +77,7 @@ private:
 std::unique_ptr<PresentationDocument> open(FormatProbe& probe, ReadOptions options) {
     OpenRequest request;
     request.allText = options.allText;
-    request.cpuSeconds = kCpuSecondsPerDocument;
+    request.cpuSeconds = reader::kCpuSecondsPerDocument;
     const ByteSource& source = probe.source();
     if (const auto* file = dynamic_cast<const FileByteSource*>(&source)) {
         request.path = file->path();
@@ -81,8 +88,8 @@ std::unique_ptr<PresentationDocument> open(FormatProbe& probe, ReadOptions optio
         request.bytes.resize(static_cast<std::size_t>(source.size()));
         source.read(0, request.bytes);
     }
-    ReaderProcess& reader = ReaderProcess::ForThisThread();
-    const std::uint32_t pages = reader.open(request);
+    ReaderProcess& reader = ReaderProcess::ForThisThread(kReaderProgram);
+    const std::uint32_t pages = reader.open(request).pages;
     if (pages > limits::kMaxSlides)
         ThrowOverLimit("it has more than " + std::to_string(limits::kMaxSlides) + " pages");
     return std::make_unique<PdfDocument>(reader, pages, options);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "extract/common/ReaderProcess.h"
 #include "extract/model/PresentationFormat.h"
 
 namespace orv::pdf {
@@ -9,5 +10,8 @@ namespace orv::pdf {
 // (ReaderProcess), each page as a slide whose text is one text, placed as
 // TextPlace::Page.
 extern const PresentationFormat kFormat;
+
+// The reader process of PDF documents (pdfreader/).
+extern const reader::ReaderProgram kReaderProgram;
 
 } // namespace orv::pdf

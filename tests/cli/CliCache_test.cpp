@@ -6,9 +6,9 @@
 #include "extract/run/ResultCache.h"
 
 #include "support/CliInProcess.h"
-#include "support/PdfReader.h"
 #include "support/PptBuilder.h"
 #include "support/PptxBuilder.h"
+#include "support/ReaderPrograms.h"
 #include "support/TempDir.h"
 
 #include <fcntl.h>
@@ -81,7 +81,7 @@ TEST_F(CliCacheTest, GivesTheBytesOfARunWithoutIt) {
 TEST_F(CliCacheTest, EachReadingOptionKeepsItsOwnResults) {
     // A PDF document refused without --pdf is read with it, and the other
     // way round, whatever the cache holds; each run as one without a cache.
-    test::UseBuiltPdfReader();
+    test::UseBuiltReaders();
     m_files = {ORVANDEL_SOURCE_DIR "/tests/data/pdf/links.pdf"};
     const std::vector<std::vector<std::string>> modes = {
         {}, {"--pdf"}, {"--pdf", "--all-text"}, {"--all-text"}, {}};

@@ -5,8 +5,8 @@
 #include "extract/PresentationReader.h"
 #include "filelist/FileSelection.h"
 #include "filelist/Wildcard.h"
-#include "support/PdfReader.h"
 #include "support/ReadBytes.h"
+#include "support/ReaderPrograms.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -56,9 +56,10 @@ TEST(FormatTable, EachFormatIsRecognisedByContentWhateverItsName) {
         {"binary presentation", "three_slides.ppt"},
         {"OpenDocument presentation", "three_slides.odp"},
         {"flat OpenDocument presentation", "placeholders.fodp"},
+        {"Keynote presentation", "keynote/planted2013.key"},
         {"PDF document", "pdf/one_line.pdf"},
     };
-    test::UseBuiltPdfReader();
+    test::UseBuiltReaders();
     std::vector<std::string> names = {"deck", "deck.txt", "deck.PPTX.", "deck.pdf"};
     for (const auto& extension : PresentationExtensions())
         names.push_back("deck." + extension);

@@ -72,4 +72,17 @@ std::vector<std::string> AddressesIn(const PresentationContent& content) {
     return found;
 }
 
+std::vector<std::string> PlacedAddressesIn(const PresentationContent& content) {
+    std::vector<std::string> found;
+    SeenEmails seen;
+    for (const auto& placed : HarvestedTexts(content))
+        HarvestEmailsFromText(placed.text, seen,
+                              {{}, [&](std::string_view address) {
+                                   found.push_back(std::to_string(placed.slide) + ":" +
+                                                   std::string(TextPlaceName(placed.place)) + ":" +
+                                                   std::string(address));
+                               }});
+    return found;
+}
+
 } // namespace orv::test

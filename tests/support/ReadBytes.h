@@ -65,5 +65,7 @@ std::vector<HarvestedText> HarvestedTexts(const PresentationContent& content);
 
 // The addresses a run over the content lists, in order.
 std::vector<std::string> AddressesIn(const PresentationContent& content);
+// The same, each as "slide:place:address".
+std::vector<std::string> PlacedAddressesIn(const PresentationContent& content);
 
 } // namespace orv::test

@@ -8,9 +8,9 @@
 #include "support/AllTextDecks.h"
 #include "support/CliInProcess.h"
 #include "support/OdpBuilder.h"
-#include "support/PdfReader.h"
 #include "support/PptxBuilder.h"
 #include "support/ReadBytes.h"
+#include "support/ReaderPrograms.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -627,7 +627,7 @@ private slots:
     // "Read PDF Files", off at first: a PDF is refused with a box that says
     // how to read it; checked (and kept), it is read, each page a slide.
     void readPdfFilesReadsThemOnRequest() {
-        test::UseBuiltPdfReader();
+        test::UseBuiltReaders();
         NativeWindow w;
         w.dir.write("links.pdf", test::ReadFileBytes(ORVANDEL_SOURCE_DIR "/tests/data/pdf/links.pdf"));
         auto* readPdf = w.form.pushButton(8)->findChild<QAction*>(QStringLiteral("ReadPdfAction"));

@@ -332,10 +332,9 @@ TEST(OdpReader, MissingContentPartIsNamed) {
 
 TEST(OdpReader, FlatFilesAreRecognisedOnlyByTheirVocabulary) {
     const std::string office = "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\"";
-    EXPECT_EQ(
-        FailureOf("<?xml version=\"1.0\"?><html/>"),
-        "The file is not a presentation: it is neither a presentation package, a binary presentation nor "
-        "an OpenDocument presentation.");
+    EXPECT_EQ(FailureOf("<?xml version=\"1.0\"?><html/>"),
+              "The file is not a presentation: it is neither a presentation package, a binary presentation, "
+              "an OpenDocument presentation nor a Keynote presentation.");
     EXPECT_EQ(FailureOf("\xEF\xBB\xBF <x " + office + "/>"),
               "The file is not a presentation: it is an XML file but no OpenDocument document.");
     EXPECT_EQ(FailureOf("<office:document " + office + "><x>"),

@@ -2,15 +2,15 @@
 // office suite exported, with the addresses the pages show or the refusal.
 #include "extract/EmailExtraction.h"
 #include "extract/PresentationReader.h"
-#include "extract/pdf/ReaderProcess.h"
+#include "extract/pdf/PdfFormat.h"
 #include "support/CompoundFileBuilder.h"
 #include "support/HostileFiles.h"
 #include "support/OdpBuilder.h"
 #include "support/PdfBuilder.h"
-#include "support/PdfReader.h"
 #include "support/PptBuilder.h"
 #include "support/PptxBuilder.h"
 #include "support/ReadBytes.h"
+#include "support/ReaderPrograms.h"
 
 #include <gtest/gtest.h>
 
@@ -29,22 +29,12 @@ using test::BytesOf;
 std::vector<std::string> harvest(const std::string& path, bool allText, const std::string& bytes = {}) {
     ReadOptions options{allText};
     options.pdf = true;
-    std::vector<std::string> texts;
     try {
-        const auto content = bytes.empty() ? ReadPresentationFile(path, options)
-                                           : ReadPresentationBytes(BytesOf(bytes), options);
-        SeenEmails seen;
-        for (const auto& placed : test::HarvestedTexts(content))
-            HarvestEmailsFromText(placed.text, seen,
-                                  {{}, [&](std::string_view address) {
-                                       texts.push_back(std::to_string(placed.slide) + ":" +
-                                                       std::string(TextPlaceName(placed.place)) + ":" +
-                                                       std::string(address));
-                                   }});
+        return test::PlacedAddressesIn(bytes.empty() ? ReadPresentationFile(path, options)
+                                                     : ReadPresentationBytes(BytesOf(bytes), options));
     } catch (const Failure& failure) {
-        texts.push_back(std::string(FailureKindName(failure.kind())));
+        return {std::string(FailureKindName(failure.kind()))};
     }
-    return texts;
 }
 
 // Whether the process has ended (and waits to be reaped).
@@ -58,7 +48,7 @@ bool ended(pid_t pid) {
 
 class PdfReader : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { test::UseBuiltPdfReader(); }
+    static void SetUpTestSuite() { test::UseBuiltReaders(); }
 };
 
 TEST_F(PdfReader, SamplesGiveTheAddressesTheirPagesShow) {
@@ -156,9 +146,9 @@ TEST_F(PdfReader, AReaderThatDiesFailsItsDocumentAndTheNextStartsAfresh) {
     auto document = OpenPresentationFile(path, options);
     ASSERT_EQ(document->slideCount(), 4u);
     document->readSlide(0);
-    pdf::ReaderProcess& reader = pdf::ReaderProcess::ForThisThread();
-    ASSERT_GT(reader.pid(), 0);
-    ::kill(reader.pid(), SIGKILL);
+    reader::ReaderProcess& process = reader::ReaderProcess::ForThisThread(pdf::kReaderProgram);
+    ASSERT_GT(process.pid(), 0);
+    ::kill(process.pid(), SIGKILL);
     try {
         document->readSlide(1);
         ADD_FAILURE() << "a page was read from a reader that was killed";
@@ -168,7 +158,7 @@ TEST_F(PdfReader, AReaderThatDiesFailsItsDocumentAndTheNextStartsAfresh) {
     // The next document, and even the same one, reads whole; also after a
     // reader that ended between documents.
     EXPECT_EQ(harvest(path, false).size(), 11u);
-    const pid_t idle = reader.pid();
+    const pid_t idle = process.pid();
     ::kill(idle, SIGKILL);
     for (int i = 0; i < 5000 && !ended(idle); ++i)
         ::usleep(1000);
@@ -184,13 +174,13 @@ TEST_F(PdfReader, AReaderPastItsProcessorTimeIsEndedAndTheNextStartsAfresh) {
     // A cross-reference table of 200,000 sections takes the library seconds
     // to follow; with one second for the document, the kernel ends the
     // reader, and the refusal says why.
-    pdf::ReaderProcess& reader = pdf::ReaderProcess::ForThisThread();
-    pdf::OpenRequest request;
+    reader::ReaderProcess& process = reader::ReaderProcess::ForThisThread(pdf::kReaderProgram);
+    reader::OpenRequest request;
     request.cpuSeconds = 1;
     const std::string bytes = test::PdfWithXrefChain(200'000, false);
     request.bytes.assign(bytes.begin(), bytes.end());
     try {
-        reader.open(request);
+        process.open(request);
         ADD_FAILURE() << "the document was read within a second";
     } catch (const Failure& failure) {
         EXPECT_EQ(failure.kind(), FailureKind::OverLimit);

@@ -14,7 +14,7 @@ private slots:
         QCOMPARE(f.interaction.dialogTitles,
                  QStringList{"Add File(s) - Use Ctrl & Shift to select multiple files"});
         QCOMPARE(f.interaction.dialogFilters,
-                 QStringList{"PowerPoint Files (*.p*)|*.p*;*.odp;*.otp;*.fodp|All Files (*.*)|*.*|"});
+                 QStringList{"PowerPoint Files (*.p*)|*.p*;*.odp;*.otp;*.fodp;*.key|All Files (*.*)|*.*|"});
     }
     void cancelAddsNothingAndSaysNothing() {
         FormFixture f;

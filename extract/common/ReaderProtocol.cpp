@@ -1,16 +1,16 @@
-#include "extract/pdf/PdfProtocol.h"
+#include "extract/common/ReaderProtocol.h"
 
 #include <cerrno>
 #include <cstring>
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace orv::pdf {
+namespace orv::reader {
 
 namespace {
 
 [[noreturn]] void badAnswer(const std::string& what) {
-    throw Failure(FailureKind::Damaged, "The PDF reader gave a broken answer: " + what + ".");
+    throw Failure(FailureKind::Damaged, "The reader process gave a broken answer: " + what + ".");
 }
 
 } // namespace
@@ -85,10 +85,11 @@ std::vector<std::uint8_t> EncodeFailure(FailureKind kind, std::string_view descr
     return w.bytes();
 }
 
-std::vector<std::uint8_t> EncodeOpened(std::uint32_t pages) {
+std::vector<std::uint8_t> EncodeOpened(const Opened& opened) {
     FrameWriter w;
     w.byte(static_cast<std::uint8_t>(Answer::Opened));
-    w.u32(pages);
+    w.u32(opened.pages);
+    w.u32(opened.masters);
     return w.bytes();
 }
 
@@ -100,6 +101,12 @@ std::vector<std::uint8_t> EncodePage(const PageAnswer& page) {
         w.u32(static_cast<std::uint32_t>(list->size()));
         for (const std::string& item : *list)
             w.text(item);
+    }
+    w.u32(static_cast<std::uint32_t>(page.pieces.size()));
+    for (const TextPiece& piece : page.pieces) {
+        w.byte(piece.place);
+        w.text(piece.name);
+        w.text(piece.text);
     }
     w.text(page.skipped);
     return w.bytes();
@@ -125,12 +132,14 @@ FrameReader expect(std::span<const std::uint8_t> payload, Answer kind) {
 
 } // namespace
 
-std::uint32_t DecodeOpened(std::span<const std::uint8_t> payload) {
+Opened DecodeOpened(std::span<const std::uint8_t> payload) {
     FrameReader r = expect(payload, Answer::Opened);
-    const std::uint32_t pages = r.u32();
+    Opened opened;
+    opened.pages = r.u32();
+    opened.masters = r.u32();
     if (!r.atEnd())
         badAnswer("bytes after the page count");
-    return pages;
+    return opened;
 }
 
 PageAnswer DecodePage(std::span<const std::uint8_t> payload) {
@@ -141,6 +150,15 @@ PageAnswer DecodePage(std::span<const std::uint8_t> payload) {
         const std::uint32_t count = r.u32();
         for (std::uint32_t i = 0; i < count; ++i)
             list->push_back(r.text()); // each at least four bytes: the count is bounded by the frame
+    }
+    const std::uint32_t pieces = r.u32();
+    for (std::uint32_t i = 0; i < pieces; ++i) {
+        // Each at least nine bytes: the count is bounded by the frame.
+        TextPiece piece;
+        piece.place = r.byte();
+        piece.name = r.text();
+        piece.text = r.text();
+        page.pieces.push_back(std::move(piece));
     }
     page.skipped = r.text();
     if (!r.atEnd())
@@ -158,12 +176,12 @@ bool readAll(int fd, std::uint8_t* out, std::size_t count) {
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            throw Failure(FailureKind::InputOutput,
-                          std::string("The PDF reader's pipe failed: ") + std::strerror(errno) + ".");
+            throw Failure(FailureKind::InputOutput, std::string("The pipe to the reader process failed: ") +
+                                                        std::strerror(errno) + ".");
         if (got == 0) {
             if (done == 0)
                 return false;
-            throw Failure(FailureKind::Damaged, "The PDF reader stopped in the middle of an answer.");
+            throw Failure(FailureKind::Damaged, "The reader process stopped in the middle of an answer.");
         }
         done += static_cast<std::size_t>(got);
     }
@@ -180,16 +198,16 @@ bool ReadFrame(int fd, std::vector<std::uint8_t>& payload) {
         static_cast<std::uint32_t>(head[0]) | static_cast<std::uint32_t>(head[1]) << 8 |
         static_cast<std::uint32_t>(head[2]) << 16 | static_cast<std::uint32_t>(head[3]) << 24;
     if (length > kMaxFrameBytes)
-        throw Failure(FailureKind::OverLimit, "A message of the PDF reader is longer than its bound.");
+        throw Failure(FailureKind::OverLimit, "A message of the reader process is longer than its bound.");
     payload.resize(length);
     if (length > 0 && !readAll(fd, payload.data(), length))
-        throw Failure(FailureKind::Damaged, "The PDF reader stopped in the middle of an answer.");
+        throw Failure(FailureKind::Damaged, "The reader process stopped in the middle of an answer.");
     return true;
 }
 
 void WriteFrame(int fd, std::span<const std::uint8_t> payload) {
     if (payload.size() > kMaxFrameBytes)
-        throw Failure(FailureKind::OverLimit, "A message for the PDF reader is longer than its bound.");
+        throw Failure(FailureKind::OverLimit, "A message for the reader process is longer than its bound.");
     std::vector<std::uint8_t> frame;
     frame.reserve(payload.size() + 4);
     const auto length = static_cast<std::uint32_t>(payload.size());
@@ -206,10 +224,10 @@ void WriteFrame(int fd, std::span<const std::uint8_t> payload) {
         if (put < 0 && errno == EINTR)
             continue;
         if (put < 0)
-            throw Failure(FailureKind::InputOutput,
-                          std::string("The PDF reader's pipe failed: ") + std::strerror(errno) + ".");
+            throw Failure(FailureKind::InputOutput, std::string("The pipe to the reader process failed: ") +
+                                                        std::strerror(errno) + ".");
         done += static_cast<std::size_t>(put);
     }
 }
 
-} // namespace orv::pdf
+} // namespace orv::reader

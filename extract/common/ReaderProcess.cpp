@@ -1,4 +1,4 @@
-#include "extract/pdf/ReaderProcess.h"
+#include "extract/common/ReaderProcess.h"
 
 #include "extract/common/ReadFailure.h"
 
@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <functional>
+#include <memory>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/socket.h>
@@ -19,7 +20,7 @@
 
 extern char** environ;
 
-namespace orv::pdf {
+namespace orv::reader {
 
 namespace {
 
@@ -38,25 +39,31 @@ std::string ownFolder() {
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-// What the reader's exit says: codes the reader gives itself (pdfreader/).
+// What the reader's exit says: codes the reader gives itself (ReaderServer).
 constexpr int kExitOverMemory = 3;
 
 } // namespace
 
-std::string ReaderProgramPath() {
-    if (const char* set = std::getenv("ORVANDEL_PDF_READER"); set != nullptr && *set != '\0')
+std::string ReaderProgramPath(const ReaderProgram& program) {
+    const std::string variable(program.environment);
+    if (const char* set = std::getenv(variable.c_str()); set != nullptr && *set != '\0')
         return isProgram(set) ? std::string(set) : std::string();
     const std::string folder = ownFolder();
-    for (const std::string& candidate :
-         {folder + "/orvandel-pdf", folder + "/../libexec/orvandel/orvandel-pdf"})
+    const std::string name(program.name);
+    for (const std::string& candidate : {folder + "/" + name, folder + "/../libexec/orvandel/" + name})
         if (isProgram(candidate))
             return candidate;
     return {};
 }
 
-ReaderProcess& ReaderProcess::ForThisThread() {
-    thread_local ReaderProcess process;
-    return process;
+ReaderProcess& ReaderProcess::ForThisThread(const ReaderProgram& program) {
+    // Few programs, so a short list; each process ends with its thread.
+    thread_local std::vector<std::unique_ptr<ReaderProcess>> processes;
+    for (const auto& process : processes)
+        if (&process->m_program == &program)
+            return *process;
+    processes.push_back(std::make_unique<ReaderProcess>(program));
+    return *processes.back();
 }
 
 ReaderProcess::~ReaderProcess() {
@@ -64,15 +71,16 @@ ReaderProcess::~ReaderProcess() {
 }
 
 void ReaderProcess::start() {
-    const std::string program = ReaderProgramPath();
+    const std::string program = ReaderProgramPath(m_program);
+    const std::string label(m_program.label);
     if (program.empty())
-        throw Failure(
-            FailureKind::InputOutput,
-            "The PDF reader (orvandel-pdf) is not installed beside Orvandel: install Orvandel again.");
+        throw Failure(FailureKind::InputOutput,
+                      "The " + label + " (" + std::string(m_program.name) +
+                          ") is not installed beside Orvandel: install Orvandel again.");
     int pair[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0)
         throw Failure(FailureKind::InputOutput,
-                      std::string("The PDF reader could not be started: ") + std::strerror(errno) + ".");
+                      "The " + label + " could not be started: " + std::strerror(errno) + ".");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, pair[1], 0);
@@ -88,7 +96,7 @@ void ReaderProcess::start() {
     if (spawned != 0) {
         ::close(pair[0]);
         throw Failure(FailureKind::InputOutput,
-                      std::string("The PDF reader could not be started: ") + std::strerror(spawned) + ".");
+                      "The " + label + " could not be started: " + std::strerror(spawned) + ".");
     }
     m_pid = pid;
     m_fd = pair[0];
@@ -128,15 +136,16 @@ void ReaderProcess::fail(bool timedOut) {
     const int status = end(timedOut);
     ++m_generation;
     if (timedOut)
-        ThrowOverLimit("reading it takes longer than any real PDF document takes");
+        ThrowOverLimit("reading it takes longer than any real " + std::string(m_program.documents) +
+                       " takes");
     if (WIFSIGNALED(status) && WTERMSIG(status) == SIGXCPU)
         ThrowOverLimit("reading it takes more than " + std::to_string(m_cpuSeconds) +
                        " seconds of processor time");
     if (WIFEXITED(status) && WEXITSTATUS(status) == kExitOverMemory)
         ThrowOverLimit("reading it takes more than " + std::to_string(kReaderMemoryMiB) + " MiB of memory");
     if (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
-        ThrowOverLimit("the PDF reader was stopped while reading it");
-    ThrowDamaged("the PDF reader failed on it");
+        ThrowOverLimit("the " + std::string(m_program.label) + " was stopped while reading it");
+    ThrowDamaged("the " + std::string(m_program.label) + " failed on it");
 }
 
 std::vector<std::uint8_t> ReaderProcess::exchange(const std::vector<std::uint8_t>& request) {
@@ -190,7 +199,7 @@ auto decodeOrEnd(const std::vector<std::uint8_t>& answer, Decode decode, const s
 
 } // namespace
 
-std::uint32_t ReaderProcess::open(const OpenRequest& request) {
+Opened ReaderProcess::open(const OpenRequest& request) {
     // A reader that ended while it waited (ended by someone, or by the
     // system) is replaced, so that the next document does not pay for it.
     if (m_pid > 0 && ::waitpid(m_pid, nullptr, WNOHANG) == m_pid) {
@@ -206,7 +215,7 @@ std::uint32_t ReaderProcess::open(const OpenRequest& request) {
 
 PageAnswer ReaderProcess::page(std::uint64_t generation, std::uint32_t index) {
     if (generation != m_generation)
-        throw Failure("The PDF document was closed before its pages were read.");
+        throw Failure("The " + std::string(m_program.documents) + " was closed before its pages were read.");
     const std::vector<std::uint8_t> answer = exchange(EncodePageRequest(index));
     return decodeOrEnd(answer, DecodePage, [this] {
         stop();
@@ -214,4 +223,4 @@ PageAnswer ReaderProcess::page(std::uint64_t generation, std::uint32_t index) {
     });
 }
 
-} // namespace orv::pdf
+} // namespace orv::reader

@@ -1,11 +1,12 @@
-#include "support/PdfReader.h"
+#include "support/ReaderPrograms.h"
 
 #include <cstdlib>
 
 namespace orv::test {
 
-void UseBuiltPdfReader() {
+void UseBuiltReaders() {
     ::setenv("ORVANDEL_PDF_READER", ORVANDEL_PDF_READER_PATH, 1);
+    ::setenv("ORVANDEL_KEYNOTE_READER", ORVANDEL_KEYNOTE_READER_PATH, 1);
 }
 
 } // namespace orv::test

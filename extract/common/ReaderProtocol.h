@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
-namespace orv::pdf {
+namespace orv::reader {
 
-// What the PDF reader process (pdfreader/) and the core say to each other
-// over the reader's standard input and output: one frame per request and per
-// answer, a 32-bit little-endian length, then the payload. The core opens a
-// document (by path, or by its bytes when it is embedded in a deck), then
-// asks for its pages one at a time, so that what travels at once is one
-// page's text.
+// What a reader process (pdfreader/, keynotereader/) and the core say to
+// each other over the reader's standard input and output: one frame per
+// request and per answer, a 32-bit little-endian length, then the payload.
+// The core opens a document (by path, or by its bytes when it is embedded in
+// a deck), then asks for its pages (or slides) one at a time, so that what
+// travels at once is one page's text.
 
 // The longest payload either side accepts: a page's text at its bound, its
 // annotations, or an embedded document's bytes.
@@ -27,17 +27,36 @@ enum class Answer : std::uint8_t { Failed = 'F', Opened = 'D', PageText = 'T' };
 struct OpenRequest {
     bool allText = false;                 // read link and text annotations too
     std::uint32_t cpuSeconds = 0;         // the document's budget of processor time
-    std::string path = {};                // for OpenPath
+    std::string path = {};                // for OpenPath: a file, or a package folder
     std::vector<std::uint8_t> bytes = {}; // for OpenBytes
+};
+
+// What an opened document holds: its pages (slides), then its master pages,
+// asked for as the pages after the last.
+struct Opened {
+    std::uint32_t pages = 0;
+    std::uint32_t masters = 0;
+    bool operator==(const Opened&) const = default;
+};
+
+// One text of a page that stands apart from the page's text: a shape's, a
+// note's, a table's. `place` is a TextPlace by number.
+struct TextPiece {
+    std::uint8_t place = 0;
+    std::string name = {};
+    std::string text = {};
+    bool operator==(const TextPiece&) const = default;
 };
 
 // A page as the reader gives it: its text in reading order, lines and
 // paragraphs ending in CR, and in the "all text" mode the addresses of its
-// mailto: links and the texts of its text annotations, in page order.
+// mailto: links and the texts of its text annotations, in page order. A
+// reader of slides gives their texts as pieces instead, in slide order.
 struct PageAnswer {
     std::string text = {};
     std::vector<std::string> links = {};
     std::vector<std::string> comments = {};
+    std::vector<TextPiece> pieces = {};
     // What could not be read (the document's annotations, when it is too
     // damaged for them, told with its first page): the description, empty
     // when all was read.
@@ -77,13 +96,13 @@ private:
 std::vector<std::uint8_t> EncodeOpen(const OpenRequest& request);
 std::vector<std::uint8_t> EncodePageRequest(std::uint32_t index);
 std::vector<std::uint8_t> EncodeFailure(FailureKind kind, std::string_view description);
-std::vector<std::uint8_t> EncodeOpened(std::uint32_t pages);
+std::vector<std::uint8_t> EncodeOpened(const Opened& opened);
 std::vector<std::uint8_t> EncodePage(const PageAnswer& page);
 
-// Reads an answer: the page count of an opened document, or a page. Throws
+// Reads an answer: what an opened document holds, or a page. Throws
 // the Failure a Failed answer carries, and orv::Failure for a payload that is
 // no answer of the kind expected.
-std::uint32_t DecodeOpened(std::span<const std::uint8_t> payload);
+Opened DecodeOpened(std::span<const std::uint8_t> payload);
 PageAnswer DecodePage(std::span<const std::uint8_t> payload);
 
 // Whole frames on a descriptor: false at the end of the stream; throws
@@ -92,4 +111,4 @@ PageAnswer DecodePage(std::span<const std::uint8_t> payload);
 bool ReadFrame(int fd, std::vector<std::uint8_t>& payload);
 void WriteFrame(int fd, std::span<const std::uint8_t> payload);
 
-} // namespace orv::pdf
+} // namespace orv::reader
