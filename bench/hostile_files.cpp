@@ -247,6 +247,10 @@ int main(int argc, char** argv) {
              return odpWith("<draw:rect><text:p>" + repeated("&#x1F600;", 7'000'000) +
                             "</text:p></draw:rect>");
          }},
+        {"key09-slides-100000.key", [] { return Keynote09WithSlides(100'000); }},
+        {"key09-text-100MiB.key", [] { return Keynote09WithText(100u << 20); }},
+        {"key09-nested-spans-100000.key", [] { return Keynote09WithNestedSpans(100'000); }},
+        {"key09-entities-10x9.key", [] { return Keynote09WithEntityExpansion(9); }},
         {"pdf-nested-objects-100000.pdf", [] { return PdfWithNestedObjects(100'000); }},
         {"pdf-nested-content-arrays-100000.pdf", [] { return PdfWithNestedContentArrays(100'000); }},
         {"pdf-page-tree-kids-itself.pdf", [] { return PdfWithLoopingPageTree(false); }},
@@ -273,6 +277,8 @@ int main(int argc, char** argv) {
     PdfBuilder goodPdf;
     goodPdf.addPage().text(72, 700, 12, "pdf.good@example.com");
     goodPdf.writeTo(out / "good.pdf");
+    std::filesystem::copy_file(ORVANDEL_SOURCE_DIR "/tests/data/keynote/planted2018.key", out / "good.key",
+                               std::filesystem::copy_options::overwrite_existing);
     // A name that would forge a line if printed raw, holding an empty file.
     std::ofstream(out / "evil.pptx\nquarterly.pptx");
     return 0;

@@ -4,7 +4,8 @@
 # memory, exit status, whether the good deck's address came out, and the
 # longest diagnostic line with whether every diagnostic line was printable.
 # Where the CLI reads PDFs (its --help names --pdf), it is given --pdf and a
-# good PDF after the good deck, and "good" means both addresses came out.
+# good PDF after the good deck, and a good Keynote deck where the build has
+# its reader; "good" means every good file's address came out.
 #
 #   bench/run_hostile_bench.sh [JOBS [OPTION...]]   (JOBS for -j, default 1;
 #                                                    OPTIONs such as --all-text go to orvandel-cli)
@@ -20,13 +21,18 @@ shift || true
 options=("$@")
 out="${TMPDIR:-/tmp}/orvandel-hostile"
 cmake --build "$build" --parallel 2 --target orvandel-cli hostile_files >/dev/null
-# The PDF reader, where the build has one (Qt PDF and qpdf installed).
+# The reader processes, where the build has them (their libraries installed).
 cmake --build "$build" --parallel 2 --target orvandel-pdf >/dev/null 2>&1 || true
+cmake --build "$build" --parallel 2 --target orvandel-keynote >/dev/null 2>&1 || true
 rm -rf "$out"
 "$build/bench/hostile_files" "$out" >/dev/null
 cli="$build/orvandel-cli"
 goods=("$out/good.pptx")
 expected=(good@example.com)
+if [ -x "$build/orvandel-keynote" ]; then
+    goods+=("$out/good.key")
+    expected+=(listitem@paragraphs.com)
+fi
 if grep -q -- '--pdf' <<<"$("$cli" --help)"; then
     options+=(--pdf)
     goods+=("$out/good.pdf")
@@ -40,7 +46,7 @@ worst_cpu=0
 worst_mem=0
 while IFS= read -r -d '' file; do
     name="${file#"$out"/}"
-    case "$name" in good.pptx | good.pdf) continue ;; esac
+    case "$name" in good.pptx | good.pdf | good.key) continue ;; esac
     /usr/bin/time -f '%U %S %M' -o "$scratch/time" "$cli" -j "$jobs" "${options[@]}" "$file" "${goods[@]}" \
         >"$scratch/out" 2>"$scratch/err" && status=0 || status=$?
     read -r user sys kib < <(tail -n 1 "$scratch/time")

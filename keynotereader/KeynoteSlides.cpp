@@ -7,6 +7,7 @@
 #include <libetonyek/libetonyek.h>
 #include <librevenge-stream/librevenge-stream.h>
 #include <librevenge/librevenge.h>
+#include <libxml/xmlerror.h>
 
 #include <sys/stat.h>
 #include <vector>
@@ -188,6 +189,25 @@ private:
     std::size_t m_text = 0;
 };
 
+// What the XML parser reported while the library read a deck: the library
+// goes on past a document the parser gave up on and answers with what it
+// read before, so a deck would lose its text without a word.
+struct XmlErrors {
+    bool any = false;
+    bool overLimit = false; // the parser's own bounds: depth, text node size, expansion
+};
+XmlErrors g_xmlErrors;
+
+void onXmlError(void*, xmlError* error) {
+    if (!error || error->level < XML_ERR_ERROR)
+        return;
+    g_xmlErrors.any = true;
+    const std::string_view message = error->message ? error->message : "";
+    for (const std::string_view bound : {"Excessive depth", "huge", "amplification", "Maximum entity"})
+        if (message.find(bound) != std::string_view::npos)
+            g_xmlErrors.overLimit = true;
+}
+
 bool isFolder(const std::string& path) {
     struct stat info{};
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
@@ -218,10 +238,14 @@ KeynoteSlides::KeynoteSlides(const reader::OpenRequest& request) : m(std::make_u
     if (type != libetonyek::EtonyekDocument::TYPE_KEYNOTE)
         throw Failure(FailureKind::NotPresentation,
                       "The file is a Numbers or Pages document, not a Keynote presentation.");
+    g_xmlErrors = {};
+    xmlSetStructuredErrorFunc(nullptr, onXmlError);
     const bool parsed = libetonyek::EtonyekDocument::parse(stream.get(), &m->collector);
     if (m->collector.overLimit)
         ThrowOverLimit("it holds more slides, texts or text than any real Keynote deck");
-    if (!parsed)
+    if (g_xmlErrors.overLimit)
+        ThrowOverLimit("its XML nests deeper or holds longer texts than the XML parser allows");
+    if (!parsed || g_xmlErrors.any)
         ThrowDamaged("the Keynote library cannot read it");
 }
 

@@ -99,4 +99,11 @@ std::string PdfWithXrefIntoItself();
 // next one's /Prev; with `loop`, the real one's /Prev is the newest.
 std::string PdfWithXrefChain(std::size_t sections, bool loop);
 
+// Keynote '09 decks (HostileKeynoteFiles.cpp), made from the sample
+// tests/data/keynote/planted09.key, whose first slide shows an address.
+std::string Keynote09WithSlides(std::size_t count);           // empty slides after the sample's
+std::string Keynote09WithText(std::size_t bytes);             // the first title's text so long
+std::string Keynote09WithNestedSpans(std::size_t depth);      // in the first title
+std::string Keynote09WithEntityExpansion(std::size_t levels); // ten references a level, in the title
+
 } // namespace orv::test
