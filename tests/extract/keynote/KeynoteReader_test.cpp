@@ -2,6 +2,8 @@
 #include "extract/PresentationReader.h"
 #include "extract/common/ByteSource.h"
 #include "extract/common/ZipPackage.h"
+#include "support/HostileFiles.h"
+#include "support/PptxBuilder.h"
 #include "support/ReadBytes.h"
 #include "support/ReaderPrograms.h"
 #include "support/TempDir.h"
@@ -121,7 +123,7 @@ TEST_F(KeynoteReader, APackageFolderIsOneDeckInEachOfItsForms) {
     }
 }
 
-TEST_F(KeynoteReader, DecksTheLibraryCannotReadAreRefused) {
+TEST_F(KeynoteReader, DecksTheLibraryCannotReadOrHoldAreRefused) {
     test::TempDir dir;
     const std::string deck = fileText(kSamples + "planted2013.key");
     const struct {
@@ -140,6 +142,25 @@ TEST_F(KeynoteReader, DecksTheLibraryCannotReadAreRefused) {
              return bytes;
          }(),
          "damaged"},
+        // The library goes on past XML its parser gave up on.
+        {"nested past the parser's depth", test::Keynote09WithNestedSpans(300), "over a limit"},
+        {"entities", test::Keynote09WithEntityExpansion(3), "damaged"},
+        {"more slides than any deck", test::Keynote09WithSlides(50'000), "over a limit"},
+        // A password-protected deck keeps a hint beside its parts.
+        {"encrypted",
+         [&] {
+             FileByteSource source(kSamples + "planted2013.key");
+             ZipPackage zip(source);
+             std::vector<test::ZipEntry> entries;
+             for (std::uint64_t i = 0; i < zip.entryCount(); ++i) {
+                 const std::string name(zip.entryName(i));
+                 const PartBytes part = zip.read(i, name);
+                 entries.emplace_back(name, std::string(part.data.get(), part.size));
+             }
+             entries.emplace_back(".iwph", "hint");
+             return test::ZipBytes(entries);
+         }(),
+         "encrypted"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
