@@ -241,7 +241,6 @@ std::string MapStorageText(std::string_view raw) {
             break;
         case '\n':
         case 0x05:   // page break
-        case 0x0C:   // column break
         case 0x2029: // paragraph separator
             out.push_back('\r');
             break;

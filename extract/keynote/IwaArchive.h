@@ -98,11 +98,12 @@ std::optional<std::span<const std::uint8_t>> BytesField(std::span<const std::uin
 // A text storage (TSWP.StorageArchive); field 3 holds its text.
 inline constexpr std::uint32_t kStorageType = 2001;
 
-// A storage's text as the readers deliver text: '\n', U+2029 and the page and
-// column breaks (5, 12) end a paragraph (CR); '\r' and U+2028 break a line
-// (VT); a tab stays; attachments (U+FFFC) and the other control characters
-// (section and footnote marks among them) are dropped; a byte that is not
-// UTF-8 becomes U+FFFD. One paragraph end at the very end is dropped.
+// A storage's text as the readers deliver text: '\n', U+2029 and the page
+// break (5) end a paragraph (CR); '\r' and U+2028 break a line (VT); a tab
+// stays; attachments (U+FFFC) and the other control characters are dropped,
+// the section, footnote and column marks (4, 14, 12) among them, as the slide
+// library drops them for the slides; a byte that is not UTF-8 becomes U+FFFD.
+// One paragraph end at the very end is dropped.
 std::string MapStorageText(std::string_view raw);
 
 // The text of every storage of the part that has any, mapped, in the order
