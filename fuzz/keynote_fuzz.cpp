@@ -62,10 +62,6 @@ void checkMapped(const std::string& text) {
             fail("a text keeps a control character", text);
 }
 
-bool startsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
-
 void putLe(std::string& out, std::uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i)
         out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
@@ -125,6 +121,10 @@ std::optional<std::string> zipOfParts(std::span<const std::uint8_t> bytes) {
 }
 
 #ifdef ORVANDEL_FUZZ_WITH_ETONYEK
+
+bool startsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
 
 // The text of the slides as the library hands it over: line breaks as '\r',
 // paragraph ends as '\n', as a storage holds them, so that the storages'
