@@ -14,7 +14,9 @@
 // text the library gives for the slides (tables and charts aside, whose text
 // is not kept in text storages) must be found in a storage text read from
 // the deck's Index/Slide*.iwa parts, the library's text mapped as the
-// storages' is. The replay in the test suite runs without the library.
+// storages' is. The library reads in a child process, so that its own
+// slowness or crashes are not taken for the reader's. The replay in the test
+// suite runs without the library.
 // Seeds: fuzz/corpus/keynote_fuzz (the Index zips of two real decks, some of
 // their parts).
 #include "base/Failure.h"
@@ -40,6 +42,11 @@
 #include <libetonyek/libetonyek.h>
 #include <librevenge-stream/librevenge-stream.h>
 #include <librevenge/librevenge.h>
+
+#include <cerrno>
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -228,6 +235,61 @@ private:
     int m_skipped = 0;
 };
 
+// The slides' text as the library reads the deck, or nullopt when it does
+// not read it. The library runs in a child process, ended after two
+// seconds: it can take seconds over one odd language tag, and neither its
+// slowness nor a crash of its own is a fault of the reading fuzzed here.
+std::optional<std::string> libraryText(std::span<const std::uint8_t> bytes) {
+    int pipeEnds[2];
+    if (::pipe(pipeEnds) != 0)
+        return std::nullopt;
+    const pid_t child = ::fork();
+    if (child < 0) {
+        ::close(pipeEnds[0]);
+        ::close(pipeEnds[1]);
+        return std::nullopt;
+    }
+    if (child == 0) {
+        ::close(pipeEnds[0]);
+        std::signal(SIGALRM, SIG_DFL);
+        ::alarm(2);
+        librevenge::RVNGStringStream input(bytes.data(), static_cast<unsigned>(bytes.size()));
+        SlideText library;
+        bool read = false;
+        try {
+            auto type = libetonyek::EtonyekDocument::TYPE_UNKNOWN;
+            read = libetonyek::EtonyekDocument::isSupported(&input, &type) !=
+                       libetonyek::EtonyekDocument::CONFIDENCE_NONE &&
+                   type == libetonyek::EtonyekDocument::TYPE_KEYNOTE &&
+                   libetonyek::EtonyekDocument::parse(&input, &library);
+        } catch (...) {
+        }
+        for (std::size_t at = 0; read && at < library.text.size();) {
+            const ssize_t written = ::write(pipeEnds[1], library.text.data() + at, library.text.size() - at);
+            read = written > 0;
+            at += read ? static_cast<std::size_t>(written) : 0;
+        }
+        ::_exit(read ? 0 : 1); // no exit handlers: the leak check is the parent's
+    }
+    ::close(pipeEnds[1]);
+    std::string text;
+    char buffer[65536];
+    for (ssize_t got; (got = ::read(pipeEnds[0], buffer, sizeof buffer)) != 0;) {
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            break;
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(pipeEnds[0]);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return std::nullopt;
+    return text;
+}
+
 // Every paragraph the library gives for the slides is found in a storage
 // text of the slide parts.
 void checkAgainstLibrary(std::span<const std::uint8_t> bytes, ZipPackage& package) {
@@ -246,20 +308,10 @@ void checkAgainstLibrary(std::span<const std::uint8_t> bytes, ZipPackage& packag
         return;
     }
 
-    librevenge::RVNGStringStream input(bytes.data(), static_cast<unsigned>(bytes.size()));
-    SlideText library;
-    try {
-        libetonyek::EtonyekDocument::Type type = libetonyek::EtonyekDocument::TYPE_UNKNOWN;
-        if (libetonyek::EtonyekDocument::isSupported(&input, &type) ==
-                libetonyek::EtonyekDocument::CONFIDENCE_NONE ||
-            type != libetonyek::EtonyekDocument::TYPE_KEYNOTE)
-            return;
-        if (!libetonyek::EtonyekDocument::parse(&input, &library))
-            return;
-    } catch (...) {
+    const auto text = libraryText(bytes);
+    if (!text)
         return;
-    }
-    const std::string mapped = keynote::MapStorageText(library.text);
+    const std::string mapped = keynote::MapStorageText(*text);
     std::size_t at = 0;
     while (at < mapped.size()) {
         std::size_t end = mapped.find('\r', at);
