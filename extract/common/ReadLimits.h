@@ -33,6 +33,17 @@ inline constexpr std::size_t kMaxRelationships = 100'000;       // in one relati
 inline constexpr std::uint64_t kMaxFlatDocumentSize = kMaxPartSize;
 inline constexpr int kMaxTextNesting = 100;
 
+// Keynote archives (.iwa parts, 2013 on): runs of snappy chunks holding
+// protobuf records. Each chunk's declared inflated size is checked against
+// these before anything is inflated: one part against the bound of one
+// inflated part, all parts read from one file against the zip total (a
+// package folder's loose parts count as a zip's would). Real parts hold a
+// few thousand messages; the bound keeps the index of one part's messages
+// (a few dozen bytes each) within a few dozen megabytes.
+inline constexpr std::uint64_t kMaxIwaPartInflated = kMaxPartSize;
+inline constexpr std::uint64_t kMaxIwaTotalInflated = kMaxTotalInflated;
+inline constexpr std::size_t kMaxIwaMessages = 1'000'000; // in one part
+
 // Presentation content, for packages and binary presentations alike. The
 // bounds on shapes and text hold twice over (ShapeBudget): for the slides'
 // top-level shapes, and apart for what only the "all text" mode reads, so

@@ -101,15 +101,17 @@ public:
     KeynoteDocument(reader::ReaderProcess& reader, reader::Opened opened, const ReadOptions& options)
         : m_reader(reader), m_generation(reader.generation()), m_opened(opened), m_allText(options.allText) {}
 
-    // The master slides' texts, read here rather than asked for.
-    void setOwnMasters(std::vector<MasterText> masters) {
+    // The master slides' texts, read here rather than asked for, and the
+    // master parts that could not be read.
+    void setOwnMasters(MasterTexts masters) {
         m_ownMasters = std::move(masters);
         m_ownMastersRead = true;
     }
-    // The master slides could not be read here: named once as skipped.
+    // The master slides could not be read here at all.
     void setOwnMastersFailed(const Failure& failure) {
+        m_ownMasters = {};
+        m_ownMasters.skipped.push_back({std::string(kMasterSlides), failure.description(), failure.kind()});
         m_ownMastersRead = true;
-        m_mastersSkipped = SkippedPart{std::string(kMasterSlides), failure.description(), failure.kind()};
     }
 
     std::size_t slideCount() const override { return m_opened.pages; }
@@ -141,7 +143,8 @@ public:
             return 0;
         if (!m_ownMastersRead)
             return m_opened.masters;
-        return m_mastersSkipped ? 1 : m_ownMasters.size();
+        // What could not be read is named on the first master page.
+        return std::max<std::size_t>(m_ownMasters.masters.size(), m_ownMasters.skipped.empty() ? 0 : 1);
     }
 
     SlideContent readMasterPage(std::size_t index) override {
@@ -150,12 +153,15 @@ public:
         m_budget.nextSlide();
         SlideContent page;
         page.allTextRead = true;
-        if (m_mastersSkipped) {
-            page.skipped.push_back(*m_mastersSkipped);
-        } else if (m_ownMastersRead) {
-            for (std::string& text : m_ownMasters[index].texts)
-                PlaceText(page, m_budget, TextPlace::Master, TextPlace::Shape, m_ownMasters[index].name,
-                          std::move(text));
+        if (m_ownMastersRead) {
+            if (index == 0)
+                page.skipped = m_ownMasters.skipped;
+            if (index < m_ownMasters.masters.size()) {
+                MasterText& master = m_ownMasters.masters[index];
+                for (std::string& text : master.texts)
+                    PlaceText(page, m_budget, TextPlace::Master, TextPlace::Shape, master.name,
+                              std::move(text));
+            }
         } else {
             ReadAllTextPiece(page, "master slide " + std::to_string(index + 1), [&] {
                 reader::PageAnswer answer =
@@ -185,16 +191,19 @@ private:
     bool m_allText;
     ShapeBudget m_budget;
     bool m_ownMastersRead = false;
-    std::vector<MasterText> m_ownMasters;
-    std::optional<SkippedPart> m_mastersSkipped;
+    MasterTexts m_ownMasters;
 };
+
+[[noreturn]] void refuseEncrypted() {
+    throw Failure(FailureKind::Encrypted,
+                  "The presentation is password-protected (encrypted) and cannot be read.");
+}
 
 // A password-protected deck keeps a hint beside its encrypted parts.
 void refuseEncrypted(const ZipPackage& zip) {
     for (std::uint64_t i = 0; i < zip.entryCount(); ++i)
         if (endsWithNoCase(zip.entryName(i), ".iwph"))
-            throw Failure(FailureKind::Encrypted,
-                          "The presentation is password-protected (encrypted) and cannot be read.");
+            refuseEncrypted();
 }
 
 // Opens the deck in the reader process; `readMasters` reads the current
@@ -223,24 +232,11 @@ std::unique_ptr<PresentationDocument> openWith(reader::OpenRequest request, cons
 // The master slides of the current format in a zip: its own parts, or those
 // of the Index.zip it holds. None for Keynote '09, whose master slides the
 // library gives.
-std::optional<std::vector<MasterText>> zipMasters(ZipPackage& zip) {
-    switch (zipForm(zip)) {
-    case ZipForm::Index:
-        return ReadMasterTexts(zip);
-    case ZipForm::IndexZip:
-        for (std::uint64_t i = 0; i < zip.entryCount(); ++i) {
-            const std::string name(zip.entryName(i));
-            if (baseName(name) == "Index.zip") {
-                const PartBytes bytes = zip.read(i, name);
-                MemoryByteSource inner(bytes.bytes());
-                ZipPackage index(inner);
-                return ReadMasterTexts(index);
-            }
-        }
+std::optional<MasterTexts> zipMasters(ZipPackage& zip) {
+    const ZipForm form = zipForm(zip);
+    if (form == ZipForm::Apxl || form == ZipForm::None)
         return std::nullopt;
-    default:
-        return std::nullopt;
-    }
+    return ReadMasterTexts(zip);
 }
 
 std::unique_ptr<PresentationDocument> open(FormatProbe& probe, ReadOptions options) {
@@ -264,21 +260,18 @@ std::unique_ptr<PresentationDocument> open(FormatProbe& probe, ReadOptions optio
 
 std::unique_ptr<PresentationDocument> openFolder(const std::string& path, ReadOptions options) {
     const Storage storage = PackageFolderStorage(path);
+    if (storage == Storage::IndexZip) {
+        FileByteSource source(path + "/Index.zip");
+        refuseEncrypted(ZipPackage(source));
+    } else if (isKind(path + "/.iwph", false)) {
+        refuseEncrypted();
+    }
     reader::OpenRequest request;
     request.path = path;
-    return openWith(std::move(request), options, [&]() -> std::optional<std::vector<MasterText>> {
-        switch (storage) {
-        case Storage::IndexZip: {
-            FileByteSource source(path + "/Index.zip");
-            ZipPackage index(source);
-            refuseEncrypted(index);
-            return ReadMasterTexts(index);
-        }
-        case Storage::IndexFolder:
-            return ReadMasterTextsInFolder(path + "/Index");
-        default:
+    return openWith(std::move(request), options, [&]() -> std::optional<MasterTexts> {
+        if (storage == Storage::Apxl)
             return std::nullopt;
-        }
+        return ReadMasterTextsInFolder(path);
     });
 }
 
