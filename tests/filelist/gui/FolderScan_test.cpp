@@ -61,21 +61,6 @@ private slots:
         QCOMPARE(f.form->mousePointer(), Form1::PointerDefault);
         QVERIFY(f.interaction.messages.isEmpty());
     }
-    // The folder picked is a Keynote deck stored as a folder: one row, when
-    // its name matches what was typed.
-    void pickingAPackageFolderAddsItAsOneFile() {
-        FormFixture f;
-        const TempDir tree;
-        tree.write("deck.key/Index.zip", "x");
-        tree.write("deck.key/Data/inner.pptx", "x");
-        const QString deck = QString::fromStdString((tree.path() / "deck.key").string());
-        for (const char* extension : {"key", "pptx"}) {
-            f.interaction.inputAnswers.push_back(extension);
-            f.interaction.folderAnswers.push_back(deck);
-            f.form->PushButton6_Click();
-        }
-        QCOMPARE(RowTexts(f.files()), QStringList{deck});
-    }
     void aLongScanTellsInTheCaptionWhatItFoundSoFar() {
         FormFixture f;
         const TempDir tree;
