@@ -69,7 +69,9 @@ void FindSkippedEntries(const std::string& folder, std::span<const std::string> 
         }
         for (const auto& name : names) {
             const std::string child = parent + name + "/";
-            if (paths.contains(child))
+            // A package folder is a file, listed or not by its name; the scan
+            // is right not to enter it.
+            if (paths.contains(child) || IsPackageFolder(child))
                 continue;
             const auto id = IdentifyFolder(child);
             if (id && identities.contains({id->device, id->inode}))

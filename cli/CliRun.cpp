@@ -177,7 +177,8 @@ CliFiles ExpandCliPaths(const CliOptions& options, const CliProblem& problem) {
     CliFiles expanded{{}, std::move(input.fromCrLfLines), {}};
     std::vector<std::string>& files = expanded.files;
     for (const auto& path : input.files) {
-        if (!IsDirectory(path)) {
+        // A package folder is one file, not a folder to scan.
+        if (!IsDirectory(path) || IsPackageFolder(path)) {
             files.push_back(path);
             continue;
         }

@@ -28,12 +28,31 @@ std::size_t characterCount(std::string_view text) {
 }
 
 // A file the scan adds: not named with a leading "~", still there, and not
-// hidden (a file that vanished after the test has no attributes).
+// hidden (a file that vanished after the test has no attributes). A package
+// folder counts as a file, and a hidden one (attribute value 18) is left out
+// as a hidden file is.
 bool takenByScan(const std::string& path, std::string_view name) {
-    if (name.starts_with('~') || !FileExists(path))
+    if (name.starts_with('~'))
         return false;
+    std::uint32_t hidden = attr::Hidden | attr::Archive;
+    if (!FileExists(path)) {
+        if (!IsPackageFolder(path))
+            return false;
+        hidden = attr::Hidden | attr::Directory;
+    }
     const auto attributes = TryReadAttributes(path);
-    return attributes && *attributes != (attr::Hidden | attr::Archive);
+    return attributes && *attributes != hidden;
+}
+
+std::string withoutTrailingSlashes(std::string_view path) {
+    while (path.size() > 1 && path.back() == '/')
+        path.remove_suffix(1);
+    return std::string(path);
+}
+
+bool matchesAny(std::string_view name, std::span<const std::string> patterns) {
+    return std::any_of(patterns.begin(), patterns.end(),
+                       [&](const std::string& pattern) { return MatchesWildcard(name, pattern); });
 }
 
 bool qualifies(const std::string& folder, std::uint32_t attributes) {
@@ -93,6 +112,10 @@ void Scan::listChildren(const std::string& v, FolderList& newFolders) {
         if (!subFolderNameCounts(name))
             continue;
         std::string child = v + name + "/";
+        // A package folder is one file of its parent: what it holds is no
+        // presentation of its own.
+        if (IsPackageFolder(child))
+            continue;
         if (firstVisit(child))
             newFolders.push_back(std::move(child));
     }
@@ -157,14 +180,10 @@ std::vector<std::string> ListFolderFiles(const std::string& folder, std::span<co
     } catch (const FolderListingFailure&) {
         return {};
     }
-    const auto matches = [&](const std::string& name) {
-        return std::any_of(patterns.begin(), patterns.end(),
-                           [&](const std::string& pattern) { return MatchesWildcard(name, pattern); });
-    };
     std::erase_if(names, [&](const std::string& name) {
         // A name that is not valid UTF-8 cannot be shown or handed on as
         // text: such a row would name no file.
-        return !IsUtf8(name) || !matches(name) || !FileExists(prefix + name);
+        return !IsUtf8(name) || !matchesAny(name, patterns) || !FileOrPackageExists(prefix + name);
     });
     return names;
 }
@@ -177,10 +196,7 @@ std::vector<std::string> ListFilesWithoutUtf8Names(const std::string& folder,
     std::vector<std::string> paths;
     try {
         for (const auto& name : ListFolderNames(prefix))
-            if (!IsUtf8(name) &&
-                std::any_of(patterns.begin(), patterns.end(),
-                            [&](const std::string& pattern) { return MatchesWildcard(name, pattern); }) &&
-                takenByScan(prefix + name, name))
+            if (!IsUtf8(name) && matchesAny(name, patterns) && takenByScan(prefix + name, name))
                 paths.push_back(prefix + name);
     } catch (const FolderListingFailure&) {
     }
@@ -196,6 +212,20 @@ std::vector<std::string> CollectFolderFiles(const std::string& folder,
                                             std::span<const std::string> extensions, ErrorReporter& reporter,
                                             const std::function<void()>& yield, const ScanProgress& progress,
                                             const SubFolderLister& listSubFolders) {
+    std::vector<std::string> patterns;
+    for (const auto& extension : extensions)
+        patterns.push_back("*." + extension);
+
+    // A package folder picked itself is the one file it stands for, when its
+    // name matches: it was chosen by name, so no hidden or "~" rule applies.
+    if (IsPackageFolder(folder)) {
+        const std::string path = NormalizePath(withoutTrailingSlashes(folder));
+        const std::string_view name = std::string_view(path).substr(path.rfind('/') + 1);
+        if (matchesAny(name, patterns) && IsUtf8(name))
+            return {path};
+        return {};
+    }
+
     FolderList folderList{folder + "/"};
     if (progress)
         GetSubDirectories2016(
@@ -207,10 +237,6 @@ std::vector<std::string> CollectFolderFiles(const std::string& folder,
             listSubFolders);
     else
         GetSubDirectories2016(folderList, true, reporter, yield, listSubFolders);
-
-    std::vector<std::string> patterns;
-    for (const auto& extension : extensions)
-        patterns.push_back("*." + extension);
 
     std::vector<std::string> rows;
     for (auto entry : folderList) {

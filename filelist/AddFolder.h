@@ -24,7 +24,8 @@ using SubFolderLister = std::function<std::vector<std::string>(const std::string
 // the parents, under one parent in listing order. A sub-folder counts only
 // when its name is shorter than 260 characters, holds no odd character and no
 // "?"; a folder path of 260 characters or more is kept but not descended
-// into. An entry that turns out to be unreadable (permission denied, gone) is
+// into. A package folder (IsPackageFolder) is a file to the scan and is never
+// collected, whatever its name. An entry that turns out to be unreadable (permission denied, gone) is
 // removed. `yield` runs between folders so a window can stay responsive;
 // failures outside the per-folder work go to `reporter`.
 //
@@ -35,7 +36,8 @@ void GetSubDirectories2016(FolderList& folderList, bool recurse, ErrorReporter& 
                            const std::function<void()>& yield, const SubFolderLister& listSubFolders = {});
 
 // The names (without folder) of the existing files of `folder` that match the
-// wildcard `pattern`, in listing order (byte-wise sorted). Element k holds
+// wildcard `pattern`, package folders among them, in listing order (byte-wise
+// sorted). Element k holds
 // what the scan's 1-based name array holds at index k + 1; an empty vector
 // stands for "no file", the array with only index 0. A folder that cannot be
 // listed gives no names, and a name that is not valid UTF-8 is skipped.
@@ -53,8 +55,9 @@ std::vector<std::string> ListFilesWithoutUtf8Names(const std::string& folder,
 // The rows a folder scan adds for `folder` and everything below it: the folder
 // list collected breadth-first, then per folder the existing files that match
 // "*." + extension (the extension exactly as typed), without names beginning
-// with "~" and without hidden regular files (attribute value 34), each path
-// cleaned with NormalizePath.
+// with "~" and without hidden regular files (attribute value 34) or hidden
+// package folders (18), each path cleaned with NormalizePath. A `folder` that
+// is itself a package folder gives its own path alone, when its name matches.
 std::vector<std::string> CollectFolderFiles(const std::string& folder, std::string_view extension,
                                             ErrorReporter& reporter, const std::function<void()>& yield,
                                             const SubFolderLister& listSubFolders = {});

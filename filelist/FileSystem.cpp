@@ -1,6 +1,7 @@
 #include "filelist/FileSystem.h"
 
 #include "base/Utf8.h"
+#include "extract/PresentationFormats.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -84,6 +85,14 @@ bool IsDirectory(const std::string& path) {
 bool FileExists(const std::string& path) {
     struct stat info {};
     return !path.empty() && stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool IsPackageFolder(const std::string& path) {
+    return !path.empty() && PackageFolderFormat(path) != nullptr;
+}
+
+bool FileOrPackageExists(const std::string& path) {
+    return FileExists(path) || IsPackageFolder(path);
 }
 
 bool PathExists(const std::string& path) {

@@ -50,6 +50,16 @@ bool IsDirectory(const std::string& path);
 // permission on the file itself is not needed.
 bool FileExists(const std::string& path);
 
+// True when the folder at `path` is a document of a format stored as a folder
+// (a macOS package folder, such as a Keynote deck): the folder routines take
+// it as one file and never enter it. For a folder whose name no such format
+// uses this costs a look at the name, no call to the file system.
+bool IsPackageFolder(const std::string& path);
+
+// True when the path names what a folder scan lists as a file: an existing
+// regular file or a package folder, links followed.
+bool FileOrPackageExists(const std::string& path);
+
 // True when the path's last-modification time can be read (a file or a
 // folder, links followed); false on any failure.
 bool PathExists(const std::string& path);

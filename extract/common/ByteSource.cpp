@@ -34,8 +34,13 @@ FileByteSource::FileByteSource(const std::string& path) : m_path(path) {
             throw Failure(FailureKind::InputOutput, "File not found: " + path);
         throwCannot("Cannot open", path, errno);
     }
-    if (S_ISDIR(st.st_mode))
+    if (S_ISDIR(st.st_mode)) {
+        // A deck stored as a folder that has been shut meanwhile is no longer
+        // known as one: say why it cannot be read rather than what it is.
+        if (::access(path.c_str(), R_OK | X_OK) != 0)
+            throwCannot("Cannot open", path, errno);
         throw Failure(FailureKind::InputOutput, path + " is a folder, not a presentation file.");
+    }
     if (!S_ISREG(st.st_mode))
         throw Failure(FailureKind::InputOutput, path + " is not a regular file.");
     m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);

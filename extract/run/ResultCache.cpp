@@ -1,7 +1,6 @@
 #include "extract/run/ResultCache.h"
 
 #include <sqlite3.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <system_error>
@@ -218,17 +217,6 @@ bool setAside(const std::string& path, std::string& to) {
 } // namespace
 
 static_assert(kApplicationId == 1330796100);
-
-std::optional<FileStamp> StampOf(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0)
-        return std::nullopt;
-    const auto ns = [](const timespec& t) {
-        return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + static_cast<std::int64_t>(t.tv_nsec);
-    };
-    return FileStamp{static_cast<std::uint64_t>(st.st_size), ns(st.st_mtim), ns(st.st_ctim),
-                     static_cast<std::uint64_t>(st.st_ino), static_cast<std::uint64_t>(st.st_dev)};
-}
 
 std::uint32_t OptionsKey(const ReadOptions& options) {
     return (options.allText ? 1u : 0u) | (options.pdf ? 2u : 0u);

@@ -2,6 +2,7 @@
 
 #include "extract/PresentationHost.h"
 #include "extract/run/FileResult.h"
+#include "extract/run/FileStamp.h"
 
 #include <cstdint>
 #include <functional>
@@ -20,19 +21,6 @@ namespace orv {
 // readers' sources and of the versions of the libraries that read. A stored
 // result of any other version is never used.
 std::string_view ReadersVersion();
-
-// What the file system says of a file, all of which must be as it was for a
-// stored result to stand for the file: a file rewritten with its size and
-// modification time kept still has a new change time.
-struct FileStamp {
-    std::uint64_t size = 0;
-    std::int64_t modified = 0; // nanoseconds
-    std::int64_t changed = 0;  // nanoseconds
-    std::uint64_t inode = 0;
-    std::uint64_t device = 0;
-    bool operator==(const FileStamp&) const = default;
-};
-std::optional<FileStamp> StampOf(const std::string& path);
 
 // The options a result was read with, as one number (all text: 1, PDF
 // documents read: 2).

@@ -58,8 +58,10 @@ void Form1::ListView1_OLEDragDrop(const QStringList& paths) {
         // is skipped; a drop shows no message.
         try {
             const std::string item = path.toStdString();
-            if (!IsDirectory(item)) {
-                m_listView1->add(path); // a file is added as dropped, whatever it is
+            // A file is added as dropped, whatever it is; so is a package
+            // folder, which is one file.
+            if (!IsDirectory(item) || IsPackageFolder(item)) {
+                m_listView1->add(path);
                 ++added;
                 continue;
             }

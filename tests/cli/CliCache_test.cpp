@@ -121,6 +121,51 @@ TEST_F(CliCacheTest, AFileChangedInPlaceIsReadAgain) {
     EXPECT_EQ(run({"--cache", m_cache}).out, "after1@example.com\n");
 }
 
+// A package folder (a Keynote deck stored as a folder) is stamped by all it
+// holds: an edit deep inside is read again, a link inside is not followed
+// out of it, and one deeper than the walk goes gets no stamp, so it is read
+// every time and never taken from the cache.
+TEST_F(CliCacheTest, APackageFolderIsStampedByAllItHolds) {
+    const std::string key = m_dir.str() + "/deck.key";
+    m_dir.write("deck.key/Index.zip", "zip");
+    const std::string slide = m_dir.write("deck.key/Index/Slide.iwa", "before@example.com").string();
+    m_dir.write("outside.bin", std::string(1000, 'x'));
+    fs::create_directory(key + "/Data");
+    fs::create_symlink(m_dir.str() + "/outside.bin", key + "/Data/link.bin");
+    const auto run = [&](const std::string& path) {
+        return test::RunCliInProcess({"--cache", m_cache, path}, test::OpenerOf([&](const std::string& at) {
+                                         ++m_opened;
+                                         PresentationContent content;
+                                         content.slides.emplace_back().shapes.push_back(
+                                             {true, test::ReadFileBytes(at + "/Index/Slide.iwa")});
+                                         return content;
+                                     }))
+            .out;
+    };
+    const auto stamp = StampOf(key);
+    ASSERT_TRUE(stamp);
+    EXPECT_EQ(stamp->size, 3u + 18u) << "its regular files; the link is not followed";
+    EXPECT_EQ(run(key) + run(key), "before@example.com\nbefore@example.com\n");
+    EXPECT_EQ(m_opened.exchange(0), 1);
+
+    // The same size, deep inside, at a later time.
+    m_dir.write("deck.key/Index/Slide.iwa", "after1@example.com");
+    const timespec later{stamp->modified / 1'000'000'000 + 10, 0};
+    const timespec times[2] = {later, later};
+    ASSERT_EQ(::utimensat(AT_FDCWD, slide.c_str(), times, 0), 0);
+    EXPECT_EQ(run(key), "after1@example.com\n");
+
+    std::string deepest = "deep.key";
+    for (int level = 0; level < kMaxStampDepth; ++level)
+        deepest += "/d";
+    m_dir.write(deepest + "/part", "x");
+    m_dir.write("deep.key/Index/Slide.iwa", "deep@example.com");
+    const std::string deep = m_dir.str() + "/deep.key";
+    EXPECT_FALSE(StampOf(deep));
+    EXPECT_EQ(run(deep) + run(deep), "deep@example.com\ndeep@example.com\n");
+    EXPECT_EQ(m_opened.load(), 3);
+}
+
 // A stored result stands for a file only under the readers that made it.
 TEST_F(CliCacheTest, AResultOfOtherReadersIsNotUsed) {
     test::PptxBuilder deck;

@@ -1,7 +1,9 @@
 #include "base/Failure.h"
 #include "cli/CliRun.h"
+#include "extract/PresentationReader.h"
 #include "support/CliInProcess.h"
 #include "support/TempDir.h"
+#include "support/Unprivileged.h"
 
 #include <atomic>
 #include <chrono>
@@ -130,6 +132,63 @@ TEST_F(CliRunTest, FoldersStandForTheirPresentationsInScanOrder) {
     EXPECT_EQ(run({"--ext", "*", deck}).out,
               "a@example.com\nt@example.com\nv@example.com\nz@example.com\ns@example.com\nt2@example.com\n"
               "u@example.com\nw@example.com\n");
+}
+
+// A Keynote package folder is one file, as an argument and inside a folder:
+// handed to the opener whole (here its Index.zip holds its text), never
+// entered, and not named as skipped when the scan looks for other names.
+TEST_F(CliRunTest, APackageFolderIsOneFile) {
+    write("deck/a.key/Index.zip", "a@example.com");
+    write("deck/a.key/Data/inner.pptx", "inner@example.com");
+    write("deck/b.pptx", "b@example.com");
+    write("deck/plain.key/c.pptx", "c@example.com");
+    write("deck/\xff.key/Index.zip", "odd@example.com");
+    const auto deck = (m_dir.path() / "deck").string();
+    const auto asFile = [](const std::string& path) {
+        return fakeRead(fs::is_directory(path) ? path + "/Index.zip" : path);
+    };
+    const struct {
+        std::vector<std::string> args;
+        std::string out;
+        std::string err;
+    } cases[] = {
+        {{deck},
+         "a@example.com\nb@example.com\nc@example.com\n",
+         deck + "/\\xFF.key: skipped: its name holds bytes that are not UTF-8\n"},
+        {{deck + "/a.key/"}, "a@example.com\n", ""},
+        {{"--ext", "pptx", deck}, "b@example.com\nc@example.com\n", ""},
+    };
+    for (const auto& c : cases) {
+        const auto r = run(c.args, asFile);
+        EXPECT_EQ(r.out, c.out) << c.args.back();
+        EXPECT_EQ(r.err, c.err) << c.args.back();
+        EXPECT_EQ(r.status, c.err.empty() ? orv::kCliAllRead : orv::kCliSomeUnreadable);
+    }
+}
+
+// A package folder that vanishes or is shut after it was listed fails as a
+// file does, with why.
+TEST_F(CliRunTest, AVanishedOrShutPackageFolderFailsAsAFileDoes) {
+    write("shut.key/Index.zip", "x");
+    const auto gone = (m_dir.path() / "gone.key").string();
+    const auto shut = (m_dir.path() / "shut.key").string();
+    fs::permissions(m_dir.path(), fs::perms(0755));
+    fs::permissions(shut, fs::perms::none);
+    const int result = orv::test::RunWherePermissionsBind([&] {
+        int wrong = 0;
+        for (const auto& [path, why] : {std::pair{gone, "File not found: " + gone},
+                                        std::pair{shut, "Cannot open " + shut + ": Permission denied"}}) {
+            try {
+                orv::OpenPresentationFile(path, {});
+                wrong = wrong * 2 + 1;
+            } catch (const orv::Failure& failure) {
+                wrong = wrong * 2 + (failure.description() == why ? 0 : 1);
+            }
+        }
+        return wrong;
+    });
+    fs::permissions(shut, fs::perms::owner_all);
+    EXPECT_EQ(result, 0) << "2: the vanished one, 1: the shut one failed otherwise";
 }
 
 // Nothing given is dropped without a word: each way of losing input is named

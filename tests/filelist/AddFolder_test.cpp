@@ -212,3 +212,40 @@ TEST_F(AddFolderTest, ListFolderFilesGivesExistingFilesOnly) {
 }
 
 } // namespace
+
+// A deck stored as a folder (a Keynote package: *.key holding Index.zip,
+// Index/ or index.apxl[.gz]) is one file to the scan, listed by its name and
+// never entered; a folder named so without them is an ordinary folder.
+TEST_F(AddFolderTest, PackageFoldersAreFilesNeverEntered) {
+    file("a.key/Index.zip");
+    file("a.key/Data/inside.pptx");
+    file("B.KEY/Index/Document.iwa");
+    file("c.key/index.apxl.gz");
+    file(".hidden.key/Index.zip");
+    file("~lock.key/Index.zip");
+    file("plain.key/deck.pptx");
+    file("x.pptx");
+    folder("sub");
+    fs::create_directory_symlink(at("c.key"), at("sub/link.key"));
+    const auto r = root() + "/";
+    EXPECT_EQ(scan(r), (orv::FolderList{r, r + "plain.key/", r + "sub/"}));
+
+    const struct {
+        const char* extension;
+        std::vector<std::string> rows;
+    } cases[] = {
+        {"key", {at("B.KEY"), at("a.key"), at("c.key"), at("sub/link.key")}},
+        {"pptx", {at("x.pptx"), at("plain.key/deck.pptx")}},
+        {"*",
+         {at("B.KEY"), at("a.key"), at("c.key"), at("x.pptx"), at("plain.key/deck.pptx"),
+          at("sub/link.key")}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(collect(c.extension), c.rows) << c.extension;
+
+    // Picked itself: the one file it is, when its name matches.
+    EXPECT_EQ(orv::CollectFolderFiles(at("a.key") + "/", "key", m_reporter, {}),
+              std::vector<std::string>{at("a.key")});
+    EXPECT_TRUE(orv::CollectFolderFiles(at("a.key"), "pptx", m_reporter, {}).empty());
+    EXPECT_TRUE(m_reporter.reports.empty());
+}

@@ -68,6 +68,21 @@ private slots:
         sendDrag(f, QEvent::Drop, *data);
         QCOMPARE(f.files().count(), 12);
     }
+    // A Keynote deck stored as a folder: dropped itself or inside a dropped
+    // folder, it is one row, and what it holds is not added.
+    void aPackageFolderIsOneFile() {
+        FormFixture f;
+        const TempDir tree;
+        tree.write("a.key/Index.zip", "x");
+        tree.write("F/b.key/Index/Document.iwa", "x");
+        tree.write("F/b.key/Data/inner.pptx", "x");
+        tree.write("F/c.pptx", "x");
+        const QString root = QString::fromStdString(tree.str());
+        std::unique_ptr<QMimeData> data(filesData({root + "/a.key", root + "/F"}));
+        QVERIFY(sendDrag(f, QEvent::DragEnter, *data));
+        sendDrag(f, QEvent::Drop, *data);
+        QCOMPARE(RowTexts(f.files()), (QStringList{root + "/a.key", root + "/F/b.key", root + "/F/c.pptx"}));
+    }
     void doubleClickRemovesTheSelectedRowUnlessBusy() {
         FormFixture f;
         f.form->ListView1_DblClick(); // empty list: nothing
