@@ -231,20 +231,25 @@ struct KeynoteSlides::Impl {
 
 KeynoteSlides::KeynoteSlides(const reader::OpenRequest& request) : m(std::make_unique<Impl>()) {
     const auto stream = streamOf(request);
+    g_xmlErrors = {};
+    xmlSetStructuredErrorFunc(nullptr, onXmlError);
+    const auto refuseXmlErrors = [] {
+        if (g_xmlErrors.overLimit)
+            ThrowOverLimit("its XML nests deeper or holds longer texts than the XML parser allows");
+    };
     libetonyek::EtonyekDocument::Type type = libetonyek::EtonyekDocument::TYPE_UNKNOWN;
     const auto confidence = libetonyek::EtonyekDocument::isSupported(stream.get(), &type);
-    if (confidence == libetonyek::EtonyekDocument::CONFIDENCE_NONE)
+    if (confidence == libetonyek::EtonyekDocument::CONFIDENCE_NONE) {
+        refuseXmlErrors();
         ThrowDamaged("the Keynote library does not take it for a Keynote deck");
+    }
     if (type != libetonyek::EtonyekDocument::TYPE_KEYNOTE)
         throw Failure(FailureKind::NotPresentation,
                       "The file is a Numbers or Pages document, not a Keynote presentation.");
-    g_xmlErrors = {};
-    xmlSetStructuredErrorFunc(nullptr, onXmlError);
     const bool parsed = libetonyek::EtonyekDocument::parse(stream.get(), &m->collector);
     if (m->collector.overLimit)
         ThrowOverLimit("it holds more slides, texts or text than any real Keynote deck");
-    if (g_xmlErrors.overLimit)
-        ThrowOverLimit("its XML nests deeper or holds longer texts than the XML parser allows");
+    refuseXmlErrors();
     if (!parsed || g_xmlErrors.any)
         ThrowDamaged("the Keynote library cannot read it");
 }
