@@ -237,15 +237,28 @@ MasterTexts readMasters(IwaParts& parts) {
     return result;
 }
 
-// Reads the masters of a nested `Index.zip`, within what is
-// left of the outer limits' total.
-MasterTexts readIndexZip(const ByteSource& source, std::uint64_t alreadyRead) {
+// The parts of a nested `Index.zip`, within what is left of the outer
+// limits' total, handed to `use`.
+template <class Use> auto withIndexZip(const ByteSource& source, std::uint64_t alreadyRead, Use&& use) {
     ZipLimits limits;
     limits.maxTotalInflated =
         alreadyRead < limits.maxTotalInflated ? limits.maxTotalInflated - alreadyRead : 0;
     ZipPackage index(source, limits);
     ZipParts parts(index);
-    return readMasters(parts);
+    return use(parts);
+}
+
+// Every part but the masters', read as an archive: the first that is
+// damaged or over a limit fails the deck.
+bool checkParts(IwaParts& parts) {
+    IwaBudget budget;
+    for (const std::string& name : parts.names()) {
+        if (!endsWith(name, ".iwa") || IsMasterPart(name))
+            continue;
+        if (const auto bytes = parts.read(name))
+            IwaArchive(bytes->bytes(), name, budget);
+    }
+    return true;
 }
 
 bool isIndexZip(std::string_view name) {
@@ -267,35 +280,57 @@ bool IsMasterPart(std::string_view name) {
                        [&](std::string_view prefix) { return startsWith(base, prefix); });
 }
 
-MasterTexts ReadMasterTexts(ZipPackage& package) {
+namespace {
+
+// The deck's parts, from the zip or the Index.zip it holds, handed to `use`;
+// `none` when it holds neither.
+template <class Use, class Result> Result withZipParts(ZipPackage& package, Use&& use, Result none) {
     ZipParts parts(package);
     const auto names = parts.names();
     if (std::any_of(names.begin(), names.end(),
                     [](const std::string& name) { return endsWith(name, ".iwa"); }))
-        return readMasters(parts);
+        return use(parts);
     for (std::uint64_t i = 0; i < package.entryCount(); ++i) {
         const std::string name(package.entryName(i));
         if (!isIndexZip(name))
             continue;
         const PartBytes index = package.read(i, name);
         const MemoryByteSource source(index.bytes());
-        return readIndexZip(source, index.size);
+        return withIndexZip(source, index.size, use);
     }
-    return {};
+    return none;
 }
 
-MasterTexts ReadMasterTextsInFolder(const std::string& folder) {
+// The same for a package folder: its Index.zip, or its loose Index/ folder.
+template <class Use, class Result> Result withFolderParts(const std::string& folder, Use&& use, Result none) {
     const std::filesystem::path root(folder);
     std::error_code error;
     if (std::filesystem::is_regular_file(root / "Index.zip", error)) {
         const FileByteSource source((root / "Index.zip").string());
-        return readIndexZip(source, 0);
+        return withIndexZip(source, 0, use);
     }
     if (std::filesystem::is_directory(root / "Index", error)) {
         FolderParts parts(root / "Index");
-        return readMasters(parts);
+        return use(parts);
     }
-    return {};
+    return none;
 }
 
+} // namespace
+
+MasterTexts ReadMasterTexts(ZipPackage& package) {
+    return withZipParts(package, readMasters, MasterTexts{});
+}
+
+MasterTexts ReadMasterTextsInFolder(const std::string& folder) {
+    return withFolderParts(folder, readMasters, MasterTexts{});
+}
+
+void CheckIwaParts(ZipPackage& package) {
+    withZipParts(package, checkParts, true);
+}
+
+void CheckIwaPartsInFolder(const std::string& folder) {
+    withFolderParts(folder, checkParts, true);
+}
 } // namespace orv::keynote

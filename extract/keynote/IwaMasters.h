@@ -52,4 +52,11 @@ MasterTexts ReadMasterTexts(ZipPackage& package);
 // folder cannot be listed.
 MasterTexts ReadMasterTextsInFolder(const std::string& folder);
 
+// Reads every other .iwa part of the deck (in the zip, or in the package
+// folder) as an archive, so that a part the slide library would pass over
+// in silence, damaged or over a limit, fails the deck instead. Throws the
+// first part's orv::Failure.
+void CheckIwaParts(ZipPackage& package);
+void CheckIwaPartsInFolder(const std::string& folder);
+
 } // namespace orv::keynote

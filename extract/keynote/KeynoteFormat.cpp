@@ -244,6 +244,7 @@ std::unique_ptr<PresentationDocument> open(FormatProbe& probe, ReadOptions optio
     if (!zip)
         ThrowDamaged("it is no zip");
     refuseEncrypted(*zip);
+    CheckIwaParts(*zip);
     reader::OpenRequest request;
     const ByteSource& source = probe.source();
     if (const auto* file = dynamic_cast<const FileByteSource*>(&source)) {
@@ -266,6 +267,7 @@ std::unique_ptr<PresentationDocument> openFolder(const std::string& path, ReadOp
     } else if (isKind(path + "/.iwph", false)) {
         refuseEncrypted();
     }
+    CheckIwaPartsInFolder(path);
     reader::OpenRequest request;
     request.path = path;
     return openWith(std::move(request), options, [&]() -> std::optional<MasterTexts> {

@@ -105,5 +105,13 @@ std::string Keynote09WithSlides(std::size_t count);           // empty slides af
 std::string Keynote09WithText(std::size_t bytes);             // the first title's text so long
 std::string Keynote09WithNestedSpans(std::size_t depth);      // in the first title
 std::string Keynote09WithEntityExpansion(std::size_t levels); // ten references a level, in the title
+// Decks of the current format, made from tests/data/keynote/planted2013.key,
+// one part replaced or added: `part` is "Index/MasterSlide-1.iwa" for the
+// master slides read here, "Index/Slide-2.iwa" (the first slide, with the
+// address) for the library's.
+std::string KeynoteWithChunkClaiming(const std::string& part, std::uint64_t inflatedBytes); // nothing follows
+std::string KeynoteWithPartInflating(const std::string& part, std::size_t inflatedBytes);   // one storage
+std::string KeynoteWithObjects(const std::string& part, std::size_t count);                 // empty storages
+std::string KeynoteWithMasterParts(std::size_t count); // each a storage with an address
 
 } // namespace orv::test
