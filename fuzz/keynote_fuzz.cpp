@@ -17,10 +17,13 @@
 // storages' is. The library reads in a child process, so that its own
 // slowness or crashes are not taken for the reader's. The replay in the test
 // suite runs without the library.
+// With ORVANDEL_KEYNOTE_READER naming the reader program, a deck is also read
+// as the program reads it, through the reader process.
 // Seeds: fuzz/corpus/keynote_fuzz (the Index zips of two real decks, some of
 // their parts).
 #include "base/Failure.h"
 #include "base/Utf8.h"
+#include "extract/PresentationReader.h"
 #include "extract/common/ByteSource.h"
 #include "extract/common/ZipPackage.h"
 #include "extract/keynote/IwaArchive.h"
@@ -331,7 +334,23 @@ void checkAgainstLibrary(std::span<const std::uint8_t> bytes, ZipPackage& packag
 
 #endif
 
+// With ORVANDEL_KEYNOTE_READER naming the reader program, the deck is also
+// read as the program reads it, reader process included: it ends in slides
+// or a refusal of the file's kinds, never in anything else.
+void readThroughReader(std::span<const std::uint8_t> bytes) {
+    static const bool withReader = std::getenv("ORVANDEL_KEYNOTE_READER") != nullptr;
+    if (!withReader)
+        return;
+    try {
+        ReadPresentationBytes(bytes, ReadOptions{true});
+    } catch (const Failure& failure) {
+        if (failure.kind() == FailureKind::Unexpected || failure.kind() == FailureKind::InputOutput)
+            fail("a deck is refused for an unexpected cause", failure.description());
+    }
+}
+
 void readDeck(std::span<const std::uint8_t> bytes) {
+    readThroughReader(bytes);
     const MemoryByteSource source(bytes);
     try {
         ZipPackage package(source);
