@@ -72,6 +72,24 @@ ZipForm zipForm(const ZipPackage& zip) {
     return form;
 }
 
+// Whether the zip's Index.zip (a package folder zipped whole) holds the
+// parts of the current format.
+bool indexZipHoldsParts(ZipPackage& zip) {
+    for (std::uint64_t i = 0; i < zip.entryCount(); ++i) {
+        const std::string name(zip.entryName(i));
+        if (baseName(name) != "Index.zip")
+            continue;
+        try {
+            const PartBytes part = zip.read(i, name);
+            const MemoryByteSource source(part.bytes());
+            return zipForm(ZipPackage(source)) == ZipForm::Index;
+        } catch (const Failure&) {
+            return false;
+        }
+    }
+    return false;
+}
+
 int bid(FormatProbe& probe) {
     ZipPackage* zip = probe.zip();
     if (!zip)
@@ -80,8 +98,7 @@ int bid(FormatProbe& probe) {
     case ZipForm::None:
         return 0;
     case ZipForm::IndexZip:
-        // A package folder zipped whole: the Index.zip inside holds the parts.
-        return 90;
+        return indexZipHoldsParts(*zip) ? 100 : 0;
     default:
         return 100;
     }

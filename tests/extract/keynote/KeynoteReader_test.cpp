@@ -142,6 +142,9 @@ TEST_F(KeynoteReader, DecksTheLibraryCannotReadOrHoldAreRefused) {
              return bytes;
          }(),
          "damaged"},
+        // Recognised by the parts inside, not by an Index.zip alone.
+        {"an Index.zip of no deck",
+         test::ZipBytes({{"Deck.key/Index.zip", test::ZipBytes({{"a.txt", "hi"}})}}), "not a presentation"},
         // The library goes on past XML its parser gave up on.
         {"nested past the parser's depth", test::Keynote09WithNestedSpans(300), "over a limit"},
         {"entities", test::Keynote09WithEntityExpansion(3), "damaged"},
