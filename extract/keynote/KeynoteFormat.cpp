@@ -142,7 +142,7 @@ public:
         SlideContent slide;
         slide.allTextRead = m_allText;
         for (reader::TextPiece& piece : answer.pieces) {
-            const auto where = static_cast<TextPlace>(piece.place);
+            const TextPlace where = placeOf(piece);
             if (where == TextPlace::Shape) {
                 m_budget.addShape(piece.text.size(), FaultSite{site, std::nullopt});
                 if (m_allText)
@@ -184,13 +184,23 @@ public:
                 reader::PageAnswer answer =
                     m_reader.page(m_generation, m_opened.pages + static_cast<std::uint32_t>(index));
                 for (reader::TextPiece& piece : answer.pieces)
-                    place(page, TextPlace::Master, static_cast<TextPlace>(piece.place), std::move(piece));
+                    place(page, TextPlace::Master, placeOf(piece), std::move(piece));
             });
         }
         return page;
     }
 
 private:
+    // Where the reader says a text stands: one of the places a slide of a
+    // Keynote deck has, or the answer is broken.
+    static TextPlace placeOf(const reader::TextPiece& piece) {
+        for (const TextPlace place : {TextPlace::Shape, TextPlace::Group, TextPlace::Table, TextPlace::Notes,
+                                      TextPlace::Comment, TextPlace::Link})
+            if (piece.place == static_cast<std::uint8_t>(place))
+                return place;
+        ThrowDamaged("the Keynote reader gave a text of no place");
+    }
+
     // A text of the "all text" mode; a link's target gives its address.
     void place(SlideContent& slide, std::optional<TextPlace> pagePlace, TextPlace where,
                reader::TextPiece piece) {
