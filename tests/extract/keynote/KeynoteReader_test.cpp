@@ -145,6 +145,9 @@ TEST_F(KeynoteReader, DecksTheLibraryCannotReadOrHoldAreRefused) {
         // Recognised by the parts inside, not by an Index.zip alone.
         {"an Index.zip of no deck",
          test::ZipBytes({{"Deck.key/Index.zip", test::ZipBytes({{"a.txt", "hi"}})}}), "not a presentation"},
+        // The library passes over a broken slide part in silence.
+        {"a slide part claiming 4 GiB", test::KeynoteWithChunkClaiming("Index/Slide-2.iwa", 4ull << 30),
+         "damaged"},
         // The library goes on past XML its parser gave up on.
         {"nested past the parser's depth", test::Keynote09WithNestedSpans(300), "over a limit"},
         {"entities", test::Keynote09WithEntityExpansion(3), "damaged"},
@@ -173,6 +176,19 @@ TEST_F(KeynoteReader, DecksTheLibraryCannotReadOrHoldAreRefused) {
         EXPECT_EQ(harvest(kSamples + "planted2018.key", false),
                   std::vector<std::string>{"2:shape:listitem@paragraphs.com"});
     }
+}
+
+TEST_F(KeynoteReader, AMasterPartThatCannotBeReadIsSkippedAndNamed) {
+    test::TempDir dir;
+    const std::string path =
+        dir.write("deck.key", test::KeynoteWithChunkClaiming("Index/MasterSlide-1.iwa", 4ull << 30)).string();
+    const PresentationContent content = ReadPresentationFile(path, ReadOptions{true});
+    EXPECT_EQ(test::PlacedAddressesIn(content).front(), "1:shape:title@eeeeeeeeeee.com");
+    ASSERT_FALSE(content.masterPages.empty());
+    ASSERT_EQ(content.masterPages[0].skipped.size(), 1u);
+    EXPECT_EQ(content.masterPages[0].skipped[0].part, "Index/MasterSlide-1.iwa");
+    // The default walk does not look at the masters.
+    EXPECT_EQ(harvest(path, false).size(), 2u);
 }
 
 } // namespace
