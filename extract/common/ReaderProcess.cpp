@@ -1,6 +1,7 @@
 #include "extract/common/ReaderProcess.h"
 
 #include "extract/common/ReadFailure.h"
+#include "extract/common/ReadLimits.h"
 
 #include <cerrno>
 #include <chrono>
@@ -43,6 +44,20 @@ std::string ownFolder() {
 constexpr int kExitOverMemory = 3;
 
 } // namespace
+
+OpenRequest RequestFor(const ByteSource& source) {
+    OpenRequest request;
+    if (const auto* file = dynamic_cast<const FileByteSource*>(&source)) {
+        request.path = file->path();
+        return request;
+    }
+    if (source.size() > limits::kMaxEmbeddedSize)
+        ThrowOverLimit("an embedded document is larger than " +
+                       std::to_string(limits::kMaxEmbeddedSize >> 20) + " MiB");
+    request.bytes.resize(static_cast<std::size_t>(source.size()));
+    source.read(0, request.bytes);
+    return request;
+}
 
 std::string ReaderProgramPath(const ReaderProgram& program) {
     const std::string variable(program.environment);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "extract/common/ByteSource.h"
 #include "extract/common/ReaderProtocol.h"
 
 #include <cstdint>
@@ -21,6 +22,11 @@ struct ReaderProgram {
     std::string_view label;       // "PDF reader", in messages
     std::string_view documents;   // "PDF document", in messages
 };
+
+// A request to open the document `source` holds: a file by its path, a
+// document embedded in a deck by its bytes (refused as over a limit past
+// the bound of embedded documents).
+OpenRequest RequestFor(const ByteSource& source);
 
 // The program's path: its environment variable when set, else the program
 // beside the running one, or in ../libexec/orvandel/ from it as installed.

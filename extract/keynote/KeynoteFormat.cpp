@@ -272,17 +272,7 @@ std::unique_ptr<PresentationDocument> open(FormatProbe& probe, ReadOptions optio
         ThrowDamaged("it is no zip");
     refuseEncrypted(*zip);
     CheckIwaParts(*zip);
-    reader::OpenRequest request;
-    const ByteSource& source = probe.source();
-    if (const auto* file = dynamic_cast<const FileByteSource*>(&source)) {
-        request.path = file->path();
-    } else {
-        if (source.size() > limits::kMaxEmbeddedSize)
-            ThrowOverLimit("an embedded document is larger than " +
-                           std::to_string(limits::kMaxEmbeddedSize >> 20) + " MiB");
-        request.bytes.resize(static_cast<std::size_t>(source.size()));
-        source.read(0, request.bytes);
-    }
+    reader::OpenRequest request = reader::RequestFor(probe.source());
     return openWith(std::move(request), options, [&] { return zipMasters(*zip); });
 }
 

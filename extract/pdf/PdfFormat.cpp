@@ -75,19 +75,9 @@ private:
 };
 
 std::unique_ptr<PresentationDocument> open(FormatProbe& probe, ReadOptions options) {
-    OpenRequest request;
+    OpenRequest request = reader::RequestFor(probe.source());
     request.allText = options.allText;
     request.cpuSeconds = reader::kCpuSecondsPerDocument;
-    const ByteSource& source = probe.source();
-    if (const auto* file = dynamic_cast<const FileByteSource*>(&source)) {
-        request.path = file->path();
-    } else {
-        if (source.size() > limits::kMaxEmbeddedSize)
-            ThrowOverLimit("an embedded document is larger than " +
-                           std::to_string(limits::kMaxEmbeddedSize >> 20) + " MiB");
-        request.bytes.resize(static_cast<std::size_t>(source.size()));
-        source.read(0, request.bytes);
-    }
     ReaderProcess& reader = ReaderProcess::ForThisThread(kReaderProgram);
     const std::uint32_t pages = reader.open(request).pages;
     if (pages > limits::kMaxSlides)
