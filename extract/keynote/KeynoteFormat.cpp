@@ -3,7 +3,6 @@
 #include "base/Failure.h"
 #include "extract/common/ByteSource.h"
 #include "extract/common/ReadFailure.h"
-#include "extract/common/ReadLimits.h"
 #include "extract/common/ReaderProcess.h"
 #include "extract/common/Uri.h"
 #include "extract/common/ZipPackage.h"
