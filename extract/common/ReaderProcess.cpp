@@ -40,9 +40,6 @@ std::string ownFolder() {
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-// What the reader's exit says: codes the reader gives itself (ReaderServer).
-constexpr int kExitOverMemory = 3;
-
 } // namespace
 
 OpenRequest RequestFor(const ByteSource& source) {

@@ -21,6 +21,10 @@ namespace orv::reader {
 // annotations, or an embedded document's bytes.
 inline constexpr std::size_t kMaxFrameBytes = 80u << 20;
 
+// The exit status a reader process gives itself when it ran out of memory
+// (ReaderServer), which the core reports as over a limit (ReaderProcess).
+inline constexpr int kExitOverMemory = 3;
+
 enum class Request : std::uint8_t { OpenPath = 'O', OpenBytes = 'B', Page = 'P' };
 enum class Answer : std::uint8_t { Failed = 'F', Opened = 'D', PageText = 'T' };
 

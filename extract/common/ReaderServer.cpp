@@ -12,7 +12,6 @@ namespace orv::reader {
 
 namespace {
 
-constexpr int kExitOverMemory = 3; // what ReaderProcess reads as "over the memory bound"
 constexpr int kExitFault = 4;
 
 std::size_t g_memoryLimit = 0;
