@@ -85,6 +85,11 @@ void IwaArchive::readRecords() {
     const std::span<const std::uint8_t> whole(m_bytes);
     CodedInputStream in = streamOver(whole);
     const auto damaged = [&](const std::string& why) { ThrowDamaged(why, m_part); };
+    const auto tooMany = [&] {
+        ThrowOverLimit("an archive part holds more than " + std::to_string(limits::kMaxIwaMessages) +
+                           " messages",
+                       m_part);
+    };
     while (static_cast<std::size_t>(in.CurrentPosition()) < whole.size()) {
         std::uint64_t infoLength = 0;
         if (!in.ReadVarint64(&infoLength))
@@ -115,6 +120,10 @@ void IwaArchive::readRecords() {
                 });
                 if (!type || !length || *type > UINT32_MAX)
                     damaged("an archive record describes a message without its type or length");
+                // Counted as they are declared, so that a header of
+                // millions of tiny descriptions builds nothing past the bound.
+                if (m_messages.size() + declared.size() == limits::kMaxIwaMessages)
+                    tooMany();
                 declared.push_back({static_cast<std::uint32_t>(*type), *length});
             }
         });
@@ -124,10 +133,6 @@ void IwaArchive::readRecords() {
             const auto messageBytes = takeBytes(in, whole, message.length);
             if (messageBytes.size() != message.length)
                 damaged("a message runs past the end of its archive part");
-            if (m_messages.size() == limits::kMaxIwaMessages)
-                ThrowOverLimit("an archive part holds more than " + std::to_string(limits::kMaxIwaMessages) +
-                                   " messages",
-                               m_part);
             m_messages.push_back({*id, message.type, messageBytes});
         }
     }
