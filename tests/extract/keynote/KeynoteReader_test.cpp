@@ -178,6 +178,15 @@ TEST_F(KeynoteReader, DecksTheLibraryCannotReadOrHoldAreRefused) {
     }
 }
 
+TEST_F(KeynoteReader, ADeckEmbeddedInAnotherIsReadWithAllText) {
+    test::PptxBuilder deck;
+    deck.addSlide()
+        .addTextBox({"outer@example.com"})
+        .addEmbedded("talk.key", fileText(kSamples + "planted2018.key"));
+    EXPECT_EQ(test::PlacedAddressesIn(ReadPresentationBytes(test::BytesOf(deck.bytes()), ReadOptions{true})),
+              (std::vector<std::string>{"1:shape:outer@example.com", "0:embedded:listitem@paragraphs.com"}));
+}
+
 TEST_F(KeynoteReader, AMasterPartThatCannotBeReadIsSkippedAndNamed) {
     test::TempDir dir;
     const std::string path =
