@@ -171,9 +171,9 @@ names sorted within each folder) whose extension matches, skipping names that
 begin with "~" and hidden files. Without --ext a folder gives its presentations:
 )" + extensionLines() +
            R"(
-A Keynote deck kept as a package folder (a folder named *.key holding Index.zip,
-Index/ or index.apxl) is one file, never entered. PDF documents (.pdf) are read
-on request only: with --pdf.)" +
+A Keynote deck kept as a package folder (a folder named *.key holding
+Index.zip, Index/ or index.apxl) is one file, never entered.
+PDF documents (.pdf) are read on request only: with --pdf.)" +
            R"(
 
 Options:
