@@ -61,30 +61,37 @@ Header readPng(Bytes b) {
 
 // JPEG: marker segments from the start of image up to the first start of
 // frame (SOF0..SOF15 but DHT C4, JPG C8 and DAC CC), whose height and width
-// are taken. Each segment is passed over by its length, so the walk is as
-// long as the segments before the frame; a scan or the end of image before
-// any frame is inconsistent.
+// are taken. Each segment is passed over by its length; a scan or the end of
+// image before any frame is inconsistent. Real pictures put a few dozen
+// segments before the frame (an ICC profile at most 255) and a fill byte or
+// two before a marker, so the walk stops at 4,096 segments or 64 KiB of fill
+// bytes: its time does not grow with the file.
+constexpr int kMaxJpegSegments = 4096;
+constexpr std::size_t kMaxJpegFill = 64 * 1024;
+
 Header readJpeg(Bytes b) {
     std::size_t at = 2;
-    for (;;) {
+    std::size_t fill = 0;
+    for (int segment = 0; segment < kMaxJpegSegments; ++segment) {
         if (!has(b, at, 1) || b[at] != 0xFF)
             return std::nullopt;
-        while (has(b, at, 1) && b[at] == 0xFF) // fill bytes before a marker
-            ++at;
-        if (!has(b, at, 1))
+        // at is an 0xFF; any more before the marker's code are fill bytes
+        while (has(b, at + 1, 1) && b[at + 1] == 0xFF && fill < kMaxJpegFill)
+            ++at, ++fill;
+        if (!has(b, at + 1, 1) || b[at + 1] == 0xFF)
             return std::nullopt;
-        const std::uint8_t marker = b[at++];
-        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7))
+        const std::uint8_t code = b[at + 1];
+        at += 2;
+        if (code == 0x01 || (code >= 0xD0 && code <= 0xD7))
             continue; // standalone: TEM, RSTn
-        if (marker == 0x00 || marker == 0xD8 || marker == 0xD9 || marker == 0xDA)
+        if (code == 0x00 || code == 0xD8 || code == 0xD9 || code == 0xDA)
             return std::nullopt; // stuffed zero, second SOI, EOI or SOS before a frame
         if (!has(b, at, 2))
             return std::nullopt;
         const std::uint32_t length = be(b, at, 2);
         if (length < 2)
             return std::nullopt;
-        const bool frame =
-            marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        const bool frame = code >= 0xC0 && code <= 0xCF && code != 0xC4 && code != 0xC8 && code != 0xCC;
         if (frame) {
             // length, precision, height, width, component count
             if (length < 8 || !has(b, at, 8))
@@ -93,6 +100,7 @@ Header readJpeg(Bytes b) {
         }
         at += length;
     }
+    return std::nullopt;
 }
 
 // GIF: the logical screen's width and height, little-endian.

@@ -91,6 +91,9 @@ struct Case {
 // recognised, or already gives the whole header's answer; never another size.
 TEST(PictureHeader, SizesReadFromHeadersAlone) {
     const Bytes jfif = Bytes{}.s("\xFF\xD8\xFF\xE0").be(16, 2).s("JFIF").zeros(10);
+    Bytes comments;
+    for (int i = 0; i < 4095; ++i)
+        comments.s("\xFF\xFE").be(2, 2);
     constexpr std::uint32_t kIntMin = 0x80000000u;
     const Case cases[] = {
         {"PNG", png(640, 480), PictureHeader{kPng, 640, 480}},
@@ -102,6 +105,8 @@ TEST(PictureHeader, SizesReadFromHeadersAlone) {
         {"JPEG: DHT (C4) is no frame, SOF0 after it",
          Bytes{}.s("\xFF\xD8\xFF\xC4").be(4, 2).zeros(2).add(frame("\xFF\xC0", 2, 1)),
          PictureHeader{kJpeg, 2, 1}},
+        {"JPEG: a frame after 4,096 segments", Bytes{jfif}.add(comments).add(frame("\xFF\xC0", 2, 1)),
+         std::nullopt},
         {"JPEG: scan before any frame", Bytes{jfif}.s("\xFF\xDA").be(8, 2).zeros(6), std::nullopt},
         {"GIF", Bytes{}.s("GIF89a").le(300, 2).le(200, 2).zeros(3),
          PictureHeader{PictureKind::Gif, 300, 200}},
