@@ -32,8 +32,10 @@ set(rules
     "extract/word|base extract/common extract/model extract/ooxml extract/word"
     "extract/pdf|base extract/common extract/model extract/pdf"
     "extract/keynote|base extract/common extract/model extract/keynote"
+    "extract/ocr|base extract/common extract/model extract/ocr"
     "pdfreader|base extract/common extract/pdf pdfreader"
-    "keynotereader|base extract/common extract/model keynotereader")
+    "keynotereader|base extract/common extract/model keynotereader"
+    "ocrreader|base extract/common ocrreader")
 set(violations "")
 foreach(rule ${rules})
     string(REPLACE "|" ";" parts "${rule}")
