@@ -8,8 +8,10 @@
 #include <tesseract/resultiterator.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <string>
+#include <string_view>
 #include <sys/resource.h>
 
 namespace orv::ocr {
@@ -43,7 +45,12 @@ PixPointer decode(const std::vector<std::uint8_t>& bytes) {
                       kTooLarge + std::to_string(width) + " by " + std::to_string(height) +
                           " pixels, more than " + std::to_string(kMaxPicturePixels / 1'000'000) +
                           " million or a side longer than " + std::to_string(kMaxPictureSide) + ".");
+    errno = 0;
     PixPointer pix(pixReadMem(bytes.data(), bytes.size()));
+    if (!pix && errno == ENOMEM)
+        throw Failure(FailureKind::OverLimit,
+                      kTooLarge + std::string("decoding it takes more memory than the "
+                                              "reader has."));
     // The header is all the size check sees: a picture that decodes to
     // another size is damaged.
     if (!pix || pixGetWidth(pix.get()) != width || pixGetHeight(pix.get()) != height)
@@ -95,7 +102,7 @@ reader::PageAnswer wordsOf(tesseract::TessBaseAPI& api) {
         if (it->Empty(tesseract::RIL_WORD))
             continue;
         const std::unique_ptr<char[]> text(it->GetUTF8Text(tesseract::RIL_WORD));
-        if (!text || *text.get() == '\0')
+        if (!text || std::string_view(text.get()).find_first_not_of(" \t\r\n") == std::string_view::npos)
             continue;
         reader::RecognisedWord word;
         word.text = text.get();

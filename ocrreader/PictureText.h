@@ -7,11 +7,12 @@
 
 namespace orv::ocr {
 
-// The most pixels a picture may have: decoded at four bytes a pixel, with
-// the engine's grey and black-and-white copies of it beside, the largest
-// stays within the reader's memory. A picture larger is refused from its
+// The most pixels a picture may have: decoded at four bytes a pixel (and
+// PNG's rows besides while it decodes), with the engine's grey and
+// black-and-white copies of it, the largest stays within the reader's
+// memory (extract/ocr/OcrReader.cpp). A picture larger is refused from its
 // header, before it is decoded.
-inline constexpr std::uint64_t kMaxPicturePixels = 24'000'000;
+inline constexpr std::uint64_t kMaxPicturePixels = 40'000'000;
 // The engine refuses a side longer than this.
 inline constexpr std::int32_t kMaxPictureSide = 32'767;
 

@@ -6,8 +6,12 @@
 
 namespace orv::ocr {
 
+// A picture decoded whole takes four bytes a pixel, its grey and black and
+// white copies more, beside an engine and its model of about 130 MiB of
+// address space: the largest picture the reader takes (40 megapixels,
+// ocrreader/PictureText.h) peaks at about 450 MiB.
 const reader::ReaderProgram kReaderProgram{"orvandel-ocr", "ORVANDEL_OCR_READER", "text recognition reader",
-                                           "picture"};
+                                           "picture", 512};
 
 std::vector<RecognisedWord> RecognisePicture(std::span<const std::uint8_t> picture, std::uint32_t seconds) {
     // An empty request would travel as a file's path.
