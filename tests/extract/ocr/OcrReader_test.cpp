@@ -164,6 +164,7 @@ TEST_F(OcrReader, RefusalsLeaveTheReaderGoing) {
         {"60,000 x 60,000 PNG", pngDeclaring(60'000, 60'000), 10, "over a limit", "60000 by 60000 pixels"},
         {"40,000 x 8 PNG", pngDeclaring(40'000, 8), 10, "over a limit", "side longer"},
         {"past its deadline", glyphRows(1600), 1, "over a limit", "recognising it takes longer than 1 s"},
+        {"no time at all", sample("light.png"), 0, "over a limit", "longer than 0 s"},
     };
     ASSERT_EQ(recognise(sample("light.png")).refusal, "");
     const pid_t pid = readerPid();
