@@ -49,8 +49,7 @@ PixPointer decode(const std::vector<std::uint8_t>& bytes) {
     PixPointer pix(pixReadMem(bytes.data(), bytes.size()));
     if (!pix && errno == ENOMEM)
         throw Failure(FailureKind::OverLimit,
-                      kTooLarge + std::string("decoding it takes more memory than the "
-                                              "reader has."));
+                      kTooLarge + std::string("decoding it takes more memory than the reader has."));
     // The header is all the size check sees: a picture that decodes to
     // another size is damaged.
     if (!pix || pixGetWidth(pix.get()) != width || pixGetHeight(pix.get()) != height)
