@@ -34,7 +34,8 @@ set(rules
     "extract/keynote|base extract/common extract/model extract/keynote"
     "extract/ocr|base extract/common extract/model extract/ocr"
     "pdfreader|base extract/common extract/pdf pdfreader"
-    "keynotereader|base extract/common extract/model keynotereader")
+    "keynotereader|base extract/common extract/model keynotereader"
+    "ocrreader|base extract/common ocrreader")
 set(violations "")
 foreach(rule ${rules})
     string(REPLACE "|" ";" parts "${rule}")

@@ -98,7 +98,7 @@ void ReaderProcess::start() {
     posix_spawn_file_actions_adddup2(&actions, pair[1], 0);
     posix_spawn_file_actions_adddup2(&actions, pair[1], 1);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    const std::string memory = std::to_string(kReaderMemoryMiB);
+    const std::string memory = std::to_string(m_program.memoryMiB);
     char* const argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>("--memory-mib"),
                           const_cast<char*>(memory.c_str()), nullptr};
     pid_t pid = -1;
@@ -154,7 +154,8 @@ void ReaderProcess::fail(bool timedOut) {
         ThrowOverLimit("reading it takes more than " + std::to_string(m_cpuSeconds) +
                        " seconds of processor time");
     if (WIFEXITED(status) && WEXITSTATUS(status) == kExitOverMemory)
-        ThrowOverLimit("reading it takes more than " + std::to_string(kReaderMemoryMiB) + " MiB of memory");
+        ThrowOverLimit("reading it takes more than " + std::to_string(m_program.memoryMiB) +
+                       " MiB of memory");
     if (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
         ThrowOverLimit("the " + std::string(m_program.label) + " was stopped while reading it");
     ThrowDamaged("the " + std::string(m_program.label) + " failed on it");

@@ -10,7 +10,8 @@
 
 namespace orv::reader {
 
-// The bounds on reading one document in a reader process.
+// The bounds on reading one document in a reader process (a program may
+// set another bound on its memory).
 inline constexpr std::uint32_t kCpuSecondsPerDocument = 4;
 inline constexpr std::uint32_t kReaderMemoryMiB = 256;
 
@@ -21,6 +22,8 @@ struct ReaderProgram {
     std::string_view environment; // the variable naming another program to run, for tests
     std::string_view label;       // "PDF reader", in messages
     std::string_view documents;   // "PDF document", in messages
+    // The bound on its address space.
+    std::uint32_t memoryMiB = kReaderMemoryMiB;
 };
 
 // A request to open the document `source` holds: a file by its path, a

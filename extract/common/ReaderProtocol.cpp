@@ -1,5 +1,6 @@
 #include "extract/common/ReaderProtocol.h"
 
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <sys/socket.h>
@@ -108,6 +109,12 @@ std::vector<std::uint8_t> EncodePage(const PageAnswer& page) {
         w.text(piece.name);
         w.text(piece.text);
     }
+    w.u32(static_cast<std::uint32_t>(page.words.size()));
+    for (const RecognisedWord& word : page.words) {
+        w.text(word.text);
+        w.u32(std::bit_cast<std::uint32_t>(word.confidence));
+        w.byte(word.lineEnd ? 1 : 0);
+    }
     w.text(page.skipped);
     return w.bytes();
 }
@@ -159,6 +166,17 @@ PageAnswer DecodePage(std::span<const std::uint8_t> payload) {
         piece.name = r.text();
         piece.text = r.text();
         page.pieces.push_back(std::move(piece));
+    }
+    const std::uint32_t words = r.u32();
+    for (std::uint32_t i = 0; i < words; ++i) {
+        // Each at least nine bytes too.
+        RecognisedWord word;
+        word.text = r.text();
+        word.confidence = std::bit_cast<float>(r.u32());
+        if (!(word.confidence >= 0 && word.confidence <= 100))
+            badAnswer("a word's confidence out of its range");
+        word.lineEnd = r.byte() != 0;
+        page.words.push_back(std::move(word));
     }
     page.skipped = r.text();
     if (!r.atEnd())

@@ -10,7 +10,7 @@
 
 namespace orv::reader {
 
-// What a reader process (pdfreader/, keynotereader/) and the core say to
+// What a reader process (pdfreader/, keynotereader/, ocrreader/) and the core say to
 // each other over the reader's standard input and output: one frame per
 // request and per answer, a 32-bit little-endian length, then the payload.
 // The core opens a document (by path, or by its bytes when it is embedded in
@@ -52,15 +52,27 @@ struct TextPiece {
     bool operator==(const TextPiece&) const = default;
 };
 
+// A word the text recognition of a picture read: its text, how sure the
+// engine is of it (0 to 100), and whether it ends its line.
+struct RecognisedWord {
+    std::string text = {};
+    float confidence = 0;
+    bool lineEnd = false;
+    bool operator==(const RecognisedWord&) const = default;
+};
+
 // A page as the reader gives it: its text in reading order, lines and
 // paragraphs ending in CR, and in the "all text" mode the addresses of its
 // mailto: links and the texts of its text annotations, in page order. A
-// reader of slides gives their texts as pieces instead, in slide order.
+// reader of slides gives their texts as pieces instead, in slide order. The
+// reader of pictures (the picture is its one page) gives the lines it
+// recognised as the text, and each word of them, in reading order.
 struct PageAnswer {
     std::string text = {};
     std::vector<std::string> links = {};
     std::vector<std::string> comments = {};
     std::vector<TextPiece> pieces = {};
+    std::vector<RecognisedWord> words = {};
     // What could not be read (the document's annotations, when it is too
     // damaged for them, told with its first page): the description, empty
     // when all was read.

@@ -1,0 +1,35 @@
+#include "extract/ocr/OcrReader.h"
+
+#include "base/Failure.h"
+
+#include <string>
+
+namespace orv::ocr {
+
+// A picture decoded whole takes four bytes a pixel, its grey and black and
+// white copies more, beside an engine and its model of about 130 MiB of
+// address space: the largest picture the reader takes (40 megapixels,
+// ocrreader/PictureText.h) peaks at about 450 MiB.
+const reader::ReaderProgram kReaderProgram{"orvandel-ocr", "ORVANDEL_OCR_READER", "text recognition reader",
+                                           "picture", 512};
+
+std::vector<RecognisedWord> RecognisePicture(std::span<const std::uint8_t> picture, std::uint32_t seconds) {
+    // An empty request would travel as a file's path.
+    if (picture.empty())
+        throw Failure(FailureKind::Damaged, "The picture is empty.");
+    if (picture.size() > kMaxPictureBytes)
+        throw Failure(FailureKind::OverLimit, "The picture is too large to read safely: it is larger than " +
+                                                  std::to_string(kMaxPictureBytes >> 20) + " MiB.");
+    reader::OpenRequest request;
+    request.cpuSeconds = seconds;
+    request.bytes.assign(picture.begin(), picture.end());
+    reader::ReaderProcess& process = reader::ReaderProcess::ForThisThread(kReaderProgram);
+    const reader::Opened opened = process.open(request);
+    if (opened.pages != 1)
+        throw Failure(FailureKind::Damaged,
+                      "The text recognition reader gave a broken answer: a picture of " +
+                          std::to_string(opened.pages) + " pages.");
+    return process.page(process.generation(), 0).words;
+}
+
+} // namespace orv::ocr
