@@ -8,4 +8,9 @@ namespace orv::test {
 // finds the ones beside it.
 void UseBuiltReaders();
 
+// Kills an idle reader process and waits (up to five seconds) until it has
+// ended, as a reader that died between documents leaves it: gone, or a
+// zombie the core has not reaped yet.
+void KillIdleReader(int pid);
+
 } // namespace orv::test

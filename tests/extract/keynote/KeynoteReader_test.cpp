@@ -10,8 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -27,13 +25,6 @@ std::vector<std::string> harvest(const std::string& path, bool allText) {
     } catch (const Failure& failure) {
         return {std::string(FailureKindName(failure.kind()))};
     }
-}
-
-std::string fileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 // Writes every entry of the zip below `folder`, as a Mac keeps a package.
@@ -125,7 +116,7 @@ TEST_F(KeynoteReader, APackageFolderIsOneDeckInEachOfItsForms) {
 
 TEST_F(KeynoteReader, DecksTheLibraryCannotReadOrHoldAreRefused) {
     test::TempDir dir;
-    const std::string deck = fileText(kSamples + "planted2013.key");
+    const std::string deck = test::ReadFileBytes(kSamples + "planted2013.key");
     const struct {
         const char* what;
         std::string bytes;
@@ -182,7 +173,7 @@ TEST_F(KeynoteReader, ADeckEmbeddedInAnotherIsReadWithAllText) {
     test::PptxBuilder deck;
     deck.addSlide()
         .addTextBox({"outer@example.com"})
-        .addEmbedded("talk.key", fileText(kSamples + "planted2018.key"));
+        .addEmbedded("talk.key", test::ReadFileBytes(kSamples + "planted2018.key"));
     EXPECT_EQ(test::PlacedAddressesIn(ReadPresentationBytes(test::BytesOf(deck.bytes()), ReadOptions{true})),
               (std::vector<std::string>{"1:shape:outer@example.com", "0:embedded:listitem@paragraphs.com"}));
 }

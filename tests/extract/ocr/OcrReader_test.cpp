@@ -2,13 +2,11 @@
 // samples show, and the refusals, after which the reader goes on.
 #include "extract/ocr/OcrReader.h"
 #include "support/ReaderPrograms.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <unistd.h>
 #include <utility>
@@ -21,8 +19,8 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 Bytes sample(const std::string& name) {
-    std::ifstream in(ORVANDEL_SOURCE_DIR "/tests/data/ocr/" + name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::string bytes = test::ReadFileBytes(ORVANDEL_SOURCE_DIR "/tests/data/ocr/" + name);
+    return {bytes.begin(), bytes.end()};
 }
 
 void put32(Bytes& out, std::uint32_t value) {
@@ -109,14 +107,7 @@ pid_t readerPid() {
 void killReader() {
     const pid_t pid = readerPid();
     ASSERT_GT(pid, 0);
-    ::kill(pid, SIGKILL);
-    const auto ended = [pid] {
-        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-        const std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-        return text.empty() || text.find(") Z") != std::string::npos;
-    };
-    for (int i = 0; i < 5000 && !ended(); ++i)
-        ::usleep(1000);
+    test::KillIdleReader(pid);
 }
 
 class OcrReader : public ::testing::Test {

@@ -15,7 +15,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <fstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -35,15 +34,6 @@ std::vector<std::string> harvest(const std::string& path, bool allText, const st
     } catch (const Failure& failure) {
         return {std::string(FailureKindName(failure.kind()))};
     }
-}
-
-// Whether the process has ended (and waits to be reaped).
-bool ended(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    std::getline(stat, line);
-    const auto close = line.rfind(')');
-    return close == std::string::npos || (close + 2 < line.size() && line[close + 2] == 'Z');
 }
 
 class PdfReader : public ::testing::Test {
@@ -158,10 +148,7 @@ TEST_F(PdfReader, AReaderThatDiesFailsItsDocumentAndTheNextStartsAfresh) {
     // The next document, and even the same one, reads whole; also after a
     // reader that ended between documents.
     EXPECT_EQ(harvest(path, false).size(), 11u);
-    const pid_t idle = process.pid();
-    ::kill(idle, SIGKILL);
-    for (int i = 0; i < 5000 && !ended(idle); ++i)
-        ::usleep(1000);
+    test::KillIdleReader(process.pid());
     EXPECT_EQ(harvest(path, false).size(), 11u);
     // A document opened since leaves the older one's pages unread.
     auto first = OpenPresentationFile(path, options);
