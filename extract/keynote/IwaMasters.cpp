@@ -34,14 +34,6 @@ constexpr std::string_view kIndexFolder = "Index/";
 constexpr std::string_view kMasterPrefixes[] = {"MasterSlide", "TemplateSlide"};
 constexpr std::string_view kDocumentPart = "Index/Document.iwa";
 
-bool startsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
-
-bool endsWith(std::string_view text, std::string_view suffix) {
-    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
-}
-
 // Where the .iwa parts of one deck come from: a zip, or a loose folder.
 class IwaParts {
 public:
@@ -60,7 +52,7 @@ public:
         std::vector<std::string> out;
         for (std::uint64_t i = 0; i < m_package.entryCount(); ++i) {
             const std::string_view name = m_package.entryName(i);
-            if (startsWith(name, kIndexFolder))
+            if (name.starts_with(kIndexFolder))
                 out.emplace_back(name);
         }
         return out;
@@ -249,16 +241,18 @@ template <class Use> auto withIndexZip(const ByteSource& source, std::uint64_t a
 }
 
 // Every part but the masters', read as an archive: the first that is
-// damaged or over a limit fails the deck.
-bool checkParts(IwaParts& parts) {
-    IwaBudget budget;
-    for (const std::string& name : parts.names()) {
-        if (!endsWith(name, ".iwa") || IsMasterPart(name))
-            continue;
-        if (const auto bytes = parts.read(name))
-            IwaArchive(bytes->bytes(), name, budget);
-    }
-    return true;
+// damaged or over a limit fails the deck. Then, when asked, the masters.
+auto checkThenRead(bool masters) {
+    return [masters](IwaParts& parts) {
+        IwaBudget budget;
+        for (const std::string& name : parts.names()) {
+            if (!name.ends_with(".iwa") || IsMasterPart(name))
+                continue;
+            if (const auto bytes = parts.read(name))
+                IwaArchive(bytes->bytes(), name, budget);
+        }
+        return masters ? readMasters(parts) : MasterTexts{};
+    };
 }
 
 bool isIndexZip(std::string_view name) {
@@ -271,13 +265,13 @@ bool isIndexZip(std::string_view name) {
 } // namespace
 
 bool IsMasterPart(std::string_view name) {
-    if (!startsWith(name, kIndexFolder) || !endsWith(name, ".iwa"))
+    if (!name.starts_with(kIndexFolder) || !name.ends_with(".iwa"))
         return false;
     const std::string_view base = name.substr(kIndexFolder.size());
     if (base.find('/') != std::string_view::npos)
         return false;
     return std::any_of(std::begin(kMasterPrefixes), std::end(kMasterPrefixes),
-                       [&](std::string_view prefix) { return startsWith(base, prefix); });
+                       [&](std::string_view prefix) { return base.starts_with(prefix); });
 }
 
 namespace {
@@ -288,7 +282,7 @@ template <class Use, class Result> Result withZipParts(ZipPackage& package, Use&
     ZipParts parts(package);
     const auto names = parts.names();
     if (std::any_of(names.begin(), names.end(),
-                    [](const std::string& name) { return endsWith(name, ".iwa"); }))
+                    [](const std::string& name) { return name.ends_with(".iwa"); }))
         return use(parts);
     for (std::uint64_t i = 0; i < package.entryCount(); ++i) {
         const std::string name(package.entryName(i));
@@ -326,11 +320,11 @@ MasterTexts ReadMasterTextsInFolder(const std::string& folder) {
     return withFolderParts(folder, readMasters, MasterTexts{});
 }
 
-void CheckIwaParts(ZipPackage& package) {
-    withZipParts(package, checkParts, true);
+MasterTexts CheckIwaParts(ZipPackage& package, bool masters) {
+    return withZipParts(package, checkThenRead(masters), MasterTexts{});
 }
 
-void CheckIwaPartsInFolder(const std::string& folder) {
-    withFolderParts(folder, checkParts, true);
+MasterTexts CheckIwaPartsInFolder(const std::string& folder, bool masters) {
+    return withFolderParts(folder, checkThenRead(masters), MasterTexts{});
 }
 } // namespace orv::keynote

@@ -52,11 +52,12 @@ MasterTexts ReadMasterTexts(ZipPackage& package);
 // folder cannot be listed.
 MasterTexts ReadMasterTextsInFolder(const std::string& folder);
 
-// Reads every other .iwa part of the deck (in the zip, or in the package
-// folder) as an archive, so that a part the slide library would pass over
-// in silence, damaged or over a limit, fails the deck instead. Throws the
-// first part's orv::Failure.
-void CheckIwaParts(ZipPackage& package);
-void CheckIwaPartsInFolder(const std::string& folder);
+// Reads every .iwa part but the masters' of the deck (in the zip, or in the
+// package folder) as an archive, so that a part the slide library would pass
+// over in silence, damaged or over a limit, fails the deck instead: throws
+// the first part's orv::Failure. With `masters`, then reads the masters as
+// the two functions above do, from the same opening of the deck's parts.
+MasterTexts CheckIwaParts(ZipPackage& package, bool masters);
+MasterTexts CheckIwaPartsInFolder(const std::string& folder, bool masters);
 
 } // namespace orv::keynote

@@ -108,8 +108,6 @@ bool isKind(const std::string& path, bool folder) {
     return ::stat(path.c_str(), &info) == 0 && (folder ? S_ISDIR(info.st_mode) : S_ISREG(info.st_mode));
 }
 
-constexpr std::string_view kMasterSlides = "master slides";
-
 // A deck read by the reader process. The master slides of the current
 // format, which the library gives empty, are read here from the parts.
 class KeynoteDocument final : public PresentationDocument {
@@ -121,12 +119,6 @@ public:
     // master parts that could not be read.
     void setOwnMasters(MasterTexts masters) {
         m_ownMasters = std::move(masters);
-        m_ownMastersRead = true;
-    }
-    // The master slides could not be read here at all.
-    void setOwnMastersFailed(const Failure& failure) {
-        m_ownMasters = {};
-        m_ownMasters.skipped.push_back({std::string(kMasterSlides), failure.description(), failure.kind()});
         m_ownMastersRead = true;
     }
 
@@ -232,37 +224,19 @@ void refuseEncrypted(const ZipPackage& zip) {
             refuseEncrypted();
 }
 
-// Opens the deck in the reader process; `readMasters` reads the current
-// format's master slides here, in the "all text" mode.
-template <class ReadMasters>
+// Opens the deck in the reader process. `ownMasters` are the current
+// format's master slides, read here in the "all text" mode; none for Keynote
+// '09, whose master slides the library gives.
 std::unique_ptr<PresentationDocument> openWith(reader::OpenRequest request, const ReadOptions& options,
-                                               ReadMasters&& readMasters) {
+                                               std::optional<MasterTexts> ownMasters) {
     request.allText = options.allText;
     request.cpuSeconds = reader::kCpuSecondsPerDocument;
     reader::ReaderProcess& process = reader::ReaderProcess::ForThisThread(kReaderProgram);
     const reader::Opened opened = process.open(request);
     auto document = std::make_unique<KeynoteDocument>(process, opened, options);
-    if (options.allText) {
-        try {
-            if (auto masters = readMasters())
-                document->setOwnMasters(std::move(*masters));
-        } catch (const Failure& failure) {
-            if (failure.kind() == FailureKind::Unexpected)
-                throw;
-            document->setOwnMastersFailed(failure);
-        }
-    }
+    if (options.allText && ownMasters)
+        document->setOwnMasters(std::move(*ownMasters));
     return document;
-}
-
-// The master slides of the current format in a zip: its own parts, or those
-// of the Index.zip it holds. None for Keynote '09, whose master slides the
-// library gives.
-std::optional<MasterTexts> zipMasters(ZipPackage& zip) {
-    const ZipForm form = zipForm(zip);
-    if (form == ZipForm::Apxl || form == ZipForm::None)
-        return std::nullopt;
-    return ReadMasterTexts(zip);
 }
 
 std::unique_ptr<PresentationDocument> open(FormatProbe& probe, ReadOptions options) {
@@ -270,9 +244,10 @@ std::unique_ptr<PresentationDocument> open(FormatProbe& probe, ReadOptions optio
     if (!zip)
         ThrowDamaged("it is no zip");
     refuseEncrypted(*zip);
-    CheckIwaParts(*zip);
-    reader::OpenRequest request = reader::RequestFor(probe.source());
-    return openWith(std::move(request), options, [&] { return zipMasters(*zip); });
+    std::optional<MasterTexts> ownMasters;
+    if (const ZipForm form = zipForm(*zip); form == ZipForm::Index || form == ZipForm::IndexZip)
+        ownMasters = CheckIwaParts(*zip, options.allText);
+    return openWith(reader::RequestFor(probe.source()), options, std::move(ownMasters));
 }
 
 std::unique_ptr<PresentationDocument> openFolder(const std::string& path, ReadOptions options) {
@@ -283,14 +258,12 @@ std::unique_ptr<PresentationDocument> openFolder(const std::string& path, ReadOp
     } else if (isKind(path + "/.iwph", false)) {
         refuseEncrypted();
     }
-    CheckIwaPartsInFolder(path);
+    std::optional<MasterTexts> ownMasters;
+    if (storage != Storage::Apxl)
+        ownMasters = CheckIwaPartsInFolder(path, options.allText);
     reader::OpenRequest request;
     request.path = path;
-    return openWith(std::move(request), options, [&]() -> std::optional<MasterTexts> {
-        if (storage == Storage::Apxl)
-            return std::nullopt;
-        return ReadMasterTextsInFolder(path);
-    });
+    return openWith(std::move(request), options, std::move(ownMasters));
 }
 
 bool isPackageFolder(const std::string& path) {
