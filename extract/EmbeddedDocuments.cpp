@@ -14,7 +14,8 @@ namespace {
 class EmbeddedDocuments final : public EmbeddedReader,
                                 public std::enable_shared_from_this<EmbeddedDocuments> {
 public:
-    explicit EmbeddedDocuments(bool pdf) : m_pdf(pdf) {}
+    EmbeddedDocuments(bool pdf, std::shared_ptr<PictureReader> pictures)
+        : m_pdf(pdf), m_pictures(std::move(pictures)) {}
 
     bool read(const std::string& part, std::span<const std::uint8_t> bytes, int depth, SlideContent& page,
               ShapeBudget& budget) override {
@@ -35,6 +36,8 @@ public:
         try {
             ReadOptions options{true, depth + 1, shared_from_this(), &budget};
             options.pdf = m_pdf;
+            options.pictures = m_pictures != nullptr;
+            options.pictureReader = m_pictures;
             document = format->open(probe, options);
         } catch (const Failure& failure) {
             if (failure.kind() == FailureKind::NotPresentation)
@@ -43,7 +46,9 @@ public:
         }
         const auto take = [&](const SlideContent& content) {
             for (const PlacedText& placed : content.allText)
-                PlaceText(page, budget, TextPlace::Embedded, TextPlace::Embedded, part, placed.text);
+                PlaceText(page, budget, TextPlace::Embedded,
+                          placed.place == TextPlace::Picture ? TextPlace::Picture : TextPlace::Embedded, part,
+                          placed.text);
             for (const SkippedPart& skipped : content.skipped)
                 page.skipped.push_back({part + ", " + skipped.part, skipped.description, skipped.kind});
         };
@@ -75,13 +80,14 @@ private:
     }
 
     bool m_pdf;
+    std::shared_ptr<PictureReader> m_pictures;
     std::size_t m_documents = 0;
 };
 
 } // namespace
 
-std::shared_ptr<EmbeddedReader> MakeEmbeddedReader(bool pdf) {
-    return std::make_shared<EmbeddedDocuments>(pdf);
+std::shared_ptr<EmbeddedReader> MakeEmbeddedReader(bool pdf, std::shared_ptr<PictureReader> pictures) {
+    return std::make_shared<EmbeddedDocuments>(pdf, std::move(pictures));
 }
 
 } // namespace orv

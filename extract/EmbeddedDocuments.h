@@ -12,6 +12,9 @@ namespace orv {
 // records, within the bounds of limits:: on embedded documents.
 // With `pdf`, PDF documents are read too (ReadOptions::pdf); without, they
 // are left unread.
-std::shared_ptr<EmbeddedReader> MakeEmbeddedReader(bool pdf = false);
+// With `pictures`, their pictures are read too (ReadOptions::pictureReader,
+// the embedding file's).
+std::shared_ptr<EmbeddedReader> MakeEmbeddedReader(bool pdf = false,
+                                                   std::shared_ptr<PictureReader> pictures = {});
 
 } // namespace orv

@@ -93,7 +93,12 @@ void WalkActivePresentation(HarvestDocument& document, bool allText, StepRunner&
             }
             continue;
         }
-        s.run(110, [&] { count = document.ShapeCount(i); });
+        s.run(110, [&] {
+            count = document.ShapeCount(i);
+            if (skipped) // the pictures a reading of them skipped
+                for (const SkippedPart& part : document.SkippedParts(i))
+                    skipped(i, part);
+        });
         for (int j = 1; j <= count; ++j) {
             if (!s.test(112, [&] { return document.HasTextFrame(i, j); }))
                 continue;

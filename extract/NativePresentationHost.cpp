@@ -24,6 +24,8 @@ void NativePresentationHost::Open(const std::string& path) {
     m_active = ReaderPresentation(); // the last file goes before the next is opened
     ReadOptions options{m_allText};
     options.pdf = m_readPdf;
+    options.pictures = m_pictureRun != nullptr;
+    options.pictureRun = m_pictureRun;
     m_active = ReaderPresentation(m_open(path, options));
 }
 

@@ -35,6 +35,7 @@ public:
     std::string Name() override;
     void SetAllText(bool allText) override { m_allText = allText; }
     void SetReadPdf(bool readPdf) override { m_readPdf = readPdf; }
+    void SetReadPictures(std::shared_ptr<PictureRun> run) override { m_pictureRun = std::move(run); }
     // Dropping the references ends the in-process instance.
     void Release() override {
         m_attached = false;
@@ -48,6 +49,7 @@ private:
     bool m_attached = false;
     bool m_allText = false;
     bool m_readPdf = false;
+    std::shared_ptr<PictureRun> m_pictureRun;
     ReaderPresentation m_active;
 };
 

@@ -65,6 +65,10 @@ public:
     // Asks for PDF documents to be read (ReadOptions::pdf) from now on. A
     // host that cannot read them refuses them.
     virtual void SetReadPdf(bool /*readPdf*/) {}
+    // Asks for the pictures of the presentations opened from now on to be
+    // read by text recognition, sharing `run` (ReadOptions::pictureRun); none
+    // stops it. A host that cannot read them reads none.
+    virtual void SetReadPictures(std::shared_ptr<PictureRun> /*run*/) {}
 };
 
 } // namespace orv

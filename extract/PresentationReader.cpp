@@ -4,6 +4,7 @@
 #include "extract/EmbeddedDocuments.h"
 #include "extract/PresentationFormats.h"
 #include "extract/common/ByteSource.h"
+#include "extract/ocr/PictureRun.h"
 
 #include <string>
 
@@ -68,9 +69,21 @@ const PresentationFormat& RecognisePresentation(FormatProbe& probe) {
 
 namespace {
 
-std::unique_ptr<PresentationDocument> openFrom(std::unique_ptr<ByteSource> source, ReadOptions options) {
+// What reads the pictures and the embedded documents of the file `path`
+// (empty for bytes), when they are read and the caller has not set them.
+void setFileReaders(const std::string& path, ReadOptions& options) {
+    if (options.pictures && !options.pictureReader) {
+        if (!options.pictureRun)
+            options.pictureRun = ocr::MakePictureRun();
+        options.pictureReader = options.pictureRun->readerFor(path);
+    }
     if (options.allText && !options.embedded)
-        options.embedded = MakeEmbeddedReader(options.pdf);
+        options.embedded = MakeEmbeddedReader(options.pdf, options.pictureReader);
+}
+
+std::unique_ptr<PresentationDocument> openFrom(const std::string& path, std::unique_ptr<ByteSource> source,
+                                               ReadOptions options) {
+    setFileReaders(path, options);
     FormatProbe probe(std::move(source));
     const PresentationFormat& format = RecognisePresentation(probe);
     if (format.onRequest && !options.pdf)
@@ -93,16 +106,15 @@ PresentationContent readAll(PresentationDocument& document) {
 
 std::unique_ptr<PresentationDocument> OpenPresentationFile(const std::string& path, ReadOptions options) {
     if (const PresentationFormat* format = PackageFolderFormat(path)) {
-        if (options.allText && !options.embedded)
-            options.embedded = MakeEmbeddedReader(options.pdf);
+        setFileReaders(path, options);
         return format->openFolder(path, options);
     }
-    return openFrom(std::make_unique<FileByteSource>(path), options);
+    return openFrom(path, std::make_unique<FileByteSource>(path), options);
 }
 
 std::unique_ptr<PresentationDocument> OpenPresentationBytes(std::span<const std::uint8_t> bytes,
                                                             ReadOptions options) {
-    return openFrom(std::make_unique<MemoryByteSource>(bytes), options);
+    return openFrom({}, std::make_unique<MemoryByteSource>(bytes), options);
 }
 
 PresentationContent ReadPresentationFile(const std::string& path, ReadOptions options) {

@@ -3,6 +3,7 @@
 #include "extract/common/ByteSource.h"
 #include "extract/common/ReaderProtocol.h"
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -72,7 +73,7 @@ private:
     [[noreturn]] void fail(bool timedOut);
 
     const ReaderProgram& m_program;
-    pid_t m_pid = -1;
+    std::atomic<pid_t> m_pid{-1}; // read by a run that stops it from another thread
     int m_fd = -1;
     std::uint64_t m_generation = 0;
     std::uint32_t m_cpuSeconds = kCpuSecondsPerDocument;

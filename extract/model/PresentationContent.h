@@ -19,7 +19,8 @@ namespace orv {
 // (its title and description); `Master` and `Layout` any text of a master
 // (slide, notes or handout master) or of a layout; `Embedded` any text of a
 // document embedded in the deck; `Page` the text of a page of a PDF
-// document, in reading order.
+// document, in reading order; `Picture` the text a picture shows, read by
+// text recognition on request (a picture on any page keeps this place).
 enum class TextPlace {
     Shape,
     Group,
@@ -33,14 +34,15 @@ enum class TextPlace {
     Master,
     Layout,
     Embedded,
-    Page
+    Page,
+    Picture
 };
 
 // Every place, in the order of the enumeration.
 inline constexpr TextPlace kTextPlaces[] = {
     TextPlace::Shape,   TextPlace::Group,    TextPlace::Table, TextPlace::Diagram, TextPlace::Notes,
     TextPlace::Comment, TextPlace::Link,     TextPlace::Chart, TextPlace::Alt,     TextPlace::Master,
-    TextPlace::Layout,  TextPlace::Embedded, TextPlace::Page};
+    TextPlace::Layout,  TextPlace::Embedded, TextPlace::Page,  TextPlace::Picture};
 
 // What a presentation reader delivers: the slides in presentation order, each
 // with its top-level shapes in z-order. Text is UTF-8, paragraphs joined by
@@ -107,6 +109,8 @@ struct PresentationContent {
 
 // What to read of each slide. The default reads the top-level shapes only.
 class EmbeddedReader;
+class PictureReader;
+class PictureRun;
 class ShapeBudget;
 
 struct ReadOptions {
@@ -119,6 +123,13 @@ struct ReadOptions {
     // Whether PDF documents are read (the record read on request): as files,
     // and in the "all text" mode as documents embedded in a deck.
     bool pdf = false;
+    // Whether the pictures placed on the pages are read by text recognition
+    // (on request); what the run's pictures share (set by the run); and what
+    // reads a file's pictures (made by the opener from the run, shared by
+    // every document of the file).
+    bool pictures = false;
+    std::shared_ptr<PictureRun> pictureRun;
+    std::shared_ptr<PictureReader> pictureReader;
     // How deep the document being read is embedded (0: the file itself), and
     // what reads the documents it embeds in the "all text" mode (set by the
     // opener, shared by every document of one file).

@@ -18,13 +18,28 @@ void PlaceText(SlideContent& slide, ShapeBudget& budget, std::optional<TextPlace
     if (text.empty())
         return;
     budget.addText(text.size());
-    const bool ownPlace = !pagePlace || (*pagePlace == TextPlace::Notes && where == TextPlace::Link);
+    const bool ownPlace = !pagePlace || where == TextPlace::Picture ||
+                          (*pagePlace == TextPlace::Notes && where == TextPlace::Link);
     slide.allText.push_back({ownPlace ? where : *pagePlace, std::move(name), std::move(text)});
 }
 
 void PlaceShapeText(SlideContent& slide, std::string name, std::string text) {
     if (!text.empty())
         slide.allText.push_back({TextPlace::Shape, std::move(name), std::move(text)});
+}
+
+std::string ReadPictureText(SlideContent& page, PictureReader& reader, const std::string& part,
+                            std::uint64_t storedSize,
+                            const std::function<std::vector<std::uint8_t>()>& load) {
+    std::string text;
+    ReadOrSkip(page.skipped, part, [&] {
+        if (storedSize > kMaxPictureBytes)
+            ThrowOverLimit("the picture is larger than " + std::to_string(kMaxPictureBytes >> 20) + " MiB",
+                           part);
+        const std::vector<std::uint8_t> bytes = load();
+        text = reader.read(part, bytes);
+    });
+    return text;
 }
 
 std::string_view TextPlaceName(TextPlace place) {
@@ -55,6 +70,8 @@ std::string_view TextPlaceName(TextPlace place) {
         return "embedded";
     case TextPlace::Page:
         return "page";
+    case TextPlace::Picture:
+        return "picture";
     }
     return "shape";
 }

@@ -4,6 +4,8 @@
 #include "extract/model/PresentationContent.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -58,6 +60,49 @@ public:
     // in one at `depth`. Throws orv::Failure when it is past them.
     virtual void admit(const std::string& part, int depth) = 0;
 };
+
+// The most bytes a picture may have to be read by text recognition: a larger
+// one is skipped and named without being loaded.
+inline constexpr std::size_t kMaxPictureBytes = 16u << 20;
+
+// Reads the text that the pictures of one file show, on request
+// (ReadOptions::pictureReader): made by the opener, shared by every document
+// of the file, so that the bounds on pictures (their number, pixels and time)
+// hold for the whole file. The same picture (by content) is recognised once
+// per run.
+class PictureReader {
+public:
+    virtual ~PictureReader() = default;
+    // How many pictures the file's container holds, once it is opened: the
+    // progress of a long run tells "picture P of Q". Readers that cannot
+    // tell say nothing; an embedded document's pictures add to the count.
+    virtual void expect(std::size_t pictures) = 0;
+    // The text picture `part` (its whole bytes) shows: lines joined by CR,
+    // words by spaces, only the words recognised surely enough; empty for a
+    // vector drawing, which is passed over, and for a picture that shows no
+    // text. Throws orv::Failure (damaged, over a limit) when the picture is
+    // skipped; ReadPictureText names it and the file goes on.
+    virtual std::string read(const std::string& part, std::span<const std::uint8_t> bytes) = 0;
+};
+
+// What the pictures of one run share (ReadOptions::pictureRun): what each
+// picture read so far showed, by content, so that a picture met again (a logo
+// on every slide, the same picture in another file) is recognised once.
+class PictureRun {
+public:
+    virtual ~PictureRun() = default;
+    // What reads the pictures of `file` (its path; empty for bytes).
+    virtual std::shared_ptr<PictureReader> readerFor(const std::string& file) = 0;
+};
+
+// The text of picture `part` (say "ppt/slides/slide2.xml, picture
+// ppt/media/image1.png") for a page of the file, read by `reader` from the
+// bytes `load` gives; `storedSize` is the picture's size as its container
+// tells it before it is loaded: a picture larger than kMaxPictureBytes is not
+// loaded. A picture that is skipped (damaged, over a bound) is named among
+// the page's skipped parts and gives no text; the rest of the page is read.
+std::string ReadPictureText(SlideContent& page, PictureReader& reader, const std::string& part,
+                            std::uint64_t storedSize, const std::function<std::vector<std::uint8_t>()>& load);
 
 // Counts what the slides of one file build, across slides: refuses a slide
 // with more shapes or text than any real slide holds, and a file with more
@@ -166,7 +211,8 @@ struct AllTextPieces {
 // `budget`. An empty text is left out. While a page other than a slide is
 // walked, `pagePlace` is its place (Notes, Master, Layout), and every text
 // counts as that place whatever its own, but for the address of a notes
-// page's link, which stays a link.
+// page's link, which stays a link, and the text of a picture, which stays a
+// picture.
 void PlaceText(SlideContent& slide, ShapeBudget& budget, std::optional<TextPlace> pagePlace, TextPlace where,
                std::string name, std::string text);
 

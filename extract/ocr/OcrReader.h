@@ -2,6 +2,7 @@
 
 #include "extract/common/ReaderProcess.h"
 #include "extract/common/ReaderProtocol.h"
+#include "extract/model/PresentationDocument.h"
 
 #include <cstdint>
 #include <span>
@@ -16,9 +17,6 @@ extern const reader::ReaderProgram kReaderProgram;
 // A word recognised in a picture: its text, the engine's confidence in it
 // (0 to 100), and whether it ends its line.
 using RecognisedWord = reader::RecognisedWord;
-
-// The most bytes a picture may have to be sent for recognition.
-inline constexpr std::size_t kMaxPictureBytes = 16u << 20;
 
 // Recognises the words a picture (PNG, JPEG, GIF, TIFF, BMP, WebP, as its
 // bytes) shows, in reading order, in the calling thread's reader process,

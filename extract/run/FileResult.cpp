@@ -100,6 +100,7 @@ FileResult ReadFileResult(const std::string& path, PresentationHost& host, const
                                          result.addresses.push_back(where);
                                      }};
     host.SetReadPdf(options.pdf);
+    host.SetReadPictures(options.pictures ? options.pictureRun : nullptr);
     HarvestFile(
         path, host, options.allText, steps,
         [&](int slide, TextPlace place, std::string_view name, std::string_view text) {

@@ -1,0 +1,275 @@
+#include "extract/ocr/PictureRun.h"
+
+#include "base/Failure.h"
+#include "extract/common/ReaderProcess.h"
+#include "extract/ocr/PictureHeader.h"
+
+#include <xxhash.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <utility>
+
+namespace orv::ocr {
+
+namespace {
+
+// The pictures a run remembers what they showed: past this many, a picture
+// met again is recognised again, so that a run's memory stays bounded.
+constexpr std::size_t kRememberedPictures = 20'000;
+
+bool mayMakeAddress(std::string_view word) {
+    return word.find('@') != std::string_view::npos;
+}
+
+[[noreturn]] void throwStopped() {
+    throw Failure(FailureKind::Unexpected, "The run was stopped.");
+}
+
+// A picture's identity: its size and a 128-bit hash of its bytes.
+struct PictureKey {
+    std::uint64_t size = 0;
+    std::uint64_t low = 0;
+    std::uint64_t high = 0;
+    auto operator<=>(const PictureKey&) const = default;
+};
+
+PictureKey keyOf(std::span<const std::uint8_t> bytes) {
+    const XXH128_hash_t hash = XXH3_128bits(bytes.data(), bytes.size());
+    return {bytes.size(), hash.low64, hash.high64};
+}
+
+// What a picture showed, or why it was skipped.
+struct Remembered {
+    std::string text;
+    std::optional<FailureKind> failure;
+    std::string description;
+};
+
+} // namespace
+
+std::string RecognisedText(std::span<const RecognisedWord> words) {
+    std::string text;
+    bool lineStart = true;
+    for (const RecognisedWord& word : words) {
+        const bool keep =
+            !word.text.empty() && (!mayMakeAddress(word.text) || word.confidence >= kAddressWordConfidence);
+        if (keep) {
+            if (!lineStart)
+                text += ' ';
+            text += word.text;
+            lineStart = false;
+        }
+        if (word.lineEnd && !lineStart) {
+            text += '\r';
+            lineStart = true;
+        }
+    }
+    if (!text.empty() && text.back() == '\r')
+        text.pop_back();
+    return text;
+}
+
+struct RecognitionRun::State {
+    RecogniseFunction recognise;
+    std::atomic<bool> stopped{false};
+    mutable std::mutex mutex;
+    std::map<PictureKey, Remembered> remembered;
+    std::map<std::string, PictureProgress> progress;
+    std::set<reader::ReaderProcess*> recognising; // processes at work, ended by a stop
+    std::size_t recognitions = 0;
+
+    std::optional<Remembered> recall(const PictureKey& key) const {
+        const std::lock_guard lock(mutex);
+        const auto found = remembered.find(key);
+        return found != remembered.end() ? std::optional(found->second) : std::nullopt;
+    }
+    void remember(const PictureKey& key, Remembered what) {
+        const std::lock_guard lock(mutex);
+        if (remembered.size() < kRememberedPictures)
+            remembered.emplace(key, std::move(what));
+    }
+
+    // The program's own recognition in the calling thread's reader process,
+    // which a stop ends while it works.
+    std::vector<RecognisedWord> recogniseHere(std::span<const std::uint8_t> picture, std::uint32_t seconds) {
+        reader::ReaderProcess& process = reader::ReaderProcess::ForThisThread(kReaderProgram);
+        {
+            const std::lock_guard lock(mutex);
+            recognising.insert(&process);
+        }
+        struct Leave {
+            State& state;
+            reader::ReaderProcess& process;
+            ~Leave() {
+                const std::lock_guard lock(state.mutex);
+                state.recognising.erase(&process);
+            }
+        } leave{*this, process};
+        if (stopped)
+            throwStopped();
+        return RecognisePicture(picture, seconds);
+    }
+};
+
+// The pictures of one file: its bounds, and its progress told to the run.
+class RecognitionRun::FileReader final : public PictureReader {
+public:
+    FileReader(std::shared_ptr<State> state, std::string file)
+        : m_state(std::move(state)), m_file(std::move(file)) {
+        tell();
+    }
+    ~FileReader() override {
+        const std::lock_guard lock(m_state->mutex);
+        m_state->progress.erase(m_file);
+    }
+
+    void expect(std::size_t pictures) override {
+        m_progress.total += pictures;
+        tell();
+    }
+
+    std::string read(const std::string& part, std::span<const std::uint8_t> bytes) override {
+        if (m_state->stopped)
+            throwStopped();
+        ++m_progress.read;
+        m_progress.total = std::max(m_progress.total, m_progress.read);
+        tell();
+        if (m_progress.read > kMaxPicturesPerFile)
+            fail(FailureKind::OverLimit,
+                 "the file holds more than " + std::to_string(kMaxPicturesPerFile) +
+                     " pictures; the rest are not read",
+                 part);
+        const std::optional<PictureHeader> header = ReadPictureHeader(bytes);
+        if (!header)
+            fail(FailureKind::Damaged, "its header is damaged", part);
+        if (header->kind == PictureKind::Vector || header->kind == PictureKind::Unknown)
+            return {}; // drawings and kinds no decoder here reads are passed over
+        const std::uint64_t pixels = std::uint64_t{header->width} * header->height;
+        if (pixels > kMaxPicturePixels)
+            fail(FailureKind::OverLimit,
+                 "it declares " + std::to_string(header->width) + " x " + std::to_string(header->height) +
+                     " pixels, more than " + std::to_string(kMaxPicturePixels / 1'000'000) +
+                     " million are read",
+                 part);
+        const PictureKey key = keyOf(bytes);
+        if (std::optional<Remembered> known = m_state->recall(key)) {
+            if (known->failure)
+                throw Failure(*known->failure, known->description, part);
+            return std::move(known->text);
+        }
+        if (m_pixels + pixels > kMaxFilePixels)
+            fail(FailureKind::OverLimit,
+                 "the file's pictures hold more than " + std::to_string(kMaxFilePixels / 1'000'000) +
+                     " million pixels to recognise",
+                 part);
+        const auto left = std::chrono::seconds(kFileSeconds) - m_spent;
+        if (left < std::chrono::seconds(1))
+            fail(FailureKind::OverLimit,
+                 "recognising the file's pictures took more than " + std::to_string(kFileSeconds) +
+                     " seconds; the rest are not read",
+                 part);
+        const auto seconds = static_cast<std::uint32_t>(std::min<std::int64_t>(
+            kPictureSeconds, std::chrono::duration_cast<std::chrono::seconds>(left).count()));
+        m_pixels += pixels;
+        const auto start = std::chrono::steady_clock::now();
+        std::vector<RecognisedWord> words;
+        try {
+            words = m_state->recognise(bytes, seconds);
+        } catch (const Failure& failure) {
+            m_spent += std::chrono::steady_clock::now() - start;
+            if (m_state->stopped)
+                throwStopped();
+            // What any file would meet again is remembered: a damaged picture,
+            // or one that overran the whole time a picture has.
+            const bool lasting = failure.kind() == FailureKind::Damaged ||
+                                 (failure.kind() == FailureKind::OverLimit && seconds == kPictureSeconds);
+            if (lasting)
+                m_state->remember(key, {{}, failure.kind(), failure.description()});
+            throw Failure(failure.kind(), failure.description(), part);
+        }
+        m_spent += std::chrono::steady_clock::now() - start;
+        if (m_state->stopped)
+            throwStopped();
+        std::string text = RecognisedText(words);
+        {
+            const std::lock_guard lock(m_state->mutex);
+            ++m_state->recognitions;
+        }
+        m_state->remember(key, {text, std::nullopt, {}});
+        return text;
+    }
+
+private:
+    void tell() {
+        const std::lock_guard lock(m_state->mutex);
+        m_state->progress[m_file] = m_progress;
+    }
+    [[noreturn]] static void fail(FailureKind kind, const std::string& why, const std::string& part) {
+        throw Failure(kind,
+                      std::string(kind == FailureKind::Damaged
+                                      ? "The picture is damaged: "
+                                      : "The picture is too large to read safely: ") +
+                          why + ".",
+                      part);
+    }
+
+    std::shared_ptr<State> m_state;
+    std::string m_file;
+    PictureProgress m_progress;
+    std::uint64_t m_pixels = 0;
+    std::chrono::steady_clock::duration m_spent{};
+};
+
+RecognitionRun::RecognitionRun(RecogniseFunction recognise) : m_state(std::make_shared<State>()) {
+    if (recognise) {
+        m_state->recognise = std::move(recognise);
+    } else {
+        m_state->recognise = [state = m_state.get()](std::span<const std::uint8_t> picture,
+                                                     std::uint32_t seconds) {
+            return state->recogniseHere(picture, seconds);
+        };
+    }
+}
+
+RecognitionRun::~RecognitionRun() = default;
+
+std::shared_ptr<PictureReader> RecognitionRun::readerFor(const std::string& file) {
+    return std::make_shared<FileReader>(m_state, file);
+}
+
+PictureProgress RecognitionRun::progress(const std::string& file) const {
+    const std::lock_guard lock(m_state->mutex);
+    const auto found = m_state->progress.find(file);
+    return found != m_state->progress.end() ? found->second : PictureProgress{};
+}
+
+std::size_t RecognitionRun::recognitions() const {
+    const std::lock_guard lock(m_state->mutex);
+    return m_state->recognitions;
+}
+
+void RecognitionRun::stop() {
+    m_state->stopped = true;
+    const std::lock_guard lock(m_state->mutex);
+    for (reader::ReaderProcess* process : m_state->recognising)
+        if (const pid_t pid = process->pid(); pid > 0)
+            ::kill(pid, SIGKILL);
+}
+
+bool RecognitionRun::stopped() const {
+    return m_state->stopped;
+}
+
+std::shared_ptr<PictureRun> MakePictureRun() {
+    return std::make_shared<RecognitionRun>();
+}
+
+} // namespace orv::ocr

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "extract/model/PresentationDocument.h"
+#include "extract/ocr/OcrReader.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace orv::ocr {
+
+// The bounds on the pictures of one file. A picture past a bound is skipped
+// and named; the file's other pictures and texts are still read.
+inline constexpr std::size_t kMaxPicturesPerFile = 1000;
+// Pixels one picture may declare (ocrreader/ decodes no larger one), and all
+// the pictures of a file that are recognised, together.
+inline constexpr std::uint64_t kMaxPicturePixels = 40'000'000;
+inline constexpr std::uint64_t kMaxFilePixels = 400'000'000;
+// The time one picture's recognition may take, and all of a file's.
+inline constexpr std::uint32_t kPictureSeconds = 15;
+inline constexpr std::uint32_t kFileSeconds = 60;
+
+// The least confidence (0 to 100) the engine must have in a word that holds
+// an '@' for the word to be read: below it, a misread letter would too often
+// make a wrong address, so the word is left out.
+inline constexpr float kAddressWordConfidence = 80;
+
+// The text recognised words make: words joined by spaces, lines ending in CR,
+// the words that could make an address (they hold an '@') only when
+// recognised surely enough (kAddressWordConfidence).
+std::string RecognisedText(std::span<const RecognisedWord> words);
+
+// Recognises a picture's words within a time (RecognisePicture).
+using RecogniseFunction =
+    std::function<std::vector<RecognisedWord>(std::span<const std::uint8_t> picture, std::uint32_t seconds)>;
+
+// How far the recognition of one file's pictures is.
+struct PictureProgress {
+    std::size_t read = 0;  // pictures read (recognised, met again or skipped)
+    std::size_t total = 0; // pictures the file holds, as far as known
+};
+
+// The pictures of one run: each picture (by content: its size and a 128-bit
+// hash) is recognised once, whatever file or page it is met in again, and
+// what it showed, or why it was skipped, is told again from memory. A run
+// can be stopped from another thread: the recognitions under way are ended
+// and every picture read after that fails, so the files being read give
+// nothing.
+class RecognitionRun final : public PictureRun, public std::enable_shared_from_this<RecognitionRun> {
+public:
+    // `recognise` reads one picture (RecognisePicture in the calling thread's
+    // reader process unless given).
+    explicit RecognitionRun(RecogniseFunction recognise = {});
+    ~RecognitionRun() override;
+
+    std::shared_ptr<PictureReader> readerFor(const std::string& file) override;
+
+    // The progress of `file`'s pictures, as its reader last told it; nothing
+    // read yet when it is not being read.
+    PictureProgress progress(const std::string& file) const;
+    // Pictures recognised in this run (not met again), for tests and figures.
+    std::size_t recognitions() const;
+
+    void stop();
+    bool stopped() const;
+
+private:
+    class FileReader;
+    struct State;
+    std::shared_ptr<State> m_state;
+};
+
+// A run of the program's own recognition.
+std::shared_ptr<PictureRun> MakePictureRun();
+
+} // namespace orv::ocr
