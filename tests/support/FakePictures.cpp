@@ -22,9 +22,8 @@ ReadOptions ReadingPictures(std::shared_ptr<FakePictures> pictures, bool allText
 }
 
 std::vector<std::uint8_t> PictureShowing(std::string_view text) {
-    std::vector<std::uint8_t> bytes{'S', 'H', 'O', 'W', 'S', ':'};
-    bytes.insert(bytes.end(), text.begin(), text.end());
-    return bytes;
+    const std::string shown = "SHOWS:" + std::string(text);
+    return {shown.begin(), shown.end()};
 }
 
 } // namespace orv::test
