@@ -115,6 +115,9 @@ CliParseResult ParseCliArguments(std::span<const std::string> args) {
         } else if (arg == "--pdf") {
             options.pdf = true;
             readingOption = "--pdf";
+        } else if (arg == "--ocr") {
+            options.ocr = true;
+            readingOption = "--ocr";
         } else if (is("--files-from")) {
             if (!value("--files-from", text) || text.empty())
                 return fail("--files-from needs a file (\"-\" for standard input)");
@@ -159,7 +162,7 @@ CliParseResult ParseCliArguments(std::span<const std::string> args) {
 }
 
 std::string CliUsage() {
-    return R"(Usage: orvandel-cli [--all-text] [--pdf] [--format FORMAT] [-j N] [--ext EXT]...
+    return R"(Usage: orvandel-cli [--all-text] [--pdf] [--ocr] [--format FORMAT] [-j N] [--ext EXT]...
                    [--cache FILE] [--files-from LIST [-0]]... PATH...
        orvandel-cli --merge [--format FORMAT] SHARD.jsonl...
 
@@ -195,10 +198,10 @@ Options:
                The slide counts from 1 in presentation order, and is 0 for
                the masters, layouts and embedded documents; the place is
                shape, group, table, chart, alt, diagram, notes, comment,
-               link, master, layout, embedded or page (the text of a page
-               of a PDF document); name is the name of the
-               shape that holds the text, where stored (for an embedded
-               document, its part).
+               link, master, layout, embedded, page (the text of a page
+               of a PDF document) or picture (the text a picture shows,
+               with --ocr); name is the name of the shape that holds the
+               text, where stored (for an embedded document, its part).
                In csv, control characters other than CR and LF, and bytes
                that are not UTF-8, become U+FFFD; a field holding a comma,
                a quote, CR or LF is quoted, CR and LF staying inside the
@@ -224,6 +227,20 @@ Options:
                as a slide, in a reader process of its own; folders then also
                give their .pdf files. With --all-text, a PDF document a deck
                embeds is read as any embedded document
+  --ocr        read the text the pictures on the slides show (PNG, JPEG,
+               GIF, BMP, TIFF, WebP), by text recognition in a reader
+               process of its own (Tesseract, with its English data:
+               tesseract-ocr-eng), each picture where it stands among the
+               slide's shapes, as place picture. Vector pictures (EMF, WMF,
+               SVG) are passed over. With --all-text, also the pictures of
+               notes pages, masters, layouts and embedded documents; with
+               --pdf, every page without text is read as a picture (place
+               page). A word with an "@" that is not recognised surely is
+               left out, so that a misread does not become a wrong address.
+               The same picture is recognised once in a run. A picture too
+               large (over 40 million pixels), damaged, or whose recognition
+               takes over 15 s is skipped and named, as are a file's pictures
+               past 1000, past 400 million pixels or past 60 s in all
   --files-from LIST
                read the paths to read from the file LIST ("-": standard
                input), one a line, after any PATH arguments; given more than
@@ -235,7 +252,8 @@ Options:
                parts of a list, in list order: write what one run over the
                whole list would have written, in the chosen --format, with
                the same lines on stderr and the same exit status (--all-text,
-               --pdf, -j and --ext belong to those runs, not to --merge)
+               --pdf, --ocr, -j and --ext belong to those runs, not to
+               --merge)
   -j N         read N files at once (1 to 64; by default one per processor
                core); the output is the same
   --ext EXT    for folders, take the files matching "*.EXT" (as the window's
@@ -259,7 +277,7 @@ stderr; the others are still read. With --all-text, a piece that only it reads
 (a notes page, a comments part, diagram data, a chart, a master or layout, an
 embedded document, a page's links, a group) that is
 damaged or over a limit is skipped with one line "PATH: PART skipped: reason",
-and the rest of the file is read. Exit status: 0 when every file was read
+and the rest of the file is read; so is a picture --ocr skips. Exit status: 0 when every file was read
 whole, 1 when some file or piece could not be, 2 for a bad command line.
 )";
 }

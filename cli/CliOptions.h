@@ -17,6 +17,7 @@ struct CliOptions {
     CliFormat format = CliFormat::Text;
     bool allText = false;                // read every text of each slide, not only its top-level shapes
     bool pdf = false;                    // read PDF documents too (folders then give .pdf files)
+    bool ocr = false;                    // read the text pictures show
     std::vector<std::string> filesFrom;  // lists of paths to read, in turn ("-": standard input)
     bool nulSeparated = false;           // the list's paths end in NUL, not LF
     bool merge = false;                  // the paths are JSON Lines outputs of shards, to be merged

@@ -4,6 +4,8 @@
 #include "cli/CliFolders.h"
 #include "cli/CliOutput.h"
 #include "extract/Harvest.h"
+#include "extract/ocr/OcrReader.h"
+#include "extract/ocr/PictureRun.h"
 #include "extract/run/ResultCache.h"
 #include "filelist/AddFolder.h"
 #include "filelist/FileSystem.h"
@@ -244,6 +246,16 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err, bool
     }
     ReadOptions readOptions{options.allText};
     readOptions.pdf = options.pdf;
+    if (options.ocr) {
+        // Without the engine's data no picture can be read: the option is
+        // refused, before any file is read.
+        if (const std::optional<std::string> why = ocr::RecognitionUnavailable()) {
+            err << "orvandel-cli: --ocr cannot be used: " << PrintableDescription(*why) << '\n';
+            return kCliBadUsage;
+        }
+        readOptions.pictures = true;
+        readOptions.pictureRun = ocr::MakePictureRun();
+    }
     ReadAhead reads(std::move(input.files), workers, ReadingWith(open, readOptions, cache.get()));
 
     FirstOccurrences firsts;

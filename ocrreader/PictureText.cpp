@@ -97,7 +97,14 @@ reader::PageAnswer wordsOf(tesseract::TessBaseAPI& api) {
     if (!it)
         return answer;
     std::string line;
+    int lineHeight = 0;
+    int lastRight = -1; // of the word before on the line; none at its start
     do {
+        if (it->IsAtBeginningOf(tesseract::RIL_TEXTLINE)) {
+            int left = 0, top = 0, right = 0, bottom = 0;
+            lineHeight = it->BoundingBox(tesseract::RIL_TEXTLINE, &left, &top, &right, &bottom) ? bottom - top : 0;
+            lastRight = -1;
+        }
         if (it->Empty(tesseract::RIL_WORD))
             continue;
         const std::unique_ptr<char[]> text(it->GetUTF8Text(tesseract::RIL_WORD));
@@ -107,6 +114,12 @@ reader::PageAnswer wordsOf(tesseract::TessBaseAPI& api) {
         word.text = text.get();
         const float confidence = it->Confidence(tesseract::RIL_WORD);
         word.confidence = std::isnan(confidence) ? 0.0f : std::fmin(std::fmax(confidence, 0.0f), 100.0f);
+        int left = 0, top = 0, right = 0, bottom = 0;
+        if (it->BoundingBox(tesseract::RIL_WORD, &left, &top, &right, &bottom)) {
+            if (lastRight >= 0 && lineHeight > 0)
+                word.gapBefore = static_cast<float>(left - lastRight) / static_cast<float>(lineHeight);
+            lastRight = right;
+        }
         word.lineEnd = it->IsAtFinalElement(tesseract::RIL_TEXTLINE, tesseract::RIL_WORD);
         if (!line.empty())
             line += ' ';

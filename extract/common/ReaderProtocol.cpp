@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -113,6 +114,7 @@ std::vector<std::uint8_t> EncodePage(const PageAnswer& page) {
     for (const RecognisedWord& word : page.words) {
         w.text(word.text);
         w.u32(std::bit_cast<std::uint32_t>(word.confidence));
+        w.u32(std::bit_cast<std::uint32_t>(word.gapBefore));
         w.byte(word.lineEnd ? 1 : 0);
     }
     w.text(page.skipped);
@@ -169,12 +171,15 @@ PageAnswer DecodePage(std::span<const std::uint8_t> payload) {
     }
     const std::uint32_t words = r.u32();
     for (std::uint32_t i = 0; i < words; ++i) {
-        // Each at least nine bytes too.
+        // Each at least thirteen bytes too.
         RecognisedWord word;
         word.text = r.text();
         word.confidence = std::bit_cast<float>(r.u32());
         if (!(word.confidence >= 0 && word.confidence <= 100))
             badAnswer("a word's confidence out of its range");
+        word.gapBefore = std::bit_cast<float>(r.u32());
+        if (!std::isfinite(word.gapBefore))
+            badAnswer("a word's gap out of its range");
         word.lineEnd = r.byte() != 0;
         page.words.push_back(std::move(word));
     }

@@ -53,10 +53,13 @@ struct TextPiece {
 };
 
 // A word the text recognition of a picture read: its text, how sure the
-// engine is of it (0 to 100), and whether it ends its line.
+// engine is of it (0 to 100), the gap
+// between it and the word before it on its line, in heights of the line (a
+// negative one for the first word of a line), and whether it ends its line.
 struct RecognisedWord {
     std::string text = {};
     float confidence = 0;
+    float gapBefore = -1;
     bool lineEnd = false;
     bool operator==(const RecognisedWord&) const = default;
 };

@@ -32,4 +32,15 @@ std::vector<RecognisedWord> RecognisePicture(std::span<const std::uint8_t> pictu
     return process.page(process.generation(), 0).words;
 }
 
+std::optional<std::string> RecognitionUnavailable() {
+    static constexpr std::string_view kOnePixel = "P5 1 1 255\n\xff";
+    try {
+        RecognisePicture({reinterpret_cast<const std::uint8_t*>(kOnePixel.data()), kOnePixel.size()}, 5);
+    } catch (const Failure& failure) {
+        if (failure.kind() == FailureKind::InputOutput)
+            return failure.description();
+    }
+    return std::nullopt;
+}
+
 } // namespace orv::ocr

@@ -5,7 +5,9 @@
 #include "extract/model/PresentationDocument.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace orv::ocr {
@@ -27,5 +29,10 @@ using RecognisedWord = reader::RecognisedWord;
 // or the engine's English data is not installed, which holds for every
 // picture alike.
 std::vector<RecognisedWord> RecognisePicture(std::span<const std::uint8_t> picture, std::uint32_t seconds);
+
+// Why no picture can be read (the reader or the engine's English data is not
+// installed), found by reading a picture of one pixel in the calling thread's
+// reader process; nothing when pictures can be read.
+std::optional<std::string> RecognitionUnavailable();
 
 } // namespace orv::ocr

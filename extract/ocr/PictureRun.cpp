@@ -55,25 +55,107 @@ struct Remembered {
 
 } // namespace
 
-std::string RecognisedText(std::span<const RecognisedWord> words) {
+namespace {
+
+// Words closer than this (in heights of their line) are one word the engine
+// cut in two, as it cuts an address at an underscore or beside its "@".
+constexpr float kTouchingGap = 0.15f;
+
+bool startsWithAny(std::string_view word, std::string_view characters) {
+    return !word.empty() && characters.find(word.front()) != std::string_view::npos;
+}
+bool endsWithAny(std::string_view word, std::string_view characters) {
+    return !word.empty() && characters.find(word.back()) != std::string_view::npos;
+}
+
+// How a word holding an "@" enters the text: left out, when a misread could
+// make a wrong address of it, or kept, glued to the word before or after it
+// when the engine cut the address there.
+struct AddressWord {
+    bool keep = false;
+    bool glueNext = false;
     std::string text;
-    bool lineStart = true;
-    for (const RecognisedWord& word : words) {
-        const bool keep =
-            !word.text.empty() && (!mayMakeAddress(word.text) || word.confidence >= kAddressWordConfidence);
-        if (keep) {
-            if (!lineStart)
-                text += ' ';
-            text += word.text;
-            lineStart = false;
-        }
-        if (word.lineEnd && !lineStart) {
-            text += '\r';
-            lineStart = true;
-        }
+};
+
+AddressWord addressWord(std::span<const RecognisedWord> line, std::size_t k, float confidence) {
+    const RecognisedWord& word = line[k];
+    AddressWord out;
+    if (word.confidence < confidence)
+        return out;
+    const RecognisedWord* before = k > 0 ? &line[k - 1] : nullptr;
+    const RecognisedWord* after = k + 1 < line.size() ? &line[k + 1] : nullptr;
+    const auto touching = [](const RecognisedWord& w) {
+        return w.gapBefore >= 0 && w.gapBefore < kTouchingGap;
+    };
+    // An address cut at its "@" or an underscore is glued together again; a
+    // word touching it anywhere else, or one that ends (or begins) at a dot
+    // or a hyphen beside it, leaves unsure where the address begins or ends.
+    if (before && touching(word)) {
+        if (!startsWithAny(word.text, "@_"))
+            return out;
+    } else if (before && endsWithAny(before->text, "._-@")) {
+        return out;
     }
-    if (!text.empty() && text.back() == '\r')
-        text.pop_back();
+    if (after && touching(*after)) {
+        if (!endsWithAny(word.text, "@_") && !startsWithAny(after->text, "@_"))
+            return out;
+        out.glueNext = true;
+    } else if (after && startsWithAny(after->text, "._-@")) {
+        return out;
+    }
+    out.keep = true;
+    out.text = word.text;
+    // A vertical stroke is a lower-case L in an address, and so is a capital
+    // I among lower-case letters only: in most typefaces the three look
+    // alike, and addresses are written in lower case.
+    std::replace(out.text.begin(), out.text.end(), '|', 'l');
+    if (std::none_of(out.text.begin(), out.text.end(),
+                     [](char c) { return c >= 'A' && c <= 'Z' && c != 'I'; }))
+        std::replace(out.text.begin(), out.text.end(), 'I', 'l');
+    return out;
+}
+
+} // namespace
+
+std::string RecognisedText(std::span<const RecognisedWord> words, float addressWordConfidence) {
+    std::string text;
+    std::size_t lineStart = 0;
+    while (lineStart < words.size()) {
+        std::size_t lineEnd = lineStart;
+        while (lineEnd < words.size() && !words[lineEnd].lineEnd)
+            ++lineEnd;
+        lineEnd = std::min(lineEnd + 1, words.size());
+        const std::span<const RecognisedWord> line = words.subspan(lineStart, lineEnd - lineStart);
+        std::string lineText;
+        bool glued = false; // the next word follows the last without a space
+        for (std::size_t k = 0; k < line.size(); ++k) {
+            std::string word = line[k].text;
+            bool glueNext = false;
+            if (mayMakeAddress(word)) {
+                AddressWord address = addressWord(line, k, addressWordConfidence);
+                if (!address.keep) {
+                    glued = false;
+                    continue;
+                }
+                word = std::move(address.text);
+                glueNext = address.glueNext;
+                // Glued to the word before: "kim" and "_lee@example.com".
+                glued = glued || (k > 0 && line[k].gapBefore >= 0 && line[k].gapBefore < kTouchingGap);
+            }
+            if (word.empty())
+                continue;
+            if (!lineText.empty() && !glued)
+                lineText += ' ';
+            lineText += word;
+            glued = glueNext;
+        }
+        if (!lineText.empty()) {
+            if (!text.empty())
+                text += '\r';
+            text += lineText;
+        }
+        lineStart = lineEnd;
+    }
     return text;
 }
 

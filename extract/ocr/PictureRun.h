@@ -27,12 +27,15 @@ inline constexpr std::uint32_t kFileSeconds = 60;
 // The least confidence (0 to 100) the engine must have in a word that holds
 // an '@' for the word to be read: below it, a misread letter would too often
 // make a wrong address, so the word is left out.
-inline constexpr float kAddressWordConfidence = 80;
+inline constexpr float kAddressWordConfidence = 88;
 
-// The text recognised words make: words joined by spaces, lines ending in CR,
-// the words that could make an address (they hold an '@') only when
-// recognised surely enough (kAddressWordConfidence).
-std::string RecognisedText(std::span<const RecognisedWord> words);
+// The text recognised words make: words joined by spaces, lines by CR. A word
+// that could make an address (it holds an '@') is kept only when recognised
+// surely enough (kAddressWordConfidence) and when the words beside it leave
+// no doubt where the address begins and ends; an address the engine cut at
+// its "@" or an underscore is glued together again.
+std::string RecognisedText(std::span<const RecognisedWord> words,
+                           float addressWordConfidence = kAddressWordConfidence);
 
 // Recognises a picture's words within a time (RecognisePicture).
 using RecogniseFunction =

@@ -219,7 +219,7 @@ bool setAside(const std::string& path, std::string& to) {
 static_assert(kApplicationId == 1330796100);
 
 std::uint32_t OptionsKey(const ReadOptions& options) {
-    return (options.allText ? 1u : 0u) | (options.pdf ? 2u : 0u);
+    return (options.allText ? 1u : 0u) | (options.pdf ? 2u : 0u) | (options.pictures ? 4u : 0u);
 }
 
 std::string EncodeFileResult(const FileResult& result) {
