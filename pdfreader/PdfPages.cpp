@@ -2,6 +2,7 @@
 
 #include "extract/common/ReadFailure.h"
 #include "extract/common/ReadLimits.h"
+#include "extract/common/ReaderServer.h"
 #include "extract/common/Uri.h"
 #include "extract/pdf/LineJoins.h"
 #include "pdfreader/ShownText.h"
@@ -9,6 +10,7 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QFile>
+#include <QImage>
 #include <QPdfDocument>
 #include <QPdfSelection>
 #include <QPolygonF>
@@ -19,6 +21,7 @@
 #include <qpdf/QPDFPageObjectHelper.hh>
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 #include <vector>
 
@@ -82,7 +85,46 @@ struct PdfPages::Impl {
     bool openQpdf();
     void readAnnotations();
     std::u16string shown(std::uint32_t index, const QString& text);
+    std::vector<std::uint8_t> drawn(int page);
 };
+
+// A page without text is drawn for text recognition at this resolution, or
+// lower for a page so large that it would hold more than this many pixels.
+constexpr double kDrawnDotsPerInch = 200;
+constexpr double kMaxDrawnPixels = 16e6;
+// Each page drawn may take this much more processor time: drawing a scanned
+// page is no reading of text, and a document of many takes longer.
+constexpr std::uint32_t kSecondsPerDrawnPage = 1;
+
+// The page drawn in grey on white, as a PGM; empty for a page of no size.
+std::vector<std::uint8_t> PdfPages::Impl::drawn(int page) {
+    const QSizeF points = document.pagePointSize(page);
+    if (!(points.width() > 0 && points.height() > 0))
+        return {};
+    double dpi = kDrawnDotsPerInch;
+    const double inches = points.width() / 72 * points.height() / 72;
+    if (inches * dpi * dpi > kMaxDrawnPixels)
+        dpi = std::sqrt(kMaxDrawnPixels / inches);
+    const QSize size(std::max(1, static_cast<int>(points.width() / 72 * dpi)),
+                     std::max(1, static_cast<int>(points.height() / 72 * dpi)));
+    reader::ExtendProcessorTime(kSecondsPerDrawnPage);
+    const QImage image = document.render(page, size).convertToFormat(QImage::Format_ARGB32);
+    if (image.isNull())
+        return {};
+    const std::string header =
+        "P5 " + std::to_string(image.width()) + " " + std::to_string(image.height()) + " 255\n";
+    std::vector<std::uint8_t> pgm(header.begin(), header.end());
+    pgm.reserve(header.size() + static_cast<std::size_t>(image.width()) * static_cast<std::size_t>(image.height()));
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        // Grey, what is transparent standing on white paper.
+        for (int x = 0; x < image.width(); ++x) {
+            const int alpha = qAlpha(row[x]);
+            pgm.push_back(static_cast<std::uint8_t>((qGray(row[x]) * alpha + 255 * (255 - alpha)) / 255));
+        }
+    }
+    return pgm;
+}
 
 PdfPages::PdfPages(const OpenRequest& request) : m(std::make_unique<Impl>()) {
     m->request = request;
@@ -164,6 +206,8 @@ PageAnswer PdfPages::page(std::uint32_t index) {
     // past its own is refused here already, so that it never fills a frame.
     if (answer.text.size() > limits::kMaxTextPerSlide)
         ThrowOverLimit("a slide holds more than " + std::to_string(limits::kMaxTextPerSlide >> 20) + " MiB of text");
+    if (m->request.renderTextless && answer.text.find_first_not_of(" \t\r\n\v") == std::string::npos)
+        answer.picture = m->drawn(number);
     if (m->request.allText) {
         m->readAnnotations();
         // The annotations are read for the whole document at once: what

@@ -63,7 +63,7 @@ std::vector<std::uint8_t> EncodeOpen(const OpenRequest& request) {
     FrameWriter w;
     const bool byPath = request.bytes.empty();
     w.byte(static_cast<std::uint8_t>(byPath ? Request::OpenPath : Request::OpenBytes));
-    w.byte(request.allText ? 1 : 0);
+    w.byte(static_cast<std::uint8_t>((request.allText ? 1 : 0) | (request.renderTextless ? 2 : 0)));
     w.u32(request.cpuSeconds);
     if (byPath)
         w.text(request.path);
@@ -118,6 +118,7 @@ std::vector<std::uint8_t> EncodePage(const PageAnswer& page) {
         w.byte(word.lineEnd ? 1 : 0);
     }
     w.text(page.skipped);
+    w.blob(page.picture);
     return w.bytes();
 }
 
@@ -184,6 +185,7 @@ PageAnswer DecodePage(std::span<const std::uint8_t> payload) {
         page.words.push_back(std::move(word));
     }
     page.skipped = r.text();
+    page.picture = r.blob();
     if (!r.atEnd())
         badAnswer("bytes after the page");
     return page;

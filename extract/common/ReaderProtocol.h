@@ -30,6 +30,7 @@ enum class Answer : std::uint8_t { Failed = 'F', Opened = 'D', PageText = 'T' };
 
 struct OpenRequest {
     bool allText = false;                 // read link and text annotations too
+    bool renderTextless = false;          // give each page without text as a picture too
     std::uint32_t cpuSeconds = 0;         // the document's budget of processor time
     std::string path = {};                // for OpenPath: a file, or a package folder
     std::vector<std::uint8_t> bytes = {}; // for OpenBytes
@@ -80,6 +81,9 @@ struct PageAnswer {
     // damaged for them, told with its first page): the description, empty
     // when all was read.
     std::string skipped = {};
+    // A page without text, drawn as a picture (a grey PGM) for text
+    // recognition, when the document was opened for it; empty otherwise.
+    std::vector<std::uint8_t> picture = {};
     bool operator==(const PageAnswer&) const = default;
 };
 

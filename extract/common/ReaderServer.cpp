@@ -1,5 +1,6 @@
 #include "extract/common/ReaderServer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -52,7 +53,9 @@ std::vector<std::uint8_t> answer(const OpenDocument& openDocument, std::unique_p
     if (kind == Request::OpenPath || kind == Request::OpenBytes) {
         open.reset();
         OpenRequest request;
-        request.allText = r.byte() != 0;
+        const std::uint8_t flags = r.byte();
+        request.allText = (flags & 1) != 0;
+        request.renderTextless = (flags & 2) != 0;
         request.cpuSeconds = r.u32();
         if (kind == Request::OpenPath)
             request.path = r.text();
@@ -72,6 +75,16 @@ std::vector<std::uint8_t> answer(const OpenDocument& openDocument, std::unique_p
 }
 
 } // namespace
+
+void ExtendProcessorTime(std::uint32_t seconds) {
+    rlimit cpu{};
+    if (::getrlimit(RLIMIT_CPU, &cpu) != 0 || cpu.rlim_cur == RLIM_INFINITY)
+        return;
+    cpu.rlim_cur += seconds;
+    if (cpu.rlim_max != RLIM_INFINITY)
+        cpu.rlim_cur = std::min(cpu.rlim_cur, cpu.rlim_max);
+    ::setrlimit(RLIMIT_CPU, &cpu);
+}
 
 void BoundReaderProcess(int argc, char** argv) {
     std::size_t memoryMiB = 0;

@@ -31,4 +31,9 @@ void BoundReaderProcess(int argc, char** argv);
 // orv::Failure is reported as `damaged` (which names the library).
 int ServeDocuments(const OpenDocument& open, const std::string& damaged);
 
+// Gives the document being read `seconds` more processor time than it was
+// opened with: for work done only on request, beside the reading itself
+// (drawing a page for text recognition).
+void ExtendProcessorTime(std::uint32_t seconds);
+
 } // namespace orv::reader

@@ -300,12 +300,50 @@ std::string_view PictureKindName(PictureKind kind) {
         return "TIFF";
     case PictureKind::WebP:
         return "WebP";
+    case PictureKind::Pnm:
+        return "PNM";
     case PictureKind::Vector:
         return "vector";
     case PictureKind::Unknown:
         break;
     }
     return "unknown";
+}
+
+// A binary grey or colour PNM (P5, P6; what a drawn page is sent as): the
+// magic, then width, height and the largest value as decimal numbers, each
+// after white space and comments and ended by white space, within the first
+// 256 bytes.
+Header readPnm(Bytes b) {
+    std::size_t at = 2;
+    std::uint32_t values[3] = {};
+    for (std::uint32_t& value : values) {
+        for (;;) {
+            if (at >= b.size() || at >= 256)
+                return std::nullopt;
+            if (b[at] == '#') {
+                while (at < b.size() && at < 256 && b[at] != '\n')
+                    ++at;
+            } else if (b[at] == ' ' || b[at] == '\t' || b[at] == '\r' || b[at] == '\n') {
+                ++at;
+            } else {
+                break;
+            }
+        }
+        std::size_t digits = 0;
+        for (; at < b.size() && b[at] >= '0' && b[at] <= '9'; ++at, ++digits) {
+            if (digits == 9)
+                return std::nullopt; // no picture is a billion pixels wide
+            value = value * 10 + (b[at] - '0');
+        }
+        // A number ends at white space: one cut short is no size.
+        if (digits == 0 || at >= b.size() ||
+            std::string_view(" \t\r\n").find(static_cast<char>(b[at])) == std::string_view::npos)
+            return std::nullopt;
+    }
+    if (values[2] == 0 || values[2] > 65535)
+        return std::nullopt;
+    return sized(PictureKind::Pnm, values[0], values[1]);
 }
 
 std::optional<PictureHeader> ReadPictureHeader(std::span<const std::uint8_t> bytes) {
@@ -324,6 +362,8 @@ std::optional<PictureHeader> ReadPictureHeader(std::span<const std::uint8_t> byt
         return readTiff(bytes);
     if (startsWith(bytes, 0, "RIFF") && startsWith(bytes, 8, "WEBP"))
         return readWebP(bytes);
+    if (startsWith(bytes, 0, "P5") || startsWith(bytes, 0, "P6"))
+        return readPnm(bytes);
     if (isEmf(bytes) || isWmf(bytes) || isSvg(bytes))
         return PictureHeader{PictureKind::Vector, 0, 0};
     return PictureHeader{};

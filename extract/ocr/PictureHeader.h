@@ -14,7 +14,7 @@ namespace orv::ocr {
 
 // The kind, told from the first bytes (never from a name). Vector pictures
 // (EMF, WMF, SVG) have no pixel size of their own.
-enum class PictureKind { Png, Jpeg, Gif, Bmp, Tiff, WebP, Vector, Unknown };
+enum class PictureKind { Png, Jpeg, Gif, Bmp, Tiff, WebP, Pnm, Vector, Unknown };
 
 // "PNG", "JPEG", ..., "vector", "unknown": for messages.
 std::string_view PictureKindName(PictureKind kind);

@@ -93,14 +93,14 @@ AddressWord addressWord(std::span<const RecognisedWord> line, std::size_t k, flo
     if (before && touching(word)) {
         if (!startsWithAny(word.text, "@_"))
             return out;
-    } else if (before && endsWithAny(before->text, "._-@")) {
+    } else if (before && (endsWithAny(before->text, "._-@") || startsWithAny(word.text, "._-@"))) {
         return out;
     }
     if (after && touching(*after)) {
         if (!endsWithAny(word.text, "@_") && !startsWithAny(after->text, "@_"))
             return out;
         out.glueNext = true;
-    } else if (after && startsWithAny(after->text, "._-@")) {
+    } else if (after && (startsWithAny(after->text, "._-@") || endsWithAny(word.text, "._-@"))) {
         return out;
     }
     out.keep = true;
@@ -161,6 +161,7 @@ std::string RecognisedText(std::span<const RecognisedWord> words, float addressW
 
 struct RecognitionRun::State {
     RecogniseFunction recognise;
+    PictureBounds bounds;
     std::atomic<bool> stopped{false};
     mutable std::mutex mutex;
     std::map<PictureKey, Remembered> remembered;
@@ -219,26 +220,22 @@ public:
     }
 
     std::string read(const std::string& part, std::span<const std::uint8_t> bytes) override {
+        const PictureBounds& b = m_state->bounds;
         if (m_state->stopped)
             throwStopped();
         ++m_progress.read;
         m_progress.total = std::max(m_progress.total, m_progress.read);
         tell();
-        if (m_progress.read > kMaxPicturesPerFile)
-            fail(FailureKind::OverLimit,
-                 "the file holds more than " + std::to_string(kMaxPicturesPerFile) +
-                     " pictures; the rest are not read",
-                 part);
         const std::optional<PictureHeader> header = ReadPictureHeader(bytes);
         if (!header)
             fail(FailureKind::Damaged, "its header is damaged", part);
         if (header->kind == PictureKind::Vector || header->kind == PictureKind::Unknown)
             return {}; // drawings and kinds no decoder here reads are passed over
         const std::uint64_t pixels = std::uint64_t{header->width} * header->height;
-        if (pixels > kMaxPicturePixels)
+        if (pixels > b.picturePixels)
             fail(FailureKind::OverLimit,
                  "it declares " + std::to_string(header->width) + " x " + std::to_string(header->height) +
-                     " pixels, more than " + std::to_string(kMaxPicturePixels / 1'000'000) +
+                     " pixels, more than " + std::to_string(b.picturePixels / 1'000'000) +
                      " million are read",
                  part);
         const PictureKey key = keyOf(bytes);
@@ -247,19 +244,24 @@ public:
                 throw Failure(*known->failure, known->description, part);
             return std::move(known->text);
         }
-        if (m_pixels + pixels > kMaxFilePixels)
+        if (++m_new > b.picturesPerFile)
             fail(FailureKind::OverLimit,
-                 "the file's pictures hold more than " + std::to_string(kMaxFilePixels / 1'000'000) +
+                 "the file holds more than " + std::to_string(b.picturesPerFile) +
+                     " different pictures; the rest are not read",
+                 part);
+        if (m_pixels + pixels > b.filePixels)
+            fail(FailureKind::OverLimit,
+                 "the file's pictures hold more than " + std::to_string(b.filePixels / 1'000'000) +
                      " million pixels to recognise",
                  part);
-        const auto left = std::chrono::seconds(kFileSeconds) - m_spent;
+        const auto left = std::chrono::seconds(b.fileSeconds) - m_spent;
         if (left < std::chrono::seconds(1))
             fail(FailureKind::OverLimit,
-                 "recognising the file's pictures took more than " + std::to_string(kFileSeconds) +
+                 "recognising the file's pictures took more than " + std::to_string(b.fileSeconds) +
                      " seconds; the rest are not read",
                  part);
         const auto seconds = static_cast<std::uint32_t>(std::min<std::int64_t>(
-            kPictureSeconds, std::chrono::duration_cast<std::chrono::seconds>(left).count()));
+            b.pictureSeconds, std::chrono::duration_cast<std::chrono::seconds>(left).count()));
         m_pixels += pixels;
         const auto start = std::chrono::steady_clock::now();
         std::vector<RecognisedWord> words;
@@ -272,7 +274,7 @@ public:
             // What any file would meet again is remembered: a damaged picture,
             // or one that overran the whole time a picture has.
             const bool lasting = failure.kind() == FailureKind::Damaged ||
-                                 (failure.kind() == FailureKind::OverLimit && seconds == kPictureSeconds);
+                                 (failure.kind() == FailureKind::OverLimit && seconds == b.pictureSeconds);
             if (lasting)
                 m_state->remember(key, {{}, failure.kind(), failure.description()});
             throw Failure(failure.kind(), failure.description(), part);
@@ -306,11 +308,14 @@ private:
     std::shared_ptr<State> m_state;
     std::string m_file;
     PictureProgress m_progress;
+    std::size_t m_new = 0; // pictures not met before in the run
     std::uint64_t m_pixels = 0;
     std::chrono::steady_clock::duration m_spent{};
 };
 
-RecognitionRun::RecognitionRun(RecogniseFunction recognise) : m_state(std::make_shared<State>()) {
+RecognitionRun::RecognitionRun(RecogniseFunction recognise, PictureBounds bounds)
+    : m_state(std::make_shared<State>()) {
+    m_state->bounds = bounds;
     if (recognise) {
         m_state->recognise = std::move(recognise);
     } else {

@@ -15,14 +15,16 @@ namespace orv::ocr {
 
 // The bounds on the pictures of one file. A picture past a bound is skipped
 // and named; the file's other pictures and texts are still read.
-inline constexpr std::size_t kMaxPicturesPerFile = 1000;
-// Pixels one picture may declare (ocrreader/ decodes no larger one), and all
-// the pictures of a file that are recognised, together.
-inline constexpr std::uint64_t kMaxPicturePixels = 40'000'000;
-inline constexpr std::uint64_t kMaxFilePixels = 400'000'000;
-// The time one picture's recognition may take, and all of a file's.
-inline constexpr std::uint32_t kPictureSeconds = 15;
-inline constexpr std::uint32_t kFileSeconds = 60;
+struct PictureBounds {
+    std::size_t picturesPerFile = 1000;
+    // Pixels one picture may declare (ocrreader/ decodes no larger one), and
+    // all the pictures of a file that are recognised, together.
+    std::uint64_t picturePixels = 40'000'000;
+    std::uint64_t filePixels = 400'000'000;
+    // The time one picture's recognition may take, and all of a file's.
+    std::uint32_t pictureSeconds = 15;
+    std::uint32_t fileSeconds = 60;
+};
 
 // The least confidence (0 to 100) the engine must have in a word that holds
 // an '@' for the word to be read: below it, a misread letter would too often
@@ -57,7 +59,7 @@ class RecognitionRun final : public PictureRun, public std::enable_shared_from_t
 public:
     // `recognise` reads one picture (RecognisePicture in the calling thread's
     // reader process unless given).
-    explicit RecognitionRun(RecogniseFunction recognise = {});
+    explicit RecognitionRun(RecogniseFunction recognise = {}, PictureBounds bounds = {});
     ~RecognitionRun() override;
 
     std::shared_ptr<PictureReader> readerFor(const std::string& file) override;

@@ -34,7 +34,8 @@ int bid(FormatProbe& probe) {
 class PdfDocument final : public PresentationDocument {
 public:
     PdfDocument(ReaderProcess& reader, std::uint32_t pages, const ReadOptions& options)
-        : m_reader(reader), m_generation(reader.generation()), m_pages(pages), m_allText(options.allText) {}
+        : m_reader(reader), m_generation(reader.generation()), m_pages(pages), m_allText(options.allText),
+          m_pictures(options.pictureReader) {}
 
     std::size_t slideCount() const override { return m_pages; }
 
@@ -43,9 +44,15 @@ public:
             throw Failure("The slide index is out of range.");
         PageAnswer answer = m_reader.page(m_generation, static_cast<std::uint32_t>(index));
         const std::string site = "page " + std::to_string(index + 1);
+        SlideContent slide;
+        // A page without text (a scan) is read as the picture it shows.
+        if (m_pictures && !answer.picture.empty()) {
+            std::vector<std::uint8_t> drawn = std::move(answer.picture);
+            answer.text = ReadPictureText(slide, *m_pictures, site + ", picture", drawn.size(),
+                                          [&] { return std::move(drawn); });
+        }
         m_budget.nextSlide();
         m_budget.addShape(answer.text.size(), FaultSite{site, std::nullopt});
-        SlideContent slide;
         slide.allTextRead = m_allText;
         if (m_allText) {
             if (!answer.text.empty())
@@ -71,12 +78,14 @@ private:
     std::uint64_t m_generation;
     std::uint32_t m_pages;
     bool m_allText;
+    std::shared_ptr<PictureReader> m_pictures;
     ShapeBudget m_budget;
 };
 
 std::unique_ptr<PresentationDocument> open(FormatProbe& probe, ReadOptions options) {
     OpenRequest request = reader::RequestFor(probe.source());
     request.allText = options.allText;
+    request.renderTextless = options.pictureReader != nullptr;
     request.cpuSeconds = reader::kCpuSecondsPerDocument;
     ReaderProcess& reader = ReaderProcess::ForThisThread(kReaderProgram);
     const std::uint32_t pages = reader.open(request).pages;

@@ -254,6 +254,17 @@ PdfBuilder::Page& PdfBuilder::addPage(double width, double height) {
     return page;
 }
 
+PdfBuilder::Page& PdfBuilder::Page::jpeg(Rect rect, std::string_view bytes, int width, int height) {
+    m_images.push_back("<</Type/XObject/Subtype/Image/Width " + std::to_string(width) + "/Height " +
+                       std::to_string(height) + "/ColorSpace/DeviceRGB/BitsPerComponent 8/Filter/DCTDecode" +
+                       "/Length " + std::to_string(bytes.size()) + ">>\nstream\n" + std::string(bytes) +
+                       "\nendstream");
+    m_content += "q " + number(rect.x1 - rect.x0) + " 0 0 " + number(rect.y1 - rect.y0) + " " +
+                 number(rect.x0) + " " + number(rect.y0) + " cm /Im" + std::to_string(m_images.size()) +
+                 " Do Q\n";
+    return *this;
+}
+
 std::string PdfBuilder::bytes() const {
     PdfObjects objects;
     const int catalog = objects.reserve();
@@ -265,10 +276,14 @@ std::string PdfBuilder::bytes() const {
         for (const std::string& annotation : page.m_annotations)
             annotations += ref(objects.add(annotation)) + " ";
         const int content = objects.add(PdfStream("", page.m_content, m_compressed));
-        kids += ref(objects.add("<</Type/Page/Parent " + ref(pages) + "/MediaBox[0 0 " +
-                                number(page.m_width) + " " + number(page.m_height) +
-                                "]/Resources<</Font<</F1 " + ref(font) + ">>>>/Contents " + ref(content) +
-                                (annotations.empty() ? "" : "/Annots[" + annotations + "]") + ">>")) +
+        std::string images;
+        for (std::size_t i = 0; i < page.m_images.size(); ++i)
+            images += "/Im" + std::to_string(i + 1) + " " + ref(objects.add(page.m_images[i]));
+        kids += ref(objects.add(
+                    "<</Type/Page/Parent " + ref(pages) + "/MediaBox[0 0 " + number(page.m_width) + " " +
+                    number(page.m_height) + "]/Resources<</Font<</F1 " + ref(font) + ">>" +
+                    (images.empty() ? "" : "/XObject<<" + images + ">>") + ">>/Contents " + ref(content) +
+                    (annotations.empty() ? "" : "/Annots[" + annotations + "]") + ">>")) +
                 " ";
     }
     objects.set(catalog, "<</Type/Catalog/Pages " + ref(pages) + ">>");

@@ -65,12 +65,15 @@ public:
         Page& raw(std::string_view operators); // content stream operators as given
         Page& link(Rect rect, std::string_view uri);
         Page& note(Rect rect, std::string_view utf8);
+        // A colour JPEG of `width` x `height` pixels, drawn in `rect`.
+        Page& jpeg(Rect rect, std::string_view bytes, int width, int height);
 
     private:
         friend class PdfBuilder;
         double m_width = 0, m_height = 0;
         std::string m_content;
         std::vector<std::string> m_annotations;
+        std::vector<std::string> m_images; // image XObjects, /Im1 on
     };
 
     Page& addPage(double width = 612, double height = 792);

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Makes the pictures the text recognition tests read (tests/extract/ocr/):
 # an address in clear print as a slide's picture shows it, dark on light,
-# light on dark, two lines, and as a JPEG. Made once with ImageMagick; the
-# tests need only the pictures.
+# light on dark, two lines, as a JPEG, and in small print. Made once with
+# ImageMagick; the tests need only the pictures.
 #   tests/data/ocr/make_ocr_samples.sh
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -20,4 +20,7 @@ convert -size 640x140 xc:white -font DejaVu-Serif -pointsize 26 -fill black \
     "${strip[@]}" lines.png
 convert -size 600x80 xc:'#f4f0e0' -font DejaVu-Sans -pointsize 28 -fill '#202020' \
     -draw "text 10,50 'Mail jobs@example.com now'" -strip -quality 80 photo.jpg
-ls -l light.png dark.png lines.png photo.jpg
+# Small print (an x-height of about 6 pixels): read or not, never misread.
+convert -size 300x30 xc:white -font DejaVu-Sans -pointsize 11 -fill black \
+    -draw "text 5,20 'mail olga19@example.com'" "${strip[@]}" small.png
+ls -l light.png dark.png lines.png photo.jpg small.png

@@ -11,6 +11,7 @@
 #include "support/PptxBuilder.h"
 #include "support/ReadBytes.h"
 #include "support/ReaderPrograms.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -176,6 +177,27 @@ TEST_F(PdfReader, AReaderPastItsProcessorTimeIsEndedAndTheNextStartsAfresh) {
     }
     EXPECT_EQ(harvest(ORVANDEL_SOURCE_DIR "/tests/data/pdf/letter.pdf", false),
               std::vector<std::string>{"1:page:letters@example.com"});
+}
+
+// A scanned page has no text: with pictures read, it is drawn and read as
+// the picture it shows, as place page; a page with text is read as text.
+TEST_F(PdfReader, PagesWithoutTextAreReadAsPicturesOnRequest) {
+    const std::string scan = test::ReadFileBytes(ORVANDEL_SOURCE_DIR "/tests/data/ocr/photo.jpg");
+    test::PdfBuilder pdf;
+    pdf.addPage(612, 200).jpeg({6, 50, 606, 130}, scan, 600, 80);
+    pdf.addPage(612, 200).text(20, 100, 14, "typed@example.com");
+    const std::string bytes = pdf.bytes();
+    for (const bool pictures : {false, true}) {
+        ReadOptions options;
+        options.pdf = true;
+        options.pictures = pictures;
+        const std::vector<std::string> found =
+            test::PlacedAddressesIn(ReadPresentationBytes(BytesOf(bytes), options));
+        const std::vector<std::string> expected =
+            pictures ? std::vector<std::string>{"1:page:jobs@example.com", "2:page:typed@example.com"}
+                     : std::vector<std::string>{"2:page:typed@example.com"};
+        EXPECT_EQ(found, expected);
+    }
 }
 
 } // namespace
