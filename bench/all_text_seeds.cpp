@@ -1,11 +1,13 @@
 // Writes the fuzzers' seeds for the "all text" mode: a package, a binary
 // presentation and an OpenDocument presentation (package and flat file) with
 // text in every place the mode reads, and a package embedding decks three
-// levels deep.
+// levels deep; and a binary presentation whose shapes show stored pictures,
+// for its reading with pictures.
 //
 //   all_text_seeds FUZZ_CORPUS_DIR      (fuzz/corpus)
 #include "support/AllTextDecks.h"
 #include "support/HostileFiles.h"
+#include "support/PptBuilder.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -20,6 +22,25 @@ bool write(const std::filesystem::path& path, const std::string& bytes) {
     return static_cast<bool>(out);
 }
 
+// A picture, a text box filled with a picture, a picture kept in its store
+// entry, a bitmap and one whose entry places it past the stream's end.
+std::string binaryWithPictures() {
+    using orv::test::PptShape;
+    orv::test::PptDeck deck;
+    deck.pictures = {{0xF01E, "SHOWS:picture@example.com"},
+                     {0xF01D, "SHOWS:fill@example.com", 0x46B},
+                     {0xF01E, "SHOWS:entry@example.com", 0x6E0, true},
+                     {0xF01F, std::string(40, '\x08')},
+                     {0xF01E, "SHOWS:lost", 0x6E0, false, 0x7FFFFFFF}};
+    PptShape filled = PptShape::textBox(u"card@example.com");
+    filled.fillPicture = 2;
+    orv::test::PptSlide slide;
+    slide.shapes = {PptShape::pictureOf(1, u"Logo"), filled, PptShape::pictureOf(3),
+                    PptShape::of(PptShape::Kind::Group, {PptShape::pictureOf(4)}), PptShape::pictureOf(5)};
+    deck.slides = {slide};
+    return orv::test::BuildPpt(deck);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -32,6 +53,7 @@ int main(int argc, char** argv) {
         write(corpus / "ooxml_fuzz" / "every_place.pptx", orv::test::PackageWithEveryPlace()) &&
         write(corpus / "ooxml_fuzz" / "embedded_decks.pptx", orv::test::PackageEmbeddingCopies(2, 3)) &&
         write(corpus / "ppt_fuzz" / "every_place.ppt", orv::test::BinaryWithEveryPlace()) &&
+        write(corpus / "ppt_fuzz" / "pictures.ppt", binaryWithPictures()) &&
         write(corpus / "odp_fuzz" / "every_place.odp", orv::test::OpenDocumentWithEveryPlace().bytes()) &&
         write(corpus / "odp_fuzz" / "every_place.fodp", orv::test::OpenDocumentWithEveryPlace().flatBytes());
     return ok ? 0 : 1;

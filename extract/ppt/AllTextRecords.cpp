@@ -9,14 +9,20 @@ namespace {
 constexpr std::uint16_t kPropertyName = 0x0380;            // the shape's name, a complex property
 constexpr std::uint16_t kPropertyDescription = 0x0381;     // its alternative text, a complex property
 constexpr std::uint16_t kPropertyTableProperties = 0x03A0; // set on the group that is a table
+constexpr std::uint16_t kPropertyPicture = 0x0104;         // the picture of a picture shape
+constexpr std::uint16_t kPropertyFillType = 0x0180;
+constexpr std::uint16_t kPropertyFillPicture = 0x0186; // the picture a fill of that kind shows
+constexpr std::uint32_t kFillPicture = 3;              // the fill type that stretches a picture
 constexpr std::uint16_t kComplexFlag = 0x8000;
+constexpr std::uint16_t kBlipIdFlag = 0x4000; // the value is an index into the picture store
 constexpr std::uint16_t kIdMask = 0x3FFF;
 constexpr std::size_t kPropertySize = 6;
 
 // A property table (OfficeArtFOPT or its tertiary form): the record's
 // instance counts the entries, each 6 bytes; the data of the complex ones
 // follow the entries, in entry order.
-void readPropertyTable(const Record& table, ShapeProperties& properties) {
+void readPropertyTable(const Record& table, ShapeProperties& properties,
+                       std::optional<std::uint32_t>& fillType, std::optional<std::uint32_t>& fillPicture) {
     const std::size_t count = table.header.instance;
     if (count * kPropertySize > table.body.size())
         return; // a short table names nothing reliably
@@ -28,8 +34,15 @@ void readPropertyTable(const Record& table, ShapeProperties& properties) {
         const auto id = static_cast<std::uint16_t>(opid & kIdMask);
         if (id == kPropertyTableProperties)
             properties.table = true;
-        if (!(opid & kComplexFlag))
+        if (!(opid & kComplexFlag)) {
+            if (id == kPropertyPicture)
+                properties.picture = value;
+            else if (id == kPropertyFillType)
+                fillType = value;
+            else if (id == kPropertyFillPicture && (opid & kBlipIdFlag))
+                fillPicture = value;
             continue;
+        }
         const std::size_t left = table.body.size() - std::min(complexAt, table.body.size());
         const std::size_t size = std::min<std::size_t>(value, left);
         if (id == kPropertyName || id == kPropertyDescription) {
@@ -65,9 +78,13 @@ std::optional<std::uint32_t> InteractiveLinkId(const Record& interactiveInfo) {
 
 ShapeProperties ReadShapeProperties(const Record& shapeContainer) {
     ShapeProperties properties;
+    std::optional<std::uint32_t> fillType;
+    std::optional<std::uint32_t> fillPicture;
     for (const Record& r : childRecords(shapeContainer.body))
         if (r.header.type == kFopt || r.header.type == kTertiaryFopt)
-            readPropertyTable(r, properties);
+            readPropertyTable(r, properties, fillType, fillPicture);
+    if (fillType == kFillPicture)
+        properties.fillPicture = fillPicture;
     return properties;
 }
 

@@ -16,11 +16,15 @@ namespace orv::ppt {
 
 // The properties of a shape record (OfficeArtSpContainer) that matter here:
 // its name, its description (the alternative text; the format keeps no
-// title for it), and whether it is the group that stands for a table.
+// title for it), whether it is the group that stands for a table, and the
+// pictures it shows (1-based indices into the document's picture store): its
+// own, and the one it is filled with.
 struct ShapeProperties {
     std::string name;
     std::string description;
     bool table = false;
+    std::optional<std::uint32_t> picture;
+    std::optional<std::uint32_t> fillPicture; // only when the fill is of the picture kind
 };
 ShapeProperties ReadShapeProperties(const Record& shapeContainer);
 

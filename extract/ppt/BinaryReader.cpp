@@ -8,15 +8,17 @@ namespace orv::ppt {
 
 namespace {
 
-// A binary presentation held open: the compound file, its two streams and the
-// slide reader over them, which reads each slide's record when asked.
+// A binary presentation held open: the compound file, its two streams (and,
+// when pictures are read, its Pictures stream) and the slide reader over
+// them, which reads each slide's record when asked.
 class CompoundDocument final : public PresentationDocument {
 public:
     CompoundDocument(std::unique_ptr<ByteSource> source, std::unique_ptr<CompoundFile> file,
                      std::unique_ptr<ByteSource> currentUser, std::unique_ptr<ByteSource> document,
-                     ReadOptions options)
+                     std::unique_ptr<ByteSource> pictures, ReadOptions options)
         : m_source(std::move(source)), m_file(std::move(file)), m_currentUser(std::move(currentUser)),
-          m_document(std::move(document)), m_slides(*m_currentUser, *m_document, options) {}
+          m_document(std::move(document)), m_pictures(std::move(pictures)),
+          m_slides(*m_currentUser, *m_document, options, m_pictures.get()) {}
 
     std::size_t slideCount() const override { return m_slides.count(); }
     SlideContent readSlide(std::size_t index) override { return m_slides.read(index); }
@@ -28,6 +30,7 @@ private:
     std::unique_ptr<CompoundFile> m_file;
     std::unique_ptr<ByteSource> m_currentUser;
     std::unique_ptr<ByteSource> m_document;
+    std::unique_ptr<ByteSource> m_pictures;
     ppt::BinarySlides m_slides;
 };
 
@@ -62,6 +65,7 @@ std::unique_ptr<PresentationDocument> open(FormatProbe& probe, ReadOptions optio
                             "whose format cannot be read.");
         auto userStream = file->openStream(*currentUser);
         auto documentStream = file->openStream(*document);
+        auto pictures = file->findRootEntry(u"Pictures");
         if (IsOlderCurrentUser(*userStream)) {
             // A file saved for both 95 and 97 keeps the newer streams in a
             // storage of their own, beside the older ones at the root.
@@ -73,9 +77,24 @@ std::unique_ptr<PresentationDocument> open(FormatProbe& probe, ReadOptions optio
                                 "whose format cannot be read.");
             userStream = file->openStream(*newerUser);
             documentStream = file->openStream(*newerDocument);
+            if (const auto newerPictures = file->findChild(*dual, u"Pictures"))
+                pictures = newerPictures;
+        }
+        // The pictures are read on request only: without it the stream is
+        // never opened, so a damaged one changes nothing.
+        std::unique_ptr<ByteSource> pictureStream;
+        if (pictures && options.pictureReader &&
+            file->entry(*pictures).type == CompoundFile::EntryType::Stream) {
+            try {
+                pictureStream = file->openStream(*pictures);
+            } catch (const Failure& failure) {
+                if (failure.kind() == FailureKind::Unexpected)
+                    throw;
+            }
         }
         return std::make_unique<CompoundDocument>(std::move(source), std::move(file), std::move(userStream),
-                                                  std::move(documentStream), options);
+                                                  std::move(documentStream), std::move(pictureStream),
+                                                  options);
     }
     if (has(u"PP40"))
         notPresentation("The file is a presentation from PowerPoint 4 or an older version, "

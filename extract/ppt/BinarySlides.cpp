@@ -5,6 +5,7 @@
 #include "extract/ppt/AllTextRecords.h"
 #include "extract/ppt/OleObjects.h"
 #include "extract/ppt/PageWalk.h"
+#include "extract/ppt/PictureStore.h"
 #include "extract/ppt/Records.h"
 
 #include <algorithm>
@@ -210,6 +211,23 @@ DocumentLists readDocumentLists(const ByteSource& stream, std::uint32_t document
     return lists;
 }
 
+// Where the document record keeps its drawing group (which holds the
+// picture store), if it has one that can be found.
+std::optional<std::uint64_t> findDrawingGroup(const ByteSource& stream, std::uint32_t documentOffset) {
+    std::optional<std::uint64_t> found;
+    try {
+        scanDocument(stream, documentOffset, [&](const RecordHeader& h, std::uint64_t at) {
+            if (h.type == kDrawingGroup)
+                found = at;
+            return found.has_value();
+        });
+    } catch (const Failure& failure) {
+        if (failure.kind() == FailureKind::Unexpected)
+            throw;
+    }
+    return found;
+}
+
 // What all text adds after the slide's shapes: its notes page, comments and
 // mailto: links.
 struct SlideExtras {
@@ -236,14 +254,16 @@ void readNotes(std::span<const std::uint8_t> slideBody, const SlideExtras& extra
         return;
     const auto bytes = readRecord(extras.stream, found->second, kNotesContainer, "notes page");
     walk.budget.spend(bytes.size());
-    ShapeWalk notes{page,       walk.page, walk.slideNumber, walk.budget, walk.shapes,
-                    walk.slide, true,      TextPlace::Notes, {},          {true}};
+    ShapeWalk notes{page,         walk.page, walk.slideNumber, walk.budget, walk.shapes,
+                    walk.slide,   true,      TextPlace::Notes, {},          {true},
+                    walk.pictures};
     WalkDrawing(std::span(bytes).subspan(kHeaderSize), notes);
     notes.placeLinks(extras.links);
 }
 
 SlideContent readSlide(const ByteSource& stream, std::uint32_t offset, const PageEntry& entry,
-                       int slideNumber, Budget& budget, ShapeBudget& shapes, const SlideExtras* extras) {
+                       int slideNumber, Budget& budget, ShapeBudget& shapes, const SlideExtras* extras,
+                       PictureStore* pictures) {
     SlideContent slide;
     const auto bytes = readRecord(stream, offset, kSlideContainer, "slide record");
     budget.spend(bytes.size());
@@ -257,7 +277,8 @@ SlideContent readSlide(const ByteSource& stream, std::uint32_t offset, const Pag
                    extras != nullptr,
                    std::nullopt,
                    {},
-                   {}};
+                   {},
+                   pictures};
     WalkDrawing(body, walk);
     if (!extras)
         return slide;
@@ -312,6 +333,8 @@ struct BinarySlides::State {
     // The offsets of the storages read: one named twice is read once.
     std::unordered_set<std::uint32_t> storagesRead = {};
     std::uint64_t inflated = 0; // bytes of the compressed storages read
+    // The pictures, when they are read by text recognition.
+    std::unique_ptr<PictureStore> pictures = {};
 
     // The document's own pieces that could not be read are named once, with
     // the first page read.
@@ -357,7 +380,8 @@ void BinarySlides::State::readMasterLists() {
          std::nullopt, masters.size() == listed ? &lists.notesHeadersFooters : nullptr});
 }
 
-BinarySlides::BinarySlides(const ByteSource& currentUser, const ByteSource& document, ReadOptions options) {
+BinarySlides::BinarySlides(const ByteSource& currentUser, const ByteSource& document, ReadOptions options,
+                           const ByteSource* pictures) {
     const std::uint32_t currentEdit = readCurrentEditOffset(currentUser);
     Budget budget(document.size());
     DocumentIndex index = readEdits(document, currentEdit, budget);
@@ -382,10 +406,18 @@ BinarySlides::BinarySlides(const ByteSource& currentUser, const ByteSource& docu
                             options.embeddingDepth,
                             {},
                             {},
-                            0});
+                            0,
+                            {}});
+    State& state = *m_state;
+    if (options.pictureReader) {
+        state.pictures = std::make_unique<PictureStore>(
+            document,
+            findDrawingGroup(document, locate(state.index, state.index.documentPersistId, "document record")),
+            pictures, options.pictureReader);
+        options.pictureReader->expect(state.pictures->size());
+    }
     if (!options.allText)
         return;
-    State& state = *m_state;
     const auto readList = [&](const char* part, const std::vector<std::uint8_t>& list, auto&& read) {
         ReadOrSkip(state.lists.skipped, part, [&] {
             state.budget.spend(list.size());
@@ -428,7 +460,7 @@ SlideContent BinarySlides::read(std::size_t index) {
     const SlideExtras extras{s.document, s.index, s.notes, s.notesById, s.links};
     SlideContent slide =
         readSlide(s.document, locate(s.index, entry.persistId, "slide"), entry, static_cast<int>(index) + 1,
-                  s.budget, s.shapes, s.allText ? &extras : nullptr);
+                  s.budget, s.shapes, s.allText ? &extras : nullptr, s.pictures.get());
     s.nameSkippedLists(slide);
     return slide;
 }
@@ -493,7 +525,8 @@ SlideContent BinarySlides::readMaster(std::size_t index) {
                        true,
                        TextPlace::Master,
                        {},
-                       {}};
+                       {},
+                       s.pictures.get()};
         WalkDrawing(body, walk);
         const auto place = [&](std::string text) { walk.place(TextPlace::Master, {}, std::move(text)); };
         if (const auto own = findChild(body, kHeadersFooters))

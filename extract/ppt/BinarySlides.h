@@ -23,7 +23,11 @@ bool IsOlderCurrentUser(const ByteSource& currentUser);
 
 class BinarySlides {
 public:
-    BinarySlides(const ByteSource& currentUser, const ByteSource& document, ReadOptions options = {});
+    // With options.pictureReader, the pictures the slides show are read
+    // from `pictures` (the "Pictures" stream, nullptr when the file has
+    // none), which must outlive the object too.
+    BinarySlides(const ByteSource& currentUser, const ByteSource& document, ReadOptions options = {},
+                 const ByteSource* pictures = nullptr);
     ~BinarySlides();
     BinarySlides(const BinarySlides&) = delete;
     BinarySlides& operator=(const BinarySlides&) = delete;

@@ -4,6 +4,7 @@
 #include "extract/common/ReadLimits.h"
 #include "extract/common/Uri.h"
 #include "extract/ppt/AllTextRecords.h"
+#include "extract/ppt/PictureStore.h"
 
 #include <algorithm>
 #include <unordered_set>
@@ -118,6 +119,29 @@ std::optional<ShapeContent> readShape(const Record& container, const PageEntry& 
     return shape;
 }
 
+// The pictures a shape shows, read by text recognition: a shape without
+// text of its own that has a picture becomes that picture (place Picture);
+// the rest (a picture fill, the picture of a shape with text) are given back
+// to stand right after the shape, as shapes of their own with its name.
+std::vector<ShapeContent> readPictures(ShapeContent& shape, const ShapeProperties& properties,
+                                       ShapeWalk& walk) {
+    std::vector<ShapeContent> after;
+    for (const bool own : {true, false}) {
+        const std::optional<std::uint32_t> index = own ? properties.picture : properties.fillPicture;
+        if (!index)
+            continue;
+        std::string text = walk.pictures->text(walk.slide, *index, walk.picturePart(*index));
+        if (own && shape.text.empty()) {
+            shape.hasTextFrame = true;
+            shape.text = std::move(text);
+            shape.place = TextPlace::Picture;
+            continue;
+        }
+        after.emplace_back(true, std::move(text), shape.name).place = TextPlace::Picture;
+    }
+    return after;
+}
+
 // The shapes of a group's record (the drawing's root at depth 0). `inner` is
 // where the texts of a nested group stand, `innerName` the name they carry.
 void walkGroup(const Record& group, int groupDepth, TextPlace inner, const std::string& innerName,
@@ -136,6 +160,7 @@ void walkGroup(const Record& group, int groupDepth, TextPlace inner, const std::
             }
         }
         std::optional<ShapeContent> shape;
+        std::vector<ShapeContent> pictures; // shown right after the shape
         ShapeProperties properties;
         if (r.header.type == kSpgrContainer) {
             shape = ShapeContent{};
@@ -161,11 +186,21 @@ void walkGroup(const Record& group, int groupDepth, TextPlace inner, const std::
             if (shape) {
                 properties = ReadShapeProperties(r);
                 shape->name = properties.name;
+                if (walk.pictures && (topLevel || walk.allText))
+                    pictures = readPictures(*shape, properties, walk);
                 if (walk.allText) {
                     if (topLevel)
-                        walk.placeShape(shape->name, shape->text);
+                        walk.placeShape(shape->name, shape->text, shape->place);
+                    else if (shape->place == TextPlace::Picture)
+                        walk.place(TextPlace::Picture, shape->name, shape->text);
                     else
                         walk.place(inner, inner == TextPlace::Group ? shape->name : innerName, shape->text);
+                    for (const ShapeContent& picture : pictures) {
+                        if (topLevel)
+                            walk.placeShape(picture.name, picture.text, TextPlace::Picture);
+                        else
+                            walk.place(TextPlace::Picture, picture.name, picture.text);
+                    }
                     // The shape's link records are read in this mode only:
                     // damaged ones cost the page's links, not the page.
                     walk.piece("links", [&] {
@@ -189,6 +224,12 @@ void walkGroup(const Record& group, int groupDepth, TextPlace inner, const std::
         walk.shapes.countShape(topLevel, shape->text.size());
         if (topLevel)
             walk.slide.shapes.push_back(std::move(*shape));
+        for (ShapeContent& picture : pictures) {
+            walk.budget.spend(sizeof(ShapeContent) + picture.text.size());
+            walk.shapes.countShape(topLevel, picture.text.size());
+            if (topLevel)
+                walk.slide.shapes.push_back(std::move(picture));
+        }
     }
 }
 

@@ -13,6 +13,8 @@
 
 namespace orv::ppt {
 
+class PictureStore;
+
 // Bounds the work a hostile file can cause by naming the same slide or text
 // many times over: every byte read for a page and every byte delivered counts.
 class Budget {
@@ -61,17 +63,31 @@ struct ShapeWalk {
     std::optional<TextPlace> pagePlace;
     std::vector<std::uint32_t> linkIds;
     AllTextPieces pieces;
+    // The document's pictures, when they are read by text recognition: the
+    // pictures of the shapes whose texts the walk keeps are then read too.
+    PictureStore* pictures = nullptr;
 
     void place(TextPlace where, std::string name, std::string text) {
         if (!text.empty())
             budget.spend(sizeof(PlacedText) + name.size() + text.size());
         PlaceText(slide, shapes, pagePlace, where, std::move(name), std::move(text));
     }
-    // A top-level shape's text, counted with the shape (ShapeBudget::addShape).
-    void placeShape(std::string name, std::string text) {
-        if (!text.empty())
-            budget.spend(sizeof(PlacedText) + name.size() + text.size());
-        PlaceShapeText(slide, std::move(name), std::move(text));
+    // A top-level shape's text (or the text its picture shows), counted with
+    // the shape (ShapeBudget::addShape).
+    void placeShape(std::string name, std::string text, TextPlace where = TextPlace::Shape) {
+        if (text.empty())
+            return;
+        budget.spend(sizeof(PlacedText) + name.size() + text.size());
+        if (where == TextPlace::Shape)
+            PlaceShapeText(slide, std::move(name), std::move(text));
+        else
+            slide.allText.push_back({where, std::move(name), std::move(text)});
+    }
+    // "slide 2, picture 3", "slide 2, notes page, picture 1": store entry
+    // `index` shown on the page walked.
+    std::string picturePart(std::uint32_t index) const {
+        return page + (pagePlace == TextPlace::Notes ? ", notes page" : "") + ", picture " +
+               std::to_string(index);
     }
     // A piece of the page only this mode reads, named "slide 3, notes page":
     // when it fails, its texts and the links its shapes use are dropped. A

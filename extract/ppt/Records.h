@@ -20,6 +20,7 @@ enum RecordType : std::uint16_t {
     kSlidePersistAtom = 0x03F3,
     kMainMasterContainer = 0x03F8,
     kExObjList = 0x0409,
+    kDrawingGroup = 0x040B,
     kDrawingContainer = 0x040C,
     kPlaceholderAtom = 0x0BC3,
     kOutlineTextRefAtom = 0x0F9E,

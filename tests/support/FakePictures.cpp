@@ -6,6 +6,7 @@ namespace orv::test {
 
 std::string FakePictures::read(const std::string& part, std::span<const std::uint8_t> bytes) {
     parts.push_back(part);
+    this->bytes.emplace_back(bytes.begin(), bytes.end());
     const std::string_view shown(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     if (shown.starts_with("DAMAGED"))
         throw Failure(FailureKind::Damaged, "The picture is damaged: its header is damaged.", part);

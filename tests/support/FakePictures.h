@@ -20,7 +20,8 @@ public:
     std::string read(const std::string& part, std::span<const std::uint8_t> bytes) override;
 
     std::size_t expected = 0;
-    std::vector<std::string> parts; // in the order read
+    std::vector<std::string> parts;               // in the order read
+    std::vector<std::vector<std::uint8_t>> bytes; // of each
 };
 
 // Options that read the pictures with `pictures`.

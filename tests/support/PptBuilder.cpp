@@ -68,11 +68,21 @@ std::string utf16(const std::u16string& text) {
 // The shape's property tables: its name and description (complex
 // properties, their data after the entries) in the main table, the table
 // mark in the tertiary one.
-std::string properties(const std::u16string& name, const std::u16string& description, bool table) {
+std::string properties(const std::u16string& name, const std::u16string& description, bool table,
+                       std::uint32_t picture = 0, std::uint32_t fillPicture = 0) {
     std::string out;
     std::string entries;
     std::string data;
     std::uint16_t count = 0;
+    // A picture (pib), a picture fill: its kind, then its picture.
+    for (const auto& [id, value] : {std::pair{0x4104, picture}, std::pair{0x0180, fillPicture ? 3u : 0u},
+                                    std::pair{0x4186, fillPicture}}) {
+        if (value == 0)
+            continue;
+        AppendLe16(entries, static_cast<std::uint16_t>(id));
+        entries += u32(value);
+        ++count;
+    }
     for (const auto& [id, text] : {std::pair{0x8380, &name}, std::pair{0x8381, &description}}) {
         if (text->empty())
             continue;
@@ -116,7 +126,8 @@ std::string groupHeader(bool top, const PptShape* group = nullptr) {
 }
 
 std::string shape(const PptShape& s) {
-    const std::string anchor = atom(0xF010, std::string(8, '\0')) + properties(s.name, s.description, false) +
+    const std::string anchor = atom(0xF010, std::string(8, '\0')) +
+                               properties(s.name, s.description, false, s.picture, s.fillPicture) +
                                linkData(s.linkOnText ? 0 : s.linkId);
     switch (s.kind) {
     case PptShape::Kind::TextBox: {
@@ -234,6 +245,37 @@ std::string objectList(const PptDeck& deck, const std::vector<std::uint32_t>& ol
     return container(0x0409, body);
 }
 
+// A picture record: its ids, its tag or metafile header, its bytes.
+std::string pictureRecord(const PptPicture& picture) {
+    const bool metafile = picture.type >= 0xF01A && picture.type <= 0xF01C;
+    const std::string head((picture.instance & 1 ? 32 : 16) + (metafile ? 34 : 1), '\x5A');
+    return atom(picture.type, head + picture.bytes, picture.instance);
+}
+
+// The drawing group holding the picture store; the Pictures stream it
+// refers to goes to `stream`.
+std::string drawingGroup(const std::vector<PptPicture>& pictures, std::string& stream) {
+    if (pictures.empty())
+        return {};
+    std::string store;
+    for (const PptPicture& picture : pictures) {
+        const std::string blip = pictureRecord(picture);
+        const auto place = static_cast<std::uint32_t>(picture.inEntry ? 0 : stream.size());
+        if (!picture.inEntry)
+            stream += blip;
+        // Kind for Windows and Mac, id, tag, size, uses, place, name length.
+        std::string entry = std::string(2, '\x06') + std::string(16, '\x11') + std::string(2, '\0') +
+                            u32(static_cast<std::uint32_t>(blip.size())) + u32(1) +
+                            u32(picture.statedPlace.value_or(place)) + std::string(4, '\0');
+        if (picture.inEntry)
+            entry += blip;
+        store += record(2, 6, 0xF007, entry);
+    }
+    const std::string dgg = atom(0xF006, u32(1024) + u32(2) + u32(1) + u32(1)) +
+                            container(0xF001, store, static_cast<std::uint16_t>(pictures.size()));
+    return container(0x040B, container(0xF000, dgg));
+}
+
 // What the document record holds besides its slides and notes pages.
 struct DocumentExtras {
     const PptDeck& deck;
@@ -241,6 +283,7 @@ struct DocumentExtras {
     std::uint32_t notesMaster = 0;               // persist ids, 0: none
     std::uint32_t handoutMaster = 0;
     std::vector<std::uint32_t> olePersistIds; // of deck.oleObjects' storages
+    std::string drawingGroup = {};            // holding the picture store
 };
 
 // The master list: each master's entry, then its outline texts.
@@ -288,7 +331,8 @@ std::string documentRecord(const std::vector<PptSlide>& slides, const std::vecto
                                               u32(extras.handoutMaster) + std::string(8, '\0'),
                                           1);
     return container(0x03E8, documentAtom + objectList(extras.deck, extras.olePersistIds) +
-                                 masterList(extras) + headersFooters(extras.deck.slideFooter, 3) +
+                                 extras.drawingGroup + masterList(extras) +
+                                 headersFooters(extras.deck.slideFooter, 3) +
                                  headersFooters(extras.deck.notesFooter, 4) + container(0x0FF0, list, 0) +
                                  (notes.empty() ? std::string() : container(0x0FF0, notes, 2)));
 }
@@ -355,7 +399,7 @@ PptStreams BuildPptStreams(const PptDeck& deck) {
         if (hasNotes(i))
             notesIds[i] = nextId++;
     // The masters take the ids after the notes pages', and are stored after them.
-    DocumentExtras extras{deck, {}, 0, 0, {}};
+    DocumentExtras extras{deck, {}, 0, 0, {}, drawingGroup(deck.pictures, out.pictures)};
     for (std::size_t i = 0; i < deck.masters.size(); ++i)
         extras.masterPersistIds.push_back(nextId++);
     if (deck.notesMaster)
@@ -431,7 +475,7 @@ std::string PackPpt(const PptStreams& streams) {
     CompoundFileBuilder builder;
     builder.addStream(u"Current User", streams.currentUser)
         .addStream(u"PowerPoint Document", streams.document)
-        .addStream(u"Pictures", std::string());
+        .addStream(u"Pictures", streams.pictures);
     return builder.build();
 }
 

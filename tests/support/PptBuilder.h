@@ -30,15 +30,21 @@ struct PptShape {
     std::uint32_t linkId = 0;                     // a click on the shape opens this hyperlink (0: none)
     bool linkOnText = false;                      // the link is on the text box's text instead
     std::u16string description;                   // the alternative text, stored when set
+    std::uint32_t picture = 0;     // its picture: an index into PptDeck::pictures + 1 (0: none)
+    std::uint32_t fillPicture = 0; // the same for a picture fill (0: none)
 
     static PptShape textBox(std::u16string text, bool eightBit = false) {
-        return {Kind::TextBox, std::move(text), eightBit, 0, {}, {}, {}, 0, false, {}};
+        return {Kind::TextBox, std::move(text), eightBit, 0, {}, {}, {}, 0, false, {}, 0, 0};
     }
     static PptShape placeholder(std::uint32_t outlineIndex) {
-        return {Kind::Placeholder, {}, false, outlineIndex, {}, {}, {}, 0, false, {}};
+        return {Kind::Placeholder, {}, false, outlineIndex, {}, {}, {}, 0, false, {}, 0, 0};
     }
     static PptShape of(Kind kind, std::vector<PptShape> children = {}) {
-        return {kind, {}, false, 0, std::move(children), {}, {}, 0, false, {}};
+        return {kind, {}, false, 0, std::move(children), {}, {}, 0, false, {}, 0, 0};
+    }
+    // A picture shape named `name` showing picture `index` (1-based).
+    static PptShape pictureOf(std::uint32_t index, std::u16string name = {}) {
+        return {Kind::Picture, {}, false, 0, {}, {}, std::move(name), 0, false, {}, index, 0};
     }
 };
 
@@ -75,6 +81,18 @@ struct PptOleObject {
     static PptOleObject compressed(std::uint32_t id, std::u16string menuName, const std::string& storage);
 };
 
+// An entry of the document's picture store: a picture record of `type` and
+// `instance` (an odd one keeps two ids) holding `bytes` after its ids and its
+// tag (or, for a metafile, its header), kept in the Pictures stream or in the
+// entry itself.
+struct PptPicture {
+    std::uint16_t type = 0xF01E; // PNG; 0xF01D JPEG, 0xF01F bitmap, 0xF01A EMF...
+    std::string bytes = {};
+    std::uint16_t instance = 0x6E0;
+    bool inEntry = false;
+    std::optional<std::uint32_t> statedPlace = {}; // the place the entry gives, when not the true one
+};
+
 struct PptDeck {
     std::vector<PptSlide> slides; // in presentation order
     // Store the slide records, and number their persist ids, in the reverse of
@@ -100,6 +118,9 @@ struct PptDeck {
     // After the hyperlinks in the object list; their storages stored after
     // the masters, each under the persist id after the one before.
     std::vector<PptOleObject> oleObjects = {};
+    // The picture store (in the document's drawing group) and the Pictures
+    // stream; none: no drawing group.
+    std::vector<PptPicture> pictures = {};
 };
 
 // The two streams of a binary presentation, and where the edits lie.
@@ -108,6 +129,7 @@ struct PptStreams {
     std::string document;
     std::vector<std::uint32_t> editOffsets; // oldest first
     std::vector<std::uint32_t> directoryOffsets;
+    std::string pictures; // the Pictures stream
 };
 
 PptStreams BuildPptStreams(const PptDeck& deck);
