@@ -3,6 +3,7 @@
 #include "extract/Harvest.h"
 #include "extract/PresentationHost.h"
 #include "extract/gui/FileReports.h"
+#include "extract/ocr/PictureRun.h"
 #include "extract/run/ReadAhead.h"
 #include "extract/run/ResultCache.h"
 #include "shell/gui/ButtonMenu.h"
@@ -13,11 +14,13 @@
 #include "shell/gui/Settings.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QMenu>
 #include <QPushButton>
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -30,11 +33,13 @@ namespace {
 const QString kAllTextKey = QStringLiteral("AllText");
 const QString kRememberKey = QStringLiteral("RememberReadFiles");
 const QString kReadPdfKey = QStringLiteral("ReadPdf");
+const QString kReadPicturesKey = QStringLiteral("ReadPictures");
 
 // The reading mode's name, as its menu item begins and as the button's
 // accessible description names it.
 const QString kAllTextName = QStringLiteral("Read All Text");
 const QString kReadPdfName = QStringLiteral("Read PDF Files");
+const QString kReadPicturesName = QStringLiteral("Read Pictures");
 
 // The opt-ins live on the button itself, so that the window needs no member.
 QAction* allTextAction(const QPushButton* button) {
@@ -42,6 +47,9 @@ QAction* allTextAction(const QPushButton* button) {
 }
 QAction* readPdfAction(const QPushButton* button) {
     return button->findChild<QAction*>(QStringLiteral("ReadPdfAction"));
+}
+QAction* readPicturesAction(const QPushButton* button) {
+    return button->findChild<QAction*>(QStringLiteral("ReadPicturesAction"));
 }
 QAction* rememberAction(const QPushButton* button) {
     return button->findChild<QAction*>(QStringLiteral("RememberAction"));
@@ -62,6 +70,8 @@ void describeReadingModes(QPushButton* button) {
         on << kAllTextName;
     if (readPdfAction(button)->isChecked())
         on << kReadPdfName;
+    if (readPicturesAction(button)->isChecked())
+        on << kReadPicturesName;
     button->setAccessibleDescription(QStringLiteral("Reading modes on: ") +
                                      (on.isEmpty() ? QStringLiteral("none") : on.join(QStringLiteral(", "))) +
                                      QStringLiteral(". The context menu turns them on and off."));
@@ -86,11 +96,12 @@ private:
 } // namespace
 
 // A context menu on "Start Extracting": the checked items "Read All Text",
-// "Read PDF Files" and "Remember Read Files", each off until the user turns it on and remembered
-// in the settings store, and "Stop" while a run goes on. The menu lives as
-// long as the button, so that assistive technology finds it and its items,
-// and the button's accessible description names the reading modes that are
-// on (the button's text and caption stay as they are).
+// "Read PDF Files", "Read Pictures" and "Remember Read Files", each off until
+// the user turns it on and remembered in the settings store, and "Stop" (Esc)
+// while a run goes on. The menu lives as long as the button, so that
+// assistive technology finds it and its items, and the button's accessible
+// description names the reading modes that are on (the button's text and
+// caption stay as they are).
 void Form1::setUpAllTextOption() {
     QPushButton* button = pushButton(8);
     auto* menu = new QMenu(button);
@@ -104,17 +115,24 @@ void Form1::setUpAllTextOption() {
     // PDF documents (exported decks) are read only when asked for: the
     // program is no PDF reader of the desktop's.
     QAction* readPdf = settingItem(*menu, kReadPdfName, QStringLiteral("ReadPdfAction"), kReadPdfKey);
+    // Text recognition is slow, so the pictures are read only when asked for.
+    QAction* readPictures =
+        settingItem(*menu, kReadPicturesName, QStringLiteral("ReadPicturesAction"), kReadPicturesKey);
     // Results kept from run to run: a file as it was is not read again.
     settingItem(*menu, QStringLiteral("Remember Read Files"), QStringLiteral("RememberAction"), kRememberKey);
-    // Shown only while a run goes on: it ends the run after the file it is
-    // at, as if the list ended there.
+    // Shown only while a run goes on: it ends the run, as if the list ended
+    // at the file it is at (harvestFileList). Esc is its key while the window
+    // has the focus; hidden, the action leaves Esc to the rest of the window.
     auto* stop = new QAction(QStringLiteral("Stop"), button);
     stop->setObjectName(QStringLiteral("StopAction"));
+    stop->setShortcut(QKeySequence(Qt::Key_Escape));
+    stop->setShortcutContext(Qt::WindowShortcut);
     stop->setVisible(false);
     menu->addAction(stop);
+    addAction(stop);
     ExposeContextMenu(*button, *menu);
     describeReadingModes(button);
-    for (QAction* mode : {allText, readPdf})
+    for (QAction* mode : {allText, readPdf, readPictures})
         connect(mode, &QAction::toggled, this, [button] { describeReadingModes(button); });
     button->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(button, &QWidget::customContextMenuRequested, menu,
@@ -152,9 +170,20 @@ bool Form1::readPdfChosen() const {
     return readPdfAction(pushButton(8))->isChecked();
 }
 
+bool Form1::readPicturesChosen() const {
+    return readPicturesAction(pushButton(8))->isChecked();
+}
+
+// With pictures, each run gets a recognition run of its own: a picture met
+// again in the run is recognised once, and a stop ends the run's
+// recognitions, not another run's.
 ReadOptions Form1::readOptionsChosen() const {
     ReadOptions options{allTextChosen()};
     options.pdf = readPdfChosen();
+    options.pictures = readPicturesChosen();
+    if (options.pictures)
+        options.pictureRun =
+            m_services.pictureRun ? m_services.pictureRun() : std::make_shared<ocr::RecognitionRun>();
     return options;
 }
 
@@ -173,7 +202,8 @@ void Form1::PushButton8_Click() {
         });
         if (!abort) {
             s.run(110, [&] { setMousePointer(PointerHourglass); });
-            harvestFileList();
+            // A stopped run's caption says so until "Done." is answered.
+            const std::unique_ptr<ProgressCaption> stoppedCaption = harvestFileList();
             s.run(124, [&] { setMousePointer(PointerDefault); });
             s.run(126, [&] { message(QStringLiteral("Done.")); });
         }
@@ -185,18 +215,37 @@ void Form1::PushButton8_Click() {
 
 // Steps 112 to 122: a new seen set, then each row counted at the start. The
 // caption tells how far the run is while it takes long, and shows the title
-// again when the loop ends.
-void Form1::harvestFileList() {
+// again when the loop ends; after a stop it says so, and that caption is
+// handed back to stay until "Done." is answered.
+// "Stop" (or Esc) ends the run at once, also while the window waits for a
+// file read ahead: that file gives nothing, the rows found so far stay, and
+// the recognitions of the run's pictures under way are ended. A file being
+// read on the window's own thread is finished first (a file gives all its
+// addresses or none), unless its pictures were cut short.
+std::unique_ptr<ProgressCaption> Form1::harvestFileList() {
     FirstOccurrences firsts;
     int n = 0;
     int i = 0;
     int found = 0;
-    ProgressCaption caption(*this, title(), m_services.clock);
+    const ReadOptions options = readOptionsChosen();
+    const std::shared_ptr<ocr::RecognitionRun> pictures =
+        std::dynamic_pointer_cast<ocr::RecognitionRun>(options.pictureRun);
+    std::string reading; // the file the window reads or waits for
+    auto caption = std::make_unique<ProgressCaption>(*this, title(), m_services.clock);
     const auto progress = [&] {
+        if (pictures && !reading.empty()) {
+            const ocr::PictureProgress read = pictures->progress(reading);
+            if (read.total > 0)
+                return QStringLiteral("Reading pictures: file %1 of %2, picture %3 of %4")
+                    .arg(i)
+                    .arg(n)
+                    .arg(read.read)
+                    .arg(read.total);
+        }
         return QStringLiteral("Extracting: file %1 of %2, %3 addresses found").arg(i).arg(n).arg(found);
     };
-    const auto showProgress = [&] { caption.update(progress); };
-    RunReporter reporter(m_reporter, [&] { caption.updateNow(progress); });
+    const auto showProgress = [&] { caption->update(progress); };
+    RunReporter reporter(m_reporter, [&] { caption->updateNow(progress); });
     const FileRowCallbacks callbacks{[this] { m_services.pump.pump(); },
                                      [&](const std::string& file, const FoundAddress& address) {
                                          m_listView2->add(QString::fromStdString(address.address),
@@ -204,14 +253,13 @@ void Form1::harvestFileList() {
                                          ++found;
                                          showProgress();
                                      }};
-    const ReadOptions options = readOptionsChosen();
     // The file of remembered results: its trouble is told once, in a box of
     // its own, and the run goes on reading what it cannot take from it.
     std::optional<ResultCache::Problem> cacheProblem;
     const auto tellCacheProblem = [&] {
         if (!cacheProblem)
             return;
-        caption.updateNow(progress);
+        caption->updateNow(progress);
         message(cacheProblemText(*cacheProblem));
         cacheProblem.reset();
     };
@@ -223,31 +271,57 @@ void Form1::harvestFileList() {
     // The loop's own failures are boxes of the run too.
     Steps s(reporter, loc::PushButton8);
     s.run(114, [&] { n = m_listView1->count(); });
-    const std::unique_ptr<ReadAhead> ahead = readAhead(n, options, cache.get());
+    std::unique_ptr<ReadAhead> ahead = readAhead(n, options, cache.get());
     QAction* stopAction = pushButton(8)->findChild<QAction*>(QStringLiteral("StopAction"));
     bool stopped = false;
-    const QMetaObject::Connection stopping =
-        connect(stopAction, &QAction::triggered, this, [&stopped] { stopped = true; });
+    const QMetaObject::Connection stopping = connect(stopAction, &QAction::triggered, this, [&] {
+        stopped = true;
+        if (pictures)
+            pictures->stop();
+    });
     stopAction->setVisible(true);
-    for (i = 1; i <= n && !stopped; ++i) {
+    for (i = 1; i <= n; ++i) {
+        reading.clear();
         showProgress();
         // Let the window repaint and answer between files, also when a file
         // holds no candidate address at all.
         m_services.pump.pump();
+        if (stopped)
+            break;
         QString path;
         if (!s.run(116, [&] { path = m_listView1->text(i); }))
             continue; // the row is gone; its harvest would add nothing
+        reading = path.toStdString();
         s.run(118, [&] {
-            const std::optional<CachedRead> read = takeReadAhead(ahead.get(), i - 1, path.toStdString());
-            DoItByFile(path.toStdString(), m_services.host, reporter, firsts, callbacks, options, cache.get(),
-                       &cacheProblem, read ? &*read : nullptr);
+            std::optional<CachedRead> read =
+                takeReadAhead(ahead.get(), i - 1, reading, stopped, showProgress);
+            if (stopped)
+                return;
+            if (!read) {
+                read = ReadThroughCache(reading, m_services.host, options, cache.get(), callbacks.pumpEvents);
+                if (stopped && pictures)
+                    return;
+            }
+            DoItByFile(reading, m_services.host, reporter, firsts, callbacks, options, cache.get(),
+                       &cacheProblem, &*read);
         });
         tellCacheProblem();
+        if (stopped)
+            break;
     }
     stopAction->setVisible(false);
     disconnect(stopping);
+    // The workers end before the cache is written: one at a file finishes it
+    // (a stop has ended its recognitions), the others read no more.
+    ahead.reset();
     if (cache && !cache->flush(cacheProblem))
         tellCacheProblem();
+    if (!stopped)
+        return nullptr; // the title comes back
+    caption->updateNow([&] {
+        return QStringLiteral("Stopped: file %1 of %2, %3 addresses found").arg(i).arg(n).arg(found);
+    });
+    return caption;
 }
 
 // The rows' files read ahead on the other cores while the window tells the
@@ -268,16 +342,23 @@ std::unique_ptr<ReadAhead> Form1::readAhead(int n, const ReadOptions& options, R
                                        ReadingWith(m_services.readerHost, options, cache));
 }
 
-// File `index`'s result read ahead, waited for while the window answers;
-// none when the row no longer holds the file that was read (a row dragged
-// during the run), which is then read now. The event loop runs once per
-// candidate address the file held, as it would have while the window read it.
-std::optional<CachedRead> Form1::takeReadAhead(ReadAhead* ahead, int index, const std::string& path) {
+// File `index`'s result read ahead, waited for while the window answers
+// (`waiting` runs at each turn); none when the row no longer holds the file
+// that was read (a row dragged during the run), which is then read now, or
+// when the run is stopped while the window waits. The event loop runs once
+// per candidate address the file held, as it would have while the window
+// read it.
+std::optional<CachedRead> Form1::takeReadAhead(ReadAhead* ahead, int index, const std::string& path,
+                                               const bool& stopped, const std::function<void()>& waiting) {
     if (!ahead)
         return std::nullopt;
     std::optional<CachedRead> read;
-    while (!(read = ahead->tryTake(static_cast<std::size_t>(index), std::chrono::milliseconds(20))))
+    while (!(read = ahead->tryTake(static_cast<std::size_t>(index), std::chrono::milliseconds(20)))) {
+        waiting();
         m_services.pump.pump();
+        if (stopped)
+            return std::nullopt;
+    }
     if (ahead->path(static_cast<std::size_t>(index)) != path)
         return std::nullopt;
     for (std::size_t k = 0; k < read->result.candidates; ++k)

@@ -296,6 +296,9 @@ void Form1::PushButton7_Click() {
         if (readPdfChosen())
             text += QStringLiteral("\n\nPDF files are read too, each page as a slide. Right-click "
                                    "\"Start Extracting\" to turn it off.");
+        if (readPicturesChosen())
+            text += QStringLiteral("\n\nPictures are read too, by text recognition, while \"Read Pictures\" "
+                                   "is checked. Right-click \"Start Extracting\" to turn it off.");
         message(text);
     });
 }

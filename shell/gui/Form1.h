@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,6 +21,7 @@ class QPushButton;
 namespace orv {
 
 class ListControl;
+class ProgressCaption;
 class ReadAhead;
 class ResultCache;
 struct CachedRead;
@@ -131,14 +133,16 @@ private:
     void applySkin();
     void loadHandCursor();
     void saveResults(std::string_view location, SaveFormat format);
-    void harvestFileList();
+    std::unique_ptr<ProgressCaption> harvestFileList();
     QAction* settingItem(QMenu& menu, const QString& text, const QString& objectName, const QString& key);
     std::unique_ptr<ReadAhead> readAhead(int n, const ReadOptions& options, ResultCache* cache);
-    std::optional<CachedRead> takeReadAhead(ReadAhead* ahead, int index, const std::string& path);
+    std::optional<CachedRead> takeReadAhead(ReadAhead* ahead, int index, const std::string& path,
+                                            const bool& stopped, const std::function<void()>& waiting);
     void setUpAllTextOption(); // the "all text" opt-in on "Start Extracting" (RunHandler.cpp)
     // The reading options the menu of "Start Extracting" has on.
     bool allTextChosen() const;
     bool readPdfChosen() const;
+    bool readPicturesChosen() const;
     ReadOptions readOptionsChosen() const;
     QStringList recordedSamples(); // the paths in Snapshot, unscrambled (SampleHandlers.cpp)
 

@@ -11,6 +11,9 @@ namespace orv {
 class Interaction;
 class PresentationHost;
 class Settings;
+namespace ocr {
+class RecognitionRun;
+}
 
 // Milliseconds on the system's monotonic clock, from an arbitrary start.
 std::int64_t SteadyMilliseconds();
@@ -61,6 +64,9 @@ struct Services {
     // of the run on the other cores; none given, the run reads each file
     // through `host` when it reaches it.
     std::function<std::unique_ptr<PresentationHost>()> readerHost = {};
+    // What reads the pictures of a run with "Read Pictures" on, made anew for
+    // each run; none given, the program's own text recognition.
+    std::function<std::shared_ptr<ocr::RecognitionRun>()> pictureRun = {};
 };
 
 } // namespace orv

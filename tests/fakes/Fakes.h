@@ -13,6 +13,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -113,6 +114,7 @@ public:
     std::string name = "Microsoft PowerPoint";
     QStringList calls;
     std::function<void(const std::string& path)> onOpen;
+    std::shared_ptr<PictureRun> pictureRun; // what the harvest asked to read pictures with
 
     void Create() override;
     void Attach() override;
@@ -122,6 +124,7 @@ public:
     void Quit() override;
     std::string Name() override;
     void Release() override { m_running = false; } // the last reference gone ends it
+    void SetReadPictures(std::shared_ptr<PictureRun> run) override { pictureRun = std::move(run); }
 
 private:
     // The presentation Open made active, recording each text read.

@@ -3,6 +3,7 @@
 #include "extract/NativePresentationHost.h"
 #include "extract/PresentationReader.h"
 #include "extract/gui/FileReports.h"
+#include "extract/ocr/PictureRun.h"
 #include "fakes/FormFixture.h"
 #include "shell/gui/QtPlatform.h"
 #include "support/AllTextDecks.h"
@@ -18,9 +19,12 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QSignalSpy>
 
 #include <QTest>
 
+#include <condition_variable>
+#include <mutex>
 #include <tuple>
 
 using namespace orv;
@@ -591,31 +595,36 @@ private slots:
         QCOMPARE(button->indexOfChild(open), 0);
         QCOMPARE(open->role(), QAccessible::PopupMenu);
         QCOMPARE(open->text(QAccessible::Name), QStringLiteral("Reading modes"));
-        QCOMPARE(open->childCount(), 4);
-        QCOMPARE(open->child(1)->text(QAccessible::Name), QStringLiteral("Read PDF Files"));
-        QCOMPARE(open->child(2)->text(QAccessible::Name), QStringLiteral("Remember Read Files"));
-        QCOMPARE(open->child(3)->text(QAccessible::Name), QStringLiteral("Stop"));
-        QVERIFY(open->child(3)->state().invisible); // no run goes on
+        const QStringList items{action->text(), "Read PDF Files", "Read Pictures", "Remember Read Files",
+                                "Stop"};
+        QCOMPARE(open->childCount(), items.size());
+        for (int k = 0; k < items.size(); ++k)
+            QCOMPARE(open->child(k)->text(QAccessible::Name), items[k]);
+        QVERIFY(open->child(4)->state().invisible); // no run goes on
         auto* pdf = start->findChild<QAction*>(QStringLiteral("ReadPdfAction"));
+        auto* pictures = start->findChild<QAction*>(QStringLiteral("ReadPicturesAction"));
         // Each reading mode a checkable item; the button names those on.
         const struct {
             bool allText;
             bool pdf;
+            bool pictures;
             const char* on;
-        } modes[] = {{false, false, "none"},
-                     {true, false, "Read All Text"},
-                     {true, true, "Read All Text, Read PDF Files"},
-                     {false, true, "Read PDF Files"},
-                     {false, false, "none"}};
+        } modes[] = {{false, false, false, "none"},
+                     {true, false, false, "Read All Text"},
+                     {true, true, true, "Read All Text, Read PDF Files, Read Pictures"},
+                     {false, true, false, "Read PDF Files"},
+                     {false, false, true, "Read Pictures"},
+                     {false, false, false, "none"}};
         for (const auto& mode : modes) {
             action->setChecked(mode.allText);
             pdf->setChecked(mode.pdf);
-            for (int k = 0; k < 3; ++k)
+            pictures->setChecked(mode.pictures);
+            for (int k = 0; k < 4; ++k)
                 QVERIFY(open->child(k)->state().checkable);
             QCOMPARE(open->child(0)->role(), QAccessible::MenuItem);
-            QCOMPARE(open->child(0)->text(QAccessible::Name), action->text());
             QCOMPARE(bool(open->child(0)->state().checked), mode.allText);
             QCOMPARE(bool(open->child(1)->state().checked), mode.pdf);
+            QCOMPARE(bool(open->child(2)->state().checked), mode.pictures);
             QCOMPARE(button->text(QAccessible::Description),
                      QStringLiteral("Reading modes on: %1. The context menu turns them on and off.")
                          .arg(QString::fromUtf8(mode.on)));
@@ -646,6 +655,122 @@ private slots:
         QCOMPARE(w.interaction.errorReports().size(), 1);
         Form1 next(w.services()); // a later start finds it on
         QVERIFY(next.pushButton(8)->findChild<QAction*>(QStringLiteral("ReadPdfAction"))->isChecked());
+    }
+
+    // "Read Pictures", off at first and kept: each run then reads the
+    // pictures with a recognition run of its own; the help box says so.
+    void readPicturesGivesEachRunItsOwnRecognition() {
+        FormFixture f;
+        f.host.files["/a.pptx"] = SlidesOfText({{"a@b.cc"}});
+        f.files().add("/a.pptx");
+        auto* readPictures = f.form->pushButton(8)->findChild<QAction*>(QStringLiteral("ReadPicturesAction"));
+        QVERIFY(readPictures != nullptr && readPictures->isCheckable() && !readPictures->isChecked());
+        f.form->PushButton8_Click();
+        QVERIFY(!f.host.pictureRun);
+        f.form->PushButton7_Click();
+        QVERIFY(!f.interaction.texts().last().contains("Read Pictures"));
+
+        readPictures->trigger();
+        QCOMPARE(f.settings.read(QStringLiteral("ReadPictures"), {}), QStringLiteral("1"));
+        f.form->PushButton8_Click();
+        const std::shared_ptr<PictureRun> first = f.host.pictureRun;
+        QVERIFY(std::dynamic_pointer_cast<ocr::RecognitionRun>(first));
+        f.form->PushButton8_Click();
+        QVERIFY(f.host.pictureRun && f.host.pictureRun != first);
+        f.form->PushButton7_Click();
+        QVERIFY(f.interaction.texts().last().contains("Pictures are read too, by text recognition, while "
+                                                      "\"Read Pictures\" is checked."));
+    }
+
+    // While the window waits for a file whose pictures are being recognised,
+    // the caption counts its pictures; Esc then ends the run at once: that
+    // file gives nothing, the rows before it stay, and the caption says the
+    // run was stopped until "Done." is answered.
+    void escEndsARunWhileAPictureIsRecognised() {
+        FormFixture f;
+        f.clock.step = 100;
+        f.host.files["/a.pptx"] = SlidesOfText({{"a@x.org"}});
+        f.host.files["/pictures.pptx"] = SlidesOfText({{"lost@x.org"}});
+        f.host.files["/c.pptx"] = SlidesOfText({{"c@x.org"}});
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool recognising = false;
+        bool released = false;
+        std::shared_ptr<ocr::RecognitionRun> run;
+        Services services{f.interaction,
+                          f.pump,
+                          f.clipboard,
+                          f.random,
+                          f.host,
+                          f.settings,
+                          {},
+                          [] {},
+                          [&] { return f.clock.read(); }};
+        services.pictureRun = [&] {
+            run = std::make_shared<ocr::RecognitionRun>([&](std::span<const std::uint8_t>, std::uint32_t) {
+                std::unique_lock lock(mutex);
+                recognising = true;
+                changed.wait(lock, [&] { return released; });
+                return std::vector<ocr::RecognisedWord>{{"seen@x.org", 99, true}};
+            });
+            return run;
+        };
+        services.readerHost = [&] {
+            auto host = std::make_unique<FakeHost>();
+            host->files = f.host.files;
+            host->onOpen = [opened = host.get()](const std::string& path) {
+                if (path != "/pictures.pptx" || !opened->pictureRun)
+                    return;
+                const std::shared_ptr<PictureReader> reader = opened->pictureRun->readerFor(path);
+                reader->expect(2);
+                const std::string png =
+                    std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x40\0\0\0\x20", 24) +
+                    std::string(9, '\0');
+                reader->read("ppt/media/image1.png",
+                             {reinterpret_cast<const std::uint8_t*>(png.data()), png.size()});
+            };
+            return host;
+        };
+        Form1 form(services);
+        form.Form_Load();
+        form.pushButton(8)->findChild<QAction*>(QStringLiteral("ReadPicturesAction"))->setChecked(true);
+        for (const char* path : {"/a.pptx", "/pictures.pptx", "/c.pptx"})
+            form.ListView1()->add(QString::fromUtf8(path));
+        form.show();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        auto* stop = form.pushButton(8)->findChild<QAction*>(QStringLiteral("StopAction"));
+        QSignalSpy stops(stop, &QAction::triggered);
+        QTest::keyClick(&form, Qt::Key_Escape); // no run: Esc is left alone
+        QCOMPARE(stops.count(), 0);
+        QString captionMidPicture;
+        int pumpsMidPicture = 0;
+        f.pump.each = [&] {
+            {
+                const std::lock_guard lock(mutex);
+                if (!recognising || released || ++pumpsMidPicture < 5)
+                    return;
+            }
+            captionMidPicture = form.windowTitle();
+            QTest::keyClick(&form, Qt::Key_Escape);
+            const std::lock_guard lock(mutex);
+            released = true;
+            changed.notify_all();
+        };
+        QString captionAtDone;
+        f.interaction.onMessage = [&](const ScriptedInteraction::Message&) {
+            captionAtDone = form.windowTitle();
+        };
+        form.PushButton8_Click();
+        QCOMPARE(captionMidPicture,
+                 QStringLiteral("Reading pictures: file 2 of 3, picture 1 of 2 \u2014 Orvandel"));
+        QVERIFY(run && run->stopped());
+        QCOMPARE(RowTexts(*form.ListView2()), QStringList{"a@x.org"});
+        QCOMPARE(f.interaction.texts(), QStringList{"Done."});
+        QCOMPARE(captionAtDone, QStringLiteral("Stopped: file 2 of 3, 1 addresses found \u2014 Orvandel"));
+        QCOMPARE(form.windowTitle(), QStringLiteral("Orvandel"));
+        QVERIFY(!form.extractRunning());
+        QCOMPARE(stops.count(), 1);
     }
 
     void endToEndOverRealPackagesWithTheNativeReader() {
