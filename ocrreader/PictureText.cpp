@@ -39,14 +39,26 @@ PixPointer decode(const std::vector<std::uint8_t>& bytes) {
                          &colourMap) != 0 ||
         width <= 0 || height <= 0)
         throw Failure(FailureKind::Damaged, kDamaged);
+    // A large JPEG is decoded at a fraction of its size, as it allows.
+    const bool jpeg = format == IFF_JFIF_JPEG;
+    const int reduction = jpeg ? reader::JpegReduction(static_cast<std::uint64_t>(width),
+                                                       static_cast<std::uint64_t>(height))
+                               : 1;
     const auto pixels = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
-    if (pixels > kMaxPicturePixels || width > kMaxPictureSide || height > kMaxPictureSide)
+    if (reduction == 0 || (!jpeg && pixels > reader::kMaxDecodedPixels) ||
+        (width + reduction - 1) / reduction > kMaxPictureSide ||
+        (height + reduction - 1) / reduction > kMaxPictureSide)
         throw Failure(FailureKind::OverLimit,
                       kTooLarge + std::to_string(width) + " by " + std::to_string(height) +
-                          " pixels, more than " + std::to_string(kMaxPicturePixels / 1'000'000) +
+                          " pixels, more than " + std::to_string(reader::kMaxDecodedPixels / 1'000'000) +
                           " million or a side longer than " + std::to_string(kMaxPictureSide) + ".");
+    if (reduction > 1) {
+        width = (width + reduction - 1) / reduction;
+        height = (height + reduction - 1) / reduction;
+    }
     errno = 0;
-    PixPointer pix(pixReadMem(bytes.data(), bytes.size()));
+    PixPointer pix(reduction > 1 ? pixReadMemJpeg(bytes.data(), bytes.size(), 0, reduction, nullptr, 0)
+                                 : pixReadMem(bytes.data(), bytes.size()));
     if (!pix && errno == ENOMEM)
         throw Failure(FailureKind::OverLimit,
                       kTooLarge + std::string("decoding it takes more memory than the reader has."));

@@ -7,13 +7,8 @@
 
 namespace orv::ocr {
 
-// The most pixels a picture may have: decoded at four bytes a pixel (and
-// PNG's rows besides while it decodes), with the engine's grey and
-// black-and-white copies of it, the largest stays within the reader's
-// memory (extract/ocr/OcrReader.cpp). A picture larger is refused from its
-// header, before it is decoded.
-inline constexpr std::uint64_t kMaxPicturePixels = 40'000'000;
-// The engine refuses a side longer than this.
+// The engine refuses a side longer than this (after a JPEG's reduction,
+// reader::JpegReduction).
 inline constexpr std::int32_t kMaxPictureSide = 32'767;
 
 // The text recognition engine of the reader process, loaded once with its

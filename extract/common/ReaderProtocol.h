@@ -65,6 +65,23 @@ struct RecognisedWord {
     bool operator==(const RecognisedWord&) const = default;
 };
 
+// The most pixels the text recognition reader decodes a picture to: decoded
+// at four bytes a pixel, with the engine's grey and black-and-white copies
+// and its model beside, it stays within the reader's memory (kReaderMemoryMiB;
+// 16 million pixels peak at about 205 MiB). A JPEG larger is decoded at a
+// half, a quarter or an eighth of its size, which its format gives without
+// decoding it whole; any other picture larger is refused from its header.
+inline constexpr std::uint64_t kMaxDecodedPixels = 16'000'000;
+
+// The reduction (1, 2, 4 or 8) a JPEG of `width` x `height` pixels is decoded
+// at; 0 when even an eighth of it is larger than kMaxDecodedPixels.
+constexpr int JpegReduction(std::uint64_t width, std::uint64_t height) {
+    for (const std::uint64_t reduction : {1u, 2u, 4u, 8u})
+        if (((width + reduction - 1) / reduction) * ((height + reduction - 1) / reduction) <= kMaxDecodedPixels)
+            return static_cast<int>(reduction);
+    return 0;
+}
+
 // A page as the reader gives it: its text in reading order, lines and
 // paragraphs ending in CR, and in the "all text" mode the addresses of its
 // mailto: links and the texts of its text annotations, in page order. A

@@ -3,6 +3,7 @@
 #include "extract/Harvest.h"
 #include "extract/PresentationHost.h"
 #include "extract/gui/FileReports.h"
+#include "extract/ocr/OcrReader.h"
 #include "extract/ocr/PictureRun.h"
 #include "extract/run/ReadAhead.h"
 #include "extract/run/ResultCache.h"
@@ -227,7 +228,17 @@ std::unique_ptr<ProgressCaption> Form1::harvestFileList() {
     int n = 0;
     int i = 0;
     int found = 0;
-    const ReadOptions options = readOptionsChosen();
+    ReadOptions options = readOptionsChosen();
+    // Without the engine's data no picture can be read: said once, and the
+    // run reads the rest (the program's own run only; tests give theirs).
+    if (options.pictures && !m_services.pictureRun) {
+        if (const std::optional<std::string> why = ocr::RecognitionUnavailable()) {
+            message(QString::fromStdString(PrintableDescription(*why)) +
+                    QStringLiteral(" The pictures are not read in this run."));
+            options.pictures = false;
+            options.pictureRun.reset();
+        }
+    }
     const std::shared_ptr<ocr::RecognitionRun> pictures =
         std::dynamic_pointer_cast<ocr::RecognitionRun>(options.pictureRun);
     std::string reading; // the file the window reads or waits for

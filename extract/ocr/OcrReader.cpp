@@ -6,12 +6,10 @@
 
 namespace orv::ocr {
 
-// A picture decoded whole takes four bytes a pixel, its grey and black and
-// white copies more, beside an engine and its model of about 130 MiB of
-// address space: the largest picture the reader takes (40 megapixels,
-// ocrreader/PictureText.h) peaks at about 450 MiB.
+// The reader decodes no picture to more than reader::kMaxDecodedPixels, so
+// that it stays within the bound on every reader's memory.
 const reader::ReaderProgram kReaderProgram{"orvandel-ocr", "ORVANDEL_OCR_READER", "text recognition reader",
-                                           "picture", 512};
+                                           "picture"};
 
 std::vector<RecognisedWord> RecognisePicture(std::span<const std::uint8_t> picture, std::uint32_t seconds) {
     // An empty request would travel as a file's path.

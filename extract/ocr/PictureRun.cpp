@@ -231,7 +231,12 @@ public:
             fail(FailureKind::Damaged, "its header is damaged", part);
         if (header->kind == PictureKind::Vector || header->kind == PictureKind::Unknown)
             return {}; // drawings and kinds no decoder here reads are passed over
-        const std::uint64_t pixels = std::uint64_t{header->width} * header->height;
+        // A JPEG too large is decoded at a fraction of its size.
+        const int reduction = header->kind == PictureKind::Jpeg
+                                  ? std::max(1, reader::JpegReduction(header->width, header->height))
+                                  : 1;
+        const auto reduced = [&](std::uint64_t side) { return (side + reduction - 1) / reduction; };
+        const std::uint64_t pixels = reduced(header->width) * reduced(header->height);
         if (pixels > b.picturePixels)
             fail(FailureKind::OverLimit,
                  "it declares " + std::to_string(header->width) + " x " + std::to_string(header->height) +

@@ -17,9 +17,10 @@ namespace orv::ocr {
 // and named; the file's other pictures and texts are still read.
 struct PictureBounds {
     std::size_t picturesPerFile = 1000;
-    // Pixels one picture may declare (ocrreader/ decodes no larger one), and
-    // all the pictures of a file that are recognised, together.
-    std::uint64_t picturePixels = 40'000'000;
+    // Pixels one picture is decoded to (ocrreader/ decodes no larger one; a
+    // larger JPEG at a fraction of its size), and all the pictures of a file
+    // that are recognised, together.
+    std::uint64_t picturePixels = reader::kMaxDecodedPixels;
     std::uint64_t filePixels = 400'000'000;
     // The time one picture's recognition may take, and all of a file's.
     std::uint32_t pictureSeconds = 15;
