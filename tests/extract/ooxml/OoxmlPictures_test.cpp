@@ -1,7 +1,10 @@
 // Pictures read by text recognition on request, in presentation packages:
 // where their text stands in each walk, what they are named, and what is
 // left unread.
+#include "base/Failure.h"
 #include "extract/PresentationReader.h"
+#include "extract/common/ByteSource.h"
+#include "extract/common/ZipPackage.h"
 #include "support/FakePictures.h"
 #include "support/PptxBuilder.h"
 #include "support/ReadBytes.h"
@@ -168,6 +171,25 @@ TEST(OoxmlPictures, TextStandsWherePicturesStand) {
         EXPECT_EQ(test::ReadingLines(content, c.allText), c.expected);
         EXPECT_EQ(fake->parts, c.read);
         EXPECT_EQ(fake->expected, c.pictures ? c.held : 0);
+    }
+}
+
+// A picture's bytes count against a total of their own in the package, so
+// that a deck full of photographs keeps the room its text parts need.
+TEST(OoxmlPictures, PicturesHaveAZipTotalOfTheirOwn) {
+    const std::string zip =
+        test::ZipBytes({{"a.png", std::string(60'000, 'x')}, {"b.xml", std::string(60'000, ' ')}});
+    const MemoryByteSource source(test::BytesOf(zip));
+    ZipPackage package(source, {.maxTotalInflated = 100'000});
+    const auto picture = *package.find("a.png");
+    EXPECT_EQ(package.inflatedSize(picture), 60'000u);
+    package.read(picture, "a.png", ZipLedger::Pictures);
+    EXPECT_NO_THROW(package.read(*package.find("b.xml"), "b.xml"));
+    try {
+        package.read(picture, "a.png", ZipLedger::Pictures);
+        ADD_FAILURE() << "a second picture past the total was read";
+    } catch (const Failure& failure) {
+        EXPECT_EQ(failure.kind(), FailureKind::OverLimit);
     }
 }
 
