@@ -106,18 +106,6 @@ TEST(OdpPictures, TextStandsWherePicturesStand) {
          },
          false,
          {"picture:Web:", "picture:Up:", "picture:Root:", "picture:Missing:"}},
-        {"a deck embedded in the deck: its pictures are read, as pictures",
-         [](OdpBuilder& b) {
-             OdpBuilder inner;
-             inner.setPart("Pictures/a.png", shows("inner"));
-             inner.addSlide().addRawXml(pictureFrame("P", {"Pictures/a.png"}));
-             b.setPart("inner.odp", inner.bytes());
-             b.addSlide().addRawXml(
-                 R"(<draw:frame draw:name="O"><draw:object xlink:href="./inner.odp"/></draw:frame>)");
-         },
-         true,
-         {"picture:inner.odp:inner"},
-         {"content.xml, page 1, picture Pictures/a.png"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
