@@ -6,6 +6,9 @@
 // PASSES (default 1) reads the files that many times over, for a corpus too
 // small to time in one pass; files/s counts every read.
 // MODE reader:     the full reader (ReadPresentationFile) on every file
+// MODE pictures:   the same with the pictures requested, each picture found
+//                  and loaded but none recognised: what reading pictures
+//                  costs the reader itself
 // MODE zlib:       the floor: only locate and inflate the slide parts (an
 //                  OpenDocument presentation's content.xml) with zlib
 // MODE libdeflate: the same floor inflating with libdeflate
@@ -15,6 +18,7 @@
 // process so the peaks do not mix.
 #include "base/Failure.h"
 #include "extract/PresentationReader.h"
+#include "extract/model/PresentationDocument.h"
 
 #include <libdeflate.h>
 #include <sys/resource.h>
@@ -27,6 +31,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -72,6 +77,20 @@ std::uint64_t slideXmlBytes(const std::string& path) {
     return inflateSlides(path, [](const std::vector<char>&, std::vector<char>&) { return true; });
 }
 
+// Takes every picture it is given and recognises none: the pictures and
+// their bytes, counted.
+class PassingPictures final : public orv::PictureReader {
+public:
+    void expect(std::size_t) override {}
+    std::string read(const std::string&, std::span<const std::uint8_t> bytes) override {
+        ++count;
+        loaded += bytes.size();
+        return {};
+    }
+    std::size_t count = 0;
+    std::uint64_t loaded = 0;
+};
+
 long peakKiB() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -82,7 +101,8 @@ long peakKiB() {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: ooxml_throughput reader|zlib|libdeflate DIR [MAX_FILES [PASSES]]\n");
+        std::fprintf(stderr,
+                     "usage: ooxml_throughput reader|pictures|zlib|libdeflate DIR [MAX_FILES [PASSES]]\n");
         return 2;
     }
     const std::string mode = argv[1];
@@ -108,11 +128,17 @@ int main(int argc, char** argv) {
     libdeflate_decompressor* inflater = libdeflate_alloc_decompressor();
     std::size_t shapes = 0;
     int failures = 0;
+    const auto pictures = std::make_shared<PassingPictures>();
     const auto start = std::chrono::steady_clock::now();
     for (const auto& f : reads) {
-        if (mode == "reader") {
+        if (mode == "reader" || mode == "pictures") {
             try {
-                for (const auto& slide : orv::ReadPresentationFile(f).slides)
+                orv::ReadOptions options;
+                if (mode == "pictures") {
+                    options.pictures = true;
+                    options.pictureReader = pictures;
+                }
+                for (const auto& slide : orv::ReadPresentationFile(f, options).slides)
                     shapes += slide.shapes.size();
             } catch (const orv::Failure& failure) {
                 if (++failures < 3)
@@ -144,8 +170,10 @@ int main(int argc, char** argv) {
                 reads.size(), static_cast<double>(reads.size()) / seconds,
                 static_cast<double>(xmlBytes) / 1e6 / seconds, static_cast<double>(xmlBytes) / 1e6,
                 static_cast<double>(peakKiB()) / 1024.0);
-    if (mode == "reader")
+    if (mode == "reader" || mode == "pictures")
         std::printf(" (%zu shapes, %d failures)", shapes, failures);
+    if (mode == "pictures")
+        std::printf(" (%zu pictures, %.1f MB)", pictures->count, static_cast<double>(pictures->loaded) / 1e6);
     std::printf("\n");
     return failures == 0 ? 0 : 1;
 }

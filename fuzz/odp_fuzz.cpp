@@ -6,13 +6,16 @@
 // bench/all_text_seeds fuzz/corpus, and the decks of
 // tests/data/make_odp_samples.sh.
 #include "AllTextCheck.h"
+#include "PictureCheck.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    // Both modes, slide by slide, as the program reads.
+    // Both modes, slide by slide, as the program reads; then with the
+    // pictures read.
     orv::fuzz::CheckBothModes(std::span(data, size));
+    orv::fuzz::CheckPictures(std::span(data, size));
     return 0;
 }

@@ -3,6 +3,7 @@
 // the parser.
 // Seeds: bench/ooxml_corpus --fuzz-seeds fuzz/corpus/ooxml_fuzz
 #include "AllTextCheck.h"
+#include "PictureCheck.h"
 #include "base/Failure.h"
 #include "extract/PresentationReader.h"
 
@@ -13,7 +14,9 @@
 #include <span>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    // Both modes, slide by slide, as the program reads.
+    // Both modes, slide by slide, as the program reads; then with the
+    // pictures read.
     orv::fuzz::CheckBothModes(std::span(data, size));
+    orv::fuzz::CheckPictures(std::span(data, size));
     return 0;
 }

@@ -490,7 +490,15 @@ ZipPackage::EntryFacts ZipPackage::facts(std::uint64_t index, std::string_view n
     return {st.size, st.comp_size, st.crc, st.comp_method, encrypted};
 }
 
-PartBytes ZipPackage::read(std::uint64_t index, std::string_view name) {
+std::optional<std::uint64_t> ZipPackage::inflatedSize(std::uint64_t index) const {
+    try {
+        return facts(index, {}).size;
+    } catch (const Failure&) {
+        return std::nullopt;
+    }
+}
+
+PartBytes ZipPackage::read(std::uint64_t index, std::string_view name, ZipLedger ledger) {
     const EntryFacts st = facts(index, name);
     if (st.encrypted)
         throw Failure(FailureKind::Encrypted,
@@ -510,12 +518,14 @@ PartBytes ZipPackage::read(std::uint64_t index, std::string_view name) {
                           " would inflate to " + mebibytes(st.size) + " from " +
                           std::to_string(st.compressedSize) + " bytes.",
                       std::string(name));
-    if (m_inflated + st.size > m_limits.maxTotalInflated)
-        ThrowOverLimit("its parts would inflate to more than " + mebibytes(m_limits.maxTotalInflated),
+    std::uint64_t& inflated = m_inflated[static_cast<int>(ledger)];
+    if (inflated + st.size > m_limits.maxTotalInflated)
+        ThrowOverLimit(std::string(ledger == ZipLedger::Parts ? "its parts" : "its pictures") +
+                           " would inflate to more than " + mebibytes(m_limits.maxTotalInflated),
                        std::string(name));
     if (st.compressedSize > m_state->source->size())
         throwDamagedPart(name, "claims to be larger than the whole file");
-    m_inflated += st.size;
+    inflated += st.size;
     if (st.method == ZIP_CM_DEFLATE || st.method == ZIP_CM_STORE)
         return readRaw(index, name, st.method == ZIP_CM_DEFLATE, st.compressedSize, st.size, st.crc);
     return readThroughLibzip(index, name, st.size);

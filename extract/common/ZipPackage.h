@@ -49,6 +49,12 @@ struct ZipLimits {
 // for, goes through libzip. Both give the same entries, parts and refusals.
 enum class ZipDirectoryReader { Own, Libzip };
 
+// What a part's inflated bytes count against (ZipLimits::maxTotalInflated,
+// one total each): the parts the readers parse, or the pictures read by text
+// recognition, so that a deck full of photographs keeps the room its text
+// needs and its pictures are still bounded.
+enum class ZipLedger { Parts, Pictures };
+
 // A read-only zip container over a ByteSource. Only the central directory is
 // read when opening; a part's bytes are read and inflated when asked for, so
 // pictures and media never cost anything. Not shared between threads: each
@@ -74,9 +80,12 @@ public:
     std::optional<std::uint64_t> find(std::string_view name) const;
     // Looks a name up exactly (OpenDocument names are case-sensitive).
     std::optional<std::uint64_t> findExact(std::string_view name) const;
+    // The size the directory gives the entry's inflated bytes, before they
+    // are read; nothing when it cannot tell.
+    std::optional<std::uint64_t> inflatedSize(std::uint64_t index) const;
     // Inflates the entry, checking the limits, the stored size and the CRC.
     // `name` is only used in descriptions.
-    PartBytes read(std::uint64_t index, std::string_view name);
+    PartBytes read(std::uint64_t index, std::string_view name, ZipLedger ledger = ZipLedger::Parts);
 
 private:
     struct SourceState;
@@ -126,7 +135,7 @@ private:
     std::vector<Entry> m_entries;
     std::vector<std::uint32_t> m_nameSlots; // the entries by name (indexNames)
     ZipLimits m_limits;
-    std::uint64_t m_inflated = 0;
+    std::uint64_t m_inflated[2] = {}; // by ZipLedger
     static constexpr std::uint64_t kKeptCompressedRoom = 1u << 20;
     std::unique_ptr<char[]> m_compressed; // the last part's compressed bytes
     std::uint64_t m_compressedRoom = 0;

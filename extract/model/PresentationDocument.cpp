@@ -23,9 +23,9 @@ void PlaceText(SlideContent& slide, ShapeBudget& budget, std::optional<TextPlace
     slide.allText.push_back({ownPlace ? where : *pagePlace, std::move(name), std::move(text)});
 }
 
-void PlaceShapeText(SlideContent& slide, std::string name, std::string text) {
+void PlaceShapeText(SlideContent& slide, std::string name, std::string text, TextPlace where) {
     if (!text.empty())
-        slide.allText.push_back({TextPlace::Shape, std::move(name), std::move(text)});
+        slide.allText.push_back({where, std::move(name), std::move(text)});
 }
 
 std::string ReadPictureText(SlideContent& page, PictureReader& reader, const std::string& part,

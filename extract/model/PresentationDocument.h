@@ -217,8 +217,10 @@ void PlaceText(SlideContent& slide, ShapeBudget& budget, std::optional<TextPlace
                std::string name, std::string text);
 
 // Adds a top-level shape's text to the slide's texts of the "all text" mode,
-// as Shape: counted already with the shape (ShapeBudget::addShape), so not
-// again. An empty text is left out.
-void PlaceShapeText(SlideContent& slide, std::string name, std::string text);
+// as Shape (or as `where`, the text of a top-level picture): counted already
+// with the shape (ShapeBudget::addShape), so not again. An empty text is
+// left out.
+void PlaceShapeText(SlideContent& slide, std::string name, std::string text,
+                    TextPlace where = TextPlace::Shape);
 
 } // namespace orv

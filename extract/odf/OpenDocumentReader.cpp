@@ -5,6 +5,7 @@
 #include "extract/common/ReadLimits.h"
 #include "extract/common/Uri.h"
 #include "extract/common/XmlPart.h"
+#include "extract/model/ZipPictures.h"
 #include "extract/odf/Page.h"
 
 #include <algorithm>
@@ -148,6 +149,21 @@ std::vector<std::string> objectPaths(std::string_view href) {
     return paths;
 }
 
+// The file of the package a picture's xlink:href names ("Pictures/1.png",
+// "./Pictures/1.png"): as written, then percent-decoded; none for a picture
+// outside the package (a URL, an absolute path, a path that climbs out).
+std::vector<std::string> picturePaths(std::string_view href) {
+    const auto colon = href.find(':');
+    if ((colon != std::string_view::npos && colon < href.find('/')) || href.starts_with('/'))
+        return {};
+    std::vector<std::string> paths = objectPaths(href);
+    std::erase_if(paths, [](const std::string& path) {
+        return path.starts_with('/') || path == ".." || path.starts_with("../") ||
+               path.find("/../") != std::string::npos || path.ends_with("/..");
+    });
+    return paths;
+}
+
 std::string entryText(ZipPackage& zip, std::uint64_t index, std::string_view name) {
     const PartBytes bytes = zip.read(index, name);
     return std::string(bytes.data.get(), bytes.size);
@@ -156,7 +172,7 @@ std::string entryText(ZipPackage& zip, std::uint64_t index, std::string_view nam
 // An open OpenDocument presentation: the parsed content (content.xml, or the
 // whole flat file) and its draw:page elements; in the "all text" mode also
 // its master pages, and the package's charts for the pages' frames.
-class OdfDocument final : public PresentationDocument, private EmbeddedObjects {
+class OdfDocument final : public PresentationDocument, private EmbeddedObjects, private PagePictures {
 public:
     OdfDocument(std::unique_ptr<ByteSource> source, std::unique_ptr<ZipPackage> zip, ReadOptions options)
         : m_source(std::move(source)), m_zip(std::move(zip)), m_options(options) {}
@@ -186,6 +202,10 @@ public:
         if (m_options.embeddingDepth > 0) // all of an embedded deck is read for all text only
             rules = PartRules(rules, m_budget, m_options);
         findPages("the part " + std::string(kContentPart), "document-content", rules);
+        if (m_options.pictureReader) {
+            m_pictures.emplace(*m_zip, *m_options.pictureReader);
+            m_options.pictureReader->expect(ZipPictures::CountUnder(*m_zip, "Pictures/", false));
+        }
     }
 
     void openFlat() {
@@ -215,7 +235,7 @@ public:
         return ReadPage(m_xml, page, m_budget,
                         {m_options.allText,
                          (part.empty() ? "" : part + ", ") + "page " + std::to_string(index + 1),
-                         std::nullopt, objects(), footer});
+                         std::nullopt, objects(), footer, pictures()});
     }
 
     // In the "all text" mode: every style:master-page of the master styles,
@@ -253,8 +273,9 @@ public:
         const XmlTree& xml = m_zip ? m_masters.styles.tree : m_xml;
         std::vector<SkippedPart> skipped;
         if (ReadOrSkip(skipped, master.where, [&] {
-                page = ReadPage(xml, master.element, m_budget,
-                                {true, master.where, TextPlace::Master, objects()});
+                page =
+                    ReadPage(xml, master.element, m_budget,
+                             {true, master.where, TextPlace::Master, objects(), XmlTree::kNone, pictures()});
             }))
             return page;
         page = {}; // what it read before the fault is dropped
@@ -511,6 +532,15 @@ private:
         return std::nullopt;
     }
 
+    PagePictures* pictures() { return m_pictures ? this : nullptr; }
+
+    std::string pictureText(std::string_view href, const std::string& where, SlideContent& page) override {
+        for (const std::string& path : picturePaths(href))
+            if (const auto index = m_zip->findExact(path))
+                return m_pictures->read(page, where, *index, path);
+        return {};
+    }
+
     XmlPart readPart(const std::string& name) override {
         return readSubPart(name, pieceRules(kRules), "its chart part ");
     }
@@ -589,6 +619,7 @@ private:
     mutable MasterPages m_masters;                              // found on the first look
     std::vector<EmbeddedPage> m_embedded;                       // as the pages refer to them
     std::unordered_set<std::string> m_embeddedSeen;             // their parts
+    std::optional<ZipPictures> m_pictures;                      // a package's, when pictures are read
 };
 
 bool isOpenDocumentPackage(const ZipPackage& zip) {

@@ -326,6 +326,7 @@ struct FrameContent {
     XmlTree::Id textBox = XmlTree::kNone;
     XmlTree::Id table = XmlTree::kNone;  // when the frame shows a table
     XmlTree::Id object = XmlTree::kNone; // ... or an embedded object (draw:object)
+    XmlTree::Id image = XmlTree::kNone;  // ... or a picture (draw:image)
 };
 
 bool isFrameContent(std::string_view local) {
@@ -348,6 +349,8 @@ FrameContent frameContent(const XmlTree& xml, XmlTree::Id frame) {
             return {false, XmlTree::kNone, child, XmlTree::kNone};
         if (ns == Ns::OdfDraw && (local == "object" || local == "object-ole"))
             return {false, XmlTree::kNone, XmlTree::kNone, child};
+        if (ns == Ns::OdfDraw && local == "image")
+            return {false, XmlTree::kNone, XmlTree::kNone, XmlTree::kNone, child};
         if (ns == Ns::OdfDraw && local != "table")
             return {};
     }
@@ -576,6 +579,18 @@ void readAltText(XmlTree::Id shape, const std::string& name, PageWalk& walk) {
     }
 }
 
+// A frame showing a picture (`image`, its first draw:image), read on
+// request: a shape named by the frame whose text the picture shows. Only a
+// file of the package is read (PagePictures), not an external picture.
+void readPicture(XmlTree::Id frame, XmlTree::Id image, ShapeContent& shape, PageWalk& walk) {
+    const XmlTree& xml = walk.xml;
+    shape.hasTextFrame = true;
+    shape.place = TextPlace::Picture;
+    shape.name = nameOf(xml, frame);
+    if (const auto href = xml.attribute(image, Ns::OdfXLink, "href"); href.found && !href.text.empty())
+        shape.text = walk.how.pictures->pictureText(href.text, walk.how.where, walk.slide);
+}
+
 // One shape, or nothing for an element that is no shape. `groupDepth` counts
 // the groups entered (all-text mode only); only shapes at depth 0 of a page
 // are the slide's shapes.
@@ -631,6 +646,8 @@ void addShape(XmlTree::Id element, ShapeKind kind, int depth, int groupDepth, Pa
             walk.piece("tables", [&] { readTableRows(content.table, depth + 1, name, walk); });
         else if (content.object != XmlTree::kNone && allText)
             readObject(content.object, name, walk);
+        else if (content.image != XmlTree::kNone && walk.how.pictures)
+            readPicture(element, content.image, shape, walk);
         break;
     }
     }
@@ -638,10 +655,11 @@ void addShape(XmlTree::Id element, ShapeKind kind, int depth, int groupDepth, Pa
         shape.text.clear();
     walk.budget.countShape(topLevel, shape.text.size(), xml.site(element));
     if (allText) {
+        const TextPlace place = shape.place == TextPlace::Picture ? TextPlace::Picture : TextPlace::Group;
         if (topLevel)
-            PlaceShapeText(walk.slide, name, shape.text);
+            PlaceShapeText(walk.slide, name, shape.text, shape.place);
         else
-            walk.place(TextPlace::Group, name, shape.text);
+            walk.place(place, name, shape.text);
         if (mayHaveAltText(xml, element))
             walk.piece("alternative text", [&] { readAltText(element, name, walk); });
     }

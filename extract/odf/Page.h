@@ -33,6 +33,18 @@ public:
     virtual void noteInlineObject(XmlTree::Id document, std::string name) = 0;
 };
 
+// The pictures of a package that frames show (draw:image), read by text
+// recognition on request.
+class PagePictures {
+public:
+    virtual ~PagePictures() = default;
+    // The text the picture `href` (an xlink:href, "Pictures/1.png") shows,
+    // read for `page`, whose pieces are named after `where`; "" when it
+    // names no file of the package (an external picture, a missing one). A
+    // picture that is skipped is named among the page's skipped parts.
+    virtual std::string pictureText(std::string_view href, const std::string& where, SlideContent& page) = 0;
+};
+
 // How a page is read.
 struct PageReading {
     bool allText = false;
@@ -45,6 +57,8 @@ struct PageReading {
     // The presentation:footer-decl the page names by its
     // presentation:use-footer-name, if any: the footer set on the slide.
     XmlTree::Id footer = XmlTree::kNone;
+    // What reads the pictures of the page, when they are read (a package's).
+    PagePictures* pictures = nullptr;
 };
 
 // The top-level shapes of one OpenDocument slide (a draw:page element of
@@ -53,7 +67,10 @@ struct PageReading {
 // custom shapes, rectangles, ellipses and the other basic shapes, and the
 // title, outline, subtitle and text placeholders.
 // Groups, tables, pictures, charts and other objects, connectors and lines
-// have none, and what they hold is not read; notes are no shapes.
+// have none, and what they hold is not read; notes are no shapes. With
+// `pictures`, a frame showing a picture (its first draw:image; the others are
+// replacements) is a shape named by its draw:name whose text is what the
+// picture shows, as TextPlace::Picture, in every walk and page.
 //
 // Text: paragraphs (headings and list items at any depth among them) joined
 // with CR, a line break VT, a tab a tab, a space element its count of spaces,

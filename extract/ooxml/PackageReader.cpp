@@ -5,14 +5,19 @@
 #include "extract/common/ReadLimits.h"
 #include "extract/common/XmlPart.h"
 #include "extract/common/ZipPackage.h"
+#include "extract/model/PresentationDocument.h"
+#include "extract/model/ZipPictures.h"
 #include "extract/ooxml/AllTextParts.h"
 #include "extract/ooxml/PackageParts.h"
 #include "extract/ooxml/TextBody.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 namespace orv::ooxml {
 
@@ -38,15 +43,22 @@ constexpr std::string_view kMainContentTypes[] = {
     "application/vnd.ms-powerpoint.template.macroenabled.main+xml",
 };
 
-// What no walk of a page reads: first shape, picture and group properties,
-// text body properties, styles, the slide's colour map, transition and
-// timing, paragraph and list properties, the properties of a paragraph's end
-// and extensions, none of which holds text, alternative text or a link of
-// any run; then what only the default walk passes over, reading the shapes'
-// text and names alone: run properties (where links' references stand) and
-// what graphic frames show.
+// What no walk of a page reads: first shape and picture properties (where
+// picture fills and pictures stand, read when pictures are: then the
+// geometry inside them is passed over instead), group properties, text body
+// properties, styles, the slide's colour map, transition and timing,
+// paragraph and list properties, the properties of a paragraph's end and
+// extensions, none of which holds text, alternative text or a link of any
+// run; then what only the default walk passes over, reading the shapes' text
+// and names alone: run properties (where links' references stand) and what
+// graphic frames show.
 constexpr SkippedElement kShapeTreeSkip[] = {
     {Ns::Presentation, "spPr"},
+    {Ns::Presentation, "blipFill"},
+    {Ns::Drawing, "xfrm"},
+    {Ns::Drawing, "prstGeom"},
+    {Ns::Drawing, "custGeom"},
+    {Ns::Drawing, "ln"},
     {Ns::Presentation, "grpSpPr"},
     {Ns::Presentation, "style"},
     {Ns::Presentation, "cNvSpPr"},
@@ -55,7 +67,6 @@ constexpr SkippedElement kShapeTreeSkip[] = {
     {Ns::Presentation, "cNvPicPr"},
     {Ns::Presentation, "nvPr"},
     {Ns::Presentation, "cNvGraphicFramePr"},
-    {Ns::Presentation, "blipFill"},
     {Ns::Presentation, "clrMapOvr"},
     {Ns::Presentation, "transition"},
     {Ns::Presentation, "timing"},
@@ -68,7 +79,8 @@ constexpr SkippedElement kShapeTreeSkip[] = {
     {Ns::Drawing, "rPr"},
     {Ns::Drawing, "graphic"},
 };
-constexpr std::size_t kAllTextSkips = 19; // the first ones
+constexpr std::size_t kPictureSkips = 2;     // the first ones, kept when pictures are read
+constexpr std::size_t kDefaultOnlySkips = 2; // the last ones
 
 enum class MainKind { Presentation, WordProcessing, Spreadsheet, Unknown };
 
@@ -153,7 +165,56 @@ struct ShapeWalk {
     // The rules of a part only this mode reads: it is stopped while it is
     // parsed once it holds more text than the page has room for.
     XmlRules pieceRules(XmlRules rules) const { return PartRules(rules, budget, *options); }
+
+    // What reads the pictures, when they are read.
+    ZipPictures* pictures = nullptr;
+    std::optional<PartRelations> ownRelations; // read for the pictures when the walk has none
+
+    // The text of the picture a:blip `blip` names by r:embed (kNone: none),
+    // a part of the package; "" for a linked picture and one whose
+    // relationship is missing or points outside the package.
+    std::string pictureText(const XmlTree& xml, XmlTree::Id blip) {
+        if (blip == XmlTree::kNone)
+            return {};
+        const auto id = xml.attribute(blip, Ns::Relationships, "embed");
+        if (!id.found || id.text.empty())
+            return {};
+        const PartRelations& partRelations = pictureRelations();
+        const auto it = partRelations.byId.find(id.text);
+        if (it == partRelations.byId.end() || it->second->external)
+            return {};
+        const auto target = ResolvePartName(part.name, it->second->target);
+        const auto index = target ? FindPart(zip, *target) : std::nullopt;
+        return index ? pictures->read(slide, part.name, *index, *target) : std::string();
+    }
+    // The part's relationships: the walk's, or read when a picture first
+    // needs them (named among the skipped parts when they cannot be read).
+    const PartRelations& pictureRelations() {
+        if (relations)
+            return *relations;
+        if (!ownRelations) {
+            ownRelations.emplace();
+            ReadOrSkip(slide.skipped, RelationshipsPartName(part.name),
+                       [&] { *ownRelations = ReadPartRelations(zip, part.name); });
+        }
+        return *ownRelations;
+    }
+    // A picture's text where it stands in this mode: a top-level one is the
+    // slide's shape, counted with it.
+    void placePicture(bool topLevel, const std::string& name, const std::string& text) {
+        if (topLevel)
+            PlaceShapeText(slide, name, text, TextPlace::Picture);
+        else
+            place(TextPlace::Picture, name, text);
+    }
 };
+
+// The a:blip of the picture fill `container` (p:spPr) or picture (p:pic)
+// holds in its `fillNs`:blipFill, or kNone.
+XmlTree::Id blipOf(const XmlTree& xml, XmlTree::Id container, Ns fillNs) {
+    const auto fill = ChildElement(xml, container, fillNs, "blipFill");
+    return fill == XmlTree::kNone ? fill : ChildElement(xml, fill, Ns::Drawing, "blip");
+}
 
 // The child elements of `parent` named `local` (any namespace), each checked
 // for its declarations as the walk enters it.
@@ -249,17 +310,37 @@ void collectShapes(const XmlTree& xml, XmlTree::Id container, int depth, int gro
             std::string text = shapeText(xml, child);
             std::string name = shapeName(xml, child);
             walk.budget.countShape(topLevel, text.size(), xml.site(child));
+            // A picture fill is read on request and stands right after the
+            // shape's own text: in the default walk as one more shape.
+            std::optional<std::string> fill;
+            if (walk.pictures)
+                if (const auto properties = ChildElement(xml, child, Ns::Presentation, "spPr");
+                    properties != XmlTree::kNone)
+                    if (const auto blip = blipOf(xml, properties, Ns::Drawing); blip != XmlTree::kNone) {
+                        fill = walk.pictureText(xml, blip);
+                        walk.budget.countShape(topLevel, fill->size(), xml.site(blip));
+                    }
             if (walk.allText) {
                 if (topLevel)
                     PlaceShapeText(walk.slide, name, text);
                 else
                     walk.place(TextPlace::Group, name, text);
+                if (fill)
+                    walk.placePicture(topLevel, name, *fill);
                 walk.placeAltText(xml, child, name);
             }
-            if (topLevel)
-                walk.slide.shapes.push_back({true, std::move(text), std::move(name)});
+            if (topLevel) {
+                walk.slide.shapes.push_back({true, std::move(text), name});
+                if (fill) {
+                    walk.slide.shapes.push_back({true, std::move(*fill), std::move(name)});
+                    walk.slide.shapes.back().place = TextPlace::Picture;
+                }
+            }
         } else if (otherShape && ns == Ns::Presentation) {
-            walk.budget.countShape(topLevel, 0, xml.site(child));
+            // A picture read on request is a shape whose text it shows.
+            const bool picture = walk.pictures && local == "pic";
+            std::string text = picture ? walk.pictureText(xml, blipOf(xml, child, Ns::Presentation)) : "";
+            walk.budget.countShape(topLevel, text.size(), xml.site(child));
             std::string name = shapeName(xml, child);
             if (walk.allText && local == "grpSp") {
                 // What a group holds is read in this mode only: a group past
@@ -274,10 +355,16 @@ void collectShapes(const XmlTree& xml, XmlTree::Id container, int depth, int gro
             } else if (walk.allText && local == "graphicFrame") {
                 walk.piece(", tables", [&] { readGraphicFrame(xml, child, name, walk); });
             }
-            if (walk.allText)
+            if (walk.allText) {
+                if (picture)
+                    walk.placePicture(topLevel, name, text);
                 walk.placeAltText(xml, child, name);
-            if (topLevel)
-                walk.slide.shapes.push_back({false, {}, std::move(name)});
+            }
+            if (topLevel) {
+                walk.slide.shapes.push_back({picture, std::move(text), std::move(name)});
+                if (picture)
+                    walk.slide.shapes.back().place = TextPlace::Picture;
+            }
         } else if (alternate && ns == Ns::MarkupCompatibility) {
             if (depth >= kMaxAlternateContentDepth)
                 ThrowDamaged("a shape in the part " + FileText(walk.part.name) +
@@ -310,14 +397,16 @@ void readShapeTree(const XmlPart& part, std::string_view rootName, const Listing
     collectShapes(xml, tree, 0, 0, walk);
 }
 
-// True when the part holds a link, a chart, a diagram or an embedded object,
-// whose parts and targets its relationships give.
-bool refersThroughRelationships(const XmlTree& xml) {
+// True when the part holds a link, a chart, a diagram or an embedded object
+// (or, with `pictures`, a picture), whose parts and targets its
+// relationships give.
+bool refersThroughRelationships(const XmlTree& xml, bool pictures) {
     for (auto node = xml.root(); node < xml.subtreeEnd(xml.root()); ++node) {
         if (xml.isText(node))
             continue;
         const auto local = xml.local(node);
-        if (local.starts_with("hlink") || local == "chart" || local == "relIds" || local == "oleObj")
+        if (local.starts_with("hlink") || local == "chart" || local == "relIds" || local == "oleObj" ||
+            (pictures && local == "blip"))
             return true;
     }
     return false;
@@ -345,17 +434,19 @@ struct PageKind {
 // placed where its frame stands; then, after the shape tree, the diagrams,
 // the notes page (its text, then its links), the comments and the page's
 // links. What only this mode reads fails alone: each part is skipped and
-// named when it cannot be read, and the rest is read.
+// named when it cannot be read, and the rest is read. `pictures` reads the
+// pictures of the page and of its notes page, when they are read.
 void readPage(ZipPackage& zip, const XmlPart& part, const PageKind& kind, SlideContent& page,
-              ShapeBudget& budget, const ReadOptions& options, std::vector<std::string>* embedded = nullptr) {
+              ShapeBudget& budget, const ReadOptions& options, ZipPictures* pictures,
+              std::vector<std::string>* embedded = nullptr) {
     const bool allText = options.allText;
-    ShapeWalk walk{zip, part, page, budget, allText, kind.place, nullptr, {}, {}, &options};
+    ShapeWalk walk{zip, part, page, budget, allText, kind.place, nullptr, {}, {}, &options, pictures, {}};
     PartRelations relations;
     if (allText) {
         page.allTextRead = true;
         // A slide's relationships lead to its notes and comments; a master
         // page's are read only when it holds something they resolve.
-        if (!kind.place || refersThroughRelationships(part.tree))
+        if (!kind.place || refersThroughRelationships(part.tree, pictures != nullptr))
             ReadAllTextPiece(page, RelationshipsPartName(part.name),
                              [&] { relations = ReadPartRelations(zip, part.name); });
         walk.relations = &relations;
@@ -377,10 +468,11 @@ void readPage(ZipPackage& zip, const XmlPart& part, const PageKind& kind, SlideC
     if (const auto notesName = kind.place ? std::nullopt : NotesPartOf(part.name, relations)) {
         std::optional<XmlPart> notes;
         piece(*notesName, [&] {
-            notes = ReadXmlPart(zip, *notesName, pieceRules(ShapeTreeRules(true)));
+            notes = ReadXmlPart(zip, *notesName, pieceRules(ShapeTreeRules(true, pictures != nullptr)));
             if (!notes)
                 return;
-            ShapeWalk notesWalk{zip, *notes, page, budget, true, TextPlace::Notes, nullptr, {}, {}, &options};
+            ShapeWalk notesWalk{zip,     *notes, page, budget,   true,     TextPlace::Notes,
+                                nullptr, {},     {},   &options, pictures, {}};
             readShapeTree(
                 *notes, "notes", [&] { return kind.notesListing(); }, notesWalk);
         });
@@ -401,6 +493,10 @@ public:
     PackageDocument(std::unique_ptr<ByteSource> source, std::unique_ptr<ZipPackage> zip, ReadOptions options)
         : m_source(std::move(source)), m_ownedZip(std::move(zip)), m_zip(*m_ownedZip), m_options(options) {
         listSlides();
+        if (m_options.pictureReader) {
+            m_pictures.emplace(m_zip, *m_options.pictureReader);
+            m_options.pictureReader->expect(ZipPictures::CountUnder(m_zip, "ppt/media/", true));
+        }
     }
 
     std::size_t slideCount() const override { return m_slides.size(); }
@@ -408,14 +504,15 @@ public:
     SlideContent readSlide(std::size_t index) override {
         const std::string& name = m_slides.at(index);
         m_budget.nextSlide();
-        XmlRules rules = ShapeTreeRules(m_options.allText);
+        XmlRules rules = ShapeTreeRules(m_options.allText, m_pictures.has_value());
         if (m_options.embeddingDepth > 0) // all of an embedded deck is read for all text only
             rules = PartRules(rules, m_budget, m_options);
         const auto part = ReadXmlPart(m_zip, name, rules);
         if (!part)
             ThrowDamaged("the slide part " + FileText(name) + " is missing", name);
         SlideContent slide;
-        readPage(m_zip, *part, {"sld", {}, std::nullopt, index + 1}, slide, m_budget, m_options, &m_embedded);
+        readPage(m_zip, *part, {"sld", {}, std::nullopt, index + 1}, slide, m_budget, m_options, pictures(),
+                 &m_embedded);
         noteEmbedded();
         return slide;
     }
@@ -437,17 +534,20 @@ public:
                 return;
             }
             const auto part =
-                ReadXmlPart(m_zip, master.part, PartRules(ShapeTreeRules(true), m_budget, m_options));
+                ReadXmlPart(m_zip, master.part,
+                            PartRules(ShapeTreeRules(true, m_pictures.has_value()), m_budget, m_options));
             if (!part)
                 ThrowDamaged("the part " + FileText(master.part) + " is missing", master.part);
             readPage(m_zip, *part, {master.root, master.listedAs, master.place}, page, m_budget, m_options,
-                     &m_embedded);
+                     pictures(), &m_embedded);
         });
         noteEmbedded();
         return page;
     }
 
 private:
+    ZipPictures* pictures() { return m_pictures ? &*m_pictures : nullptr; }
+
     // The documents the pages read so far embed join the pages after the
     // slides, each part once, in the order the deck first refers to them.
     void noteEmbedded() {
@@ -681,6 +781,7 @@ private:
     std::size_t m_embeddedNoted = 0;
     std::unordered_set<std::string> m_embeddedSeen;
     ShapeBudget m_budget;
+    std::optional<ZipPictures> m_pictures; // when the pictures are read
 };
 
 // Every zip container, for want of a better reader.
@@ -698,9 +799,14 @@ std::unique_ptr<PresentationDocument> open(FormatProbe& probe, ReadOptions optio
 const PresentationFormat kFormat{
     "presentation package", "presentation package", kExtensions, kMimeTypes, bid, open};
 
-XmlRules ShapeTreeRules(bool allText) {
+XmlRules ShapeTreeRules(bool allText, bool pictures) {
     XmlRules rules = PackagePartRules();
-    rules.skip = std::span(kShapeTreeSkip).first(allText ? kAllTextSkips : std::size(kShapeTreeSkip));
+    std::span<const SkippedElement> skip = kShapeTreeSkip;
+    if (allText)
+        skip = skip.first(skip.size() - kDefaultOnlySkips);
+    if (pictures)
+        skip = skip.subspan(kPictureSkips);
+    rules.skip = skip;
     return rules;
 }
 

@@ -16,7 +16,8 @@ namespace orv::ooxml {
 extern const PresentationFormat kFormat;
 
 // The rules a slide, notes, master or layout part is parsed by: the elements
-// the walk of the mode passes over are skipped.
-XmlRules ShapeTreeRules(bool allText);
+// the walk of the mode passes over are skipped; with `pictures` (read by text
+// recognition) the shapes' picture fills and pictures are kept.
+XmlRules ShapeTreeRules(bool allText, bool pictures = false);
 
 } // namespace orv::ooxml

@@ -250,13 +250,17 @@ SlideBuilder& SlideBuilder::addTable(const std::vector<std::vector<std::string>>
 }
 
 SlideBuilder& SlideBuilder::addPicture(std::string bytes) {
+    const std::string id = addMedia(std::move(bytes));
+    return addRawXml(PictureXml(id, nextShapeId()));
+}
+
+std::string SlideBuilder::addMedia(std::string bytes) {
     Media media;
     media.relationshipId = "rId" + std::to_string(m_media.size() + 2); // rId1 is the layout's
     media.partName = "ppt/media/image_" + m_part + "_" + std::to_string(m_media.size() + 1) + ".png";
     media.bytes = std::move(bytes);
-    addRawXml(PictureXml(media.relationshipId, nextShapeId()));
     m_media.push_back(std::move(media));
-    return *this;
+    return m_media.back().relationshipId;
 }
 
 SlideBuilder& SlideBuilder::addConnector() {

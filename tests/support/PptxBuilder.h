@@ -106,6 +106,9 @@ public:
     // A picture whose bytes go to ppt/media/ (stored, not deflated) with a
     // relationship from this slide.
     SlideBuilder& addPicture(std::string bytes);
+    // The same picture part and relationship without a shape, for markup
+    // made by hand (PictureXml, a picture fill): its relationship id.
+    std::string addMedia(std::string bytes);
     SlideBuilder& addConnector();
     // A graphic frame named "Chart N" showing a chart part (ppt/charts/) with
     // a relationship from this page; each series holds one value per category.
