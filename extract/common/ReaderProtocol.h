@@ -77,7 +77,8 @@ inline constexpr std::uint64_t kMaxDecodedPixels = 16'000'000;
 // at; 0 when even an eighth of it is larger than kMaxDecodedPixels.
 constexpr int JpegReduction(std::uint64_t width, std::uint64_t height) {
     for (const std::uint64_t reduction : {1u, 2u, 4u, 8u})
-        if (((width + reduction - 1) / reduction) * ((height + reduction - 1) / reduction) <= kMaxDecodedPixels)
+        if (((width + reduction - 1) / reduction) * ((height + reduction - 1) / reduction) <=
+            kMaxDecodedPixels)
             return static_cast<int>(reduction);
     return 0;
 }
