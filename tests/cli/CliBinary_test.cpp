@@ -72,4 +72,35 @@ TEST(CliProgram, ParallelRunOverRealPackagesPrintsTheSameBytes) {
     EXPECT_EQ(std::count(one.err.begin(), one.err.end(), '\n'), 1);
 }
 
+// With --ocr, the pictures on the slides are read where they stand, place
+// picture; one that cannot be read is named and skipped while the rest of
+// the deck is read. Without it, nothing of them.
+TEST(CliProgram, OcrReadsThePicturesOnTheSlides) {
+    orv::test::TempDir dir;
+    const std::string logo = orv::test::ReadFileBytes(ORVANDEL_SOURCE_DIR "/tests/data/ocr/light.png");
+    orv::test::PptxBuilder deck;
+    for (int slide = 0; slide < 10; ++slide)
+        deck.addSlide().addTextBox({"text" + std::to_string(slide) + "@example.com"}).addPicture(logo);
+    std::string damaged = logo;
+    damaged.resize(60);
+    deck.addSlide().addPicture(damaged).addTextBox({"after@example.com"});
+    const auto path = dir.path() / "deck.pptx";
+    deck.writeTo(path);
+
+    const auto plain = runProgram(dir, quoted(path));
+    EXPECT_EQ(plain.status, 0) << plain.err;
+    EXPECT_EQ(plain.out.find("sales@example.com"), std::string::npos);
+
+    const auto read = runProgram(dir, "--ocr --format csv " + quoted(path));
+    EXPECT_EQ(read.status, 1) << "a picture was skipped";
+    EXPECT_NE(read.out.find("text0@example.com," + path.string() + ",1,shape,"), std::string::npos)
+        << read.out;
+    EXPECT_NE(read.out.find("sales@example.com," + path.string() + ",1,picture,Picture 3"), std::string::npos)
+        << read.out;
+    EXPECT_NE(read.out.find("after@example.com"), std::string::npos) << read.out;
+    EXPECT_NE(read.err.find("picture ppt/media/image_slide11_1.png skipped: The picture is damaged"),
+              std::string::npos)
+        << read.err;
+}
+
 } // namespace

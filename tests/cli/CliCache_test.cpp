@@ -84,7 +84,7 @@ TEST_F(CliCacheTest, EachReadingOptionKeepsItsOwnResults) {
     test::UseBuiltReaders();
     m_files = {ORVANDEL_SOURCE_DIR "/tests/data/pdf/links.pdf"};
     const std::vector<std::vector<std::string>> modes = {
-        {}, {"--pdf"}, {"--pdf", "--all-text"}, {"--all-text"}, {}};
+        {}, {"--pdf"}, {"--pdf", "--all-text"}, {"--pdf", "--ocr"}, {"--all-text"}, {}};
     for (const auto& mode : modes) {
         const auto plain = run(mode);
         auto args = mode;
