@@ -5,7 +5,8 @@
 #     hand cursor and lists its samples from share/orvandel, and records the
 #     samples in its settings;
 #   - the command-line tool finds the right addresses in the installed samples,
-#     and with --pdf, through the installed PDF reader, in a PDF sample;
+#     and with --pdf, through the installed PDF reader, in a PDF sample, and
+#     with --ocr, through the installed text recognition reader, in a scan;
 #   - the desktop entry and the AppStream metadata validate; the icons and
 #     the manual pages are there.
 # Prints one line per failed check and exits 1 when any failed.
@@ -68,6 +69,14 @@ cp "$(dirname "$0")/../tests/data/keynote/planted2018.key" "$work/"
 actual="$(env -u ORVANDEL_KEYNOTE_READER "$prefix/bin/orvandel-cli" "$work/planted2018.key")" ||
     fail "orvandel-cli over a Keynote deck exited $?"
 [ "$actual" = "listitem@paragraphs.com" ] || fail "orvandel-cli over a Keynote deck found: $actual"
+
+# The text of a picture, recognised by the reader installed beside the tool:
+# a deck made by the test helpers would need them here, so a PDF page
+# without text (a scan) stands in for a slide's picture.
+cp "$(dirname "$0")/../tests/data/ocr/scan.pdf" "$work/"
+actual="$(env -u ORVANDEL_PDF_READER -u ORVANDEL_OCR_READER "$prefix/bin/orvandel-cli" --pdf --ocr \
+    "$work/scan.pdf")" || fail "orvandel-cli --pdf --ocr exited $?"
+[ "$actual" = "jobs@example.com" ] || fail "orvandel-cli --pdf --ocr found: $actual"
 
 # Desktop integration.
 desktop-file-validate "$prefix/share/applications/$id.desktop" || fail "desktop-file-validate"

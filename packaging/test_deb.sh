@@ -15,8 +15,9 @@ else
 fi
 depends="$(dpkg-deb -f "$deb" Depends)"
 # pugixml is linked statically (CMakeLists.txt), so it is no dependency; the
-# PDF reader process brings Qt PDF and qpdf, the Keynote reader libetonyek.
-for library in libqt6widgets6 libqt6pdf6 libqpdf29 libetonyek-0.1-1 libzip4 libdeflate0 libc6; do
+# PDF reader process brings Qt PDF and qpdf, the Keynote reader libetonyek,
+# the text recognition reader Tesseract.
+for library in libqt6widgets6 libqt6pdf6 libqpdf29 libetonyek-0.1-1 libtesseract5 libzip4 libdeflate0 libc6; do
     case "$depends" in
     *"$library "* | *"$library,"* | *"$library") ;;
     *) echo "FAILED: Depends lacks $library: $depends"; exit 1 ;;

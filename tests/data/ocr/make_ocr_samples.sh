@@ -3,6 +3,9 @@
 # an address in clear print as a slide's picture shows it, dark on light,
 # light on dark, two lines, as a JPEG, and in small print. Made once with
 # ImageMagick; the tests need only the pictures.
+# scan.pdf, photo.jpg alone on a page without text (as a scan), was written
+# with the test helpers' PdfBuilder (Page::jpeg, 600 x 80 pixels drawn at
+# 6,50 to 606,130 on a page of 612 x 200 points).
 #   tests/data/ocr/make_ocr_samples.sh
 set -euo pipefail
 cd "$(dirname "$0")"
