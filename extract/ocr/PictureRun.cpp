@@ -106,12 +106,15 @@ AddressWord addressWord(std::span<const RecognisedWord> line, std::size_t k, flo
     out.keep = true;
     out.text = word.text;
     // A vertical stroke is a lower-case L in an address, and so is a capital
-    // I among lower-case letters only: in most typefaces the three look
-    // alike, and addresses are written in lower case.
+    // I among lower-case letters only, and a one before the dot of an
+    // initial: in most typefaces they look alike, and addresses are written
+    // in lower case and begin with a letter.
     std::replace(out.text.begin(), out.text.end(), '|', 'l');
     if (std::none_of(out.text.begin(), out.text.end(),
                      [](char c) { return c >= 'A' && c <= 'Z' && c != 'I'; }))
         std::replace(out.text.begin(), out.text.end(), 'I', 'l');
+    if (out.text.starts_with("1."))
+        out.text.front() = 'l';
     return out;
 }
 

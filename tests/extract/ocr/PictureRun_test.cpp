@@ -189,6 +189,8 @@ TEST(RecognisedText, AddressWordsAreKeptOnlyWhenSure) {
         {"vertical stroke", {{"|.garcia@example.com", 92, -1, true}}, "l.garcia@example.com"},
         {"capital I among lower case", {{"I.garcia@example.com", 92, -1, true}}, "l.garcia@example.com"},
         {"capital I among capitals", {{"Ian.Smith@Example.com", 92, -1, true}}, "Ian.Smith@Example.com"},
+        {"a one before an initial's dot", {{"1.garcia@example.com", 92, -1, true}}, "l.garcia@example.com"},
+        {"a one elsewhere", {{"olga19@example.com", 92, -1, true}}, "olga19@example.com"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ocr::RecognisedText(c.words), c.text) << c.name;
