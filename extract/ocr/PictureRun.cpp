@@ -10,7 +10,6 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
-#include <cstring>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -52,10 +51,6 @@ struct Remembered {
     std::optional<FailureKind> failure;
     std::string description;
 };
-
-} // namespace
-
-namespace {
 
 // Words closer than this (in heights of their line) are one word the engine
 // cut in two, as it cuts an address at an underscore or beside its "@".
