@@ -30,4 +30,10 @@ ReadOptions ReadingPictures(std::shared_ptr<FakePictures> pictures, bool allText
 // The bytes of a picture that shows `text` to FakePictures.
 std::vector<std::uint8_t> PictureShowing(std::string_view text);
 
+// A sample picture of tests/data/ocr, by name.
+std::vector<std::uint8_t> OcrSample(const std::string& name);
+
+// A PNG whose header declares the size, with nothing to decode behind it.
+std::vector<std::uint8_t> PngDeclaring(std::uint32_t width, std::uint32_t height);
+
 } // namespace orv::test

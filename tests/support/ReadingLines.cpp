@@ -1,5 +1,9 @@
 #include "support/ReadingLines.h"
 
+#include "extract/PresentationReader.h"
+#include "support/FakePictures.h"
+#include "support/ReadBytes.h"
+
 namespace orv::test {
 
 std::vector<std::string> ReadingLines(const PresentationContent& content, bool allText) {
@@ -21,6 +25,16 @@ std::vector<std::string> ReadingLines(const PresentationContent& content, bool a
     for (const auto& master : content.masterPages)
         page(master);
     return lines;
+}
+
+PictureReading ReadWithFakePictures(const std::string& bytes, bool allText, bool pictures) {
+    auto fake = std::make_shared<FakePictures>();
+    const ReadOptions options = pictures ? ReadingPictures(fake, allText) : ReadOptions{allText};
+    PictureReading reading;
+    reading.lines = ReadingLines(ReadPresentationBytes(BytesOf(bytes), options), allText);
+    reading.read = fake->parts;
+    reading.held = fake->expected;
+    return reading;
 }
 
 } // namespace orv::test

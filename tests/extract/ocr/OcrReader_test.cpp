@@ -1,8 +1,8 @@
 // The text of pictures, recognised in the reader process: the addresses the
 // samples show, and the refusals, after which the reader goes on.
 #include "extract/ocr/OcrReader.h"
+#include "support/FakePictures.h"
 #include "support/ReaderPrograms.h"
-#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,6 @@
 #include <unistd.h>
 #include <utility>
 #include <vector>
-#include <zlib.h>
 
 namespace orv {
 namespace {
@@ -19,29 +18,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 Bytes sample(const std::string& name) {
-    const std::string bytes = test::ReadFileBytes(ORVANDEL_SOURCE_DIR "/tests/data/ocr/" + name);
-    return {bytes.begin(), bytes.end()};
-}
-
-void put32(Bytes& out, std::uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out.push_back(static_cast<std::uint8_t>(value >> shift));
-}
-
-// A PNG whose header declares the size, and nothing to decode behind it.
-Bytes pngDeclaring(std::uint32_t width, std::uint32_t height) {
-    Bytes png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-    put32(png, 13);
-    const std::size_t chunk = png.size();
-    png.insert(png.end(), {'I', 'H', 'D', 'R'});
-    put32(png, width);
-    put32(png, height);
-    png.insert(png.end(), {8, 2, 0, 0, 0});
-    put32(png,
-          static_cast<std::uint32_t>(crc32(0, png.data() + chunk, static_cast<uInt>(png.size() - chunk))));
-    put32(png, 0);
-    png.insert(png.end(), {'I', 'E', 'N', 'D', 0xae, 0x42, 0x60, 0x82});
-    return png;
+    return test::OcrSample(name);
 }
 
 // A grey picture of rows of glyph-like bars, which the engine takes seconds
@@ -152,8 +129,9 @@ TEST_F(OcrReader, RefusalsLeaveTheReaderGoing) {
         {"not a picture", Bytes(text.begin(), text.end()), 10, "damaged", "damaged"},
         {"empty", {}, 10, "damaged", "empty"},
         // Refused from its header: decoded, it would take 10 GiB.
-        {"60,000 x 60,000 PNG", pngDeclaring(60'000, 60'000), 10, "over a limit", "60000 by 60000 pixels"},
-        {"40,000 x 8 PNG", pngDeclaring(40'000, 8), 10, "over a limit", "side longer"},
+        {"60,000 x 60,000 PNG", test::PngDeclaring(60'000, 60'000), 10, "over a limit",
+         "60000 by 60000 pixels"},
+        {"40,000 x 8 PNG", test::PngDeclaring(40'000, 8), 10, "over a limit", "side longer"},
         {"past its deadline", glyphRows(1600), 1, "over a limit", "recognising it takes longer than 1 s"},
         {"no time at all", sample("light.png"), 0, "over a limit", "longer than 0 s"},
     };

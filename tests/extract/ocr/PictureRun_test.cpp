@@ -3,15 +3,14 @@
 // file goes on.
 #include "extract/EmailExtraction.h"
 #include "extract/ocr/PictureRun.h"
+#include "support/FakePictures.h"
 #include "support/ReaderPrograms.h"
-#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <string>
 #include <vector>
-#include <zlib.h>
 
 namespace orv {
 namespace {
@@ -19,21 +18,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 Bytes sample(const std::string& name) {
-    const std::string bytes = test::ReadFileBytes(ORVANDEL_SOURCE_DIR "/tests/data/ocr/" + name);
-    return {bytes.begin(), bytes.end()};
-}
-
-// A PNG header declaring the size, with nothing to decode behind it.
-Bytes pngDeclaring(std::uint32_t width, std::uint32_t height) {
-    Bytes png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
-    for (const std::uint32_t value : {width, height})
-        for (int shift = 24; shift >= 0; shift -= 8)
-            png.push_back(static_cast<std::uint8_t>(value >> shift));
-    png.insert(png.end(), {8, 2, 0, 0, 0});
-    const auto crc = static_cast<std::uint32_t>(crc32(0, png.data() + 12, 17));
-    for (int shift = 24; shift >= 0; shift -= 8)
-        png.push_back(static_cast<std::uint8_t>(crc >> shift));
-    return png;
+    return test::OcrSample(name);
 }
 
 // The addresses the harvest finds in a picture's text, or "skipped: WHY".
@@ -71,7 +56,7 @@ TEST_F(PictureRun, PicturesGiveTheirAddressesOrAreSkippedAndNamed) {
         {"JPEG", sample("photo.jpg"), {"jobs@example.com"}},
         {"small print", sample("small.png"), small, nullptr, true},
         {"damaged PNG", damaged, {}, "The picture is damaged"},
-        {"declares 60,000 x 60,000", pngDeclaring(60'000, 60'000), {}, "declares 60000 x 60000 pixels"},
+        {"declares 60,000 x 60,000", test::PngDeclaring(60'000, 60'000), {}, "declares 60000 x 60000 pixels"},
         {"vector drawing", Bytes{0xd7, 0xcd, 0xc6, 0x9a, 0, 0}, {}},
     };
     ocr::RecognitionRun run;

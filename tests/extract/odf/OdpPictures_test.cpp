@@ -111,14 +111,10 @@ TEST(OdpPictures, TextStandsWherePicturesStand) {
         SCOPED_TRACE(c.what);
         OdpBuilder b;
         c.build(b);
-        auto fake = std::make_shared<test::FakePictures>();
-        ReadOptions options = test::ReadingPictures(fake, c.allText);
-        if (!c.pictures)
-            options = ReadOptions{c.allText};
-        const auto content = ReadPresentationBytes(test::BytesOf(b.bytes()), options);
-        EXPECT_EQ(test::ReadingLines(content, c.allText), c.expected);
-        EXPECT_EQ(fake->parts, c.read);
-        EXPECT_EQ(fake->expected, c.pictures ? c.held : 0);
+        const test::PictureReading reading = test::ReadWithFakePictures(b.bytes(), c.allText, c.pictures);
+        EXPECT_EQ(reading.lines, c.expected);
+        EXPECT_EQ(reading.read, c.read);
+        EXPECT_EQ(reading.held, c.pictures ? c.held : 0);
     }
 }
 
