@@ -30,14 +30,13 @@ void PlaceShapeText(SlideContent& slide, std::string name, std::string text, Tex
 
 std::string ReadPictureText(SlideContent& page, PictureReader& reader, const std::string& part,
                             std::uint64_t storedSize,
-                            const std::function<std::vector<std::uint8_t>()>& load) {
+                            const std::function<void(const PictureBytesUse&)>& load) {
     std::string text;
     ReadOrSkip(page.skipped, part, [&] {
         if (storedSize > kMaxPictureBytes)
             ThrowOverLimit("the picture is larger than " + std::to_string(kMaxPictureBytes >> 20) + " MiB",
                            part);
-        const std::vector<std::uint8_t> bytes = load();
-        text = reader.read(part, bytes);
+        load([&](std::span<const std::uint8_t> bytes) { text = reader.read(part, bytes); });
     });
     return text;
 }

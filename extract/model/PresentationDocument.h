@@ -95,14 +95,20 @@ public:
     virtual std::shared_ptr<PictureReader> readerFor(const std::string& file) = 0;
 };
 
+// What is done with a picture's bytes while they are loaded.
+using PictureBytesUse = std::function<void(std::span<const std::uint8_t> bytes)>;
+
 // The text of picture `part` (say "ppt/slides/slide2.xml, picture
 // ppt/media/image1.png") for a page of the file, read by `reader` from the
-// bytes `load` gives; `storedSize` is the picture's size as its container
-// tells it before it is loaded: a picture larger than kMaxPictureBytes is not
-// loaded. A picture that is skipped (damaged, over a bound) is named among
-// the page's skipped parts and gives no text; the rest of the page is read.
+// bytes `load` loads and hands to the use it is given (so that bytes the
+// container already holds, such as a package part, are read without a
+// copy); `storedSize` is the picture's size as its container tells it before
+// it is loaded: a picture larger than kMaxPictureBytes is not loaded. A
+// picture that is skipped (damaged, over a bound) is named among the page's
+// skipped parts and gives no text; the rest of the page is read.
 std::string ReadPictureText(SlideContent& page, PictureReader& reader, const std::string& part,
-                            std::uint64_t storedSize, const std::function<std::vector<std::uint8_t>()>& load);
+                            std::uint64_t storedSize,
+                            const std::function<void(const PictureBytesUse&)>& load);
 
 // Counts what the slides of one file build, across slides: refuses a slide
 // with more shapes or text than any real slide holds, and a file with more

@@ -13,11 +13,8 @@ std::string ZipPictures::read(SlideContent& page, const std::string& pagePart, s
         return known->second;
     const std::size_t skipped = page.skipped.size();
     std::string text = ReadPictureText(
-        page, m_reader, pagePart + ", picture " + FileText(part), m_zip.inflatedSize(index).value_or(0), [&] {
-            const PartBytes bytes = m_zip.read(index, part, ZipLedger::Pictures);
-            const auto view = bytes.bytes();
-            return std::vector<std::uint8_t>(view.begin(), view.end());
-        });
+        page, m_reader, pagePart + ", picture " + FileText(part), m_zip.inflatedSize(index).value_or(0),
+        [&](const PictureBytesUse& use) { use(m_zip.read(index, part, ZipLedger::Pictures).bytes()); });
     if (page.skipped.size() == skipped)
         m_texts.emplace(index, text);
     return text;

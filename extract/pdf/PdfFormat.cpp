@@ -46,11 +46,9 @@ public:
         const std::string site = "page " + std::to_string(index + 1);
         SlideContent slide;
         // A page without text (a scan) is read as the picture it shows.
-        if (m_pictures && !answer.picture.empty()) {
-            std::vector<std::uint8_t> drawn = std::move(answer.picture);
-            answer.text = ReadPictureText(slide, *m_pictures, site + ", picture", drawn.size(),
-                                          [&] { return std::move(drawn); });
-        }
+        if (m_pictures && !answer.picture.empty())
+            answer.text = ReadPictureText(slide, *m_pictures, site + ", picture", answer.picture.size(),
+                                          [&](const PictureBytesUse& use) { use(answer.picture); });
         m_budget.nextSlide();
         m_budget.addShape(answer.text.size(), FaultSite{site, std::nullopt});
         slide.allTextRead = m_allText;

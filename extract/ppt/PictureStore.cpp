@@ -219,8 +219,8 @@ std::string PictureStore::text(SlideContent& page, std::uint32_t index, const st
                                 : !m_storeDamage.empty()
                                     ? m_storeDamage
                                     : "the picture store holds no picture " + std::to_string(index);
-        return ReadPictureText(page, *m_reader, part, 0,
-                               [&]() -> std::vector<std::uint8_t> { damaged(why); });
+        ReadOrSkip(page.skipped, part, [&] { damaged(why); });
+        return {};
     }
     const auto key = std::pair(entry->source, entry->offset);
     if (const auto known = m_shown.find(key); known != m_shown.end()) {
@@ -233,12 +233,12 @@ std::string PictureStore::text(SlideContent& page, std::uint32_t index, const st
     }
     const std::size_t skippedBefore = page.skipped.size();
     Shown shown;
-    shown.text = ReadPictureText(page, *m_reader, part, entry->size, [&] {
+    shown.text = ReadPictureText(page, *m_reader, part, entry->size, [&](const PictureBytesUse& use) {
         if (m_loadAllowance == 0)
             ThrowOverLimit("its pictures would load more bytes than its streams hold");
-        auto bytes = LoadBlip(*entry->source, entry->offset);
+        const std::vector<std::uint8_t> bytes = LoadBlip(*entry->source, entry->offset);
         m_loadAllowance -= std::min<std::uint64_t>(m_loadAllowance, bytes.size());
-        return bytes;
+        use(bytes);
     });
     if (page.skipped.size() > skippedBefore)
         shown.skipped = page.skipped.back();
