@@ -175,16 +175,10 @@ bool Form1::readPicturesChosen() const {
     return readPicturesAction(pushButton(8))->isChecked();
 }
 
-// With pictures, each run gets a recognition run of its own: a picture met
-// again in the run is recognised once, and a stop ends the run's
-// recognitions, not another run's.
 ReadOptions Form1::readOptionsChosen() const {
     ReadOptions options{allTextChosen()};
     options.pdf = readPdfChosen();
     options.pictures = readPicturesChosen();
-    if (options.pictures)
-        options.pictureRun =
-            m_services.pictureRun ? m_services.pictureRun() : std::make_shared<ocr::RecognitionRun>();
     return options;
 }
 
@@ -229,18 +223,24 @@ std::unique_ptr<ProgressCaption> Form1::harvestFileList() {
     int i = 0;
     int found = 0;
     ReadOptions options = readOptionsChosen();
-    // Without the engine's data no picture can be read: said once, and the
-    // run reads the rest (the program's own run only; tests give theirs).
-    if (options.pictures && !m_services.pictureRun) {
-        if (const std::optional<std::string> why = ocr::RecognitionUnavailable()) {
+    // With pictures, the run gets a recognition run of its own (the
+    // program's, or the one tests give): a picture met again in the run is
+    // recognised once, and a stop ends this run's recognitions. Without the
+    // engine's data no picture can be read: said once, and the run reads
+    // the rest.
+    std::shared_ptr<ocr::RecognitionRun> pictures;
+    if (options.pictures) {
+        if (m_services.pictureRun) {
+            pictures = m_services.pictureRun();
+        } else if (const std::optional<std::string> why = ocr::RecognitionUnavailable()) {
             message(QString::fromStdString(PrintableDescription(*why)) +
                     QStringLiteral(" The pictures are not read in this run."));
             options.pictures = false;
-            options.pictureRun.reset();
+        } else {
+            pictures = std::make_shared<ocr::RecognitionRun>();
         }
+        options.pictureRun = pictures;
     }
-    const std::shared_ptr<ocr::RecognitionRun> pictures =
-        std::dynamic_pointer_cast<ocr::RecognitionRun>(options.pictureRun);
     std::string reading; // the file the window reads or waits for
     auto caption = std::make_unique<ProgressCaption>(*this, title(), m_services.clock);
     const auto progress = [&] {
